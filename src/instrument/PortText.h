@@ -1,0 +1,11 @@
+#pragma once
+
+#include <QString>
+
+// The port number of a port-list entry: its text from the fourth character
+// on, as a whole number ("COM 1" -> 1). Anything unreadable gives 0.
+qint16 portNumberFromText(const QString &entry);
+
+// The line settings for a baud text, and the label that shows them.
+inline QString settingsForBaud(const QString &baud) { return baud + QStringLiteral(",n,8,1"); }
+inline QString labelForBaud(const QString &baud) { return baud + QStringLiteral(",8,N,1"); }

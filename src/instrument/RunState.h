@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QtGlobal>
+
+// Where a run stands. All 0 when the window is created; RUN gives them
+// their run values.
+struct RunState
+{
+    qint32 StepTotal = 0;    // rows in the table when RUN was pressed
+    qint32 RunCycles = 0;    // 1 Single, -1 Continuous, n Cycle; kept between runs
+    qint32 CyclesLeft = 0;   // 0 ends the run
+    qint32 CurrentStep = 0;  // 1-based position of the next row to look at
+    qint32 LastSentStep = 0; // position of the last row played in this run; 0 = none
+};

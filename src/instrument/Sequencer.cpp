@@ -1,0 +1,4 @@
+// The run sequencer.
+#include "shell/frmControl.h"
+
+void frmControl::TimComm_Timer() {}

@@ -1,0 +1,18 @@
+#pragma once
+
+class SerialPort;
+class Timer;
+class MessageBox;
+class FileDialog;
+class BusyPointer;
+
+// The platform services the main window works through. The program passes
+// the Qt implementations, the tests pass fakes. Not owned.
+struct Platform
+{
+    SerialPort *port = nullptr;
+    Timer *timer = nullptr;
+    MessageBox *messages = nullptr;
+    FileDialog *files = nullptr;
+    BusyPointer *busy = nullptr;
+};

@@ -1,0 +1,20 @@
+#pragma once
+
+#include "platform/Platform.h"
+#include "platform/QtBusyPointer.h"
+#include "platform/QtFileDialog.h"
+#include "platform/QtMessageBox.h"
+#include "platform/QtSerialPort.h"
+#include "platform/QtTimer.h"
+
+// The real platform services, owned together.
+struct QtPlatform
+{
+    QtSerialPort port;
+    QtTimer timer;
+    QtMessageBox messages;
+    QtFileDialog files;
+    QtBusyPointer busy;
+
+    Platform bundle() { return {&port, &timer, &messages, &files, &busy}; }
+};

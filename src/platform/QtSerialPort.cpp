@@ -1,0 +1,95 @@
+#include "platform/QtSerialPort.h"
+
+#include "platform/LineSettings.h"
+#include "platform/PortNames.h"
+
+QtSerialPort::QtSerialPort(QObject *parent) : QObject(parent)
+{
+    connect(&m_port, &QSerialPort::errorOccurred, this, &QtSerialPort::onErrorOccurred);
+}
+
+QtSerialPort::~QtSerialPort()
+{
+    if (m_port.isOpen()) {
+        m_port.flush();
+        m_port.close();
+    }
+}
+
+bool QtSerialPort::setSettings(const QString &settings)
+{
+    if (!parseLineSettings(settings))
+        return false;
+    m_settings = settings;
+    return !m_port.isOpen() || applySettings();
+}
+
+bool QtSerialPort::applySettings()
+{
+    const auto s = parseLineSettings(m_settings).value_or(LineSettings{});
+    QSerialPort::Parity parity = QSerialPort::NoParity;
+    switch (s.parity) {
+    case 'e': parity = QSerialPort::EvenParity; break;
+    case 'o': parity = QSerialPort::OddParity; break;
+    case 'm': parity = QSerialPort::MarkParity; break;
+    case 's': parity = QSerialPort::SpaceParity; break;
+    default: break;
+    }
+    bool ok = m_port.setBaudRate(s.baud);
+    ok = m_port.setParity(parity) && ok;
+    ok = m_port.setDataBits(static_cast<QSerialPort::DataBits>(s.dataBits)) && ok;
+    ok = m_port.setStopBits(s.stopBits == 2 ? QSerialPort::TwoStop : QSerialPort::OneStop) && ok;
+    ok = m_port.setFlowControl(QSerialPort::NoFlowControl) && ok;
+    return ok;
+}
+
+bool QtSerialPort::setPortOpen(bool open)
+{
+    if (open == m_port.isOpen())
+        return true;
+    if (!open) {
+        m_port.flush();
+        m_port.close();
+        return true;
+    }
+    m_port.setPortName(serialDeviceForPort(m_commPort));
+    // Write-only: a port that also reads floods errorOccurred once its far
+    // end has gone.
+    if (!m_port.open(QIODevice::WriteOnly))
+        return false;
+    if (!applySettings()) {
+        m_port.close();
+        return false;
+    }
+    return true;
+}
+
+bool QtSerialPort::setOutput(const QString &text)
+{
+    if (!m_port.isOpen())
+        return false;
+    const QByteArray bytes = text.toLatin1();
+    if (m_port.write(bytes) != bytes.size())
+        return false;
+    // Hand the bytes to the driver now rather than on the next event loop
+    // pass, so they are on their way when the handler returns.
+    m_port.flush();
+    return m_port.isOpen();
+}
+
+void QtSerialPort::onErrorOccurred(QSerialPort::SerialPortError error)
+{
+    switch (error) {
+    case QSerialPort::ResourceError:
+    case QSerialPort::ReadError:
+    case QSerialPort::WriteError:
+        if (m_port.isOpen()) {
+            m_port.close();
+            if (onLinkLost)
+                onLinkLost();
+        }
+        break;
+    default:
+        break;
+    }
+}

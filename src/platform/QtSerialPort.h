@@ -1,0 +1,31 @@
+#pragma once
+
+#include "platform/SerialPort.h"
+
+#include <QObject>
+#include <QSerialPort>
+
+// SerialPort on QSerialPort: opened write-only, 8N1, no flow control.
+class QtSerialPort : public QObject, public SerialPort
+{
+    Q_OBJECT
+public:
+    explicit QtSerialPort(QObject *parent = nullptr);
+    ~QtSerialPort() override;
+
+    qint16 CommPort() const override { return m_commPort; }
+    void setCommPort(qint16 port) override { m_commPort = port; }
+    QString Settings() const override { return m_settings; }
+    bool setSettings(const QString &settings) override;
+    bool PortOpen() const override { return m_port.isOpen(); }
+    bool setPortOpen(bool open) override;
+    bool setOutput(const QString &text) override;
+
+private:
+    bool applySettings();
+    void onErrorOccurred(QSerialPort::SerialPortError error);
+
+    QSerialPort m_port;
+    qint16 m_commPort = 1;
+    QString m_settings = QStringLiteral("9600,n,8,1");
+};

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+
+// The serial line to the instrument, reduced to the four properties the
+// program uses. The link is write-only: nothing is ever read back.
+class SerialPort
+{
+public:
+    virtual ~SerialPort() = default;
+
+    // Port number (1 = "COM 1"); only changed while the port is closed.
+    virtual qint16 CommPort() const = 0;
+    virtual void setCommPort(qint16 port) = 0;
+
+    // Line settings as "<baud>,n,8,1". Applies at once to an open port.
+    // Returns false when the text cannot be applied.
+    virtual QString Settings() const = 0;
+    virtual bool setSettings(const QString &settings) = 0;
+
+    // Opening can fail (no such device, busy, no permission): returns false.
+    virtual bool PortOpen() const = 0;
+    virtual bool setPortOpen(bool open) = 0;
+
+    // Hands the text to the serial service, one byte per character
+    // (Latin-1). Does not wait for the bytes to leave. Returns false when
+    // the port is closed or the write failed.
+    virtual bool setOutput(const QString &text) = 0;
+
+    // Raised when an open port fails on its own (adapter unplugged, far end
+    // gone). The port has already been closed when this runs.
+    std::function<void()> onLinkLost;
+};

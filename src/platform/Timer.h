@@ -1,0 +1,21 @@
+#pragma once
+
+#include <functional>
+
+// The sequencer's timer. Interval is 0 to 65,535 ms; 0 means no tick at all.
+// Setting Enabled to true, or setting Interval while enabled, starts the
+// countdown afresh from that moment. Ticks arrive on the window's thread.
+class Timer
+{
+public:
+    virtual ~Timer() = default;
+
+    virtual int Interval() const = 0;
+    virtual void setInterval(int milliseconds) = 0;
+    virtual bool Enabled() const = 0;
+    virtual void setEnabled(bool enabled) = 0;
+
+    std::function<void()> onTick;
+
+    static constexpr int MaxInterval = 65535;
+};

@@ -1,0 +1,144 @@
+// The main window's controls: kinds, names, captions, design places and
+// tab order, and the wiring of their events to the handlers.
+#include "shell/frmControl.h"
+#include "shell/Twips.h"
+#include "steps/StepListView.h"
+#include "platform/Timer.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStatusBar>
+
+namespace {
+template <typename W>
+W *place(QWidget *parent, const char *name, const QString &caption, int left, int top, int width,
+         int height, int tabIndex)
+{
+    auto *w = new W(parent);
+    w->setObjectName(QLatin1String(name));
+    if constexpr (std::is_base_of_v<QGroupBox, W>)
+        w->setTitle(caption);
+    else if constexpr (requires { w->setText(caption); })
+        w->setText(caption);
+    setDesignGeometry(w, left, top, width, height);
+    w->setProperty("tabIndex", tabIndex);
+    return w;
+}
+} // namespace
+
+void frmControl::buildControls()
+{
+    auto *client = new QWidget(this);
+    client->setObjectName(QStringLiteral("frmControlClient"));
+    setCentralWidget(client);
+
+    fraSystemMode = place<QGroupBox>(client, "fraSystemMode", QStringLiteral("System  Mode"), 240, 240, 1695, 2175, 0);
+    optSystemMode_0 = place<QRadioButton>(fraSystemMode, "optSystemMode_0", QStringLiteral("&Local"), 360, 600, 975, 255, 10);
+    optSystemMode_1 = place<QRadioButton>(fraSystemMode, "optSystemMode_1", QStringLiteral("Re&Mote"), 360, 1200, 1095, 255, 11);
+
+    fraRunMode = place<QGroupBox>(client, "fraRunMode", QStringLiteral("Run Mode"), 2040, 240, 2655, 2175, 1);
+    cboRunMode = place<QComboBox>(fraRunMode, "cboRunMode", QString(), 480, 600, 1695, 315, 12);
+    labCycleTime = place<QLabel>(fraRunMode, "labCycleTime", QStringLiteral("Cycle Time"), 360, 1200, 780, 195, 16);
+    txtCycleTime = place<QLineEdit>(fraRunMode, "txtCycleTime", QString(), 480, 1440, 1695, 315, 13);
+    chkOutputRelay = place<QCheckBox>(fraRunMode, "chkOutputRelay", QStringLiteral("Output Relay Always On"), 240, 1800, 2175, 255, 22);
+    chkOutputRelay->setEnabled(false); // stored design flag is false; nothing reads it
+
+    fraComm = place<QGroupBox>(client, "fraComm", QStringLiteral("Communication"), 4800, 240, 2655, 2175, 2);
+    labCommPort = place<QLabel>(fraComm, "labCommPort", QStringLiteral("Port"), 360, 360, 285, 195, 17);
+    cboCommPort = place<QComboBox>(fraComm, "cboCommPort", QString(), 480, 600, 1695, 315, 14);
+    labBaudRate = place<QLabel>(fraComm, "labBaudRate", QStringLiteral("Baud Rate"), 360, 1200, 765, 195, 18);
+    cboBaudRate = place<QComboBox>(fraComm, "cboBaudRate", QString(), 480, 1440, 1695, 315, 15);
+    labPortSetting = place<QLabel>(fraComm, "labPortSetting", QStringLiteral("Port Setting"), 1440, 1800, 825, 195, 21);
+
+    cmdRunStop = place<QPushButton>(client, "cmdRunStop", QStringLiteral("&RUN"), 7800, 1200, 1215, 495, 3);
+    cmdReset = place<QPushButton>(client, "cmdReset", QStringLiteral("Re&set"), 7800, 1920, 1215, 495, 4);
+
+    fraData = place<QGroupBox>(client, "fraData", QStringLiteral("Data Setting"), 120, 2520, 11775, 6855, 5);
+    livData = place<StepListView>(fraData, "livData", QString(), 120, 240, 11535, 5895, 6);
+    chkDataSelectAll = place<QCheckBox>(fraData, "chkDataSelectAll", QStringLiteral("Select All"), 240, 6240, 1695, 255, 7);
+    cmdDataInsert = place<QPushButton>(fraData, "cmdDataInsert", QStringLiteral("&Insert"), 7800, 6360, 1215, 375, 8);
+    cmdDataDelete = place<QPushButton>(fraData, "cmdDataDelete", QStringLiteral("&Delete"), 10440, 6360, 1215, 375, 9);
+    cmdDataAppend = place<QPushButton>(fraData, "cmdDataAppend", QStringLiteral("&Append"), 9120, 6360, 1215, 375, 20);
+
+    for (QComboBox *list : {cboRunMode, cboCommPort, cboBaudRate}) {
+        list->setEditable(true);
+        list->setInsertPolicy(QComboBox::NoInsert);
+    }
+    for (QPushButton *button : {cmdRunStop, cmdReset, cmdDataInsert, cmdDataDelete, cmdDataAppend})
+        button->setAutoDefault(false);
+
+    StatusBar1 = new QStatusBar(this);
+    StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
+    StatusBar1->setProperty("tabIndex", 19);
+    StatusBar1->setSizeGripEnabled(true);
+    StatusBar1->setFixedHeight(twipsToPixels(375));
+    StatusBar1Text = new QLabel(StatusBar1);
+    StatusBar1Text->setObjectName(QStringLiteral("StatusBar1Text"));
+    StatusBar1->addWidget(StatusBar1Text, 1);
+    setStatusBar(StatusBar1);
+
+    // Focus order, by the design's tab indexes (frames and labels take none).
+    QWidget *order[] = {cmdRunStop, cmdReset, livData, chkDataSelectAll, cmdDataInsert,
+                        cmdDataDelete, optSystemMode_0, optSystemMode_1, cboRunMode,
+                        txtCycleTime, cboCommPort, cboBaudRate, cmdDataAppend, chkOutputRelay};
+    for (size_t i = 0; i + 1 < std::size(order); ++i)
+        QWidget::setTabOrder(order[i], order[i + 1]);
+
+    // Menus, without shortcut keys.
+    mnuFile = menuBar()->addMenu(QStringLiteral("&File"));
+    mnuFile->setObjectName(QStringLiteral("mnuFile"));
+    auto addItem = [](QMenu *menu, const char *name, const QString &caption) {
+        QAction *a = menu->addAction(caption);
+        a->setObjectName(QLatin1String(name));
+        return a;
+    };
+    mnuNew = addItem(mnuFile, "mnuNew", QStringLiteral("&New"));
+    mnuOpen = addItem(mnuFile, "mnuOpen", QStringLiteral("&Open"));
+    numS1 = mnuFile->addSeparator();
+    numS1->setObjectName(QStringLiteral("numS1"));
+    mnuSave = addItem(mnuFile, "mnuSave", QStringLiteral("&Save"));
+    mnuSaveAs = addItem(mnuFile, "mnuSaveAs", QStringLiteral("&Save as"));
+    numS2 = mnuFile->addSeparator();
+    numS2->setObjectName(QStringLiteral("numS2"));
+    mnuExit = addItem(mnuFile, "mnuExit", QStringLiteral("&Exit"));
+    mnuHelp = menuBar()->addMenu(QStringLiteral("&Help"));
+    mnuHelp->setObjectName(QStringLiteral("mnuHelp"));
+    mnuAbout = addItem(mnuHelp, "mnuAbout", QStringLiteral("&About..."));
+
+    setMinimumSize(0, 0);
+    resize(twipsToPixels(11880), twipsToPixels(8310) + menuBar()->sizeHint().height());
+}
+
+void frmControl::connectHandlers()
+{
+    // Operator events only: handlers that a selection made by the program
+    // must raise are called directly where the program makes it.
+    connect(optSystemMode_0, &QRadioButton::clicked, this, [this] { optSystemMode_Click(0); });
+    connect(optSystemMode_1, &QRadioButton::clicked, this, [this] { optSystemMode_Click(1); });
+    connect(cboRunMode, &QComboBox::activated, this, [this] { cboRunMode_Click(); });
+    connect(cboCommPort, &QComboBox::activated, this, [this] { cboCommPort_Click(); });
+    connect(cboBaudRate, &QComboBox::activated, this, [this] { cboBaudRate_Click(); });
+    connect(cmdRunStop, &QPushButton::clicked, this, [this] { cmdRunStop_Click(); });
+    connect(cmdReset, &QPushButton::clicked, this, [this] { cmdReset_Click(); });
+    connect(cmdDataInsert, &QPushButton::clicked, this, [this] { cmdDataInsert_Click(); });
+    connect(cmdDataAppend, &QPushButton::clicked, this, [this] { cmdDataAppend_Click(); });
+    connect(cmdDataDelete, &QPushButton::clicked, this, [this] { cmdDataDelete_Click(); });
+    connect(chkDataSelectAll, &QCheckBox::clicked, this, [this] { chkDataSelectAll_Click(); });
+    connect(livData, &StepListView::itemCheck, this, [this](int row) { livData_ItemCheck(row); });
+    connect(livData, &StepListView::dblClick, this, [this] { livData_DblClick(); });
+    connect(mnuNew, &QAction::triggered, this, [this] { mnuNew_Click(); });
+    connect(mnuOpen, &QAction::triggered, this, [this] { mnuOpen_Click(); });
+    connect(mnuSave, &QAction::triggered, this, [this] { mnuSave_Click(); });
+    connect(mnuSaveAs, &QAction::triggered, this, [this] { mnuSaveAs_Click(); });
+    connect(mnuExit, &QAction::triggered, this, [this] { mnuExit_Click(); });
+    connect(mnuAbout, &QAction::triggered, this, [this] { mnuAbout_Click(); });
+    connectCycleTimeField();
+    m_platform.timer->onTick = [this] { TimComm_Timer(); };
+}

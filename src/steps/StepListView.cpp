@@ -1,0 +1,104 @@
+#include "steps/StepListView.h"
+
+#include <QHeaderView>
+#include <QMouseEvent>
+#include <QScopedValueRollback>
+
+StepListView::StepListView(QWidget *parent) : QTreeView(parent), m_model(this)
+{
+    setModel(&m_model);
+    setRootIsDecorated(false);
+    setItemsExpandable(false);
+    setUniformRowHeights(true); // keeps 100,000-row tables fast
+    setAllColumnsShowFocus(true);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setSortingEnabled(false);
+    header()->setSectionsClickable(false);
+    header()->setSectionsMovable(false);
+    header()->setStretchLastSection(false);
+    header()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+
+    // A selected row is drawn as selected also when the table lacks the focus.
+    QPalette p = palette();
+    p.setColor(QPalette::Inactive, QPalette::Highlight, p.color(QPalette::Active, QPalette::Highlight));
+    p.setColor(QPalette::Inactive, QPalette::HighlightedText,
+               p.color(QPalette::Active, QPalette::HighlightedText));
+    setPalette(p);
+
+    connect(&m_model, &StepTableModel::itemCheck, this, &StepListView::itemCheck);
+    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &StepListView::keepSelection);
+}
+
+void StepListView::add(int position, const StepRecord &record)
+{
+    const bool wasEmpty = count() == 0;
+    {
+        const QScopedValueRollback guard(m_changingRows, true);
+        m_model.add(position, record);
+    }
+    if (wasEmpty)
+        select(1);
+}
+
+void StepListView::remove(int position)
+{
+    const QScopedValueRollback guard(m_changingRows, true);
+    m_model.remove(position);
+}
+
+void StepListView::clear()
+{
+    const QScopedValueRollback guard(m_changingRows, true);
+    m_model.clear();
+}
+
+void StepListView::replaceAll(std::vector<StepRecord> rows)
+{
+    {
+        const QScopedValueRollback guard(m_changingRows, true);
+        m_model.replaceAll(std::move(rows));
+    }
+    if (count() > 0)
+        select(1);
+}
+
+int StepListView::selectedIndex() const
+{
+    const QModelIndexList rows = selectionModel()->selectedRows();
+    return rows.isEmpty() ? 0 : rows.constFirst().row() + 1;
+}
+
+void StepListView::select(int position)
+{
+    const QModelIndex index = m_model.index(position - 1, 0);
+    selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect
+                                                 | QItemSelectionModel::Rows);
+}
+
+void StepListView::ensureVisible(int position)
+{
+    scrollTo(m_model.index(position - 1, 0));
+}
+
+void StepListView::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    // A double click on a row selects it first (the press did that already);
+    // one on the empty space below the rows works on the selected row.
+    QTreeView::mouseDoubleClickEvent(event);
+    emit dblClick();
+}
+
+void StepListView::keepSelection(const QItemSelection &selected, const QItemSelection &deselected)
+{
+    // Row changes of our own are followed by an explicit selection.
+    if (m_changingRows || !selected.isEmpty() || deselected.isEmpty() || count() == 0)
+        return;
+    if (selectionModel()->hasSelection())
+        return;
+    const int row = deselected.indexes().constFirst().row();
+    if (row >= 0 && row < count())
+        select(row + 1);
+}

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "steps/StepTableModel.h"
+
+#include <QTreeView>
+
+// The step table as the operator sees it: a report view with a check box in
+// front of each row's label, whole-row single selection that stays visible
+// without the focus, columns in a fixed order that never sort.
+//
+// A table holding rows always has a selected row: the first row added to an
+// empty table is selected, and the operator cannot clear the selection.
+class StepListView : public QTreeView
+{
+    Q_OBJECT
+public:
+    explicit StepListView(QWidget *parent = nullptr);
+
+    StepTableModel &steps() { return m_model; }
+    const StepTableModel &steps() const { return m_model; }
+
+    // The list operations, rows by 1-based position.
+    int count() const { return m_model.count(); }
+    const StepRecord &item(int position) const { return m_model.row(position); }
+    void add(int position, const StepRecord &record);
+    void remove(int position);
+    void clear();
+    void replaceAll(std::vector<StepRecord> rows);
+
+    int selectedIndex() const; // 0 when no row is selected
+    void select(int position);
+    void ensureVisible(int position);
+
+signals:
+    void itemCheck(int position);
+    void dblClick();
+
+protected:
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+
+private:
+    void keepSelection(const QItemSelection &selected, const QItemSelection &deselected);
+
+    StepTableModel m_model;
+    bool m_changingRows = false;
+};

@@ -1,0 +1,123 @@
+#include "steps/StepTableModel.h"
+
+const QStringList &StepTableModel::headers()
+{
+    static const QStringList names = {
+        QStringLiteral("Step"),          QStringLiteral("Output"),
+        QStringLiteral("Range"),         QStringLiteral("Voltage [ V ]"),
+        QStringLiteral("Frequency [Hz]"), QStringLiteral("Start Phase [Deg]"),
+        QStringLiteral("Stop Phase [Deg]"), QStringLiteral("Dwell Time [Sec]")};
+    return names;
+}
+
+StepTableModel::StepTableModel(QObject *parent) : QAbstractTableModel(parent) {}
+
+int StepTableModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : count();
+}
+
+int StepTableModel::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : ColumnCount;
+}
+
+QVariant StepTableModel::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid() || index.row() >= count())
+        return {};
+    const StepRecord &r = m_rows[static_cast<size_t>(index.row())];
+    if (role == Qt::DisplayRole)
+        return index.column() == 0 ? r.label : r.subItem(index.column());
+    if (role == Qt::CheckStateRole && index.column() == 0)
+        return r.checked ? Qt::Checked : Qt::Unchecked;
+    return {};
+}
+
+bool StepTableModel::setData(const QModelIndex &index, const QVariant &value, int role)
+{
+    // Only the check box is edited in the table itself, and only by the operator.
+    if (!index.isValid() || index.column() != 0 || role != Qt::CheckStateRole)
+        return false;
+    const bool checked = value.toInt() == Qt::Checked;
+    StepRecord &r = m_rows[static_cast<size_t>(index.row())];
+    r.checked = checked;
+    emit dataChanged(index, index, {Qt::CheckStateRole});
+    emit itemCheck(index.row() + 1);
+    return true;
+}
+
+Qt::ItemFlags StepTableModel::flags(const QModelIndex &index) const
+{
+    if (!index.isValid())
+        return Qt::NoItemFlags;
+    Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
+    if (index.column() == 0)
+        f |= Qt::ItemIsUserCheckable;
+    return f;
+}
+
+QVariant StepTableModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0
+        && section < ColumnCount)
+        return headers().at(section);
+    return {};
+}
+
+void StepTableModel::add(int position, const StepRecord &record)
+{
+    const int row = position - 1;
+    beginInsertRows({}, row, row);
+    m_rows.insert(m_rows.begin() + row, record);
+    endInsertRows();
+}
+
+void StepTableModel::remove(int position)
+{
+    const int row = position - 1;
+    beginRemoveRows({}, row, row);
+    m_rows.erase(m_rows.begin() + row);
+    endRemoveRows();
+}
+
+void StepTableModel::clear()
+{
+    replaceAll({});
+}
+
+void StepTableModel::setSubItem(int position, int subItem, const QString &text)
+{
+    m_rows[static_cast<size_t>(position - 1)].subItem(subItem) = text;
+    const QModelIndex i = index(position - 1, subItem);
+    emit dataChanged(i, i, {Qt::DisplayRole});
+}
+
+void StepTableModel::setChecked(int position, bool checked)
+{
+    m_rows[static_cast<size_t>(position - 1)].checked = checked;
+    const QModelIndex i = index(position - 1, 0);
+    emit dataChanged(i, i, {Qt::CheckStateRole});
+}
+
+void StepTableModel::setRow(int position, const StepRecord &record)
+{
+    m_rows[static_cast<size_t>(position - 1)] = record;
+    emit dataChanged(index(position - 1, 0), index(position - 1, ColumnCount - 1));
+}
+
+void StepTableModel::replaceAll(std::vector<StepRecord> rows)
+{
+    beginResetModel();
+    m_rows = std::move(rows);
+    endResetModel();
+}
+
+void StepTableModel::checkAll()
+{
+    if (m_rows.empty())
+        return;
+    for (StepRecord &r : m_rows)
+        r.checked = true;
+    emit dataChanged(index(0, 0), index(count() - 1, 0), {Qt::CheckStateRole});
+}

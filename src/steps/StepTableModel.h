@@ -1,0 +1,49 @@
+#pragma once
+
+#include "steps/StepRecord.h"
+
+#include <QAbstractTableModel>
+#include <vector>
+
+// The step program: the only copy of it. Column 0 is the label with the
+// row's check box in front of it; columns 1 to 7 are the sub-items. Rows
+// keep the order they were placed in; the table is never sorted.
+class StepTableModel : public QAbstractTableModel
+{
+    Q_OBJECT
+public:
+    static constexpr int ColumnCount = 8;
+    static const QStringList &headers();
+
+    explicit StepTableModel(QObject *parent = nullptr);
+
+    int rowCount(const QModelIndex &parent = {}) const override;
+    int columnCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role) const override;
+    bool setData(const QModelIndex &index, const QVariant &value, int role) override;
+    Qt::ItemFlags flags(const QModelIndex &index) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+    // Rows by 1-based position, as the rest of the program addresses them.
+    int count() const { return static_cast<int>(m_rows.size()); }
+    const StepRecord &row(int position) const { return m_rows[static_cast<size_t>(position - 1)]; }
+    void add(int position, const StepRecord &record); // 1..count()+1
+    void remove(int position);
+    void clear();
+    void setSubItem(int position, int subItem, const QString &text);
+    void setChecked(int position, bool checked);
+    void setRow(int position, const StepRecord &record);
+
+    // Whole-table changes with a single notification each.
+    void replaceAll(std::vector<StepRecord> rows);
+    void checkAll();
+    const std::vector<StepRecord> &rows() const { return m_rows; }
+
+signals:
+    // The operator changed a row's check box (1-based position); program
+    // changes through setChecked() do not raise it.
+    void itemCheck(int position);
+
+private:
+    std::vector<StepRecord> m_rows;
+};

@@ -1,0 +1,128 @@
+#include "shell/frmControl.h"
+#include "shell/Texts.h"
+#include "steps/StepListView.h"
+#include "support/FakePlatform.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+
+using Kind = FakeSerialPort::Kind;
+
+class StartupTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void firstPortOpens_secondNeverTried();
+    void firstPortFails_secondOpensSilently();
+    void noPortOpens_oneMessageNothingWritten();
+    void normalStart_leavesTheDocumentedState();
+    void normalStart_writesOnlyTheLocalCommand();
+};
+
+void StartupTest::firstPortOpens_secondNeverTried()
+{
+    FakePlatform fake;
+    frmControl w(fake.bundle());
+    w.Form_Load();
+    QCOMPARE(w.cboCommPort->currentText(), QStringLiteral("COM 1"));
+    for (const auto &e : fake.port.events)
+        QCOMPARE(e.port, 1);
+    QVERIFY(fake.messages.shown.isEmpty());
+    QVERIFY(!w.NoPortAvailable);
+}
+
+void StartupTest::firstPortFails_secondOpensSilently()
+{
+    FakePlatform fake;
+    fake.port.openablePorts = {2};
+    frmControl w(fake.bundle());
+    w.Form_Load();
+    QCOMPARE(w.cboCommPort->currentText(), QStringLiteral("COM 2"));
+    QVERIFY(fake.messages.shown.isEmpty());
+    QCOMPARE(fake.port.CommPort(), qint16(2));
+    QCOMPARE(fake.port.commands(), QStringList{QStringLiteral(":SYST:LOC ")});
+}
+
+void StartupTest::noPortOpens_oneMessageNothingWritten()
+{
+    FakePlatform fake;
+    fake.port.openablePorts = {};
+    frmControl w(fake.bundle());
+    w.Form_Load();
+    QCOMPARE(fake.messages.shown.size(), 1);
+    const auto &m = fake.messages.shown.first();
+    QCOMPARE(m.text, QStringLiteral("All communication ports are not available. Please check the ports!!"));
+    QCOMPARE(m.caption, QStringLiteral("Nesk DEMO"));
+    QCOMPARE(m.buttons, MessageBox::Buttons::Ok);
+    QCOMPARE(m.icon, MessageBox::Icon::None);
+    QVERIFY(w.NoPortAvailable);
+    QCOMPARE(fake.port.count(Kind::Write) + fake.port.count(Kind::WriteFailed), 0);
+    QCOMPARE(fake.port.count(Kind::OpenFailed), 2);
+    QVERIFY(!fake.port.PortOpen());
+    QVERIFY(!w.isVisible());
+}
+
+void StartupTest::normalStart_leavesTheDocumentedState()
+{
+    FakePlatform fake;
+    frmControl w(fake.bundle());
+    w.Form_Load();
+    QCOMPARE(w.windowTitle(), QStringLiteral("Tarvel Quorra-7 - Untitled.log"));
+    QCOMPARE(w.livData->count(), 0);
+    QCOMPARE(w.livData->model()->columnCount(), 8);
+    QVERIFY(!fake.port.PortOpen());
+    QCOMPARE(w.cboBaudRate->currentText(), QStringLiteral("9600"));
+    QCOMPARE(fake.port.Settings(), QStringLiteral("9600,n,8,1"));
+    QCOMPARE(w.labPortSetting->text(), QStringLiteral("9600,8,N,1"));
+    QCOMPARE(w.cboRunMode->currentText(), QStringLiteral("Single"));
+    QCOMPARE(w.txtCycleTime->text(), QStringLiteral("1"));
+    QVERIFY(!w.txtCycleTime->isEnabled());
+    QVERIFY(w.optSystemMode_0->isChecked());
+    QVERIFY(!w.optSystemMode_1->isChecked());
+    QVERIFY(!w.cmdRunStop->isEnabled());
+    QVERIFY(!w.cmdReset->isEnabled());
+    QCOMPARE(w.cmdRunStop->text(), QStringLiteral("&RUN"));
+    QVERIFY(!w.cmdDataInsert->isEnabled());
+    QVERIFY(w.cmdDataAppend->isEnabled());
+    QVERIFY(!w.cmdDataDelete->isEnabled());
+    QVERIFY(!fake.timer.Enabled());
+    QCOMPARE(w.statusText(), QString());
+    QVERIFY(!w.Modified);
+    QCOMPARE(w.NextStepNumber, 1);
+
+    const QStringList ports = {QStringLiteral("COM 1"), QStringLiteral("COM 2")};
+    const QStringList bauds = {QStringLiteral("1200"), QStringLiteral("2400"), QStringLiteral("4800"), QStringLiteral("9600")};
+    const QStringList modes = {QStringLiteral("Single"), QStringLiteral("Continuous"), QStringLiteral("Cycle")};
+    auto entries = [](QComboBox *c) {
+        QStringList l;
+        for (int i = 0; i < c->count(); ++i)
+            l << c->itemText(i);
+        return l;
+    };
+    QCOMPARE(entries(w.cboCommPort), ports);
+    QCOMPARE(entries(w.cboBaudRate), bauds);
+    QCOMPARE(entries(w.cboRunMode), modes);
+}
+
+void StartupTest::normalStart_writesOnlyTheLocalCommand()
+{
+    FakePlatform fake;
+    frmControl w(fake.bundle());
+    w.Form_Load();
+    QCOMPARE(fake.port.writes(), QStringList{QStringLiteral(":SYST:LOC \r")});
+    QCOMPARE(fake.port.writes().first().toLatin1(), QByteArray(":SYST:LOC \r"));
+    // The probe opens COM 1, the port choice reopens it, Local closes it.
+    QList<Kind> kinds;
+    for (const auto &e : fake.port.events)
+        if (e.kind != Kind::Settings)
+            kinds << e.kind;
+    const QList<Kind> expected = {Kind::Open, Kind::Close, Kind::Open, Kind::Write, Kind::Close};
+    QCOMPARE(kinds, expected);
+}
+
+QTEST_MAIN(StartupTest)
+#include "test_startup.moc"

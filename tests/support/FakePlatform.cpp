@@ -1,0 +1,145 @@
+#include "support/FakePlatform.h"
+
+#include "shell/frmControl.h"
+
+#include <QRadioButton>
+
+bool FakeSerialPort::setSettings(const QString &settings)
+{
+    m_settings = settings;
+    events.append({Kind::Settings, m_port, m_settings, {}});
+    return true;
+}
+
+bool FakeSerialPort::setPortOpen(bool open)
+{
+    if (open == m_open)
+        return true;
+    if (!open) {
+        m_open = false;
+        events.append({Kind::Close, m_port, m_settings, {}});
+        return true;
+    }
+    if (!openablePorts.contains(m_port)) {
+        events.append({Kind::OpenFailed, m_port, m_settings, {}});
+        return false;
+    }
+    m_open = true;
+    events.append({Kind::Open, m_port, m_settings, {}});
+    return true;
+}
+
+bool FakeSerialPort::setOutput(const QString &text)
+{
+    if (!m_open || failWrites) {
+        events.append({Kind::WriteFailed, m_port, m_settings, text});
+        return false;
+    }
+    events.append({Kind::Write, m_port, m_settings, text});
+    return true;
+}
+
+QStringList FakeSerialPort::writes() const
+{
+    QStringList out;
+    for (const Event &e : events)
+        if (e.kind == Kind::Write)
+            out << e.text;
+    return out;
+}
+
+QStringList FakeSerialPort::commands() const
+{
+    QStringList out;
+    for (QString text : writes()) {
+        if (text.endsWith(QChar(13)))
+            text.chop(1);
+        out << text;
+    }
+    return out;
+}
+
+int FakeSerialPort::count(Kind kind) const
+{
+    int n = 0;
+    for (const Event &e : events)
+        n += e.kind == kind;
+    return n;
+}
+
+void FakeSerialPort::loseLink()
+{
+    if (!m_open)
+        return;
+    m_open = false;
+    events.append({Kind::Close, m_port, m_settings, {}});
+    if (onLinkLost)
+        onLinkLost();
+}
+
+void FakeTimer::setInterval(int ms)
+{
+    m_interval = ms;
+    history.append({m_interval, m_enabled});
+}
+
+void FakeTimer::setEnabled(bool enabled)
+{
+    m_enabled = enabled;
+    history.append({m_interval, m_enabled});
+}
+
+bool FakeTimer::tick()
+{
+    if (!m_enabled || m_interval <= 0 || !onTick)
+        return false;
+    onTick();
+    return true;
+}
+
+MessageBox::Answer FakeMessageBox::show(const QString &text, Buttons buttons, Icon icon,
+                                        const QString &caption, Answer defaultButton)
+{
+    shown.append({text, buttons, icon, caption, defaultButton});
+    if (onShow)
+        onShow(shown.constLast());
+    if (answers.empty())
+        return defaultButton;
+    const Answer a = answers.front();
+    answers.pop_front();
+    return a;
+}
+
+QString FakeFileDialog::showOpen(const QString &filter, int filterIndex, const QString &fileName)
+{
+    calls.append({false, filter, filterIndex, fileName});
+    if (answers.empty())
+        return {};
+    QString a = answers.front();
+    answers.pop_front();
+    return a;
+}
+
+QString FakeFileDialog::showSave(const QString &filter, int filterIndex, const QString &fileName)
+{
+    calls.append({true, filter, filterIndex, fileName});
+    if (answers.empty())
+        return {};
+    QString a = answers.front();
+    answers.pop_front();
+    return a;
+}
+
+std::unique_ptr<frmControl> startedWindow(FakePlatform &fake, bool remote)
+{
+    auto window = std::make_unique<frmControl>(fake.bundle());
+    window->Form_Load();
+    if (remote) {
+        window->optSystemMode_1->setChecked(true);
+        window->optSystemMode_Click(1);
+    }
+    fake.port.clearEvents();
+    fake.messages.shown.clear();
+    fake.timer.history.clear();
+    return window;
+}

@@ -1,0 +1,146 @@
+#pragma once
+
+// Fakes of the platform seams. Each records everything it is asked and
+// answers from a script the test sets up.
+
+#include "platform/BusyPointer.h"
+#include "platform/FileDialog.h"
+#include "platform/MessageBox.h"
+#include "platform/Platform.h"
+#include "platform/SerialPort.h"
+#include "platform/Timer.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QSet>
+#include <QStringList>
+#include <deque>
+#include <memory>
+
+class frmControl;
+
+class FakeSerialPort : public SerialPort
+{
+public:
+    enum class Kind { Open, OpenFailed, Close, Write, WriteFailed, Settings };
+    struct Event
+    {
+        Kind kind;
+        int port;
+        QString settings;
+        QString text; // for writes
+    };
+
+    QSet<int> openablePorts = {1, 2};
+    bool failWrites = false;
+    QList<Event> events;
+
+    qint16 CommPort() const override { return m_port; }
+    void setCommPort(qint16 port) override { m_port = port; }
+    QString Settings() const override { return m_settings; }
+    bool setSettings(const QString &settings) override;
+    bool PortOpen() const override { return m_open; }
+    bool setPortOpen(bool open) override;
+    bool setOutput(const QString &text) override;
+
+    // Texts written successfully, in order, each with its CR.
+    QStringList writes() const;
+    // Writes with their terminators stripped: ":SYST:LOC " rather than ":SYST:LOC \r".
+    QStringList commands() const;
+    int count(Kind kind) const;
+    void clearEvents() { events.clear(); }
+    // The far end goes away: the port closes and reports it, as a real one does.
+    void loseLink();
+
+private:
+    qint16 m_port = 1;
+    QString m_settings = QStringLiteral("9600,n,8,1");
+    bool m_open = false;
+};
+
+class FakeTimer : public Timer
+{
+public:
+    struct Arm
+    {
+        int interval;
+        bool enabled;
+    };
+    QList<Arm> history; // every change of Interval or Enabled
+
+    int Interval() const override { return m_interval; }
+    void setInterval(int ms) override;
+    bool Enabled() const override { return m_enabled; }
+    void setEnabled(bool enabled) override;
+
+    // Delivers one tick as the real timer would: only when enabled with a
+    // non-zero period. Returns whether it ticked.
+    bool tick();
+
+private:
+    int m_interval = 0;
+    bool m_enabled = true;
+};
+
+class FakeMessageBox : public MessageBox
+{
+public:
+    struct Shown
+    {
+        QString text;
+        Buttons buttons;
+        Icon icon;
+        QString caption;
+        Answer defaultButton;
+    };
+    QList<Shown> shown;
+    std::deque<Answer> answers; // script; when empty the default button answers
+    std::function<void(const Shown &)> onShow;
+
+    Answer show(const QString &text, Buttons buttons, Icon icon, const QString &caption,
+                Answer defaultButton) override;
+};
+
+class FakeFileDialog : public FileDialog
+{
+public:
+    struct Call
+    {
+        bool save;
+        QString filter;
+        int filterIndex;
+        QString fileName;
+    };
+    QList<Call> calls;
+    std::deque<QString> answers; // script; when empty the dialog is cancelled
+
+    QString showOpen(const QString &filter, int filterIndex, const QString &fileName) override;
+    QString showSave(const QString &filter, int filterIndex, const QString &fileName) override;
+};
+
+class FakeBusyPointer : public BusyPointer
+{
+public:
+    QList<bool> changes;
+    bool busy = false;
+    void setBusy(bool b) override
+    {
+        busy = b;
+        changes.append(b);
+    }
+};
+
+struct FakePlatform
+{
+    FakeSerialPort port;
+    FakeTimer timer;
+    FakeMessageBox messages;
+    FakeFileDialog files;
+    FakeBusyPointer busy;
+
+    Platform bundle() { return {&port, &timer, &messages, &files, &busy}; }
+};
+
+// A main window on the fakes after a normal start (COM 1 opens), with the
+// start-up's events cleared. Remote chosen when asked.
+std::unique_ptr<frmControl> startedWindow(FakePlatform &fake, bool remote = false);
