@@ -1,0 +1,103 @@
+#include "instrument/PortText.h"
+#include "platform/LineSettings.h"
+#include "platform/PortNames.h"
+
+#include <QSet>
+#include <QTest>
+
+class PortNamesTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void deviceForPort_data();
+    void deviceForPort();
+    void overrideWins();
+    void portNumberFromEntry_data();
+    void portNumberFromEntry();
+    void lineSettings_data();
+    void lineSettings();
+};
+
+void PortNamesTest::deviceForPort_data()
+{
+    QTest::addColumn<int>("port");
+    QTest::addColumn<QStringList>("present");
+    QTest::addColumn<QString>("device");
+#ifdef Q_OS_WIN
+    QTest::newRow("windows") << 2 << QStringList{} << QStringLiteral("COM2");
+#else
+    const QString usb0 = QStringLiteral("/dev/ttyUSB0"), acm0 = QStringLiteral("/dev/ttyACM0"),
+                  s0 = QStringLiteral("/dev/ttyS0"), s1 = QStringLiteral("/dev/ttyS1"),
+                  usb1 = QStringLiteral("/dev/ttyUSB1");
+    QTest::newRow("usb adapter wins over on-board uart") << 1 << QStringList{usb0, acm0, s0} << usb0;
+    QTest::newRow("acm before uart") << 1 << QStringList{acm0, s0} << acm0;
+    QTest::newRow("uart alone") << 1 << QStringList{s0} << s0;
+    QTest::newRow("port 2 is index 1") << 2 << QStringList{usb0, usb1, s1} << usb1;
+    QTest::newRow("nothing present names the uart") << 2 << QStringList{} << s1;
+#endif
+}
+
+void PortNamesTest::deviceForPort()
+{
+    QFETCH(int, port);
+    QFETCH(QStringList, present);
+    QFETCH(QString, device);
+    const QSet<QString> set(present.begin(), present.end());
+    QCOMPARE(serialDeviceForPort(port, [&](const QString &p) { return set.contains(p); }), device);
+}
+
+void PortNamesTest::overrideWins()
+{
+    setSerialDeviceOverride(1, QStringLiteral("/dev/pts/77"));
+    QCOMPARE(serialDeviceForPort(1, [](const QString &) { return true; }), QStringLiteral("/dev/pts/77"));
+    clearSerialDeviceOverrides();
+    QVERIFY(serialDeviceForPort(1, [](const QString &) { return true; }) != QStringLiteral("/dev/pts/77"));
+}
+
+void PortNamesTest::portNumberFromEntry_data()
+{
+    QTest::addColumn<QString>("entry");
+    QTest::addColumn<int>("number");
+    QTest::newRow("COM 1") << QStringLiteral("COM 1") << 1;
+    QTest::newRow("COM 2") << QStringLiteral("COM 2") << 2;
+    QTest::newRow("no blank") << QStringLiteral("COM2") << 2; // from the fourth character on: "2"
+    QTest::newRow("garbage") << QStringLiteral("COM x") << 0;
+    QTest::newRow("empty") << QString() << 0;
+}
+
+void PortNamesTest::portNumberFromEntry()
+{
+    QFETCH(QString, entry);
+    QFETCH(int, number);
+    QCOMPARE(int(portNumberFromText(entry)), number);
+}
+
+void PortNamesTest::lineSettings_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("valid");
+    QTest::addColumn<int>("baud");
+    QTest::newRow("9600") << QStringLiteral("9600,n,8,1") << true << 9600;
+    QTest::newRow("1200") << QStringLiteral("1200,n,8,1") << true << 1200;
+    QTest::newRow("typed junk") << QStringLiteral("fast,n,8,1") << false << 0;
+    QTest::newRow("missing part") << QStringLiteral("9600,n,8") << false << 0;
+    QTest::newRow("empty baud") << QStringLiteral(",n,8,1") << false << 0;
+}
+
+void PortNamesTest::lineSettings()
+{
+    QFETCH(QString, text);
+    QFETCH(bool, valid);
+    QFETCH(int, baud);
+    const auto s = parseLineSettings(text);
+    QCOMPARE(s.has_value(), valid);
+    if (valid) {
+        QCOMPARE(s->baud, baud);
+        QCOMPARE(s->dataBits, 8);
+        QCOMPARE(s->stopBits, 1);
+        QCOMPARE(s->parity, 'n');
+    }
+}
+
+QTEST_GUILESS_MAIN(PortNamesTest)
+#include "test_port_names.moc"
