@@ -1,5 +1,5 @@
 #include "platform/QtPlatform.h"
-#include "shell/frmControl.h"
+#include "shell/Application.h"
 
 #include <QApplication>
 
@@ -7,10 +7,5 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     QtPlatform platform;
-    frmControl window(platform.bundle());
-    window.Form_Load();
-    if (window.NoPortAvailable)
-        return 0;
-    window.show();
-    return app.exec();
+    return runProgram(app, platform.bundle());
 }

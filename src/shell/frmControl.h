@@ -71,6 +71,9 @@ public:
     // shell
     void mnuExit_Click();
     bool Form_Unload(); // true cancels the close
+    // Closes on a termination signal: no question and no dialog; a modified
+    // program is kept in a recovery file whose path goes to standard error.
+    void closeOnSignal();
     void Form_Resize();
     void mnuAbout_Click();
     // instrument

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QObject>
+
+class QSocketNotifier;
+
+// Turns SIGINT, SIGTERM and SIGHUP into a Qt signal on the main thread.
+// The signal handler only writes the signal number into a self-pipe; the
+// notifier reads it back in the event loop, where Qt work is allowed.
+// On platforms without POSIX signals install() does nothing and returns false.
+class TerminationSignals : public QObject
+{
+    Q_OBJECT
+public:
+    explicit TerminationSignals(QObject *parent = nullptr);
+    ~TerminationSignals() override;
+
+    bool install();
+
+signals:
+    void terminationRequested(int signalNumber);
+
+private:
+    void readPipe();
+
+    QSocketNotifier *m_notifier = nullptr;
+};

@@ -1,0 +1,25 @@
+#include "shell/Application.h"
+
+#include "platform/TerminationSignals.h"
+#include "shell/frmControl.h"
+
+#include <QApplication>
+
+int runProgram(QApplication &app, const Platform &platform)
+{
+    frmControl window(platform);
+    window.Form_Load();
+    if (window.NoPortAvailable)
+        return 0;
+
+    TerminationSignals signals;
+    QObject::connect(&signals, &TerminationSignals::terminationRequested, &window,
+                     [&](int signalNumber) {
+                         window.closeOnSignal();
+                         app.exit(128 + signalNumber);
+                     });
+    signals.install();
+
+    window.show();
+    return app.exec();
+}

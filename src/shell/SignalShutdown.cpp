@@ -1,0 +1,7 @@
+// Closing when the process is told to end (SIGTERM, SIGINT, SIGHUP).
+#include "shell/frmControl.h"
+
+void frmControl::closeOnSignal()
+{
+    close();
+}
