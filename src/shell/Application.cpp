@@ -12,13 +12,13 @@ int runProgram(QApplication &app, const Platform &platform)
     if (window.NoPortAvailable)
         return 0;
 
-    TerminationSignals signals;
-    QObject::connect(&signals, &TerminationSignals::terminationRequested, &window,
+    TerminationSignals terminations;
+    QObject::connect(&terminations, &TerminationSignals::terminationRequested, &window,
                      [&](int signalNumber) {
                          window.closeOnSignal();
                          app.exit(128 + signalNumber);
                      });
-    signals.install();
+    terminations.install();
 
     window.show();
     return app.exec();
