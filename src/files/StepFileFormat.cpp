@@ -1,0 +1,217 @@
+#include "files/StepFileFormat.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+
+namespace {
+
+constexpr int FieldSlots = 9; // check state, label, seven values
+
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
+
+QByteArrayView trimmed(QByteArrayView text)
+{
+    while (!text.isEmpty() && isBlank(text.front()))
+        text = text.sliced(1);
+    while (!text.isEmpty() && isBlank(text.back()))
+        text.chop(1);
+    return text;
+}
+
+bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+// Cuts bytes into lines. A line ends at CR LF, a lone CR or a lone LF; the
+// end of the bytes ends a last line that has no line end of its own.
+class LineReader
+{
+public:
+    explicit LineReader(QByteArrayView bytes) : m_pos(bytes.begin()), m_end(bytes.end()) {}
+
+    bool next(QByteArrayView &line)
+    {
+        if (m_pos == m_end)
+            return false;
+        const char *stop = std::find_if(m_pos, m_end, [](char c) { return c == '\r' || c == '\n'; });
+        line = QByteArrayView(m_pos, stop - m_pos);
+        m_pos = stop;
+        if (m_pos != m_end && *m_pos++ == '\r' && m_pos != m_end && *m_pos == '\n')
+            ++m_pos;
+        return true;
+    }
+
+    QByteArrayView rest() const { return QByteArrayView(m_pos, m_end - m_pos); }
+
+private:
+    const char *m_pos;
+    const char *m_end;
+};
+
+// The record count: a decimal integer with blanks around it. Anything else
+// (an empty line, a word, a fraction) reads as no records. Very large counts
+// are capped; reading stops at the end of the file anyway.
+qint64 recordCount(QByteArrayView line)
+{
+    line = trimmed(line);
+    bool negative = false;
+    if (!line.isEmpty() && (line.front() == '+' || line.front() == '-')) {
+        negative = line.front() == '-';
+        line = line.sliced(1);
+    }
+    if (line.isEmpty())
+        return 0;
+    constexpr qint64 Cap = qint64(1) << 48;
+    qint64 n = 0;
+    for (char c : line) {
+        if (!isDigit(c))
+            return 0;
+        n = std::min(Cap, n * 10 + (c - '0'));
+    }
+    return negative ? 0 : n;
+}
+
+// The fields of a record line: the texts before each of its first nine
+// TABs. Returns how many were found.
+int splitFields(QByteArrayView line, std::array<QByteArrayView, FieldSlots> &fields)
+{
+    const char *p = line.begin();
+    const char *end = line.end();
+    int found = 0;
+    while (found < FieldSlots && p != end) {
+        const auto *tab = static_cast<const char *>(std::memchr(p, '\t', size_t(end - p)));
+        if (!tab)
+            break;
+        fields[size_t(found++)] = QByteArrayView(p, tab - p);
+        p = tab + 1;
+    }
+    return found;
+}
+
+void appendLatin1(QByteArray &out, const QString &text)
+{
+    for (QChar c : text)
+        out.append(c.unicode() < 0x100 ? char(c.unicode()) : '?');
+}
+
+} // namespace
+
+namespace StepFileFormat {
+
+QByteArray format(const std::vector<StepRecord> &rows)
+{
+    qsizetype size = 16;
+    for (const StepRecord &r : rows) {
+        size += 5 + FieldSlots + 2 + r.label.size();
+        for (const QString &v : r.values)
+            size += v.size();
+    }
+    QByteArray out;
+    out.reserve(size);
+    out.append(' ').append(QByteArray::number(qint64(rows.size()))).append(" \r\n");
+    for (const StepRecord &r : rows) {
+        out.append(r.checked ? "True\t" : "False\t");
+        appendLatin1(out, r.label);
+        out.append('\t');
+        for (const QString &v : r.values) {
+            appendLatin1(out, v);
+            out.append('\t');
+        }
+        out.append("\r\n");
+    }
+    return out;
+}
+
+bool checkState(QByteArrayView field)
+{
+    const QByteArrayView text = trimmed(field);
+    if (text.compare("true", Qt::CaseInsensitive) == 0)
+        return true;
+    if (text.compare("false", Qt::CaseInsensitive) == 0)
+        return false;
+
+    // A number: sign, digits with an optional point, an optional exponent.
+    // It is not zero exactly when one of its digits before the exponent is
+    // not zero, so it never has to be converted.
+    qsizetype i = 0;
+    const qsizetype n = text.size();
+    if (i < n && (text[i] == '+' || text[i] == '-'))
+        ++i;
+    bool digits = false;
+    bool nonZero = false;
+    bool point = false;
+    for (; i < n; ++i) {
+        const char c = text[i];
+        if (isDigit(c)) {
+            digits = true;
+            nonZero = nonZero || c != '0';
+        } else if (c == '.' && !point) {
+            point = true;
+        } else {
+            break;
+        }
+    }
+    if (!digits)
+        return false;
+    if (i < n && (text[i] == 'e' || text[i] == 'E' || text[i] == 'd' || text[i] == 'D')) {
+        ++i;
+        if (i < n && (text[i] == '+' || text[i] == '-'))
+            ++i;
+        const qsizetype expStart = i;
+        while (i < n && isDigit(text[i]))
+            ++i;
+        if (i == expStart)
+            return false;
+    }
+    return i == n && nonZero;
+}
+
+std::vector<StepRecord> parse(QByteArrayView bytes)
+{
+    std::vector<StepRecord> rows;
+    LineReader lines(bytes);
+    QByteArrayView line;
+    if (!lines.next(line))
+        return rows;
+    const qint64 count = recordCount(line);
+    if (count == 0)
+        return rows;
+
+    // Never trust the count for the reservation: a file holds at most one
+    // record per line end, plus one unterminated last line.
+    const QByteArrayView rest = lines.rest();
+    const qint64 lineEnds = std::count(rest.begin(), rest.end(), '\n');
+    rows.reserve(size_t(std::min(count, lineEnds + 1)));
+
+    // Cells usually repeat the cell above ("On", "Auto", "60.00"): such
+    // cells share the text of the row before instead of holding a copy.
+    std::array<QByteArrayView, FieldSlots> fields;
+    std::array<QByteArrayView, FieldSlots> previous;
+    int previousFound = 0;
+    for (qint64 i = 0; i < count && lines.next(line); ++i) {
+        const int found = splitFields(line, fields);
+        StepRecord record;
+        record.checked = found >= 1 && checkState(fields[0]);
+        for (int slot = 1; slot < found; ++slot) {
+            QString &cell = slot == 1 ? record.label : record.values[size_t(slot - 2)];
+            const QByteArrayView text = fields[size_t(slot)];
+            if (slot < previousFound && text == previous[size_t(slot)]) {
+                const StepRecord &above = rows.back();
+                cell = slot == 1 ? above.label : above.values[size_t(slot - 2)];
+            } else {
+                cell = QString::fromLatin1(text);
+            }
+        }
+        rows.push_back(std::move(record));
+        previous = fields;
+        previousFound = found;
+    }
+    return rows;
+}
+
+} // namespace StepFileFormat

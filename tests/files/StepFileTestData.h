@@ -1,0 +1,65 @@
+#pragma once
+
+// Rows, bytes and paths shared by the step file tests.
+
+#include "steps/StepRecord.h"
+
+#include <QByteArray>
+#include <QDir>
+#include <QFile>
+#include <QStringList>
+#include <vector>
+
+namespace StepFileTestData {
+
+// A row from its check state and its eight texts (label, then the values).
+inline StepRecord row(bool checked, const QStringList &texts)
+{
+    StepRecord r;
+    r.checked = checked;
+    r.label = texts.value(0);
+    for (int i = 0; i < StepRecord::FieldCount; ++i)
+        r.values[size_t(i)] = texts.value(i + 1);
+    return r;
+}
+
+// The row of a new step with the given label.
+inline StepRecord defaultRow(const QString &label)
+{
+    StepRecord r;
+    r.checked = true;
+    r.label = label;
+    r.values = StepDefaults::values();
+    return r;
+}
+
+// The bytes of the one-step example file: count line, one record line.
+inline QByteArray exampleFile()
+{
+    return QByteArray(" 1 \r\nTrue\tStep1\tOn\tAuto\t110.00\t60.00\t0.00\t360.00\t1.00\t\r\n");
+}
+
+inline QByteArray readBytes(const QString &path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return QByteArray("<unreadable>");
+    return f.readAll();
+}
+
+inline bool writeBytes(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
+}
+
+// A path whose file cannot be created by anyone, root included: its folder
+// is a regular file.
+inline QString pathUnderAFile(const QDir &dir)
+{
+    const QString blocker = dir.filePath(QStringLiteral("not-a-folder"));
+    writeBytes(blocker, "x");
+    return blocker + QStringLiteral("/program.log");
+}
+
+} // namespace StepFileTestData
