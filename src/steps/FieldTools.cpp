@@ -1,0 +1,51 @@
+#include "steps/FieldTools.h"
+
+#include "steps/LenientNumber.h"
+#include "steps/NumberText.h"
+
+#include <QLineEdit>
+#include <QPointer>
+
+namespace ModTool {
+
+QString rangeMessage(double minimum, double maximum)
+{
+    return numberText(minimum) + QStringLiteral(" to ") + numberText(maximum)
+           + QStringLiteral(" only!");
+}
+
+FieldCheck judgeFieldText(QStringView text, double minimum, double maximum, int decimals)
+{
+    const double value = lenientNumber(text);
+    // Written so that a NaN, should one ever appear, is out of range too.
+    if (!(value >= minimum && value <= maximum))
+        return {false, {}, rangeMessage(minimum, maximum)};
+    return {true, fixedText(value, decimals), {}};
+}
+
+void SelectFieldText(QLineEdit *field)
+{
+    field->setSelection(0, static_cast<int>(field->text().size()));
+}
+
+void CheckFieldRange(QLineEdit *field, double minimum, double maximum, int decimals,
+                     MessageBox &messages)
+{
+    const FieldCheck check = judgeFieldText(field->text(), minimum, maximum, decimals);
+    if (check.inRange) {
+        field->setText(check.text);
+        return;
+    }
+    QPointer<QLineEdit> guard(field);
+    messages.show(check.message, MessageBox::Buttons::Ok, MessageBox::Icon::Exclamation,
+                  RangeErrorCaption, MessageBox::Answer::Ok);
+    if (!guard)
+        return;
+    // When the window is not active yet (the box has just gone), setFocus
+    // only makes the field the window's focus widget and no focus-in comes
+    // now; select here so the text is ready to be typed over either way.
+    field->setFocus(Qt::OtherFocusReason);
+    SelectFieldText(field);
+}
+
+} // namespace ModTool

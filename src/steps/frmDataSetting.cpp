@@ -1,0 +1,247 @@
+#include "steps/frmDataSetting.h"
+
+#include "shell/Twips.h"
+#include "shell/frmControl.h"
+#include "steps/FieldTools.h"
+#include "steps/NumericField.h"
+#include "steps/StepListView.h"
+
+#include <QComboBox>
+#include <QCompleter>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace {
+template <typename W>
+W *place(QWidget *parent, const char *name, const QString &caption, int left, int top, int width,
+         int height)
+{
+    auto *w = new W(parent);
+    w->setObjectName(QLatin1String(name));
+    if constexpr (requires { w->setText(caption); })
+        w->setText(caption);
+    setDesignGeometry(w, left, top, width, height);
+    return w;
+}
+
+// A choice box whose typed text is taken exactly as typed: no completion,
+// and Enter does not turn "ON" into the list's "On".
+void takeTypedTextAsIs(QComboBox *box)
+{
+    box->setEditable(true);
+    box->setInsertPolicy(QComboBox::NoInsert);
+    auto *noCompletion = new QCompleter(QStringList(), box);
+    noCompletion->setCaseSensitivity(Qt::CaseSensitive);
+    box->setCompleter(noCompletion);
+}
+} // namespace
+
+frmDataSetting::frmDataSetting(frmControl *mainWindow)
+    : QWidget(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint
+                           | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
+      m_mainWindow(mainWindow)
+{
+    setObjectName(QStringLiteral("frmDataSetting"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(QStringLiteral("Data Setting"));
+    buildControls();
+    connectHandlers();
+    // OK must not write into a main window that has closed.
+    if (mainWindow)
+        mainWindow->installEventFilter(this);
+}
+
+void frmDataSetting::buildControls()
+{
+    setFixedSize(twipsToPixels(5850), twipsToPixels(5460));
+
+    fraDataSetting = place<QGroupBox>(this, "fraDataSetting", QString(), 120, 120, 3975, 5175);
+    QWidget *f = fraDataSetting;
+    labOutput = place<QLabel>(f, "labOutput", QStringLiteral("Output"), 360, 720, 480, 195);
+    cboOutput = place<QComboBox>(f, "cboOutput", QString(), 1920, 720, 1695, 315);
+    labRange = place<QLabel>(f, "labRange", QStringLiteral("Range"), 360, 1200, 480, 195);
+    cboRange = place<QComboBox>(f, "cboRange", QString(), 1920, 1200, 1695, 315);
+    labVoltage = place<QLabel>(f, "labVoltage", QStringLiteral("Voltage [ V ]"), 360, 1800, 870, 195);
+    txtVoltage = place<QLineEdit>(f, "txtVoltage", QString(), 1920, 1800, 1695, 315);
+    labFrequency = place<QLabel>(f, "labFrequency", QStringLiteral("Frequency [Hz]"), 360, 2280, 1080, 195);
+    txtFrequency = place<QLineEdit>(f, "txtFrequency", QString(), 1920, 2280, 1695, 315);
+    labStartPhase = place<QLabel>(f, "labStartPhase", QStringLiteral("Start Phase [Deg]"), 360, 2880, 1260, 195);
+    txtStartPhase = place<QLineEdit>(f, "txtStartPhase", QString(), 1920, 2880, 1695, 315);
+    labStopPhase = place<QLabel>(f, "labStopPhase", QStringLiteral("Stop Phase [Deg]"), 360, 3360, 1260, 195);
+    txtStopPhase = place<QLineEdit>(f, "txtStopPhase", QString(), 1920, 3360, 1695, 315);
+    labWorkTime = place<QLabel>(f, "labWorkTime", QStringLiteral("Dwell Time [Sec]"), 360, 3960, 1200, 195);
+    txtWorkTime = place<QLineEdit>(f, "txtWorkTime", QString(), 1920, 3960, 1695, 315);
+    cmdOK = place<QPushButton>(this, "cmdOK", QStringLiteral("&OK"), 4200, 4200, 1455, 495);
+    cmdCancle = place<QPushButton>(this, "cmdCancle", QStringLiteral("&Cancle"), 4200, 4800, 1455, 495);
+
+    takeTypedTextAsIs(cboOutput);
+    takeTypedTextAsIs(cboRange);
+    // No default button: Enter in a field runs the field's check, nothing else.
+    for (QPushButton *button : {cmdOK, cmdCancle}) {
+        button->setAutoDefault(false);
+        button->setDefault(false);
+    }
+
+    QWidget *order[] = {cboOutput, cboRange, txtVoltage, txtFrequency, txtStartPhase,
+                        txtStopPhase, txtWorkTime, cmdOK, cmdCancle};
+    for (size_t i = 0; i + 1 < std::size(order); ++i)
+        QWidget::setTabOrder(order[i], order[i + 1]);
+}
+
+void frmDataSetting::connectHandlers()
+{
+    connect(cmdOK, &QPushButton::clicked, this, [this] { cmdOK_Click(); });
+    connect(cmdCancle, &QPushButton::clicked, this, [this] { cmdCancle_Click(); });
+    NumericField::attach(txtVoltage, {[this] { txtVoltage_GotFocus(); },
+                                      [this] { txtVoltage_LostFocus(); },
+                                      [this](int k) { txtVoltage_KeyPress(k); }});
+    NumericField::attach(txtFrequency, {[this] { txtFrequency_GotFocus(); },
+                                        [this] { txtFrequency_LostFocus(); },
+                                        [this](int k) { txtFrequency_KeyPress(k); }});
+    NumericField::attach(txtStartPhase, {[this] { txtStartPhase_GotFocus(); },
+                                         [this] { txtStartPhase_LostFocus(); },
+                                         [this](int k) { txtStartPhase_KeyPress(k); }});
+    NumericField::attach(txtStopPhase, {[this] { txtStopPhase_GotFocus(); },
+                                        [this] { txtStopPhase_LostFocus(); },
+                                        [this](int k) { txtStopPhase_KeyPress(k); }});
+    NumericField::attach(txtWorkTime, {[this] { txtWorkTime_GotFocus(); },
+                                       [this] { txtWorkTime_LostFocus(); },
+                                       [this](int k) { txtWorkTime_KeyPress(k); }});
+}
+
+void frmDataSetting::Form_Load()
+{
+    cboOutput->clear();
+    cboOutput->addItems({QStringLiteral("On"), QStringLiteral("Off")});
+    cboRange->clear();
+    cboRange->addItems({QStringLiteral("Low"), QStringLiteral("High")});
+
+    const frmControl *main = openMainWindow();
+    const int position = main ? main->livData->selectedIndex() : 0;
+    if (position > 0) {
+        const StepRecord &row = main->livData->item(position);
+        fraDataSetting->setTitle(row.label);
+        cboOutput->setEditText(row.subItem(StepRecord::Output));
+        cboRange->setEditText(row.subItem(StepRecord::Range));
+        txtVoltage->setText(row.subItem(StepRecord::Voltage));
+        txtFrequency->setText(row.subItem(StepRecord::Frequency));
+        txtStartPhase->setText(row.subItem(StepRecord::StartPhase));
+        txtStopPhase->setText(row.subItem(StepRecord::StopPhase));
+        txtWorkTime->setText(row.subItem(StepRecord::WorkTime));
+    }
+    cboOutput->setFocus(Qt::OtherFocusReason);
+}
+
+void frmDataSetting::cmdOK_Click()
+{
+    // The row selected now, which need not be the row that was loaded. With
+    // no main window or no selected row left there is nothing to write into.
+    if (frmControl *main = openMainWindow()) {
+        const int position = main->livData->selectedIndex();
+        if (position > 0) {
+            StepRecord row = main->livData->item(position);
+            row.values = {cboOutput->currentText(), cboRange->currentText(), txtVoltage->text(),
+                          txtFrequency->text(),     txtStartPhase->text(),   txtStopPhase->text(),
+                          txtWorkTime->text()};
+            main->livData->steps().setRow(position, row);
+        }
+    }
+    close();
+}
+
+void frmDataSetting::cmdCancle_Click()
+{
+    close();
+}
+
+void frmDataSetting::keyPressEvent(QKeyEvent *event)
+{
+    // "&Cancle" is the window's cancel button.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        cmdCancle->click();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+bool frmDataSetting::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_mainWindow) {
+        // A minimised window is still open; a closed one is hidden.
+        if (event->type() == QEvent::Hide && m_mainWindow->isHidden())
+            m_mainWindowClosed = true;
+        else if (event->type() == QEvent::Show)
+            m_mainWindowClosed = false;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+frmControl *frmDataSetting::openMainWindow() const
+{
+    return m_mainWindowClosed ? nullptr : m_mainWindow.data();
+}
+
+MessageBox &frmDataSetting::messages()
+{
+    if (m_mainWindow && m_mainWindow->platform().messages)
+        return *m_mainWindow->platform().messages;
+    return m_ownMessages;
+}
+
+void frmDataSetting::txtVoltage_GotFocus() { ModTool::SelectFieldText(txtVoltage); }
+void frmDataSetting::txtVoltage_LostFocus()
+{
+    ModTool::CheckFieldRange(txtVoltage, FieldRanges::Voltage, messages());
+}
+void frmDataSetting::txtVoltage_KeyPress(int keyAscii)
+{
+    if (keyAscii == 13)
+        txtVoltage_LostFocus();
+}
+
+void frmDataSetting::txtFrequency_GotFocus() { ModTool::SelectFieldText(txtFrequency); }
+void frmDataSetting::txtFrequency_LostFocus()
+{
+    ModTool::CheckFieldRange(txtFrequency, FieldRanges::Frequency, messages());
+}
+void frmDataSetting::txtFrequency_KeyPress(int keyAscii)
+{
+    if (keyAscii == 13)
+        txtFrequency_LostFocus();
+}
+
+void frmDataSetting::txtStartPhase_GotFocus() { ModTool::SelectFieldText(txtStartPhase); }
+void frmDataSetting::txtStartPhase_LostFocus()
+{
+    ModTool::CheckFieldRange(txtStartPhase, FieldRanges::StartPhase, messages());
+}
+void frmDataSetting::txtStartPhase_KeyPress(int keyAscii)
+{
+    if (keyAscii == 13)
+        txtStartPhase_LostFocus();
+}
+
+void frmDataSetting::txtStopPhase_GotFocus() { ModTool::SelectFieldText(txtStopPhase); }
+void frmDataSetting::txtStopPhase_LostFocus()
+{
+    ModTool::CheckFieldRange(txtStopPhase, FieldRanges::StopPhase, messages());
+}
+void frmDataSetting::txtStopPhase_KeyPress(int keyAscii)
+{
+    if (keyAscii == 13)
+        txtStopPhase_LostFocus();
+}
+
+void frmDataSetting::txtWorkTime_GotFocus() { ModTool::SelectFieldText(txtWorkTime); }
+void frmDataSetting::txtWorkTime_LostFocus()
+{
+    ModTool::CheckFieldRange(txtWorkTime, FieldRanges::WorkTime, messages());
+}
+void frmDataSetting::txtWorkTime_KeyPress(int keyAscii)
+{
+    if (keyAscii == 13)
+        txtWorkTime_LostFocus();
+}

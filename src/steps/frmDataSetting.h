@@ -1,0 +1,81 @@
+#pragma once
+
+#include "platform/QtMessageBox.h"
+
+#include <QPointer>
+#include <QWidget>
+
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class frmControl;
+class MessageBox;
+
+// The step editor: a window of its own, without owner and without blocking
+// the main window, in which the operator changes the seven values of the
+// step table's selected row. OK writes them into the row that is selected
+// when it is pressed. Closing deletes the window.
+class frmDataSetting : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit frmDataSetting(frmControl *mainWindow);
+
+    // Fills the lists and copies the selected row's label and values in.
+    void Form_Load();
+
+    void cmdOK_Click();
+    void cmdCancle_Click();
+    void txtVoltage_GotFocus();
+    void txtVoltage_LostFocus();
+    void txtVoltage_KeyPress(int keyAscii);
+    void txtFrequency_GotFocus();
+    void txtFrequency_LostFocus();
+    void txtFrequency_KeyPress(int keyAscii);
+    void txtStartPhase_GotFocus();
+    void txtStartPhase_LostFocus();
+    void txtStartPhase_KeyPress(int keyAscii);
+    void txtStopPhase_GotFocus();
+    void txtStopPhase_LostFocus();
+    void txtStopPhase_KeyPress(int keyAscii);
+    void txtWorkTime_GotFocus();
+    void txtWorkTime_LostFocus();
+    void txtWorkTime_KeyPress(int keyAscii);
+
+    // --- controls (object names as in the design) ---------------------------
+    QGroupBox *fraDataSetting = nullptr;
+    QLabel *labOutput = nullptr;
+    QComboBox *cboOutput = nullptr;
+    QLabel *labRange = nullptr;
+    QComboBox *cboRange = nullptr;
+    QLabel *labVoltage = nullptr;
+    QLineEdit *txtVoltage = nullptr;
+    QLabel *labFrequency = nullptr;
+    QLineEdit *txtFrequency = nullptr;
+    QLabel *labStartPhase = nullptr;
+    QLineEdit *txtStartPhase = nullptr;
+    QLabel *labStopPhase = nullptr;
+    QLineEdit *txtStopPhase = nullptr;
+    QLabel *labWorkTime = nullptr;
+    QLineEdit *txtWorkTime = nullptr;
+    QPushButton *cmdOK = nullptr;
+    QPushButton *cmdCancle = nullptr;
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void buildControls();
+    void connectHandlers();
+    // The main window while it is open; nullptr once it closed or went away.
+    frmControl *openMainWindow() const;
+    // The main window's message boxes, or our own once it is gone.
+    MessageBox &messages();
+
+    QPointer<frmControl> m_mainWindow;
+    bool m_mainWindowClosed = false;
+    QtMessageBox m_ownMessages;
+};
