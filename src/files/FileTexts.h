@@ -1,0 +1,21 @@
+#pragma once
+
+#include "shell/Texts.h"
+
+#include <QString>
+
+// Fixed texts of the file commands, letter for letter.
+namespace FileTexts {
+inline const QString DialogFilter = QStringLiteral("All Files (*.*)|*.*|")
+    + QStringLiteral("Log Files (*.log)|*.log|") + QStringLiteral("Batch Files (*.bat)|*.bat");
+inline constexpr int LogFilesFilter = 2; // preselected: it fits "Untitled.log"
+
+// The save question of New and Open; its two lines are joined by a lone CR.
+inline const QString SaveQuestion =
+    QStringLiteral("The file have no saved, ") + QChar(13) + QStringLiteral("do you want to save it?");
+
+inline const QString CantOpenFile = QStringLiteral("Can't open file: ");
+
+// The start of the window title of a document that belongs to a file.
+inline QString titlePrefix() { return Texts::WindowTitle + Texts::TitleSeparator; }
+} // namespace FileTexts

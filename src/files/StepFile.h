@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QString>
+
+class frmControl;
+
+// Reading and writing the step table of the main window as a step file.
+// Both show the busy pointer while they work and report their own failures
+// in a message box; the result tells the file commands whether the document
+// now belongs to the file.
+namespace ModTool {
+
+// Replaces all rows of the step table with the records of the file.
+// A file that cannot be opened shows "Can't open file: <path>", leaves the
+// table as it was and returns false.
+bool ReadStepFile(frmControl &window, const QString &path);
+
+// Writes the whole step table to the file, replacing it. The old file is
+// replaced only once the new one is completely on disk, so a failed write
+// leaves it as it was. A failure shows the system's description of it and
+// returns false.
+bool WriteStepFile(frmControl &window, const QString &path);
+
+} // namespace ModTool
