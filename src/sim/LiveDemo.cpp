@@ -1,0 +1,100 @@
+#include "sim/LiveDemo.h"
+
+#include "platform/PortNames.h"
+#include "platform/QtPlatform.h"
+#include "shell/frmControl.h"
+#include "sim/HeadlessServices.h"
+#include "sim/SourceLink.h"
+#include "sim/SourcePanel.h"
+#include "steps/StepListView.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QPushButton>
+#include <QEvent>
+#include <QScreen>
+#include <QTextStream>
+#include <QTimer>
+
+namespace {
+// Ends the demo once the main window has really closed (its close can be
+// cancelled by the save question).
+class CloseWatch : public QObject
+{
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Close) {
+            auto *widget = static_cast<QWidget *>(watched);
+            QTimer::singleShot(0, widget, [widget] {
+                if (!widget->isVisible())
+                    QApplication::quit();
+            });
+        }
+        return false;
+    }
+};
+} // namespace
+
+int runLiveDemo(const std::optional<QString> &showFile, const PlayOptions &options)
+{
+    QElapsedTimer since;
+    since.start();
+    SourceLink link([&since] { return static_cast<double>(since.nsecsElapsed()) / 1e6; });
+    if (!link.isOpen()) {
+        QTextStream(stderr) << "quorra-demo: " << link.errorText() << '\n';
+        return 2;
+    }
+    link.model().setTranscriptLimit(SourcePanel::MaxLogLines);
+    setSerialDeviceOverride(1, link.farEndPath());
+    setSerialDeviceOverride(2, QStringLiteral("/nonexistent/quorra-demo/COM2"));
+
+    QtPlatform qt;
+    ScriptedFileDialog files(&qt.files); // answers the first Open when a file is given
+    const Platform platform{&qt.port, &qt.timer, &qt.messages, &files, &qt.busy};
+
+    SourcePanel panel(link);
+    frmControl window(platform);
+    link.setStepProbe([&] { return playingStep(window, qt.timer); });
+    link.setLive(true);
+
+    window.Form_Load();
+    if (window.NoPortAvailable)
+        return 1;
+
+    QApplication::setQuitOnLastWindowClosed(false);
+    CloseWatch watch;
+    window.installEventFilter(&watch);
+    QObject::connect(&panel, &QObject::destroyed, &window, &QWidget::close);
+
+    window.show();
+    // The panel stands to the right of the main window.
+    const QRect frame = window.frameGeometry();
+    panel.move(frame.right() + 8, frame.top());
+    panel.show();
+
+    if (showFile) {
+        QTimer::singleShot(300, &window, [&] {
+            openStepFile(window, files, *showFile);
+            if (!options.baud.isEmpty())
+                chooseBaudRate(window, options.baud);
+            chooseRemote(window);
+            chooseRunMode(window, options.run);
+            if (window.livData->count() == 0 || !window.cmdRunStop->isEnabled())
+                return;
+            window.cmdRunStop_Click();
+            if (options.limitSeconds)
+                QTimer::singleShot(static_cast<int>(*options.limitSeconds * 1000), &window, [&] {
+                    if (isRunning(window))
+                        window.cmdRunStop_Click();
+                });
+        });
+    }
+    const int status = QApplication::exec();
+    link.setLive(false);
+    clearSerialDeviceOverrides();
+    return status;
+}

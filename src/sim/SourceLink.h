@@ -1,0 +1,70 @@
+#pragma once
+
+#include "sim/PtyBridge.h"
+#include "sim/SourceModel.h"
+#include "sim/StretchedStep.h"
+
+#include <QList>
+#include <QObject>
+#include <QTimer>
+#include <functional>
+#include <optional>
+
+// The virtual source at the end of its cable: reads what the program wrote
+// to the pseudo-terminal, times it by the line settings the program set, and
+// carries out each line when it has arrived.
+//
+// The clock is milliseconds since the session began: the real time for the
+// live demo, a virtual time for a dry run. Live, the event loop drives
+// everything; otherwise the caller polls after each thing the program does.
+class SourceLink : public QObject
+{
+    Q_OBJECT
+public:
+    using Clock = std::function<double()>;
+    using StepProbe = std::function<std::optional<StepContext>()>;
+
+    explicit SourceLink(Clock clock, QObject *parent = nullptr);
+
+    bool isOpen() const { return m_bridge.isOpen(); }
+    QString errorText() const { return m_bridge.errorText(); }
+    QString farEndPath() const { return m_bridge.farEndPath(); }
+    double now() const { return m_clock(); }
+
+    const SourceModel &model() const { return m_model; }
+    SourceModel &model() { return m_model; }
+    const QList<StretchedStep> &stretchedSteps() const { return m_stretched; }
+
+    // Tells which step the program is playing when it writes; without it no
+    // step is ever flagged as stretched.
+    void setStepProbe(StepProbe probe) { m_probe = std::move(probe); }
+
+    // Takes what the program has written and carries out every line due by now.
+    void poll();
+    // Carries out every line still on its way.
+    void finish();
+    // Live: the event loop reads the cable and carries out lines on time.
+    void setLive(bool live);
+
+signals:
+    // The program wrote bytes in one go (one handler's commands).
+    void burstWritten(double writtenMs, qsizetype bytes, const LineSettings &line,
+                      const std::optional<StepContext> &step);
+    void lineCarriedOut(const ReceivedLine &line);
+    void stepStretched(const StretchedStep &step);
+
+private:
+    static constexpr qsizetype MaxStretchedKept = 1000;
+
+    void take();
+    void carryOut(const QList<ReceivedLine> &lines);
+    void scheduleNext();
+
+    Clock m_clock;
+    PtyBridge m_bridge;
+    SourceModel m_model;
+    StepProbe m_probe;
+    QList<StretchedStep> m_stretched;
+    QTimer m_due;
+    bool m_live = false;
+};

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "platform/Timer.h"
+
+#include <optional>
+
+// The sequencer's timer on a virtual clock, for dry runs: it ticks when the
+// caller says the time has come, so a run of minutes plays in an instant
+// with exactly the timing the real timer gives. Same rules as the real one:
+// setting Interval or Enabled restarts the countdown from the clock's
+// current time, and each tick starts the next period.
+class VirtualTimer : public Timer
+{
+public:
+    explicit VirtualTimer(const double &clockMs) : m_clock(clockMs) {}
+
+    int Interval() const override { return m_interval; }
+    void setInterval(int milliseconds) override;
+    bool Enabled() const override { return m_enabled; }
+    void setEnabled(bool enabled) override;
+
+    // When the next tick is due; none while disabled or with period 0.
+    std::optional<double> nextTick() const;
+    // Delivers the tick due now (the caller has moved the clock there).
+    void fire();
+
+private:
+    void restart();
+
+    const double &m_clock;
+    int m_interval = 0;
+    bool m_enabled = true;
+    double m_due = 0.0;
+};
