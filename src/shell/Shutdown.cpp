@@ -1,7 +1,51 @@
-// Closing the main window.
+// Closing the main window. Other windows (the step editor, the about box)
+// stay open; the program ends when its last window has closed.
+#include "shell/Shutdown.h"
+
+#include "files/SavePrompt.h"
+#include "instrument/Commands.h"
+#include "platform/SerialPort.h"
+#include "platform/Timer.h"
 #include "shell/frmControl.h"
 
 #include <QCloseEvent>
+#include <QRadioButton>
+
+namespace {
+const QString ModifiedQuestion = QStringLiteral("The file have been modefied,") + QChar(13)
+                                 + QStringLiteral("do you want to save it?");
+}
+
+namespace Shutdown {
+
+bool unload(frmControl &window, SaveQuestion question)
+{
+    // Start-up found no port: nothing was set up, nothing to ask or send.
+    if (window.NoPortAvailable)
+        return false;
+    if (question == SaveQuestion::Ask && !mayDiscardProgram(window, ModifiedQuestion))
+        return true;
+    releaseInstrument(window);
+    return false;
+}
+
+void releaseInstrument(frmControl &window)
+{
+    if (!window.optSystemMode_1->isChecked())
+        return;
+    window.platform().timer->setEnabled(false);
+    if (!window.EnsurePortOpen())
+        return;
+    // A failed write does not stop the ones after it.
+    window.SendCommand(Command::Turn + Command::Off);
+    window.SendCommand(Command::OutputRelay + Command::Off);
+    window.SendCommand(Command::Local);
+    SerialPort &port = *window.platform().port;
+    if (port.PortOpen())
+        port.setPortOpen(false);
+}
+
+} // namespace Shutdown
 
 void frmControl::mnuExit_Click()
 {
@@ -10,7 +54,7 @@ void frmControl::mnuExit_Click()
 
 bool frmControl::Form_Unload()
 {
-    return false;
+    return Shutdown::unload(*this, Shutdown::SaveQuestion::Ask);
 }
 
 void frmControl::closeEvent(QCloseEvent *event)
