@@ -1,6 +1,8 @@
 // The main window's controls: kinds, names, captions, design places and
 // tab order, and the wiring of their events to the handlers.
 #include "shell/frmControl.h"
+#include "shell/AppIcon.h"
+#include "shell/ResizeRule.h"
 #include "shell/Twips.h"
 #include "steps/StepListView.h"
 #include "platform/Timer.h"
@@ -28,13 +30,39 @@ W *place(QWidget *parent, const char *name, const QString &caption, int left, in
     else if constexpr (requires { w->setText(caption); })
         w->setText(caption);
     setDesignGeometry(w, left, top, width, height);
+    // Captions that only show text may need more room than the design gave them.
+    constexpr bool captionOnly = std::is_same_v<W, QLabel> || std::is_same_v<W, QCheckBox>
+                                 || std::is_same_v<W, QRadioButton>;
+    if constexpr (captionOnly)
+        widenToCaption(w);
+    // The lists are editable drop-downs. Made editable here, so that the edit
+    // field joins the focus chain right behind its list: the tab order set
+    // below moves a list and its edit field together.
+    if constexpr (std::is_same_v<W, QComboBox>) {
+        w->setEditable(true);
+        w->setInsertPolicy(QComboBox::NoInsert);
+    }
     w->setProperty("tabIndex", tabIndex);
     return w;
 }
+
+template <typename W>
+W *place(QWidget *parent, const char *name, const QString &caption, const ResizeRule::TwipsRect &r,
+         int tabIndex)
+{
+    return place<W>(parent, name, caption, r.left, r.top, r.width, r.height, tabIndex);
+}
 } // namespace
 
+// The designed client area (11880 x 8310 twips) is everything below the menu
+// bar, the status bar included: 7935 twips of controls above a status bar of
+// 375. In Qt the status bar sits outside the central widget, so the central
+// widget is the designed client area less the status bar, and the design's
+// places, measured from the client area's top-left corner, are places in the
+// central widget as they stand.
 void frmControl::buildControls()
 {
+    setFont(designFont(font()));
     auto *client = new QWidget(this);
     client->setObjectName(QStringLiteral("frmControlClient"));
     setCentralWidget(client);
@@ -60,17 +88,16 @@ void frmControl::buildControls()
     cmdRunStop = place<QPushButton>(client, "cmdRunStop", QStringLiteral("&RUN"), 7800, 1200, 1215, 495, 3);
     cmdReset = place<QPushButton>(client, "cmdReset", QStringLiteral("Re&set"), 7800, 1920, 1215, 495, 4);
 
-    fraData = place<QGroupBox>(client, "fraData", QStringLiteral("Data Setting"), 120, 2520, 11775, 6855, 5);
-    livData = place<StepListView>(fraData, "livData", QString(), 120, 240, 11535, 5895, 6);
-    chkDataSelectAll = place<QCheckBox>(fraData, "chkDataSelectAll", QStringLiteral("Select All"), 240, 6240, 1695, 255, 7);
-    cmdDataInsert = place<QPushButton>(fraData, "cmdDataInsert", QStringLiteral("&Insert"), 7800, 6360, 1215, 375, 8);
-    cmdDataDelete = place<QPushButton>(fraData, "cmdDataDelete", QStringLiteral("&Delete"), 10440, 6360, 1215, 375, 9);
-    cmdDataAppend = place<QPushButton>(fraData, "cmdDataAppend", QStringLiteral("&Append"), 9120, 6360, 1215, 375, 20);
+    // The frame that follows the window's size and what it holds: their
+    // design places are shared with the resize rule.
+    namespace D = ResizeRule::Design;
+    fraData = place<QGroupBox>(client, "fraData", QStringLiteral("Data Setting"), D::fraData, 5);
+    livData = place<StepListView>(fraData, "livData", QString(), D::livData, 6);
+    chkDataSelectAll = place<QCheckBox>(fraData, "chkDataSelectAll", QStringLiteral("Select All"), D::chkDataSelectAll, 7);
+    cmdDataInsert = place<QPushButton>(fraData, "cmdDataInsert", QStringLiteral("&Insert"), D::cmdDataInsert, 8);
+    cmdDataDelete = place<QPushButton>(fraData, "cmdDataDelete", QStringLiteral("&Delete"), D::cmdDataDelete, 9);
+    cmdDataAppend = place<QPushButton>(fraData, "cmdDataAppend", QStringLiteral("&Append"), D::cmdDataAppend, 20);
 
-    for (QComboBox *list : {cboRunMode, cboCommPort, cboBaudRate}) {
-        list->setEditable(true);
-        list->setInsertPolicy(QComboBox::NoInsert);
-    }
     for (QPushButton *button : {cmdRunStop, cmdReset, cmdDataInsert, cmdDataDelete, cmdDataAppend})
         button->setAutoDefault(false);
 
@@ -78,7 +105,7 @@ void frmControl::buildControls()
     StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
     StatusBar1->setProperty("tabIndex", 19);
     StatusBar1->setSizeGripEnabled(true);
-    StatusBar1->setFixedHeight(twipsToPixels(375));
+    StatusBar1->setFixedHeight(twipsToPixels(D::StatusBarHeight));
     StatusBar1Text = new QLabel(StatusBar1);
     StatusBar1Text->setObjectName(QStringLiteral("StatusBar1Text"));
     StatusBar1->addWidget(StatusBar1Text, 1);
@@ -112,7 +139,10 @@ void frmControl::buildControls()
     mnuHelp->setObjectName(QStringLiteral("mnuHelp"));
     mnuAbout = addItem(mnuHelp, "mnuAbout", QStringLiteral("&About..."));
 
-    setMinimumSize(0, 0);
+    setWindowIcon(appIcon());
+    // The minimum is an outer size; the resize handler corrects it for the
+    // frame once the window is shown and the frame is known.
+    setMinimumSize(twipsToPixels(ResizeRule::MinimumWidth), twipsToPixels(ResizeRule::MinimumHeight));
     resize(twipsToPixels(11880), twipsToPixels(8310) + menuBar()->sizeHint().height());
 }
 

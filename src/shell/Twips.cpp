@@ -28,3 +28,17 @@ void setDesignGeometry(QWidget *widget, int left, int top, int width, int height
     widget->setGeometry(twipsToPixels(left), twipsToPixels(top), twipsToPixels(width),
                         twipsToPixels(height));
 }
+
+QFont designFont(const QFont &base)
+{
+    QFont font = base;
+    font.setPointSize(8);
+    return font;
+}
+
+void widenToCaption(QWidget *widget)
+{
+    const int needed = widget->sizeHint().width();
+    if (needed > widget->width())
+        widget->resize(needed, widget->height());
+}

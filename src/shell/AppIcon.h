@@ -1,0 +1,9 @@
+#pragma once
+
+#include <QIcon>
+#include <QPixmap>
+
+// The program's icon, built into the program. The PNGs are rendered from
+// src/resources/quorra.svg, which is also what the desktop entry shows.
+QIcon appIcon();
+QPixmap appIconPixmap32();
