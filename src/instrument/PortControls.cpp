@@ -3,6 +3,7 @@
 
 #include "instrument/Commands.h"
 #include "instrument/PortText.h"
+#include "instrument/RunLifecycle.h"
 #include "platform/SerialPort.h"
 #include "platform/Timer.h"
 
@@ -43,5 +44,15 @@ void frmControl::optSystemMode_Click(int index)
 
 void frmControl::cmdReset_Click()
 {
-    SendCommand(Command::Reset);
+    // RUN and Reset stay enabled when another port failed to open under
+    // Remote; the port is tried again rather than written to while closed.
+    if (!EnsurePortOpen())
+        return;
+    const bool running = runInProgress(*this);
+    if (SendCommand(Command::Reset))
+        return;
+    if (running)
+        endRunOnLinkFailure(*this); // does nothing if the lost link has ended it already
+    else
+        showPortMessage(*this);
 }

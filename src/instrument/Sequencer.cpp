@@ -1,4 +1,38 @@
-// The run sequencer.
+// The run sequencer: one call per timer tick, plus the first call by RUN.
 #include "shell/frmControl.h"
 
-void frmControl::TimComm_Timer() {}
+#include "instrument/RunLifecycle.h"
+#include "instrument/SequencerCore.h"
+#include "platform/Timer.h"
+#include "steps/StepListView.h"
+
+#include <QDateTime>
+
+void frmControl::TimComm_Timer()
+{
+    const SequencerStep step = advanceSequencer(Run, livData->steps());
+    switch (step.action) {
+    case SequencerStep::Action::EndOfRun:
+        endRun(*this);
+        return;
+    case SequencerStep::Action::Rewind:
+        // Nothing sent, the timer keeps the last row's period.
+        return;
+    case SequencerStep::Action::Play:
+        break;
+    }
+
+    livData->select(step.position);
+    livData->ensureVisible(step.position);
+    setStatusText(runningStatusText(livData->item(step.position).label, step.position,
+                                    Run.StepTotal, startTimeText(QDateTime::currentDateTime())));
+    for (const QString &command : step.commands) {
+        if (!SendCommand(command)) {
+            endRunOnLinkFailure(*this);
+            return;
+        }
+    }
+    // The next tick comes one dwell from here.
+    m_platform.timer->setInterval(step.periodMs);
+    m_platform.timer->setEnabled(true);
+}

@@ -3,8 +3,17 @@
 #include <algorithm>
 
 namespace {
-constexpr qint64 MaxPieceMs = 1000;
-}
+constexpr qint64 NsPerMs = 1000 * 1000;
+// Longest single wait: its timer slack stays within a millisecond.
+constexpr qint64 MaxWaitMs = 1000;
+// A long wait stops this far ahead of the deadline, well beyond its slack...
+constexpr qint64 ApproachMs = 15;
+// ...so that the last stretch is short, and waited in one piece when it is
+// at most this long.
+constexpr qint64 LastStretchMs = 2 * ApproachMs;
+// A last stretch rounded up to whole milliseconds may end this late.
+constexpr qint64 RoundUpAllowanceNs = 100 * 1000;
+} // namespace
 
 QtTimer::QtTimer(QObject *parent) : QObject(parent)
 {
@@ -25,30 +34,40 @@ void QtTimer::setEnabled(bool enabled)
     restart();
 }
 
+int QtTimer::nextWaitMs(qint64 leftNs)
+{
+    if (leftNs > LastStretchMs * NsPerMs)
+        return static_cast<int>(std::min(MaxWaitMs, leftNs / NsPerMs - ApproachMs));
+    const qint64 roundedUp = (leftNs + NsPerMs - 1) / NsPerMs;
+    if (roundedUp * NsPerMs - leftNs <= RoundUpAllowanceNs)
+        return static_cast<int>(roundedUp);
+    return static_cast<int>(leftNs / NsPerMs);
+}
+
 void QtTimer::restart()
 {
     m_timer.stop();
     if (!m_enabled || m_interval == 0)
         return;
-    m_deadline = QDeadlineTimer(m_interval, Qt::PreciseTimer);
-    armNextPiece();
+    m_deadline = QDeadlineTimer(std::chrono::milliseconds(m_interval), Qt::PreciseTimer);
+    armNextWait();
 }
 
-void QtTimer::armNextPiece()
+void QtTimer::armNextWait()
 {
-    const qint64 left = std::max<qint64>(0, m_deadline.remainingTime());
-    m_timer.start(static_cast<int>(std::min(left, MaxPieceMs)));
+    const qint64 left = m_deadline.remainingTimeNSecs();
+    m_timer.start(left > 0 ? nextWaitMs(left) : 0);
 }
 
 void QtTimer::onTimeout()
 {
     if (!m_deadline.hasExpired()) {
-        armNextPiece();
+        armNextWait();
         return;
     }
-    // Periodic: the next period counts from this tick, as a plain timer does.
-    m_deadline = QDeadlineTimer(m_interval, Qt::PreciseTimer);
-    armNextPiece();
+    // Periodic: the next period counts from this tick.
+    m_deadline = QDeadlineTimer(std::chrono::milliseconds(m_interval), Qt::PreciseTimer);
+    armNextWait();
     if (onTick)
         onTick();
 }

@@ -1,6 +1,7 @@
 #include "shell/frmControl.h"
 
 #include "instrument/PortText.h"
+#include "instrument/RunLifecycle.h"
 #include "platform/SerialPort.h"
 #include "platform/Timer.h"
 #include "shell/Texts.h"
@@ -17,6 +18,7 @@ frmControl::frmControl(const Platform &platform, QWidget *parent)
     setObjectName(QStringLiteral("frmControl"));
     buildControls();
     connectHandlers();
+    watchLinkLoss(*this);
 }
 
 frmControl::~frmControl()

@@ -1,0 +1,183 @@
+// The operator's link controls on the fake port: port and baud choices,
+// Remote/Local and Reset.
+#include "shell/frmControl.h"
+#include "support/FakePlatform.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+
+using Kind = FakeSerialPort::Kind;
+
+namespace {
+QList<Kind> kindsOf(const FakeSerialPort &port)
+{
+    QList<Kind> kinds;
+    for (const auto &e : port.events)
+        kinds << e.kind;
+    return kinds;
+}
+
+void choose(frmControl &w, bool remote)
+{
+    (remote ? w.optSystemMode_1 : w.optSystemMode_0)->setChecked(true);
+    w.optSystemMode_Click(remote ? 1 : 0);
+}
+} // namespace
+
+class PortControlsTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void portChoice_closesOldPortBeforeOpeningNew();
+    void portChoice_failing_leavesNoPortOpen_messageNamesIt();
+    void portChoice_underLocal_leavesNewPortOpen();
+    void baudChoice_data();
+    void baudChoice();
+    void remoteThenLocal();
+    void remote_portFails_nothingChanges();
+    void local_portFails_buttonsStayEnabled();
+    void reset_sendsOnlyTheResetCommand();
+    void reset_notPossibleUnderLocal();
+};
+
+void PortControlsTest::portChoice_closesOldPortBeforeOpeningNew()
+{
+    FakePlatform fake;
+    auto w = startedWindow(fake, true);
+    w->cboCommPort->setCurrentText(QStringLiteral("COM 2"));
+    w->cboCommPort_Click();
+    QCOMPARE(kindsOf(fake.port), (QList<Kind>{Kind::Close, Kind::Open}));
+    QCOMPARE(fake.port.events[0].port, 1);
+    QCOMPARE(fake.port.events[1].port, 2);
+    QVERIFY(fake.port.writes().isEmpty());
+    QVERIFY(fake.messages.shown.isEmpty());
+    QVERIFY(w->optSystemMode_1->isChecked());
+    QVERIFY(w->cmdRunStop->isEnabled());
+}
+
+void PortControlsTest::portChoice_failing_leavesNoPortOpen_messageNamesIt()
+{
+    FakePlatform fake;
+    auto w = startedWindow(fake, true);
+    fake.port.openablePorts = {1};
+    w->cboCommPort->setCurrentText(QStringLiteral("COM 2"));
+    w->cboCommPort_Click();
+    QVERIFY(!fake.port.PortOpen());
+    QCOMPARE(kindsOf(fake.port), (QList<Kind>{Kind::Close, Kind::OpenFailed}));
+    QCOMPARE(fake.messages.shown.size(), 1);
+    const auto &m = fake.messages.shown.first();
+    QCOMPARE(m.text, QStringLiteral("COM 2 : not available. Change the CommPort property to another port."));
+    QCOMPARE(m.caption, QStringLiteral("Nesk DEMO"));
+    QCOMPARE(m.buttons, MessageBox::Buttons::Ok);
+    QCOMPARE(m.icon, MessageBox::Icon::None);
+    // Remote stays chosen, RUN and Reset stay enabled.
+    QVERIFY(w->cmdRunStop->isEnabled());
+    QVERIFY(w->cmdReset->isEnabled());
+}
+
+void PortControlsTest::portChoice_underLocal_leavesNewPortOpen()
+{
+    FakePlatform fake;
+    auto w = startedWindow(fake, false);
+    w->cboCommPort->setCurrentText(QStringLiteral("COM 2"));
+    w->cboCommPort_Click();
+    QVERIFY(fake.port.PortOpen());
+    QCOMPARE(fake.port.CommPort(), qint16(2));
+    QVERIFY(!w->cmdRunStop->isEnabled());
+    QVERIFY(fake.port.writes().isEmpty());
+}
+
+void PortControlsTest::baudChoice_data()
+{
+    QTest::addColumn<bool>("open");
+    QTest::newRow("port closed") << false;
+    QTest::newRow("port open") << true;
+}
+
+void PortControlsTest::baudChoice()
+{
+    QFETCH(bool, open);
+    FakePlatform fake;
+    auto w = startedWindow(fake, open);
+    w->cboBaudRate->setCurrentText(QStringLiteral("4800"));
+    w->cboBaudRate_Click();
+    QCOMPARE(w->labPortSetting->text(), QStringLiteral("4800,8,N,1"));
+    QCOMPARE(fake.port.Settings(), QStringLiteral("4800,n,8,1"));
+    QCOMPARE(fake.port.PortOpen(), open);
+    QCOMPARE(kindsOf(fake.port), QList<Kind>{Kind::Settings});
+}
+
+void PortControlsTest::remoteThenLocal()
+{
+    FakePlatform fake;
+    auto w = startedWindow(fake, false);
+    choose(*w, true);
+    QVERIFY(fake.port.PortOpen());
+    QVERIFY(w->cmdRunStop->isEnabled());
+    QVERIFY(w->cmdReset->isEnabled());
+    choose(*w, false);
+    QCOMPARE(fake.port.writes(), (QStringList{":SYST:REM \r", ":SYST:LOC \r"}));
+    QCOMPARE(kindsOf(fake.port), (QList<Kind>{Kind::Open, Kind::Write, Kind::Write, Kind::Close}));
+    QVERIFY(!fake.port.PortOpen());
+    QVERIFY(!w->cmdRunStop->isEnabled());
+    QVERIFY(!w->cmdReset->isEnabled());
+}
+
+void PortControlsTest::remote_portFails_nothingChanges()
+{
+    FakePlatform fake;
+    auto w = startedWindow(fake, false);
+    fake.port.openablePorts = {};
+    choose(*w, true);
+    QCOMPARE(fake.messages.shown.size(), 1);
+    QCOMPARE(fake.messages.shown.first().text,
+             QStringLiteral("COM 1 : not available. Change the CommPort property to another port."));
+    QVERIFY(fake.port.writes().isEmpty());
+    QVERIFY(!w->cmdRunStop->isEnabled());
+    QVERIFY(!w->cmdReset->isEnabled());
+    QVERIFY(w->optSystemMode_1->isChecked()); // shows as clicked all the same
+    QVERIFY(!fake.timer.Enabled());
+}
+
+void PortControlsTest::local_portFails_buttonsStayEnabled()
+{
+    FakePlatform fake;
+    auto w = startedWindow(fake, true);
+    fake.port.openablePorts = {1};
+    w->cboCommPort->setCurrentText(QStringLiteral("COM 2"));
+    w->cboCommPort_Click();
+    fake.messages.shown.clear();
+    choose(*w, false);
+    QCOMPARE(fake.messages.shown.size(), 1);
+    QVERIFY(w->cmdRunStop->isEnabled());
+    QVERIFY(w->cmdReset->isEnabled());
+    QVERIFY(fake.port.writes().isEmpty());
+}
+
+void PortControlsTest::reset_sendsOnlyTheResetCommand()
+{
+    FakePlatform fake;
+    auto w = startedWindow(fake, true);
+    w->cmdReset_Click();
+    QCOMPARE(fake.port.writes(), QStringList{"*RST\r"});
+    QCOMPARE(fake.port.writes().first().toLatin1(), QByteArray("*RST\r"));
+    QVERIFY(fake.timer.history.isEmpty());
+    QCOMPARE(w->cmdRunStop->text(), QStringLiteral("&RUN"));
+}
+
+void PortControlsTest::reset_notPossibleUnderLocal()
+{
+    FakePlatform fake;
+    auto w = startedWindow(fake, true);
+    choose(*w, false);
+    QVERIFY(!w->cmdReset->isEnabled());
+    fake.port.clearEvents();
+    QTest::mouseClick(w->cmdReset, Qt::LeftButton);
+    QVERIFY(fake.port.events.isEmpty());
+}
+
+QTEST_MAIN(PortControlsTest)
+#include "test_port_controls.moc"

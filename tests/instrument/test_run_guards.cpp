@@ -1,0 +1,306 @@
+// What RUN, Reset and a running program do when something is wrong: a dwell
+// the timer cannot hold, a cycle count that is no number, a port that is
+// closed, a write that fails, a link that drops.
+#include "shell/frmControl.h"
+
+#include "RunFixture.h"
+
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+
+using Kind = FakeSerialPort::Kind;
+
+namespace {
+const QString PortMessage =
+    QStringLiteral("COM 1 : not available. Change the CommPort property to another port.");
+
+// A port that drops its link in the middle of a write, as the real one does
+// when the adapter is pulled: closes, reports the loss, and fails the write.
+class DroppingPort : public FakeSerialPort
+{
+public:
+    bool dropOnWrite = false;
+    bool setOutput(const QString &text) override
+    {
+        if (dropOnWrite && PortOpen()) {
+            loseLink();
+            return false;
+        }
+        return FakeSerialPort::setOutput(text);
+    }
+};
+
+bool isIdle(frmControl &w)
+{
+    return w.cmdRunStop->text() == QStringLiteral("&RUN") && w.fraData->isEnabled()
+           && w.fraComm->isEnabled() && w.fraRunMode->isEnabled()
+           && w.statusText() == QStringLiteral("Now Stop");
+}
+} // namespace
+
+class RunGuardsTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void dwellOutsideTimerRange_refusesRun_data();
+    void dwellOutsideTimerRange_refusesRun();
+    void cycleFieldNoNumber_refusesWithRangeMessage();
+    void closedPort_runTriesItAgain_data();
+    void closedPort_runTriesItAgain();
+    void closedPort_resetTriesItAgain();
+    void failedWriteDuringRun_endsRunWithOneMessage_data();
+    void failedWriteDuringRun_endsRunWithOneMessage();
+    void droppedLinkInsideWrite_oneMessage_data();
+    void droppedLinkInsideWrite_oneMessage();
+    void linkLostBetweenTicks_endsRun();
+    void linkLostWhileIdle_saysNothing();
+    void failedReset_whileIdle_saysSo();
+};
+
+void RunGuardsTest::dwellOutsideTimerRange_refusesRun_data()
+{
+    QTest::addColumn<QString>("dwell");
+    QTest::newRow("70 s") << "70";
+    QTest::newRow("65.536 s") << "65.536";
+    QTest::newRow("negative") << "-0.5";
+}
+
+void RunGuardsTest::dwellOutsideTimerRange_refusesRun()
+{
+    QFETCH(QString, dwell);
+    FakePlatform fake;
+    auto w = startedWindow(fake, true);
+    StepSpec bad;
+    bad.dwell = dwell;
+    setSteps(*w, {StepSpec{}, StepSpec{}, bad});
+    w->livData->steps().setRow(3, stepRecord(7, bad)); // labels loaded from a file may be anything
+    w->cmdRunStop_Click();
+    QCOMPARE(fake.port.events.size(), 0);
+    QVERIFY(fake.timer.history.isEmpty());
+    QCOMPARE(w->cmdRunStop->text(), QStringLiteral("&RUN"));
+    QVERIFY(w->fraData->isEnabled());
+    QCOMPARE(fake.messages.shown.size(), 1);
+    const auto &m = fake.messages.shown.first();
+    QVERIFY2(m.text.startsWith(QStringLiteral("Step7 (row 3): the dwell time \"") + dwell + '"'),
+             qPrintable(m.text));
+    QVERIFY2(m.text.contains(QStringLiteral("0 to 65.535 seconds")), qPrintable(m.text));
+    QCOMPARE(m.caption, QStringLiteral("Nesk DEMO"));
+    QCOMPARE(m.icon, MessageBox::Icon::Exclamation);
+
+    // The same row unchecked is never played: the run goes ahead.
+    w->livData->steps().setChecked(3, false);
+    fake.messages.shown.clear();
+    w->cmdRunStop_Click();
+    QVERIFY(fake.messages.shown.isEmpty());
+    QCOMPARE(w->cmdRunStop->text(), QStringLiteral("&STOP"));
+}
+
+void RunGuardsTest::cycleFieldNoNumber_refusesWithRangeMessage()
+{
+    FakePlatform fake;
+    auto w = startedWindow(fake, true);
+    setSteps(*w, {StepSpec{}});
+    chooseRunMode(*w, QStringLiteral("Single"));
+    QCOMPARE(runTranscript(*w, fake).size(), 3);
+    chooseRunMode(*w, QStringLiteral("Cycle"), QStringLiteral("abc"));
+    w->cmdRunStop->setFocus();
+    fake.messages.shown.clear();
+
+    w->cmdRunStop_Click();
+    QVERIFY(fake.port.writes().isEmpty());
+    QCOMPARE(w->cmdRunStop->text(), QStringLiteral("&RUN"));
+    QCOMPARE(w->Run.RunCycles, 1); // untouched
+    QCOMPARE(fake.messages.shown.size(), 1);
+    const auto &m = fake.messages.shown.first();
+    QCOMPARE(m.text, QStringLiteral(" 1 to  9999 only!"));
+    QCOMPARE(m.caption, QStringLiteral("Error!!"));
+    QCOMPARE(m.icon, MessageBox::Icon::Exclamation);
+    QCOMPARE(m.buttons, MessageBox::Buttons::Ok);
+    QCOMPARE(w->focusWidget(), w->txtCycleTime);
+    QCOMPARE(w->txtCycleTime->text(), QStringLiteral("abc"));
+}
+
+void RunGuardsTest::closedPort_runTriesItAgain_data()
+{
+    QTest::addColumn<bool>("portComesBack");
+    QTest::newRow("still missing") << false;
+    QTest::newRow("back again") << true;
+}
+
+void RunGuardsTest::closedPort_runTriesItAgain()
+{
+    QFETCH(bool, portComesBack);
+    FakePlatform fake;
+    auto w = startedWindow(fake, true);
+    setSteps(*w, {StepSpec{}});
+    // Another port chosen under Remote fails to open: RUN stays enabled.
+    fake.port.openablePorts = {1};
+    w->cboCommPort->setCurrentText(QStringLiteral("COM 2"));
+    w->cboCommPort_Click();
+    QVERIFY(w->cmdRunStop->isEnabled());
+    fake.port.clearEvents();
+    fake.messages.shown.clear();
+    if (portComesBack)
+        fake.port.openablePorts = {1, 2};
+
+    w->cmdRunStop_Click();
+    if (portComesBack) {
+        QVERIFY(fake.messages.shown.isEmpty());
+        QCOMPARE(fake.port.events.first().kind, Kind::Open);
+        QCOMPARE(fake.port.writes().value(0), QStringLiteral(":SOUR:TURN OFF\r"));
+        QCOMPARE(w->cmdRunStop->text(), QStringLiteral("&STOP"));
+        return;
+    }
+    QCOMPARE(fake.messages.shown.size(), 1);
+    QCOMPARE(fake.messages.shown.first().text,
+             QStringLiteral("COM 2 : not available. Change the CommPort property to another port."));
+    QCOMPARE(fake.port.count(Kind::Write) + fake.port.count(Kind::WriteFailed), 0);
+    QCOMPARE(w->cmdRunStop->text(), QStringLiteral("&RUN"));
+    QVERIFY(w->fraData->isEnabled());
+    QVERIFY(fake.timer.history.isEmpty());
+}
+
+void RunGuardsTest::closedPort_resetTriesItAgain()
+{
+    FakePlatform fake;
+    auto w = startedWindow(fake, true);
+    fake.port.openablePorts = {1};
+    w->cboCommPort->setCurrentText(QStringLiteral("COM 2"));
+    w->cboCommPort_Click();
+    fake.port.clearEvents();
+    fake.messages.shown.clear();
+    w->cmdReset_Click();
+    QCOMPARE(fake.messages.shown.size(), 1);
+    QCOMPARE(fake.port.count(Kind::Write) + fake.port.count(Kind::WriteFailed), 0);
+}
+
+// Where the write fails: 0 = RUN's first command, 1 = a step on a tick,
+// 2 = the end of the run, 3 = STOP, 4 = Reset during the run.
+void RunGuardsTest::failedWriteDuringRun_endsRunWithOneMessage_data()
+{
+    QTest::addColumn<int>("where");
+    QTest::newRow("RUN") << 0;
+    QTest::newRow("step") << 1;
+    QTest::newRow("end of run") << 2;
+    QTest::newRow("STOP") << 3;
+    QTest::newRow("Reset") << 4;
+}
+
+void RunGuardsTest::failedWriteDuringRun_endsRunWithOneMessage()
+{
+    QFETCH(int, where);
+    FakePlatform fake;
+    auto w = startedWindow(fake, true);
+    setSteps(*w, {StepSpec{}, StepSpec{}});
+    if (where == 0)
+        fake.port.failWrites = true;
+    w->cmdRunStop_Click();
+    if (where >= 1) {
+        if (where == 2) {
+            QVERIFY(fake.timer.tick());
+            QVERIFY(fake.timer.tick());
+        }
+        fake.port.failWrites = true;
+        fake.port.clearEvents();
+        if (where <= 2)
+            QVERIFY(fake.timer.tick());
+        else if (where == 3)
+            w->cmdRunStop_Click();
+        else
+            w->cmdReset_Click();
+    }
+    QVERIFY(isIdle(*w));
+    QVERIFY(!fake.timer.Enabled());
+    QVERIFY(!fake.timer.tick());
+    QCOMPARE(fake.messages.shown.size(), 1);
+    QCOMPARE(fake.messages.shown.first().text, PortMessage);
+    // A step stops at its first failed command; the end of a run and STOP
+    // still try to switch the output off.
+    const int expectedAttempts = where == 2 || where == 3 ? 2 : 1;
+    QCOMPARE(fake.port.count(Kind::WriteFailed), expectedAttempts);
+}
+
+void RunGuardsTest::droppedLinkInsideWrite_oneMessage_data()
+{
+    failedWriteDuringRun_endsRunWithOneMessage_data();
+}
+
+void RunGuardsTest::droppedLinkInsideWrite_oneMessage()
+{
+    QFETCH(int, where);
+    FakePlatform fake;
+    DroppingPort port;
+    port.setCommPort(1);
+    Platform platform = fake.bundle();
+    platform.port = &port;
+    frmControl w(platform);
+    w.Form_Load();
+    w.optSystemMode_1->setChecked(true);
+    w.optSystemMode_Click(1);
+    setSteps(w, {StepSpec{}, StepSpec{}});
+    port.dropOnWrite = where == 0;
+    w.cmdRunStop_Click();
+    if (where >= 1) {
+        if (where == 2) {
+            QVERIFY(fake.timer.tick());
+            QVERIFY(fake.timer.tick());
+        }
+        port.dropOnWrite = true;
+        if (where <= 2)
+            QVERIFY(fake.timer.tick());
+        else if (where == 3)
+            w.cmdRunStop_Click();
+        else
+            w.cmdReset_Click();
+    }
+    QVERIFY(isIdle(w));
+    QVERIFY(!fake.timer.tick());
+    QCOMPARE(fake.messages.shown.size(), 1);
+    QCOMPARE(fake.messages.shown.first().text, PortMessage);
+}
+
+void RunGuardsTest::linkLostBetweenTicks_endsRun()
+{
+    FakePlatform fake;
+    auto w = startedWindow(fake, true);
+    setSteps(*w, {StepSpec{}, StepSpec{}});
+    w->cmdRunStop_Click();
+    fake.port.clearEvents();
+    fake.port.loseLink();
+    QVERIFY(isIdle(*w));
+    QVERIFY(!fake.timer.tick());
+    QCOMPARE(fake.messages.shown.size(), 1);
+    QCOMPARE(fake.messages.shown.first().text, PortMessage);
+    QCOMPARE(fake.port.count(Kind::Write) + fake.port.count(Kind::WriteFailed), 0);
+    // The next RUN opens the port again.
+    fake.messages.shown.clear();
+    w->cmdRunStop_Click();
+    QVERIFY(fake.port.PortOpen());
+    QCOMPARE(w->cmdRunStop->text(), QStringLiteral("&STOP"));
+}
+
+void RunGuardsTest::linkLostWhileIdle_saysNothing()
+{
+    FakePlatform fake;
+    auto w = startedWindow(fake, true);
+    fake.port.loseLink();
+    QVERIFY(fake.messages.shown.isEmpty());
+    QCOMPARE(w->statusText(), QString());
+}
+
+void RunGuardsTest::failedReset_whileIdle_saysSo()
+{
+    FakePlatform fake;
+    auto w = startedWindow(fake, true);
+    fake.port.failWrites = true;
+    w->cmdReset_Click();
+    QCOMPARE(fake.messages.shown.size(), 1);
+    QCOMPARE(fake.messages.shown.first().text, PortMessage);
+    QCOMPARE(w->cmdRunStop->text(), QStringLiteral("&RUN"));
+}
+
+QTEST_MAIN(RunGuardsTest)
+#include "test_run_guards.moc"

@@ -1,0 +1,353 @@
+// Whole runs on the fake port and timer: the wire transcript at RUN and at
+// each tick, with the period the timer was armed with, byte for byte.
+#include "instrument/SequencerCore.h"
+#include "shell/Texts.h"
+
+#include "RunFixture.h"
+
+#include <QAction>
+#include <QDateTime>
+#include <QGroupBox>
+#include <QMenu>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+
+class RunSequenceTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void single_oneRow_rewindAtOneSecond_endAtTwo();
+    void cycle3_phasesOnlyWhereTheyChange();
+    void continuous_playsUntilStop();
+    void uncheckedRows_costNoTime();
+    void allUnchecked_rewindsOnceThenWaitsForStop();
+    void phaseTexts_comparedExactly_data();
+    void phaseTexts_comparedExactly();
+    void statusText_firstOfFourRows();
+    void emptyTable_runDoesNothing();
+    void unknownModeText_reusesPreviousCount();
+    void unknownModeText_beforeAnyRun_endsAtOnce();
+    void cycleField_readAsItIsWritten();
+    void runLocksTheWindow_endUnlocksIt();
+    void stop_endsAtOnce_selectionStaysOnLastRow();
+    void local_haltsTicks_outputStaysOn_remoteThenStop();
+    void reset_goesOutBetweenSteps_runCarriesOn();
+    void zeroDwell_staysOnTheRowUntilStop();
+    void continuous_neverWrapsToZero();
+};
+
+void RunSequenceTest::single_oneRow_rewindAtOneSecond_endAtTwo()
+{
+    FakePlatform fake;
+    auto w = startedWindow(fake, true);
+    setSteps(*w, {StepSpec{}});
+    const QStringList expected = {
+        RunStart + stepWire(BothPhases) + "@1000", // at RUN
+        "@1000",                                   // 1 s: rewind, nothing sent
+        RunEnd + "@off",                           // 2 s: end of run
+    };
+    QCOMPARE(runTranscript(*w, fake), expected);
+    QCOMPARE(w->statusText(), QStringLiteral("Now Stop"));
+    QCOMPARE(w->cmdRunStop->text(), QStringLiteral("&RUN"));
+    QCOMPARE(w->Run.CyclesLeft, 0);
+}
+
+void RunSequenceTest::cycle3_phasesOnlyWhereTheyChange()
+{
+    FakePlatform fake;
+    auto w = startedWindow(fake, true);
+    StepSpec second;
+    second.dwell = QStringLiteral("0.50");
+    second.startPhase = QStringLiteral("90.00");
+    setSteps(*w, {StepSpec{}, second});
+    chooseRunMode(*w, QStringLiteral("Cycle"), QStringLiteral("3"));
+
+    const QString row1Again = stepWire(QStringLiteral(":SOUR:STPH 0.00\r")) + "@1000";
+    const QString row2 = stepWire(QStringLiteral(":SOUR:STPH 90.00\r")) + "@500";
+    const QStringList expected = {
+        RunStart + stepWire(BothPhases) + "@1000", row2, "@500", // cycle 1, last row held twice
+        row1Again, row2, "@500",                                 // cycle 2
+        row1Again, row2, "@500",                                 // cycle 3
+        RunEnd + "@off",
+    };
+    QCOMPARE(runTranscript(*w, fake), expected);
+    QCOMPARE(w->Run.RunCycles, 3);
+}
+
+void RunSequenceTest::continuous_playsUntilStop()
+{
+    FakePlatform fake;
+    auto w = startedWindow(fake, true);
+    setSteps(*w, {StepSpec{}});
+    chooseRunMode(*w, QStringLiteral("Continuous"));
+    w->cmdRunStop_Click();
+    QCOMPARE(moment(fake), RunStart + stepWire(BothPhases) + "@1000");
+    for (int cycle = 1; cycle <= 5; ++cycle) {
+        QVERIFY(fake.timer.tick());
+        QCOMPARE(moment(fake), QStringLiteral("@1000"));
+        QCOMPARE(w->Run.CyclesLeft, -1 - cycle);
+        QVERIFY(fake.timer.tick());
+        QCOMPARE(moment(fake), stepWire(QString()) + "@1000");
+    }
+    w->cmdRunStop_Click();
+    QCOMPARE(moment(fake), RunEnd + "@off");
+    QCOMPARE(w->statusText(), QStringLiteral("Now Stop"));
+}
+
+void RunSequenceTest::uncheckedRows_costNoTime()
+{
+    FakePlatform fake;
+    auto w = startedWindow(fake, true);
+    StepSpec unchecked;
+    unchecked.checked = false;
+    StepSpec third;
+    third.dwell = QStringLiteral("2.00");
+    third.voltage = QStringLiteral("220.00");
+    setSteps(*w, {StepSpec{}, unchecked, third, unchecked});
+    const QStringList expected = {
+        RunStart + stepWire(BothPhases) + "@1000",
+        stepWire(QString(), QStringLiteral("220.00")) + "@2000", // row 3, one d1 after row 1
+        "@2000",                                                  // row 4 passed over, rewind
+        RunEnd + "@off",
+    };
+    QCOMPARE(runTranscript(*w, fake), expected);
+    QCOMPARE(w->livData->selectedIndex(), 3);
+}
+
+void RunSequenceTest::allUnchecked_rewindsOnceThenWaitsForStop()
+{
+    FakePlatform fake;
+    auto w = startedWindow(fake, true);
+    StepSpec unchecked;
+    unchecked.checked = false;
+    setSteps(*w, {unchecked, unchecked, unchecked});
+    QCOMPARE(runTranscript(*w, fake), QStringList{RunStart + "@off"});
+    QCOMPARE(w->Run.CyclesLeft, 0);
+    QCOMPARE(w->Run.CurrentStep, 1);
+    QCOMPARE(w->cmdRunStop->text(), QStringLiteral("&STOP"));
+    w->cmdRunStop_Click();
+    QCOMPARE(moment(fake), RunEnd + "@off");
+}
+
+void RunSequenceTest::phaseTexts_comparedExactly_data()
+{
+    QTest::addColumn<QString>("start1");
+    QTest::addColumn<QString>("stop1");
+    QTest::addColumn<QString>("start2");
+    QTest::addColumn<QString>("stop2");
+    QTest::addColumn<QString>("phases2");
+    QTest::newRow("equal texts") << "0.00" << "360.00" << "0.00" << "360.00" << "";
+    QTest::newRow("0.00 then 0") << "0.00" << "360.00" << "0" << "360.00" << ":SOUR:STPH 0\r";
+    QTest::newRow("stop phase only") << "0.00" << "360.00" << "0.00" << "360" << ":SOUR:SPPH 360\r";
+    QTest::newRow("both") << "0.00" << "360.00" << "0" << "360" << ":SOUR:STPH 0\r:SOUR:SPPH 360\r";
+    QTest::newRow("blank counts") << "0.00" << "360.00" << "0.00 " << "360.00" << ":SOUR:STPH 0.00 \r";
+}
+
+void RunSequenceTest::phaseTexts_comparedExactly()
+{
+    QFETCH(QString, start1);
+    QFETCH(QString, stop1);
+    QFETCH(QString, start2);
+    QFETCH(QString, stop2);
+    QFETCH(QString, phases2);
+    FakePlatform fake;
+    auto w = startedWindow(fake, true);
+    StepSpec a, b;
+    a.startPhase = start1;
+    a.stopPhase = stop1;
+    b.startPhase = start2;
+    b.stopPhase = stop2;
+    setSteps(*w, {a, b});
+    const QStringList t = runTranscript(*w, fake);
+    QCOMPARE(t.value(0), RunStart + stepWire(":SOUR:STPH " + start1 + "\r:SOUR:SPPH " + stop1 + "\r") + "@1000");
+    QCOMPARE(t.value(1), stepWire(phases2) + "@1000");
+}
+
+void RunSequenceTest::statusText_firstOfFourRows()
+{
+    FakePlatform fake;
+    auto w = startedWindow(fake, true);
+    setSteps(*w, {StepSpec{}, StepSpec{}, StepSpec{}, StepSpec{}});
+    const QDateTime before = QDateTime::currentDateTime();
+    w->cmdRunStop_Click();
+    const QDateTime after = QDateTime::currentDateTime();
+    const QString prefix = QStringLiteral("Now Running >> Step1: ( 1 / 4 )     Start Time: ");
+    const QString text = w->statusText();
+    QVERIFY2(text.startsWith(prefix), qPrintable(text));
+    const QString when = text.mid(prefix.size());
+    QVERIFY2(when == startTimeText(before) || when == startTimeText(after), qPrintable(when));
+    QVERIFY(!when.isEmpty());
+    QVERIFY(fake.timer.tick());
+    QVERIFY(w->statusText().startsWith(QStringLiteral("Now Running >> Step2: ( 2 / 4 )     Start Time: ")));
+}
+
+void RunSequenceTest::emptyTable_runDoesNothing()
+{
+    FakePlatform fake;
+    auto w = startedWindow(fake, true);
+    w->cmdRunStop_Click();
+    QVERIFY(fake.port.writes().isEmpty());
+    QCOMPARE(w->cmdRunStop->text(), QStringLiteral("&RUN"));
+    QVERIFY(w->fraData->isEnabled());
+    QVERIFY(fake.timer.history.isEmpty());
+    QCOMPARE(w->Run.RunCycles, 1);
+    QCOMPARE(w->Run.StepTotal, 0);
+}
+
+void RunSequenceTest::unknownModeText_reusesPreviousCount()
+{
+    FakePlatform fake;
+    auto w = startedWindow(fake, true);
+    setSteps(*w, {StepSpec{}});
+    chooseRunMode(*w, QStringLiteral("Cycle"), QStringLiteral("2"));
+    QCOMPARE(runTranscript(*w, fake).size(), 5);
+    // Typed, not picked: "cycle" is no mode, the last count (2) is used again.
+    w->cboRunMode->setCurrentText(QStringLiteral("cycle"));
+    w->txtCycleTime->setText(QStringLiteral("9"));
+    QCOMPARE(runTranscript(*w, fake).size(), 5);
+    QCOMPARE(w->Run.RunCycles, 2);
+}
+
+void RunSequenceTest::unknownModeText_beforeAnyRun_endsAtOnce()
+{
+    FakePlatform fake;
+    auto w = startedWindow(fake, true);
+    setSteps(*w, {StepSpec{}});
+    w->cboRunMode->setCurrentText(QStringLiteral("single"));
+    QCOMPARE(runTranscript(*w, fake), QStringList{RunStart + RunEnd + "@off"});
+    QCOMPARE(w->statusText(), QStringLiteral("Now Stop"));
+    QCOMPARE(w->cmdRunStop->text(), QStringLiteral("&RUN"));
+    QCOMPARE(w->Run.RunCycles, 0);
+}
+
+void RunSequenceTest::cycleField_readAsItIsWritten()
+{
+    FakePlatform fake;
+    auto w = startedWindow(fake, true);
+    StepSpec unchecked;
+    unchecked.checked = false;
+    setSteps(*w, {unchecked});
+    chooseRunMode(*w, QStringLiteral("Cycle"), QStringLiteral("1,000"));
+    w->cmdRunStop_Click();
+    QCOMPARE(w->Run.RunCycles, 1000);
+    QCOMPARE(w->Run.CyclesLeft, 999); // one rewind in the first call
+}
+
+void RunSequenceTest::runLocksTheWindow_endUnlocksIt()
+{
+    FakePlatform fake;
+    auto w = startedWindow(fake, true);
+    setSteps(*w, {StepSpec{}});
+    auto locked = [&] {
+        QList<bool> enabled = {w->fraRunMode->isEnabled(), w->fraComm->isEnabled(),
+                               w->fraData->isEnabled(), w->mnuFile->isEnabled(),
+                               w->mnuFile->menuAction()->isEnabled(), w->mnuHelp->isEnabled(),
+                               w->mnuHelp->menuAction()->isEnabled()};
+        return enabled == QList<bool>(7, false) ? 1 : enabled == QList<bool>(7, true) ? 0 : -1;
+    };
+    QCOMPARE(locked(), 0);
+    w->cmdRunStop_Click();
+    QCOMPARE(locked(), 1);
+    QCOMPARE(w->cmdRunStop->text(), QStringLiteral("&STOP"));
+    QVERIFY(w->fraSystemMode->isEnabled());
+    QVERIFY(w->cmdRunStop->isEnabled());
+    QVERIFY(w->cmdReset->isEnabled());
+    QVERIFY(fake.timer.tick());
+    QCOMPARE(locked(), 1);
+    QVERIFY(fake.timer.tick());
+    QCOMPARE(locked(), 0);
+    QCOMPARE(w->cmdRunStop->text(), QStringLiteral("&RUN"));
+}
+
+void RunSequenceTest::stop_endsAtOnce_selectionStaysOnLastRow()
+{
+    FakePlatform fake;
+    auto w = startedWindow(fake, true);
+    setSteps(*w, {StepSpec{}, StepSpec{}, StepSpec{}});
+    w->cmdRunStop_Click();
+    QVERIFY(fake.timer.tick());
+    QCOMPARE(w->livData->selectedIndex(), 2);
+    fake.port.clearEvents();
+    w->cmdRunStop_Click();
+    QCOMPARE(moment(fake), RunEnd + "@off");
+    QCOMPARE(w->statusText(), QStringLiteral("Now Stop"));
+    QCOMPARE(w->livData->selectedIndex(), 2);
+    QVERIFY(!fake.timer.tick());
+}
+
+void RunSequenceTest::local_haltsTicks_outputStaysOn_remoteThenStop()
+{
+    FakePlatform fake;
+    auto w = startedWindow(fake, true);
+    setSteps(*w, {StepSpec{}, StepSpec{}});
+    w->cmdRunStop_Click();
+    fake.port.clearEvents();
+
+    w->optSystemMode_0->setChecked(true);
+    w->optSystemMode_Click(0);
+    QCOMPARE(fake.port.writes(), QStringList{":SYST:LOC \r"});
+    QVERIFY(!fake.port.PortOpen());
+    QVERIFY(!fake.timer.tick());
+    QCOMPARE(w->cmdRunStop->text(), QStringLiteral("&STOP"));
+    QVERIFY(!w->cmdRunStop->isEnabled());
+    QVERIFY(!w->fraData->isEnabled());
+
+    w->optSystemMode_1->setChecked(true);
+    w->optSystemMode_Click(1);
+    QVERIFY(w->cmdRunStop->isEnabled());
+    QVERIFY(!fake.timer.tick()); // still halted
+    fake.port.clearEvents();
+    w->cmdRunStop_Click();
+    QCOMPARE(moment(fake), RunEnd + "@off");
+    QVERIFY(w->fraData->isEnabled());
+}
+
+void RunSequenceTest::reset_goesOutBetweenSteps_runCarriesOn()
+{
+    FakePlatform fake;
+    auto w = startedWindow(fake, true);
+    setSteps(*w, {StepSpec{}, StepSpec{}});
+    w->cmdRunStop_Click();
+    fake.port.clearEvents();
+    w->cmdReset_Click();
+    QCOMPARE(moment(fake), QStringLiteral("*RST\r@1000"));
+    QVERIFY(fake.timer.tick());
+    QCOMPARE(moment(fake), stepWire(QString()) + "@1000");
+}
+
+void RunSequenceTest::zeroDwell_staysOnTheRowUntilStop()
+{
+    FakePlatform fake;
+    auto w = startedWindow(fake, true);
+    StepSpec zero;
+    zero.dwell = QStringLiteral("0.00");
+    setSteps(*w, {zero, StepSpec{}});
+    QCOMPARE(runTranscript(*w, fake), QStringList{RunStart + stepWire(BothPhases) + "@off"});
+    QCOMPARE(fake.timer.Interval(), 0);
+    QVERIFY(fake.timer.Enabled());
+    QCOMPARE(w->cmdRunStop->text(), QStringLiteral("&STOP"));
+    w->cmdRunStop_Click();
+    QCOMPARE(moment(fake), RunEnd + "@off");
+}
+
+void RunSequenceTest::continuous_neverWrapsToZero()
+{
+    FakePlatform fake;
+    auto w = startedWindow(fake, true);
+    setSteps(*w, {StepSpec{}});
+    chooseRunMode(*w, QStringLiteral("Continuous"));
+    w->cmdRunStop_Click();
+    // As if the run had rewound about two thousand million times already.
+    w->Run.CyclesLeft = std::numeric_limits<qint32>::min() + 1;
+    for (int i = 0; i < 6; ++i)
+        QVERIFY(fake.timer.tick());
+    QCOMPARE(w->Run.CyclesLeft, std::numeric_limits<qint32>::min());
+    QCOMPARE(w->cmdRunStop->text(), QStringLiteral("&STOP"));
+    fake.port.clearEvents();
+    QVERIFY(fake.timer.tick());
+    QCOMPARE(moment(fake), QStringLiteral("@1000"));
+}
+
+QTEST_MAIN(RunSequenceTest)
+#include "test_run_sequence.moc"
