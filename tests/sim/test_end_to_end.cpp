@@ -1,0 +1,149 @@
+// The real main window, offscreen, on its real serial adapter and timer,
+// wired over a pseudo-terminal to the virtual source running live: what the
+// run sends is what the source receives, and the source ends in the state
+// the run left it.
+#include "platform/PortNames.h"
+#include "platform/QtSerialPort.h"
+#include "platform/QtTimer.h"
+#include "shell/frmControl.h"
+#include "sim/SourceLink.h"
+#include "sim/WindowDriver.h"
+#include "steps/StepListView.h"
+#include "support/FakePlatform.h"
+
+#include <QElapsedTimer>
+#include <QTest>
+
+namespace {
+// Passes everything to the real port and keeps what was written.
+class TapPort : public SerialPort
+{
+public:
+    explicit TapPort(SerialPort &inner) : m_inner(inner)
+    {
+        m_inner.onLinkLost = [this] {
+            if (onLinkLost)
+                onLinkLost();
+        };
+    }
+    QStringList written;
+
+    qint16 CommPort() const override { return m_inner.CommPort(); }
+    void setCommPort(qint16 port) override { m_inner.setCommPort(port); }
+    QString Settings() const override { return m_inner.Settings(); }
+    bool setSettings(const QString &s) override { return m_inner.setSettings(s); }
+    bool PortOpen() const override { return m_inner.PortOpen(); }
+    bool setPortOpen(bool open) override { return m_inner.setPortOpen(open); }
+    bool setOutput(const QString &text) override
+    {
+        const bool ok = m_inner.setOutput(text);
+        if (ok)
+            written << text;
+        return ok;
+    }
+
+private:
+    SerialPort &m_inner;
+};
+
+StepRecord row(const char *label, std::array<QString, 7> values)
+{
+    StepRecord r;
+    r.checked = true;
+    r.label = QLatin1String(label);
+    r.values = std::move(values);
+    return r;
+}
+} // namespace
+
+class EndToEndTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void singleRunArrivesAsSent();
+};
+
+void EndToEndTest::singleRunArrivesAsSent()
+{
+    QElapsedTimer since;
+    since.start();
+    SourceLink link([&since] { return static_cast<double>(since.nsecsElapsed()) / 1e6; });
+    QVERIFY2(link.isOpen(), qPrintable(link.errorText()));
+    setSerialDeviceOverride(1, link.farEndPath());
+    setSerialDeviceOverride(2, QStringLiteral("/nonexistent/quorra-test/COM2"));
+    link.setLive(true);
+
+    QtSerialPort serial;
+    TapPort tap(serial);
+    QtTimer timer;
+    FakeMessageBox messages;
+    FakeFileDialog files;
+    FakeBusyPointer busy;
+    frmControl window(Platform{&tap, &timer, &messages, &files, &busy});
+    link.setStepProbe([&] { return playingStep(window, timer); });
+
+    // The operator's pauses let the source read each action's commands
+    // apart, as the event loop does between clicks.
+    window.Form_Load();
+    QVERIFY(!window.NoPortAvailable);
+    QTest::qWait(20);
+    chooseRemote(window);
+    QTest::qWait(20);
+    window.livData->add(1, row("Step1", {"On", "Low", "100.00", "50.00", "0.00", "360.00", "0.05"}));
+    window.livData->add(2, row("Step2", {"On", "High", "230.00", "60.00", "90.00", "270.00", "0.10"}));
+    chooseRunMode(window, {});
+    window.cmdRunStop_Click();
+    QVERIFY(isRunning(window));
+
+    QTRY_COMPARE_WITH_TIMEOUT(window.statusText(), QStringLiteral("Now Stop"), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(!link.model().nextDue()
+                                 && link.model().transcript().size() == size_t(tap.written.size()),
+                             5000);
+    QVERIFY(messages.shown.isEmpty());
+
+    // The transcript is the run, byte for byte, in order, all understood.
+    QStringList received;
+    for (const ReceivedLine &line : link.model().transcript()) {
+        received << QString::fromLatin1(line.text) + QLatin1Char('\r');
+        QVERIFY2(line.ok(), qPrintable(line.error));
+    }
+    QCOMPARE(received, tap.written);
+    const QStringList run = {":SOUR:TURN OFF\r", ":OUTP ON\r", ":SOUR:STPH 0.00\r", ":SOUR:SPPH 360.00\r",
+                             ":SOUR:FREQ 50.00\r", ":SOUR:RANG Low\r", ":SOUR:VOLT 100.00\r", ":SOUR:TURN On\r",
+                             ":SOUR:STPH 90.00\r", ":SOUR:SPPH 270.00\r", ":SOUR:FREQ 60.00\r",
+                             ":SOUR:RANG High\r", ":SOUR:VOLT 230.00\r", ":SOUR:TURN On\r",
+                             ":SOUR:TURN OFF\r", ":OUTP OFF\r"};
+    QCOMPARE(tap.written, QStringList({":SYST:LOC \r", ":SYST:REM \r"}) + run);
+
+    // The state the run left behind.
+    const SourceState &s = link.model().state();
+    QVERIFY(s.remote);
+    QVERIFY(!s.relay);
+    QVERIFY(!s.output);
+    QCOMPARE(s.range, QStringLiteral("High"));
+    QCOMPARE(s.volts, 230.0);
+    QCOMPARE(s.hertz, 60.0);
+    QCOMPARE(s.startPhase, 90.0);
+    QCOMPARE(s.stopPhase, 270.0);
+
+    // The line settings the window applied timed the bytes: no line arrives
+    // sooner than its characters take after the one before. (The exact
+    // timing of a run is the dry run's test: here the times are real.)
+    QCOMPARE(lineSettingsText(link.model().line()), QStringLiteral("9600,8,N,1"));
+    const auto &t = link.model().transcript();
+    for (size_t i = 1; i < t.size(); ++i)
+        QVERIFY(t[i].ms - t[i - 1].ms >= (t[i].text.size() + 1) * 10000.0 / 9600 - 1e-9);
+
+    // Both steps' commands outlast their dwell at 9600 baud.
+    QStringList stretched;
+    for (const StretchedStep &step : link.stretchedSteps())
+        stretched << step.text();
+    QCOMPARE(stretched, QStringList({"Step1: 127 ms of commands at 9600 baud, dwell 50 ms",
+                                     "Step2: 104 ms of commands at 9600 baud, dwell 100 ms"}));
+
+    link.setLive(false);
+    clearSerialDeviceOverrides();
+}
+
+QTEST_MAIN(EndToEndTest)
+#include "test_end_to_end.moc"
