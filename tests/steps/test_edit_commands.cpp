@@ -4,6 +4,7 @@
 #include "support/FakePlatform.h"
 
 #include <QCheckBox>
+#include <QPaintEvent>
 #include <QPushButton>
 #include <QTest>
 
@@ -33,6 +34,7 @@ private slots:
     void rowCheck_tickingNeverTicksSelectAll();
     void rowCheck_byOperator_raisesTheHandler();
     void selectAll_manyRows_oneNotification();
+    void selectAll_manyRows_repaintsRowsInSight();
     void everyCommand_setsModified_data();
     void everyCommand_setsModified();
 
@@ -315,6 +317,39 @@ void EditCommandsTest::selectAll_manyRows_oneNotification()
     QVERIFY(w->livData->item(1).checked);
     QVERIFY(w->livData->item(32768).checked);
     QVERIFY(w->livData->item(40000).checked);
+}
+
+void EditCommandsTest::selectAll_manyRows_repaintsRowsInSight()
+{
+    w->livData->replaceAll(std::vector<StepRecord>(2000));
+    w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+    StepListView *view = w->livData;
+    view->scrollTo(view->steps().index(1000, 0), QAbstractItemView::PositionAtTop);
+    QApplication::processEvents();
+
+    struct PaintWatch : QObject
+    {
+        QRegion painted;
+        bool eventFilter(QObject *, QEvent *e) override
+        {
+            if (e->type() == QEvent::Paint)
+                painted += static_cast<QPaintEvent *>(e)->region();
+            return false;
+        }
+    } watch;
+    view->viewport()->installEventFilter(&watch);
+    w->chkDataSelectAll_Click();
+    QApplication::processEvents();
+    view->viewport()->removeEventFilter(&watch);
+
+    const QRect topRow = view->visualRect(view->steps().index(1000, 0));
+    const QModelIndex last = view->indexAt(QPoint(0, view->viewport()->height() - 1));
+    QVERIFY(last.isValid() && last.row() > 1000);
+    const QRect bottomRow = view->visualRect(last);
+    QVERIFY(watch.painted.contains(topRow.center()));
+    QVERIFY(watch.painted.contains(bottomRow.center()));
+    QVERIFY(view->item(1).checked && view->item(2000).checked);
 }
 
 void EditCommandsTest::everyCommand_setsModified_data()
