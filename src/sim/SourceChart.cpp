@@ -27,11 +27,17 @@ SourceChart::SourceChart(QWidget *parent) : QWidget(parent)
     m_time->setTitleText(tr("Time [s]"));
     m_time->setRange(0, WindowSeconds);
     m_time->setLabelFormat(QStringLiteral("%.0f"));
+    m_time->setTickType(QValueAxis::TicksDynamic);
+    m_time->setTickAnchor(0);
+    m_time->setTickInterval(5);
     auto *voltsAxis = new QValueAxis;
     voltsAxis->setRange(0, 320);
     voltsAxis->setLabelFormat(QStringLiteral("%.0f"));
+    voltsAxis->setTitleText(tr("V"));
     m_hertzAxis = new QValueAxis;
-    m_hertzAxis->setRange(0, 70);
+    m_hertzAxis->setTitleText(tr("Hz"));
+    // 50 and 60 Hz at half height and above, clear of the mains voltages.
+    m_hertzAxis->setRange(0, 100);
     m_hertzAxis->setLabelFormat(QStringLiteral("%.0f"));
     m_chart->addAxis(m_time, Qt::AlignBottom);
     m_chart->addAxis(voltsAxis, Qt::AlignLeft);
@@ -73,7 +79,10 @@ void SourceChart::record(double ms, double volts, double hertz)
     m_started = true;
     if (hertz > m_maxHertz) {
         m_maxHertz = hertz;
-        m_hertzAxis->setMax(std::max(70.0, hertz * 1.15));
+        if (hertz > 90.0) {
+            m_hertzAxis->setRange(0, hertz * 1.6);
+            m_hertzAxis->applyNiceNumbers();
+        }
     }
     extendTo(ms);
 }
