@@ -68,7 +68,6 @@ int runLiveDemo(const std::optional<QString> &showFile, const PlayOptions &optio
     QApplication::setQuitOnLastWindowClosed(false);
     CloseWatch watch;
     window.installEventFilter(&watch);
-    QObject::connect(&panel, &QObject::destroyed, &window, &QWidget::close);
 
     window.show();
     // The panel stands to the right of the main window.
