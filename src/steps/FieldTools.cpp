@@ -44,6 +44,9 @@ void CheckFieldRange(QLineEdit *field, double minimum, double maximum, int decim
     // When the window is not active yet (the box has just gone), setFocus
     // only makes the field the window's focus widget and no focus-in comes
     // now; select here so the text is ready to be typed over either way.
+    // The window comes forward too, as it does not always by itself once
+    // the box has gone.
+    field->activateWindow();
     field->setFocus(Qt::OtherFocusReason);
     SelectFieldText(field);
 }

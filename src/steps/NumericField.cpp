@@ -1,10 +1,12 @@
 #include "steps/NumericField.h"
 
+#include <QCoreApplication>
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPointer>
 #include <QScopedValueRollback>
+#include <QTimer>
 
 namespace {
 // One thread runs every handler; a check in progress anywhere blocks the
@@ -18,6 +20,31 @@ bool isWindowSwitch(Qt::FocusReason reason)
     return reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason
            || reason == Qt::MenuBarFocusReason;
 }
+// After a rejected value the focus is back in the field, but the mouse
+// press that took it away is still on its way to the clicked control. It
+// must not arrive there: a button would take it and, its release having
+// gone to the message box, stay pressed. Eats that one press and goes.
+class PressSwallower : public QObject
+{
+public:
+    PressSwallower()
+    {
+        QCoreApplication::instance()->installEventFilter(this);
+        // The press comes within the event now being handled, or never.
+        QTimer::singleShot(0, this, [this] { deleteLater(); });
+    }
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() != QEvent::MouseButtonPress
+            && event->type() != QEvent::MouseButtonDblClick)
+            return false;
+        QCoreApplication::instance()->removeEventFilter(this);
+        deleteLater();
+        return true;
+    }
+};
 } // namespace
 
 NumericField::NumericField(QLineEdit *field, Handlers handlers)
@@ -44,10 +71,10 @@ bool NumericField::eventFilter(QObject *watched, QEvent *event)
         if (m_handlers.gotFocus)
             m_handlers.gotFocus();
         return false;
-    case QEvent::FocusOut:
-        if (isWindowSwitch(static_cast<QFocusEvent *>(event)->reason()))
-            return false;
-        return focusOut();
+    case QEvent::FocusOut: {
+        const Qt::FocusReason reason = static_cast<QFocusEvent *>(event)->reason();
+        return isWindowSwitch(reason) ? false : focusOut(reason);
+    }
     case QEvent::KeyPress: {
         const auto *key = static_cast<QKeyEvent *>(event);
         if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)
@@ -61,7 +88,7 @@ bool NumericField::eventFilter(QObject *watched, QEvent *event)
     }
 }
 
-bool NumericField::focusOut()
+bool NumericField::focusOut(Qt::FocusReason reason)
 {
     if (!m_entered)
         return false;
@@ -79,6 +106,8 @@ bool NumericField::focusOut()
     if (field->window()->focusWidget() == field) {
         // The check gave the focus back: this focus-out is out of date.
         m_entered = true;
+        if (reason == Qt::MouseFocusReason)
+            new PressSwallower;
         return true;
     }
     return false;

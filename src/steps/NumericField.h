@@ -19,7 +19,8 @@ class QLineEdit;
 //    another;
 //  - when the check gives the focus back to the field, the field counts as
 //    entered again and the stale focus-out is swallowed, so the line edit
-//    keeps its cursor and selection.
+//    keeps its cursor and selection; when a mouse press took the focus
+//    away, that press goes nowhere (the click is lost, no button sticks).
 // So every real leave runs exactly one check and shows at most one message.
 class NumericField : public QObject
 {
@@ -42,7 +43,7 @@ protected:
 
 private:
     NumericField(QLineEdit *field, Handlers handlers);
-    bool focusOut();
+    bool focusOut(Qt::FocusReason reason);
     bool keyPress(int keyAscii);
 
     QLineEdit *m_field;

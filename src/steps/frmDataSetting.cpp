@@ -24,6 +24,10 @@ W *place(QWidget *parent, const char *name, const QString &caption, int left, in
     if constexpr (requires { w->setText(caption); })
         w->setText(caption);
     setDesignGeometry(w, left, top, width, height);
+    // The design sizes suit the design's small font; a label whose text
+    // needs more room here grows from its place instead of cutting it off.
+    if constexpr (std::is_base_of_v<QLabel, W>)
+        w->resize(w->size().expandedTo(w->sizeHint()));
     return w;
 }
 

@@ -8,6 +8,7 @@
 
 #include <QLineEdit>
 #include <QPointer>
+#include <QPushButton>
 #include <QTest>
 
 class NumericFieldsTest : public QObject
@@ -34,6 +35,8 @@ private slots:
     void enter_valid_reformatsFocusStays();
     void leavingTheWindow_isNoLeave();
     void mouseClickOnOtherField_checksFirst();
+    void mouseClickOnOk_afterRejection_isLost();
+    void mouseClickOnOk_validValue_checksThenWrites();
     void cycleField_wiring();
 
 private:
@@ -381,6 +384,39 @@ void NumericFieldsTest::mouseClickOnOtherField_checksFirst()
     QCOMPARE(messageTexts(), QStringList{" 0 to  310 only!"});
     QCOMPARE(QApplication::focusWidget(), volt);
     QCOMPARE(volt->selectedText(), QStringLiteral("-3"));
+}
+
+void NumericFieldsTest::mouseClickOnOk_afterRejection_isLost()
+{
+    // The press that took the focus away goes nowhere once the value was
+    // rejected: no OK, and no button left pressed.
+    QLineEdit *volt = editorField("txtVoltage");
+    activate(editor);
+    volt->setFocus(Qt::TabFocusReason);
+    volt->setText(QStringLiteral("400"));
+    QTest::mousePress(editor->cmdOK, Qt::LeftButton);
+    QVERIFY(!editor->cmdOK->isDown());
+    QTest::mouseRelease(editor->cmdOK, Qt::LeftButton);
+    QCOMPARE(messageTexts(), QStringList{" 0 to  310 only!"});
+    QVERIFY(editor && editor->isVisible());
+    QCOMPARE(QApplication::focusWidget(), volt);
+    QCOMPARE(w->livData->item(1).subItem(StepRecord::Voltage), QStringLiteral("110.00"));
+    // The next click on OK is a click again.
+    volt->setText(QStringLiteral("200"));
+    QTest::mouseClick(editor->cmdOK, Qt::LeftButton);
+    QCOMPARE(w->livData->item(1).subItem(StepRecord::Voltage), QStringLiteral("200.00"));
+}
+
+void NumericFieldsTest::mouseClickOnOk_validValue_checksThenWrites()
+{
+    QLineEdit *volt = editorField("txtVoltage");
+    activate(editor);
+    volt->setFocus(Qt::TabFocusReason);
+    volt->setText(QStringLiteral("12abc"));
+    QTest::mouseClick(editor->cmdOK, Qt::LeftButton);
+    QVERIFY(fake->messages.shown.isEmpty());
+    QCOMPARE(w->livData->item(1).subItem(StepRecord::Voltage), QStringLiteral("12.00"));
+    QVERIFY(editor.isNull() || editor->isHidden());
 }
 
 void NumericFieldsTest::cycleField_wiring()
