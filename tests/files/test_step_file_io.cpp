@@ -63,17 +63,15 @@ private slots:
     void write_overAnExistingFile_replacesItWhole();
 
 private:
-    FakePlatform *fake = nullptr;
+    std::unique_ptr<FakePlatform> fake; // outlives the window that uses it
     std::unique_ptr<frmControl> window;
-    std::unique_ptr<FakePlatform> fakeOwner;
     std::unique_ptr<QTemporaryDir> dir;
 };
 
 void StepFileIoTest::init()
 {
     window.reset();
-    fakeOwner = std::make_unique<FakePlatform>();
-    fake = fakeOwner.get();
+    fake = std::make_unique<FakePlatform>();
     window = startedWindow(*fake);
     fake->busy.changes.clear();
     dir = std::make_unique<QTemporaryDir>();
