@@ -127,26 +127,20 @@ void NumericFieldsTest::lostFocus_data()
     const QString volt = " 0 to  310 only!", freq = " 40 to  500 only!",
                   phase = " 0 to  360 only!", dwell = " .01 to  65.53 only!",
                   cycle = " 1 to  9999 only!";
+    // Per field one value taken and one refused; the arithmetic itself is
+    // covered without widgets.
     QTest::newRow("voltage empty") << "txtVoltage" << "" << "0.00" << "";
-    QTest::newRow("voltage 12abc") << "txtVoltage" << "12abc" << "12.00" << "";
-    QTest::newRow("voltage 1,5") << "txtVoltage" << "1,5" << "1.00" << "";
-    QTest::newRow("voltage 1e2") << "txtVoltage" << "1e2" << "100.00" << "";
-    QTest::newRow("voltage blanks") << "txtVoltage" << "  5" << "5.00" << "";
-    QTest::newRow("voltage 309.996") << "txtVoltage" << "309.996" << "310.00" << "";
     QTest::newRow("voltage 310.004") << "txtVoltage" << "310.004" << "310.004" << volt;
-    QTest::newRow("voltage -1") << "txtVoltage" << "-1" << "-1" << volt;
     QTest::newRow("frequency empty") << "txtFrequency" << "" << "" << freq;
-    QTest::newRow("frequency 0.5") << "txtFrequency" << "0.5" << "0.5" << freq;
     QTest::newRow("frequency 50.5") << "txtFrequency" << "50.5" << "50.50" << "";
     QTest::newRow("start phase 0.5") << "txtStartPhase" << "0.5" << "0.50" << "";
     QTest::newRow("start phase 361") << "txtStartPhase" << "361" << "361" << phase;
+    QTest::newRow("stop phase 1e2") << "txtStopPhase" << "1e2" << "100.00" << "";
     QTest::newRow("stop phase -1") << "txtStopPhase" << "-1" << "-1" << phase;
     QTest::newRow("dwell 65.53") << "txtWorkTime" << "65.53" << "65.53" << "";
-    QTest::newRow("dwell 0.01") << "txtWorkTime" << "0.01" << "0.01" << "";
     QTest::newRow("dwell 0.005") << "txtWorkTime" << "0.005" << "0.005" << dwell;
     QTest::newRow("cycle 12.6") << "txtCycleTime" << "12.6" << "13" << "";
     QTest::newRow("cycle 1000") << "txtCycleTime" << "1000" << "1,000" << "";
-    QTest::newRow("cycle 0") << "txtCycleTime" << "0" << "0" << cycle;
     QTest::newRow("cycle abc") << "txtCycleTime" << "abc" << "abc" << cycle;
 }
 

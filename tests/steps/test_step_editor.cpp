@@ -27,7 +27,6 @@ private slots:
     void layout_data();
     void layout();
     void tabOrder_startsInOutputAndFollowsTheDesign();
-    void buttons_noDefaultCancelOnEscape();
     void ok_writesTheSevenTextsUnchecked();
     void ok_choiceFromList_andTypedTextKeptAsTyped();
     void ok_writesIntoTheRowSelectedNow();
@@ -208,14 +207,6 @@ void StepEditorTest::tabOrder_startsInOutputAndFollowsTheDesign()
     }
     QCOMPARE(visited, expected);
     QVERIFY(fake->messages.shown.isEmpty());
-}
-
-void StepEditorTest::buttons_noDefaultCancelOnEscape()
-{
-    w->cmdDataAppend_Click();
-    open();
-    QVERIFY(!editor->cmdOK->isDefault() && !editor->cmdOK->autoDefault());
-    QVERIFY(!editor->cmdCancle->isDefault() && !editor->cmdCancle->autoDefault());
 }
 
 void StepEditorTest::ok_writesTheSevenTextsUnchecked()
