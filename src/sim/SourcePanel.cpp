@@ -55,6 +55,7 @@ SourcePanel::SourcePanel(SourceLink &link, QWidget *parent) : QWidget(parent), m
     m_log = new QListWidget;
     m_log->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     m_log->setUniformItemSizes(true);
+    m_log->setTextElideMode(Qt::ElideNone); // an error's reason is at the end
     m_log->setMinimumWidth(360);
     auto *logBox = new QGroupBox(tr("Received lines [ms]"));
     auto *logLayout = new QVBoxLayout(logBox);
@@ -155,6 +156,7 @@ void SourcePanel::addLogItem(const QString &text, const QColor &color)
 {
     auto *item = new QListWidgetItem(text);
     item->setForeground(color);
+    item->setToolTip(text);
     m_log->addItem(item);
     while (m_log->count() > MaxLogLines)
         delete m_log->takeItem(0);

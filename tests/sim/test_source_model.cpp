@@ -4,6 +4,7 @@
 #include "sim/SourceModel.h"
 #include "sim/StretchedStep.h"
 
+#include <QRandomGenerator>
 #include <QTest>
 
 namespace {
@@ -40,6 +41,7 @@ private slots:
     void transcriptLimitKeepsTheNewest();
     void stretchedSteps_data();
     void stretchedSteps();
+    void noiseNeverLeavesTheLimits();
 };
 
 void SourceModelTest::characterTimeFollowsTheFrame_data()
@@ -237,6 +239,33 @@ void SourceModelTest::stretchedSteps()
     QCOMPARE(stretched ? stretched->text() : QString(), flag);
     if (stretched)
         QCOMPARE(stretched->ms, 123.0);
+}
+
+void SourceModelTest::noiseNeverLeavesTheLimits()
+{
+    // Line noise mixed with real commands: whatever arrives, lines stay
+    // bounded and the settings stay within what the instrument accepts.
+    QRandomGenerator random(7);
+    const QList<QByteArray> words = {":SOUR:VOLT ", ":SOUR:FREQ ", ":SOUR:STPH ", ":OUTP ", "1e3", "-5",
+                                     "250", "45.5", "\r", "\n", "ON"};
+    SourceModel model;
+    QByteArray noise;
+    for (int i = 0; i < 200000; ++i) {
+        if (random.bounded(4) == 0)
+            noise += words[random.bounded(words.size())];
+        else
+            noise += char(random.bounded(256));
+    }
+    model.receive(noise, 0.0, baud(9600));
+    const auto done = model.advanceToEnd();
+    QVERIFY(done.size() > 1000);
+    for (const auto &line : done)
+        QVERIFY(line.text.size() <= LineFramer::MaxLine);
+    const SourceState &s = model.state();
+    QVERIFY(s.volts >= 0.0 && s.volts <= 310.0);
+    QVERIFY(s.hertz >= 40.0 && s.hertz <= 500.0);
+    QVERIFY(s.startPhase >= 0.0 && s.startPhase <= 360.0);
+    QVERIFY(model.errorCount() > 0 && model.errorCount() <= done.size());
 }
 
 QTEST_GUILESS_MAIN(SourceModelTest)
