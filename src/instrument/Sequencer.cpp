@@ -6,8 +6,6 @@
 #include "platform/Timer.h"
 #include "steps/StepListView.h"
 
-#include <QDateTime>
-
 void frmControl::TimComm_Timer()
 {
     const SequencerStep step = advanceSequencer(Run, livData->steps());
@@ -25,7 +23,7 @@ void frmControl::TimComm_Timer()
     livData->select(step.position);
     livData->ensureVisible(step.position);
     setStatusText(runningStatusText(livData->item(step.position).label, step.position,
-                                    Run.StepTotal, startTimeText(QDateTime::currentDateTime())));
+                                    Run.StepTotal, currentStartTimeText()));
     for (const QString &command : step.commands) {
         if (!SendCommand(command)) {
             endRunOnLinkFailure(*this);

@@ -110,3 +110,15 @@ QString startTimeText(const QDateTime &when)
     return locale.toString(when, locale.dateFormat(QLocale::ShortFormat) + QLatin1Char(' ')
                                      + locale.timeFormat(QLocale::LongFormat));
 }
+
+QString currentStartTimeText()
+{
+    static qint64 second = -1;
+    static QString text;
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    if (now / 1000 != second) {
+        text = startTimeText(QDateTime::fromMSecsSinceEpoch(now));
+        second = now / 1000;
+    }
+    return text;
+}

@@ -44,6 +44,9 @@ QString runningStatusText(const QString &label, qint32 position, qint32 total,
 // The local date and time as the progress line shows it: the system's short
 // date, a blank and its long time.
 QString startTimeText(const QDateTime &when);
+// The same for now. Within one second the text of that second is reused:
+// reading the local time costs more than a short step can spare.
+QString currentStartTimeText();
 
 // x to the nearest whole number, an exact half to the even neighbour.
 double roundHalfToEven(double x);

@@ -1,0 +1,333 @@
+// How well a run keeps its time: steps played through the program's serial
+// adapter and timer into a pseudo-terminal, timed where the bytes arrive.
+//
+//   bench_sequencer_timing [--skip-long] [--hidden]
+//
+// Short steps: 1,000 steps of 10 ms, Single. Prints the median and 99th
+// percentile of each step's period error (arrival of a step's commands to
+// arrival of the next step's, less 10 ms), the last step's double hold, and
+// the whole run's duration against its ideal (1,000 x 10 ms + 10 ms).
+// Long periods (skipped with --skip-long): 3 periods each of 5 s and 20 s.
+// Goals: median error <= 0.2 ms, 99th percentile <= 1 ms, long periods
+// within 1 ms.
+#include "platform/PortNames.h"
+#include "platform/QtSerialPort.h"
+#include "platform/QtTimer.h"
+#include "shell/frmControl.h"
+#include "steps/StepListView.h"
+#include "support/FakePlatform.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QEventLoop>
+#include <QPushButton>
+#include <QRadioButton>
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#ifdef Q_OS_UNIX
+#include <poll.h>
+#include <pty.h>
+#include <termios.h>
+#include <unistd.h>
+#endif
+
+namespace {
+using Clock = std::chrono::steady_clock;
+
+struct Line
+{
+    Clock::time_point at;
+    std::string text;
+};
+
+#ifdef Q_OS_UNIX
+// Reads the instrument's end of the cable on its own thread and stamps
+// each line with the moment its last byte arrived.
+class FarEnd
+{
+public:
+    explicit FarEnd(int master) : m_master(master), m_thread([this] { run(); }) {}
+    ~FarEnd()
+    {
+        m_stop = true;
+        m_thread.join();
+    }
+
+    std::vector<Line> take()
+    {
+        std::lock_guard lock(m_mutex);
+        std::vector<Line> out;
+        out.swap(m_lines);
+        return out;
+    }
+
+private:
+    void run()
+    {
+        std::string partial;
+        char buffer[4096];
+        while (!m_stop) {
+            pollfd p{m_master, POLLIN, 0};
+            if (::poll(&p, 1, 20) <= 0 || !(p.revents & POLLIN))
+                continue;
+            const ssize_t n = ::read(m_master, buffer, sizeof buffer);
+            const Clock::time_point now = Clock::now();
+            if (n <= 0)
+                continue;
+            std::lock_guard lock(m_mutex);
+            for (ssize_t i = 0; i < n; ++i) {
+                if (buffer[i] == '\r') {
+                    m_lines.push_back({now, partial});
+                    partial.clear();
+                } else {
+                    partial.push_back(buffer[i]);
+                }
+            }
+        }
+    }
+
+    int m_master;
+    std::atomic<bool> m_stop{false};
+    std::mutex m_mutex;
+    std::vector<Line> m_lines;
+    std::thread m_thread;
+};
+#endif
+
+double ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
+
+double percentile(std::vector<double> v, double p)
+{
+    std::sort(v.begin(), v.end());
+    const double rank = p / 100.0 * double(v.size() - 1);
+    const size_t lo = size_t(std::floor(rank));
+    const size_t hi = std::min(v.size() - 1, lo + 1);
+    return v[lo] + (v[hi] - v[lo]) * (rank - double(lo));
+}
+
+void setTable(frmControl &w, int rows, const QString &dwell)
+{
+    std::vector<StepRecord> steps;
+    for (int i = 1; i <= rows; ++i) {
+        StepRecord r;
+        r.label = StepDefaults::label(i);
+        r.checked = true;
+        r.values = StepDefaults::values();
+        r.subItem(StepRecord::WorkTime) = dwell;
+        steps.push_back(r);
+    }
+    w.livData->replaceAll(std::move(steps));
+}
+
+// Where RUN and each tick's handler began and ended, seen from inside the
+// program.
+struct TickTimes
+{
+    std::vector<Clock::time_point> begin, end;
+};
+
+// Plays the table once; with stopAfterLast the run is stopped as soon as
+// the last row has been played instead of holding it.
+void playOnce(frmControl &w, Timer &timer, bool stopAfterLast, TickTimes *ticks = nullptr)
+{
+    QEventLoop loop;
+    timer.onTick = [&] {
+        if (ticks)
+            ticks->begin.push_back(Clock::now());
+        w.TimComm_Timer();
+        if (ticks)
+            ticks->end.push_back(Clock::now());
+        if (stopAfterLast && w.Run.LastSentStep == w.Run.StepTotal && w.Run.CurrentStep > w.Run.StepTotal)
+            w.cmdRunStop_Click();
+        if (w.cmdRunStop->text() == QLatin1String("&RUN"))
+            loop.quit();
+    };
+    w.cboRunMode->setCurrentText(QStringLiteral("Single"));
+    w.cboRunMode_Click();
+    if (ticks)
+        ticks->begin.push_back(Clock::now());
+    w.cmdRunStop_Click(); // plays the first row at once
+    if (ticks)
+        ticks->end.push_back(Clock::now());
+    if (w.cmdRunStop->text() != QLatin1String("&RUN"))
+        loop.exec();
+    timer.onTick = [&w] { w.TimComm_Timer(); };
+}
+
+// Arrival of each step (its frequency command), of the run's first command
+// and of its last.
+struct Arrivals
+{
+    std::vector<Clock::time_point> steps;
+    Clock::time_point first, last;
+};
+
+Arrivals arrivalsOf(const std::vector<Line> &lines)
+{
+    Arrivals a;
+    bool started = false;
+    for (const Line &l : lines) {
+        if (l.text == ":SOUR:TURN OFF" && !started) {
+            a.first = l.at;
+            started = true;
+        }
+        if (started && l.text.rfind(":SOUR:FREQ ", 0) == 0)
+            a.steps.push_back(l.at);
+        if (l.text == ":OUTP OFF")
+            a.last = l.at;
+    }
+    return a;
+}
+
+void waitForTail() { std::this_thread::sleep_for(std::chrono::milliseconds(100)); }
+
+// The machine's own lateness: a bare thread sleeping the same periods, no
+// event loop, no serial port. The program cannot do better than this.
+std::vector<double> bareSleepLateness(int count, double periodMs)
+{
+    std::vector<double> late;
+    const auto period = std::chrono::microseconds(qint64(periodMs * 1000));
+    for (int i = 0; i < count; ++i) {
+        const Clock::time_point start = Clock::now();
+        std::this_thread::sleep_for(period);
+        late.push_back(ms(Clock::now() - start - period));
+    }
+    return late;
+}
+} // namespace
+
+int main(int argc, char *argv[])
+{
+#ifndef Q_OS_UNIX
+    std::puts("bench_sequencer_timing: pseudo-terminals are POSIX only");
+    return 0;
+#else
+    bool skipLong = false, hidden = false;
+    for (int i = 1; i < argc; ++i) {
+        skipLong = skipLong || std::strcmp(argv[i], "--skip-long") == 0;
+        hidden = hidden || std::strcmp(argv[i], "--hidden") == 0;
+    }
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+
+    int master = -1, slave = -1;
+    char name[256] = {};
+    if (openpty(&master, &slave, name, nullptr, nullptr) != 0) {
+        std::perror("openpty");
+        return 1;
+    }
+    termios t{};
+    tcgetattr(slave, &t);
+    cfmakeraw(&t);
+    tcsetattr(slave, TCSANOW, &t);
+    setSerialDeviceOverride(1, QString::fromLocal8Bit(name));
+
+    FakePlatform fake; // message box, file dialog, busy pointer
+    QtSerialPort port;
+    QtTimer timer;
+    Platform platform = fake.bundle();
+    platform.port = &port;
+    platform.timer = &timer;
+    fake.messages.onShow = [](const FakeMessageBox::Shown &m) {
+        std::fprintf(stderr, "message: %s\n", qPrintable(m.text));
+    };
+
+    FarEnd farEnd(master);
+    frmControl w(platform);
+    w.Form_Load();
+    w.optSystemMode_1->setChecked(true);
+    w.optSystemMode_Click(1);
+    if (!hidden)
+        w.show();
+    QApplication::processEvents();
+
+    // Short steps.
+    constexpr int Steps = 1000;
+    constexpr double Dwell = 10.0;
+    const std::vector<double> bare = bareSleepLateness(Steps, Dwell);
+    std::printf("baseline, a bare thread sleeping %d x %.0f ms: lateness median %+.3f ms, "
+                "99th percentile %+.3f ms\n",
+                Steps, Dwell, percentile(bare, 50), percentile(bare, 99));
+    setTable(w, Steps, QStringLiteral("0.01"));
+    farEnd.take();
+    TickTimes ticks;
+    playOnce(w, timer, false, &ticks);
+    waitForTail();
+    const Arrivals a = arrivalsOf(farEnd.take());
+    if (int(a.steps.size()) != Steps) {
+        std::fprintf(stderr, "expected %d steps at the far end, saw %zu\n", Steps, a.steps.size());
+        return 1;
+    }
+    std::vector<double> errors;
+    for (size_t i = 1; i < a.steps.size(); ++i)
+        errors.push_back(ms(a.steps[i] - a.steps[i - 1]) - Dwell);
+    std::vector<double> absErrors;
+    for (double e : errors)
+        absErrors.push_back(std::fabs(e));
+    const double hold = ms(a.last - a.steps.back());
+    const double whole = ms(a.last - a.first);
+    const double ideal = Steps * Dwell + Dwell;
+    std::printf("%d steps of %.0f ms (%s window), per-step period error:\n", Steps, Dwell,
+                hidden ? "hidden" : "shown");
+    std::printf("  median          %+.3f ms   (goal <= 0.2 ms)\n", percentile(errors, 50));
+    std::printf("  99th percentile %.3f ms    (|error|, goal <= 1 ms)\n", percentile(absErrors, 99));
+    std::printf("  max             %.3f ms\n", *std::max_element(absErrors.begin(), absErrors.end()));
+    std::printf("  last step held  %.3f ms    (ideal %.0f ms: two periods)\n", hold, 2 * Dwell);
+    std::printf("  whole run       %.3f ms / ideal %.0f ms = ratio %.5f\n", whole, ideal, whole / ideal);
+    // Where the error comes from: the timer waking late, and the work of
+    // a tick (selecting the row, the progress line, the commands).
+    std::vector<double> wake, work;
+    for (size_t i = 0; i < ticks.begin.size(); ++i) {
+        work.push_back(ms(ticks.end[i] - ticks.begin[i]));
+        if (i > 0 && i + 1 < ticks.begin.size()) // ticks that follow a played step
+            wake.push_back(ms(ticks.begin[i] - ticks.end[i - 1]) - Dwell);
+    }
+    std::vector<double> inside;
+    for (size_t i = 1; i + 1 < ticks.begin.size(); ++i)
+        inside.push_back(ms(ticks.begin[i] - ticks.begin[i - 1]) - Dwell);
+    std::printf("  tick to tick    median %+.3f ms, 99th percentile %+.3f ms (inside the program)\n",
+                percentile(inside, 50), percentile(inside, 99));
+    std::printf("  timer wake-up   median %+.3f ms, 99th percentile %+.3f ms\n",
+                percentile(wake, 50), percentile(wake, 99));
+    std::printf("  tick's work     median %.3f ms, 99th percentile %.3f ms\n",
+                percentile(work, 50), percentile(work, 99));
+
+    // A few long periods.
+    if (!skipLong) {
+        for (const auto &[dwellText, period] : {std::pair{QStringLiteral("5.00"), 5000.0},
+                                                 std::pair{QStringLiteral("20.00"), 20000.0}}) {
+            setTable(w, 4, dwellText);
+            farEnd.take();
+            TickTimes longTicks;
+            playOnce(w, timer, true, &longTicks);
+            waitForTail();
+            const Arrivals l = arrivalsOf(farEnd.take());
+            if (l.steps.size() != 4) {
+                std::fprintf(stderr, "expected 4 steps at the far end, saw %zu\n", l.steps.size());
+                return 1;
+            }
+            std::printf("3 periods of %.0f ms, error at the far end:", period);
+            for (size_t i = 1; i < l.steps.size(); ++i)
+                std::printf("  %+.3f ms", ms(l.steps[i] - l.steps[i - 1]) - period);
+            std::printf("   (goal within 1 ms)\n");
+            std::printf("                        tick to tick inside:");
+            for (size_t i = 1; i < longTicks.begin.size(); ++i)
+                std::printf("  %+.3f ms", ms(longTicks.begin[i] - longTicks.begin[i - 1]) - period);
+            std::printf("\n");
+        }
+    }
+    w.hide();
+    ::close(slave);
+    return 0;
+#endif
+}

@@ -1,0 +1,180 @@
+// A real run: the program's serial adapter and timer, a pseudo-terminal as
+// the instrument. Bytes and order are checked exactly, timing loosely.
+#include "platform/PortNames.h"
+#include "platform/QtSerialPort.h"
+#include "platform/QtTimer.h"
+#include "shell/frmControl.h"
+
+#include "RunFixture.h"
+
+#include <QElapsedTimer>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSocketNotifier>
+#include <QTest>
+
+#ifdef Q_OS_UNIX
+#include <pty.h>
+#include <termios.h>
+#include <unistd.h>
+#endif
+
+class RunOverPtyTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void twoStepSingleRun();
+    void farEndGoesAway_runEndsWithOneMessage();
+
+private:
+    // Starts the window on the real port and timer, chooses Remote and
+    // collects what arrives at the far end.
+    std::unique_ptr<frmControl> startRemote();
+    void stamp();
+
+    int m_master = -1;
+    int m_slave = -1;
+    FakePlatform m_fake;
+    std::unique_ptr<QtSerialPort> m_port;
+    std::unique_ptr<QtTimer> m_timer;
+    std::unique_ptr<QSocketNotifier> m_notifier;
+    QElapsedTimer m_clock;
+    QByteArray m_received;
+    QList<QPair<qint64, QByteArray>> m_lines; // arrival time (ms) and line without CR
+    QByteArray m_partial;
+};
+
+#ifdef Q_OS_UNIX
+void RunOverPtyTest::init()
+{
+    char name[256] = {};
+    QVERIFY(openpty(&m_master, &m_slave, name, nullptr, nullptr) == 0);
+    termios t{};
+    tcgetattr(m_slave, &t);
+    cfmakeraw(&t);
+    tcsetattr(m_slave, TCSANOW, &t);
+    setSerialDeviceOverride(1, QString::fromLocal8Bit(name));
+    m_port = std::make_unique<QtSerialPort>();
+    m_timer = std::make_unique<QtTimer>();
+    m_received.clear();
+    m_lines.clear();
+    m_partial.clear();
+    m_clock.start();
+    m_notifier = std::make_unique<QSocketNotifier>(m_master, QSocketNotifier::Read);
+    connect(m_notifier.get(), &QSocketNotifier::activated, this, [this] { stamp(); });
+}
+
+void RunOverPtyTest::cleanup()
+{
+    m_notifier.reset();
+    clearSerialDeviceOverrides();
+    if (m_master >= 0)
+        ::close(m_master);
+    if (m_slave >= 0)
+        ::close(m_slave);
+    m_master = m_slave = -1;
+}
+
+void RunOverPtyTest::stamp()
+{
+    char buffer[1024];
+    const ssize_t n = ::read(m_master, buffer, sizeof buffer);
+    if (n <= 0) {
+        m_notifier->setEnabled(false);
+        return;
+    }
+    const qint64 now = m_clock.elapsed();
+    m_received.append(buffer, n);
+    for (ssize_t i = 0; i < n; ++i) {
+        if (buffer[i] == '\r') {
+            m_lines.append({now, m_partial});
+            m_partial.clear();
+        } else {
+            m_partial.append(buffer[i]);
+        }
+    }
+}
+
+std::unique_ptr<frmControl> RunOverPtyTest::startRemote()
+{
+    Platform platform = m_fake.bundle();
+    platform.port = m_port.get();
+    platform.timer = m_timer.get();
+    auto w = std::make_unique<frmControl>(platform);
+    w->Form_Load();
+    w->optSystemMode_1->setChecked(true);
+    w->optSystemMode_Click(1);
+    return w;
+}
+
+void RunOverPtyTest::twoStepSingleRun()
+{
+    auto w = startRemote();
+    StepSpec first, second;
+    first.dwell = QStringLiteral("0.05");
+    second.dwell = QStringLiteral("0.10");
+    second.voltage = QStringLiteral("220.00");
+    setSteps(*w, {first, second});
+    QElapsedTimer run;
+    run.start();
+    w->cmdRunStop_Click();
+    QTRY_COMPARE_WITH_TIMEOUT(w->cmdRunStop->text(), QStringLiteral("&RUN"), 5000);
+    const qint64 took = run.elapsed();
+    QTRY_VERIFY_WITH_TIMEOUT(m_received.endsWith(":OUTP OFF\r"), 2000);
+
+    const QString expected = QStringLiteral(":SYST:LOC \r:SYST:REM \r") + RunStart
+                             + stepWire(BothPhases) + stepWire(QString(), QStringLiteral("220.00"))
+                             + RunEnd;
+    QCOMPARE(m_received, expected.toLatin1());
+    QCOMPARE(w->statusText(), QStringLiteral("Now Stop"));
+    QVERIFY(m_fake.messages.shown.isEmpty());
+
+    // Loosely: step 2 one dwell after step 1, the end two of step 2's dwells later.
+    qint64 step1 = -1, step2 = -1, end = -1;
+    for (const auto &[at, line] : m_lines) {
+        if (line == ":SOUR:VOLT 110.00")
+            step1 = at;
+        else if (line == ":SOUR:VOLT 220.00")
+            step2 = at;
+        else if (line == ":OUTP OFF")
+            end = at;
+    }
+    QVERIFY(step2 - step1 >= 40 && step2 - step1 < 1000);
+    QVERIFY(end - step2 >= 180 && end - step2 < 2000);
+    QVERIFY(took >= 240);
+}
+
+void RunOverPtyTest::farEndGoesAway_runEndsWithOneMessage()
+{
+    auto w = startRemote();
+    StepSpec step;
+    step.dwell = QStringLiteral("0.03");
+    setSteps(*w, {step, step, step});
+    chooseRunMode(*w, QStringLiteral("Continuous"));
+    w->cmdRunStop_Click();
+    QTRY_VERIFY_WITH_TIMEOUT(m_lines.size() >= 12, 3000);
+    // The instrument's end of the cable is gone: the next write fails.
+    m_notifier.reset();
+    ::close(m_master);
+    m_master = -1;
+    QTRY_COMPARE_WITH_TIMEOUT(w->cmdRunStop->text(), QStringLiteral("&RUN"), 5000);
+    QCOMPARE(w->statusText(), QStringLiteral("Now Stop"));
+    QTest::qWait(150);
+    QCOMPARE(m_fake.messages.shown.size(), 1);
+    QCOMPARE(m_fake.messages.shown.first().text,
+             QStringLiteral("COM 1 : not available. Change the CommPort property to another port."));
+    QVERIFY(!m_timer->Enabled());
+}
+#else
+void RunOverPtyTest::init() { QSKIP("pseudo-terminals are POSIX only"); }
+void RunOverPtyTest::cleanup() {}
+void RunOverPtyTest::stamp() {}
+std::unique_ptr<frmControl> RunOverPtyTest::startRemote() { return {}; }
+void RunOverPtyTest::twoStepSingleRun() {}
+void RunOverPtyTest::farEndGoesAway_runEndsWithOneMessage() {}
+#endif
+
+QTEST_MAIN(RunOverPtyTest)
+#include "test_run_over_pty.moc"

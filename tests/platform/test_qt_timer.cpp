@@ -1,0 +1,139 @@
+// The precise timer: how it splits a wait, and real ticks that never come
+// before their period (their lateness is measured by the benchmark).
+#include "platform/QtTimer.h"
+
+#include <QElapsedTimer>
+#include <QTest>
+
+namespace {
+constexpr qint64 Ms = 1000 * 1000;
+}
+
+class QtTimerTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void nextWait_data();
+    void nextWait();
+    void nextWait_neverOvershootsTheDeadline();
+    void zeroPeriodNeverTicks();
+    void ticksRepeat_neverEarly_stopWhenDisabled();
+    void newPeriodCountsFromWhenItIsSet();
+    void waitLongerThanOnePiece();
+};
+
+void QtTimerTest::nextWait_data()
+{
+    QTest::addColumn<qint64>("leftNs");
+    QTest::addColumn<int>("waitMs");
+    QTest::newRow("fresh 10 ms period") << 10 * Ms - 5000 << 9;
+    QTest::newRow("exactly 10 ms") << 10 * Ms << 9;
+    QTest::newRow("large fraction") << 9 * Ms + Ms / 2 << 8;
+    QTest::newRow("rest slept on the thread") << QtTimer::FinishNs << 0;
+    QTest::newRow("just above the rest") << QtTimer::FinishNs + 1 << 1;
+    QTest::newRow("last stretch in one piece") << 30 * Ms << 29;
+    QTest::newRow("just longer: stop 15 ms short") << 31 * Ms << 16;
+    QTest::newRow("one second and a bit") << 1015 * Ms + Ms / 2 << 1000;
+    QTest::newRow("longest period: one-second pieces") << 65535 * Ms << 1000;
+}
+
+void QtTimerTest::nextWait()
+{
+    QFETCH(qint64, leftNs);
+    QFETCH(int, waitMs);
+    QCOMPARE(QtTimer::nextWaitMs(leftNs), waitMs);
+}
+
+void QtTimerTest::nextWait_neverOvershootsTheDeadline()
+{
+    // A wait of up to a second may be stretched by about 0.1 % by the
+    // kernel, and the event loop may wake up to a millisecond after a wait
+    // ends: every wait must end early enough for both, and the rest left
+    // to sleep on the thread must stay under two milliseconds.
+    for (qint64 left = 1000; left <= 70000 * Ms; left = left * 21 / 20 + 7919) {
+        const qint64 wait = qint64(QtTimer::nextWaitMs(left)) * Ms;
+        const QByteArray where = QByteArray::number(left);
+        QVERIFY2(wait <= 1000 * Ms, where);
+        if (wait == 0) {
+            QVERIFY2(left <= QtTimer::FinishNs, where);
+        } else if (left > 30 * Ms) {
+            QVERIFY2(wait + wait / 1000 + 2 * Ms <= left, where); // a piece: slack and rounding
+        } else {
+            QVERIFY2(wait + 900 * 1000 <= left, where); // the last wait: rounding
+            QVERIFY2(left - wait < 2 * Ms, where);      // and little left to sleep
+        }
+    }
+}
+
+void QtTimerTest::zeroPeriodNeverTicks()
+{
+    QtTimer timer;
+    int ticks = 0;
+    timer.onTick = [&] { ++ticks; };
+    timer.setEnabled(true);
+    timer.setInterval(0);
+    QTest::qWait(60);
+    QCOMPARE(ticks, 0);
+}
+
+void QtTimerTest::ticksRepeat_neverEarly_stopWhenDisabled()
+{
+    QtTimer timer;
+    QElapsedTimer clock;
+    QList<qint64> at;
+    timer.onTick = [&] {
+        at << clock.nsecsElapsed();
+        if (at.size() == 3)
+            timer.setEnabled(false);
+    };
+    clock.start();
+    timer.setInterval(25);
+    timer.setEnabled(true);
+    QTRY_COMPARE_WITH_TIMEOUT(at.size(), 3, 5000);
+    QTest::qWait(80);
+    QCOMPARE(at.size(), 3);
+    QVERIFY(at[0] >= 25 * Ms);
+    QVERIFY(at[1] - at[0] >= 25 * Ms);
+    QVERIFY(at[2] - at[1] >= 25 * Ms);
+}
+
+void QtTimerTest::newPeriodCountsFromWhenItIsSet()
+{
+    QtTimer timer;
+    QElapsedTimer clock;
+    qint64 tickAt = -1;
+    timer.onTick = [&] {
+        tickAt = clock.nsecsElapsed();
+        timer.setEnabled(false);
+    };
+    timer.setInterval(30);
+    timer.setEnabled(true);
+    QTest::qWait(20);
+    clock.start();
+    timer.setInterval(40); // the countdown starts afresh
+    QTRY_VERIFY_WITH_TIMEOUT(tickAt >= 0, 5000);
+    QVERIFY(tickAt >= 40 * Ms);
+}
+
+void QtTimerTest::waitLongerThanOnePiece()
+{
+    QtTimer timer;
+    QElapsedTimer clock;
+    qint64 tickAt = -1;
+    int ticks = 0;
+    timer.onTick = [&] {
+        if (++ticks == 1)
+            tickAt = clock.nsecsElapsed();
+        timer.setEnabled(false);
+    };
+    clock.start();
+    timer.setInterval(1100);
+    timer.setEnabled(true);
+    QTRY_VERIFY_WITH_TIMEOUT(tickAt >= 0, 10000);
+    QCOMPARE(ticks, 1);
+    QVERIFY(tickAt >= 1100 * Ms);
+    QVERIFY(tickAt < 1600 * Ms); // loose: a busy machine may be late
+}
+
+QTEST_GUILESS_MAIN(QtTimerTest)
+#include "test_qt_timer.moc"
