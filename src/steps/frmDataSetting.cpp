@@ -54,8 +54,10 @@ frmDataSetting::frmDataSetting(frmControl *mainWindow)
     buildControls();
     connectHandlers();
     // OK must not write into a main window that has closed.
-    if (mainWindow)
+    if (mainWindow) {
+        m_watchedMainWindow = mainWindow;
         mainWindow->installEventFilter(this);
+    }
 }
 
 void frmDataSetting::buildControls()
@@ -173,9 +175,11 @@ void frmDataSetting::keyPressEvent(QKeyEvent *event)
 
 bool frmDataSetting::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == m_mainWindow) {
+    // The main window may be in the middle of its destruction here: compare
+    // addresses only, and look at it as no more than the widget it still is.
+    if (watched == m_watchedMainWindow) {
         // A minimised window is still open; a closed one is hidden.
-        if (event->type() == QEvent::Hide && m_mainWindow->isHidden())
+        if (event->type() == QEvent::Hide && static_cast<QWidget *>(watched)->isHidden())
             m_mainWindowClosed = true;
         else if (event->type() == QEvent::Show)
             m_mainWindowClosed = false;

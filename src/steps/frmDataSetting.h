@@ -76,6 +76,7 @@ private:
     MessageBox &messages();
 
     QPointer<frmControl> m_mainWindow;
+    const QObject *m_watchedMainWindow = nullptr; // for identity only
     bool m_mainWindowClosed = false;
     QtMessageBox m_ownMessages;
 };
