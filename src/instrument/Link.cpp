@@ -11,6 +11,8 @@
 #include <QLabel>
 #include <QStatusBar>
 
+#include <cstdio>
+
 bool frmControl::SendCommand(const QString &text)
 {
     return m_platform.port->setOutput(text + Command::Terminator);
@@ -36,9 +38,14 @@ MessageBox::Answer frmControl::MsgBox(const QString &text, MessageBox::Buttons b
                                       MessageBox::Icon icon, const QString &caption,
                                       MessageBox::Answer defaultButton)
 {
-    return m_platform.messages->show(text, buttons, icon,
-                                     caption.isEmpty() ? Texts::AppTitle : caption,
-                                     defaultButton);
+    const QString title = caption.isEmpty() ? Texts::AppTitle : caption;
+    if (m_closingOnSignal) {
+        // Nobody is there to answer: say it on standard error and go on.
+        std::fprintf(stderr, "%s: %s\n", qPrintable(title),
+                     qPrintable(QString(text).replace(QChar(13), QLatin1Char(' '))));
+        return defaultButton;
+    }
+    return m_platform.messages->show(text, buttons, icon, title, defaultButton);
 }
 
 QString frmControl::statusText() const

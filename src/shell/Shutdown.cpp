@@ -54,13 +54,16 @@ void frmControl::mnuExit_Click()
 
 bool frmControl::Form_Unload()
 {
-    return Shutdown::unload(*this, Shutdown::SaveQuestion::Ask);
+    return Shutdown::unload(*this, m_closingOnSignal ? Shutdown::SaveQuestion::Skip
+                                                     : Shutdown::SaveQuestion::Ask);
 }
 
 void frmControl::closeEvent(QCloseEvent *event)
 {
-    if (Form_Unload())
-        event->ignore();
-    else
+    if (m_closed || !Form_Unload()) {
+        m_closed = true;
         event->accept();
+    } else {
+        event->ignore();
+    }
 }

@@ -1,7 +1,67 @@
-// Closing when the process is told to end (SIGTERM, SIGINT, SIGHUP).
+// Closing when the process is told to end (SIGTERM, SIGINT, SIGHUP): the
+// window's own close path, without waiting for an operator. Under remote
+// operation the output goes off and the instrument returns to local
+// operation; a modified program is kept in a recovery file.
 #include "shell/frmControl.h"
+
+#include "files/StepFileFormat.h"
+#include "platform/Timer.h"
+#include "shell/frmAbout.h"
+#include "steps/StepListView.h"
+#include "steps/frmDataSetting.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <cstdio>
+
+namespace {
+QString recoveryPath()
+{
+    const QString stem = QStringLiteral("quorra-recovery-%1-%2")
+                             .arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss")))
+                             .arg(QCoreApplication::applicationPid());
+    // Never replace an earlier recovery file.
+    QString path = QDir::temp().filePath(stem + QStringLiteral(".log"));
+    for (int n = 2; QFileInfo::exists(path); ++n)
+        path = QDir::temp().filePath(QStringLiteral("%1-%2.log").arg(stem).arg(n));
+    return path;
+}
+
+bool writeRecovery(const QString &path, const std::vector<StepRecord> &rows)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    const QByteArray bytes = StepFileFormat::format(rows);
+    return file.write(bytes) == bytes.size() && file.commit();
+}
+} // namespace
 
 void frmControl::closeOnSignal()
 {
+    if (m_closingOnSignal)
+        return;
+    m_closingOnSignal = true;
+    m_platform.timer->setEnabled(false);
+
+    if (!m_closed && !NoPortAvailable && Modified) {
+        const QString path = recoveryPath();
+        if (writeRecovery(path, livData->steps().rows()))
+            std::fprintf(stderr, "quorra: the unsaved step program was kept in %s\n",
+                         qPrintable(QDir::toNativeSeparators(path)));
+        else
+            std::fprintf(stderr, "quorra: the unsaved step program could not be kept in %s\n",
+                         qPrintable(QDir::toNativeSeparators(path)));
+    }
+
+    // The secondary windows go too, so the program ends.
+    if (DataSetting)
+        DataSetting->close();
+    if (About)
+        About->close();
     close();
 }

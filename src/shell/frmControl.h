@@ -154,4 +154,6 @@ private:
 
     Platform m_platform;
     bool m_inResize = false;
+    bool m_closingOnSignal = false; // no questions: message boxes go to standard error
+    bool m_closed = false;          // the close path has run
 };
