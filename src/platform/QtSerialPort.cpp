@@ -3,6 +3,14 @@
 #include "platform/LineSettings.h"
 #include "platform/PortNames.h"
 
+#include <QDeadlineTimer>
+#include <QThread>
+#include <algorithm>
+
+#ifdef Q_OS_UNIX
+#include <sys/ioctl.h>
+#endif
+
 QtSerialPort::QtSerialPort(QObject *parent) : QObject(parent)
 {
     connect(&m_port, &QSerialPort::errorOccurred, this, &QtSerialPort::onErrorOccurred);
@@ -10,10 +18,29 @@ QtSerialPort::QtSerialPort(QObject *parent) : QObject(parent)
 
 QtSerialPort::~QtSerialPort()
 {
-    if (m_port.isOpen()) {
-        m_port.flush();
-        m_port.close();
+    if (m_port.isOpen())
+        closeAfterDrain();
+}
+
+void QtSerialPort::closeAfterDrain()
+{
+    m_port.flush();
+#ifdef Q_OS_UNIX
+    // Closing puts back the line settings the device had when it was opened,
+    // at once. Let the last commands leave at the rate they were sent at
+    // first, waiting no longer than the queued bytes need on the line (and
+    // never more than two seconds, in case nothing is reading them).
+    const int fd = static_cast<int>(m_port.handle());
+    int queued = 0;
+    if (fd >= 0 && ::ioctl(fd, TIOCOUTQ, &queued) == 0 && queued > 0) {
+        const auto s = parseLineSettings(m_settings).value_or(LineSettings{});
+        const qint64 needMs = qint64(queued) * 10 * 1000 / std::max(1, s.baud) + 50;
+        QDeadlineTimer deadline(std::min<qint64>(needMs, 2000));
+        while (!deadline.hasExpired() && ::ioctl(fd, TIOCOUTQ, &queued) == 0 && queued > 0)
+            QThread::msleep(2);
     }
+#endif
+    m_port.close();
 }
 
 bool QtSerialPort::setSettings(const QString &settings)
@@ -48,8 +75,7 @@ bool QtSerialPort::setPortOpen(bool open)
     if (open == m_port.isOpen())
         return true;
     if (!open) {
-        m_port.flush();
-        m_port.close();
+        closeAfterDrain();
         return true;
     }
     m_port.setPortName(serialDeviceForPort(m_commPort));

@@ -23,6 +23,7 @@ public:
 
 private:
     bool applySettings();
+    void closeAfterDrain();
     void onErrorOccurred(QSerialPort::SerialPortError error);
 
     QSerialPort m_port;

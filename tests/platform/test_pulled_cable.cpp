@@ -1,0 +1,144 @@
+// The serial adapter goes away in the middle of a run (its far end closes):
+// the run ends as STOP does, the operator is told once, and choosing the
+// port again reconnects.
+#include "platform/PortNames.h"
+#include "platform/QtSerialPort.h"
+#include "shell/Texts.h"
+#include "shell/frmControl.h"
+#include "steps/StepListView.h"
+#include "support/FakePlatform.h"
+
+#include <QComboBox>
+#include <QGroupBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+
+#ifdef Q_OS_UNIX
+#include <poll.h>
+#include <pty.h>
+#include <termios.h>
+#include <unistd.h>
+#endif
+
+namespace {
+struct Pty
+{
+    int master = -1;
+    int slave = -1;
+    QString name;
+
+    bool open()
+    {
+#ifdef Q_OS_UNIX
+        char buffer[256] = {};
+        if (openpty(&master, &slave, buffer, nullptr, nullptr) != 0)
+            return false;
+        termios t{};
+        tcgetattr(slave, &t);
+        cfmakeraw(&t);
+        tcsetattr(slave, TCSANOW, &t);
+        name = QString::fromLocal8Bit(buffer);
+        return true;
+#else
+        return false;
+#endif
+    }
+    void closeFarEnd()
+    {
+#ifdef Q_OS_UNIX
+        if (master >= 0)
+            ::close(master);
+        if (slave >= 0)
+            ::close(slave);
+#endif
+        master = slave = -1;
+    }
+    QByteArray read(int waitMs)
+    {
+        QByteArray data;
+#ifdef Q_OS_UNIX
+        QDeadlineTimer deadline(waitMs);
+        do {
+            QCoreApplication::processEvents();
+            pollfd p{master, POLLIN, 0};
+            if (::poll(&p, 1, 10) > 0 && (p.revents & POLLIN)) {
+                char buffer[512];
+                const ssize_t n = ::read(master, buffer, sizeof buffer);
+                if (n > 0)
+                    data.append(buffer, n);
+            }
+        } while (!deadline.hasExpired());
+#endif
+        return data;
+    }
+    ~Pty() { closeFarEnd(); }
+};
+} // namespace
+
+class PulledCableTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void farEndClosesMidRun_oneMessageRunEndsReconnects();
+};
+
+void PulledCableTest::farEndClosesMidRun_oneMessageRunEndsReconnects()
+{
+#ifndef Q_OS_UNIX
+    QSKIP("pseudo-terminals are POSIX only");
+#else
+    Pty first;
+    QVERIFY(first.open());
+    setSerialDeviceOverride(1, first.name);
+    setSerialDeviceOverride(2, QStringLiteral("/nonexistent/quorra-port"));
+
+    FakePlatform fake;
+    QtSerialPort port;
+    Platform platform = fake.bundle();
+    platform.port = &port;
+    frmControl w(platform);
+    w.Form_Load();
+    w.optSystemMode_1->setChecked(true);
+    w.optSystemMode_Click(1);
+    w.cmdDataAppend_Click();
+    w.cmdDataAppend_Click();
+    w.cmdRunStop_Click();
+    QCOMPARE(w.cmdRunStop->text(), Texts::StopCaption);
+    QVERIFY(first.read(100).endsWith(":SOUR:TURN On\r"));
+
+    // The cable goes: the next step's writes fail.
+    first.closeFarEnd();
+    for (int i = 0; i < 3; ++i)
+        fake.timer.tick();
+    QCoreApplication::processEvents();
+
+    QCOMPARE(w.cmdRunStop->text(), Texts::RunCaption);
+    QCOMPARE(w.statusText(), Texts::NowStop);
+    QVERIFY(!fake.timer.Enabled());
+    QVERIFY(!port.PortOpen());
+    QCOMPARE(fake.messages.shown.size(), 1);
+    QCOMPARE(fake.messages.shown.first().text,
+             QStringLiteral("COM 1 : not available. Change the CommPort property to another port."));
+    QVERIFY(w.fraData->isEnabled());
+
+    // A new cable on the same port: choosing the port again opens it, and
+    // Remote and RUN work as before.
+    Pty second;
+    QVERIFY(second.open());
+    setSerialDeviceOverride(1, second.name);
+    w.cboCommPort_Click();
+    QVERIFY(port.PortOpen());
+    w.optSystemMode_Click(1);
+    QCOMPARE(second.read(100), QByteArray(":SYST:REM \r"));
+    w.cmdRunStop_Click();
+    QVERIFY(second.read(100).startsWith(":SOUR:TURN OFF\r:OUTP ON\r:SOUR:STPH 0.00\r"));
+    w.cmdRunStop_Click();
+    QCOMPARE(second.read(100), QByteArray(":SOUR:TURN OFF\r:OUTP OFF\r"));
+    QCOMPARE(fake.messages.shown.size(), 1);
+    clearSerialDeviceOverrides();
+#endif
+}
+
+QTEST_MAIN(PulledCableTest)
+#include "test_pulled_cable.moc"
