@@ -110,9 +110,10 @@ MessageBox::Answer FakeMessageBox::show(const QString &text, Buttons buttons, Ic
     return a;
 }
 
-QString FakeFileDialog::showOpen(const QString &filter, int filterIndex, const QString &fileName)
+QString FakeFileDialog::answer(bool save, const QString &filter, int filterIndex,
+                               const QString &fileName)
 {
-    calls.append({false, filter, filterIndex, fileName});
+    calls.append({save, filter, filterIndex, fileName});
     if (answers.empty())
         return {};
     QString a = answers.front();
@@ -120,14 +121,14 @@ QString FakeFileDialog::showOpen(const QString &filter, int filterIndex, const Q
     return a;
 }
 
+QString FakeFileDialog::showOpen(const QString &filter, int filterIndex, const QString &fileName)
+{
+    return answer(false, filter, filterIndex, fileName);
+}
+
 QString FakeFileDialog::showSave(const QString &filter, int filterIndex, const QString &fileName)
 {
-    calls.append({true, filter, filterIndex, fileName});
-    if (answers.empty())
-        return {};
-    QString a = answers.front();
-    answers.pop_front();
-    return a;
+    return answer(true, filter, filterIndex, fileName);
 }
 
 std::unique_ptr<frmControl> startedWindow(FakePlatform &fake, bool remote)

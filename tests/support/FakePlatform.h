@@ -116,6 +116,9 @@ public:
 
     QString showOpen(const QString &filter, int filterIndex, const QString &fileName) override;
     QString showSave(const QString &filter, int filterIndex, const QString &fileName) override;
+
+private:
+    QString answer(bool save, const QString &filter, int filterIndex, const QString &fileName);
 };
 
 class FakeBusyPointer : public BusyPointer
