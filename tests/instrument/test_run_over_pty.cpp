@@ -6,6 +6,7 @@
 #include "shell/frmControl.h"
 
 #include "RunFixture.h"
+#include "support/PtyPair.h"
 
 #include <QElapsedTimer>
 #include <QPushButton>
@@ -14,8 +15,6 @@
 #include <QTest>
 
 #ifdef Q_OS_UNIX
-#include <pty.h>
-#include <termios.h>
 #include <unistd.h>
 #endif
 
@@ -34,8 +33,8 @@ private:
     std::unique_ptr<frmControl> startRemote();
     void stamp();
 
+    PtyPair m_pty;
     int m_master = -1;
-    int m_slave = -1;
     FakePlatform m_fake;
     std::unique_ptr<QtSerialPort> m_port;
     std::unique_ptr<QtTimer> m_timer;
@@ -49,13 +48,9 @@ private:
 #ifdef Q_OS_UNIX
 void RunOverPtyTest::init()
 {
-    char name[256] = {};
-    QVERIFY(openpty(&m_master, &m_slave, name, nullptr, nullptr) == 0);
-    termios t{};
-    tcgetattr(m_slave, &t);
-    cfmakeraw(&t);
-    tcsetattr(m_slave, TCSANOW, &t);
-    setSerialDeviceOverride(1, QString::fromLocal8Bit(name));
+    QVERIFY(m_pty.open());
+    m_master = m_pty.farEnd();
+    setSerialDeviceOverride(1, m_pty.deviceName());
     m_port = std::make_unique<QtSerialPort>();
     m_timer = std::make_unique<QtTimer>();
     m_received.clear();
@@ -70,11 +65,8 @@ void RunOverPtyTest::cleanup()
 {
     m_notifier.reset();
     clearSerialDeviceOverrides();
-    if (m_master >= 0)
-        ::close(m_master);
-    if (m_slave >= 0)
-        ::close(m_slave);
-    m_master = m_slave = -1;
+    m_pty.close();
+    m_master = -1;
 }
 
 void RunOverPtyTest::stamp()
@@ -157,7 +149,7 @@ void RunOverPtyTest::farEndGoesAway_runEndsWithOneMessage()
     QTRY_VERIFY_WITH_TIMEOUT(m_lines.size() >= 12, 3000);
     // The instrument's end of the cable is gone: the next write fails.
     m_notifier.reset();
-    ::close(m_master);
+    m_pty.close();
     m_master = -1;
     QTRY_COMPARE_WITH_TIMEOUT(w->cmdRunStop->text(), QStringLiteral("&RUN"), 5000);
     QCOMPARE(w->statusText(), QStringLiteral("Now Stop"));

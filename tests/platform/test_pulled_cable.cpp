@@ -7,6 +7,7 @@
 #include "shell/frmControl.h"
 #include "steps/StepListView.h"
 #include "support/FakePlatform.h"
+#include "support/PtyPair.h"
 
 #include <QComboBox>
 #include <QGroupBox>
@@ -14,67 +15,6 @@
 #include <QRadioButton>
 #include <QTest>
 
-#ifdef Q_OS_UNIX
-#include <poll.h>
-#include <pty.h>
-#include <termios.h>
-#include <unistd.h>
-#endif
-
-namespace {
-struct Pty
-{
-    int master = -1;
-    int slave = -1;
-    QString name;
-
-    bool open()
-    {
-#ifdef Q_OS_UNIX
-        char buffer[256] = {};
-        if (openpty(&master, &slave, buffer, nullptr, nullptr) != 0)
-            return false;
-        termios t{};
-        tcgetattr(slave, &t);
-        cfmakeraw(&t);
-        tcsetattr(slave, TCSANOW, &t);
-        name = QString::fromLocal8Bit(buffer);
-        return true;
-#else
-        return false;
-#endif
-    }
-    void closeFarEnd()
-    {
-#ifdef Q_OS_UNIX
-        if (master >= 0)
-            ::close(master);
-        if (slave >= 0)
-            ::close(slave);
-#endif
-        master = slave = -1;
-    }
-    QByteArray read(int waitMs)
-    {
-        QByteArray data;
-#ifdef Q_OS_UNIX
-        QDeadlineTimer deadline(waitMs);
-        do {
-            QCoreApplication::processEvents();
-            pollfd p{master, POLLIN, 0};
-            if (::poll(&p, 1, 10) > 0 && (p.revents & POLLIN)) {
-                char buffer[512];
-                const ssize_t n = ::read(master, buffer, sizeof buffer);
-                if (n > 0)
-                    data.append(buffer, n);
-            }
-        } while (!deadline.hasExpired());
-#endif
-        return data;
-    }
-    ~Pty() { closeFarEnd(); }
-};
-} // namespace
 
 class PulledCableTest : public QObject
 {
@@ -88,9 +28,9 @@ void PulledCableTest::farEndClosesMidRun_oneMessageRunEndsReconnects()
 #ifndef Q_OS_UNIX
     QSKIP("pseudo-terminals are POSIX only");
 #else
-    Pty first;
+    PtyPair first;
     QVERIFY(first.open());
-    setSerialDeviceOverride(1, first.name);
+    setSerialDeviceOverride(1, first.deviceName());
     setSerialDeviceOverride(2, QStringLiteral("/nonexistent/quorra-port"));
 
     FakePlatform fake;
@@ -105,10 +45,10 @@ void PulledCableTest::farEndClosesMidRun_oneMessageRunEndsReconnects()
     w.cmdDataAppend_Click();
     w.cmdRunStop_Click();
     QCOMPARE(w.cmdRunStop->text(), Texts::StopCaption);
-    QVERIFY(first.read(100).endsWith(":SOUR:TURN On\r"));
+    QVERIFY(first.read(-1, 100).endsWith(":SOUR:TURN On\r"));
 
     // The cable goes: the next step's writes fail.
-    first.closeFarEnd();
+    first.close();
     for (int i = 0; i < 3; ++i)
         fake.timer.tick();
     QCoreApplication::processEvents();
@@ -124,17 +64,17 @@ void PulledCableTest::farEndClosesMidRun_oneMessageRunEndsReconnects()
 
     // A new cable on the same port: choosing the port again opens it, and
     // Remote and RUN work as before.
-    Pty second;
+    PtyPair second;
     QVERIFY(second.open());
-    setSerialDeviceOverride(1, second.name);
+    setSerialDeviceOverride(1, second.deviceName());
     w.cboCommPort_Click();
     QVERIFY(port.PortOpen());
     w.optSystemMode_Click(1);
-    QCOMPARE(second.read(100), QByteArray(":SYST:REM \r"));
+    QCOMPARE(second.read(-1, 100), QByteArray(":SYST:REM \r"));
     w.cmdRunStop_Click();
-    QVERIFY(second.read(100).startsWith(":SOUR:TURN OFF\r:OUTP ON\r:SOUR:STPH 0.00\r"));
+    QVERIFY(second.read(-1, 100).startsWith(":SOUR:TURN OFF\r:OUTP ON\r:SOUR:STPH 0.00\r"));
     w.cmdRunStop_Click();
-    QCOMPARE(second.read(100), QByteArray(":SOUR:TURN OFF\r:OUTP OFF\r"));
+    QCOMPARE(second.read(-1, 100), QByteArray(":SOUR:TURN OFF\r:OUTP OFF\r"));
     QCOMPARE(fake.messages.shown.size(), 1);
     clearSerialDeviceOverrides();
 #endif

@@ -3,15 +3,12 @@
 #include "instrument/Commands.h"
 #include "platform/PortNames.h"
 #include "platform/QtSerialPort.h"
+#include "support/PtyPair.h"
 
 #include <QTest>
 
 #ifdef Q_OS_UNIX
-#include <fcntl.h>
-#include <poll.h>
-#include <pty.h>
 #include <termios.h>
-#include <unistd.h>
 #endif
 
 class SerialPtyTest : public QObject
@@ -29,49 +26,21 @@ private slots:
     void missingDeviceDoesNotOpen();
 
 private:
-    QByteArray readFarEnd(int expected, int timeoutMs = 3000);
-    int m_master = -1;
-    int m_slave = -1;
+    QByteArray readFarEnd(int expected, int timeoutMs = 3000) { return m_pty.read(expected, timeoutMs); }
+    PtyPair m_pty;
 };
 
 #ifdef Q_OS_UNIX
 void SerialPtyTest::init()
 {
-    char name[256] = {};
-    QVERIFY(openpty(&m_master, &m_slave, name, nullptr, nullptr) == 0);
-    // The far end is raw: no echo, no CR translation.
-    termios t{};
-    tcgetattr(m_slave, &t);
-    cfmakeraw(&t);
-    tcsetattr(m_slave, TCSANOW, &t);
-    setSerialDeviceOverride(1, QString::fromLocal8Bit(name));
+    QVERIFY(m_pty.open());
+    setSerialDeviceOverride(1, m_pty.deviceName());
 }
 
 void SerialPtyTest::cleanup()
 {
     clearSerialDeviceOverrides();
-    if (m_master >= 0)
-        ::close(m_master);
-    if (m_slave >= 0)
-        ::close(m_slave);
-    m_master = m_slave = -1;
-}
-
-QByteArray SerialPtyTest::readFarEnd(int expected, int timeoutMs)
-{
-    QByteArray data;
-    QDeadlineTimer deadline(timeoutMs);
-    while (data.size() < expected && !deadline.hasExpired()) {
-        QCoreApplication::processEvents();
-        pollfd p{m_master, POLLIN, 0};
-        if (::poll(&p, 1, 20) > 0 && (p.revents & POLLIN)) {
-            char buffer[512];
-            const ssize_t n = ::read(m_master, buffer, sizeof buffer);
-            if (n > 0)
-                data.append(buffer, n);
-        }
-    }
-    return data;
+    m_pty.close();
 }
 
 void SerialPtyTest::everyHeaderArrivesByteExact_data()
@@ -134,7 +103,7 @@ void SerialPtyTest::lineSettingsReachTheDevice()
     QVERIFY(port.setPortOpen(true));
     QVERIFY(port.setSettings(settings));
     termios t{};
-    QCOMPARE(tcgetattr(m_slave, &t), 0);
+    QCOMPARE(tcgetattr(m_pty.nearEnd(), &t), 0);
     QCOMPARE(int(cfgetospeed(&t)), speed);
     QCOMPARE(int(t.c_cflag & CSIZE), int(CS8));
     QVERIFY(!(t.c_cflag & PARENB));
@@ -165,7 +134,6 @@ void SerialPtyTest::missingDeviceDoesNotOpen()
 #else
 void SerialPtyTest::init() { QSKIP("pseudo-terminals are POSIX only"); }
 void SerialPtyTest::cleanup() {}
-QByteArray SerialPtyTest::readFarEnd(int, int) { return {}; }
 void SerialPtyTest::everyHeaderArrivesByteExact_data() {}
 void SerialPtyTest::everyHeaderArrivesByteExact() {}
 void SerialPtyTest::latin1TextIsOneBytePerCharacter() {}

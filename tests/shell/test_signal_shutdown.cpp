@@ -8,6 +8,7 @@
 #include "shell/frmControl.h"
 #include "steps/StepListView.h"
 #include "support/FakePlatform.h"
+#include "support/PtyPair.h"
 
 #include <QApplication>
 #include <QFile>
@@ -19,11 +20,6 @@
 
 #ifdef Q_OS_UNIX
 #include <csignal>
-#include <fcntl.h>
-#include <poll.h>
-#include <pty.h>
-#include <termios.h>
-#include <unistd.h>
 #endif
 
 using Kind = FakeSerialPort::Kind;
@@ -170,31 +166,14 @@ void SignalShutdownTest::realSignal()
     QFETCH(int, signalNumber);
     QFETCH(bool, remote);
 
-    int master = -1, slave = -1;
-    char name[256] = {};
-    QVERIFY(openpty(&master, &slave, name, nullptr, nullptr) == 0);
-    termios t{};
-    tcgetattr(slave, &t);
-    cfmakeraw(&t);
-    tcsetattr(slave, TCSANOW, &t);
-
+    PtyPair pty;
+    QVERIFY(pty.open());
     QByteArray received;
-    auto drain = [&](int waitMs) {
-        QDeadlineTimer deadline(waitMs);
-        do {
-            pollfd p{master, POLLIN, 0};
-            if (::poll(&p, 1, 10) > 0 && (p.revents & POLLIN)) {
-                char buffer[256];
-                const ssize_t n = ::read(master, buffer, sizeof buffer);
-                if (n > 0)
-                    received.append(buffer, n);
-            }
-        } while (!deadline.hasExpired());
-    };
+    auto drain = [&](int waitMs) { received += pty.read(-1, waitMs); };
 
     QProcess child;
     child.start(QCoreApplication::applicationFilePath(),
-                {QStringLiteral("--child"), QString::fromLocal8Bit(name),
+                {QStringLiteral("--child"), pty.deviceName(),
                  remote ? QStringLiteral("remote") : QStringLiteral("local")});
     QVERIFY(child.waitForStarted());
     QDeadlineTimer ready(20000);
@@ -228,8 +207,6 @@ void SignalShutdownTest::realSignal()
     QVERIFY(recovery.open(QIODevice::ReadOnly));
     QCOMPARE(StepFileFormat::parse(recovery.readAll()).size(), size_t(1));
     recovery.remove();
-    ::close(master);
-    ::close(slave);
 #endif
 }
 
