@@ -8,6 +8,7 @@
 #include <algorithm>
 
 #ifdef Q_OS_UNIX
+#include <poll.h>
 #include <sys/ioctl.h>
 #endif
 
@@ -24,23 +25,32 @@ QtSerialPort::~QtSerialPort()
 
 void QtSerialPort::closeAfterDrain()
 {
-    m_port.flush();
+    // Closing drops what the port still buffers, and puts back the line
+    // settings the device had when it was opened, at once. Let the last
+    // commands leave first, at the rate they were sent at, waiting no longer
+    // than the queued bytes need on the line (and never more than two
+    // seconds, in case nothing is reading them).
+    qint64 queued = m_port.bytesToWrite();
 #ifdef Q_OS_UNIX
-    // Closing puts back the line settings the device had when it was opened,
-    // at once. Let the last commands leave at the rate they were sent at
-    // first, waiting no longer than the queued bytes need on the line (and
-    // never more than two seconds, in case nothing is reading them).
     const int fd = static_cast<int>(m_port.handle());
-    int queued = 0;
-    if (fd >= 0 && ::ioctl(fd, TIOCOUTQ, &queued) == 0 && queued > 0) {
-        const auto s = parseLineSettings(m_settings).value_or(LineSettings{});
-        const qint64 needMs = qint64(queued) * 10 * 1000 / std::max(1, s.baud) + 50;
-        QDeadlineTimer deadline(std::min<qint64>(needMs, 2000));
-        while (!deadline.hasExpired() && ::ioctl(fd, TIOCOUTQ, &queued) == 0 && queued > 0)
-            QThread::msleep(2);
-    }
+    int inDriver = 0;
+    if (fd >= 0 && ::ioctl(fd, TIOCOUTQ, &inDriver) == 0)
+        queued += inDriver;
 #endif
-    m_port.close();
+    if (queued > 0) {
+        const auto s = parseLineSettings(m_settings).value_or(LineSettings{});
+        const qint64 needMs = queued * 10 * 1000 / std::max(1, s.baud) + 50;
+        const QDeadlineTimer deadline(std::min<qint64>(needMs, 2000));
+        while (m_port.isOpen() && m_port.bytesToWrite() > 0 && !deadline.hasExpired())
+            m_port.waitForBytesWritten(static_cast<int>(std::max<qint64>(1, deadline.remainingTime())));
+#ifdef Q_OS_UNIX
+        while (m_port.isOpen() && !deadline.hasExpired() && ::ioctl(fd, TIOCOUTQ, &inDriver) == 0
+               && inDriver > 0)
+            QThread::msleep(2);
+#endif
+    }
+    if (m_port.isOpen())
+        m_port.close();
 }
 
 bool QtSerialPort::setSettings(const QString &settings)
@@ -98,9 +108,23 @@ bool QtSerialPort::setOutput(const QString &text)
     if (m_port.write(bytes) != bytes.size())
         return false;
     // Hand the bytes to the driver now rather than on the next event loop
-    // pass, so they are on their way when the handler returns.
-    m_port.flush();
+    // pass, so they are on their way when the handler returns. While the
+    // driver's queue is full they wait in the port's own buffer instead: a
+    // write forced then fails with "would block", which the port reports as
+    // a write error, and a slow line is not a pulled cable.
+    if (driverHasRoom())
+        m_port.flush();
     return m_port.isOpen();
+}
+
+bool QtSerialPort::driverHasRoom() const
+{
+#ifdef Q_OS_UNIX
+    pollfd p{static_cast<int>(m_port.handle()), POLLOUT, 0};
+    return ::poll(&p, 1, 0) > 0 && (p.revents & POLLOUT);
+#else
+    return true;
+#endif
 }
 
 void QtSerialPort::onErrorOccurred(QSerialPort::SerialPortError error)

@@ -24,6 +24,7 @@ public:
 private:
     bool applySettings();
     void closeAfterDrain();
+    bool driverHasRoom() const;
     void onErrorOccurred(QSerialPort::SerialPortError error);
 
     QSerialPort m_port;

@@ -23,6 +23,7 @@ private slots:
     void lineSettingsReachTheDevice_data();
     void lineSettingsReachTheDevice();
     void writeToClosedPortFails();
+    void stalledReaderIsNotALostLink();
     void missingDeviceDoesNotOpen();
 
 private:
@@ -123,6 +124,26 @@ void SerialPtyTest::writeToClosedPortFails()
     QCOMPARE(readFarEnd(1, 100).size(), 0);
 }
 
+void SerialPtyTest::stalledReaderIsNotALostLink()
+{
+    // Far more than the driver queues while nobody reads: the rest waits in
+    // the port and follows, whole and in order, once the far end reads again.
+    QtSerialPort port;
+    bool lost = false;
+    port.onLinkLost = [&] { lost = true; };
+    QVERIFY(port.setPortOpen(true));
+    QByteArray expected;
+    for (int i = 0; i < 20000; ++i) {
+        const QString line = QStringLiteral(":SOUR:VOLT %1.00\r").arg(i % 311);
+        QVERIFY(port.setOutput(line));
+        expected += line.toLatin1();
+    }
+    QVERIFY(!lost);
+    QVERIFY(port.PortOpen());
+    QCOMPARE(readFarEnd(int(expected.size()), 10000), expected);
+    QVERIFY(!lost);
+}
+
 void SerialPtyTest::missingDeviceDoesNotOpen()
 {
     setSerialDeviceOverride(2, QStringLiteral("/nonexistent/tty-quorra"));
@@ -140,6 +161,7 @@ void SerialPtyTest::latin1TextIsOneBytePerCharacter() {}
 void SerialPtyTest::lineSettingsReachTheDevice_data() {}
 void SerialPtyTest::lineSettingsReachTheDevice() {}
 void SerialPtyTest::writeToClosedPortFails() {}
+void SerialPtyTest::stalledReaderIsNotALostLink() {}
 void SerialPtyTest::missingDeviceDoesNotOpen() {}
 #endif
 
