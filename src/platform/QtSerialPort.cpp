@@ -93,6 +93,7 @@ bool QtSerialPort::setPortOpen(bool open)
     // end has gone.
     if (!m_port.open(QIODevice::WriteOnly))
         return false;
+    m_knownRoom = 0;
     if (!applySettings()) {
         m_port.close();
         return false;
@@ -112,17 +113,30 @@ bool QtSerialPort::setOutput(const QString &text)
     // driver's queue is full they wait in the port's own buffer instead: a
     // write forced then fails with "would block", which the port reports as
     // a write error, and a slow line is not a pulled cable.
-    if (driverHasRoom())
+    if (driverHasRoom(bytes.size()))
         m_port.flush();
     return m_port.isOpen();
 }
 
-bool QtSerialPort::driverHasRoom() const
+bool QtSerialPort::driverHasRoom(qint64 bytes)
 {
 #ifdef Q_OS_UNIX
+    // Asking the driver costs a wait on its work queue, so ask once and then
+    // spend what its answer guarantees: a terminal reports room when under
+    // 256 bytes are queued, and holds at least 4 KiB.
+    if (bytes + m_port.bytesToWrite() <= m_knownRoom) {
+        m_knownRoom -= bytes;
+        return true;
+    }
     pollfd p{static_cast<int>(m_port.handle()), POLLOUT, 0};
-    return ::poll(&p, 1, 0) > 0 && (p.revents & POLLOUT);
+    if (::poll(&p, 1, 0) > 0 && (p.revents & POLLOUT)) {
+        m_knownRoom = GuaranteedRoom - bytes - m_port.bytesToWrite();
+        return true;
+    }
+    m_knownRoom = 0;
+    return false;
 #else
+    Q_UNUSED(bytes);
     return true;
 #endif
 }

@@ -24,10 +24,12 @@ public:
 private:
     bool applySettings();
     void closeAfterDrain();
-    bool driverHasRoom() const;
+    bool driverHasRoom(qint64 bytes);
     void onErrorOccurred(QSerialPort::SerialPortError error);
 
     QSerialPort m_port;
     qint16 m_commPort = 1;
     QString m_settings = QStringLiteral("9600,n,8,1");
+    static constexpr qint64 GuaranteedRoom = 2048;
+    qint64 m_knownRoom = 0; // bytes the driver is known to take without blocking
 };
