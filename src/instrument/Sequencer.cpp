@@ -20,12 +20,10 @@ void frmControl::TimComm_Timer()
         break;
     }
 
-    livData->select(step.position);
-    livData->ensureVisible(step.position);
-    setStatusText(runningStatusText(livData->item(step.position).label, step.position,
-                                    Run.StepTotal, currentStartTimeText()));
     for (const QString &command : step.commands) {
         if (!SendCommand(command)) {
+            livData->select(step.position);
+            livData->ensureVisible(step.position);
             endRunOnLinkFailure(*this);
             return;
         }
@@ -33,4 +31,16 @@ void frmControl::TimComm_Timer()
     // The next tick comes one dwell from here.
     m_platform.timer->setInterval(step.periodMs);
     m_platform.timer->setEnabled(true);
+    // What the operator sees changes nothing on the line and is drawn only
+    // once this handler returns, so it comes after the timer is armed and
+    // does not lengthen the step.
+    showPlayedStep(step.position);
+}
+
+void frmControl::showPlayedStep(int position)
+{
+    livData->select(position);
+    livData->ensureVisible(position);
+    setStatusText(runningStatusText(livData->item(position).label, position, Run.StepTotal,
+                                    currentStartTimeText()));
 }

@@ -151,6 +151,7 @@ private:
     void connectCycleTimeField(); // instrument/CycleTimeField.cpp
     void setRunLocked(bool locked); // instrument/RunControl.cpp
     void setDataButtons(); // steps: Insert/Delete follow the row count
+    void showPlayedStep(int position); // instrument/Sequencer.cpp
 
     Platform m_platform;
     bool m_inResize = false;
