@@ -16,6 +16,8 @@
 #include <QTextStream>
 #include <QTimer>
 
+#include <algorithm>
+
 namespace {
 // Ends the demo once the main window has really closed (its close can be
 // cancelled by the save question).
@@ -70,9 +72,15 @@ int runLiveDemo(const std::optional<QString> &showFile, const PlayOptions &optio
     window.installEventFilter(&watch);
 
     window.show();
-    // The panel stands to the right of the main window.
+    // The panel stands to the right of the main window, never over it: on a
+    // narrow screen it gives up width down to what its contents need.
     const QRect frame = window.frameGeometry();
-    panel.move(frame.right() + 8, frame.top());
+    const QRect screen = window.screen()->availableGeometry();
+    const int x = frame.right() + 8;
+    const int room = screen.right() - x - (panel.frameGeometry().width() - panel.width());
+    if (room < panel.width())
+        panel.resize(std::max(room, panel.minimumSizeHint().width()), panel.height());
+    panel.move(x, frame.top());
     panel.show();
 
     if (showFile) {
