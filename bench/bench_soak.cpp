@@ -27,6 +27,7 @@
 #include "sim/WindowDriver.h"
 #include "sim/WireTiming.h"
 #include "steps/StepListView.h"
+#include "support/TapPort.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -311,39 +312,21 @@ private:
     Examples m_examples;
 };
 
-// Passes everything to the window's real port and reports each line written.
-class TapPort : public SerialPort
+// Splits what the window's port took into lines.
+class LineSplitter
 {
 public:
-    TapPort(SerialPort &inner, std::function<void(const QByteArray &)> onLine)
-        : m_inner(inner), m_onLine(std::move(onLine))
+    explicit LineSplitter(std::function<void(const QByteArray &)> onLine) : m_onLine(std::move(onLine)) {}
+    void operator()(const QString &text)
     {
-        m_inner.onLinkLost = [this] {
-            if (onLinkLost)
-                onLinkLost();
-        };
-    }
-
-    qint16 CommPort() const override { return m_inner.CommPort(); }
-    void setCommPort(qint16 port) override { m_inner.setCommPort(port); }
-    QString Settings() const override { return m_inner.Settings(); }
-    bool setSettings(const QString &s) override { return m_inner.setSettings(s); }
-    bool PortOpen() const override { return m_inner.PortOpen(); }
-    bool setPortOpen(bool open) override { return m_inner.setPortOpen(open); }
-    bool setOutput(const QString &text) override
-    {
-        if (!m_inner.setOutput(text))
-            return false;
         m_partial += text.toLatin1(); // what the port put on the wire
         for (qsizetype end; (end = m_partial.indexOf('\r')) >= 0;) {
             m_onLine(m_partial.left(end));
             m_partial.remove(0, end + 1);
         }
-        return true;
     }
 
 private:
-    SerialPort &m_inner;
     std::function<void(const QByteArray &)> m_onLine;
     QByteArray m_partial;
 };
@@ -368,7 +351,7 @@ class Soak
 public:
     explicit Soak(const Options &options)
         : m_options(options),
-          m_tap(m_serial, [this](const QByteArray &line) { onWritten(line); }),
+          m_tap(m_serial, LineSplitter([this](const QByteArray &line) { onWritten(line); })),
           m_messages([this](const QString &text) {
               ++m_messageCount;
               std::fprintf(stderr, "message box: %s\n", qPrintable(text));

@@ -10,42 +10,12 @@
 #include "sim/WindowDriver.h"
 #include "steps/StepListView.h"
 #include "support/FakePlatform.h"
+#include "support/TapPort.h"
 
 #include <QElapsedTimer>
 #include <QTest>
 
 namespace {
-// Passes everything to the real port and keeps what was written.
-class TapPort : public SerialPort
-{
-public:
-    explicit TapPort(SerialPort &inner) : m_inner(inner)
-    {
-        m_inner.onLinkLost = [this] {
-            if (onLinkLost)
-                onLinkLost();
-        };
-    }
-    QStringList written;
-
-    qint16 CommPort() const override { return m_inner.CommPort(); }
-    void setCommPort(qint16 port) override { m_inner.setCommPort(port); }
-    QString Settings() const override { return m_inner.Settings(); }
-    bool setSettings(const QString &s) override { return m_inner.setSettings(s); }
-    bool PortOpen() const override { return m_inner.PortOpen(); }
-    bool setPortOpen(bool open) override { return m_inner.setPortOpen(open); }
-    bool setOutput(const QString &text) override
-    {
-        const bool ok = m_inner.setOutput(text);
-        if (ok)
-            written << text;
-        return ok;
-    }
-
-private:
-    SerialPort &m_inner;
-};
-
 StepRecord row(const char *label, std::array<QString, 7> values)
 {
     StepRecord r;
@@ -75,7 +45,8 @@ void EndToEndTest::singleRunArrivesAsSent()
     link.setLive(true);
 
     QtSerialPort serial;
-    TapPort tap(serial);
+    QStringList written;
+    TapPort tap(serial, [&](const QString &text) { written << text; });
     QtTimer timer;
     FakeMessageBox messages;
     FakeFileDialog files;
@@ -98,7 +69,7 @@ void EndToEndTest::singleRunArrivesAsSent()
 
     QTRY_COMPARE_WITH_TIMEOUT(window.statusText(), QStringLiteral("Now Stop"), 10000);
     QTRY_VERIFY_WITH_TIMEOUT(!link.model().nextDue()
-                                 && link.model().transcript().size() == size_t(tap.written.size()),
+                                 && link.model().transcript().size() == size_t(written.size()),
                              5000);
     QVERIFY(messages.shown.isEmpty());
 
@@ -108,13 +79,13 @@ void EndToEndTest::singleRunArrivesAsSent()
         received << QString::fromLatin1(line.text) + QLatin1Char('\r');
         QVERIFY2(line.ok(), qPrintable(line.error));
     }
-    QCOMPARE(received, tap.written);
+    QCOMPARE(received, written);
     const QStringList run = {":SOUR:TURN OFF\r", ":OUTP ON\r", ":SOUR:STPH 0.00\r", ":SOUR:SPPH 360.00\r",
                              ":SOUR:FREQ 50.00\r", ":SOUR:RANG Low\r", ":SOUR:VOLT 100.00\r", ":SOUR:TURN On\r",
                              ":SOUR:STPH 90.00\r", ":SOUR:SPPH 270.00\r", ":SOUR:FREQ 60.00\r",
                              ":SOUR:RANG High\r", ":SOUR:VOLT 230.00\r", ":SOUR:TURN On\r",
                              ":SOUR:TURN OFF\r", ":OUTP OFF\r"};
-    QCOMPARE(tap.written, QStringList({":SYST:LOC \r", ":SYST:REM \r"}) + run);
+    QCOMPARE(written, QStringList({":SYST:LOC \r", ":SYST:REM \r"}) + run);
 
     // The state the run left behind.
     const SourceState &s = link.model().state();
