@@ -1,10 +1,8 @@
 #include "sim/SourceChart.h"
 
-#include <QLabel>
 #include <QVBoxLayout>
 #include <algorithm>
 
-#ifdef QUORRA_SIM_CHARTS
 #include <QChart>
 #include <QChartView>
 #include <QLineSeries>
@@ -125,21 +123,3 @@ QList<QPointF> SourceChart::hertzPoints() const
 {
     return m_hertz->points();
 }
-
-#else // built without Qt Charts
-
-SourceChart::SourceChart(QWidget *parent) : QWidget(parent)
-{
-    auto *layout = new QVBoxLayout(this);
-    layout->addWidget(new QLabel(tr("(The chart needs Qt Charts, which this build lacks.)")));
-}
-
-void SourceChart::record(double, double, double) {}
-void SourceChart::extendTo(double) {}
-void SourceChart::append(QLineSeries *, double, double) {}
-void SourceChart::moveHead(double) {}
-void SourceChart::dropOld(double) {}
-QList<QPointF> SourceChart::voltsPoints() const { return {}; }
-QList<QPointF> SourceChart::hertzPoints() const { return {}; }
-
-#endif

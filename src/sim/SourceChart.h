@@ -8,7 +8,7 @@ class QValueAxis;
 
 // A strip chart of what the source puts out: the voltage at the terminals
 // and the frequency, as levels over the session's time. Shows the last
-// WindowSeconds; older points are dropped. Without Qt Charts it is a note.
+// WindowSeconds; older points are dropped.
 class SourceChart : public QWidget
 {
     Q_OBJECT
