@@ -34,8 +34,6 @@ void RunValueCheckTest::run_data()
     QTest::newRow("stop phase") << int(StepRecord::StopPhase) << "-1" << "stop phase \"-1\" is outside 0 to 360.";
     QTest::newRow("decimal comma") << int(StepRecord::Voltage) << "1,5" << ":SOUR:VOLT 1,5\r";
     QTest::newRow("lower case") << int(StepRecord::Range) << "low" << ":SOUR:RANG low\r";
-    QTest::newRow("Latin-1") << int(StepRecord::Output) << QString::fromUtf8("\u00d6n")
-                             << QString::fromUtf8(":SOUR:TURN \u00d6n\r");
 }
 
 void RunValueCheckTest::run()
@@ -55,7 +53,6 @@ void RunValueCheckTest::run()
         return;
     }
     QVERIFY(fake.port.events.isEmpty());
-    QCOMPARE(w->cmdRunStop->text(), QStringLiteral("&RUN"));
     QCOMPARE(fake.messages.shown.size(), 1);
     QCOMPARE(fake.messages.shown.first().text, "Step2 (row 2): the " + result + " The program was not run.");
     // Unchecked, the step is never sent: the run goes ahead.
