@@ -2,13 +2,12 @@
 
 #include "files/FileTexts.h"
 #include "files/StepFileFormat.h"
+#include "files/WholeFile.h"
 #include "platform/BusyPointer.h"
 #include "shell/frmControl.h"
 #include "steps/StepListView.h"
 
 #include <QFile>
-#include <QFileInfo>
-#include <QSaveFile>
 
 namespace {
 
@@ -24,29 +23,6 @@ public:
 private:
     BusyPointer &m_pointer;
 };
-
-// Writes bytes to a file through a temporary file beside it that replaces
-// the old one only once it is complete. A device or pipe cannot be replaced
-// that way (and must not be: renaming over /dev/full would remove the
-// device), so an existing target that is not a plain file is written
-// directly.
-bool replaceFile(const QString &path, const QByteArray &bytes, QString &error)
-{
-    const QFileInfo target(path);
-    if (target.exists() && !target.isFile() && !target.isDir()) {
-        QFile file(path);
-        const bool ok = file.open(QIODevice::WriteOnly | QIODevice::Truncate)
-                        && file.write(bytes) == bytes.size() && file.flush();
-        error = file.errorString();
-        return ok && file.error() == QFileDevice::NoError;
-    }
-    QSaveFile file(path);
-    if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit())
-        return true;
-    error = file.errorString();
-    file.cancelWriting();
-    return false;
-}
 
 } // namespace
 
@@ -72,7 +48,7 @@ bool WriteStepFile(frmControl &window, const QString &path)
     bool ok = false;
     {
         const BusyScope busy(*window.platform().busy);
-        ok = replaceFile(path, StepFileFormat::format(window.livData->steps().rows()), error);
+        ok = writeWholeFile(path, StepFileFormat::format(window.livData->steps().rows()), error);
     }
     if (!ok)
         window.MsgBox(error, MessageBox::Buttons::Ok, MessageBox::Icon::Exclamation,

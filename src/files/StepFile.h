@@ -15,10 +15,9 @@ namespace ModTool {
 // table as it was and returns false.
 bool ReadStepFile(frmControl &window, const QString &path);
 
-// Writes the whole step table to the file, replacing it. The old file is
-// replaced only once the new one is completely on disk, so a failed write
-// leaves it as it was. A failure shows the system's description of it and
-// returns false.
+// Writes the whole step table to the file, replacing its content (see
+// writeWholeFile for when a failed write leaves the old file whole). A
+// failure shows the system's description of it and returns false.
 bool WriteStepFile(frmControl &window, const QString &path);
 
 } // namespace ModTool

@@ -4,6 +4,7 @@
 #include "instrument/Commands.h"
 #include "instrument/RunLifecycle.h"
 #include "instrument/RunModes.h"
+#include "instrument/SendableSteps.h"
 #include "instrument/SequencerCore.h"
 #include "shell/Texts.h"
 #include "steps/FieldTools.h"
@@ -58,6 +59,13 @@ void frmControl::cmdRunStop_Click()
     }
     if (const int bad = firstUnplayableDwell(livData->steps())) {
         MsgBox(unplayableDwellMessage(livData->item(bad), bad), MessageBox::Buttons::Ok,
+               MessageBox::Icon::Exclamation);
+        return;
+    }
+    // The texts go out as they stand: nothing leaves unless every one of
+    // them is one command's argument and within what the editor allows.
+    if (const UnsendableValue bad = firstUnsendableValue(livData->steps()); bad.position) {
+        MsgBox(unsendableValueMessage(livData->item(bad.position), bad), MessageBox::Buttons::Ok,
                MessageBox::Icon::Exclamation);
         return;
     }

@@ -1,6 +1,7 @@
 // The main window's controls: kinds, names, captions, design places and
 // tab order, and the wiring of their events to the handlers.
 #include "shell/frmControl.h"
+#include "platform/ChoiceList.h"
 #include "shell/AppIcon.h"
 #include "shell/ResizeRule.h"
 #include "shell/Twips.h"
@@ -18,7 +19,26 @@
 #include <QRadioButton>
 #include <QStatusBar>
 
+#include <functional>
+#include <memory>
+
 namespace {
+// Raises an option's handler when a click (of the mouse, a key or the access
+// key) makes it the selected option. A click on the option that is already
+// selected changes nothing and raises nothing.
+void onBecameSelected(QRadioButton *option, QObject *context, std::function<void()> handler)
+{
+    auto selectedBefore = std::make_shared<bool>(false);
+    // Every click starts with a press, whatever gives it.
+    QObject::connect(option, &QAbstractButton::pressed, context,
+                     [option, selectedBefore] { *selectedBefore = option->isChecked(); });
+    QObject::connect(option, &QAbstractButton::clicked, context,
+                     [option, selectedBefore, handler = std::move(handler)] {
+                         if (!*selectedBefore && option->isChecked())
+                             handler();
+                     });
+}
+
 template <typename W>
 W *place(QWidget *parent, const char *name, const QString &caption, int left, int top, int width,
          int height, int tabIndex)
@@ -38,10 +58,8 @@ W *place(QWidget *parent, const char *name, const QString &caption, int left, in
     // The lists are editable drop-downs. Made editable here, so that the edit
     // field joins the focus chain right behind its list: the tab order set
     // below moves a list and its edit field together.
-    if constexpr (std::is_same_v<W, QComboBox>) {
-        w->setEditable(true);
-        w->setInsertPolicy(QComboBox::NoInsert);
-    }
+    if constexpr (std::is_same_v<W, QComboBox>)
+        ChoiceList::makeEditable(w);
     w->setProperty("tabIndex", tabIndex);
     return w;
 }
@@ -150,8 +168,8 @@ void frmControl::connectHandlers()
 {
     // Operator events only: handlers that a selection made by the program
     // must raise are called directly where the program makes it.
-    connect(optSystemMode_0, &QRadioButton::clicked, this, [this] { optSystemMode_Click(0); });
-    connect(optSystemMode_1, &QRadioButton::clicked, this, [this] { optSystemMode_Click(1); });
+    onBecameSelected(optSystemMode_0, this, [this] { optSystemMode_Click(0); });
+    onBecameSelected(optSystemMode_1, this, [this] { optSystemMode_Click(1); });
     connect(cboRunMode, &QComboBox::activated, this, [this] { cboRunMode_Click(); });
     connect(cboCommPort, &QComboBox::activated, this, [this] { cboCommPort_Click(); });
     connect(cboBaudRate, &QComboBox::activated, this, [this] { cboBaudRate_Click(); });

@@ -2,6 +2,7 @@
 
 #include "instrument/PortText.h"
 #include "instrument/RunLifecycle.h"
+#include "platform/ChoiceList.h"
 #include "platform/SerialPort.h"
 #include "platform/Timer.h"
 #include "shell/Texts.h"
@@ -57,7 +58,7 @@ void frmControl::Form_Load()
 
     for (const char *baud : {"1200", "2400", "4800", "9600"})
         cboBaudRate->addItem(QLatin1String(baud));
-    cboBaudRate->setCurrentText(QStringLiteral("9600"));
+    ChoiceList::showEntry(cboBaudRate, QStringLiteral("9600"));
     cboBaudRate_Click();
 
     optSystemMode_0->setChecked(true);
@@ -65,7 +66,7 @@ void frmControl::Form_Load()
 
     for (const char *mode : {"Single", "Continuous", "Cycle"})
         cboRunMode->addItem(QLatin1String(mode));
-    cboRunMode->setCurrentText(QStringLiteral("Single"));
+    ChoiceList::showEntry(cboRunMode, QStringLiteral("Single"));
     cboRunMode_Click();
 
     txtCycleTime->setText(QStringLiteral("1"));

@@ -1,13 +1,14 @@
 #include "steps/frmDataSetting.h"
 
+#include "platform/ChoiceList.h"
 #include "shell/Twips.h"
 #include "shell/frmControl.h"
 #include "steps/FieldTools.h"
 #include "steps/NumericField.h"
 #include "steps/StepListView.h"
+#include "steps/StepText.h"
 
 #include <QComboBox>
-#include <QCompleter>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -29,17 +30,6 @@ W *place(QWidget *parent, const char *name, const QString &caption, int left, in
     if constexpr (std::is_base_of_v<QLabel, W>)
         w->resize(w->size().expandedTo(w->sizeHint()));
     return w;
-}
-
-// A choice box whose typed text is taken exactly as typed: no completion,
-// and Enter does not turn "ON" into the list's "On".
-void takeTypedTextAsIs(QComboBox *box)
-{
-    box->setEditable(true);
-    box->setInsertPolicy(QComboBox::NoInsert);
-    auto *noCompletion = new QCompleter(QStringList(), box);
-    noCompletion->setCaseSensitivity(Qt::CaseSensitive);
-    box->setCompleter(noCompletion);
 }
 } // namespace
 
@@ -83,11 +73,20 @@ void frmDataSetting::buildControls()
     cmdOK = place<QPushButton>(this, "cmdOK", QStringLiteral("&OK"), 4200, 4200, 1455, 495);
     cmdCancle = place<QPushButton>(this, "cmdCancle", QStringLiteral("&Cancle"), 4200, 4800, 1455, 495);
 
-    takeTypedTextAsIs(cboOutput);
-    takeTypedTextAsIs(cboRange);
-    // No default button: Enter in a field runs the field's check, nothing else.
+    // Typed text is taken exactly as typed: Enter does not turn "ON" into
+    // the list's "On".
+    ChoiceList::makeEditable(cboOutput);
+    ChoiceList::makeEditable(cboRange);
+    // Every text here may end up in a step file.
+    auto *stepText = new StepTextValidator(this);
+    cboOutput->setValidator(stepText);
+    cboRange->setValidator(stepText);
+    for (QLineEdit *field : {txtVoltage, txtFrequency, txtStartPhase, txtStopPhase, txtWorkTime})
+        field->setValidator(stepText);
+    // No default button: Enter in a field runs the field's check, nothing
+    // else. A button that has the focus takes Enter, as buttons do.
     for (QPushButton *button : {cmdOK, cmdCancle}) {
-        button->setAutoDefault(false);
+        button->setAutoDefault(true);
         button->setDefault(false);
     }
 
@@ -99,7 +98,10 @@ void frmDataSetting::buildControls()
 
 void frmDataSetting::connectHandlers()
 {
-    connect(cmdOK, &QPushButton::clicked, this, [this] { cmdOK_Click(); });
+    connect(cmdOK, &QPushButton::clicked, this, [this] {
+        if (focusedFieldAccepted())
+            cmdOK_Click();
+    });
     connect(cmdCancle, &QPushButton::clicked, this, [this] { cmdCancle_Click(); });
     NumericField::attach(txtVoltage, {[this] { txtVoltage_GotFocus(); },
                                       [this] { txtVoltage_LostFocus(); },
@@ -156,6 +158,38 @@ void frmDataSetting::cmdOK_Click()
         }
     }
     close();
+}
+
+bool frmDataSetting::focusedFieldAccepted()
+{
+    // A click on OK takes the focus and so leaves the field first; OK by
+    // its access key leaves the focus where it is. Either way the field is
+    // left before OK, and a value it refuses keeps the editor open.
+    struct Field
+    {
+        QLineEdit *field;
+        const FieldRange &range;
+        void (frmDataSetting::*lostFocus)();
+    };
+    const Field fields[] = {
+        {txtVoltage, FieldRanges::Voltage, &frmDataSetting::txtVoltage_LostFocus},
+        {txtFrequency, FieldRanges::Frequency, &frmDataSetting::txtFrequency_LostFocus},
+        {txtStartPhase, FieldRanges::StartPhase, &frmDataSetting::txtStartPhase_LostFocus},
+        {txtStopPhase, FieldRanges::StopPhase, &frmDataSetting::txtStopPhase_LostFocus},
+        {txtWorkTime, FieldRanges::WorkTime, &frmDataSetting::txtWorkTime_LostFocus},
+    };
+    for (const Field &f : fields) {
+        if (focusWidget() != f.field)
+            continue;
+        QPointer<QLineEdit> field(f.field);
+        (this->*f.lostFocus)();
+        // A refused value is left as typed, and is still out of range.
+        return field
+               && ModTool::judgeFieldText(field->text(), f.range.minimum, f.range.maximum,
+                                          f.range.decimals)
+                      .inRange;
+    }
+    return true;
 }
 
 void frmDataSetting::cmdCancle_Click()

@@ -70,6 +70,9 @@ protected:
 private:
     void buildControls();
     void connectHandlers();
+    // Runs the check of the numeric field that has the focus, as leaving it
+    // would; false when the field refused its value.
+    bool focusedFieldAccepted();
     // The main window while it is open; nullptr once it closed or went away.
     frmControl *openMainWindow() const;
     // The main window's message boxes, or our own once it is gone.

@@ -118,7 +118,9 @@ void DryRunTest::refusedValueIsAnErrorAndTheRunGoesOn()
 {
     DryRun dry;
     QVERIFY(dry.ready());
-    fill(dry, {step(1, "230.00", "0.10"), step(2, "400.00", "0.10")});
+    // The program sends "4,00" as it stands (it reads as 4 V); the source
+    // takes no decimal comma.
+    fill(dry, {step(1, "230.00", "0.10"), step(2, "4,00", "0.10")});
     const auto r = dry.play({});
     QCOMPARE(r.errorCount, 1);
     const auto &errors = [&] {
@@ -128,7 +130,7 @@ void DryRunTest::refusedValueIsAnErrorAndTheRunGoesOn()
                 l << e.text;
         return l;
     }();
-    QCOMPARE(errors, QStringList{":SOUR:VOLT 400.00   <- error: voltage above 310 V"});
+    QCOMPARE(errors, QStringList{":SOUR:VOLT 4,00   <- error: not a number"});
     QCOMPARE(dry.link().model().state().volts, 230.0);
     QCOMPARE(r.stopMs - r.runMs, 300.0);
 }
@@ -209,11 +211,11 @@ void DryRunTest::commandLineExitStatus()
     const QString path = dir.filePath(QStringLiteral("bad.log"));
     QFile f(path);
     QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(" 1 \r\nTrue\tStep1\tOn\tAuto\t230.00\t600.00\t0.00\t360.00\t0.10\t\r\n");
+    f.write(" 1 \r\nTrue\tStep1\tOn\tAuto\t230.00\t60,00\t0.00\t360.00\t0.10\t\r\n");
     f.close();
     text.clear();
     QCOMPARE(runDryRun(path, {}, out), 1);
-    QVERIFY(text.contains(QStringLiteral(":SOUR:FREQ 600.00   <- error: frequency outside 40 to 500 Hz")));
+    QVERIFY(text.contains(QStringLiteral(":SOUR:FREQ 60,00   <- error: not a number")));
 }
 
 void DryRunTest::initTestCase()

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QString>
+#include <optional>
+
+class StepTableModel;
+struct StepRecord;
+
+// What a checked step would put on the wire, judged before a run starts:
+// the texts go out as they stand, so a text holding a control character or
+// a ";" would send something else than one command, and a voltage,
+// frequency or phase beyond what the editor accepts would drive the source
+// where the operator could not have set it.
+struct UnsendableValue
+{
+    int position = 0; // 1-based row; 0 when every checked row can be sent
+    int field = 0;    // the value's sub-item
+    std::optional<char32_t> character; // the character that cannot be sent; none when out of range
+    double minimum = 0; // the range the value is outside of
+    double maximum = 0;
+};
+
+UnsendableValue firstUnsendableValue(const StepTableModel &steps);
+
+// "Step3 (row 3): the voltage \"99999\" is outside 0 to 310. The program was not run."
+QString unsendableValueMessage(const StepRecord &row, const UnsendableValue &bad);

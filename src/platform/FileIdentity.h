@@ -1,0 +1,10 @@
+#pragma once
+
+#include <QString>
+
+// Whether putting a new file in place of the existing plain file at path
+// would make it a different file: one that its other hard links no longer
+// share, or that belongs to another owner or group than the file had (the
+// new file would be the saving user's). False for a path that is no plain
+// file, and where the system cannot tell.
+bool replacingChangesFile(const QString &path);

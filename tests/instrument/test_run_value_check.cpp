@@ -1,0 +1,65 @@
+// RUN refuses a program whose checked steps would send more than one command
+// each, or drive the source beyond what the editor allows; texts that the
+// program's own files hold go out unchanged.
+#include "RunFixture.h"
+
+#include <QPushButton>
+#include <QTest>
+
+class RunValueCheckTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void run_data();
+    void run();
+};
+
+void RunValueCheckTest::run_data()
+{
+    QTest::addColumn<int>("field");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("result"); // the message after "Step2 (row 2): the ", or a line sent
+    const QString unsent = QStringLiteral(", which cannot be sent to the instrument.");
+    QTest::newRow("NUL") << int(StepRecord::Voltage) << QStringLiteral("11") + QChar(0) + "0.00"
+                         << "voltage holds the control character 0" + unsent;
+    QTest::newRow("second command") << int(StepRecord::Voltage) << "110.00;:OUTP ON;*RST"
+                                    << "voltage holds \";\"" + unsent;
+    QTest::newRow("ESC") << int(StepRecord::Range) << "Auto\x1b" << "range holds the control character 27" + unsent;
+    QTest::newRow("beyond Latin-1") << int(StepRecord::Output) << QString::fromUtf8("On\u03a9")
+                                    << QString::fromUtf8("output holds \"\u03a9\"") + unsent;
+    QTest::newRow("voltage") << int(StepRecord::Voltage) << "99999" << "voltage \"99999\" is outside 0 to 310.";
+    QTest::newRow("frequency") << int(StepRecord::Frequency) << "1,5" << "frequency \"1,5\" is outside 40 to 500.";
+    QTest::newRow("start phase") << int(StepRecord::StartPhase) << "360.01"
+                                 << "start phase \"360.01\" is outside 0 to 360.";
+    QTest::newRow("stop phase") << int(StepRecord::StopPhase) << "-1" << "stop phase \"-1\" is outside 0 to 360.";
+    QTest::newRow("decimal comma") << int(StepRecord::Voltage) << "1,5" << ":SOUR:VOLT 1,5\r";
+    QTest::newRow("lower case") << int(StepRecord::Range) << "low" << ":SOUR:RANG low\r";
+}
+
+void RunValueCheckTest::run()
+{
+    QFETCH(int, field);
+    QFETCH(QString, text);
+    QFETCH(QString, result);
+    FakePlatform fake;
+    auto w = startedWindow(fake, true);
+    setSteps(*w, {StepSpec{}, StepSpec{}});
+    w->livData->steps().setSubItem(2, field, text);
+    w->cmdRunStop->click();
+    if (result.startsWith(':')) {
+        QVERIFY(fake.messages.shown.isEmpty());
+        QVERIFY(fake.timer.tick());
+        QVERIFY2(fake.port.writes().contains(result), qPrintable(fake.port.writes().join('|')));
+        return;
+    }
+    QVERIFY(fake.port.events.isEmpty());
+    QCOMPARE(fake.messages.shown.size(), 1);
+    QCOMPARE(fake.messages.shown.first().text, "Step2 (row 2): the " + result + " The program was not run.");
+    // Unchecked, the step is never sent: the run goes ahead.
+    w->livData->steps().setChecked(2, false);
+    w->cmdRunStop->click();
+    QCOMPARE(w->cmdRunStop->text(), QStringLiteral("&STOP"));
+}
+
+QTEST_MAIN(RunValueCheckTest)
+#include "test_run_value_check.moc"
