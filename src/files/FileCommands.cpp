@@ -42,12 +42,18 @@ void frmControl::mnuOpen_Click()
                                                     FileTexts::LogFilesFilter, CommDialogFileName);
     if (path.isEmpty())
         return;
+    OpenStepFile(path);
+}
+
+bool frmControl::OpenStepFile(const QString &path)
+{
     CommDialogFileName = path;
     if (!ModTool::ReadStepFile(*this, path))
-        return;
+        return false;
     setWindowTitle(FileTexts::titlePrefix() + path);
     setDataButtons();
     Modified = false;
+    return true;
 }
 
 void frmControl::mnuSave_Click()

@@ -15,7 +15,10 @@
 
 bool frmControl::SendCommand(const QString &text)
 {
-    return m_platform.port->setOutput(text + Command::Terminator);
+    const bool sent = m_platform.port->setOutput(text + Command::Terminator);
+    if (sent)
+        recordCommand(text);
+    return sent;
 }
 
 bool frmControl::EnsurePortOpen()

@@ -78,6 +78,7 @@ void frmControl::cmdRunStop_Click()
     Run.CurrentStep = 1;
     Run.LastSentStep = 0;
     setRunLocked(true);
+    beginRunRecord();
 
     if (!SendCommand(Command::Turn + Command::Off) || !SendCommand(Command::OutputRelay + Command::On)) {
         endRunOnLinkFailure(*this);

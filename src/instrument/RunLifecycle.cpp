@@ -35,6 +35,7 @@ void endRun(frmControl &w)
     sent = w.SendCommand(Command::OutputRelay + Command::Off) && sent;
     // A link that dropped while sending has ended the run and said so already.
     const bool tell = !sent && runInProgress(w);
+    w.endRunRecord();
     lockWindowForRun(w, false);
     w.setStatusText(Texts::NowStop);
     if (tell)
@@ -46,6 +47,7 @@ void endRunOnLinkFailure(frmControl &w)
     if (!runInProgress(w))
         return;
     w.platform().timer->setEnabled(false);
+    w.endRunRecord();
     lockWindowForRun(w, false);
     w.setStatusText(Texts::NowStop);
     // Last, when the window is idle again: the box runs its own event loop.

@@ -20,14 +20,17 @@ void frmControl::TimComm_Timer()
         break;
     }
 
+    m_recordStep = livData->item(step.position).label;
     for (const QString &command : step.commands) {
         if (!SendCommand(command)) {
+            m_recordStep.clear();
             livData->select(step.position);
             livData->ensureVisible(step.position);
             endRunOnLinkFailure(*this);
             return;
         }
     }
+    m_recordStep.clear();
     // The next tick comes one dwell from here.
     m_platform.timer->setInterval(step.periodMs);
     m_platform.timer->setEnabled(true);

@@ -4,17 +4,14 @@
 #include <QHash>
 
 namespace {
-QHash<int, QString> &overrides()
+QHash<int, PortSpec> &mappings()
 {
-    static QHash<int, QString> map;
+    static QHash<int, PortSpec> map;
     return map;
 }
-} // namespace
 
-QString serialDeviceForPort(int port, const std::function<bool(const QString &)> &exists)
+QString platformDevice(int port, const std::function<bool(const QString &)> &exists)
 {
-    if (const auto it = overrides().constFind(port); it != overrides().constEnd())
-        return it.value();
 #ifdef Q_OS_WIN
     Q_UNUSED(exists);
     return QStringLiteral("COM%1").arg(port);
@@ -29,13 +26,55 @@ QString serialDeviceForPort(int port, const std::function<bool(const QString &)>
     return QStringLiteral("/dev/ttyS%1").arg(index);
 #endif
 }
+} // namespace
+
+PortSpec portMapping(int port)
+{
+    if (const auto it = mappings().constFind(port); it != mappings().constEnd())
+        return it.value();
+    PortSpec own;
+    own.number = port;
+    return own;
+}
+
+void setPortMapping(int port, const PortSpec &spec)
+{
+    mappings().insert(port, spec);
+}
+
+void clearPortMappings()
+{
+    mappings().clear();
+}
+
+QString serialDeviceForPort(int port, const std::function<bool(const QString &)> &exists)
+{
+    const PortSpec spec = portMapping(port);
+    switch (spec.kind) {
+    case PortSpec::Kind::Number:
+        return platformDevice(spec.number, exists);
+    case PortSpec::Kind::Device:
+        return spec.device;
+    case PortSpec::Kind::Tcp:
+        break;
+    }
+    return spec.text();
+}
+
+QString portDescription(int port)
+{
+    return serialDeviceForPort(port);
+}
 
 void setSerialDeviceOverride(int port, const QString &device)
 {
-    overrides().insert(port, device);
+    PortSpec spec;
+    spec.kind = PortSpec::Kind::Device;
+    spec.device = device;
+    setPortMapping(port, spec);
 }
 
 void clearSerialDeviceOverrides()
 {
-    overrides().clear();
+    clearPortMappings();
 }

@@ -1,19 +1,38 @@
 #pragma once
 
+#include "platform/PortSpec.h"
+
 #include <QString>
 #include <functional>
 
-// Maps the program's port numbers ("COM 1" = 1) to the platform's device
-// names. On Windows that is "COMn". Elsewhere it is the first device that
-// exists of /dev/ttyUSB{n-1}, /dev/ttyACM{n-1}, /dev/ttyS{n-1}: a USB adapter
-// is how instruments are attached today, and an on-board UART that exists
-// but leads nowhere must not win over it. When none exists the ttyS name is
-// returned, so opening fails as it should.
+// Maps the program's port numbers ("COM 1" = 1) to what they connect to.
 //
-// An override (used by the virtual instrument's demo) maps one port number
-// to a fixed device, such as the far end of a pseudo-terminal.
+// Unmapped, port n is the platform's device for n. On Windows that is
+// "COMn". Elsewhere it is the first device that exists of /dev/ttyUSB{n-1},
+// /dev/ttyACM{n-1}, /dev/ttyS{n-1}: a USB adapter is how instruments are
+// attached today, and an on-board UART that exists but leads nowhere must
+// not win over it. When none exists the ttyS name is returned, so opening
+// fails as it should.
+//
+// A mapping (from the command line or the settings, or the demo's
+// pseudo-terminal) connects a port to another port number, a device path
+// or a TCP serial server instead.
+
+// What port n connects to: its mapping, or its own number.
+PortSpec portMapping(int port);
+void setPortMapping(int port, const PortSpec &spec);
+void clearPortMappings();
+
+// The serial device name of port n, following its mapping (a TCP mapping
+// has none: its tcp:// text comes back).
 QString serialDeviceForPort(int port,
                             const std::function<bool(const QString &)> &exists = {});
 
+// For the port list's tooltips: what port n connects to, e.g. "/dev/ttyUSB0"
+// or "tcp://192.168.1.20:4001".
+QString portDescription(int port);
+
+// Maps one port number to a fixed device, such as the far end of a
+// pseudo-terminal (the demo and the tests).
 void setSerialDeviceOverride(int port, const QString &device);
 void clearSerialDeviceOverrides();

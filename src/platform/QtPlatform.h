@@ -4,13 +4,13 @@
 #include "platform/QtBusyPointer.h"
 #include "platform/QtFileDialog.h"
 #include "platform/QtMessageBox.h"
-#include "platform/QtSerialPort.h"
+#include "platform/RoutedPort.h"
 #include "platform/QtTimer.h"
 
 // The real platform services, owned together.
 struct QtPlatform
 {
-    QtSerialPort port;
+    RoutedPort port; // serial, or TCP for a tcp:// mapping
     QtTimer timer;
     QtMessageBox messages;
     QtFileDialog files;

@@ -1,15 +1,33 @@
 #include "shell/Application.h"
 
 #include "platform/TerminationSignals.h"
+#include "shell/PortMappings.h"
 #include "shell/frmControl.h"
 
 #include <QApplication>
+#include <QSettings>
+#include <QTextStream>
 
-int runProgram(QApplication &app, const Platform &platform)
+bool startWindow(frmControl &window, const ProgramOptions &options, const QSettings *settings)
 {
-    frmControl window(platform);
+    if (settings)
+        window.RecordDirectory = settings->value(QStringLiteral("Record/Directory")).toString();
     window.Form_Load();
     if (window.NoPortAvailable)
+        return false;
+    if (!options.file.isEmpty())
+        window.OpenStepFile(options.file);
+    return true;
+}
+
+int runProgram(QApplication &app, const Platform &platform, const ProgramOptions &options,
+               const QSettings *settings)
+{
+    for (const QString &warning : applyPortMappings(options, settings))
+        QTextStream(stderr) << "quorra: " << warning << '\n';
+
+    frmControl window(platform);
+    if (!startWindow(window, options, settings))
         return 0;
 
     TerminationSignals terminations;

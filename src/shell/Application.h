@@ -1,11 +1,21 @@
 #pragma once
 
 #include "platform/Platform.h"
+#include "shell/CommandLine.h"
 
 class QApplication;
+class QSettings;
+class frmControl;
 
 // Runs the program on the given platform: start-up, the main window until
 // the last window closes, and the termination signals, which take the
 // window's own close path without waiting for an operator. Returns the
-// process exit code.
-int runProgram(QApplication &app, const Platform &platform);
+// process exit code. The settings (none: the defaults) give the ports'
+// mappings, which the options override, and the record directory.
+int runProgram(QApplication &app, const Platform &platform, const ProgramOptions &options = {},
+               const QSettings *settings = nullptr);
+
+// Start-up as the command line and the settings ask: the window's own
+// start-up, then the file given, opened as File > Open opens it. The port
+// mappings must be in place before. False when no port opened.
+bool startWindow(frmControl &window, const ProgramOptions &options, const QSettings *settings = nullptr);

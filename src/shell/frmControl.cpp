@@ -2,7 +2,9 @@
 
 #include "instrument/PortText.h"
 #include "instrument/RunLifecycle.h"
+#include "instrument/RunRecorder.h"
 #include "platform/ChoiceList.h"
+#include "platform/PortNames.h"
 #include "platform/SerialPort.h"
 #include "platform/Timer.h"
 #include "shell/Texts.h"
@@ -35,6 +37,10 @@ void frmControl::Form_Load()
 
     cboCommPort->addItem(QStringLiteral("COM 1"));
     cboCommPort->addItem(QStringLiteral("COM 2"));
+    // Each entry's tooltip tells what it is connected to.
+    for (int i = 0; i < cboCommPort->count(); ++i)
+        cboCommPort->setItemData(i, portDescription(portNumberFromText(cboCommPort->itemText(i))),
+                                 Qt::ToolTipRole);
 
     // Port probe: the first entry whose port opens wins, silently.
     SerialPort &port = *m_platform.port;

@@ -6,6 +6,7 @@
 
 #include <QMainWindow>
 #include <QPointer>
+#include <memory>
 
 class QAction;
 class QCheckBox;
@@ -20,6 +21,7 @@ class QStatusBar;
 class StepListView;
 class frmDataSetting;
 class frmAbout;
+class RunRecorder;
 
 // The main window. It owns the step table, the serial port, the sequencer
 // timer and all state; its handlers are the program's entry points. The
@@ -45,6 +47,7 @@ public:
     qint32 NextStepNumber = 0;
     RunState Run;
     QString CommDialogFileName; // the file dialog's current name, kept across uses
+    QString RecordDirectory;    // where each run's record goes (setting Record/Directory); empty: none
 
     const Platform &platform() const { return m_platform; }
 
@@ -56,12 +59,22 @@ public:
     // message and returns false.
     bool EnsurePortOpen();
     void ApplyBaudRate();
+    // Open as File > Open does once its dialog has named the file: the
+    // table, the title and Modified. False when the file could not be read.
+    bool OpenStepFile(const QString &path);
     // Shows a message box with the application title as caption (unless given).
     MessageBox::Answer MsgBox(const QString &text,
                               MessageBox::Buttons buttons = MessageBox::Buttons::Ok,
                               MessageBox::Icon icon = MessageBox::Icon::None,
                               const QString &caption = QString(),
                               MessageBox::Answer defaultButton = MessageBox::Answer::Ok);
+
+    // --- run record (instrument/RunRecord.cpp) ---------------------------------
+    // RUN begins a record when RecordDirectory is set; the end of the run,
+    // by itself, STOP or a lost link, closes it. A record that fails is
+    // reported once and the run goes on.
+    void beginRunRecord();
+    void endRunRecord();
 
     // --- status bar ------------------------------------------------------------
     QString statusText() const;
@@ -153,7 +166,12 @@ private:
     void setDataButtons(); // steps: Insert/Delete follow the row count
     void showPlayedStep(int position); // instrument/Sequencer.cpp
 
+    void recordCommand(const QString &text); // instrument/RunRecord.cpp
+    void reportRecordFailure();
+
     Platform m_platform;
+    std::unique_ptr<RunRecorder> m_record;
+    QString m_recordStep; // the label of the step whose commands are going out
     bool m_inResize = false;
     bool m_closingOnSignal = false; // no questions: message boxes go to standard error
     bool m_closed = false;          // the close path has run

@@ -1,0 +1,135 @@
+#include "instrument/RunRecorder.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <cstdlib>
+#include <utility>
+#include <memory>
+
+RunRecorder::RunRecorder(QString directory, Clock clock)
+    : m_directory(std::move(directory)), m_clock(std::move(clock))
+{
+    if (!m_clock) {
+        // Times from one monotonic base: a clock set back during a run
+        // cannot reorder the rows or make elapsed times jump.
+        auto since = std::make_shared<QElapsedTimer>();
+        since->start();
+        const QDateTime origin = QDateTime::currentDateTime();
+        m_clock = [since, origin] { return origin.addMSecs(since->elapsed()); };
+    }
+}
+
+RunRecorder::~RunRecorder()
+{
+    finish();
+}
+
+QString RunRecorder::fileNameFor(const QDateTime &at)
+{
+    return QStringLiteral("quorra-run-") + at.toString(QStringLiteral("yyyyMMdd-HHmmss"))
+           + QStringLiteral(".csv");
+}
+
+QString RunRecorder::csvField(const QString &text)
+{
+    static const QString special = QStringLiteral(",\"\r\n");
+    bool quote = false;
+    for (const QChar c : text)
+        quote = quote || special.contains(c);
+    if (!quote)
+        return text;
+    return QLatin1Char('"') + QString(text).replace(QLatin1Char('"'), QLatin1String("\"\""))
+           + QLatin1Char('"');
+}
+
+QString RunRecorder::isoTime(const QDateTime &at)
+{
+    const int offset = at.offsetFromUtc() / 60;
+    const int hours = std::abs(offset) / 60, minutes = std::abs(offset) % 60;
+    return at.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzz"))
+           + (offset < 0 ? QLatin1Char('-') : QLatin1Char('+'))
+           + QStringLiteral("%1:%2").arg(hours, 2, 10, QLatin1Char('0')).arg(minutes, 2, 10, QLatin1Char('0'));
+}
+
+bool RunRecorder::begin()
+{
+    if (m_file.isOpen() || failed())
+        return !failed();
+    QDir dir(m_directory);
+    if (m_directory.isEmpty() || !dir.mkpath(QStringLiteral(".")))
+        return fail(QStringLiteral("cannot create the directory \"%1\"").arg(m_directory));
+    const QString name = fileNameFor(m_clock());
+    for (int n = 1; n < 100; ++n) {
+        const QString candidate =
+            n == 1 ? name : name.chopped(4) + QStringLiteral("-%1.csv").arg(n);
+        m_file.setFileName(dir.filePath(candidate));
+        // Never write over an earlier record.
+        if (m_file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+            break;
+        if (m_file.exists())
+            continue;
+        return fail(QStringLiteral("cannot create \"%1\": %2").arg(m_file.fileName(), m_file.errorString()));
+    }
+    if (!m_file.isOpen())
+        return fail(QStringLiteral("too many records named \"%1\" already").arg(dir.filePath(name)));
+    const QByteArray header = "time,elapsed_ms,step,command\r\n";
+    if (m_file.write(header) != header.size() || !m_file.flush())
+        return fail(QStringLiteral("cannot write \"%1\": %2").arg(m_file.fileName(), m_file.errorString()));
+    return true;
+}
+
+bool RunRecorder::markRun()
+{
+    if (m_run)
+        return true;
+    m_run = m_clock();
+    bool ok = true;
+    for (const Row &row : std::exchange(m_held, {}))
+        ok = write(row) && ok;
+    return ok;
+}
+
+bool RunRecorder::record(const QString &command, const QString &step)
+{
+    Row row{m_clock(), step, command};
+    if (!m_run) {
+        m_held.append(row);
+        return true;
+    }
+    return write(row);
+}
+
+bool RunRecorder::finish()
+{
+    bool ok = true;
+    for (const Row &row : std::exchange(m_held, {}))
+        ok = write(row) && ok;
+    if (m_file.isOpen())
+        m_file.close();
+    return ok;
+}
+
+bool RunRecorder::write(const Row &row)
+{
+    if (failed() || !m_file.isOpen())
+        return true; // reported already, or never begun
+    const QString elapsed = m_run ? QString::number(m_run->msecsTo(row.at)) : QString();
+    const QByteArray line = (isoTime(row.at) + QLatin1Char(',') + elapsed + QLatin1Char(',')
+                             + csvField(row.step) + QLatin1Char(',') + csvField(row.command)
+                             + QStringLiteral("\r\n"))
+                                .toUtf8();
+    if (m_file.write(line) != line.size() || !m_file.flush())
+        return fail(QStringLiteral("cannot write \"%1\": %2").arg(m_file.fileName(), m_file.errorString()));
+    return true;
+}
+
+bool RunRecorder::fail(const QString &why)
+{
+    if (failed())
+        return true;
+    m_error = why;
+    m_held.clear();
+    if (m_file.isOpen())
+        m_file.close();
+    return false;
+}

@@ -1,0 +1,68 @@
+#pragma once
+
+#include <QDateTime>
+#include <QFile>
+#include <QList>
+#include <QString>
+#include <functional>
+#include <optional>
+
+// The record of one run: every command sent, one CSV row each (RFC 4180),
+// in DIR/quorra-run-YYYYMMDD-HHMMSS.csv with the header
+//   time,elapsed_ms,step,command
+// time is ISO 8601 with milliseconds and the UTC offset, elapsed_ms counts
+// from RUN (negative before it), step is the label of the step whose
+// command it is (empty for the others), command is without its CR.
+//
+// Each row is flushed as it is written, so a crash keeps what went out.
+// Rows before RUN are held until RUN is known (their elapsed time needs
+// it), then written at once. A record that cannot be written fails once:
+// the call that failed returns false and errorText() says why; the
+// recorder then stays quiet, so the run goes on without it.
+class RunRecorder
+{
+public:
+    using Clock = std::function<QDateTime()>;
+
+    // The clock is monotonic from the recorder's creation unless given.
+    explicit RunRecorder(QString directory, Clock clock = {});
+    ~RunRecorder();
+
+    // Creates the file (and the directory when missing). The name takes the
+    // time of this call; a second record in the same second gets "-2" etc.
+    bool begin();
+    // RUN: elapsed zero. Writes the rows held until now.
+    bool markRun();
+    // One command as it went to the port, without its CR.
+    bool record(const QString &command, const QString &step = QString());
+    // Writes what is held (with an empty elapsed_ms when RUN never came)
+    // and closes the file.
+    bool finish();
+
+    QString path() const { return m_file.fileName(); }
+    QString errorText() const { return m_error; }
+    bool failed() const { return !m_error.isEmpty(); }
+
+    static QString fileNameFor(const QDateTime &at);
+    // One CSV field as RFC 4180 writes it.
+    static QString csvField(const QString &text);
+    // "2024-05-01T14:03:07.250+02:00"
+    static QString isoTime(const QDateTime &at);
+
+private:
+    struct Row
+    {
+        QDateTime at;
+        QString step;
+        QString command;
+    };
+    bool write(const Row &row);
+    bool fail(const QString &why);
+
+    QString m_directory;
+    Clock m_clock;
+    QFile m_file;
+    std::optional<QDateTime> m_run;
+    QList<Row> m_held;
+    QString m_error;
+};

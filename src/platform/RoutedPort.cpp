@@ -1,0 +1,33 @@
+#include "platform/RoutedPort.h"
+
+#include "platform/PortNames.h"
+
+RoutedPort::RoutedPort()
+{
+    for (SerialPort *inner : {static_cast<SerialPort *>(&m_serial), static_cast<SerialPort *>(&m_tcp)})
+        inner->onLinkLost = [this] {
+            if (onLinkLost)
+                onLinkLost();
+        };
+}
+
+void RoutedPort::setCommPort(qint16 port)
+{
+    m_serial.setCommPort(port);
+    m_tcp.setCommPort(port);
+}
+
+bool RoutedPort::setSettings(const QString &settings)
+{
+    const bool tcpOk = m_tcp.setSettings(settings);
+    const bool serialOk = m_serial.setSettings(settings);
+    return m_useTcp ? tcpOk : serialOk;
+}
+
+bool RoutedPort::setPortOpen(bool open)
+{
+    if (!open || PortOpen())
+        return active().setPortOpen(open);
+    m_useTcp = portMapping(CommPort()).kind == PortSpec::Kind::Tcp;
+    return active().setPortOpen(true);
+}

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "platform/QtSerialPort.h"
+#include "platform/TcpPort.h"
+
+// The program's port: a serial port, or a TCP connection when the port's
+// mapping is tcp://. The choice is made each time the port opens; the port
+// number and line settings go to both, so either is ready.
+class RoutedPort : public SerialPort
+{
+public:
+    RoutedPort();
+
+    qint16 CommPort() const override { return m_serial.CommPort(); }
+    void setCommPort(qint16 port) override;
+    QString Settings() const override { return m_serial.Settings(); }
+    bool setSettings(const QString &settings) override;
+    bool PortOpen() const override { return active().PortOpen(); }
+    bool setPortOpen(bool open) override;
+    bool setOutput(const QString &text) override { return active().setOutput(text); }
+
+    bool isTcp() const { return m_useTcp; }
+    QtSerialPort &serial() { return m_serial; }
+    TcpPort &tcp() { return m_tcp; }
+
+private:
+    SerialPort &active() { return m_useTcp ? static_cast<SerialPort &>(m_tcp) : m_serial; }
+    const SerialPort &active() const
+    {
+        return m_useTcp ? static_cast<const SerialPort &>(m_tcp) : m_serial;
+    }
+
+    QtSerialPort m_serial;
+    TcpPort m_tcp;
+    bool m_useTcp = false;
+};

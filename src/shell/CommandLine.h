@@ -1,0 +1,50 @@
+#pragma once
+
+#include "platform/PortSpec.h"
+
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+// A run without a window: quorra --run FILE [...].
+struct HeadlessRunOptions
+{
+    enum class Mode { Single, Continuous, Cycle };
+    QString file;
+    Mode mode = Mode::Single;
+    int cycles = 1;                 // for Cycle
+    PortSpec port = {};             // COM 1 unless given
+    QString baud = QStringLiteral("9600");
+    std::optional<double> seconds;  // press STOP after this long
+    QString recordDirectory;        // empty: no record
+};
+
+// What the command line asks of the program.
+struct ProgramOptions
+{
+    QString file;                      // opened at start, as File > Open does
+    std::optional<PortSpec> com1;      // overrides the setting Ports/COM1
+    std::optional<PortSpec> com2;      // overrides the setting Ports/COM2
+    std::optional<HeadlessRunOptions> run;
+};
+
+// The outcome of reading the command line: either options to start with,
+// or an exit status with what to print first (help, version, or what is
+// wrong with the arguments).
+struct CommandLineOutcome
+{
+    std::optional<ProgramOptions> options;
+    int exitStatus = 0;
+    QString standardOutput;
+    QString standardError;
+};
+
+// Reads the program's arguments (the program's name first). Needs no
+// application object, so --help and --version work without a display.
+CommandLineOutcome parseCommandLine(const QStringList &arguments);
+
+// "quorra 1.0.0", from the project version.
+QString commandLineVersionText();
+
+// The arguments of main() as text.
+QStringList argumentList(int argc, char *argv[]);
