@@ -41,17 +41,17 @@ protected:
 };
 } // namespace
 
-int runLiveDemo(const std::optional<QString> &showFile, const PlayOptions &options)
+int runLiveDemo(const std::optional<QString> &showFile, const PlayOptions &options, SourceLink::Cable cable)
 {
     QElapsedTimer since;
     since.start();
-    SourceLink link([&since] { return static_cast<double>(since.nsecsElapsed()) / 1e6; });
+    SourceLink link([&since] { return static_cast<double>(since.nsecsElapsed()) / 1e6; }, cable);
     if (!link.isOpen()) {
         QTextStream(stderr) << "quorra-demo: " << link.errorText() << '\n';
         return 2;
     }
     link.model().setTranscriptLimit(SourcePanel::MaxLogLines);
-    setSerialDeviceOverride(1, link.farEndPath());
+    setPortMapping(1, link.farEnd());
     setSerialDeviceOverride(2, QStringLiteral("/nonexistent/quorra-demo/COM2"));
 
     QtPlatform qt;

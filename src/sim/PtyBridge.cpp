@@ -33,7 +33,7 @@ int baudOf(speed_t speed)
 }
 } // namespace
 
-PtyBridge::PtyBridge(QObject *parent) : QObject(parent)
+PtyBridge::PtyBridge(QObject *parent) : SourceCable(parent)
 {
     char name[256] = {};
     if (::openpty(&m_near, &m_far, name, nullptr, nullptr) != 0) {
@@ -118,7 +118,7 @@ void PtyBridge::setWatching(bool watching)
 
 #else // no pseudo-terminals
 
-PtyBridge::PtyBridge(QObject *parent) : QObject(parent)
+PtyBridge::PtyBridge(QObject *parent) : SourceCable(parent)
 {
     m_error = QStringLiteral("the virtual instrument needs POSIX pseudo-terminals, "
                              "which this system does not have");

@@ -1,10 +1,6 @@
 #pragma once
 
-#include "platform/LineSettings.h"
-
-#include <QByteArray>
-#include <QObject>
-#include <QString>
+#include "sim/SourceCable.h"
 
 class QSocketNotifier;
 
@@ -15,30 +11,23 @@ class QSocketNotifier;
 // the program set) can be read at any time.
 //
 // Only on POSIX systems; elsewhere isOpen() is false and errorText() says why.
-class PtyBridge : public QObject
+class PtyBridge : public SourceCable
 {
     Q_OBJECT
 public:
     explicit PtyBridge(QObject *parent = nullptr);
     ~PtyBridge() override;
 
-    bool isOpen() const { return m_near >= 0; }
-    QString errorText() const { return m_error; }
+    bool isOpen() const override { return m_near >= 0; }
+    QString errorText() const override { return m_error; }
     // The device name the program's port is mapped to, e.g. /dev/pts/3.
-    QString farEndPath() const { return m_farPath; }
+    QString farEndPath() const override { return m_farPath; }
 
     // The line settings the program has put on its port.
-    LineSettings lineSettings() const;
+    LineSettings lineSettings() const override;
 
-    // Everything the program has written and nobody has read yet.
-    QByteArray readAvailable();
-
-    // When watching, readyRead is raised from the event loop as soon as the
-    // program has written something.
-    void setWatching(bool watching);
-
-signals:
-    void readyRead();
+    QByteArray readAvailable() override;
+    void setWatching(bool watching) override;
 
 private:
     int m_near = -1;

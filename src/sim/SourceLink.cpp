@@ -1,21 +1,41 @@
 #include "sim/SourceLink.h"
 
+#include "sim/PtyBridge.h"
+#include "sim/TcpCable.h"
+
 #include <algorithm>
 #include <cmath>
 
-SourceLink::SourceLink(Clock clock, QObject *parent) : QObject(parent), m_clock(std::move(clock))
+SourceLink::SourceLink(Clock clock, QObject *parent) : SourceLink(std::move(clock), Cable::Pty, parent) {}
+
+SourceLink::SourceLink(Clock clock, Cable cable, QObject *parent)
+    : QObject(parent), m_clock(std::move(clock))
 {
+    if (cable == Cable::Tcp)
+        m_cable = std::make_unique<TcpCable>();
+    else
+        m_cable = std::make_unique<PtyBridge>();
     m_due.setSingleShot(true);
     m_due.setTimerType(Qt::PreciseTimer);
     connect(&m_due, &QTimer::timeout, this, [this] {
         carryOut(m_model.advanceTo(now()));
         scheduleNext();
     });
-    connect(&m_bridge, &PtyBridge::readyRead, this, [this] {
+    connect(m_cable.get(), &SourceCable::readyRead, this, [this] {
         take();
         carryOut(m_model.advanceTo(now()));
         scheduleNext();
     });
+}
+
+PortSpec SourceLink::farEnd() const
+{
+    if (auto spec = parsePortSpec(farEndPath()))
+        return *spec;
+    PortSpec device;
+    device.kind = PortSpec::Kind::Device;
+    device.device = farEndPath();
+    return device;
 }
 
 void SourceLink::poll()
@@ -33,7 +53,7 @@ void SourceLink::finish()
 void SourceLink::setLive(bool live)
 {
     m_live = live;
-    m_bridge.setWatching(live);
+    m_cable->setWatching(live);
     if (live)
         scheduleNext();
     else
@@ -42,11 +62,11 @@ void SourceLink::setLive(bool live)
 
 void SourceLink::take()
 {
-    const QByteArray bytes = m_bridge.readAvailable();
+    const QByteArray bytes = m_cable->readAvailable();
     if (bytes.isEmpty())
         return;
     const double writtenMs = now();
-    const LineSettings line = m_bridge.lineSettings();
+    const LineSettings line = m_cable->lineSettings();
     m_model.receive(bytes, writtenMs, line);
     const std::optional<StepContext> step = m_probe ? m_probe() : std::nullopt;
     emit burstWritten(writtenMs, bytes.size(), line, step);

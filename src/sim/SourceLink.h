@@ -1,6 +1,7 @@
 #pragma once
 
-#include "sim/PtyBridge.h"
+#include "platform/PortSpec.h"
+#include "sim/SourceCable.h"
 #include "sim/SourceModel.h"
 #include "sim/StretchedStep.h"
 
@@ -8,10 +9,12 @@
 #include <QObject>
 #include <QTimer>
 #include <functional>
+#include <memory>
 #include <optional>
 
 // The virtual source at the end of its cable: reads what the program wrote
-// to the pseudo-terminal, times it by the line settings the program set, and
+// to the pseudo-terminal (or, behind a serial server, to a loopback TCP
+// port), times it by the line settings the program set, and
 // carries out each line when it has arrived.
 //
 // The clock is milliseconds since the session began: the real time for the
@@ -24,11 +27,17 @@ public:
     using Clock = std::function<double()>;
     using StepProbe = std::function<std::optional<StepContext>()>;
 
-    explicit SourceLink(Clock clock, QObject *parent = nullptr);
+    enum class Cable { Pty, Tcp };
 
-    bool isOpen() const { return m_bridge.isOpen(); }
-    QString errorText() const { return m_bridge.errorText(); }
-    QString farEndPath() const { return m_bridge.farEndPath(); }
+    explicit SourceLink(Clock clock, QObject *parent = nullptr);
+    SourceLink(Clock clock, Cable cable, QObject *parent = nullptr);
+
+    bool isOpen() const { return m_cable->isOpen(); }
+    QString errorText() const { return m_cable->errorText(); }
+    // What the program's port must be connected to: a device, or tcp://.
+    QString farEndPath() const { return m_cable->farEndPath(); }
+    PortSpec farEnd() const;
+    SourceCable &cable() { return *m_cable; }
     double now() const { return m_clock(); }
 
     const SourceModel &model() const { return m_model; }
@@ -61,7 +70,7 @@ private:
     void scheduleNext();
 
     Clock m_clock;
-    PtyBridge m_bridge;
+    std::unique_ptr<SourceCable> m_cable;
     SourceModel m_model;
     StepProbe m_probe;
     QList<StretchedStep> m_stretched;

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "platform/LineSettings.h"
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+
+// The cable between the program's port and the virtual source: what the
+// program writes comes out here.
+class SourceCable : public QObject
+{
+    Q_OBJECT
+public:
+    using QObject::QObject;
+
+    virtual bool isOpen() const = 0;
+    virtual QString errorText() const = 0;
+    // What the program's port is connected to: a device path, or tcp://HOST:PORT.
+    virtual QString farEndPath() const = 0;
+
+    // The line settings the bytes travel at.
+    virtual LineSettings lineSettings() const = 0;
+
+    // Everything the program has written and nobody has read yet.
+    virtual QByteArray readAvailable() = 0;
+
+    // When watching, readyRead is raised from the event loop as soon as the
+    // program has written something.
+    virtual void setWatching(bool watching) = 0;
+
+signals:
+    void readyRead();
+};
