@@ -4,9 +4,9 @@
 #include <QHash>
 
 namespace {
-QHash<int, PortSpec> &mappings()
+QHash<int, PortTarget> &mappings()
 {
-    static QHash<int, PortSpec> map;
+    static QHash<int, PortTarget> map;
     return map;
 }
 
@@ -28,18 +28,18 @@ QString platformDevice(int port, const std::function<bool(const QString &)> &exi
 }
 } // namespace
 
-PortSpec portMapping(int port)
+PortTarget portMapping(int port)
 {
     if (const auto it = mappings().constFind(port); it != mappings().constEnd())
         return it.value();
-    PortSpec own;
+    PortTarget own;
     own.number = port;
     return own;
 }
 
-void setPortMapping(int port, const PortSpec &spec)
+void setPortMapping(int port, const PortTarget &target)
 {
-    mappings().insert(port, spec);
+    mappings().insert(port, target);
 }
 
 void clearPortMappings()
@@ -49,16 +49,16 @@ void clearPortMappings()
 
 QString serialDeviceForPort(int port, const std::function<bool(const QString &)> &exists)
 {
-    const PortSpec spec = portMapping(port);
-    switch (spec.kind) {
-    case PortSpec::Kind::Number:
-        return platformDevice(spec.number, exists);
-    case PortSpec::Kind::Device:
-        return spec.device;
-    case PortSpec::Kind::Tcp:
+    const PortTarget target = portMapping(port);
+    switch (target.kind) {
+    case PortTarget::Kind::Number:
+        return platformDevice(target.number, exists);
+    case PortTarget::Kind::Device:
+        return target.device;
+    case PortTarget::Kind::Tcp:
         break;
     }
-    return spec.text();
+    return target.text();
 }
 
 QString portDescription(int port)
@@ -68,10 +68,10 @@ QString portDescription(int port)
 
 void setSerialDeviceOverride(int port, const QString &device)
 {
-    PortSpec spec;
-    spec.kind = PortSpec::Kind::Device;
-    spec.device = device;
-    setPortMapping(port, spec);
+    PortTarget target;
+    target.kind = PortTarget::Kind::Device;
+    target.device = device;
+    setPortMapping(port, target);
 }
 
 void clearSerialDeviceOverrides()

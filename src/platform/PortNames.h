@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/PortSpec.h"
+#include "platform/PortTarget.h"
 
 #include <QString>
 #include <functional>
@@ -19,8 +19,8 @@
 // or a TCP serial server instead.
 
 // What port n connects to: its mapping, or its own number.
-PortSpec portMapping(int port);
-void setPortMapping(int port, const PortSpec &spec);
+PortTarget portMapping(int port);
+void setPortMapping(int port, const PortTarget &target);
 void clearPortMappings();
 
 // The serial device name of port n, following its mapping (a TCP mapping

@@ -42,8 +42,8 @@ bool TcpPort::setPortOpen(bool open)
         closeAfterDrain();
         return true;
     }
-    const PortSpec target = portMapping(m_commPort);
-    if (target.kind != PortSpec::Kind::Tcp)
+    const PortTarget target = portMapping(m_commPort);
+    if (target.kind != PortTarget::Kind::Tcp)
         return false;
     m_socket.abort();
     m_socket.connectToHost(target.host, target.tcpPort);

@@ -79,17 +79,17 @@ CommandLineOutcome badArguments(const QString &what)
     return outcome;
 }
 
-// The port options: one spec each, or what is wrong with it.
-std::optional<PortSpec> portOption(const QCommandLineParser &parser, const QCommandLineOption &option,
+// The port options: one target each, or what is wrong with it.
+std::optional<PortTarget> portOption(const QCommandLineParser &parser, const QCommandLineOption &option,
                                    QString &error)
 {
     if (!parser.isSet(option) || !error.isEmpty())
         return std::nullopt;
     QString why;
-    auto spec = parsePortSpec(parser.value(option), &why);
-    if (!spec)
+    auto target = parsePortTarget(parser.value(option), &why);
+    if (!target)
         error = QStringLiteral("--") + option.names().constFirst() + QStringLiteral(": ") + why;
-    return spec;
+    return target;
 }
 
 QString readRun(const QCommandLineParser &parser, const Options &o, HeadlessRunOptions &run)
@@ -133,8 +133,8 @@ QString readRun(const QCommandLineParser &parser, const Options &o, HeadlessRunO
     }
     run.port.number = 1;
     QString error;
-    if (auto spec = portOption(parser, o.port, error))
-        run.port = *spec;
+    if (auto target = portOption(parser, o.port, error))
+        run.port = *target;
     if (!error.isEmpty())
         return error;
     if (parser.isSet(o.record)) {

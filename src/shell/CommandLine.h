@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/PortSpec.h"
+#include "platform/PortTarget.h"
 
 #include <QString>
 #include <QStringList>
@@ -13,7 +13,7 @@ struct HeadlessRunOptions
     QString file;
     Mode mode = Mode::Single;
     int cycles = 1;                 // for Cycle
-    PortSpec port = {};             // COM 1 unless given
+    PortTarget port = {};             // COM 1 unless given
     QString baud = QStringLiteral("9600");
     std::optional<double> seconds;  // press STOP after this long
     QString recordDirectory;        // empty: no record
@@ -23,8 +23,8 @@ struct HeadlessRunOptions
 struct ProgramOptions
 {
     QString file;                      // opened at start, as File > Open does
-    std::optional<PortSpec> com1;      // overrides the setting Ports/COM1
-    std::optional<PortSpec> com2;      // overrides the setting Ports/COM2
+    std::optional<PortTarget> com1;      // overrides the setting Ports/COM1
+    std::optional<PortTarget> com2;      // overrides the setting Ports/COM2
     std::optional<HeadlessRunOptions> run;
 };
 

@@ -7,7 +7,7 @@
 QStringList applyPortMappings(const ProgramOptions &options, const QSettings *settings)
 {
     QStringList warnings;
-    const std::optional<PortSpec> given[] = {options.com1, options.com2};
+    const std::optional<PortTarget> given[] = {options.com1, options.com2};
     for (int port = 1; port <= 2; ++port) {
         if (given[port - 1]) {
             setPortMapping(port, *given[port - 1]);
@@ -18,8 +18,8 @@ QStringList applyPortMappings(const ProgramOptions &options, const QSettings *se
         if (text.isEmpty())
             continue;
         QString why;
-        if (const auto spec = parsePortSpec(text, &why))
-            setPortMapping(port, *spec);
+        if (const auto target = parsePortTarget(text, &why))
+            setPortMapping(port, *target);
         else
             warnings << QStringLiteral("setting %1 ignored: %2").arg(key, why);
     }

@@ -28,12 +28,12 @@ SourceLink::SourceLink(Clock clock, Cable cable, QObject *parent)
     });
 }
 
-PortSpec SourceLink::farEnd() const
+PortTarget SourceLink::farEnd() const
 {
-    if (auto spec = parsePortSpec(farEndPath()))
-        return *spec;
-    PortSpec device;
-    device.kind = PortSpec::Kind::Device;
+    if (auto target = parsePortTarget(farEndPath()))
+        return *target;
+    PortTarget device;
+    device.kind = PortTarget::Kind::Device;
     device.device = farEndPath();
     return device;
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/PortSpec.h"
+#include "platform/PortTarget.h"
 #include "sim/SourceCable.h"
 #include "sim/SourceModel.h"
 #include "sim/StretchedStep.h"
@@ -36,7 +36,7 @@ public:
     QString errorText() const { return m_cable->errorText(); }
     // What the program's port must be connected to: a device, or tcp://.
     QString farEndPath() const { return m_cable->farEndPath(); }
-    PortSpec farEnd() const;
+    PortTarget farEnd() const;
     SourceCable &cable() { return *m_cable; }
     double now() const { return m_clock(); }
 

@@ -9,9 +9,9 @@
 #include <QTest>
 
 namespace {
-PortSpec tcpTo(quint16 port)
+PortTarget tcpTo(quint16 port)
 {
-    return *parsePortSpec(QStringLiteral("tcp://127.0.0.1:%1").arg(port));
+    return *parsePortTarget(QStringLiteral("tcp://127.0.0.1:%1").arg(port));
 }
 
 // A port number nothing listens on.

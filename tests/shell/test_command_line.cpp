@@ -29,12 +29,10 @@ private slots:
     void cleanup() { clearPortMappings(); }
     void refused_data();
     void refused();
-    void runOptions_data();
     void runOptions();
     void helpAndVersion_withoutAnApplication();
     void portMappings_commandLineOverridesSettings();
     void fileOpensAtStart_asOpenDoes();
-    void unreadableFileAtStart_staysUntitled();
 };
 
 void CommandLineTest::refused_data()
@@ -44,22 +42,16 @@ void CommandLineTest::refused_data()
     QTest::newRow("unknown option") << "--fast" << "Unknown option 'fast'";
     QTest::newRow("two files") << "a.log b.log" << "one step file at most";
     QTest::newRow("bad com1") << "--com1 ttyUSB0" << "--com1: \"ttyUSB0\" is neither";
-    QTest::newRow("bad com2") << "--com2 tcp://host" << "--com2: \"tcp://host\" is not tcp://HOST:PORT";
     QTest::newRow("mode without run") << "--mode cycle" << "--mode is only for --run";
-    QTest::newRow("record without run") << "--record /tmp" << "--record is only for --run";
     QTest::newRow("run and a file") << "--run a.log b.log" << "one too many";
     QTest::newRow("mode") << "--run a.log --mode twice" << "--mode is single, continuous or cycle";
-    QTest::newRow("mode is case-sensitive") << "--run a.log --mode Single" << "--mode is single";
     QTest::newRow("cycles without cycle") << "--run a.log --cycles 3" << "only for --mode cycle";
     QTest::newRow("cycles 0") << "--run a.log --mode cycle --cycles 0" << "1 to 9999";
-    QTest::newRow("cycles 10000") << "--run a.log --mode cycle --cycles 10000" << "1 to 9999";
     QTest::newRow("cycles 2.5") << "--run a.log --mode cycle --cycles 2.5" << "1 to 9999";
     QTest::newRow("baud") << "--run a.log --baud 19200" << "--baud is 1200, 2400, 4800 or 9600";
     QTest::newRow("seconds 0") << "--run a.log --seconds 0" << "--seconds is a number of seconds above 0";
-    QTest::newRow("seconds nan") << "--run a.log --seconds nan" << "--seconds";
     QTest::newRow("seconds beyond the timer") << "--run a.log --seconds 3e6" << "--seconds";
     QTest::newRow("port") << "--run a.log --port COM0" << "--port: \"COM0\": a port number is 1 to 255";
-    QTest::newRow("value missing") << "--run" << "Missing value after '--run'";
 }
 
 void CommandLineTest::refused()
@@ -74,45 +66,22 @@ void CommandLineTest::refused()
     QVERIFY2(outcome.standardError.contains(messagePart), qPrintable(outcome.standardError));
 }
 
-void CommandLineTest::runOptions_data()
-{
-    QTest::addColumn<QString>("arguments");
-    QTest::addColumn<int>("mode");
-    QTest::addColumn<int>("cycles");
-    QTest::addColumn<QString>("port");
-    QTest::addColumn<QString>("baud");
-    QTest::addColumn<double>("seconds"); // 0: none
-    QTest::addColumn<QString>("record");
-    using Mode = HeadlessRunOptions::Mode;
-    QTest::newRow("defaults") << "--run p.log" << int(Mode::Single) << 1 << "COM1" << "9600" << 0.0 << "";
-    QTest::newRow("everything")
-        << "--run p.log --mode cycle --cycles 9999 --port tcp://127.0.0.1:4001 --baud 1200 --seconds 2.5 "
-           "--record out"
-        << int(Mode::Cycle) << 9999 << "tcp://127.0.0.1:4001" << "1200" << 2.5 << "out";
-    QTest::newRow("continuous on a device") << "--run=p.log --mode continuous --port /dev/ttyUSB3"
-                                            << int(Mode::Continuous) << 1 << "/dev/ttyUSB3" << "9600" << 0.0
-                                            << "";
-}
-
 void CommandLineTest::runOptions()
 {
-    QFETCH(QString, arguments);
-    QFETCH(int, mode);
-    QFETCH(int, cycles);
-    QFETCH(QString, port);
-    QFETCH(QString, baud);
-    QFETCH(double, seconds);
-    QFETCH(QString, record);
-    const CommandLineOutcome outcome = parse(arguments);
-    QVERIFY2(outcome.options && outcome.options->run, qPrintable(outcome.standardError));
-    const HeadlessRunOptions &run = *outcome.options->run;
-    QCOMPARE(run.file, QStringLiteral("p.log"));
-    QCOMPARE(int(run.mode), mode);
-    QCOMPARE(run.cycles, cycles);
-    QCOMPARE(run.port.text(), port);
-    QCOMPARE(run.baud, baud);
-    QCOMPARE(run.seconds.value_or(0.0), seconds);
-    QCOMPARE(run.recordDirectory, record);
+    const CommandLineOutcome defaults = parse(QStringLiteral("--run=p.log"));
+    QVERIFY(defaults.options && defaults.options->run);
+    const HeadlessRunOptions &d = *defaults.options->run;
+    QCOMPARE(QStringList({d.file, d.port.text(), d.baud, QString::number(d.cycles)}),
+             QStringList({"p.log", "COM1", "9600", "1"}));
+    QVERIFY(d.mode == HeadlessRunOptions::Mode::Single && !d.seconds && d.recordDirectory.isEmpty());
+
+    const CommandLineOutcome all = parse(QStringLiteral(
+        "--run p.log --mode cycle --cycles 9999 --port tcp://127.0.0.1:4001 --baud 1200 --seconds 2.5 --record out"));
+    QVERIFY2(all.options && all.options->run, qPrintable(all.standardError));
+    const HeadlessRunOptions &a = *all.options->run;
+    QCOMPARE(QStringList({a.port.text(), a.baud, QString::number(a.cycles), a.recordDirectory}),
+             QStringList({"tcp://127.0.0.1:4001", "1200", "9999", "out"}));
+    QVERIFY(a.mode == HeadlessRunOptions::Mode::Cycle && a.seconds == 2.5);
 }
 
 void CommandLineTest::helpAndVersion_withoutAnApplication()
@@ -139,8 +108,6 @@ void CommandLineTest::portMappings_commandLineOverridesSettings()
     settings.setValue(QStringLiteral("Ports/COM1"), QStringLiteral("tcp://10.0.0.7:4001"));
     settings.setValue(QStringLiteral("Ports/COM2"), QStringLiteral("/dev/serial/by-id/usb-adapter"));
 
-    const CommandLineOutcome outcome = parse(QStringLiteral("--com2 COM 7"));
-    QVERIFY(!outcome.options); // "COM 7" is two arguments on a command line
     const CommandLineOutcome quoted =
         parseCommandLine({QStringLiteral("quorra"), QStringLiteral("--com2"), QStringLiteral("COM 7")});
     QVERIFY(quoted.options);
@@ -176,18 +143,6 @@ void CommandLineTest::fileOpensAtStart_asOpenDoes()
     QVERIFY(fake.files.calls.isEmpty()); // no dialog
     QCOMPARE(fake.port.commands(), QStringList{QStringLiteral(":SYST:LOC ")});
     QCOMPARE(window.CommDialogFileName, path); // the next Open starts there
-}
-
-void CommandLineTest::unreadableFileAtStart_staysUntitled()
-{
-    ProgramOptions options;
-    options.file = QStringLiteral("/nonexistent/quorra/program.log");
-    FakePlatform fake;
-    frmControl window(fake.bundle());
-    QVERIFY(startWindow(window, options));
-    QCOMPARE(window.windowTitle(), QStringLiteral("Tarvel Quorra-7 - Untitled.log"));
-    QVERIFY(!window.Modified);
-    QCOMPARE(fake.messages.shown.size(), 1); // Open's own message
 }
 
 int main(int argc, char *argv[])

@@ -1,18 +1,18 @@
-#include "platform/PortSpec.h"
+#include "platform/PortTarget.h"
 
 #include <QRegularExpression>
 
 namespace {
 constexpr int HighestPortNumber = 255; // what Windows numbers its COM ports up to
 
-std::optional<PortSpec> fail(QString *error, const QString &why)
+std::optional<PortTarget> fail(QString *error, const QString &why)
 {
     if (error)
         *error = why;
     return std::nullopt;
 }
 
-std::optional<PortSpec> parseTcp(const QString &rest, const QString &text, QString *error)
+std::optional<PortTarget> parseTcp(const QString &rest, const QString &text, QString *error)
 {
     // HOST:PORT, with an IPv6 address in brackets.
     static const QRegularExpression form(QStringLiteral(R"(^(\[[0-9A-Fa-f:.]+\]|[^:/\[\]\s]+):(\d{1,5})$)"));
@@ -22,17 +22,17 @@ std::optional<PortSpec> parseTcp(const QString &rest, const QString &text, QStri
     const int port = m.captured(2).toInt();
     if (port < 1 || port > 65535)
         return fail(error, QStringLiteral("\"%1\": the TCP port is 1 to 65535").arg(text));
-    PortSpec spec;
-    spec.kind = PortSpec::Kind::Tcp;
-    spec.host = m.captured(1);
-    if (spec.host.startsWith(QLatin1Char('[')))
-        spec.host = spec.host.mid(1, spec.host.size() - 2);
-    spec.tcpPort = static_cast<quint16>(port);
-    return spec;
+    PortTarget target;
+    target.kind = PortTarget::Kind::Tcp;
+    target.host = m.captured(1);
+    if (target.host.startsWith(QLatin1Char('[')))
+        target.host = target.host.mid(1, target.host.size() - 2);
+    target.tcpPort = static_cast<quint16>(port);
+    return target;
 }
 } // namespace
 
-QString PortSpec::text() const
+QString PortTarget::text() const
 {
     switch (kind) {
     case Kind::Number:
@@ -47,7 +47,7 @@ QString PortSpec::text() const
     return {};
 }
 
-std::optional<PortSpec> parsePortSpec(const QString &text, QString *error)
+std::optional<PortTarget> parsePortTarget(const QString &text, QString *error)
 {
     const QString t = text.trimmed();
     if (t.isEmpty())
@@ -65,18 +65,18 @@ std::optional<PortSpec> parsePortSpec(const QString &text, QString *error)
         const int n = m.captured(1).toInt(&ok);
         if (!ok || n < 1 || n > HighestPortNumber)
             return fail(error, QStringLiteral("\"%1\": a port number is 1 to %2").arg(text).arg(HighestPortNumber));
-        PortSpec spec;
-        spec.number = n;
-        return spec;
+        PortTarget target;
+        target.number = n;
+        return target;
     }
 
     // A path names a device: on POSIX an absolute one, on Windows also
     // the \\.\ form that ports above COM9 need.
     if (t.startsWith(QLatin1Char('/')) || t.startsWith(QLatin1String("\\\\.\\"))) {
-        PortSpec spec;
-        spec.kind = PortSpec::Kind::Device;
-        spec.device = t;
-        return spec;
+        PortTarget target;
+        target.kind = PortTarget::Kind::Device;
+        target.device = t;
+        return target;
     }
     return fail(error, QStringLiteral("\"%1\" is neither a port (COM1, 1), a device path nor tcp://HOST:PORT")
                            .arg(text));

@@ -8,7 +8,7 @@
 //   a port number     "COM3", "COM 3", "3"     the platform's device for it
 //   a device path     "/dev/ttyUSB3", "/dev/serial/by-id/...", "\\.\COM12"
 //   a network socket  "tcp://HOST:PORT", "tcp://[::1]:PORT" (a serial server)
-struct PortSpec
+struct PortTarget
 {
     enum class Kind { Number, Device, Tcp };
     Kind kind = Kind::Number;
@@ -17,11 +17,11 @@ struct PortSpec
     QString host;    // Tcp
     quint16 tcpPort = 0;
 
-    // The spec written back in its canonical form: "COM3", the path, "tcp://host:port".
+    // The target written back in its canonical form: "COM3", the path, "tcp://host:port".
     QString text() const;
-    bool operator==(const PortSpec &) const = default;
+    bool operator==(const PortTarget &) const = default;
 };
 
-// Parses a port specification. On failure returns nothing and, when asked,
+// Reads a port target as the operator writes it. On failure returns nothing and, when asked,
 // says what is wrong in *error.
-std::optional<PortSpec> parsePortSpec(const QString &text, QString *error = nullptr);
+std::optional<PortTarget> parsePortTarget(const QString &text, QString *error = nullptr);
