@@ -1,5 +1,6 @@
-// The precise timer: how it splits a wait, and real ticks that never come
-// before their period (their lateness is measured by the benchmark).
+// The precise timer: how it splits a wait, where the next tick is due when
+// the handler re-arms it (on a made-up clock), and real ticks that never
+// come before their period (their lateness is measured by the benchmark).
 #include "platform/QtTimer.h"
 
 #include <QElapsedTimer>
@@ -16,6 +17,9 @@ private slots:
     void nextWait_data();
     void nextWait();
     void nextWait_neverOvershootsTheDeadline();
+    void nextDeadline_data();
+    void nextDeadline();
+    void fakeClock_aRunKeepsItsTime();
     void zeroPeriodNeverTicks();
     void ticksRepeat_neverEarly_stopWhenDisabled();
     void newPeriodCountsFromWhenItIsSet();
@@ -63,6 +67,73 @@ void QtTimerTest::nextWait_neverOvershootsTheDeadline()
             QVERIFY2(left - wait < 2 * Ms, where);      // and little left to sleep
         }
     }
+}
+
+void QtTimerTest::nextDeadline_data()
+{
+    // The tick was due at 1,000 ms; the handler sets the period at "now".
+    QTest::addColumn<qint64>("nowNs");
+    QTest::addColumn<int>("periodMs");
+    QTest::addColumn<qint64>("nextNs");
+    const qint64 due = 1000 * Ms;
+    QTest::newRow("on time") << due << 10 << due + 10 * Ms;
+    QTest::newRow("woke 0.3 ms late") << due + 300000 << 10 << due + 10 * Ms;
+    QTest::newRow("2 ms late: still caught up") << due + 2 * Ms << 10 << due + 10 * Ms;
+    QTest::newRow("2.5 ms late: 2 ms caught up") << due + 5 * Ms / 2 << 10 << due + 10 * Ms + Ms / 2;
+    QTest::newRow("a modal box: from now, less 2 ms") << due + 4000 * Ms << 10 << due + 4008 * Ms;
+    QTest::newRow("a new, longer period") << due + Ms << 65535 << due + 65535 * Ms;
+    QTest::newRow("a new, shorter period") << due + Ms << 5 << due + 5 * Ms;
+    QTest::newRow("period shorter than the delay") << due + 7 * Ms << 5 << due + 10 * Ms;
+}
+
+void QtTimerTest::nextDeadline()
+{
+    QFETCH(qint64, nowNs);
+    QFETCH(int, periodMs);
+    QFETCH(qint64, nextNs);
+    QCOMPARE(QtTimer::nextDeadlineNs(1000 * Ms, nowNs, periodMs), nextNs);
+}
+
+void QtTimerTest::fakeClock_aRunKeepsItsTime()
+{
+    // 1,000 ticks of 10 ms on a made-up clock, each woken up to 1.7 ms late
+    // and worked on for 0.2 ms before its handler re-arms the timer (every
+    // seventh leaves it running, as a rewind does): they stay due on the
+    // 10 ms grid. Then a modal box holds one handler up for half a second:
+    // the next step counts from there, shortened by the catch-up only.
+    QtTimer timer;
+    qint64 now = 0;
+    timer.clock = [&] { return now; };
+    quint32 noise = 12345;
+    auto wakeUp = [&] {
+        noise = noise * 1664525u + 1013904223u;
+        now = timer.deadlineNs() + qint64(noise >> 8) % (1700 * 1000);
+    };
+    QList<qint64> due;
+    qint64 boxClosed = -1;
+    timer.onTick = [&] {
+        now += due.size() == 999 ? 500 * Ms : 200 * 1000;
+        if (due.size() == 999)
+            boxClosed = now;
+        if (due.size() % 7 != 3) {
+            timer.setInterval(10);
+            timer.setEnabled(true);
+        }
+        due << timer.deadlineNs();
+        if (due.size() == 1001)
+            timer.setEnabled(false);
+        wakeUp();
+    };
+    timer.setInterval(10);
+    timer.setEnabled(true);
+    wakeUp();
+    QTRY_COMPARE_WITH_TIMEOUT(due.size(), 1001, 20000);
+    for (int i = 0; i < 999; ++i)
+        QCOMPARE(due[i], (i + 2) * 10 * Ms);
+    QCOMPARE(due[999] - boxClosed, 10 * Ms - QtTimer::MaxCatchUpNs);
+    QCOMPARE(due[1000] - due[999], 10 * Ms);
+    QTest::qWait(20);
+    QCOMPARE(due.size(), 1001);
 }
 
 void QtTimerTest::zeroPeriodNeverTicks()
