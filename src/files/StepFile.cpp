@@ -3,12 +3,15 @@
 #include "files/FileTexts.h"
 #include "files/StepFileFormat.h"
 #include "platform/BusyPointer.h"
+#include "platform/RegularFile.h"
 #include "shell/frmControl.h"
 #include "steps/StepListView.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+
+#include <algorithm>
 
 namespace {
 
@@ -48,20 +51,37 @@ bool replaceFile(const QString &path, const QByteArray &bytes, QString &error)
     return false;
 }
 
+// Reads the whole file, but never more than one byte beyond the limit, so
+// that a file that grew after it was opened is caught as well.
+QByteArray readUpTo(QFile &file, qint64 limit)
+{
+    QByteArray bytes;
+    bytes.reserve(std::min(file.size(), limit) + 1);
+    while (bytes.size() <= limit) {
+        const QByteArray chunk = file.read(std::min<qint64>(limit + 1 - bytes.size(), 1 << 20));
+        if (chunk.isEmpty())
+            break;
+        bytes += chunk;
+    }
+    return bytes;
+}
+
 } // namespace
 
 namespace ModTool {
 
 bool ReadStepFile(frmControl &window, const QString &path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    QFile file;
+    QByteArray bytes;
+    if (openRegularFile(file, path, MaxStepFileBytes))
+        bytes = readUpTo(file, MaxStepFileBytes);
+    if (!file.isOpen() || bytes.size() > MaxStepFileBytes) {
         window.MsgBox(FileTexts::CantOpenFile + path);
         return false;
     }
-    const BusyScope busy(*window.platform().busy);
-    const QByteArray bytes = file.readAll();
     file.close();
+    const BusyScope busy(*window.platform().busy);
     window.livData->replaceAll(StepFileFormat::parse(bytes));
     return true;
 }

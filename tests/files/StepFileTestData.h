@@ -10,6 +10,10 @@
 #include <QStringList>
 #include <vector>
 
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
+
 namespace StepFileTestData {
 
 // A row from its check state and its eight texts (label, then the values).
@@ -60,6 +64,26 @@ inline QString pathUnderAFile(const QDir &dir)
     const QString blocker = dir.filePath(QStringLiteral("not-a-folder"));
     writeBytes(blocker, "x");
     return blocker + QStringLiteral("/program.log");
+}
+
+// Files that are no step program, made in dir: "fifo" (a named pipe with no
+// writer), "oversized" (a sparse file one byte over the limit) and "device"
+// (/dev/zero). Returns the path, or an empty text where this system has no
+// such thing.
+inline QString notAProgram(const QDir &dir, const QString &kind, qint64 limit)
+{
+    const QString path = dir.filePath(kind + QStringLiteral(".log"));
+    if (kind == QLatin1String("oversized")) {
+        QFile file(path);
+        return file.open(QIODevice::WriteOnly) && file.resize(limit + 1) ? path : QString();
+    }
+#ifdef Q_OS_UNIX
+    if (kind == QLatin1String("fifo"))
+        return ::mkfifo(QFile::encodeName(path).constData(), 0600) == 0 ? path : QString();
+    if (kind == QLatin1String("device") && QFile::exists(QStringLiteral("/dev/zero")))
+        return QStringLiteral("/dev/zero");
+#endif
+    return {};
 }
 
 } // namespace StepFileTestData
