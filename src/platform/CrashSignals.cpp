@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstring>
+#include <iterator>
 
 #ifdef Q_OS_UNIX
 #include <cerrno>

@@ -39,10 +39,6 @@ public:
     static int nextWaitMs(qint64 leftNs);
     static constexpr qint64 FinishNs = 1900 * 1000;
 
-    // The deadline, on a monotonic nanosecond clock, of the tick that
-    // follows one due at tickDeadlineNs when a period of periodMs is set
-    // at nowNs during that tick.
-    static qint64 nextDeadlineNs(qint64 tickDeadlineNs, qint64 nowNs, int periodMs);
     static constexpr qint64 MaxCatchUpNs = 2 * 1000 * 1000;
 
     // The clock the deadlines are kept on, in nanoseconds: the monotonic
@@ -51,6 +47,9 @@ public:
     qint64 deadlineNs() const { return m_deadlineNs; }
 
 private:
+    // The deadline of the tick that follows one due at tickDeadlineNs when
+    // a period of periodMs is set at nowNs during that tick.
+    static qint64 nextDeadlineNs(qint64 tickDeadlineNs, qint64 nowNs, int periodMs);
     qint64 nowNs() const;
     void restart();
     void armNextWait();

@@ -66,24 +66,20 @@ inline QString pathUnderAFile(const QDir &dir)
     return blocker + QStringLiteral("/program.log");
 }
 
-// Files that are no step program, made in dir: "fifo" (a named pipe with no
-// writer), "oversized" (a sparse file one byte over the limit) and "device"
-// (/dev/zero). Returns the path, or an empty text where this system has no
-// such thing.
-inline QString notAProgram(const QDir &dir, const QString &kind, qint64 limit)
+// The path of name in dir; for "fifo" and "oversized", a named pipe with
+// no writer or a sparse file one byte over the limit made there. Empty
+// where this system has no named pipes.
+inline QString notAProgram(const QDir &dir, const QString &name, qint64 limit)
 {
-    const QString path = dir.filePath(kind + QStringLiteral(".log"));
-    if (kind == QLatin1String("oversized")) {
-        QFile file(path);
+    const QString path = dir.filePath(name);
+    QFile file(path);
+    if (name == QLatin1String("oversized"))
         return file.open(QIODevice::WriteOnly) && file.resize(limit + 1) ? path : QString();
-    }
 #ifdef Q_OS_UNIX
-    if (kind == QLatin1String("fifo"))
+    if (name == QLatin1String("fifo"))
         return ::mkfifo(QFile::encodeName(path).constData(), 0600) == 0 ? path : QString();
-    if (kind == QLatin1String("device") && QFile::exists(QStringLiteral("/dev/zero")))
-        return QStringLiteral("/dev/zero");
 #endif
-    return {};
+    return name == QLatin1String("fifo") ? QString() : path;
 }
 
 } // namespace StepFileTestData
