@@ -39,6 +39,7 @@ public:
     static int nextWaitMs(qint64 leftNs);
     static constexpr qint64 FinishNs = 1900 * 1000;
 
+    // The most a step is shortened to catch up a late tick.
     static constexpr qint64 MaxCatchUpNs = 2 * 1000 * 1000;
 
     // The clock the deadlines are kept on, in nanoseconds: the monotonic
