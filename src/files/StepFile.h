@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QtGlobal>
 
 class frmControl;
 
@@ -10,8 +11,14 @@ class frmControl;
 // now belongs to the file.
 namespace ModTool {
 
+// The largest step file that is read: 16 MiB. A program of 100,000 steps
+// takes about 6 MB; a bigger file is no program, and would take seconds and
+// gigabytes to load.
+inline constexpr qint64 MaxStepFileBytes = 16 * 1024 * 1024;
+
 // Replaces all rows of the step table with the records of the file.
-// A file that cannot be opened shows "Can't open file: <path>", leaves the
+// Only regular files up to MaxStepFileBytes are read. Any other file, or
+// one that cannot be opened, shows "Can't open file: <path>", leaves the
 // table as it was and returns false.
 bool ReadStepFile(frmControl &window, const QString &path);
 

@@ -4,6 +4,7 @@
 #include "platform/ChoiceList.h"
 #include "shell/AppIcon.h"
 #include "shell/ResizeRule.h"
+#include "shell/Shutdown.h"
 #include "shell/Twips.h"
 #include "steps/StepListView.h"
 #include "platform/Timer.h"
@@ -188,5 +189,8 @@ void frmControl::connectHandlers()
     connect(mnuExit, &QAction::triggered, this, [this] { mnuExit_Click(); });
     connect(mnuAbout, &QAction::triggered, this, [this] { mnuAbout_Click(); });
     connectCycleTimeField();
+    // Follows the selection whoever makes it.
+    connect(optSystemMode_1, &QRadioButton::toggled, this,
+            [this](bool remote) { Shutdown::armCrashGuard(*this, remote); });
     m_platform.timer->onTick = [this] { TimComm_Timer(); };
 }

@@ -4,6 +4,7 @@
 
 #include "files/SavePrompt.h"
 #include "instrument/Commands.h"
+#include "platform/CrashGuard.h"
 #include "platform/SerialPort.h"
 #include "platform/Timer.h"
 #include "shell/frmControl.h"
@@ -40,9 +41,22 @@ void releaseInstrument(frmControl &window)
     window.SendCommand(Command::Turn + Command::Off);
     window.SendCommand(Command::OutputRelay + Command::Off);
     window.SendCommand(Command::Local);
+    armCrashGuard(window, false);
     SerialPort &port = *window.platform().port;
     if (port.PortOpen())
         port.setPortOpen(false);
+}
+
+void armCrashGuard(frmControl &window, bool remote)
+{
+    CrashGuard *guard = window.platform().crash;
+    if (!guard)
+        return;
+    const QString cr = Command::Terminator;
+    guard->setCrashOutput(remote ? (cr + Command::Turn + Command::Off + cr + Command::OutputRelay
+                                    + Command::Off + cr + Command::Local + cr)
+                                       .toLatin1()
+                                 : QByteArray());
 }
 
 } // namespace Shutdown

@@ -18,4 +18,9 @@ bool unload(frmControl &window, SaveQuestion question);
 // nothing under local operation.
 void releaseInstrument(frmControl &window);
 
+// A crash under remote operation sends the same three commands, after a CR
+// that ends any command cut short. Armed while Remote is selected, disarmed
+// when Local is, and once the instrument has been released.
+void armCrashGuard(frmControl &window, bool remote);
+
 } // namespace Shutdown

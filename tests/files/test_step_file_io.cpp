@@ -151,6 +151,9 @@ void StepFileIoTest::read_unopenable_data()
     QTest::newRow("missing file") << QStringLiteral("missing.log");
     QTest::newRow("a folder") << QStringLiteral("folder");
     QTest::newRow("under a file") << QStringLiteral("not-a-folder/x.log");
+    QTest::newRow("a FIFO with no writer") << QStringLiteral("fifo");
+    QTest::newRow("over the size limit") << QStringLiteral("oversized");
+    QTest::newRow("a device") << QStringLiteral("/dev/zero");
 }
 
 void StepFileIoTest::read_unopenable()
@@ -163,7 +166,9 @@ void StepFileIoTest::read_unopenable()
     fill(*window, before);
     window->livData->select(2);
 
-    const QString path = dir->filePath(name);
+    const QString path = notAProgram(QDir(dir->path()), name, ModTool::MaxStepFileBytes);
+    if (path.isEmpty())
+        QSKIP("not available here");
     QVERIFY(!ModTool::ReadStepFile(*window, path));
 
     QCOMPARE(fake->messages.shown.size(), 1);
