@@ -4,8 +4,9 @@
 #include "files/StepFileFormat.h"
 #include "files/WholeFile.h"
 #include "platform/BusyPointer.h"
-#include "shell/frmControl.h"
-#include "steps/StepListView.h"
+#include "platform/AppTitle.h"
+#include "platform/MessageBox.h"
+#include "steps/StepTableModel.h"
 
 #include <QFile>
 
@@ -28,31 +29,34 @@ private:
 
 namespace ModTool {
 
-bool ReadStepFile(frmControl &window, const QString &path)
+bool ReadStepFile(StepTableModel &steps, const QString &path, MessageBox &messages,
+                  BusyPointer &busy)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        window.MsgBox(FileTexts::CantOpenFile + path);
+        messages.show(FileTexts::CantOpenFile + path, MessageBox::Buttons::Ok,
+                      MessageBox::Icon::None, AppTitle, MessageBox::Answer::Ok);
         return false;
     }
-    const BusyScope busy(*window.platform().busy);
+    const BusyScope shown(busy);
     const QByteArray bytes = file.readAll();
     file.close();
-    window.livData->replaceAll(StepFileFormat::parse(bytes));
+    steps.replaceAll(StepFileFormat::parse(bytes));
     return true;
 }
 
-bool WriteStepFile(frmControl &window, const QString &path)
+bool WriteStepFile(const StepTableModel &steps, const QString &path, MessageBox &messages,
+                   BusyPointer &busy)
 {
     QString error;
     bool ok = false;
     {
-        const BusyScope busy(*window.platform().busy);
-        ok = writeWholeFile(path, StepFileFormat::format(window.livData->steps().rows()), error);
+        const BusyScope shown(busy);
+        ok = writeWholeFile(path, StepFileFormat::format(steps.rows()), error);
     }
     if (!ok)
-        window.MsgBox(error, MessageBox::Buttons::Ok, MessageBox::Icon::Exclamation,
-                      Texts::WindowTitle);
+        messages.show(error, MessageBox::Buttons::Ok, MessageBox::Icon::Exclamation,
+                      FileTexts::WindowTitle, MessageBox::Answer::Ok);
     return ok;
 }
 

@@ -46,7 +46,7 @@ int runChild(int argc, char **argv)
         for (QWidget *w : QApplication::topLevelWidgets()) {
             if (auto *window = qobject_cast<frmControl *>(w)) {
                 if (remote)
-                    window->optSystemMode_1->click();
+                    ui(*window).optSystemMode_1->click();
                 window->cmdDataAppend_Click();
                 std::fprintf(stdout, "ready\n");
                 std::fflush(stdout);
