@@ -41,6 +41,8 @@ private slots:
     void local_portFails_buttonsStayEnabled();
     void reset_sendsOnlyTheResetCommand();
     void reset_notPossibleUnderLocal();
+    void modeCommand_refused_data();
+    void modeCommand_refused();
 };
 
 void PortControlsTest::portChoice_closesOldPortBeforeOpeningNew()
@@ -177,6 +179,29 @@ void PortControlsTest::reset_notPossibleUnderLocal()
     fake.port.clearEvents();
     QTest::mouseClick(ui(*w).cmdReset, Qt::LeftButton);
     QVERIFY(fake.port.events.isEmpty());
+}
+
+void PortControlsTest::modeCommand_refused_data()
+{
+    QTest::addColumn<bool>("remote");
+    QTest::newRow("Remote") << true;
+    QTest::newRow("Local") << false;
+}
+
+// A port that opens but takes no command: the operator hears of it once,
+// as Reset tells him, instead of the command being lost without a word.
+void PortControlsTest::modeCommand_refused()
+{
+    QFETCH(bool, remote);
+    FakePlatform fake;
+    auto w = startedWindow(fake, !remote);
+    fake.port.failWrites = true;
+    choose(*w, remote);
+    QCOMPARE(fake.messages.shown.size(), 1);
+    QCOMPARE(fake.messages.shown.first().text,
+             QStringLiteral("COM 1 : not available. Change the CommPort property to another port."));
+    QCOMPARE(fake.messages.shown.first().caption, QStringLiteral("Nesk DEMO"));
+    QCOMPARE(ui(*w).cmdRunStop->isEnabled(), remote);
 }
 
 QTEST_MAIN(PortControlsTest)
