@@ -139,7 +139,7 @@ void setTable(frmControl &w, int rows, const QString &dwell)
         r.subItem(StepRecord::WorkTime) = dwell;
         steps.push_back(r);
     }
-    w.livData->replaceAll(std::move(steps));
+    ui(w).livData->replaceAll(std::move(steps));
 }
 
 // Forwards to the real timer and notes when a handler arms it: a step's
@@ -188,19 +188,19 @@ void playOnce(frmControl &w, Timer &timer, bool stopAfterLast, TickTimes *ticks 
         w.TimComm_Timer();
         if (ticks)
             ticks->end.push_back(Clock::now());
-        if (stopAfterLast && w.Run.LastSentStep == w.Run.StepTotal && w.Run.CurrentStep > w.Run.StepTotal)
+        if (stopAfterLast && ui(w).Run.LastSentStep == ui(w).Run.StepTotal && ui(w).Run.CurrentStep > ui(w).Run.StepTotal)
             w.cmdRunStop_Click();
-        if (w.cmdRunStop->text() == QLatin1String("&RUN"))
+        if (ui(w).cmdRunStop->text() == QLatin1String("&RUN"))
             loop.quit();
     };
-    w.cboRunMode->setCurrentText(QStringLiteral("Single"));
+    ui(w).cboRunMode->setCurrentText(QStringLiteral("Single"));
     w.cboRunMode_Click();
     if (ticks)
         ticks->begin.push_back(Clock::now());
     w.cmdRunStop_Click(); // plays the first row at once
     if (ticks)
         ticks->end.push_back(Clock::now());
-    if (w.cmdRunStop->text() != QLatin1String("&RUN"))
+    if (ui(w).cmdRunStop->text() != QLatin1String("&RUN"))
         loop.exec();
     timer.onTick = [&w] { w.TimComm_Timer(); };
 }
@@ -288,7 +288,7 @@ int main(int argc, char *argv[])
     FarEnd farEnd(master);
     frmControl w(platform);
     w.Form_Load();
-    w.optSystemMode_1->setChecked(true);
+    ui(w).optSystemMode_1->setChecked(true);
     w.optSystemMode_Click(1);
     if (!hidden)
         w.show();

@@ -4,9 +4,10 @@
 #include "files/StepFileFormat.h"
 #include "files/WholeFile.h"
 #include "platform/BusyPointer.h"
+#include "platform/AppTitle.h"
+#include "platform/MessageBox.h"
 #include "platform/RegularFile.h"
-#include "shell/frmControl.h"
-#include "steps/StepListView.h"
+#include "steps/StepTableModel.h"
 
 #include <QFile>
 
@@ -46,33 +47,36 @@ QByteArray readUpTo(QFile &file, qint64 limit)
 
 namespace ModTool {
 
-bool ReadStepFile(frmControl &window, const QString &path)
+bool ReadStepFile(StepTableModel &steps, const QString &path, MessageBox &messages,
+                  BusyPointer &busy)
 {
     QFile file;
     QByteArray bytes;
     if (openRegularFile(file, path, MaxStepFileBytes))
         bytes = readUpTo(file, MaxStepFileBytes);
     if (!file.isOpen() || bytes.size() > MaxStepFileBytes) {
-        window.MsgBox(FileTexts::CantOpenFile + path);
+        messages.show(FileTexts::CantOpenFile + path, MessageBox::Buttons::Ok,
+                      MessageBox::Icon::None, AppTitle, MessageBox::Answer::Ok);
         return false;
     }
     file.close();
-    const BusyScope busy(*window.platform().busy);
-    window.livData->replaceAll(StepFileFormat::parse(bytes));
+    const BusyScope shown(busy);
+    steps.replaceAll(StepFileFormat::parse(bytes));
     return true;
 }
 
-bool WriteStepFile(frmControl &window, const QString &path)
+bool WriteStepFile(const StepTableModel &steps, const QString &path, MessageBox &messages,
+                   BusyPointer &busy)
 {
     QString error;
     bool ok = false;
     {
-        const BusyScope busy(*window.platform().busy);
-        ok = writeWholeFile(path, StepFileFormat::format(window.livData->steps().rows()), error);
+        const BusyScope shown(busy);
+        ok = writeWholeFile(path, StepFileFormat::format(steps.rows()), error);
     }
     if (!ok)
-        window.MsgBox(error, MessageBox::Buttons::Ok, MessageBox::Icon::Exclamation,
-                      Texts::WindowTitle);
+        messages.show(error, MessageBox::Buttons::Ok, MessageBox::Icon::Exclamation,
+                      FileTexts::WindowTitle, MessageBox::Answer::Ok);
     return ok;
 }
 

@@ -9,7 +9,7 @@ int runProgram(QApplication &app, const Platform &platform)
 {
     frmControl window(platform);
     window.Form_Load();
-    if (window.NoPortAvailable)
+    if (window.noPortAvailable())
         return 0;
 
     TerminationSignals terminations;

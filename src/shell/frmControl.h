@@ -1,11 +1,11 @@
 #pragma once
 
-#include "instrument/RunState.h"
 #include "platform/MessageBox.h"
 #include "platform/Platform.h"
 
 #include <QMainWindow>
 #include <QPointer>
+#include <memory>
 
 class QAction;
 class QCheckBox;
@@ -17,17 +17,21 @@ class QMenu;
 class QPushButton;
 class QRadioButton;
 class QStatusBar;
+class RunController;
+class SerialLink;
+class StepDocument;
 class StepListView;
 class frmDataSetting;
 class frmAbout;
+struct MainWindowUi;
 
-// The main window. It owns the step table, the serial port, the sequencer
-// timer and all state; its handlers are the program's entry points. The
-// handlers live beside their subsystem:
-//   shell/      start-up, shutdown, layout, about box
-//   instrument/ link, sequencer, RUN/STOP, port and remote/local controls
-//   steps/      table editing commands, step editor, numeric fields
-//   files/      New, Open, Save, Save as
+// The main window: the operator's controls and their handlers. The work is
+// done by what the window holds, none of which sees the window:
+//   SerialLink     the serial port: commands, opening, the lost link
+//   RunController  a run of the step table and its end
+//   StepDocument   Modified, the file and the title; New, Open, Save
+// Each handler turns a control's event into a call on one of them, and
+// their signals into what the controls show.
 class frmControl : public QMainWindow
 {
     Q_OBJECT
@@ -36,36 +40,16 @@ public:
     ~frmControl() override;
 
     // Start-up: runs once, before the window is first shown. When no port
-    // opens it shows its message, sets NoPortAvailable and closes the window.
+    // opens it shows its message, notes that no port is available and
+    // closes the window.
     void Form_Load();
+    bool noPortAvailable() const { return NoPortAvailable; }
 
-    // --- state -------------------------------------------------------------
-    bool NoPortAvailable = false;
-    bool Modified = false;
-    qint32 NextStepNumber = 0;
-    RunState Run;
-    QString CommDialogFileName; // the file dialog's current name, kept across uses
+    StepDocument &document() { return *m_document; }
+    const RunController &runController() const { return *m_run; }
+    SerialLink &link() { return *m_link; }
 
-    const Platform &platform() const { return m_platform; }
-
-    // --- instrument link -----------------------------------------------------
-    // Writes text + CR to the port. Returns false when the port is closed or
-    // the write failed.
-    bool SendCommand(const QString &text);
-    // Opens the port if it is closed; on failure shows the "not available"
-    // message and returns false.
-    bool EnsurePortOpen();
-    void ApplyBaudRate();
-    // Shows a message box with the application title as caption (unless given).
-    MessageBox::Answer MsgBox(const QString &text,
-                              MessageBox::Buttons buttons = MessageBox::Buttons::Ok,
-                              MessageBox::Icon icon = MessageBox::Icon::None,
-                              const QString &caption = QString(),
-                              MessageBox::Answer defaultButton = MessageBox::Answer::Ok);
-
-    // --- status bar ------------------------------------------------------------
     QString statusText() const;
-    void setStatusText(const QString &text);
 
     // --- handlers ----------------------------------------------------------------
     // shell
@@ -99,6 +83,54 @@ public:
     void mnuOpen_Click();
     void mnuSave_Click();
     void mnuSaveAs_Click();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void moveEvent(QMoveEvent *event) override;
+
+private:
+    friend MainWindowUi ui(frmControl &window); // the tests' view of the controls
+
+    // The platform's message boxes, or standard error while closing on a
+    // signal, when nobody is there to answer.
+    class WindowMessages : public MessageBox
+    {
+    public:
+        explicit WindowMessages(const frmControl &window) : m_window(window) {}
+        Answer show(const QString &text, Buttons buttons, Icon icon, const QString &caption,
+                    Answer defaultButton) override;
+
+    private:
+        const frmControl &m_window;
+    };
+
+    void buildControls();  // MainWindowControls.cpp
+    void connectHandlers(); // MainWindowControls.cpp
+    void connectCycleTimeField(); // CycleTimeField.cpp
+    void connectRun(); // RunControl.cpp
+    void setRunLocked(bool locked); // RunControl.cpp
+    void setDataButtons(); // EditCommands.cpp: Insert/Delete follow the row count
+    void showPlayedStep(int position); // Sequencer.cpp
+    // Shows a message box with the application title as caption (unless given).
+    MessageBox::Answer MsgBox(const QString &text,
+                              MessageBox::Buttons buttons = MessageBox::Buttons::Ok,
+                              MessageBox::Icon icon = MessageBox::Icon::None,
+                              const QString &caption = QString(),
+                              MessageBox::Answer defaultButton = MessageBox::Answer::Ok);
+    // Sends a command; when the port refuses it, a run in progress ends as
+    // a lost link ends it, and otherwise the operator is told here.
+    bool sendOrReport(const QString &command);
+    void setStatusText(const QString &text);
+    void releaseInstrument(); // Shutdown.cpp
+    // A crash under remote operation sends the same three commands, after a
+    // CR that ends any command cut short. Armed while Remote is selected,
+    // disarmed when Local is and once the instrument has been released.
+    void armCrashGuard(bool remote); // Shutdown.cpp
+
+    // --- state ---------------------------------------------------------------------
+    bool NoPortAvailable = false;
+    qint32 NextStepNumber = 0;
 
     // --- controls (object names as in the design) ---------------------------------
     QGroupBox *fraSystemMode = nullptr;
@@ -140,20 +172,12 @@ public:
     QPointer<frmDataSetting> DataSetting;
     QPointer<frmAbout> About;
 
-protected:
-    void closeEvent(QCloseEvent *event) override;
-    void resizeEvent(QResizeEvent *event) override;
-    void moveEvent(QMoveEvent *event) override;
-
-private:
-    void buildControls();  // shell/MainWindowControls.cpp
-    void connectHandlers(); // shell/MainWindowControls.cpp
-    void connectCycleTimeField(); // instrument/CycleTimeField.cpp
-    void setRunLocked(bool locked); // instrument/RunControl.cpp
-    void setDataButtons(); // steps: Insert/Delete follow the row count
-    void showPlayedStep(int position); // instrument/Sequencer.cpp
-
     Platform m_platform;
+    WindowMessages m_messages{*this};
+    // Destroyed in reverse: the run before the link it sends on.
+    std::unique_ptr<SerialLink> m_link;
+    std::unique_ptr<StepDocument> m_document;
+    std::unique_ptr<RunController> m_run;
     bool m_inResize = false;
     bool m_closingOnSignal = false; // no questions: message boxes go to standard error
     bool m_closed = false;          // the close path has run

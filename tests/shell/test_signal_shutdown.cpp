@@ -3,12 +3,14 @@
 // signals to a child process running the real program on a pseudo-terminal.
 // A crash under remote operation still switches the output off.
 #include "files/StepFileFormat.h"
+#include "instrument/SerialLink.h"
 #include "platform/PortNames.h"
 #include "platform/QtPlatform.h"
 #include "shell/Application.h"
 #include "shell/frmControl.h"
 #include "steps/StepListView.h"
 #include "support/FakePlatform.h"
+#include "support/MainWindowUi.h"
 #include "support/PtyPair.h"
 
 #include <QApplication>
@@ -56,10 +58,10 @@ int runChild(int argc, char **argv)
         for (QWidget *w : QApplication::topLevelWidgets()) {
             if (auto *window = qobject_cast<frmControl *>(w)) {
                 if (remote)
-                    window->optSystemMode_1->click();
+                    ui(*window).optSystemMode_1->click();
                 window->cmdDataAppend_Click();
                 for (int queued = 0; queued < queue; queued += 18)
-                    window->SendCommand(QStringLiteral(":SOUR:VOLT 110.00"));
+                    window->link().send(QStringLiteral(":SOUR:VOLT 110.00"));
                 std::fprintf(stdout, "ready\n");
                 std::fflush(stdout);
             }
@@ -230,11 +232,11 @@ void SignalShutdownTest::crashGuardFollowsRemote()
     FakePlatform fake;
     auto w = startedWindow(fake, false);
     QVERIFY(fake.crash.bytes.isEmpty());
-    w->optSystemMode_1->click();
+    ui(*w).optSystemMode_1->click();
     QCOMPARE(fake.crash.bytes, CrashBytes);
-    w->optSystemMode_0->click();
+    ui(*w).optSystemMode_0->click();
     QVERIFY(fake.crash.bytes.isEmpty());
-    w->optSystemMode_1->click();
+    ui(*w).optSystemMode_1->click();
     QVERIFY(w->close()); // the instrument is back in local operation
     QVERIFY(fake.crash.bytes.isEmpty());
 }

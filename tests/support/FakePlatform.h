@@ -10,6 +10,7 @@
 #include "platform/Platform.h"
 #include "platform/SerialPort.h"
 #include "platform/Timer.h"
+#include "support/MainWindowUi.h"
 
 #include <QByteArray>
 #include <QList>
