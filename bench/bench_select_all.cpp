@@ -32,12 +32,12 @@ double median(std::vector<double> v)
 
 void untickAll(frmControl &w)
 {
-    std::vector<StepRecord> rows = w.livData->steps().rows();
+    std::vector<StepRecord> rows = ui(w).livData->steps().rows();
     for (StepRecord &r : rows)
         r.checked = false;
-    const int selected = w.livData->selectedIndex();
-    w.livData->replaceAll(std::move(rows));
-    w.livData->select(selected);
+    const int selected = ui(w).livData->selectedIndex();
+    ui(w).livData->replaceAll(std::move(rows));
+    ui(w).livData->select(selected);
     QApplication::processEvents();
 }
 } // namespace
@@ -54,7 +54,7 @@ int main(int argc, char *argv[])
 
     std::vector<double> appendTimes;
     for (int run = 0; run < 5; ++run) {
-        w->Modified = false;
+        w->document().setModified(false);
         w->mnuNew_Click();
         appendTimes.push_back(millisecondsOf([&] {
             for (int i = 0; i < Steps; ++i)
@@ -62,7 +62,7 @@ int main(int argc, char *argv[])
             QApplication::processEvents();
         }));
     }
-    std::printf("rows in the table: %d\n", w->livData->count());
+    std::printf("rows in the table: %d\n", ui(*w).livData->count());
 
     const int runs = 21;
     std::vector<double> handler, handlerAndPaint, baseline;
@@ -77,14 +77,14 @@ int main(int argc, char *argv[])
         untickAll(*w);
         // Baseline: the row-by-row walk, one change notice per row.
         baseline.push_back(millisecondsOf([&] {
-            StepTableModel &model = w->livData->steps();
+            StepTableModel &model = ui(*w).livData->steps();
             for (int i = 1; i <= model.count(); ++i)
                 model.setChecked(i, true);
             QApplication::processEvents();
         }));
     }
     bool allTicked = true;
-    for (const StepRecord &r : w->livData->steps().rows())
+    for (const StepRecord &r : ui(*w).livData->steps().rows())
         allTicked = allTicked && r.checked;
 
     std::printf("append %d steps (median of 5):           %9.2f ms\n", Steps, median(appendTimes));

@@ -20,6 +20,7 @@
 #include "platform/QtSerialPort.h"
 #include "platform/QtTimer.h"
 #include "shell/frmControl.h"
+#include "support/MainWindowUi.h"
 #include "sim/HeadlessServices.h"
 #include "sim/PtyBridge.h"
 #include "sim/SourceModel.h"
@@ -390,7 +391,7 @@ public:
         m_bridge.setWatching(!m_options.virtualClock);
         m_window = std::make_unique<frmControl>(Platform{&m_tap, m_timer.get(), &m_messages, &m_files, &m_busy});
         m_window->Form_Load();
-        if (m_window->NoPortAvailable) {
+        if (m_window->noPortAvailable()) {
             std::fprintf(stderr, "bench_soak: the window could not open the source's port\n");
             return false;
         }
@@ -399,7 +400,7 @@ public:
         pause();
         chooseRemote(*m_window);
         pause();
-        m_window->livData->replaceAll(programSteps());
+        ui(*m_window).livData->replaceAll(programSteps());
         chooseRunMode(*m_window, {RunChoice::Mode::Continuous, 1});
         pause();
         return true;

@@ -1,6 +1,6 @@
 #include "platform/QtPlatform.h"
 #include "shell/Application.h"
-#include "shell/CommandLine.h"
+#include "cli/CommandLine.h"
 
 #include <QApplication>
 #include <QSettings>

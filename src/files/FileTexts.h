@@ -1,11 +1,14 @@
 #pragma once
 
-#include "shell/Texts.h"
-
 #include <QString>
 
 // Fixed texts of the file commands, letter for letter.
 namespace FileTexts {
+inline const QString WindowTitle = QStringLiteral("Tarvel Quorra-7"); // main window, save questions
+inline const QString TitleSeparator = QStringLiteral(" - ");
+inline const QString UntitledName = QStringLiteral("Untitled.log");
+inline QString untitledCaption() { return WindowTitle + TitleSeparator + UntitledName; }
+
 inline const QString DialogFilter = QStringLiteral("All Files (*.*)|*.*|")
     + QStringLiteral("Log Files (*.log)|*.log|") + QStringLiteral("Batch Files (*.bat)|*.bat");
 inline constexpr int LogFilesFilter = 2; // preselected: it fits "Untitled.log"
@@ -17,5 +20,5 @@ inline const QString SaveQuestion =
 inline const QString CantOpenFile = QStringLiteral("Can't open file: ");
 
 // The start of the window title of a document that belongs to a file.
-inline QString titlePrefix() { return Texts::WindowTitle + Texts::TitleSeparator; }
+inline QString titlePrefix() { return WindowTitle + TitleSeparator; }
 } // namespace FileTexts

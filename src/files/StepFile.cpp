@@ -4,10 +4,14 @@
 #include "files/StepFileFormat.h"
 #include "files/WholeFile.h"
 #include "platform/BusyPointer.h"
-#include "shell/frmControl.h"
-#include "steps/StepListView.h"
+#include "platform/AppTitle.h"
+#include "platform/MessageBox.h"
+#include "platform/RegularFile.h"
+#include "steps/StepTableModel.h"
 
 #include <QFile>
+
+#include <algorithm>
 
 namespace {
 
@@ -24,35 +28,55 @@ private:
     BusyPointer &m_pointer;
 };
 
+// Reads the whole file, but never more than one byte beyond the limit, so
+// that a file that grew after it was opened is caught as well.
+QByteArray readUpTo(QFile &file, qint64 limit)
+{
+    QByteArray bytes;
+    bytes.reserve(std::min(file.size(), limit) + 1);
+    while (bytes.size() <= limit) {
+        const QByteArray chunk = file.read(std::min<qint64>(limit + 1 - bytes.size(), 1 << 20));
+        if (chunk.isEmpty())
+            break;
+        bytes += chunk;
+    }
+    return bytes;
+}
+
 } // namespace
 
 namespace ModTool {
 
-bool ReadStepFile(frmControl &window, const QString &path)
+bool ReadStepFile(StepTableModel &steps, const QString &path, MessageBox &messages,
+                  BusyPointer &busy)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        window.MsgBox(FileTexts::CantOpenFile + path);
+    QFile file;
+    QByteArray bytes;
+    if (openRegularFile(file, path, MaxStepFileBytes))
+        bytes = readUpTo(file, MaxStepFileBytes);
+    if (!file.isOpen() || bytes.size() > MaxStepFileBytes) {
+        messages.show(FileTexts::CantOpenFile + path, MessageBox::Buttons::Ok,
+                      MessageBox::Icon::None, AppTitle, MessageBox::Answer::Ok);
         return false;
     }
-    const BusyScope busy(*window.platform().busy);
-    const QByteArray bytes = file.readAll();
     file.close();
-    window.livData->replaceAll(StepFileFormat::parse(bytes));
+    const BusyScope shown(busy);
+    steps.replaceAll(StepFileFormat::parse(bytes));
     return true;
 }
 
-bool WriteStepFile(frmControl &window, const QString &path)
+bool WriteStepFile(const StepTableModel &steps, const QString &path, MessageBox &messages,
+                   BusyPointer &busy)
 {
     QString error;
     bool ok = false;
     {
-        const BusyScope busy(*window.platform().busy);
-        ok = writeWholeFile(path, StepFileFormat::format(window.livData->steps().rows()), error);
+        const BusyScope shown(busy);
+        ok = writeWholeFile(path, StepFileFormat::format(steps.rows()), error);
     }
     if (!ok)
-        window.MsgBox(error, MessageBox::Buttons::Ok, MessageBox::Icon::Exclamation,
-                      Texts::WindowTitle);
+        messages.show(error, MessageBox::Buttons::Ok, MessageBox::Icon::Exclamation,
+                      FileTexts::WindowTitle, MessageBox::Answer::Ok);
     return ok;
 }
 

@@ -1,23 +1,34 @@
 #pragma once
 
 #include <QString>
+#include <QtGlobal>
 
-class frmControl;
+class BusyPointer;
+class MessageBox;
+class StepTableModel;
 
-// Reading and writing the step table of the main window as a step file.
+// Reading and writing the step table as a step file.
 // Both show the busy pointer while they work and report their own failures
 // in a message box; the result tells the file commands whether the document
 // now belongs to the file.
 namespace ModTool {
 
+// The largest step file that is read: 16 MiB. A program of 100,000 steps
+// takes about 6 MB; a bigger file is no program, and would take seconds and
+// gigabytes to load.
+inline constexpr qint64 MaxStepFileBytes = 16 * 1024 * 1024;
+
 // Replaces all rows of the step table with the records of the file.
-// A file that cannot be opened shows "Can't open file: <path>", leaves the
+// Only regular files up to MaxStepFileBytes are read. Any other file, or
+// one that cannot be opened, shows "Can't open file: <path>", leaves the
 // table as it was and returns false.
-bool ReadStepFile(frmControl &window, const QString &path);
+bool ReadStepFile(StepTableModel &steps, const QString &path, MessageBox &messages,
+                  BusyPointer &busy);
 
 // Writes the whole step table to the file, replacing its content (see
 // writeWholeFile for when a failed write leaves the old file whole). A
 // failure shows the system's description of it and returns false.
-bool WriteStepFile(frmControl &window, const QString &path);
+bool WriteStepFile(const StepTableModel &steps, const QString &path, MessageBox &messages,
+                   BusyPointer &busy);
 
 } // namespace ModTool

@@ -1,5 +1,7 @@
 #include "files/StepFileFormat.h"
 
+#include "steps/NumberScan.h"
+
 #include <algorithm>
 #include <array>
 #include <cstring>
@@ -20,11 +22,6 @@ QByteArrayView trimmed(QByteArrayView text)
     while (!text.isEmpty() && isBlank(text.back()))
         text.chop(1);
     return text;
-}
-
-bool isDigit(char c)
-{
-    return c >= '0' && c <= '9';
 }
 
 // Cuts bytes into lines. A line ends at CR LF, a lone CR or a lone LF; the
@@ -69,7 +66,7 @@ qint64 recordCount(QByteArrayView line)
     constexpr qint64 Cap = qint64(1) << 48;
     qint64 n = 0;
     for (char c : line) {
-        if (!isDigit(c))
+        if (!NumberScan::isDigit(NumberScan::unit(c)))
             return 0;
         n = std::min(Cap, n * 10 + (c - '0'));
     }
@@ -138,37 +135,8 @@ bool checkState(QByteArrayView field)
     // A number: sign, digits with an optional point, an optional exponent.
     // It is not zero exactly when one of its digits before the exponent is
     // not zero, so it never has to be converted.
-    qsizetype i = 0;
-    const qsizetype n = text.size();
-    if (i < n && (text[i] == '+' || text[i] == '-'))
-        ++i;
-    bool digits = false;
-    bool nonZero = false;
-    bool point = false;
-    for (; i < n; ++i) {
-        const char c = text[i];
-        if (isDigit(c)) {
-            digits = true;
-            nonZero = nonZero || c != '0';
-        } else if (c == '.' && !point) {
-            point = true;
-        } else {
-            break;
-        }
-    }
-    if (!digits)
-        return false;
-    if (i < n && (text[i] == 'e' || text[i] == 'E' || text[i] == 'd' || text[i] == 'D')) {
-        ++i;
-        if (i < n && (text[i] == '+' || text[i] == '-'))
-            ++i;
-        const qsizetype expStart = i;
-        while (i < n && isDigit(text[i]))
-            ++i;
-        if (i == expStart)
-            return false;
-    }
-    return i == n && nonZero;
+    const NumberScan::Number number = NumberScan::scan(text, 0, {.groupCommas = false, .exponentD = true});
+    return number.digits > 0 && !number.badExponent && number.end == text.size() && number.nonZero;
 }
 
 std::vector<StepRecord> parse(QByteArrayView bytes)

@@ -1,6 +1,6 @@
 #include "instrument/SendableSteps.h"
 
-#include "steps/FieldTools.h"
+#include "steps/FieldRange.h"
 #include "steps/LenientNumber.h"
 #include "steps/StepTableModel.h"
 #include "steps/StepText.h"

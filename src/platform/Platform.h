@@ -5,6 +5,7 @@ class Timer;
 class MessageBox;
 class FileDialog;
 class BusyPointer;
+class CrashGuard;
 
 // The platform services the main window works through. The program passes
 // the Qt implementations, the tests pass fakes. Not owned.
@@ -15,4 +16,5 @@ struct Platform
     MessageBox *messages = nullptr;
     FileDialog *files = nullptr;
     BusyPointer *busy = nullptr;
+    CrashGuard *crash = nullptr; // optional
 };

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/Platform.h"
+#include "platform/CrashSignals.h"
 #include "platform/QtBusyPointer.h"
 #include "platform/QtFileDialog.h"
 #include "platform/QtMessageBox.h"
@@ -15,6 +16,8 @@ struct QtPlatform
     QtMessageBox messages;
     QtFileDialog files;
     QtBusyPointer busy;
+    CrashSignals crash;
 
-    Platform bundle() { return {&port, &timer, &messages, &files, &busy}; }
+    QtPlatform() { crash.install(); }
+    Platform bundle() { return {&port, &timer, &messages, &files, &busy, &crash}; }
 };

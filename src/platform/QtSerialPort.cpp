@@ -1,5 +1,6 @@
 #include "platform/QtSerialPort.h"
 
+#include "platform/CrashSignals.h"
 #include "platform/LineSettings.h"
 #include "platform/PortNames.h"
 
@@ -15,6 +16,7 @@
 QtSerialPort::QtSerialPort(QObject *parent) : QObject(parent)
 {
     connect(&m_port, &QSerialPort::errorOccurred, this, &QtSerialPort::onErrorOccurred);
+    connect(&m_port, &QIODevice::aboutToClose, this, [] { CrashSignals::setPortHandle(-1); });
 }
 
 QtSerialPort::~QtSerialPort()
@@ -98,6 +100,7 @@ bool QtSerialPort::setPortOpen(bool open)
         m_port.close();
         return false;
     }
+    CrashSignals::setPortHandle(static_cast<int>(m_port.handle()));
     return true;
 }
 

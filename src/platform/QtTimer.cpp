@@ -1,5 +1,6 @@
 #include "platform/QtTimer.h"
 
+#include <QDeadlineTimer>
 #include <algorithm>
 #include <chrono>
 #include <thread>
@@ -45,29 +46,39 @@ int QtTimer::nextWaitMs(qint64 leftNs)
     return static_cast<int>((leftNs - EarlyNs) / NsPerMs);
 }
 
+qint64 QtTimer::nextDeadlineNs(qint64 tickDeadlineNs, qint64 nowNs, int periodMs)
+{
+    const qint64 period = qint64(periodMs) * NsPerMs;
+    return std::max(tickDeadlineNs + period, nowNs + period - MaxCatchUpNs);
+}
+
+qint64 QtTimer::nowNs() const
+{
+    return clock ? clock() : QDeadlineTimer::current(Qt::PreciseTimer).deadlineNSecs();
+}
+
 void QtTimer::restart()
 {
     if (m_inTick) {
         if (m_enabled && m_interval > 0)
-            m_deadline = QDeadlineTimer(std::chrono::milliseconds(m_interval), Qt::PreciseTimer);
+            m_deadlineNs = nextDeadlineNs(m_tickDeadlineNs, nowNs(), m_interval);
         return;
     }
     m_timer.stop();
     if (!m_enabled || m_interval == 0)
         return;
-    m_deadline = QDeadlineTimer(std::chrono::milliseconds(m_interval), Qt::PreciseTimer);
+    m_deadlineNs = nowNs() + qint64(m_interval) * NsPerMs;
     armNextWait();
 }
 
 void QtTimer::armNextWait()
 {
-    m_timer.start(nextWaitMs(m_deadline.remainingTimeNSecs()));
+    m_timer.start(nextWaitMs(m_deadlineNs - nowNs()));
 }
 
 void QtTimer::sleepUntilDeadline()
 {
-    for (qint64 left = m_deadline.remainingTimeNSecs(); left > 0;
-         left = m_deadline.remainingTimeNSecs()) {
+    for (qint64 left = m_deadlineNs - nowNs(); left > 0; left = m_deadlineNs - nowNs()) {
 #ifdef Q_OS_UNIX
         std::this_thread::sleep_for(std::chrono::nanoseconds(left));
 #else
@@ -80,15 +91,16 @@ void QtTimer::sleepUntilDeadline()
 
 void QtTimer::onTimeout()
 {
-    if (m_deadline.remainingTimeNSecs() > FinishNs) {
+    if (m_deadlineNs - nowNs() > FinishNs) {
         armNextWait();
         return;
     }
     sleepUntilDeadline();
     // Periodic: unless the handler sets the timer anew, the next period
-    // counts from this tick.
-    m_deadline = QDeadlineTimer(std::chrono::milliseconds(m_interval), Qt::PreciseTimer);
+    // counts from this tick's deadline as well.
+    m_tickDeadlineNs = m_deadlineNs;
     m_inTick = true;
+    restart();
     if (onTick)
         onTick();
     m_inTick = false;

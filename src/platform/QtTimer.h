@@ -2,9 +2,10 @@
 
 #include "platform/Timer.h"
 
-#include <QDeadlineTimer>
 #include <QObject>
 #include <QTimer>
+
+#include <functional>
 
 // Timer on a precise QTimer, armed against a deadline so that the tick comes
 // within a millisecond of its period over the whole range:
@@ -16,6 +17,11 @@
 //    wait ends about a millisecond early and the remaining fraction, under
 //    two milliseconds, is slept on the window's thread.
 // The tick never comes before its deadline.
+//
+// A period set while the tick handler runs counts from that tick's deadline,
+// not from when the handler got to it, so the wake-up and the handler's work
+// do not add up over a run. A late tick is caught up by at most MaxCatchUpNs:
+// after a longer delay the next period is, to within that, counted from now.
 class QtTimer : public QObject, public Timer
 {
     Q_OBJECT
@@ -33,17 +39,31 @@ public:
     static int nextWaitMs(qint64 leftNs);
     static constexpr qint64 FinishNs = 1900 * 1000;
 
+    // The most a step is shortened to catch up a late tick.
+    static constexpr qint64 MaxCatchUpNs = 2 * 1000 * 1000;
+
+    // The clock the deadlines are kept on, in nanoseconds: the monotonic
+    // clock unless a test sets its own. deadlineNs() is the next tick's.
+    std::function<qint64()> clock;
+    qint64 deadlineNs() const { return m_deadlineNs; }
+
 private:
+    // The deadline of the tick that follows one due at tickDeadlineNs when
+    // a period of periodMs is set at nowNs during that tick.
+    static qint64 nextDeadlineNs(qint64 tickDeadlineNs, qint64 nowNs, int periodMs);
+    qint64 nowNs() const;
     void restart();
     void armNextWait();
     void onTimeout();
     void sleepUntilDeadline();
 
     QTimer m_timer;
-    QDeadlineTimer m_deadline;
+    qint64 m_deadlineNs = 0;
     int m_interval = 0;
     bool m_enabled = true;
-    // While the tick handler runs, changes only move the deadline; the
-    // underlying timer is armed once when the handler returns.
+    // While the tick handler runs, changes only move the deadline (counted
+    // from m_tickDeadlineNs); the underlying timer is armed once when the
+    // handler returns.
     bool m_inTick = false;
+    qint64 m_tickDeadlineNs = 0;
 };

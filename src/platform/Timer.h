@@ -4,7 +4,10 @@
 
 // The sequencer's timer. Interval is 0 to 65,535 ms; 0 means no tick at all.
 // Setting Enabled to true, or setting Interval while enabled, starts the
-// countdown afresh from that moment. Ticks arrive on the window's thread.
+// countdown afresh from that moment; inside the tick handler, from the
+// moment the tick was due, so that steps keep their time over a run (the
+// real timer catches up a late tick by no more than 2 ms). Ticks arrive on
+// the window's thread.
 class Timer
 {
 public:

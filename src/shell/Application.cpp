@@ -1,7 +1,7 @@
 #include "shell/Application.h"
 
+#include "cli/PortMappings.h"
 #include "platform/TerminationSignals.h"
-#include "shell/PortMappings.h"
 #include "shell/frmControl.h"
 
 #include <QApplication>
@@ -11,9 +11,9 @@
 bool startWindow(frmControl &window, const ProgramOptions &options, const QSettings *settings)
 {
     if (settings)
-        window.RecordDirectory = settings->value(QStringLiteral("Record/Directory")).toString();
+        window.setRecordDirectory(settings->value(QStringLiteral("Record/Directory")).toString());
     window.Form_Load();
-    if (window.NoPortAvailable)
+    if (window.noPortAvailable())
         return false;
     if (!options.file.isEmpty())
         window.OpenStepFile(options.file);

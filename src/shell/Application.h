@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/Platform.h"
-#include "shell/CommandLine.h"
+#include "cli/CommandLine.h"
 
 class QApplication;
 class QSettings;

@@ -2,7 +2,7 @@
 #include "shell/frmControl.h"
 
 #include "shell/ResizeRule.h"
-#include "shell/Twips.h"
+#include "platform/Twips.h"
 #include "shell/frmAbout.h"
 #include "steps/StepListView.h"
 

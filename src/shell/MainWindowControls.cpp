@@ -1,12 +1,14 @@
 // The main window's controls: kinds, names, captions, design places and
 // tab order, and the wiring of their events to the handlers.
 #include "shell/frmControl.h"
+
+#include "files/StepDocument.h"
+#include "instrument/SerialLink.h"
 #include "platform/ChoiceList.h"
 #include "shell/AppIcon.h"
 #include "shell/ResizeRule.h"
-#include "shell/Twips.h"
+#include "platform/Twips.h"
 #include "steps/StepListView.h"
-#include "platform/Timer.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -188,5 +190,12 @@ void frmControl::connectHandlers()
     connect(mnuExit, &QAction::triggered, this, [this] { mnuExit_Click(); });
     connect(mnuAbout, &QAction::triggered, this, [this] { mnuAbout_Click(); });
     connectCycleTimeField();
-    m_platform.timer->onTick = [this] { TimComm_Timer(); };
+    connectRun();
+    // The "not available" message names the port list's entry as shown.
+    connect(cboCommPort, &QComboBox::currentTextChanged, m_link.get(), &SerialLink::setPortName);
+    connect(m_document.get(), &StepDocument::titleChanged, this, &QWidget::setWindowTitle);
+    // A crash under remote operation sends the release commands; follows
+    // the selection whoever makes it.
+    connect(optSystemMode_1, &QRadioButton::toggled, this,
+            [this](bool remote) { armCrashGuard(remote); });
 }

@@ -1,11 +1,10 @@
 // Closing the main window. Other windows (the step editor, the about box)
 // stay open; the program ends when its last window has closed.
-#include "shell/Shutdown.h"
-
-#include "files/SavePrompt.h"
+#include "files/StepDocument.h"
 #include "instrument/Commands.h"
-#include "platform/SerialPort.h"
-#include "platform/Timer.h"
+#include "instrument/RunController.h"
+#include "instrument/SerialLink.h"
+#include "platform/CrashGuard.h"
 #include "shell/frmControl.h"
 
 #include <QCloseEvent>
@@ -16,46 +15,55 @@ const QString ModifiedQuestion = QStringLiteral("The file have been modefied,") 
                                  + QStringLiteral("do you want to save it?");
 }
 
-namespace Shutdown {
-
-bool unload(frmControl &window, SaveQuestion question)
+// Under remote operation: stops the sequencer, switches the output off,
+// hands the instrument back to local operation and closes the port. Does
+// nothing under local operation.
+void frmControl::releaseInstrument()
 {
-    // Start-up found no port: nothing was set up, nothing to ask or send.
-    if (window.NoPortAvailable)
-        return false;
-    if (question == SaveQuestion::Ask && !mayDiscardProgram(window, ModifiedQuestion))
-        return true;
-    releaseInstrument(window);
-    return false;
-}
-
-void releaseInstrument(frmControl &window)
-{
-    if (!window.optSystemMode_1->isChecked())
+    if (!optSystemMode_1->isChecked())
         return;
-    window.platform().timer->setEnabled(false);
-    if (!window.EnsurePortOpen())
+    m_run->stopTicks();
+    if (!m_link->ensureOpen())
         return;
     // A failed write does not stop the ones after it.
-    window.SendCommand(Command::Turn + Command::Off);
-    window.SendCommand(Command::OutputRelay + Command::Off);
-    window.SendCommand(Command::Local);
-    SerialPort &port = *window.platform().port;
-    if (port.PortOpen())
-        port.setPortOpen(false);
+    m_link->send(Command::Turn + Command::Off);
+    m_link->send(Command::OutputRelay + Command::Off);
+    m_link->send(Command::Local);
+    armCrashGuard(false);
+    m_link->close();
 }
 
-} // namespace Shutdown
+void frmControl::armCrashGuard(bool remote)
+{
+    CrashGuard *guard = m_platform.crash;
+    if (!guard)
+        return;
+    const QString cr = Command::Terminator;
+    guard->setCrashOutput(remote ? (cr + Command::Turn + Command::Off + cr + Command::OutputRelay
+                                    + Command::Off + cr + Command::Local + cr)
+                                       .toLatin1()
+                                 : QByteArray());
+}
 
 void frmControl::mnuExit_Click()
 {
     close();
 }
 
+// The close path, shared by Exit, the close box and the close that start-up
+// performs when no port opens. Returns true when the close is cancelled,
+// which happens only when the save question is asked and the operator
+// answers Cancel, or answers Yes and the save does not go through. A close
+// on a termination signal asks nothing.
 bool frmControl::Form_Unload()
 {
-    return Shutdown::unload(*this, m_closingOnSignal ? Shutdown::SaveQuestion::Skip
-                                                     : Shutdown::SaveQuestion::Ask);
+    // Start-up found no port: nothing was set up, nothing to ask or send.
+    if (NoPortAvailable)
+        return false;
+    if (!m_closingOnSignal && !m_document->mayDiscard(ModifiedQuestion))
+        return true;
+    releaseInstrument();
+    return false;
 }
 
 void frmControl::closeEvent(QCloseEvent *event)

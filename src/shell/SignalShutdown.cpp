@@ -4,8 +4,9 @@
 // operation; a modified program is kept in a recovery file.
 #include "shell/frmControl.h"
 
+#include "files/StepDocument.h"
 #include "files/StepFileFormat.h"
-#include "platform/Timer.h"
+#include "instrument/RunController.h"
 #include "shell/frmAbout.h"
 #include "steps/StepListView.h"
 #include "steps/frmDataSetting.h"
@@ -46,9 +47,9 @@ void frmControl::closeOnSignal()
     if (m_closingOnSignal)
         return;
     m_closingOnSignal = true;
-    m_platform.timer->setEnabled(false);
+    m_run->stopTicks();
 
-    if (!m_closed && !NoPortAvailable && Modified) {
+    if (!m_closed && !NoPortAvailable && m_document->modified()) {
         const QString path = recoveryPath();
         if (writeRecovery(path, livData->steps().rows()))
             std::fprintf(stderr, "quorra: the unsaved step program was kept in %s\n",

@@ -2,8 +2,8 @@
 
 #include "Version.h"
 #include "shell/AppIcon.h"
-#include "shell/Texts.h"
-#include "shell/Twips.h"
+#include "platform/AppTitle.h"
+#include "platform/Twips.h"
 
 #include <QFrame>
 #include <QLabel>
@@ -97,10 +97,10 @@ frmAbout::frmAbout(QWidget *parent)
 
 void frmAbout::Form_Load()
 {
-    setWindowTitle(QStringLiteral("About ") + Texts::AppTitle);
+    setWindowTitle(QStringLiteral("About ") + AppTitle);
     setWindowIcon(appIcon());
     lblVersion->setText(programVersionText());
-    lblTitle->setText(Texts::AppTitle);
+    lblTitle->setText(AppTitle);
 }
 
 void frmAbout::cmdOK_Click()

@@ -1,12 +1,13 @@
 #include "shell/frmControl.h"
 
+#include "files/FileTexts.h"
+#include "files/StepDocument.h"
 #include "instrument/PortText.h"
-#include "instrument/RunLifecycle.h"
-#include "instrument/RunRecorder.h"
+#include "instrument/RunController.h"
+#include "instrument/RunRecording.h"
+#include "instrument/SerialLink.h"
 #include "platform/ChoiceList.h"
 #include "platform/PortNames.h"
-#include "platform/SerialPort.h"
-#include "platform/Timer.h"
 #include "shell/Texts.h"
 #include "steps/StepListView.h"
 
@@ -20,20 +21,21 @@ frmControl::frmControl(const Platform &platform, QWidget *parent)
 {
     setObjectName(QStringLiteral("frmControl"));
     buildControls();
+    m_link = std::make_unique<SerialLink>(*m_platform.port, m_messages);
+    m_document = std::make_unique<StepDocument>(livData->steps(), *m_platform.files, m_messages,
+                                                *m_platform.busy);
+    m_run = std::make_unique<RunController>(*m_platform.timer, *m_link, livData->steps());
+    m_recording = std::make_unique<RunRecording>(*m_link, *m_run, livData->steps());
+    m_recording->setRecordEachRun(true);
     connectHandlers();
-    watchLinkLoss(*this);
 }
 
-frmControl::~frmControl()
-{
-    m_platform.timer->onTick = nullptr;
-    m_platform.port->onLinkLost = nullptr;
-}
+frmControl::~frmControl() = default;
 
 void frmControl::Form_Load()
 {
     NoPortAvailable = false;
-    setWindowTitle(Texts::WindowTitle);
+    setWindowTitle(FileTexts::WindowTitle);
 
     cboCommPort->addItem(QStringLiteral("COM 1"));
     cboCommPort->addItem(QStringLiteral("COM 2"));
@@ -43,12 +45,8 @@ void frmControl::Form_Load()
                                  Qt::ToolTipRole);
 
     // Port probe: the first entry whose port opens wins, silently.
-    SerialPort &port = *m_platform.port;
     for (int i = 0; i < cboCommPort->count(); ++i) {
-        if (port.PortOpen())
-            port.setPortOpen(false);
-        port.setCommPort(portNumberFromText(cboCommPort->itemText(i)));
-        const bool opened = port.PortOpen() || port.setPortOpen(true);
+        const bool opened = m_link->tryPort(portNumberFromText(cboCommPort->itemText(i)));
         if (opened) {
             cboCommPort->setCurrentIndex(i);
             cboCommPort_Click();
@@ -83,6 +81,6 @@ void frmControl::Form_Load()
     cmdDataAppend->setEnabled(true);
     cmdDataDelete->setEnabled(false);
 
-    Modified = false;
+    m_document->setModified(false);
     mnuNew_Click();
 }

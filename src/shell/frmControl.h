@@ -1,6 +1,5 @@
 #pragma once
 
-#include "instrument/RunState.h"
 #include "platform/MessageBox.h"
 #include "platform/Platform.h"
 
@@ -18,18 +17,22 @@ class QMenu;
 class QPushButton;
 class QRadioButton;
 class QStatusBar;
+class RunController;
+class RunRecording;
+class SerialLink;
+class StepDocument;
 class StepListView;
 class frmDataSetting;
 class frmAbout;
-class RunRecorder;
+struct MainWindowUi;
 
-// The main window. It owns the step table, the serial port, the sequencer
-// timer and all state; its handlers are the program's entry points. The
-// handlers live beside their subsystem:
-//   shell/      start-up, shutdown, layout, about box
-//   instrument/ link, sequencer, RUN/STOP, port and remote/local controls
-//   steps/      table editing commands, step editor, numeric fields
-//   files/      New, Open, Save, Save as
+// The main window: the operator's controls and their handlers. The work is
+// done by what the window holds, none of which sees the window:
+//   SerialLink     the serial port: commands, opening, the lost link
+//   RunController  a run of the step table and its end
+//   StepDocument   Modified, the file and the title; New, Open, Save
+// Each handler turns a control's event into a call on one of them, and
+// their signals into what the controls show.
 class frmControl : public QMainWindow
 {
     Q_OBJECT
@@ -38,47 +41,22 @@ public:
     ~frmControl() override;
 
     // Start-up: runs once, before the window is first shown. When no port
-    // opens it shows its message, sets NoPortAvailable and closes the window.
+    // opens it shows its message, notes that no port is available and
+    // closes the window.
     void Form_Load();
+    bool noPortAvailable() const { return NoPortAvailable; }
 
-    // --- state -------------------------------------------------------------
-    bool NoPortAvailable = false;
-    bool Modified = false;
-    qint32 NextStepNumber = 0;
-    RunState Run;
-    QString CommDialogFileName; // the file dialog's current name, kept across uses
-    QString RecordDirectory;    // where each run's record goes (setting Record/Directory); empty: none
-
-    const Platform &platform() const { return m_platform; }
-
-    // --- instrument link -----------------------------------------------------
-    // Writes text + CR to the port. Returns false when the port is closed or
-    // the write failed.
-    bool SendCommand(const QString &text);
-    // Opens the port if it is closed; on failure shows the "not available"
-    // message and returns false.
-    bool EnsurePortOpen();
-    void ApplyBaudRate();
-    // Open as File > Open does once its dialog has named the file: the
-    // table, the title and Modified. False when the file could not be read.
+    StepDocument &document() { return *m_document; }
+    const RunController &runController() const { return *m_run; }
+    SerialLink &link() { return *m_link; }
+    // Each run's record goes to this directory (the setting
+    // Record/Directory); empty: no records.
+    void setRecordDirectory(const QString &directory);
+    // Opens a step file as File > Open does once its dialog has named it:
+    // the table, the title and Modified. False when it could not be read.
     bool OpenStepFile(const QString &path);
-    // Shows a message box with the application title as caption (unless given).
-    MessageBox::Answer MsgBox(const QString &text,
-                              MessageBox::Buttons buttons = MessageBox::Buttons::Ok,
-                              MessageBox::Icon icon = MessageBox::Icon::None,
-                              const QString &caption = QString(),
-                              MessageBox::Answer defaultButton = MessageBox::Answer::Ok);
 
-    // --- run record (instrument/RunRecord.cpp) ---------------------------------
-    // RUN begins a record when RecordDirectory is set; the end of the run,
-    // by itself, STOP or a lost link, closes it. A record that fails is
-    // reported once and the run goes on.
-    void beginRunRecord();
-    void endRunRecord();
-
-    // --- status bar ------------------------------------------------------------
     QString statusText() const;
-    void setStatusText(const QString &text);
 
     // --- handlers ----------------------------------------------------------------
     // shell
@@ -112,6 +90,54 @@ public:
     void mnuOpen_Click();
     void mnuSave_Click();
     void mnuSaveAs_Click();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void moveEvent(QMoveEvent *event) override;
+
+private:
+    friend MainWindowUi ui(frmControl &window); // the tests' view of the controls
+
+    // The platform's message boxes, or standard error while closing on a
+    // signal, when nobody is there to answer.
+    class WindowMessages : public MessageBox
+    {
+    public:
+        explicit WindowMessages(const frmControl &window) : m_window(window) {}
+        Answer show(const QString &text, Buttons buttons, Icon icon, const QString &caption,
+                    Answer defaultButton) override;
+
+    private:
+        const frmControl &m_window;
+    };
+
+    void buildControls();  // MainWindowControls.cpp
+    void connectHandlers(); // MainWindowControls.cpp
+    void connectCycleTimeField(); // CycleTimeField.cpp
+    void connectRun(); // RunControl.cpp
+    void setRunLocked(bool locked); // RunControl.cpp
+    void setDataButtons(); // EditCommands.cpp: Insert/Delete follow the row count
+    void showPlayedStep(int position); // Sequencer.cpp
+    // Shows a message box with the application title as caption (unless given).
+    MessageBox::Answer MsgBox(const QString &text,
+                              MessageBox::Buttons buttons = MessageBox::Buttons::Ok,
+                              MessageBox::Icon icon = MessageBox::Icon::None,
+                              const QString &caption = QString(),
+                              MessageBox::Answer defaultButton = MessageBox::Answer::Ok);
+    // Sends a command; when the port refuses it, a run in progress ends as
+    // a lost link ends it, and otherwise the operator is told here.
+    bool sendOrReport(const QString &command);
+    void setStatusText(const QString &text);
+    void releaseInstrument(); // Shutdown.cpp
+    // A crash under remote operation sends the same three commands, after a
+    // CR that ends any command cut short. Armed while Remote is selected,
+    // disarmed when Local is and once the instrument has been released.
+    void armCrashGuard(bool remote); // Shutdown.cpp
+
+    // --- state ---------------------------------------------------------------------
+    bool NoPortAvailable = false;
+    qint32 NextStepNumber = 0;
 
     // --- controls (object names as in the design) ---------------------------------
     QGroupBox *fraSystemMode = nullptr;
@@ -153,25 +179,13 @@ public:
     QPointer<frmDataSetting> DataSetting;
     QPointer<frmAbout> About;
 
-protected:
-    void closeEvent(QCloseEvent *event) override;
-    void resizeEvent(QResizeEvent *event) override;
-    void moveEvent(QMoveEvent *event) override;
-
-private:
-    void buildControls();  // shell/MainWindowControls.cpp
-    void connectHandlers(); // shell/MainWindowControls.cpp
-    void connectCycleTimeField(); // instrument/CycleTimeField.cpp
-    void setRunLocked(bool locked); // instrument/RunControl.cpp
-    void setDataButtons(); // steps: Insert/Delete follow the row count
-    void showPlayedStep(int position); // instrument/Sequencer.cpp
-
-    void recordCommand(const QString &text); // instrument/RunRecord.cpp
-    void reportRecordFailure();
-
     Platform m_platform;
-    std::unique_ptr<RunRecorder> m_record;
-    QString m_recordStep; // the label of the step whose commands are going out
+    WindowMessages m_messages{*this};
+    // Destroyed in reverse: the run before the link it sends on.
+    std::unique_ptr<SerialLink> m_link;
+    std::unique_ptr<StepDocument> m_document;
+    std::unique_ptr<RunController> m_run;
+    std::unique_ptr<RunRecording> m_recording;
     bool m_inResize = false;
     bool m_closingOnSignal = false; // no questions: message boxes go to standard error
     bool m_closed = false;          // the close path has run

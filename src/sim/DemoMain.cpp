@@ -1,6 +1,6 @@
 // quorra-demo: the program's main window wired to a virtual AC source.
 // Its arguments: sim/DemoArguments.h, or quorra-demo --help.
-#include "shell/CommandLine.h"
+#include "cli/CommandLine.h"
 #include "sim/DemoArguments.h"
 #include "sim/DryRun.h"
 #include "sim/LiveDemo.h"

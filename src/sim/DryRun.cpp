@@ -45,7 +45,7 @@ DryRun::DryRun()
     m_window = std::make_unique<frmControl>(Platform{&m_port, &m_timer, &m_messages, &m_files, &m_busy});
     m_window->Form_Load();
     m_link.poll();
-    if (m_window->NoPortAvailable)
+    if (m_window->noPortAvailable())
         m_error = QStringLiteral("the main window could not open the virtual source's port");
 }
 
@@ -189,7 +189,7 @@ int runDryRun(const QString &path, const PlayOptions &options, QTextStream &out)
         return 2;
     }
     dry.load(path);
-    const int steps = dry.window().livData->count();
+    const int steps = stepTable(dry.window())->count();
     if (steps == 0) {
         out << "quorra-demo: " << path << " gave no steps to play\n";
         for (const QString &message : dry.messages())

@@ -64,7 +64,7 @@ int runLiveDemo(const std::optional<QString> &showFile, const PlayOptions &optio
     link.setLive(true);
 
     window.Form_Load();
-    if (window.NoPortAvailable)
+    if (window.noPortAvailable())
         return 1;
 
     QApplication::setQuitOnLastWindowClosed(false);
@@ -90,7 +90,7 @@ int runLiveDemo(const std::optional<QString> &showFile, const PlayOptions &optio
                 chooseBaudRate(window, options.baud);
             chooseRemote(window);
             chooseRunMode(window, options.run);
-            if (window.livData->count() == 0 || !window.cmdRunStop->isEnabled())
+            if (stepTable(window)->count() == 0 || !runStopButton(window)->isEnabled())
                 return;
             window.cmdRunStop_Click();
             if (options.limitSeconds)

@@ -1,5 +1,6 @@
 #include "sim/WindowDriver.h"
 
+#include "instrument/RunController.h"
 #include "platform/Timer.h"
 #include "shell/frmControl.h"
 #include "sim/HeadlessServices.h"
@@ -22,18 +23,36 @@ QString RunChoice::text() const
 
 bool isRunning(const frmControl &window)
 {
-    // The button's caption is the run state.
-    return window.cmdRunStop->text() == QLatin1String("&STOP");
+    return window.runController().running();
+}
+
+namespace {
+template <typename T>
+T *control(const frmControl &window, const char *name)
+{
+    return window.findChild<T *>(QLatin1String(name));
+}
+} // namespace
+
+StepListView *stepTable(const frmControl &window)
+{
+    return control<StepListView>(window, "livData");
+}
+
+QPushButton *runStopButton(const frmControl &window)
+{
+    return control<QPushButton>(window, "cmdRunStop");
 }
 
 std::optional<StepContext> playingStep(const frmControl &window, const Timer &timer)
 {
     if (!isRunning(window))
         return std::nullopt;
-    const int row = window.livData->selectedIndex();
-    if (row < 1 || row > window.livData->count())
+    const StepListView *table = stepTable(window);
+    const int row = table->selectedIndex();
+    if (row < 1 || row > table->count())
         return std::nullopt;
-    return StepContext{window.livData->item(row).label, timer.Enabled() ? timer.Interval() : 0};
+    return StepContext{table->item(row).label, timer.Enabled() ? timer.Interval() : 0};
 }
 
 void openStepFile(frmControl &window, ScriptedFileDialog &dialog, const QString &path)
@@ -44,21 +63,23 @@ void openStepFile(frmControl &window, ScriptedFileDialog &dialog, const QString 
 
 void chooseRemote(frmControl &window)
 {
-    window.optSystemMode_1->setChecked(true);
+    control<QRadioButton>(window, "optSystemMode_1")->setChecked(true);
     window.optSystemMode_Click(1);
 }
 
 void chooseRunMode(frmControl &window, const RunChoice &choice)
 {
     const QString entry = choice.text().section(QLatin1Char(' '), 0, 0);
-    window.cboRunMode->setCurrentIndex(window.cboRunMode->findText(entry));
+    QComboBox *runMode = control<QComboBox>(window, "cboRunMode");
+    runMode->setCurrentIndex(runMode->findText(entry));
     window.cboRunMode_Click(); // a programmatic pick raises no click of its own
     if (choice.mode == RunChoice::Mode::Cycle)
-        window.txtCycleTime->setText(QString::number(choice.cycles));
+        control<QLineEdit>(window, "txtCycleTime")->setText(QString::number(choice.cycles));
 }
 
 void chooseBaudRate(frmControl &window, const QString &baud)
 {
-    window.cboBaudRate->setCurrentIndex(window.cboBaudRate->findText(baud));
+    QComboBox *baudRate = control<QComboBox>(window, "cboBaudRate");
+    baudRate->setCurrentIndex(baudRate->findText(baud));
     window.cboBaudRate_Click();
 }

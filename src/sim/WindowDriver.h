@@ -5,6 +5,8 @@
 #include <QString>
 #include <optional>
 
+class QPushButton;
+class StepListView;
 class frmControl;
 class ScriptedFileDialog;
 class Timer;
@@ -22,6 +24,10 @@ struct RunChoice
 };
 
 bool isRunning(const frmControl &window);
+
+// The window's controls, found by their names on the form.
+StepListView *stepTable(const frmControl &window);
+QPushButton *runStopButton(const frmControl &window);
 
 // The step being played and the dwell armed for it, while a run is on.
 std::optional<StepContext> playingStep(const frmControl &window, const Timer &timer);

@@ -1,20 +1,20 @@
 #include "steps/LenientNumber.h"
 
+#include "steps/NumberScan.h"
+
 #include <QString>
 #include <charconv>
 #include <limits>
 #include <string>
 
 namespace {
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
-
 double radixValue(const std::string &s, size_t pos, int radix)
 {
     double value = 0;
     for (; pos < s.size(); ++pos) {
         const char c = s[pos];
         int digit = -1;
-        if (isDigit(c))
+        if (NumberScan::isDigit(NumberScan::unit(c)))
             digit = c - '0';
         else if (c >= 'a' && c <= 'f')
             digit = c - 'a' + 10;
@@ -49,47 +49,17 @@ double lenientNumber(QStringView text)
             return radixValue(s, 2, 8);
     }
 
-    size_t pos = 0;
-    std::string number;
-    if (pos < s.size() && (s[pos] == '+' || s[pos] == '-'))
-        number.push_back(s[pos++]);
-    size_t digits = 0;
-    while (pos < s.size() && isDigit(s[pos])) {
-        number.push_back(s[pos++]);
-        ++digits;
-    }
-    if (pos < s.size() && s[pos] == '.') {
-        number.push_back(s[pos++]);
-        while (pos < s.size() && isDigit(s[pos])) {
-            number.push_back(s[pos++]);
-            ++digits;
-        }
-    }
-    if (digits == 0)
+    const NumberScan::Number number = NumberScan::scan(s, 0, {.groupCommas = false, .exponentD = true});
+    if (number.digits == 0)
         return 0.0;
-    if (pos < s.size() && (s[pos] == 'e' || s[pos] == 'E' || s[pos] == 'd' || s[pos] == 'D')) {
-        std::string exponent = "e";
-        size_t p = pos + 1;
-        if (p < s.size() && (s[p] == '+' || s[p] == '-'))
-            exponent.push_back(s[p++]);
-        size_t expDigits = 0;
-        while (p < s.size() && isDigit(s[p])) {
-            exponent.push_back(s[p++]);
-            ++expDigits;
-        }
-        if (expDigits > 0)
-            number += exponent;
-    }
-    // from_chars is locale-independent ("." only) but takes no "+" sign.
-    const bool negative = number[0] == '-';
-    const size_t start = (number[0] == '+' || number[0] == '-') ? 1 : 0;
+    // from_chars is locale-independent ("." only) and reads the unsigned text.
     double value = 0.0;
-    const char *first = number.data() + start;
-    const char *last = number.data() + number.size();
+    const char *first = number.text.data();
+    const char *last = number.text.data() + number.text.size();
     const auto result = std::from_chars(first, last, value);
     if (result.ec == std::errc::result_out_of_range) {
-        const bool tiny = number.find("e-") != std::string::npos;
+        const bool tiny = number.text.find("e-") != std::string::npos;
         value = tiny ? 0.0 : std::numeric_limits<double>::infinity();
     }
-    return negative ? -value : value;
+    return number.negative ? -value : value;
 }

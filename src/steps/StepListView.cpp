@@ -31,6 +31,12 @@ StepListView::StepListView(QWidget *parent) : QTreeView(parent), m_model(this)
     connect(&m_model, &StepTableModel::itemCheck, this, &StepListView::itemCheck);
     connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &StepListView::keepSelection);
+    // Whoever replaces the rows (a file read works on the model alone), the
+    // first row of a table that holds rows is selected.
+    connect(&m_model, &QAbstractItemModel::modelReset, this, [this] {
+        if (count() > 0)
+            select(1);
+    });
 }
 
 void StepListView::add(int position, const StepRecord &record)
@@ -58,12 +64,8 @@ void StepListView::clear()
 
 void StepListView::replaceAll(std::vector<StepRecord> rows)
 {
-    {
-        const QScopedValueRollback guard(m_changingRows, true);
-        m_model.replaceAll(std::move(rows));
-    }
-    if (count() > 0)
-        select(1);
+    const QScopedValueRollback guard(m_changingRows, true);
+    m_model.replaceAll(std::move(rows)); // the reset selects the first row
 }
 
 int StepListView::selectedIndex() const

@@ -27,12 +27,3 @@ std::optional<char32_t> firstUnsendable(QStringView text)
 }
 
 } // namespace StepText
-
-QValidator::State StepTextValidator::validate(QString &input, int &) const
-{
-    // Surrogates lie beyond Latin-1 too, so UTF-16 units can be judged alone.
-    for (const QChar c : input)
-        if (!StepText::fileCanHold(c.unicode()))
-            return Invalid;
-    return Acceptable;
-}

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QStringView>
-#include <QValidator>
 #include <optional>
 
 // The characters a step's value texts may hold. A step file is 8-bit text
@@ -18,12 +17,3 @@ bool canSend(char32_t c);
 std::optional<char32_t> firstUnsendable(QStringView text);
 
 } // namespace StepText
-
-// Keeps an entry field or list to characters a step file can hold: an edit
-// or a paste that would bring in any other is refused.
-class StepTextValidator : public QValidator
-{
-public:
-    using QValidator::QValidator;
-    State validate(QString &input, int &pos) const override;
-};

@@ -1,12 +1,11 @@
 #include "steps/frmDataSetting.h"
 
 #include "platform/ChoiceList.h"
-#include "shell/Twips.h"
-#include "shell/frmControl.h"
+#include "platform/Twips.h"
 #include "steps/FieldTools.h"
 #include "steps/NumericField.h"
 #include "steps/StepListView.h"
-#include "steps/StepText.h"
+#include "steps/StepTextValidator.h"
 
 #include <QComboBox>
 #include <QGroupBox>
@@ -33,10 +32,10 @@ W *place(QWidget *parent, const char *name, const QString &caption, int left, in
 }
 } // namespace
 
-frmDataSetting::frmDataSetting(frmControl *mainWindow)
+frmDataSetting::frmDataSetting(StepListView *table, MessageBox &messages)
     : QWidget(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint
                            | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
-      m_mainWindow(mainWindow)
+      m_table(table), m_messages(messages)
 {
     setObjectName(QStringLiteral("frmDataSetting"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -44,7 +43,8 @@ frmDataSetting::frmDataSetting(frmControl *mainWindow)
     buildControls();
     connectHandlers();
     // OK must not write into a main window that has closed.
-    if (mainWindow) {
+    if (table) {
+        QWidget *mainWindow = table->window();
         m_watchedMainWindow = mainWindow;
         mainWindow->installEventFilter(this);
     }
@@ -127,10 +127,10 @@ void frmDataSetting::Form_Load()
     cboRange->clear();
     cboRange->addItems({QStringLiteral("Low"), QStringLiteral("High")});
 
-    const frmControl *main = openMainWindow();
-    const int position = main ? main->livData->selectedIndex() : 0;
+    const StepListView *table = openTable();
+    const int position = table ? table->selectedIndex() : 0;
     if (position > 0) {
-        const StepRecord &row = main->livData->item(position);
+        const StepRecord &row = table->item(position);
         fraDataSetting->setTitle(row.label);
         cboOutput->setEditText(row.subItem(StepRecord::Output));
         cboRange->setEditText(row.subItem(StepRecord::Range));
@@ -147,14 +147,14 @@ void frmDataSetting::cmdOK_Click()
 {
     // The row selected now, which need not be the row that was loaded. With
     // no main window or no selected row left there is nothing to write into.
-    if (frmControl *main = openMainWindow()) {
-        const int position = main->livData->selectedIndex();
+    if (StepListView *table = openTable()) {
+        const int position = table->selectedIndex();
         if (position > 0) {
-            StepRecord row = main->livData->item(position);
+            StepRecord row = table->item(position);
             row.values = {cboOutput->currentText(), cboRange->currentText(), txtVoltage->text(),
                           txtFrequency->text(),     txtStartPhase->text(),   txtStopPhase->text(),
                           txtWorkTime->text()};
-            main->livData->steps().setRow(position, row);
+            table->steps().setRow(position, row);
         }
     }
     close();
@@ -221,16 +221,14 @@ bool frmDataSetting::eventFilter(QObject *watched, QEvent *event)
     return QWidget::eventFilter(watched, event);
 }
 
-frmControl *frmDataSetting::openMainWindow() const
+StepListView *frmDataSetting::openTable() const
 {
-    return m_mainWindowClosed ? nullptr : m_mainWindow.data();
+    return m_mainWindowClosed ? nullptr : m_table.data();
 }
 
 MessageBox &frmDataSetting::messages()
 {
-    if (m_mainWindow && m_mainWindow->platform().messages)
-        return *m_mainWindow->platform().messages;
-    return m_ownMessages;
+    return m_table ? m_messages : m_ownMessages;
 }
 
 void frmDataSetting::txtVoltage_GotFocus() { ModTool::SelectFieldText(txtVoltage); }

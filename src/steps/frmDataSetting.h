@@ -10,18 +10,19 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class frmControl;
 class MessageBox;
+class StepListView;
 
 // The step editor: a window of its own, without owner and without blocking
 // the main window, in which the operator changes the seven values of the
 // step table's selected row. OK writes them into the row that is selected
-// when it is pressed. Closing deletes the window.
+// when it is pressed. Closing deletes the window. It knows the table and
+// the message boxes, not the window that holds the table.
 class frmDataSetting : public QWidget
 {
     Q_OBJECT
 public:
-    explicit frmDataSetting(frmControl *mainWindow);
+    frmDataSetting(StepListView *table, MessageBox &messages);
 
     // Fills the lists and copies the selected row's label and values in.
     void Form_Load();
@@ -73,12 +74,14 @@ private:
     // Runs the check of the numeric field that has the focus, as leaving it
     // would; false when the field refused its value.
     bool focusedFieldAccepted();
-    // The main window while it is open; nullptr once it closed or went away.
-    frmControl *openMainWindow() const;
-    // The main window's message boxes, or our own once it is gone.
+    // The table while the window that holds it is open; nullptr once that
+    // window closed or went away.
+    StepListView *openTable() const;
+    // The program's message boxes, or our own once the table is gone.
     MessageBox &messages();
 
-    QPointer<frmControl> m_mainWindow;
+    QPointer<StepListView> m_table;
+    MessageBox &m_messages;
     const QObject *m_watchedMainWindow = nullptr; // for identity only
     bool m_mainWindowClosed = false;
     QtMessageBox m_ownMessages;

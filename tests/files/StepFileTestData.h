@@ -10,6 +10,10 @@
 #include <QStringList>
 #include <vector>
 
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
+
 namespace StepFileTestData {
 
 // A row from its check state and its eight texts (label, then the values).
@@ -60,6 +64,22 @@ inline QString pathUnderAFile(const QDir &dir)
     const QString blocker = dir.filePath(QStringLiteral("not-a-folder"));
     writeBytes(blocker, "x");
     return blocker + QStringLiteral("/program.log");
+}
+
+// The path of name in dir; for "fifo" and "oversized", a named pipe with
+// no writer or a sparse file one byte over the limit made there. Empty
+// where this system has no named pipes.
+inline QString notAProgram(const QDir &dir, const QString &name, qint64 limit)
+{
+    const QString path = dir.filePath(name);
+    QFile file(path);
+    if (name == QLatin1String("oversized"))
+        return file.open(QIODevice::WriteOnly) && file.resize(limit + 1) ? path : QString();
+#ifdef Q_OS_UNIX
+    if (name == QLatin1String("fifo"))
+        return ::mkfifo(QFile::encodeName(path).constData(), 0600) == 0 ? path : QString();
+#endif
+    return name == QLatin1String("fifo") ? QString() : path;
 }
 
 } // namespace StepFileTestData

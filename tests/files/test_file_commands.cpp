@@ -1,5 +1,6 @@
 // New, Open, Save and Save as with scripted answers, and the document state
 // (title, Modified, the dialog's name) they leave behind.
+#include "files/StepFile.h"
 #include "shell/frmControl.h"
 #include "steps/StepListView.h"
 #include "support/FakePlatform.h"
@@ -28,8 +29,8 @@ QString titleFor(const QString &path)
 QStringList labels(const frmControl &w)
 {
     QStringList out;
-    for (int i = 1; i <= w.livData->count(); ++i)
-        out << w.livData->item(i).label;
+    for (int i = 1; i <= ui(w).livData->count(); ++i)
+        out << ui(w).livData->item(i).label;
     return out;
 }
 } // namespace
@@ -48,6 +49,7 @@ private slots:
     void open_setsTitleButtonsAndKeepsTheCounter_data();
     void open_setsTitleButtonsAndKeepsTheCounter();
     void open_cancelledDialog_changesNothing();
+    void open_unopenableFile_keepsTitleAndModified_data();
     void open_unopenableFile_keepsTitleAndModified();
     void new_clearsTheTable();
     void new_keepsTheDialogsName();
@@ -103,7 +105,7 @@ void FileCommandsTest::save_dependsOnTheDocumentState()
     }
     if (modified)
         edit();
-    QCOMPARE(window->Modified, modified);
+    QCOMPARE(window->document().modified(), modified);
     QCOMPARE(window->windowTitle() == Untitled, !titled);
     const QByteArray before = readBytes(first);
     const int dialogsBefore = fake->files.calls.size();
@@ -113,7 +115,7 @@ void FileCommandsTest::save_dependsOnTheDocumentState()
 
     const int dialogs = fake->files.calls.size() - dialogsBefore;
     QVERIFY(fake->messages.shown.isEmpty());
-    QVERIFY(!window->Modified);
+    QVERIFY(!window->document().modified());
     if (saveDoes == QLatin1String("nothing")) {
         QCOMPARE(dialogs, 0);
         QVERIFY(!QFileInfo::exists(second));
@@ -149,15 +151,15 @@ void FileCommandsTest::saveAs_dialogAndTitle()
     // Unmodified, untitled: Save as still asks and writes.
     QCOMPARE(readBytes(path), QByteArray(" 0 \r\n"));
     QCOMPARE(window->windowTitle(), titleFor(path));
-    QCOMPARE(window->CommDialogFileName, path);
-    QVERIFY(!window->Modified);
+    QCOMPARE(window->document().dialogFileName(), path);
+    QVERIFY(!window->document().modified());
 
     // The next dialog proposes that name; cancelling it changes nothing.
     edit();
     window->mnuSaveAs_Click();
     QCOMPARE(fake->files.calls.constLast().fileName, path);
     QCOMPARE(window->windowTitle(), titleFor(path));
-    QVERIFY(window->Modified);
+    QVERIFY(window->document().modified());
     QCOMPARE(readBytes(path), QByteArray(" 0 \r\n"));
 }
 
@@ -178,9 +180,9 @@ void FileCommandsTest::saveAs_failed_keepsTitleAndModified()
     QCOMPARE(fake->messages.shown.size(), 1);
     QCOMPARE(fake->messages.shown.first().caption, QStringLiteral("Tarvel Quorra-7"));
     QCOMPARE(window->windowTitle(), Untitled);
-    QVERIFY(window->Modified);
+    QVERIFY(window->document().modified());
     // The dialog still remembers what was typed, to correct it.
-    QCOMPARE(window->CommDialogFileName, bad);
+    QCOMPARE(window->document().dialogFileName(), bad);
 }
 
 void FileCommandsTest::save_failed_keepsModified_andClosingStillAsks()
@@ -196,7 +198,7 @@ void FileCommandsTest::save_failed_keepsModified_andClosingStillAsks()
     window->mnuSave_Click();
     QCOMPARE(fake->messages.shown.size(), 1);
     QCOMPARE(fake->messages.shown.first().icon, MessageBox::Icon::Exclamation);
-    QVERIFY(window->Modified);
+    QVERIFY(window->document().modified());
     QCOMPARE(window->windowTitle(), titleFor(path));
 
     fake->messages.answers = {Answer::Cancel};
@@ -225,8 +227,8 @@ void FileCommandsTest::open_setsTitleButtonsAndKeepsTheCounter()
     QVERIFY(writeBytes(path, bytes));
     edit();
     edit();
-    window->Modified = false;
-    const qint32 next = window->NextStepNumber;
+    window->document().setModified(false);
+    const qint32 next = ui(*window).NextStepNumber;
     QCOMPARE(next, 3);
 
     fake->files.answers.push_back(path);
@@ -240,12 +242,12 @@ void FileCommandsTest::open_setsTitleButtonsAndKeepsTheCounter()
     QVERIFY(fake->messages.shown.isEmpty()); // unmodified: no question
     QCOMPARE(::labels(*window), labels);
     QCOMPARE(window->windowTitle(), titleFor(path));
-    QVERIFY(!window->Modified);
-    QCOMPARE(window->NextStepNumber, next);
+    QVERIFY(!window->document().modified());
+    QCOMPARE(ui(*window).NextStepNumber, next);
     const bool hasRows = !labels.isEmpty();
-    QCOMPARE(window->cmdDataInsert->isEnabled(), hasRows);
-    QVERIFY(window->cmdDataAppend->isEnabled());
-    QCOMPARE(window->cmdDataDelete->isEnabled(), hasRows);
+    QCOMPARE(ui(*window).cmdDataInsert->isEnabled(), hasRows);
+    QVERIFY(ui(*window).cmdDataAppend->isEnabled());
+    QCOMPARE(ui(*window).cmdDataDelete->isEnabled(), hasRows);
 
     // Open again: the dialog proposes the file just opened.
     window->mnuOpen_Click();
@@ -258,32 +260,44 @@ void FileCommandsTest::open_cancelledDialog_changesNothing()
     fake->messages.answers = {Answer::No};
     window->mnuOpen_Click(); // dialog cancelled: no answers queued
     QCOMPARE(fake->files.calls.size(), 1);
-    QCOMPARE(window->livData->count(), 1);
+    QCOMPARE(ui(*window).livData->count(), 1);
     QCOMPARE(window->windowTitle(), Untitled);
-    QVERIFY(window->Modified);
+    QVERIFY(window->document().modified());
+}
+
+void FileCommandsTest::open_unopenableFile_keepsTitleAndModified_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("missing") << QStringLiteral("missing.log");
+    QTest::newRow("a FIFO with no writer") << QStringLiteral("fifo");
+    QTest::newRow("over the size limit") << QStringLiteral("oversized");
 }
 
 void FileCommandsTest::open_unopenableFile_keepsTitleAndModified()
 {
+    QFETCH(QString, kind);
     const QString good = dir->filePath(QStringLiteral("good.log"));
     edit();
     saveAs(good);
     edit();
-    const QString missing = dir->filePath(QStringLiteral("missing.log"));
+    const QString unreadable = notAProgram(QDir(dir->path()), kind, ModTool::MaxStepFileBytes);
+    if (unreadable.isEmpty())
+        QSKIP("not available here");
+    const QByteArray before = kind == QLatin1String("fifo") ? QByteArray() : readBytes(unreadable);
     fake->messages.answers = {Answer::No};
-    fake->files.answers.push_back(missing);
+    fake->files.answers.push_back(unreadable);
     window->mnuOpen_Click();
 
     QCOMPARE(fake->messages.shown.size(), 2);
-    QCOMPARE(fake->messages.shown.constLast().text, QStringLiteral("Can't open file: ") + missing);
+    QCOMPARE(fake->messages.shown.constLast().text, QStringLiteral("Can't open file: ") + unreadable);
     QCOMPARE(window->windowTitle(), titleFor(good));
-    QVERIFY(window->Modified);
-    QCOMPARE(window->livData->count(), 2);
+    QVERIFY(window->document().modified());
+    QCOMPARE(ui(*window).livData->count(), 2);
 
     // Save writes the file the title names, not the one that failed.
     window->mnuSave_Click();
-    QVERIFY(!window->Modified);
-    QVERIFY(!QFileInfo::exists(missing));
+    QVERIFY(!window->document().modified());
+    QCOMPARE(kind == QLatin1String("fifo") ? QByteArray() : readBytes(unreadable), before);
     QVERIFY(readBytes(good).startsWith(" 2 \r\n"));
 }
 
@@ -295,13 +309,13 @@ void FileCommandsTest::new_clearsTheTable()
     saveAs(path);
     window->mnuNew_Click();
     QVERIFY(fake->messages.shown.isEmpty());
-    QCOMPARE(window->livData->count(), 0);
+    QCOMPARE(ui(*window).livData->count(), 0);
     QCOMPARE(window->windowTitle(), Untitled);
-    QVERIFY(!window->Modified);
-    QVERIFY(!window->cmdDataInsert->isEnabled());
-    QVERIFY(window->cmdDataAppend->isEnabled());
-    QVERIFY(!window->cmdDataDelete->isEnabled());
-    QCOMPARE(window->NextStepNumber, 3);
+    QVERIFY(!window->document().modified());
+    QVERIFY(!ui(*window).cmdDataInsert->isEnabled());
+    QVERIFY(ui(*window).cmdDataAppend->isEnabled());
+    QVERIFY(!ui(*window).cmdDataDelete->isEnabled());
+    QCOMPARE(ui(*window).NextStepNumber, 3);
 }
 
 void FileCommandsTest::new_keepsTheDialogsName()
@@ -309,7 +323,7 @@ void FileCommandsTest::new_keepsTheDialogsName()
     const QString path = dir->filePath(QStringLiteral("kept.log"));
     saveAs(path);
     window->mnuNew_Click();
-    QCOMPARE(window->CommDialogFileName, path);
+    QCOMPARE(window->document().dialogFileName(), path);
     window->mnuSaveAs_Click();
     QCOMPARE(fake->files.calls.constLast().fileName, path);
 }
@@ -380,11 +394,11 @@ void FileCommandsTest::savePrompt()
     if (!goesOn) {
         QCOMPARE(labels(*window), (QStringList{QStringLiteral("Step1"), QStringLiteral("Step2")}));
         QCOMPARE(window->windowTitle(), Untitled);
-        QVERIFY(window->Modified);
+        QVERIFY(window->document().modified());
     } else {
         QCOMPARE(labels(*window), isOpen ? QStringList{QStringLiteral("Opened")} : QStringList{});
         QCOMPARE(window->windowTitle(), isOpen ? titleFor(openPath) : Untitled);
-        QVERIFY(!window->Modified);
+        QVERIFY(!window->document().modified());
     }
 }
 

@@ -22,7 +22,7 @@ QList<Kind> kindsOf(const FakeSerialPort &port)
 
 void choose(frmControl &w, bool remote)
 {
-    (remote ? w.optSystemMode_1 : w.optSystemMode_0)->setChecked(true);
+    (remote ? ui(w).optSystemMode_1 : ui(w).optSystemMode_0)->setChecked(true);
     w.optSystemMode_Click(remote ? 1 : 0);
 }
 } // namespace
@@ -41,21 +41,23 @@ private slots:
     void local_portFails_buttonsStayEnabled();
     void reset_sendsOnlyTheResetCommand();
     void reset_notPossibleUnderLocal();
+    void modeCommand_refused_data();
+    void modeCommand_refused();
 };
 
 void PortControlsTest::portChoice_closesOldPortBeforeOpeningNew()
 {
     FakePlatform fake;
     auto w = startedWindow(fake, true);
-    w->cboCommPort->setCurrentText(QStringLiteral("COM 2"));
+    ui(*w).cboCommPort->setCurrentText(QStringLiteral("COM 2"));
     w->cboCommPort_Click();
     QCOMPARE(kindsOf(fake.port), (QList<Kind>{Kind::Close, Kind::Open}));
     QCOMPARE(fake.port.events[0].port, 1);
     QCOMPARE(fake.port.events[1].port, 2);
     QVERIFY(fake.port.writes().isEmpty());
     QVERIFY(fake.messages.shown.isEmpty());
-    QVERIFY(w->optSystemMode_1->isChecked());
-    QVERIFY(w->cmdRunStop->isEnabled());
+    QVERIFY(ui(*w).optSystemMode_1->isChecked());
+    QVERIFY(ui(*w).cmdRunStop->isEnabled());
 }
 
 void PortControlsTest::portChoice_failing_leavesNoPortOpen_messageNamesIt()
@@ -63,7 +65,7 @@ void PortControlsTest::portChoice_failing_leavesNoPortOpen_messageNamesIt()
     FakePlatform fake;
     auto w = startedWindow(fake, true);
     fake.port.openablePorts = {1};
-    w->cboCommPort->setCurrentText(QStringLiteral("COM 2"));
+    ui(*w).cboCommPort->setCurrentText(QStringLiteral("COM 2"));
     w->cboCommPort_Click();
     QVERIFY(!fake.port.PortOpen());
     QCOMPARE(kindsOf(fake.port), (QList<Kind>{Kind::Close, Kind::OpenFailed}));
@@ -74,19 +76,19 @@ void PortControlsTest::portChoice_failing_leavesNoPortOpen_messageNamesIt()
     QCOMPARE(m.buttons, MessageBox::Buttons::Ok);
     QCOMPARE(m.icon, MessageBox::Icon::None);
     // Remote stays chosen, RUN and Reset stay enabled.
-    QVERIFY(w->cmdRunStop->isEnabled());
-    QVERIFY(w->cmdReset->isEnabled());
+    QVERIFY(ui(*w).cmdRunStop->isEnabled());
+    QVERIFY(ui(*w).cmdReset->isEnabled());
 }
 
 void PortControlsTest::portChoice_underLocal_leavesNewPortOpen()
 {
     FakePlatform fake;
     auto w = startedWindow(fake, false);
-    w->cboCommPort->setCurrentText(QStringLiteral("COM 2"));
+    ui(*w).cboCommPort->setCurrentText(QStringLiteral("COM 2"));
     w->cboCommPort_Click();
     QVERIFY(fake.port.PortOpen());
     QCOMPARE(fake.port.CommPort(), qint16(2));
-    QVERIFY(!w->cmdRunStop->isEnabled());
+    QVERIFY(!ui(*w).cmdRunStop->isEnabled());
     QVERIFY(fake.port.writes().isEmpty());
 }
 
@@ -102,9 +104,9 @@ void PortControlsTest::baudChoice()
     QFETCH(bool, open);
     FakePlatform fake;
     auto w = startedWindow(fake, open);
-    w->cboBaudRate->setCurrentText(QStringLiteral("4800"));
+    ui(*w).cboBaudRate->setCurrentText(QStringLiteral("4800"));
     w->cboBaudRate_Click();
-    QCOMPARE(w->labPortSetting->text(), QStringLiteral("4800,8,N,1"));
+    QCOMPARE(ui(*w).labPortSetting->text(), QStringLiteral("4800,8,N,1"));
     QCOMPARE(fake.port.Settings(), QStringLiteral("4800,n,8,1"));
     QCOMPARE(fake.port.PortOpen(), open);
     QCOMPARE(kindsOf(fake.port), QList<Kind>{Kind::Settings});
@@ -116,14 +118,14 @@ void PortControlsTest::remoteThenLocal()
     auto w = startedWindow(fake, false);
     choose(*w, true);
     QVERIFY(fake.port.PortOpen());
-    QVERIFY(w->cmdRunStop->isEnabled());
-    QVERIFY(w->cmdReset->isEnabled());
+    QVERIFY(ui(*w).cmdRunStop->isEnabled());
+    QVERIFY(ui(*w).cmdReset->isEnabled());
     choose(*w, false);
     QCOMPARE(fake.port.writes(), (QStringList{":SYST:REM \r", ":SYST:LOC \r"}));
     QCOMPARE(kindsOf(fake.port), (QList<Kind>{Kind::Open, Kind::Write, Kind::Write, Kind::Close}));
     QVERIFY(!fake.port.PortOpen());
-    QVERIFY(!w->cmdRunStop->isEnabled());
-    QVERIFY(!w->cmdReset->isEnabled());
+    QVERIFY(!ui(*w).cmdRunStop->isEnabled());
+    QVERIFY(!ui(*w).cmdReset->isEnabled());
 }
 
 void PortControlsTest::remote_portFails_nothingChanges()
@@ -136,9 +138,9 @@ void PortControlsTest::remote_portFails_nothingChanges()
     QCOMPARE(fake.messages.shown.first().text,
              QStringLiteral("COM 1 : not available. Change the CommPort property to another port."));
     QVERIFY(fake.port.writes().isEmpty());
-    QVERIFY(!w->cmdRunStop->isEnabled());
-    QVERIFY(!w->cmdReset->isEnabled());
-    QVERIFY(w->optSystemMode_1->isChecked()); // shows as clicked all the same
+    QVERIFY(!ui(*w).cmdRunStop->isEnabled());
+    QVERIFY(!ui(*w).cmdReset->isEnabled());
+    QVERIFY(ui(*w).optSystemMode_1->isChecked()); // shows as clicked all the same
     QVERIFY(!fake.timer.Enabled());
 }
 
@@ -147,13 +149,13 @@ void PortControlsTest::local_portFails_buttonsStayEnabled()
     FakePlatform fake;
     auto w = startedWindow(fake, true);
     fake.port.openablePorts = {1};
-    w->cboCommPort->setCurrentText(QStringLiteral("COM 2"));
+    ui(*w).cboCommPort->setCurrentText(QStringLiteral("COM 2"));
     w->cboCommPort_Click();
     fake.messages.shown.clear();
     choose(*w, false);
     QCOMPARE(fake.messages.shown.size(), 1);
-    QVERIFY(w->cmdRunStop->isEnabled());
-    QVERIFY(w->cmdReset->isEnabled());
+    QVERIFY(ui(*w).cmdRunStop->isEnabled());
+    QVERIFY(ui(*w).cmdReset->isEnabled());
     QVERIFY(fake.port.writes().isEmpty());
 }
 
@@ -165,7 +167,7 @@ void PortControlsTest::reset_sendsOnlyTheResetCommand()
     QCOMPARE(fake.port.writes(), QStringList{"*RST\r"});
     QCOMPARE(fake.port.writes().first().toLatin1(), QByteArray("*RST\r"));
     QVERIFY(fake.timer.history.isEmpty());
-    QCOMPARE(w->cmdRunStop->text(), QStringLiteral("&RUN"));
+    QCOMPARE(ui(*w).cmdRunStop->text(), QStringLiteral("&RUN"));
 }
 
 void PortControlsTest::reset_notPossibleUnderLocal()
@@ -173,10 +175,33 @@ void PortControlsTest::reset_notPossibleUnderLocal()
     FakePlatform fake;
     auto w = startedWindow(fake, true);
     choose(*w, false);
-    QVERIFY(!w->cmdReset->isEnabled());
+    QVERIFY(!ui(*w).cmdReset->isEnabled());
     fake.port.clearEvents();
-    QTest::mouseClick(w->cmdReset, Qt::LeftButton);
+    QTest::mouseClick(ui(*w).cmdReset, Qt::LeftButton);
     QVERIFY(fake.port.events.isEmpty());
+}
+
+void PortControlsTest::modeCommand_refused_data()
+{
+    QTest::addColumn<bool>("remote");
+    QTest::newRow("Remote") << true;
+    QTest::newRow("Local") << false;
+}
+
+// A port that opens but takes no command: the operator hears of it once,
+// as Reset tells him, instead of the command being lost without a word.
+void PortControlsTest::modeCommand_refused()
+{
+    QFETCH(bool, remote);
+    FakePlatform fake;
+    auto w = startedWindow(fake, !remote);
+    fake.port.failWrites = true;
+    choose(*w, remote);
+    QCOMPARE(fake.messages.shown.size(), 1);
+    QCOMPARE(fake.messages.shown.first().text,
+             QStringLiteral("COM 1 : not available. Change the CommPort property to another port."));
+    QCOMPARE(fake.messages.shown.first().caption, QStringLiteral("Nesk DEMO"));
+    QCOMPARE(ui(*w).cmdRunStop->isEnabled(), remote);
 }
 
 QTEST_MAIN(PortControlsTest)

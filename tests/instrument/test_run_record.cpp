@@ -95,7 +95,7 @@ void RunRecordTest::windowRun_rowsAreTheCommandsSent()
     QTemporaryDir dir;
     FakePlatform fake;
     auto w = startedWindow(fake, true);
-    w->RecordDirectory = dir.path();
+    w->setRecordDirectory(dir.path());
     StepSpec second;
     second.startPhase = QStringLiteral("90.00");
     setSteps(*w, {StepSpec{}, second});
@@ -104,7 +104,7 @@ void RunRecordTest::windowRun_rowsAreTheCommandsSent()
     while (fake.timer.tick()) {
     }
     QCOMPARE(w->statusText(), QStringLiteral("Now Stop"));
-    w->optSystemMode_0->click(); // after the run: not in its record
+    ui(*w).optSystemMode_0->click(); // after the run: not in its record
 
     const QStringList files = recordsIn(dir);
     QCOMPARE(files.size(), 1);
@@ -132,7 +132,7 @@ void RunRecordTest::windowRun_recordThatFails_toldOnceRunGoesOn()
     QVERIFY(blocker.open(QIODevice::WriteOnly));
     FakePlatform fake;
     auto w = startedWindow(fake, true);
-    w->RecordDirectory = blocker.fileName();
+    w->setRecordDirectory(blocker.fileName());
     setSteps(*w, {StepSpec{}});
     w->cmdRunStop_Click();
     while (fake.timer.tick()) {

@@ -49,8 +49,8 @@ void RunSequenceTest::single_oneRow_rewindAtOneSecond_endAtTwo()
     };
     QCOMPARE(runTranscript(*w, fake), expected);
     QCOMPARE(w->statusText(), QStringLiteral("Now Stop"));
-    QCOMPARE(w->cmdRunStop->text(), QStringLiteral("&RUN"));
-    QCOMPARE(w->Run.CyclesLeft, 0);
+    QCOMPARE(ui(*w).cmdRunStop->text(), QStringLiteral("&RUN"));
+    QCOMPARE(ui(*w).Run.CyclesLeft, 0);
 }
 
 void RunSequenceTest::cycle3_phasesOnlyWhereTheyChange()
@@ -72,7 +72,7 @@ void RunSequenceTest::cycle3_phasesOnlyWhereTheyChange()
         RunEnd + "@off",
     };
     QCOMPARE(runTranscript(*w, fake), expected);
-    QCOMPARE(w->Run.RunCycles, 3);
+    QCOMPARE(ui(*w).Run.RunCycles, 3);
 }
 
 void RunSequenceTest::continuous_playsUntilStop()
@@ -86,7 +86,7 @@ void RunSequenceTest::continuous_playsUntilStop()
     for (int cycle = 1; cycle <= 5; ++cycle) {
         QVERIFY(fake.timer.tick());
         QCOMPARE(moment(fake), QStringLiteral("@1000"));
-        QCOMPARE(w->Run.CyclesLeft, -1 - cycle);
+        QCOMPARE(ui(*w).Run.CyclesLeft, -1 - cycle);
         QVERIFY(fake.timer.tick());
         QCOMPARE(moment(fake), stepWire(QString()) + "@1000");
     }
@@ -112,7 +112,7 @@ void RunSequenceTest::uncheckedRows_costNoTime()
         RunEnd + "@off",
     };
     QCOMPARE(runTranscript(*w, fake), expected);
-    QCOMPARE(w->livData->selectedIndex(), 3);
+    QCOMPARE(ui(*w).livData->selectedIndex(), 3);
 }
 
 void RunSequenceTest::allUnchecked_rewindsOnceThenWaitsForStop()
@@ -123,9 +123,9 @@ void RunSequenceTest::allUnchecked_rewindsOnceThenWaitsForStop()
     unchecked.checked = false;
     setSteps(*w, {unchecked, unchecked, unchecked});
     QCOMPARE(runTranscript(*w, fake), QStringList{RunStart + "@off"});
-    QCOMPARE(w->Run.CyclesLeft, 0);
-    QCOMPARE(w->Run.CurrentStep, 1);
-    QCOMPARE(w->cmdRunStop->text(), QStringLiteral("&STOP"));
+    QCOMPARE(ui(*w).Run.CyclesLeft, 0);
+    QCOMPARE(ui(*w).Run.CurrentStep, 1);
+    QCOMPARE(ui(*w).cmdRunStop->text(), QStringLiteral("&STOP"));
     w->cmdRunStop_Click();
     QCOMPARE(moment(fake), RunEnd + "@off");
 }
@@ -188,11 +188,11 @@ void RunSequenceTest::emptyTable_runDoesNothing()
     auto w = startedWindow(fake, true);
     w->cmdRunStop_Click();
     QVERIFY(fake.port.writes().isEmpty());
-    QCOMPARE(w->cmdRunStop->text(), QStringLiteral("&RUN"));
-    QVERIFY(w->fraData->isEnabled());
+    QCOMPARE(ui(*w).cmdRunStop->text(), QStringLiteral("&RUN"));
+    QVERIFY(ui(*w).fraData->isEnabled());
     QVERIFY(fake.timer.history.isEmpty());
-    QCOMPARE(w->Run.RunCycles, 1);
-    QCOMPARE(w->Run.StepTotal, 0);
+    QCOMPARE(ui(*w).Run.RunCycles, 1);
+    QCOMPARE(ui(*w).Run.StepTotal, 0);
 }
 
 void RunSequenceTest::unknownModeText_reusesPreviousCount()
@@ -203,10 +203,10 @@ void RunSequenceTest::unknownModeText_reusesPreviousCount()
     chooseRunMode(*w, QStringLiteral("Cycle"), QStringLiteral("2"));
     QCOMPARE(runTranscript(*w, fake).size(), 5);
     // Typed, not picked: "cycle" is no mode, the last count (2) is used again.
-    w->cboRunMode->setCurrentText(QStringLiteral("cycle"));
-    w->txtCycleTime->setText(QStringLiteral("9"));
+    ui(*w).cboRunMode->setCurrentText(QStringLiteral("cycle"));
+    ui(*w).txtCycleTime->setText(QStringLiteral("9"));
     QCOMPARE(runTranscript(*w, fake).size(), 5);
-    QCOMPARE(w->Run.RunCycles, 2);
+    QCOMPARE(ui(*w).Run.RunCycles, 2);
 }
 
 void RunSequenceTest::unknownModeText_beforeAnyRun_endsAtOnce()
@@ -214,11 +214,11 @@ void RunSequenceTest::unknownModeText_beforeAnyRun_endsAtOnce()
     FakePlatform fake;
     auto w = startedWindow(fake, true);
     setSteps(*w, {StepSpec{}});
-    w->cboRunMode->setCurrentText(QStringLiteral("single"));
+    ui(*w).cboRunMode->setCurrentText(QStringLiteral("single"));
     QCOMPARE(runTranscript(*w, fake), QStringList{RunStart + RunEnd + "@off"});
     QCOMPARE(w->statusText(), QStringLiteral("Now Stop"));
-    QCOMPARE(w->cmdRunStop->text(), QStringLiteral("&RUN"));
-    QCOMPARE(w->Run.RunCycles, 0);
+    QCOMPARE(ui(*w).cmdRunStop->text(), QStringLiteral("&RUN"));
+    QCOMPARE(ui(*w).Run.RunCycles, 0);
 }
 
 void RunSequenceTest::cycleField_readAsItIsWritten()
@@ -230,8 +230,8 @@ void RunSequenceTest::cycleField_readAsItIsWritten()
     setSteps(*w, {unchecked});
     chooseRunMode(*w, QStringLiteral("Cycle"), QStringLiteral("1,000"));
     w->cmdRunStop_Click();
-    QCOMPARE(w->Run.RunCycles, 1000);
-    QCOMPARE(w->Run.CyclesLeft, 999); // one rewind in the first call
+    QCOMPARE(ui(*w).Run.RunCycles, 1000);
+    QCOMPARE(ui(*w).Run.CyclesLeft, 999); // one rewind in the first call
 }
 
 void RunSequenceTest::runLocksTheWindow_endUnlocksIt()
@@ -240,24 +240,24 @@ void RunSequenceTest::runLocksTheWindow_endUnlocksIt()
     auto w = startedWindow(fake, true);
     setSteps(*w, {StepSpec{}});
     auto locked = [&] {
-        QList<bool> enabled = {w->fraRunMode->isEnabled(), w->fraComm->isEnabled(),
-                               w->fraData->isEnabled(), w->mnuFile->isEnabled(),
-                               w->mnuFile->menuAction()->isEnabled(), w->mnuHelp->isEnabled(),
-                               w->mnuHelp->menuAction()->isEnabled()};
+        QList<bool> enabled = {ui(*w).fraRunMode->isEnabled(), ui(*w).fraComm->isEnabled(),
+                               ui(*w).fraData->isEnabled(), ui(*w).mnuFile->isEnabled(),
+                               ui(*w).mnuFile->menuAction()->isEnabled(), ui(*w).mnuHelp->isEnabled(),
+                               ui(*w).mnuHelp->menuAction()->isEnabled()};
         return enabled == QList<bool>(7, false) ? 1 : enabled == QList<bool>(7, true) ? 0 : -1;
     };
     QCOMPARE(locked(), 0);
     w->cmdRunStop_Click();
     QCOMPARE(locked(), 1);
-    QCOMPARE(w->cmdRunStop->text(), QStringLiteral("&STOP"));
-    QVERIFY(w->fraSystemMode->isEnabled());
-    QVERIFY(w->cmdRunStop->isEnabled());
-    QVERIFY(w->cmdReset->isEnabled());
+    QCOMPARE(ui(*w).cmdRunStop->text(), QStringLiteral("&STOP"));
+    QVERIFY(ui(*w).fraSystemMode->isEnabled());
+    QVERIFY(ui(*w).cmdRunStop->isEnabled());
+    QVERIFY(ui(*w).cmdReset->isEnabled());
     QVERIFY(fake.timer.tick());
     QCOMPARE(locked(), 1);
     QVERIFY(fake.timer.tick());
     QCOMPARE(locked(), 0);
-    QCOMPARE(w->cmdRunStop->text(), QStringLiteral("&RUN"));
+    QCOMPARE(ui(*w).cmdRunStop->text(), QStringLiteral("&RUN"));
 }
 
 void RunSequenceTest::stop_endsAtOnce_selectionStaysOnLastRow()
@@ -267,12 +267,12 @@ void RunSequenceTest::stop_endsAtOnce_selectionStaysOnLastRow()
     setSteps(*w, {StepSpec{}, StepSpec{}, StepSpec{}});
     w->cmdRunStop_Click();
     QVERIFY(fake.timer.tick());
-    QCOMPARE(w->livData->selectedIndex(), 2);
+    QCOMPARE(ui(*w).livData->selectedIndex(), 2);
     fake.port.clearEvents();
     w->cmdRunStop_Click();
     QCOMPARE(moment(fake), RunEnd + "@off");
     QCOMPARE(w->statusText(), QStringLiteral("Now Stop"));
-    QCOMPARE(w->livData->selectedIndex(), 2);
+    QCOMPARE(ui(*w).livData->selectedIndex(), 2);
     QVERIFY(!fake.timer.tick());
 }
 
@@ -284,23 +284,23 @@ void RunSequenceTest::local_haltsTicks_outputStaysOn_remoteThenStop()
     w->cmdRunStop_Click();
     fake.port.clearEvents();
 
-    w->optSystemMode_0->setChecked(true);
+    ui(*w).optSystemMode_0->setChecked(true);
     w->optSystemMode_Click(0);
     QCOMPARE(fake.port.writes(), QStringList{":SYST:LOC \r"});
     QVERIFY(!fake.port.PortOpen());
     QVERIFY(!fake.timer.tick());
-    QCOMPARE(w->cmdRunStop->text(), QStringLiteral("&STOP"));
-    QVERIFY(!w->cmdRunStop->isEnabled());
-    QVERIFY(!w->fraData->isEnabled());
+    QCOMPARE(ui(*w).cmdRunStop->text(), QStringLiteral("&STOP"));
+    QVERIFY(!ui(*w).cmdRunStop->isEnabled());
+    QVERIFY(!ui(*w).fraData->isEnabled());
 
-    w->optSystemMode_1->setChecked(true);
+    ui(*w).optSystemMode_1->setChecked(true);
     w->optSystemMode_Click(1);
-    QVERIFY(w->cmdRunStop->isEnabled());
+    QVERIFY(ui(*w).cmdRunStop->isEnabled());
     QVERIFY(!fake.timer.tick()); // still halted
     fake.port.clearEvents();
     w->cmdRunStop_Click();
     QCOMPARE(moment(fake), RunEnd + "@off");
-    QVERIFY(w->fraData->isEnabled());
+    QVERIFY(ui(*w).fraData->isEnabled());
 }
 
 void RunSequenceTest::reset_goesOutBetweenSteps_runCarriesOn()
@@ -326,7 +326,7 @@ void RunSequenceTest::zeroDwell_staysOnTheRowUntilStop()
     QCOMPARE(runTranscript(*w, fake), QStringList{RunStart + stepWire(BothPhases) + "@off"});
     QCOMPARE(fake.timer.Interval(), 0);
     QVERIFY(fake.timer.Enabled());
-    QCOMPARE(w->cmdRunStop->text(), QStringLiteral("&STOP"));
+    QCOMPARE(ui(*w).cmdRunStop->text(), QStringLiteral("&STOP"));
     w->cmdRunStop_Click();
     QCOMPARE(moment(fake), RunEnd + "@off");
 }
@@ -339,11 +339,11 @@ void RunSequenceTest::continuous_neverWrapsToZero()
     chooseRunMode(*w, QStringLiteral("Continuous"));
     w->cmdRunStop_Click();
     // As if the run had rewound about two thousand million times already.
-    w->Run.CyclesLeft = std::numeric_limits<qint32>::min() + 1;
+    ui(*w).Run.CyclesLeft = std::numeric_limits<qint32>::min() + 1;
     for (int i = 0; i < 6; ++i)
         QVERIFY(fake.timer.tick());
-    QCOMPARE(w->Run.CyclesLeft, std::numeric_limits<qint32>::min());
-    QCOMPARE(w->cmdRunStop->text(), QStringLiteral("&STOP"));
+    QCOMPARE(ui(*w).Run.CyclesLeft, std::numeric_limits<qint32>::min());
+    QCOMPARE(ui(*w).cmdRunStop->text(), QStringLiteral("&STOP"));
     fake.port.clearEvents();
     QVERIFY(fake.timer.tick());
     QCOMPARE(moment(fake), QStringLiteral("@1000"));

@@ -44,8 +44,8 @@ void RunValueCheckTest::run()
     FakePlatform fake;
     auto w = startedWindow(fake, true);
     setSteps(*w, {StepSpec{}, StepSpec{}});
-    w->livData->steps().setSubItem(2, field, text);
-    w->cmdRunStop->click();
+    ui(*w).livData->steps().setSubItem(2, field, text);
+    ui(*w).cmdRunStop->click();
     if (result.startsWith(':')) {
         QVERIFY(fake.messages.shown.isEmpty());
         QVERIFY(fake.timer.tick());
@@ -56,9 +56,9 @@ void RunValueCheckTest::run()
     QCOMPARE(fake.messages.shown.size(), 1);
     QCOMPARE(fake.messages.shown.first().text, "Step2 (row 2): the " + result + " The program was not run.");
     // Unchecked, the step is never sent: the run goes ahead.
-    w->livData->steps().setChecked(2, false);
-    w->cmdRunStop->click();
-    QCOMPARE(w->cmdRunStop->text(), QStringLiteral("&STOP"));
+    ui(*w).livData->steps().setChecked(2, false);
+    ui(*w).cmdRunStop->click();
+    QCOMPARE(ui(*w).cmdRunStop->text(), QStringLiteral("&STOP"));
 }
 
 QTEST_MAIN(RunValueCheckTest)

@@ -1,5 +1,6 @@
-// The precise timer: how it splits a wait, and real ticks that never come
-// before their period (their lateness is measured by the benchmark).
+// The precise timer: how it splits a wait, where the next tick is due when
+// the handler re-arms it (on a made-up clock), and real ticks that never
+// come before their period (their lateness is measured by the benchmark).
 #include "platform/QtTimer.h"
 
 #include <QElapsedTimer>
@@ -16,6 +17,7 @@ private slots:
     void nextWait_data();
     void nextWait();
     void nextWait_neverOvershootsTheDeadline();
+    void fakeClock_aRunKeepsItsTime();
     void zeroPeriodNeverTicks();
     void ticksRepeat_neverEarly_stopWhenDisabled();
     void newPeriodCountsFromWhenItIsSet();
@@ -62,6 +64,40 @@ void QtTimerTest::nextWait_neverOvershootsTheDeadline()
             QVERIFY2(wait + 900 * 1000 <= left, where); // the last wait: rounding
             QVERIFY2(left - wait < 2 * Ms, where);      // and little left to sleep
         }
+    }
+}
+
+void QtTimerTest::fakeClock_aRunKeepsItsTime()
+{
+    // 1,000 ticks of 10 ms on a made-up clock whose handlers re-arm the
+    // timer up to 1.9 ms after the tick was due (or leave it running, as a
+    // rewind does): they stay due on the 10 ms grid. A handler 2.5 ms late
+    // is caught up by 2 ms; one held up by a modal box goes on from when
+    // the box closed, less those 2 ms.
+    QtTimer timer;
+    qint64 now = 0;
+    timer.clock = [&] { return now; };
+    quint32 noise = 12345;
+    QList<qint64> due; // the next tick's deadline, as each handler left it
+    timer.onTick = [&] {
+        const int n = due.size();
+        noise = noise * 1664525u + 1013904223u;
+        now += n == 501 ? 2500 * 1000 : n == 900 ? 500 * Ms : qint64(noise >> 8) % (1900 * 1000);
+        if (n % 7 != 3)
+            timer.setInterval(10);
+        due << timer.deadlineNs();
+        if (due.size() == 1000)
+            timer.setEnabled(false);
+        now = timer.deadlineNs(); // on to the next tick
+    };
+    timer.setInterval(10);
+    timer.setEnabled(true);
+    now = timer.deadlineNs();
+    QTRY_COMPARE_WITH_TIMEOUT(due.size(), 1000, 20000);
+    qint64 at = 10 * Ms;
+    for (int n = 0; n < due.size(); ++n) {
+        QCOMPARE(due[n] - at, n == 501 ? 10 * Ms + Ms / 2 : n == 900 ? 508 * Ms : 10 * Ms);
+        at = due[n];
     }
 }
 

@@ -1,5 +1,5 @@
 // The about box: its texts and places, one instance, not modal, and closing.
-#include "shell/Twips.h"
+#include "platform/Twips.h"
 #include "shell/frmAbout.h"
 #include "shell/frmControl.h"
 #include "support/FakePlatform.h"
@@ -131,16 +131,16 @@ void AboutTest::twoAboutCommands_giveOneBox()
     FakePlatform fake;
     auto w = startedWindow(fake);
     w->show();
-    w->mnuAbout->trigger();
+    ui(*w).mnuAbout->trigger();
     QCOMPARE(openAboutBoxes().size(), 1);
-    frmAbout *first = w->About;
+    frmAbout *first = ui(*w).About;
     QVERIFY(first);
     QCOMPARE(first->parentWidget(), nullptr);
     first->lblTitle->setText(QStringLiteral("changed"));
 
-    w->mnuAbout->trigger();
+    ui(*w).mnuAbout->trigger();
     QCOMPARE(openAboutBoxes().size(), 1);
-    QCOMPARE(w->About.data(), first);
+    QCOMPARE(ui(*w).About.data(), first);
     QCOMPARE(first->lblTitle->text(), QStringLiteral("changed"));
 }
 
@@ -152,13 +152,13 @@ void AboutTest::notModal_mainWindowStillTakesInput()
     w->show();
     QVERIFY(QTest::qWaitForWindowExposed(w.get()));
     w->mnuAbout_Click();
-    QVERIFY(QTest::qWaitForWindowExposed(w->About.data()));
-    QVERIFY(!w->About->isModal());
-    QCOMPARE(w->About->windowModality(), Qt::NonModal);
+    QVERIFY(QTest::qWaitForWindowExposed(ui(*w).About.data()));
+    QVERIFY(!ui(*w).About->isModal());
+    QCOMPARE(ui(*w).About->windowModality(), Qt::NonModal);
     QCOMPARE(QApplication::activeModalWidget(), nullptr);
 
-    QSignalSpy clicks(w->chkDataSelectAll, &QCheckBox::clicked);
-    QTest::mouseClick(w->chkDataSelectAll, Qt::LeftButton);
+    QSignalSpy clicks(ui(*w).chkDataSelectAll, &QCheckBox::clicked);
+    QTest::mouseClick(ui(*w).chkDataSelectAll, Qt::LeftButton);
     QCOMPARE(clicks.size(), 1);
 }
 
@@ -178,7 +178,7 @@ void AboutTest::closing()
     FakePlatform fake;
     auto w = startedWindow(fake);
     w->mnuAbout_Click();
-    QPointer<frmAbout> box = w->About;
+    QPointer<frmAbout> box = ui(*w).About;
     QVERIFY(QTest::qWaitForWindowExposed(box.data()));
     switch (how) {
     case 0: QTest::mouseClick(box->cmdOK, Qt::LeftButton); break;
@@ -187,11 +187,11 @@ void AboutTest::closing()
     default: box->close(); break;
     }
     QTRY_VERIFY(!box);
-    QVERIFY(!w->About);
+    QVERIFY(!ui(*w).About);
 
     w->mnuAbout_Click();
-    QVERIFY(w->About);
-    QCOMPARE(w->About->lblVersion->text(), QStringLiteral("Version 1.0.0"));
+    QVERIFY(ui(*w).About);
+    QCOMPARE(ui(*w).About->lblVersion->text(), QStringLiteral("Version 1.0.0"));
 }
 
 // The box has no owner: it outlives the main window's close, and it counts
@@ -203,10 +203,10 @@ void AboutTest::closingTheMainWindow_leavesTheBoxOpen()
     w->show();
     QVERIFY(QTest::qWaitForWindowExposed(w.get()));
     w->mnuAbout_Click();
-    QPointer<frmAbout> box = w->About;
+    QPointer<frmAbout> box = ui(*w).About;
     QVERIFY(QTest::qWaitForWindowExposed(box.data()));
 
-    w->mnuExit->trigger();
+    ui(*w).mnuExit->trigger();
     QTRY_VERIFY(!w->isVisible());
     QTest::qWait(10);
     QVERIFY(box);

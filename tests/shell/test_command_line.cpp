@@ -2,12 +2,14 @@
 // message), the help and version texts, the port mappings it and the
 // settings make, and `quorra FILE`, which opens FILE as File > Open does.
 #include "../files/StepFileTestData.h"
+#include "cli/CommandLine.h"
+#include "cli/PortMappings.h"
 #include "platform/PortNames.h"
 #include "shell/Application.h"
-#include "shell/CommandLine.h"
-#include "shell/PortMappings.h"
 #include "shell/frmControl.h"
+#include "files/StepDocument.h"
 #include "steps/StepListView.h"
+#include "support/MainWindowUi.h"
 #include "support/FakePlatform.h"
 
 #include <QSettings>
@@ -136,13 +138,13 @@ void CommandLineTest::fileOpensAtStart_asOpenDoes()
     frmControl window(fake.bundle());
     QVERIFY(startWindow(window, *outcome.options));
     QCOMPARE(window.windowTitle(), QStringLiteral("Tarvel Quorra-7 - ") + path);
-    QVERIFY(!window.Modified);
-    QCOMPARE(window.livData->count(), 1);
-    QCOMPARE(window.livData->item(1).label, QStringLiteral("Step1"));
+    QVERIFY(!window.document().modified());
+    QCOMPARE(ui(window).livData->count(), 1);
+    QCOMPARE(ui(window).livData->item(1).label, QStringLiteral("Step1"));
     QVERIFY(fake.messages.shown.isEmpty());
     QVERIFY(fake.files.calls.isEmpty()); // no dialog
     QCOMPARE(fake.port.commands(), QStringList{QStringLiteral(":SYST:LOC ")});
-    QCOMPARE(window.CommDialogFileName, path); // the next Open starts there
+    QCOMPARE(window.document().dialogFileName(), path); // the next Open starts there
 }
 
 int main(int argc, char *argv[])

@@ -1,6 +1,6 @@
 // The main window's controls: kind, container, caption, place, focus order
 // and menus, row by row against the window's design.
-#include "shell/Twips.h"
+#include "platform/Twips.h"
 #include "shell/frmControl.h"
 #include "steps/StepListView.h"
 #include "support/FakePlatform.h"
@@ -150,7 +150,7 @@ void ControlsTest::focusChain_followsTheTabIndexes()
         "cboCommPort",     "cboBaudRate",     "cmdDataAppend",   "chkOutputRelay"};
 
     QStringList chain;
-    QWidget *start = w.cmdRunStop;
+    QWidget *start = ui(w).cmdRunStop;
     QWidget *next = start;
     do {
         const QString name = next->objectName();
@@ -161,8 +161,8 @@ void ControlsTest::focusChain_followsTheTabIndexes()
     QCOMPARE(chain, expected);
 
     for (QWidget *noFocus : std::initializer_list<QWidget *>{
-             w.fraSystemMode, w.fraRunMode, w.fraComm, w.fraData, w.labCycleTime, w.labCommPort,
-             w.labBaudRate, w.labPortSetting, w.StatusBar1})
+             ui(w).fraSystemMode, ui(w).fraRunMode, ui(w).fraComm, ui(w).fraData, ui(w).labCycleTime, ui(w).labCommPort,
+             ui(w).labBaudRate, ui(w).labPortSetting, ui(w).StatusBar1})
         QVERIFY2(!(noFocus->focusPolicy() & Qt::TabFocus), qPrintable(noFocus->objectName()));
 }
 
@@ -173,11 +173,11 @@ void ControlsTest::tabKey_visitsTheControlsInOrder()
     FakePlatform fake;
     auto w = startedWindow(fake);
     for (QWidget *c : w->findChildren<QWidget *>())
-        if (c != w->chkOutputRelay)
+        if (c != ui(*w).chkOutputRelay)
             c->setEnabled(true);
     w->show();
     QVERIFY(QTest::qWaitForWindowActive(w.get()));
-    w->cmdRunStop->setFocus(Qt::TabFocusReason);
+    ui(*w).cmdRunStop->setFocus(Qt::TabFocusReason);
 
     QStringList visited;
     for (int i = 0; i < 13; ++i) {
@@ -200,9 +200,9 @@ void ControlsTest::outputRelay_isShownButDisabled()
 {
     FakePlatform fake;
     auto w = startedWindow(fake);
-    QVERIFY(!w->chkOutputRelay->isEnabled());
-    QVERIFY(!w->chkOutputRelay->isHidden());
-    QVERIFY(!w->chkOutputRelay->isChecked());
+    QVERIFY(!ui(*w).chkOutputRelay->isEnabled());
+    QVERIFY(!ui(*w).chkOutputRelay->isHidden());
+    QVERIFY(!ui(*w).chkOutputRelay->isChecked());
 }
 
 void ControlsTest::menus_data()
@@ -251,11 +251,11 @@ void ControlsTest::statusBar_closesTheClientArea()
     frmControl w(fake.bundle());
     w.layout()->activate();
     const QWidget *client = w.centralWidget();
-    QCOMPARE(w.StatusBar1->height(), twipsToPixels(375));
-    QCOMPARE(w.StatusBar1->property("tabIndex").toInt(), 19);
-    QCOMPARE(w.StatusBar1->y() - client->y(), twipsToPixels(7935));
-    QCOMPARE(w.StatusBar1->width(), twipsToPixels(11880));
-    QCOMPARE(w.StatusBar1->geometry().bottom(), w.height() - 1);
+    QCOMPARE(ui(w).StatusBar1->height(), twipsToPixels(375));
+    QCOMPARE(ui(w).StatusBar1->property("tabIndex").toInt(), 19);
+    QCOMPARE(ui(w).StatusBar1->y() - client->y(), twipsToPixels(7935));
+    QCOMPARE(ui(w).StatusBar1->width(), twipsToPixels(11880));
+    QCOMPARE(ui(w).StatusBar1->geometry().bottom(), w.height() - 1);
 }
 
 void ControlsTest::startsAtTheDesignClientSize()

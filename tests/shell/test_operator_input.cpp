@@ -25,7 +25,7 @@ private slots:
     void init();
     void cleanup()
     {
-        delete w->DataSetting.data(); // a window of its own
+        delete ui(*w).DataSetting.data(); // a window of its own
         w.reset();
     }
     void typedListText_picksNothing_data();
@@ -56,11 +56,11 @@ void OperatorInputTest::init()
 
 frmDataSetting *OperatorInputTest::openEditor()
 {
-    w->cmdDataAppend->click();
-    const QPoint row = w->livData->visualRect(w->livData->steps().index(0, 3)).center();
-    QTest::mouseDClick(w->livData->viewport(), Qt::LeftButton, {}, row);
-    activate(w->DataSetting);
-    return w->DataSetting;
+    ui(*w).cmdDataAppend->click();
+    const QPoint row = ui(*w).livData->visualRect(ui(*w).livData->steps().index(0, 3)).center();
+    QTest::mouseDClick(ui(*w).livData->viewport(), Qt::LeftButton, {}, row);
+    activate(ui(*w).DataSetting);
+    return ui(*w).DataSetting;
 }
 
 void OperatorInputTest::typedListText_picksNothing_data()
@@ -89,35 +89,35 @@ void OperatorInputTest::typedListText_picksNothing()
     if (finish)
         QTest::keyClick(box, Qt::Key(finish));
     QCOMPARE(box->currentText(), typed);
-    QVERIFY(fake->port.events.isEmpty() && !w->txtCycleTime->isEnabled());
+    QVERIFY(fake->port.events.isEmpty() && !ui(*w).txtCycleTime->isEnabled());
 }
 
 void OperatorInputTest::startup_arrowKeysMoveOnFromShownBaud_headers()
 {
-    QTest::keyClick(w->cboBaudRate, Qt::Key_Up);
+    QTest::keyClick(ui(*w).cboBaudRate, Qt::Key_Up);
     QCOMPARE(fake->port.Settings(), QStringLiteral("4800,n,8,1"));
     QStringList headers;
-    for (int i = 0; i < w->livData->model()->columnCount(); ++i)
-        headers << w->livData->model()->headerData(i, Qt::Horizontal).toString();
+    for (int i = 0; i < ui(*w).livData->model()->columnCount(); ++i)
+        headers << ui(*w).livData->model()->headerData(i, Qt::Horizontal).toString();
     QCOMPARE(headers, (QStringList{"Step", "Output", "Range", "Voltage [ V ]", "Frequency [Hz]",
                                    "Start Phase [Deg]", "Stop Phase [Deg]", "Dwell Time [Sec]"}));
 }
 
 void OperatorInputTest::runModePicks_setTheCycleField()
 {
-    w->txtCycleTime->setText(QStringLiteral("7"));
+    ui(*w).txtCycleTime->setText(QStringLiteral("7"));
     // Single, Continuous, Cycle, Continuous, Cycle, Continuous, Single.
     const Qt::Key keys[] = {Qt::Key_Down, Qt::Key_Down, Qt::Key_Up, Qt::Key_Down, Qt::Key_Up, Qt::Key_Up};
     for (const Qt::Key key : keys) {
-        w->cboRunMode->setFocus();
-        QTest::keyClick(w->cboRunMode, key);
-        const bool cycle = w->cboRunMode->currentText() == QLatin1String("Cycle");
-        QCOMPARE(w->txtCycleTime->isEnabled(), cycle);
-        QCOMPARE(w->txtCycleTime->text(), QStringLiteral("7"));
+        ui(*w).cboRunMode->setFocus();
+        QTest::keyClick(ui(*w).cboRunMode, key);
+        const bool cycle = ui(*w).cboRunMode->currentText() == QLatin1String("Cycle");
+        QCOMPARE(ui(*w).txtCycleTime->isEnabled(), cycle);
+        QCOMPARE(ui(*w).txtCycleTime->text(), QStringLiteral("7"));
         if (cycle)
-            QCOMPARE(w->txtCycleTime->selectedText(), QStringLiteral("7")); // and so has the focus
+            QCOMPARE(ui(*w).txtCycleTime->selectedText(), QStringLiteral("7")); // and so has the focus
     }
-    QCOMPARE(w->cboRunMode->currentText(), QStringLiteral("Single"));
+    QCOMPARE(ui(*w).cboRunMode->currentText(), QStringLiteral("Single"));
 }
 
 void OperatorInputTest::optionClick_raisesOnlyWhenItSelects_data()
@@ -139,12 +139,12 @@ void OperatorInputTest::optionClick_raisesOnlyWhenItSelects()
     QFETCH(bool, running);
     QFETCH(QString, click);
     QFETCH(QStringList, sent);
-    QRadioButton *remote = w->optSystemMode_1;
+    QRadioButton *remote = ui(*w).optSystemMode_1;
     if (remoteFirst)
         QTest::keyClick(remote, Qt::Key_Space);
     if (running) {
-        w->cmdDataAppend->click();
-        w->cmdRunStop->click();
+        ui(*w).cmdDataAppend->click();
+        ui(*w).cmdRunStop->click();
     }
     fake->port.clearEvents();
     if (click.isEmpty())
@@ -152,7 +152,7 @@ void OperatorInputTest::optionClick_raisesOnlyWhenItSelects()
     else
         QTest::keyClick(w.get(), click.at(0).toLatin1(), Qt::AltModifier);
     QTest::qWait(150); // an access key clicks once its button has shown the press
-    QVERIFY((click == "L" ? w->optSystemMode_0 : remote)->isChecked());
+    QVERIFY((click == "L" ? ui(*w).optSystemMode_0 : remote)->isChecked());
     QCOMPARE(fake->port.commands(), sent);
     QCOMPARE(fake->timer.Enabled(), running);
 }
@@ -186,7 +186,7 @@ void OperatorInputTest::editorOk_byKeys()
         button->setFocus(Qt::TabFocusReason);
         QTest::keyClick(button, Qt::Key_Return);
     }
-    QCOMPARE(w->livData->item(1).subItem(StepRecord::Voltage), stored);
+    QCOMPARE(ui(*w).livData->item(1).subItem(StepRecord::Voltage), stored);
     const bool refused = typed == "9999"; // message, focus back, editor open
     QCOMPARE(fake->messages.shown.size(), refused ? 1 : 0);
     QCOMPARE(editor && QApplication::focusWidget() == editor->txtVoltage, refused);

@@ -124,11 +124,11 @@ void ShutdownTest::modified()
         QVERIFY(fake.port.events.isEmpty());
         QVERIFY(fake.timer.history.isEmpty());
         QCOMPARE(fake.port.PortOpen(), portWasOpen);
-        QVERIFY(w->Modified);
-        QCOMPARE(w->livData->count(), 1);
+        QVERIFY(w->document().modified());
+        QCOMPARE(ui(*w).livData->count(), 1);
         return;
     }
-    QVERIFY(!w->Modified || answer == Answer::No);
+    QVERIFY(!w->document().modified() || answer == Answer::No);
     if (remote) {
         QCOMPARE(fake.port.writes(), ShutdownCommands);
         QVERIFY(!fake.port.PortOpen());
@@ -142,7 +142,7 @@ void ShutdownTest::questionText()
 {
     FakePlatform fake;
     auto w = startedWindow(fake);
-    w->Modified = true;
+    w->document().setModified(true);
     fake.messages.answers = {Answer::No};
     QVERIFY(w->close());
     QCOMPARE(fake.messages.shown.size(), 1);
@@ -159,7 +159,7 @@ void ShutdownTest::cancelledClose_canBeRepeated()
     FakePlatform fake;
     auto w = startedWindow(fake, true);
     w->show();
-    w->Modified = true;
+    w->document().setModified(true);
     fake.messages.answers = {Answer::Cancel, Answer::Cancel, Answer::No};
     w->mnuExit_Click();
     QVERIFY(w->isVisible());
@@ -214,11 +214,11 @@ void ShutdownTest::noPortAtStartUp_closesSilently()
     frmControl w(fake.bundle());
     w.Form_Load();
     QCOMPARE(fake.messages.shown.size(), 1); // start-up's own message only
-    QVERIFY(w.NoPortAvailable);
+    QVERIFY(w.noPortAvailable());
 
     // Even a modified program under remote operation closes without a word.
-    w.Modified = true;
-    w.optSystemMode_1->setChecked(true);
+    w.document().setModified(true);
+    ui(w).optSystemMode_1->setChecked(true);
     fake.port.clearEvents();
     QVERIFY(!w.Form_Unload());
     QCOMPARE(fake.messages.shown.size(), 1);
@@ -232,7 +232,7 @@ void ShutdownTest::exit_closesTheWindow()
     auto w = startedWindow(fake);
     w->show();
     QVERIFY(QTest::qWaitForWindowExposed(w.get()));
-    w->mnuExit->trigger();
+    ui(*w).mnuExit->trigger();
     QVERIFY(!w->isVisible());
     QVERIFY(fake.messages.shown.isEmpty());
 }

@@ -1,13 +1,16 @@
 // Ending on a termination signal: the close path runs without an operator.
 // The first group drives the handler on the fakes; the second sends real
 // signals to a child process running the real program on a pseudo-terminal.
+// A crash under remote operation still switches the output off.
 #include "files/StepFileFormat.h"
+#include "instrument/SerialLink.h"
 #include "platform/PortNames.h"
 #include "platform/QtPlatform.h"
 #include "shell/Application.h"
 #include "shell/frmControl.h"
 #include "steps/StepListView.h"
 #include "support/FakePlatform.h"
+#include "support/MainWindowUi.h"
 #include "support/PtyPair.h"
 
 #include <QApplication>
@@ -20,6 +23,7 @@
 
 #ifdef Q_OS_UNIX
 #include <csignal>
+#include <sys/resource.h>
 #endif
 
 using Kind = FakeSerialPort::Kind;
@@ -33,21 +37,31 @@ QStringList recoveryFiles()
 const QStringList ShutdownCommands = {QStringLiteral(":SOUR:TURN OFF"), QStringLiteral(":OUTP OFF"),
                                       QStringLiteral(":SYST:LOC ")};
 
+const QByteArray CrashBytes = "\r:SOUR:TURN OFF\r:OUTP OFF\r:SYST:LOC \r";
+
 // The child: the real program with port 1 on the given pty, Remote chosen
-// by a click when asked, and one step appended so the program is modified.
+// by a click when asked, and one step appended so the program is modified;
+// then commands for as many bytes as asked are queued, and it says "ready".
 int runChild(int argc, char **argv)
 {
+#ifdef Q_OS_UNIX
+    const rlimit noCore{0, 0};
+    ::setrlimit(RLIMIT_CORE, &noCore);
+#endif
+    const int queue = argc > 4 ? QByteArray(argv[4]).toInt() : 0;
     setSerialDeviceOverride(1, QString::fromLocal8Bit(argv[2]));
     setSerialDeviceOverride(2, QStringLiteral("/nonexistent/quorra-port"));
     const bool remote = argc > 3 && QByteArray(argv[3]) == "remote";
     QApplication app(argc, argv);
     QtPlatform platform;
-    QTimer::singleShot(0, &app, [remote] {
+    QTimer::singleShot(0, &app, [remote, queue] {
         for (QWidget *w : QApplication::topLevelWidgets()) {
             if (auto *window = qobject_cast<frmControl *>(w)) {
                 if (remote)
-                    window->optSystemMode_1->click();
+                    ui(*window).optSystemMode_1->click();
                 window->cmdDataAppend_Click();
+                for (int queued = 0; queued < queue; queued += 18)
+                    window->link().send(QStringLiteral(":SOUR:VOLT 110.00"));
                 std::fprintf(stdout, "ready\n");
                 std::fflush(stdout);
             }
@@ -68,6 +82,9 @@ private slots:
     void afterANormalClose_nothingIsSentAgain();
     void realSignal_data();
     void realSignal();
+    void crashGuardFollowsRemote();
+    void crash_data();
+    void crash();
 };
 
 void SignalShutdownTest::remote_sendsTheThreeCommandsWithoutAQuestion()
@@ -207,6 +224,77 @@ void SignalShutdownTest::realSignal()
     QVERIFY(recovery.open(QIODevice::ReadOnly));
     QCOMPARE(StepFileFormat::parse(recovery.readAll()).size(), size_t(1));
     recovery.remove();
+#endif
+}
+
+void SignalShutdownTest::crashGuardFollowsRemote()
+{
+    FakePlatform fake;
+    auto w = startedWindow(fake, false);
+    QVERIFY(fake.crash.bytes.isEmpty());
+    ui(*w).optSystemMode_1->click();
+    QCOMPARE(fake.crash.bytes, CrashBytes);
+    ui(*w).optSystemMode_0->click();
+    QVERIFY(fake.crash.bytes.isEmpty());
+    ui(*w).optSystemMode_1->click();
+    QVERIFY(w->close()); // the instrument is back in local operation
+    QVERIFY(fake.crash.bytes.isEmpty());
+}
+
+void SignalShutdownTest::crash_data()
+{
+    QTest::addColumn<int>("signalNumber");
+    QTest::addColumn<bool>("remote");
+    QTest::addColumn<int>("queue"); // bytes of commands the far end has not read
+#ifdef Q_OS_UNIX
+    for (int s : {SIGSEGV, SIGABRT, SIGBUS, SIGFPE, SIGILL})
+        QTest::newRow(("remote, " + QByteArray(strsignal(s))).constData()) << s << true << 0;
+    QTest::newRow("remote, 20 kB queued") << int(SIGSEGV) << true << 20000;
+    QTest::newRow("local") << int(SIGSEGV) << false << 0;
+#endif
+}
+
+void SignalShutdownTest::crash()
+{
+#ifndef Q_OS_UNIX
+    QSKIP("POSIX signals only");
+#else
+    QFETCH(int, signalNumber);
+    QFETCH(bool, remote);
+    QFETCH(int, queue);
+    PtyPair pty;
+    QVERIFY(pty.open());
+    QProcess child;
+    child.start(QCoreApplication::applicationFilePath(),
+                {QStringLiteral("--child"), pty.deviceName(),
+                 remote ? QStringLiteral("remote") : QStringLiteral("local"), QString::number(queue)});
+    QDeadlineTimer ready(20000);
+    while (!child.canReadLine() && !ready.hasExpired())
+        child.waitForReadyRead(50);
+    QCOMPARE(child.readLine().trimmed(), QByteArray("ready"));
+    // Without a queue the far end takes in the start-up's commands first;
+    // a queue is left waiting in the driver.
+    const QByteArray startup = remote ? ":SYST:LOC \r:SYST:REM \r" : ":SYST:LOC \r";
+    QByteArray received = queue == 0 ? pty.read(startup.size(), 10000) : QByteArray();
+
+    ::kill(static_cast<pid_t>(child.processId()), signalNumber);
+    QVERIFY(child.waitForFinished(20000));
+    QCOMPARE(child.exitStatus(), QProcess::CrashExit);
+    QCOMPARE(child.exitCode(), signalNumber);
+    QDeadlineTimer arrived(10000);
+    do
+        received += pty.read(-1, remote ? 50 : 300);
+    while (remote && !received.endsWith(CrashBytes) && !arrived.hasExpired());
+    if (queue == 0) {
+        QCOMPARE(received, startup + (remote ? CrashBytes : QByteArray()));
+        return;
+    }
+    // The queue is dropped but for what had got through; the leading CR
+    // ends a command cut short.
+    QVERIFY2(received.endsWith(CrashBytes), received.right(80).constData());
+    const QByteArray kept = received.chopped(CrashBytes.size());
+    QVERIFY((startup + QByteArray(":SOUR:VOLT 110.00\r").repeated(queue / 18 + 1)).startsWith(kept));
+    QVERIFY2(kept.size() < queue / 2, QByteArray::number(kept.size()).constData());
 #endif
 }
 

@@ -28,11 +28,11 @@ void StartupTest::firstPortOpens_secondNeverTried()
     FakePlatform fake;
     frmControl w(fake.bundle());
     w.Form_Load();
-    QCOMPARE(w.cboCommPort->currentText(), QStringLiteral("COM 1"));
+    QCOMPARE(ui(w).cboCommPort->currentText(), QStringLiteral("COM 1"));
     for (const auto &e : fake.port.events)
         QCOMPARE(e.port, 1);
     QVERIFY(fake.messages.shown.isEmpty());
-    QVERIFY(!w.NoPortAvailable);
+    QVERIFY(!w.noPortAvailable());
 }
 
 void StartupTest::firstPortFails_secondOpensSilently()
@@ -41,7 +41,7 @@ void StartupTest::firstPortFails_secondOpensSilently()
     fake.port.openablePorts = {2};
     frmControl w(fake.bundle());
     w.Form_Load();
-    QCOMPARE(w.cboCommPort->currentText(), QStringLiteral("COM 2"));
+    QCOMPARE(ui(w).cboCommPort->currentText(), QStringLiteral("COM 2"));
     QVERIFY(fake.messages.shown.isEmpty());
     QCOMPARE(fake.port.CommPort(), qint16(2));
     QCOMPARE(fake.port.commands(), QStringList{QStringLiteral(":SYST:LOC ")});
@@ -59,7 +59,7 @@ void StartupTest::noPortOpens_oneMessageNothingWritten()
     QCOMPARE(m.caption, QStringLiteral("Nesk DEMO"));
     QCOMPARE(m.buttons, MessageBox::Buttons::Ok);
     QCOMPARE(m.icon, MessageBox::Icon::None);
-    QVERIFY(w.NoPortAvailable);
+    QVERIFY(w.noPortAvailable());
     QCOMPARE(fake.port.count(Kind::Write) + fake.port.count(Kind::WriteFailed), 0);
     QCOMPARE(fake.port.count(Kind::OpenFailed), 2);
     QVERIFY(!fake.port.PortOpen());
@@ -72,27 +72,27 @@ void StartupTest::normalStart_leavesTheDocumentedState()
     frmControl w(fake.bundle());
     w.Form_Load();
     QCOMPARE(w.windowTitle(), QStringLiteral("Tarvel Quorra-7 - Untitled.log"));
-    QCOMPARE(w.livData->count(), 0);
-    QCOMPARE(w.livData->model()->columnCount(), 8);
+    QCOMPARE(ui(w).livData->count(), 0);
+    QCOMPARE(ui(w).livData->model()->columnCount(), 8);
     QVERIFY(!fake.port.PortOpen());
-    QCOMPARE(w.cboBaudRate->currentText(), QStringLiteral("9600"));
+    QCOMPARE(ui(w).cboBaudRate->currentText(), QStringLiteral("9600"));
     QCOMPARE(fake.port.Settings(), QStringLiteral("9600,n,8,1"));
-    QCOMPARE(w.labPortSetting->text(), QStringLiteral("9600,8,N,1"));
-    QCOMPARE(w.cboRunMode->currentText(), QStringLiteral("Single"));
-    QCOMPARE(w.txtCycleTime->text(), QStringLiteral("1"));
-    QVERIFY(!w.txtCycleTime->isEnabled());
-    QVERIFY(w.optSystemMode_0->isChecked());
-    QVERIFY(!w.optSystemMode_1->isChecked());
-    QVERIFY(!w.cmdRunStop->isEnabled());
-    QVERIFY(!w.cmdReset->isEnabled());
-    QCOMPARE(w.cmdRunStop->text(), QStringLiteral("&RUN"));
-    QVERIFY(!w.cmdDataInsert->isEnabled());
-    QVERIFY(w.cmdDataAppend->isEnabled());
-    QVERIFY(!w.cmdDataDelete->isEnabled());
+    QCOMPARE(ui(w).labPortSetting->text(), QStringLiteral("9600,8,N,1"));
+    QCOMPARE(ui(w).cboRunMode->currentText(), QStringLiteral("Single"));
+    QCOMPARE(ui(w).txtCycleTime->text(), QStringLiteral("1"));
+    QVERIFY(!ui(w).txtCycleTime->isEnabled());
+    QVERIFY(ui(w).optSystemMode_0->isChecked());
+    QVERIFY(!ui(w).optSystemMode_1->isChecked());
+    QVERIFY(!ui(w).cmdRunStop->isEnabled());
+    QVERIFY(!ui(w).cmdReset->isEnabled());
+    QCOMPARE(ui(w).cmdRunStop->text(), QStringLiteral("&RUN"));
+    QVERIFY(!ui(w).cmdDataInsert->isEnabled());
+    QVERIFY(ui(w).cmdDataAppend->isEnabled());
+    QVERIFY(!ui(w).cmdDataDelete->isEnabled());
     QVERIFY(!fake.timer.Enabled());
     QCOMPARE(w.statusText(), QString());
-    QVERIFY(!w.Modified);
-    QCOMPARE(w.NextStepNumber, 1);
+    QVERIFY(!w.document().modified());
+    QCOMPARE(ui(w).NextStepNumber, 1);
 
     const QStringList ports = {QStringLiteral("COM 1"), QStringLiteral("COM 2")};
     const QStringList bauds = {QStringLiteral("1200"), QStringLiteral("2400"), QStringLiteral("4800"), QStringLiteral("9600")};
@@ -103,9 +103,9 @@ void StartupTest::normalStart_leavesTheDocumentedState()
             l << c->itemText(i);
         return l;
     };
-    QCOMPARE(entries(w.cboCommPort), ports);
-    QCOMPARE(entries(w.cboBaudRate), bauds);
-    QCOMPARE(entries(w.cboRunMode), modes);
+    QCOMPARE(entries(ui(w).cboCommPort), ports);
+    QCOMPARE(entries(ui(w).cboBaudRate), bauds);
+    QCOMPARE(entries(ui(w).cboRunMode), modes);
 }
 
 void StartupTest::normalStart_writesOnlyTheLocalCommand()

@@ -1,6 +1,7 @@
 // Dry runs: the main window plays its table on a virtual clock, through its
 // real serial code and a pseudo-terminal, to the virtual source.
 #include "shell/frmControl.h"
+#include "support/MainWindowUi.h"
 #include "sim/DryRun.h"
 #include "steps/StepListView.h"
 
@@ -21,7 +22,7 @@ StepRecord step(int n, const QString &volts, const QString &dwell, const QString
 void fill(DryRun &dry, const QList<StepRecord> &rows)
 {
     for (int i = 0; i < rows.size(); ++i)
-        dry.window().livData->add(i + 1, rows[i]);
+        ui(dry.window()).livData->add(i + 1, rows[i]);
 }
 
 QStringList received(const DryRun::Result &r)
@@ -182,7 +183,7 @@ void DryRunTest::examplesPlayWithoutErrors()
     DryRun dry;
     QVERIFY(dry.ready());
     dry.load(file);
-    QVERIFY(dry.window().livData->count() > 5);
+    QVERIFY(ui(dry.window()).livData->count() > 5);
     const auto r = dry.play({});
     QCOMPARE(r.errorCount, 0);
     QVERIFY(r.ending.isEmpty());

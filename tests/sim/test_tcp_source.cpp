@@ -11,6 +11,7 @@
 #include "sim/WindowDriver.h"
 #include "steps/StepListView.h"
 #include "support/FakePlatform.h"
+#include "support/MainWindowUi.h"
 #include "support/TapPort.h"
 
 #include <QComboBox>
@@ -51,8 +52,8 @@ void TcpSourceTest::startUpRunAndDroppedLink()
     frmControl w(platform);
     w.Form_Load();
 
-    QCOMPARE(w.cboCommPort->currentText(), QStringLiteral("COM 1"));
-    QCOMPARE(w.cboCommPort->itemData(0, Qt::ToolTipRole).toString(), link.farEndPath());
+    QCOMPARE(ui(w).cboCommPort->currentText(), QStringLiteral("COM 1"));
+    QCOMPARE(ui(w).cboCommPort->itemData(0, Qt::ToolTipRole).toString(), link.farEndPath());
     QVERIFY(port.isTcp());
     QTRY_COMPARE(received(), QStringList{QStringLiteral(":SYST:LOC \r")});
 
@@ -64,7 +65,7 @@ void TcpSourceTest::startUpRunAndDroppedLink()
     step.checked = true;
     step.label = QStringLiteral("Step1");
     step.values = {"On", "Low", "100.00", "50.00", "0.00", "360.00", "0.05"};
-    w.livData->add(1, step);
+    ui(w).livData->add(1, step);
     chooseRunMode(w, {});
     w.cmdRunStop_Click();
     QTRY_COMPARE_WITH_TIMEOUT(w.statusText(), QStringLiteral("Now Stop"), 10000);

@@ -61,8 +61,8 @@ void EditCommandsTest::cleanup()
 QStringList EditCommandsTest::rowLabels() const
 {
     QStringList out;
-    for (int i = 1; i <= w->livData->count(); ++i)
-        out << w->livData->item(i).label;
+    for (int i = 1; i <= ui(*w).livData->count(); ++i)
+        out << ui(*w).livData->item(i).label;
     return out;
 }
 
@@ -74,27 +74,27 @@ void EditCommandsTest::appendSteps(int n)
 
 void EditCommandsTest::startUp_onlyAppendEnabled()
 {
-    QCOMPARE(w->livData->count(), 0);
-    QVERIFY(!w->cmdDataInsert->isEnabled());
-    QVERIFY(w->cmdDataAppend->isEnabled());
-    QVERIFY(!w->cmdDataDelete->isEnabled());
-    QVERIFY(!w->chkDataSelectAll->isChecked());
+    QCOMPARE(ui(*w).livData->count(), 0);
+    QVERIFY(!ui(*w).cmdDataInsert->isEnabled());
+    QVERIFY(ui(*w).cmdDataAppend->isEnabled());
+    QVERIFY(!ui(*w).cmdDataDelete->isEnabled());
+    QVERIFY(!ui(*w).chkDataSelectAll->isChecked());
 }
 
 void EditCommandsTest::append_onEmptyTable_addsDefaultTickedStepAndEnablesButtons()
 {
     w->cmdDataAppend_Click();
-    QCOMPARE(w->livData->count(), 1);
-    const StepRecord &r = w->livData->item(1);
+    QCOMPARE(ui(*w).livData->count(), 1);
+    const StepRecord &r = ui(*w).livData->item(1);
     QCOMPARE(r.label, QStringLiteral("Step1"));
     QVERIFY(r.checked);
     const std::array<QString, 7> defaults = {"On", "Auto", "110.00", "60.00", "0.00", "360.00", "1.00"};
     QCOMPARE(r.values, defaults);
-    QVERIFY(w->cmdDataInsert->isEnabled());
-    QVERIFY(w->cmdDataDelete->isEnabled());
-    QVERIFY(w->Modified);
-    QCOMPARE(w->NextStepNumber, 2);
-    QCOMPARE(w->livData->selectedIndex(), 1);
+    QVERIFY(ui(*w).cmdDataInsert->isEnabled());
+    QVERIFY(ui(*w).cmdDataDelete->isEnabled());
+    QVERIFY(w->document().modified());
+    QCOMPARE(ui(*w).NextStepNumber, 2);
+    QCOMPARE(ui(*w).livData->selectedIndex(), 1);
 }
 
 void EditCommandsTest::labels_data()
@@ -122,10 +122,10 @@ void EditCommandsTest::labels()
         else if (c == 'd')
             w->cmdDataDelete_Click();
         else if (c == 'n') {
-            w->Modified = false; // no save question
+            w->document().setModified(false); // no save question
             w->mnuNew_Click();
         } else
-            w->livData->select(c.digitValue());
+            ui(*w).livData->select(c.digitValue());
     }
     QCOMPARE(rowLabels(), labels);
 }
@@ -133,24 +133,24 @@ void EditCommandsTest::labels()
 void EditCommandsTest::insert_putsNewRowAboveSelectedAndKeepsSelection()
 {
     appendSteps(3);
-    w->livData->select(2);
+    ui(*w).livData->select(2);
     w->cmdDataInsert_Click();
     QCOMPARE(rowLabels(), (QStringList{"Step1", "Step4", "Step2", "Step3"}));
-    QCOMPARE(w->livData->selectedIndex(), 3);
-    QVERIFY(w->livData->item(2).checked);
-    QCOMPARE(w->livData->item(2).values, StepDefaults::values());
+    QCOMPARE(ui(*w).livData->selectedIndex(), 3);
+    QVERIFY(ui(*w).livData->item(2).checked);
+    QCOMPARE(ui(*w).livData->item(2).values, StepDefaults::values());
 }
 
 void EditCommandsTest::insert_repeatedStacksAboveSelected()
 {
     // A, B with B selected: A, new1, B, then A, new1, new2, B.
     appendSteps(2);
-    w->livData->select(2);
+    ui(*w).livData->select(2);
     w->cmdDataInsert_Click();
     QCOMPARE(rowLabels(), (QStringList{"Step1", "Step3", "Step2"}));
     w->cmdDataInsert_Click();
     QCOMPARE(rowLabels(), (QStringList{"Step1", "Step3", "Step4", "Step2"}));
-    QCOMPARE(w->livData->selectedIndex(), 4);
+    QCOMPARE(ui(*w).livData->selectedIndex(), 4);
 }
 
 void EditCommandsTest::delete_reselects_data()
@@ -172,48 +172,48 @@ void EditCommandsTest::delete_reselects()
     QFETCH(QStringList, left);
     QFETCH(int, selectedAfter);
     appendSteps(rows);
-    w->livData->select(selected);
+    ui(*w).livData->select(selected);
     w->cmdDataDelete_Click();
     QCOMPARE(rowLabels(), left);
-    QCOMPARE(w->livData->selectedIndex(), selectedAfter);
-    QVERIFY(w->cmdDataInsert->isEnabled());
-    QVERIFY(w->cmdDataDelete->isEnabled());
+    QCOMPARE(ui(*w).livData->selectedIndex(), selectedAfter);
+    QVERIFY(ui(*w).cmdDataInsert->isEnabled());
+    QVERIFY(ui(*w).cmdDataDelete->isEnabled());
 }
 
 void EditCommandsTest::delete_ignoresCheckStateOfOtherRows()
 {
     appendSteps(3);
-    w->livData->steps().setChecked(1, false);
-    w->livData->select(3);
+    ui(*w).livData->steps().setChecked(1, false);
+    ui(*w).livData->select(3);
     w->cmdDataDelete_Click();
     QCOMPARE(rowLabels(), (QStringList{"Step1", "Step2"}));
-    QVERIFY(!w->livData->item(1).checked);
-    QVERIFY(w->livData->item(2).checked);
+    QVERIFY(!ui(*w).livData->item(1).checked);
+    QVERIFY(ui(*w).livData->item(2).checked);
 }
 
 void EditCommandsTest::deleteLastRow_disablesInsertAndDelete()
 {
     w->cmdDataAppend_Click();
     w->cmdDataDelete_Click();
-    QCOMPARE(w->livData->count(), 0);
-    QVERIFY(!w->cmdDataInsert->isEnabled());
-    QVERIFY(!w->cmdDataDelete->isEnabled());
-    QVERIFY(w->cmdDataAppend->isEnabled());
+    QCOMPARE(ui(*w).livData->count(), 0);
+    QVERIFY(!ui(*w).cmdDataInsert->isEnabled());
+    QVERIFY(!ui(*w).cmdDataDelete->isEnabled());
+    QVERIFY(ui(*w).cmdDataAppend->isEnabled());
     // Nothing to act on: both are harmless when reached anyway.
     w->cmdDataInsert_Click();
     w->cmdDataDelete_Click();
-    QCOMPARE(w->livData->count(), 0);
+    QCOMPARE(ui(*w).livData->count(), 0);
 }
 
 void EditCommandsTest::buttonRule_acrossNew()
 {
     appendSteps(2);
-    w->Modified = false;
+    w->document().setModified(false);
     w->mnuNew_Click();
-    QCOMPARE(w->livData->count(), 0);
-    QVERIFY(!w->cmdDataInsert->isEnabled());
-    QVERIFY(w->cmdDataAppend->isEnabled());
-    QVERIFY(!w->cmdDataDelete->isEnabled());
+    QCOMPARE(ui(*w).livData->count(), 0);
+    QVERIFY(!ui(*w).cmdDataInsert->isEnabled());
+    QVERIFY(ui(*w).cmdDataAppend->isEnabled());
+    QVERIFY(!ui(*w).cmdDataDelete->isEnabled());
 }
 
 void EditCommandsTest::selectAll_ticksEveryRowWhicheverWayTheBoxTurns_data()
@@ -227,69 +227,69 @@ void EditCommandsTest::selectAll_ticksEveryRowWhicheverWayTheBoxTurns()
 {
     QFETCH(bool, tickedBefore);
     appendSteps(4);
-    w->livData->steps().setChecked(1, false);
-    w->livData->steps().setChecked(3, false);
-    w->chkDataSelectAll->setChecked(tickedBefore);
-    w->Modified = false;
-    w->chkDataSelectAll->click(); // the operator's click: the box turns, then the handler runs
-    QCOMPARE(w->chkDataSelectAll->isChecked(), !tickedBefore);
+    ui(*w).livData->steps().setChecked(1, false);
+    ui(*w).livData->steps().setChecked(3, false);
+    ui(*w).chkDataSelectAll->setChecked(tickedBefore);
+    w->document().setModified(false);
+    ui(*w).chkDataSelectAll->click(); // the operator's click: the box turns, then the handler runs
+    QCOMPARE(ui(*w).chkDataSelectAll->isChecked(), !tickedBefore);
     for (int i = 1; i <= 4; ++i)
-        QVERIFY2(w->livData->item(i).checked, qPrintable(QString::number(i)));
-    QVERIFY(w->Modified);
+        QVERIFY2(ui(*w).livData->item(i).checked, qPrintable(QString::number(i)));
+    QVERIFY(w->document().modified());
 }
 
 void EditCommandsTest::selectAll_onEmptyTable_onlyMarksModified()
 {
     w->chkDataSelectAll_Click();
-    QCOMPARE(w->livData->count(), 0);
-    QVERIFY(w->Modified);
+    QCOMPARE(ui(*w).livData->count(), 0);
+    QVERIFY(w->document().modified());
 }
 
 void EditCommandsTest::selectAll_byOperatorClick_goesThroughTheHandler()
 {
     appendSteps(1);
-    w->livData->steps().setChecked(1, false);
+    ui(*w).livData->steps().setChecked(1, false);
     w->show();
     QVERIFY(QTest::qWaitForWindowExposed(w.get()));
-    QTest::mouseClick(w->chkDataSelectAll, Qt::LeftButton, {},
-                      QPoint(8, w->chkDataSelectAll->height() / 2));
-    QVERIFY(w->chkDataSelectAll->isChecked());
-    QVERIFY(w->livData->item(1).checked);
+    QTest::mouseClick(ui(*w).chkDataSelectAll, Qt::LeftButton, {},
+                      QPoint(8, ui(*w).chkDataSelectAll->height() / 2));
+    QVERIFY(ui(*w).chkDataSelectAll->isChecked());
+    QVERIFY(ui(*w).livData->item(1).checked);
 }
 
 void EditCommandsTest::rowCheck_clearingClearsSelectAllTickOnly()
 {
     appendSteps(3);
-    w->chkDataSelectAll->setChecked(true);
-    w->Modified = false;
+    ui(*w).chkDataSelectAll->setChecked(true);
+    w->document().setModified(false);
     // The operator clears row 2's box: the table reports it after the change.
-    const QModelIndex box = w->livData->steps().index(1, 0);
-    QVERIFY(w->livData->steps().setData(box, Qt::Unchecked, Qt::CheckStateRole));
-    QVERIFY(!w->chkDataSelectAll->isChecked());
-    QVERIFY(!w->livData->item(2).checked); // not ticked again by Select All
-    QVERIFY(w->livData->item(1).checked);
-    QVERIFY(w->Modified);
+    const QModelIndex box = ui(*w).livData->steps().index(1, 0);
+    QVERIFY(ui(*w).livData->steps().setData(box, Qt::Unchecked, Qt::CheckStateRole));
+    QVERIFY(!ui(*w).chkDataSelectAll->isChecked());
+    QVERIFY(!ui(*w).livData->item(2).checked); // not ticked again by Select All
+    QVERIFY(ui(*w).livData->item(1).checked);
+    QVERIFY(w->document().modified());
 }
 
 void EditCommandsTest::rowCheck_tickingNeverTicksSelectAll()
 {
     appendSteps(2);
-    w->livData->steps().setChecked(2, false);
-    w->Modified = false;
-    QVERIFY(w->livData->steps().setData(w->livData->steps().index(1, 0), Qt::Checked,
+    ui(*w).livData->steps().setChecked(2, false);
+    w->document().setModified(false);
+    QVERIFY(ui(*w).livData->steps().setData(ui(*w).livData->steps().index(1, 0), Qt::Checked,
                                         Qt::CheckStateRole));
-    QVERIFY(!w->chkDataSelectAll->isChecked());
-    QVERIFY(w->Modified);
+    QVERIFY(!ui(*w).chkDataSelectAll->isChecked());
+    QVERIFY(w->document().modified());
 }
 
 void EditCommandsTest::rowCheck_byOperator_raisesTheHandler()
 {
     // A real click on a row's check box, through the view.
     appendSteps(2);
-    w->chkDataSelectAll->setChecked(true);
+    ui(*w).chkDataSelectAll->setChecked(true);
     w->show();
     QVERIFY(QTest::qWaitForWindowExposed(w.get()));
-    StepListView *view = w->livData;
+    StepListView *view = ui(*w).livData;
     const QRect row = view->visualRect(view->steps().index(0, 0));
     QStyleOptionViewItem option;
     option.initFrom(view);
@@ -299,7 +299,7 @@ void EditCommandsTest::rowCheck_byOperator_raisesTheHandler()
                                                       &option, view);
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, check.center());
     QVERIFY(!view->item(1).checked);
-    QVERIFY(!w->chkDataSelectAll->isChecked());
+    QVERIFY(!ui(*w).chkDataSelectAll->isChecked());
 }
 
 void EditCommandsTest::selectAll_manyRows_oneNotification()
@@ -308,23 +308,23 @@ void EditCommandsTest::selectAll_manyRows_oneNotification()
     std::vector<StepRecord> rows(40000);
     for (size_t i = 0; i < rows.size(); ++i)
         rows[i].label = StepDefaults::label(static_cast<qint32>(i + 1));
-    w->livData->replaceAll(std::move(rows));
+    ui(*w).livData->replaceAll(std::move(rows));
     int notices = 0;
-    connect(&w->livData->steps(), &QAbstractItemModel::dataChanged, this,
+    connect(&ui(*w).livData->steps(), &QAbstractItemModel::dataChanged, this,
             [&notices] { ++notices; });
     w->chkDataSelectAll_Click();
     QCOMPARE(notices, 1);
-    QVERIFY(w->livData->item(1).checked);
-    QVERIFY(w->livData->item(32768).checked);
-    QVERIFY(w->livData->item(40000).checked);
+    QVERIFY(ui(*w).livData->item(1).checked);
+    QVERIFY(ui(*w).livData->item(32768).checked);
+    QVERIFY(ui(*w).livData->item(40000).checked);
 }
 
 void EditCommandsTest::selectAll_manyRows_repaintsRowsInSight()
 {
-    w->livData->replaceAll(std::vector<StepRecord>(2000));
+    ui(*w).livData->replaceAll(std::vector<StepRecord>(2000));
     w->show();
     QVERIFY(QTest::qWaitForWindowExposed(w.get()));
-    StepListView *view = w->livData;
+    StepListView *view = ui(*w).livData;
     view->scrollTo(view->steps().index(1000, 0), QAbstractItemView::PositionAtTop);
     QApplication::processEvents();
 
@@ -366,7 +366,7 @@ void EditCommandsTest::everyCommand_setsModified()
 {
     QFETCH(int, command);
     appendSteps(2);
-    w->Modified = false;
+    w->document().setModified(false);
     switch (command) {
     case 0: w->cmdDataInsert_Click(); break;
     case 1: w->cmdDataAppend_Click(); break;
@@ -374,7 +374,7 @@ void EditCommandsTest::everyCommand_setsModified()
     case 3: w->chkDataSelectAll_Click(); break;
     case 4: w->livData_ItemCheck(1); break;
     }
-    QVERIFY(w->Modified);
+    QVERIFY(w->document().modified());
 }
 
 QTEST_MAIN(EditCommandsTest)

@@ -1,6 +1,6 @@
 // The step editor window: opening, loading, OK, Cancel, a second double
 // click, and what OK does when its row or the main window has gone.
-#include "shell/Twips.h"
+#include "platform/Twips.h"
 #include "shell/frmControl.h"
 #include "steps/StepListView.h"
 #include "steps/frmDataSetting.h"
@@ -42,7 +42,7 @@ private slots:
 private:
     frmDataSetting *open();
     void activate(QWidget *window);
-    std::vector<StepRecord> rows() const { return w->livData->steps().rows(); }
+    std::vector<StepRecord> rows() const { return ui(*w).livData->steps().rows(); }
 
     std::unique_ptr<FakePlatform> fake;
     std::unique_ptr<frmControl> w;
@@ -57,8 +57,8 @@ void StepEditorTest::init()
 
 void StepEditorTest::cleanup()
 {
-    if (w && w->DataSetting)
-        delete w->DataSetting.data();
+    if (w && ui(*w).DataSetting)
+        delete ui(*w).DataSetting.data();
     delete editor.data();
     w.reset();
     fake.reset();
@@ -67,7 +67,7 @@ void StepEditorTest::cleanup()
 frmDataSetting *StepEditorTest::open()
 {
     w->livData_DblClick();
-    editor = w->DataSetting;
+    editor = ui(*w).DataSetting;
     return editor;
 }
 
@@ -80,10 +80,10 @@ void StepEditorTest::activate(QWidget *window)
 
 void StepEditorTest::doubleClickOnEmptyTable_opensNothingButMarksModified()
 {
-    QVERIFY(!w->Modified);
+    QVERIFY(!w->document().modified());
     w->livData_DblClick();
-    QVERIFY(!w->DataSetting);
-    QVERIFY(w->Modified);
+    QVERIFY(!ui(*w).DataSetting);
+    QVERIFY(w->document().modified());
     QVERIFY(QApplication::topLevelWidgets().count() >= 1);
     for (QWidget *top : QApplication::topLevelWidgets())
         QVERIFY(!qobject_cast<frmDataSetting *>(top));
@@ -93,11 +93,11 @@ void StepEditorTest::open_loadsSelectedRowAsItStands()
 {
     w->cmdDataAppend_Click();
     w->cmdDataAppend_Click();
-    w->livData->steps().setSubItem(2, StepRecord::Voltage, QStringLiteral("5")); // as a file may hold it
-    w->livData->select(2);
-    w->Modified = false;
+    ui(*w).livData->steps().setSubItem(2, StepRecord::Voltage, QStringLiteral("5")); // as a file may hold it
+    ui(*w).livData->select(2);
+    w->document().setModified(false);
     QVERIFY(open());
-    QVERIFY(w->Modified);
+    QVERIFY(w->document().modified());
     QCOMPARE(editor->fraDataSetting->title(), QStringLiteral("Step2"));
     QCOMPARE(editor->cboOutput->currentText(), QStringLiteral("On"));
     QCOMPARE(editor->cboRange->currentText(), QStringLiteral("Auto"));
@@ -133,7 +133,7 @@ void StepEditorTest::open_isASeparateNonModalWindow()
     QCOMPARE(editor->size(), QSize(twipsToPixels(5850), twipsToPixels(5460)));
     // The main window goes on working while the editor is open.
     w->cmdDataAppend_Click();
-    QCOMPARE(w->livData->count(), 2);
+    QCOMPARE(ui(*w).livData->count(), 2);
 }
 
 void StepEditorTest::layout_data()
@@ -169,7 +169,7 @@ void StepEditorTest::layout()
     QFETCH(QString, name);
     QFETCH(QString, caption);
     QFETCH(QRect, twips);
-    frmDataSetting e(w.get());
+    frmDataSetting e(ui(*w).livData, fake->messages);
     auto *control = e.findChild<QWidget *>(name);
     QVERIFY(control);
     const QRect pixels(twipsToPixels(twips.x()), twipsToPixels(twips.y()),
@@ -212,9 +212,9 @@ void StepEditorTest::tabOrder_startsInOutputAndFollowsTheDesign()
 void StepEditorTest::ok_writesTheSevenTextsUnchecked()
 {
     w->cmdDataAppend_Click();
-    w->livData->steps().setChecked(1, false);
+    ui(*w).livData->steps().setChecked(1, false);
     open();
-    w->Modified = false;
+    w->document().setModified(false);
     editor->cboOutput->setEditText(QStringLiteral("Off"));
     editor->cboRange->setEditText(QStringLiteral("High"));
     editor->txtVoltage->setText(QStringLiteral("999")); // OK itself checks nothing
@@ -223,12 +223,12 @@ void StepEditorTest::ok_writesTheSevenTextsUnchecked()
     editor->txtStopPhase->setText(QStringLiteral("270.00"));
     editor->txtWorkTime->setText(QStringLiteral("abc"));
     editor->cmdOK_Click();
-    const StepRecord &r = w->livData->item(1);
+    const StepRecord &r = ui(*w).livData->item(1);
     const std::array<QString, 7> expected = {"Off", "High", "999", "50", "90.00", "270.00", "abc"};
     QCOMPARE(r.values, expected);
     QCOMPARE(r.label, QStringLiteral("Step1"));
     QVERIFY(!r.checked);
-    QVERIFY(!w->Modified);
+    QVERIFY(!w->document().modified());
     QVERIFY(editor.isNull() || editor->isHidden());
     QVERIFY(fake->messages.shown.isEmpty());
 }
@@ -248,8 +248,8 @@ void StepEditorTest::ok_choiceFromList_andTypedTextKeptAsTyped()
     QCOMPARE(editor->cboOutput->currentText(), QStringLiteral("ON"));
     QVERIFY(editor->isVisible()); // Enter pressed no button
     QTest::mouseClick(editor->cmdOK, Qt::LeftButton);
-    QCOMPARE(w->livData->item(1).subItem(StepRecord::Output), QStringLiteral("ON"));
-    QCOMPARE(w->livData->item(1).subItem(StepRecord::Range), QStringLiteral("Low"));
+    QCOMPARE(ui(*w).livData->item(1).subItem(StepRecord::Output), QStringLiteral("ON"));
+    QCOMPARE(ui(*w).livData->item(1).subItem(StepRecord::Range), QStringLiteral("Low"));
     QVERIFY(editor.isNull() || editor->isHidden());
 }
 
@@ -257,14 +257,14 @@ void StepEditorTest::ok_writesIntoTheRowSelectedNow()
 {
     for (int i = 0; i < 3; ++i)
         w->cmdDataAppend_Click();
-    w->livData->select(1);
+    ui(*w).livData->select(1);
     open();
     editor->txtVoltage->setText(QStringLiteral("230.00"));
-    w->livData->select(3);
+    ui(*w).livData->select(3);
     editor->cmdOK_Click();
-    QCOMPARE(w->livData->item(1).subItem(StepRecord::Voltage), QStringLiteral("110.00"));
-    QCOMPARE(w->livData->item(3).subItem(StepRecord::Voltage), QStringLiteral("230.00"));
-    QCOMPARE(w->livData->item(3).label, QStringLiteral("Step3"));
+    QCOMPARE(ui(*w).livData->item(1).subItem(StepRecord::Voltage), QStringLiteral("110.00"));
+    QCOMPARE(ui(*w).livData->item(3).subItem(StepRecord::Voltage), QStringLiteral("230.00"));
+    QCOMPARE(ui(*w).livData->item(3).label, QStringLiteral("Step3"));
 }
 
 void StepEditorTest::cancel_leavesTableUnchanged_data()
@@ -299,21 +299,21 @@ void StepEditorTest::cancel_leavesTableUnchanged()
     QVERIFY(rows() == before);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QVERIFY(editor.isNull());
-    QVERIFY(w->DataSetting.isNull());
+    QVERIFY(ui(*w).DataSetting.isNull());
 }
 
 void StepEditorTest::secondDoubleClick_bringsSameWindowWithoutReload()
 {
     w->cmdDataAppend_Click();
     w->cmdDataAppend_Click();
-    w->livData->select(1);
+    ui(*w).livData->select(1);
     open();
     editor->txtFrequency->setText(QStringLiteral("55"));
-    w->livData->select(2);
-    w->Modified = false;
+    ui(*w).livData->select(2);
+    w->document().setModified(false);
     w->livData_DblClick();
-    QCOMPARE(w->DataSetting.data(), editor.data());
-    QVERIFY(w->Modified);
+    QCOMPARE(ui(*w).DataSetting.data(), editor.data());
+    QVERIFY(w->document().modified());
     QCOMPARE(editor->fraDataSetting->title(), QStringLiteral("Step1"));
     QCOMPARE(editor->txtFrequency->text(), QStringLiteral("55"));
     int editors = 0;
@@ -326,11 +326,11 @@ void StepEditorTest::reopenAfterOk_loadsAfresh()
 {
     w->cmdDataAppend_Click();
     w->cmdDataAppend_Click();
-    w->livData->select(1);
+    ui(*w).livData->select(1);
     open();
     QPointer<frmDataSetting> first = editor;
     editor->cmdOK_Click();
-    w->livData->select(2);
+    ui(*w).livData->select(2);
     // Even before the closed window is deleted, a double click opens a new one.
     open();
     QVERIFY(editor != first);
@@ -346,9 +346,9 @@ void StepEditorTest::ok_withNoRowLeft_writesNothingAndCloses()
     w->cmdDataAppend_Click();
     open();
     w->cmdDataDelete_Click();
-    QCOMPARE(w->livData->count(), 0);
+    QCOMPARE(ui(*w).livData->count(), 0);
     editor->cmdOK_Click();
-    QCOMPARE(w->livData->count(), 0);
+    QCOMPARE(ui(*w).livData->count(), 0);
     QVERIFY(editor.isNull() || editor->isHidden());
 }
 
@@ -359,11 +359,11 @@ void StepEditorTest::ok_afterMainWindowClosed_writesNothing()
     QVERIFY(QTest::qWaitForWindowExposed(w.get()));
     open();
     editor->txtVoltage->setText(QStringLiteral("1.00"));
-    w->Modified = false; // no save question on closing
+    w->document().setModified(false); // no save question on closing
     QVERIFY(w->close());
     QVERIFY(editor->isVisible()); // the editor outlives the main window
     editor->cmdOK_Click();
-    QCOMPARE(w->livData->item(1).subItem(StepRecord::Voltage), QStringLiteral("110.00"));
+    QCOMPARE(ui(*w).livData->item(1).subItem(StepRecord::Voltage), QStringLiteral("110.00"));
     QVERIFY(editor.isNull() || editor->isHidden());
 }
 
@@ -385,17 +385,17 @@ void StepEditorTest::doubleClickByMouse_opensOnClickedRow()
     for (int i = 0; i < 3; ++i)
         w->cmdDataAppend_Click();
     activate(w.get());
-    StepListView *view = w->livData;
+    StepListView *view = ui(*w).livData;
     const QPoint onRow2 = view->visualRect(view->steps().index(1, 3)).center();
     QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, onRow2);
-    editor = w->DataSetting;
+    editor = ui(*w).DataSetting;
     QVERIFY(editor);
     QCOMPARE(editor->fraDataSetting->title(), QStringLiteral("Step2"));
     delete editor.data();
     // Below the rows: the row selected at that moment.
     const QPoint below(onRow2.x(), view->viewport()->height() - 3);
     QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, below);
-    editor = w->DataSetting;
+    editor = ui(*w).DataSetting;
     QVERIFY(editor);
     QCOMPARE(editor->fraDataSetting->title(), QStringLiteral("Step2"));
 }

@@ -136,7 +136,7 @@ std::unique_ptr<frmControl> startedWindow(FakePlatform &fake, bool remote)
     auto window = std::make_unique<frmControl>(fake.bundle());
     window->Form_Load();
     if (remote) {
-        window->optSystemMode_1->setChecked(true);
+        ui(*window).optSystemMode_1->setChecked(true);
         window->optSystemMode_Click(1);
     }
     fake.port.clearEvents();

@@ -4,11 +4,13 @@
 // answers from a script the test sets up.
 
 #include "platform/BusyPointer.h"
+#include "platform/CrashGuard.h"
 #include "platform/FileDialog.h"
 #include "platform/MessageBox.h"
 #include "platform/Platform.h"
 #include "platform/SerialPort.h"
 #include "platform/Timer.h"
+#include "support/MainWindowUi.h"
 
 #include <QByteArray>
 #include <QList>
@@ -133,6 +135,13 @@ public:
     }
 };
 
+class FakeCrashGuard : public CrashGuard
+{
+public:
+    QByteArray bytes; // what a crash would write now
+    void setCrashOutput(const QByteArray &b) override { bytes = b; }
+};
+
 struct FakePlatform
 {
     FakeSerialPort port;
@@ -140,8 +149,9 @@ struct FakePlatform
     FakeMessageBox messages;
     FakeFileDialog files;
     FakeBusyPointer busy;
+    FakeCrashGuard crash;
 
-    Platform bundle() { return {&port, &timer, &messages, &files, &busy}; }
+    Platform bundle() { return {&port, &timer, &messages, &files, &busy, &crash}; }
 };
 
 // A main window on the fakes after a normal start (COM 1 opens), with the

@@ -2,6 +2,7 @@
 // step editor. Every one of them marks the document modified.
 #include "shell/frmControl.h"
 
+#include "files/StepDocument.h"
 #include "steps/StepListView.h"
 #include "steps/frmDataSetting.h"
 
@@ -41,7 +42,7 @@ void frmControl::cmdDataInsert_Click()
     if (position == 0)
         return;
     livData->add(position, takeNewStep(NextStepNumber));
-    Modified = true;
+    m_document->setModified(true);
 }
 
 void frmControl::cmdDataAppend_Click()
@@ -49,7 +50,7 @@ void frmControl::cmdDataAppend_Click()
     livData->add(livData->count() + 1, takeNewStep(NextStepNumber));
     cmdDataInsert->setEnabled(true);
     cmdDataDelete->setEnabled(true);
-    Modified = true;
+    m_document->setModified(true);
 }
 
 void frmControl::cmdDataDelete_Click()
@@ -63,14 +64,14 @@ void frmControl::cmdDataDelete_Click()
         livData->select(position <= left ? position : left);
     else
         setDataButtons();
-    Modified = true;
+    m_document->setModified(true);
 }
 
 void frmControl::chkDataSelectAll_Click()
 {
     // Ticks every row whichever way the click turned the box; never clears one.
     livData->steps().checkAll();
-    Modified = true;
+    m_document->setModified(true);
 }
 
 void frmControl::livData_ItemCheck(int position)
@@ -79,7 +80,7 @@ void frmControl::livData_ItemCheck(int position)
     // no clicked(), so the rows stay as they are.
     if (position >= 1 && position <= livData->count() && !livData->item(position).checked)
         chkDataSelectAll->setChecked(false);
-    Modified = true;
+    m_document->setModified(true);
 }
 
 void frmControl::livData_DblClick()
@@ -87,12 +88,12 @@ void frmControl::livData_DblClick()
     if (livData->count() > 0) {
         // A closed editor may still wait for its deletion: open a new one then.
         if (!DataSetting || DataSetting->isHidden()) {
-            DataSetting = new frmDataSetting(this);
+            DataSetting = new frmDataSetting(livData, *m_platform.messages);
             DataSetting->Form_Load();
         }
         DataSetting->show();
         DataSetting->raise();
         DataSetting->activateWindow();
     }
-    Modified = true;
+    m_document->setModified(true);
 }

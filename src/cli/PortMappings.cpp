@@ -1,4 +1,4 @@
-#include "shell/PortMappings.h"
+#include "cli/PortMappings.h"
 
 #include "platform/PortNames.h"
 

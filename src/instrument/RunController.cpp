@@ -1,0 +1,139 @@
+#include "instrument/RunController.h"
+
+#include "instrument/Commands.h"
+#include "instrument/RunModes.h"
+#include "instrument/SendableSteps.h"
+#include "instrument/SequencerCore.h"
+#include "instrument/SerialLink.h"
+#include "platform/Timer.h"
+#include "steps/FieldRange.h"
+#include "steps/StepTableModel.h"
+
+namespace {
+// Tells the operator which step cannot be played and what the timer allows.
+QString unplayableDwellMessage(const StepRecord &row, int position)
+{
+    return row.label + QStringLiteral(" (row ") + QString::number(position)
+           + QStringLiteral("): the dwell time \"") + row.subItem(StepRecord::WorkTime)
+           + QStringLiteral("\" is outside 0 to 65.535 seconds (0 to 65,535 ms)."
+                            " The program was not run.");
+}
+} // namespace
+
+RunController::RunController(Timer &timer, SerialLink &link, const StepTableModel &steps,
+                             QObject *parent)
+    : QObject(parent), m_timer(timer), m_link(link), m_steps(steps)
+{
+    m_timer.onTick = [this] { tick(); };
+    // A link that drops during a run ends it.
+    connect(&m_link, &SerialLink::linkLost, this, &RunController::linkLost);
+}
+
+RunController::~RunController()
+{
+    m_timer.onTick = nullptr;
+}
+
+RunController::Refusal RunController::start(QStringView modeText, QStringView cycleFieldText)
+{
+    // A port that failed to open (another port chosen under Remote) or was
+    // lost is tried again; without it nothing starts.
+    if (!m_link.ensureOpen())
+        return {Refusal::Reason::PortUnavailable, {}};
+
+    const std::optional<qint32> cycles =
+        RunMode::cyclesFor(modeText, cycleFieldText, m_run.RunCycles);
+    if (!cycles) {
+        // The field keeps a text it rejected; the run cannot count with it.
+        const FieldRange &range = FieldRanges::CycleTime;
+        return {Refusal::Reason::CycleCount, ModTool::rangeMessage(range.minimum, range.maximum)};
+    }
+    if (Refusal refused = checkSteps(m_steps); refused.reason != Refusal::Reason::None)
+        return refused;
+
+    m_run.RunCycles = *cycles;
+    m_run.CyclesLeft = m_run.RunCycles;
+    m_run.StepTotal = m_steps.count();
+    if (m_run.StepTotal == 0)
+        return {};
+    m_run.CurrentStep = 1;
+    m_run.LastSentStep = 0;
+    m_running = true;
+    emit runStarted();
+
+    if (!m_link.send(Command::Turn + Command::Off) || !m_link.send(Command::OutputRelay + Command::On)) {
+        linkLost();
+        return {};
+    }
+    tick();
+    return {};
+}
+
+RunController::Refusal RunController::checkSteps(const StepTableModel &steps)
+{
+    if (const int bad = firstUnplayableDwell(steps))
+        return {Refusal::Reason::StepValue, unplayableDwellMessage(steps.row(bad), bad)};
+    // The texts go out as they stand: nothing leaves unless every one of
+    // them is one command's argument and within what the editor allows.
+    if (const UnsendableValue bad = firstUnsendableValue(steps); bad.position)
+        return {Refusal::Reason::StepValue, unsendableValueMessage(steps.row(bad.position), bad)};
+    return {};
+}
+
+void RunController::stop()
+{
+    m_timer.setEnabled(false);
+    bool sent = m_link.send(Command::Turn + Command::Off);
+    sent = m_link.send(Command::OutputRelay + Command::Off) && sent;
+    // A link that dropped while sending has ended the run and said so already.
+    const bool tell = !sent && m_running;
+    m_running = false;
+    emit runEnded(tell ? m_link.notAvailableMessage() : QString());
+}
+
+void RunController::linkLost()
+{
+    if (!m_running)
+        return;
+    m_timer.setEnabled(false);
+    m_running = false;
+    // The message comes last, when the window is idle again: a box runs its
+    // own event loop.
+    emit runEnded(m_link.notAvailableMessage());
+}
+
+void RunController::stopTicks()
+{
+    m_timer.setEnabled(false);
+}
+
+void RunController::tick()
+{
+    const SequencerStep step = advanceSequencer(m_run, m_steps);
+    switch (step.action) {
+    case SequencerStep::Action::EndOfRun:
+        stop();
+        return;
+    case SequencerStep::Action::Rewind:
+        // Nothing sent, the timer keeps the last row's period.
+        return;
+    case SequencerStep::Action::Play:
+        break;
+    }
+
+    emit stepStarting(step.position);
+    for (const QString &command : step.commands) {
+        if (!m_link.send(command)) {
+            emit stepFailed(step.position);
+            linkLost();
+            return;
+        }
+    }
+    // The next tick comes one dwell from here.
+    m_timer.setInterval(step.periodMs);
+    m_timer.setEnabled(true);
+    // What the operator sees changes nothing on the line and is drawn only
+    // once this handler returns, so it comes after the timer is armed and
+    // does not lengthen the step.
+    emit stepPlayed(step.position);
+}

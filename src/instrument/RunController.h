@@ -1,0 +1,83 @@
+#pragma once
+
+#include "instrument/RunState.h"
+
+#include <QObject>
+#include <QString>
+#include <QStringView>
+
+class SerialLink;
+class StepTableModel;
+class Timer;
+struct MainWindowUi;
+class frmControl;
+
+// A run of the step table: RUN starts it, the timer's ticks play the
+// checked steps one dwell after another, and it ends at the end of its
+// cycles, by STOP, or when the link fails. It is the one place where a run
+// ends. It knows no window: what the operator sees follows its signals.
+class RunController : public QObject
+{
+    Q_OBJECT
+public:
+    // Why RUN did not start a run.
+    struct Refusal
+    {
+        enum class Reason {
+            None,            // started, or nothing to play
+            PortUnavailable, // the link has shown its "not available" message already
+            CycleCount,      // the cycle field holds no count: message is the range message
+            StepValue,       // a checked step cannot be played or sent: message names it
+        };
+        Reason reason = Reason::None;
+        QString message;
+    };
+
+    // Takes the timer's ticks for as long as it lives.
+    RunController(Timer &timer, SerialLink &link, const StepTableModel &steps,
+                  QObject *parent = nullptr);
+    ~RunController() override;
+
+    bool running() const { return m_running; }
+    const RunState &state() const { return m_run; }
+
+    // RUN: checks the mode's cycle count and every checked step, sets the
+    // run state, switches the output on and plays the first checked step.
+    Refusal start(QStringView modeText, QStringView cycleFieldText);
+    // RUN's checks of the checked steps alone: a dwell the timer cannot
+    // hold, or a value that cannot go out as it stands.
+    static Refusal checkSteps(const StepTableModel &steps);
+    // The end of a run, by STOP or by the sequencer: timer off,
+    // ":SOUR:TURN OFF", ":OUTP OFF". When the output could not be switched
+    // off the operator is told, once.
+    void stop();
+    // One call of the sequencer: ends the run, rewinds, or plays the next
+    // checked step and arms the timer with its dwell.
+    void tick();
+    // A command could not be written during a run, or the link dropped: the
+    // run ends as STOP ends it, without sending on the dead link, and the
+    // operator is told once. Does nothing when no run is in progress.
+    void linkLost();
+    // Stops the ticks; a run in progress stays as it is.
+    void stopTicks();
+
+signals:
+    void runStarted();
+    // A step's commands are about to go out.
+    void stepStarting(int position);
+    // A step went out; the next tick comes one dwell from now.
+    void stepPlayed(int position);
+    // A step's commands could not all be written; the run ends next.
+    void stepFailed(int position);
+    // The run ended; message is what the operator must be told, if anything.
+    void runEnded(const QString &message);
+
+private:
+    friend MainWindowUi ui(frmControl &window); // tests set the run state
+
+    Timer &m_timer;
+    SerialLink &m_link;
+    const StepTableModel &m_steps;
+    RunState m_run;
+    bool m_running = false;
+};

@@ -1,0 +1,68 @@
+#include "instrument/RunRecording.h"
+
+#include "instrument/RunController.h"
+#include "instrument/RunRecorder.h"
+#include "instrument/SerialLink.h"
+#include "steps/StepTableModel.h"
+
+RunRecording::RunRecording(SerialLink &link, RunController &run, const StepTableModel &steps,
+                           QObject *parent)
+    : QObject(parent), m_steps(steps)
+{
+    connect(&link, &SerialLink::commandSent, this, &RunRecording::record);
+    connect(&run, &RunController::runStarted, this, [this] {
+        if (m_eachRun)
+            begin();
+        if (m_recorder)
+            check(m_recorder->markRun());
+    });
+    connect(&run, &RunController::stepStarting, this,
+            [this](int position) { m_step = m_steps.row(position).label; });
+    connect(&run, &RunController::stepPlayed, this, [this] { m_step.clear(); });
+    connect(&run, &RunController::stepFailed, this, [this] { m_step.clear(); });
+    connect(&run, &RunController::runEnded, this, [this] {
+        m_step.clear();
+        if (m_eachRun)
+            finish();
+    });
+}
+
+RunRecording::~RunRecording()
+{
+    finish();
+}
+
+void RunRecording::begin()
+{
+    finish();
+    if (m_directory.isEmpty())
+        return;
+    m_recorder = std::make_unique<RunRecorder>(m_directory);
+    m_path.clear();
+    if (m_recorder->begin())
+        m_path = m_recorder->path();
+    else
+        check(false);
+}
+
+void RunRecording::finish()
+{
+    if (!m_recorder)
+        return;
+    check(m_recorder->finish());
+    m_recorder.reset();
+}
+
+void RunRecording::record(const QString &command)
+{
+    if (m_recorder)
+        check(m_recorder->record(command, m_step));
+}
+
+void RunRecording::check(bool ok)
+{
+    if (ok)
+        return;
+    emit failed(QStringLiteral("The run's record cannot be written (") + m_recorder->errorText()
+                + QStringLiteral("). The run goes on without it."));
+}

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <memory>
+
+class RunController;
+class RunRecorder;
+class SerialLink;
+class StepTableModel;
+
+// Keeps the record of what a link sends (RunRecorder): every command the
+// link writes, labelled with the step whose commands are going out, with
+// elapsed zero at RUN. The window keeps one record per run (from RUN to
+// the run's end); the run without a window keeps one record from its
+// first command to its last (begin() and finish()).
+class RunRecording : public QObject
+{
+    Q_OBJECT
+public:
+    RunRecording(SerialLink &link, RunController &run, const StepTableModel &steps,
+                 QObject *parent = nullptr);
+    ~RunRecording() override;
+
+    // Where records go; empty: none are kept.
+    void setDirectory(const QString &directory) { m_directory = directory; }
+    const QString &directory() const { return m_directory; }
+    // Each RUN begins its own record, and the run's end closes it.
+    void setRecordEachRun(bool each) { m_eachRun = each; }
+
+    // Begins a record now: commands before RUN get negative elapsed times.
+    // Does nothing without a directory.
+    void begin();
+    // Closes the record.
+    void finish();
+    // The file of the current or last record; empty when none was begun.
+    const QString &path() const { return m_path; }
+
+signals:
+    // A record cannot be written; the run goes on without it. Raised once
+    // per record, inside the handler that sent the command.
+    void failed(const QString &message);
+
+private:
+    void record(const QString &command);
+    void check(bool ok);
+
+    const StepTableModel &m_steps;
+    QString m_directory;
+    bool m_eachRun = false;
+    std::unique_ptr<RunRecorder> m_recorder;
+    QString m_path;
+    QString m_step; // the label of the step whose commands are going out
+};

@@ -1,0 +1,70 @@
+#include "instrument/SerialLink.h"
+
+#include "instrument/Commands.h"
+#include "instrument/PortText.h"
+#include "platform/AppTitle.h"
+#include "platform/MessageBox.h"
+#include "platform/SerialPort.h"
+
+SerialLink::SerialLink(SerialPort &port, MessageBox &messages, QObject *parent)
+    : QObject(parent), m_port(port), m_messages(messages)
+{
+    m_port.onLinkLost = [this] { emit linkLost(); };
+}
+
+SerialLink::~SerialLink()
+{
+    m_port.onLinkLost = nullptr;
+}
+
+bool SerialLink::send(const QString &text)
+{
+    const bool written = m_port.setOutput(text + Command::Terminator);
+    if (written)
+        emit commandSent(text);
+    return written;
+}
+
+bool SerialLink::ensureOpen()
+{
+    if (m_port.PortOpen() || m_port.setPortOpen(true))
+        return true;
+    showNotAvailable();
+    return false;
+}
+
+void SerialLink::close()
+{
+    if (m_port.PortOpen())
+        m_port.setPortOpen(false);
+}
+
+bool SerialLink::tryPort(qint16 number)
+{
+    close();
+    m_port.setCommPort(number);
+    return m_port.PortOpen() || m_port.setPortOpen(true);
+}
+
+void SerialLink::choosePort(const QString &entry)
+{
+    close();
+    m_port.setCommPort(portNumberFromText(entry));
+    ensureOpen();
+}
+
+void SerialLink::applyBaud(const QString &baud)
+{
+    m_port.setSettings(settingsForBaud(baud));
+}
+
+QString SerialLink::notAvailableMessage() const
+{
+    return portNotAvailableMessage(m_portName);
+}
+
+void SerialLink::showNotAvailable()
+{
+    m_messages.show(notAvailableMessage(), MessageBox::Buttons::Ok, MessageBox::Icon::None,
+                    AppTitle, MessageBox::Answer::Ok);
+}

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+class MessageBox;
+class SerialPort;
+
+// The serial link to the instrument: every command goes through send(),
+// and handlers that need the port open call ensureOpen() first. It is the
+// one place that learns of a lost link (linkLost) and the one that words
+// the "not available" message.
+class SerialLink : public QObject
+{
+    Q_OBJECT
+public:
+    SerialLink(SerialPort &port, MessageBox &messages, QObject *parent = nullptr);
+    ~SerialLink() override;
+
+    SerialPort &port() { return m_port; }
+
+    // Writes text + CR to the port. Returns false when the port is closed or
+    // the write failed.
+    bool send(const QString &text);
+    // Opens the port if it is closed; on failure shows the "not available"
+    // message and returns false.
+    bool ensureOpen();
+    // Closes the port if it is open.
+    void close();
+    // Tries the port of this number, silently: closes the open one first.
+    bool tryPort(qint16 number);
+    // Switches to the port of a list entry ("COM 2") and opens it.
+    void choosePort(const QString &entry);
+    // Applies "<baud>,n,8,1" line settings.
+    void applyBaud(const QString &baud);
+
+    // The port list entry as the operator sees it, which the message names.
+    void setPortName(const QString &entry) { m_portName = entry; }
+    QString notAvailableMessage() const;
+    void showNotAvailable();
+
+signals:
+    // A command the port took, without its CR.
+    void commandSent(const QString &command);
+    // The open port failed on its own (adapter unplugged, far end gone); it
+    // has been closed already.
+    void linkLost();
+
+private:
+    SerialPort &m_port;
+    MessageBox &m_messages;
+    QString m_portName;
+};

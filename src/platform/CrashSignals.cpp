@@ -1,0 +1,128 @@
+#include "platform/CrashSignals.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cstring>
+#include <iterator>
+
+#ifdef Q_OS_UNIX
+#include <cerrno>
+#include <csignal>
+#include <termios.h>
+#include <unistd.h>
+
+namespace {
+const int FatalSignals[] = {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT};
+struct sigaction g_previous[std::size(FatalSignals)];
+
+static_assert(std::atomic<int>::is_always_lock_free);
+std::atomic<int> g_port{-1};
+
+// Two slots, so that new bytes never change a slot the handler may be
+// reading: they go into the idle one, which is then made the active one.
+struct Slot
+{
+    char bytes[CrashSignals::MaxBytes];
+    size_t size;
+};
+Slot g_slots[2];
+std::atomic<int> g_active{-1}; // -1: nothing to write
+
+// A stack of its own: a SIGSEGV from a stack overflow has none left.
+alignas(16) char g_altStack[64 * 1024];
+
+extern "C" void onCrashSignal(int signalNumber)
+{
+    const int saved = errno;
+    const int fd = g_port.load();
+    const int active = g_active.load();
+    // tcflush fails on anything but a terminal, so a stale descriptor that
+    // now names some other file is left alone.
+    if (fd >= 0 && active >= 0 && ::tcflush(fd, TCOFLUSH) == 0) {
+        const char *at = g_slots[active].bytes;
+        size_t left = g_slots[active].size;
+        for (int attempt = 0; left > 0 && attempt < 1000; ++attempt) {
+            const ssize_t n = ::write(fd, at, left);
+            if (n > 0) {
+                at += n;
+                left -= size_t(n);
+            } else if (n < 0 && errno != EINTR && errno != EAGAIN) {
+                break;
+            }
+        }
+    }
+    errno = saved;
+    // Back to the default action (not every system resets SIGILL on entry);
+    // the signal raised here is held until the handler returns, then ends
+    // the process.
+    struct sigaction fallback {};
+    fallback.sa_handler = SIG_DFL;
+    sigemptyset(&fallback.sa_mask);
+    ::sigaction(signalNumber, &fallback, nullptr);
+    ::raise(signalNumber);
+}
+} // namespace
+
+CrashSignals::~CrashSignals()
+{
+    if (!m_installed)
+        return;
+    for (size_t i = 0; i < std::size(FatalSignals); ++i)
+        ::sigaction(FatalSignals[i], &g_previous[i], nullptr);
+    g_active = -1;
+}
+
+bool CrashSignals::install()
+{
+    if (m_installed)
+        return true;
+    stack_t current{};
+    if (::sigaltstack(nullptr, &current) == 0 && (current.ss_flags & SS_DISABLE)) {
+        stack_t own{};
+        own.ss_sp = g_altStack;
+        own.ss_size = sizeof g_altStack;
+        ::sigaltstack(&own, nullptr);
+    }
+    struct sigaction action {};
+    action.sa_handler = onCrashSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESETHAND | SA_ONSTACK;
+    for (size_t i = 0; i < std::size(FatalSignals); ++i)
+        if (::sigaction(FatalSignals[i], &action, &g_previous[i]) != 0)
+            return false;
+    m_installed = true;
+    return true;
+}
+
+void CrashSignals::setCrashOutput(const QByteArray &bytes)
+{
+    if (bytes.isEmpty()) {
+        g_active = -1;
+        return;
+    }
+    const int idle = g_active.load() == 0 ? 1 : 0;
+    Slot &slot = g_slots[idle];
+    slot.size = std::min<size_t>(size_t(bytes.size()), sizeof slot.bytes);
+    std::memcpy(slot.bytes, bytes.constData(), slot.size);
+    g_active = idle;
+}
+
+void CrashSignals::setPortHandle(int fd)
+{
+    g_port = fd;
+}
+
+#else
+
+CrashSignals::~CrashSignals() = default;
+
+bool CrashSignals::install()
+{
+    return false;
+}
+
+void CrashSignals::setCrashOutput(const QByteArray &) {}
+
+void CrashSignals::setPortHandle(int) {}
+
+#endif

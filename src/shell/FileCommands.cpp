@@ -1,0 +1,37 @@
+// New, Open, Save and Save as: the document does the work, the window shows
+// its title and follows the table's row count.
+#include "shell/frmControl.h"
+
+#include "files/StepDocument.h"
+
+void frmControl::mnuNew_Click()
+{
+    if (!m_document->newDocument())
+        return;
+    setDataButtons();
+}
+
+void frmControl::mnuOpen_Click()
+{
+    if (!m_document->open())
+        return;
+    setDataButtons();
+}
+
+bool frmControl::OpenStepFile(const QString &path)
+{
+    if (!m_document->open(path))
+        return false;
+    setDataButtons();
+    return true;
+}
+
+void frmControl::mnuSave_Click()
+{
+    m_document->save();
+}
+
+void frmControl::mnuSaveAs_Click()
+{
+    m_document->saveAs();
+}

@@ -1,0 +1,90 @@
+// RUN/STOP and the run modes: the window's side of a run.
+#include "shell/frmControl.h"
+
+#include "instrument/RunController.h"
+#include "instrument/RunModes.h"
+#include "instrument/RunRecording.h"
+#include "shell/Texts.h"
+#include "steps/FieldRange.h"
+#include "steps/StepListView.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QTimer>
+
+void frmControl::connectRun()
+{
+    connect(m_run.get(), &RunController::runStarted, this, [this] { setRunLocked(true); });
+    connect(m_run.get(), &RunController::stepPlayed, this, &frmControl::showPlayedStep);
+    connect(m_run.get(), &RunController::stepFailed, this, [this](int position) {
+        livData->select(position);
+        livData->ensureVisible(position);
+    });
+    // Told once the handler that sent the command has finished; the run
+    // goes on without its record.
+    connect(m_recording.get(), &RunRecording::failed, this, [this](const QString &message) {
+        QTimer::singleShot(0, this, [this, message] { MsgBox(message); });
+    });
+    connect(m_run.get(), &RunController::runEnded, this, [this](const QString &message) {
+        setRunLocked(false);
+        setStatusText(Texts::NowStop);
+        // Last, when the window is idle again: the box runs its own event loop.
+        if (!message.isEmpty())
+            MsgBox(message);
+    });
+}
+
+void frmControl::setRecordDirectory(const QString &directory)
+{
+    m_recording->setDirectory(directory);
+}
+
+void frmControl::cboRunMode_Click()
+{
+    if (cboRunMode->currentText() == QStringView(RunMode::Cycle)) {
+        txtCycleTime->setEnabled(true);
+        txtCycleTime->setFocus();
+    } else {
+        txtCycleTime->setEnabled(false);
+    }
+}
+
+void frmControl::cmdRunStop_Click()
+{
+    if (m_run->running()) {
+        m_run->stop(); // STOP
+        return;
+    }
+    const RunController::Refusal refused = m_run->start(cboRunMode->currentText(), txtCycleTime->text());
+    switch (refused.reason) {
+    case RunController::Refusal::Reason::None:
+    case RunController::Refusal::Reason::PortUnavailable:
+        return;
+    case RunController::Refusal::Reason::CycleCount:
+        MsgBox(refused.message, MessageBox::Buttons::Ok, MessageBox::Icon::Exclamation,
+               ModTool::RangeErrorCaption);
+        txtCycleTime->setFocus();
+        return;
+    case RunController::Refusal::Reason::StepValue:
+        MsgBox(refused.message, MessageBox::Buttons::Ok, MessageBox::Icon::Exclamation);
+        return;
+    }
+}
+
+// Disables (or enables again) what must not change while the table plays:
+// the run mode, port and table frames and the File and Help menus; the
+// button's caption follows ("&STOP" while locked, "&RUN" after).
+void frmControl::setRunLocked(bool locked)
+{
+    for (QGroupBox *frame : {fraRunMode, fraComm, fraData})
+        frame->setEnabled(!locked);
+    for (QMenu *menu : {mnuFile, mnuHelp}) {
+        menu->setEnabled(!locked);
+        menu->menuAction()->setEnabled(!locked); // greys the menu bar entry too
+    }
+    cmdRunStop->setText(locked ? Texts::StopCaption : Texts::RunCaption);
+}

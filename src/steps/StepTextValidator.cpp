@@ -1,0 +1,12 @@
+#include "steps/StepTextValidator.h"
+
+#include "steps/StepText.h"
+
+QValidator::State StepTextValidator::validate(QString &input, int &) const
+{
+    // Surrogates lie beyond Latin-1 too, so UTF-16 units can be judged alone.
+    for (const QChar c : input)
+        if (!StepText::fileCanHold(c.unicode()))
+            return Invalid;
+    return Acceptable;
+}
