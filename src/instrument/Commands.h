@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 // The instrument's command headers, exact to the final blank. A command on
@@ -20,4 +21,12 @@ inline const QString On = QStringLiteral("ON");
 inline const QString Off = QStringLiteral("OFF");
 
 inline constexpr QChar Terminator = QChar(13);
+
+// What a crash under remote operation leaves on the line: a CR that ends
+// any command cut short, then the close path's three commands.
+inline QByteArray crashRelease()
+{
+    const QString cr = Terminator;
+    return (cr + Turn + Off + cr + OutputRelay + Off + cr + Local + cr).toLatin1();
+}
 } // namespace Command

@@ -38,11 +38,7 @@ void frmControl::armCrashGuard(bool remote)
     CrashGuard *guard = m_platform.crash;
     if (!guard)
         return;
-    const QString cr = Command::Terminator;
-    guard->setCrashOutput(remote ? (cr + Command::Turn + Command::Off + cr + Command::OutputRelay
-                                    + Command::Off + cr + Command::Local + cr)
-                                       .toLatin1()
-                                 : QByteArray());
+    guard->setCrashOutput(remote ? Command::crashRelease() : QByteArray());
 }
 
 void frmControl::mnuExit_Click()

@@ -1,0 +1,110 @@
+#pragma once
+
+#include "cli/CommandLine.h"
+#include "cli/RunProgress.h"
+#include "instrument/RunController.h"
+#include "instrument/RunRecording.h"
+#include "instrument/SerialLink.h"
+#include "platform/BusyPointer.h"
+#include "platform/MessageBox.h"
+#include "steps/StepTableModel.h"
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QTimer>
+#include <cstdio>
+#include <memory>
+#include <optional>
+
+class CrashGuard;
+class QSettings;
+class SerialPort;
+class Timer;
+
+// quorra --run: plays a step file with no window. On the line it does what
+// an operator does in the window: start-up (":SYST:LOC "), Remote
+// (":SYST:REM "), the chosen run mode, RUN, the run's end (or STOP after
+// the time limit), and closing the window (":SOUR:TURN OFF", ":OUTP OFF",
+// ":SYST:LOC "). Messages go to standard error in the window's words;
+// progress and the summary to standard output.
+class HeadlessRun : public QObject
+{
+    Q_OBJECT
+public:
+    // Exit statuses.
+    static constexpr int Done = 0;
+    static constexpr int LinkFailed = 1;
+    static constexpr int Refused = 2;
+
+    HeadlessRun(const HeadlessRunOptions &options, SerialPort &port, Timer &timer,
+                CrashGuard *crash = nullptr, QObject *parent = nullptr);
+    ~HeadlessRun() override;
+
+    // Where the record goes; empty: none.
+    void setRecordDirectory(const QString &directory) { m_recording.setDirectory(directory); }
+    // Progress line rewritten in place (standard output is a terminal).
+    void setShowProgress(bool show) { m_showProgress = show; }
+
+    // Reads the file and checks its steps, before anything is sent: an exit
+    // status when the run cannot go on.
+    std::optional<int> prepare();
+    // Start-up, Remote and RUN. The run goes on in the event loop.
+    void start();
+    // A termination signal: no further step, the close path, 128 + n.
+    void terminate(int signalNumber);
+
+signals:
+    void finished(int exitStatus);
+
+private:
+    class Messages : public MessageBox
+    {
+    public:
+        explicit Messages(HeadlessRun &run) : m_run(run) {}
+        Answer show(const QString &text, Buttons, Icon, const QString &, Answer defaultButton) override;
+
+    private:
+        HeadlessRun &m_run;
+        QString m_last;
+    };
+    class NoPointer : public BusyPointer
+    {
+    public:
+        void setBusy(bool) override {}
+    };
+
+    void runEnded(const QString &message);
+    void release();
+    void finish(int status);
+    void drawProgress();
+    void endProgressLine();
+    void printSummary();
+
+    HeadlessRunOptions m_options;
+    CrashGuard *m_crash;
+    Messages m_messages{*this};
+    NoPointer m_busy;
+    StepTableModel m_steps;
+    SerialLink m_link;
+    RunController m_run;
+    RunRecording m_recording;
+    std::unique_ptr<RunPlan> m_plan;
+    QTimer m_limit;    // --seconds: STOP
+    QTimer m_progress; // redraws the progress line
+    QElapsedTimer m_since;     // from RUN
+    QElapsedTimer m_stepSince; // from the step being played
+    qint64 m_duration = -1;    // RUN to the end of the run
+    int m_position = 0;        // the step being played
+    qint64 m_stepLeftMs = -1;  // the run's time left when it started
+    qint64 m_played = 0;
+    bool m_showProgress = false;
+    bool m_lineDrawn = false;
+    bool m_lost = false;
+    bool m_done = false;
+};
+
+// The whole of quorra --run: the port mappings and the record directory
+// from the settings (the command line first), the real port and timer, the
+// termination signals, and the event loop of the QCoreApplication that
+// must exist. Returns the exit status.
+int runHeadless(const ProgramOptions &options, const QSettings *settings);
