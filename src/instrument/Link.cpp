@@ -18,6 +18,13 @@ bool frmControl::SendCommand(const QString &text)
     return m_platform.port->setOutput(text + Command::Terminator);
 }
 
+void frmControl::DropUnsentCommands()
+{
+    SerialPort &port = *m_platform.port;
+    if (port.PortOpen() && port.discardOutput())
+        SendCommand(QString());
+}
+
 bool frmControl::EnsurePortOpen()
 {
     SerialPort &port = *m_platform.port;

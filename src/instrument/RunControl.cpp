@@ -37,7 +37,7 @@ void frmControl::cboRunMode_Click()
 void frmControl::cmdRunStop_Click()
 {
     if (cmdRunStop->text() != Texts::RunCaption) {
-        endRun(*this); // STOP
+        stopRun(*this); // STOP
         return;
     }
 
@@ -69,6 +69,8 @@ void frmControl::cmdRunStop_Click()
         return;
     Run.CurrentStep = 1;
     Run.LastSentStep = 0;
+    Pace = StepPace{};
+    livData->steps().clearNotes();
     setRunLocked(true);
 
     if (!SendCommand(Command::Turn + Command::Off) || !SendCommand(Command::OutputRelay + Command::On)) {

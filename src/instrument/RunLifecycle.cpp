@@ -12,6 +12,18 @@
 #include <QMenu>
 #include <QPushButton>
 
+#include <cstdio>
+
+namespace {
+// Steps the line held past their dwell are told once per run, on standard
+// error; each one's row says it in its tooltip.
+void reportStretchedSteps(const frmControl &w)
+{
+    if (w.Pace.stretchedCount > 0)
+        std::fprintf(stderr, "%s\n", qPrintable(stretchedStepsSummary(w.Pace)));
+}
+} // namespace
+
 bool runInProgress(const frmControl &w)
 {
     return w.cmdRunStop->text() != Texts::RunCaption;
@@ -37,8 +49,16 @@ void endRun(frmControl &w)
     const bool tell = !sent && runInProgress(w);
     lockWindowForRun(w, false);
     w.setStatusText(Texts::NowStop);
+    reportStretchedSteps(w);
     if (tell)
         showPortMessage(w);
+}
+
+void stopRun(frmControl &w)
+{
+    w.platform().timer->setEnabled(false);
+    w.DropUnsentCommands();
+    endRun(w);
 }
 
 void endRunOnLinkFailure(frmControl &w)
@@ -46,8 +66,12 @@ void endRunOnLinkFailure(frmControl &w)
     if (!runInProgress(w))
         return;
     w.platform().timer->setEnabled(false);
+    // Nothing more is written to this link; what it still holds is stale.
+    if (SerialPort &port = *w.platform().port; port.PortOpen())
+        port.discardOutput();
     lockWindowForRun(w, false);
     w.setStatusText(Texts::NowStop);
+    reportStretchedSteps(w);
     // Last, when the window is idle again: the box runs its own event loop.
     showPortMessage(w);
 }

@@ -18,6 +18,10 @@ void lockWindowForRun(frmControl &w, bool locked);
 // switched off the operator is told, once.
 void endRun(frmControl &w);
 
+// STOP: the commands of steps not yet on the line are dropped, then the run
+// ends as above, so that the output goes off next.
+void stopRun(frmControl &w);
+
 // A command could not be written during a run, or the link dropped: the run
 // ends as STOP ends it, without sending on the dead link, and the operator
 // is told once. Does nothing when no run is in progress.

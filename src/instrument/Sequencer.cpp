@@ -3,18 +3,25 @@
 
 #include "instrument/RunLifecycle.h"
 #include "instrument/SequencerCore.h"
+#include "platform/SerialPort.h"
 #include "platform/Timer.h"
 #include "steps/StepListView.h"
 
+#include <algorithm>
+
 void frmControl::TimComm_Timer()
 {
+    const int heldDwellMs = finishHold();
     const SequencerStep step = advanceSequencer(Run, livData->steps());
     switch (step.action) {
     case SequencerStep::Action::EndOfRun:
         endRun(*this);
         return;
     case SequencerStep::Action::Rewind:
-        // Nothing sent, the timer keeps the last row's period.
+        // Nothing sent; the timer keeps the last row's period (which a wait
+        // for the line had replaced).
+        if (heldDwellMs > 0)
+            m_platform.timer->setInterval(heldDwellMs);
         return;
     case SequencerStep::Action::Play:
         break;
@@ -35,6 +42,46 @@ void frmControl::TimComm_Timer()
     // once this handler returns, so it comes after the timer is armed and
     // does not lengthen the step.
     showPlayedStep(step.position);
+}
+
+bool frmControl::holdForLine()
+{
+    // The line sets the pace: while the last step's commands have not left,
+    // the step is held longer rather than the next one queued behind them,
+    // so that what goes out is never more than a step behind the program.
+    const int pendingMs = m_platform.port->OutputPendingMs();
+    if (pendingMs <= 0 || !runInProgress(*this))
+        return false;
+    Timer &timer = *m_platform.timer;
+    if (Pace.heldStep == 0) {
+        Pace.heldStep = Run.LastSentStep;
+        Pace.heldDwellMs = timer.Interval();
+        Pace.heldExtraMs = 0;
+    }
+    Pace.heldExtraMs += pendingMs;
+    timer.setInterval(std::min(pendingMs, Timer::MaxInterval));
+    timer.setEnabled(true);
+    return true;
+}
+
+int frmControl::finishHold()
+{
+    if (Pace.heldStep == 0)
+        return 0;
+    const int position = Pace.heldStep;
+    const int dwellMs = Pace.heldDwellMs;
+    const int heldMs = dwellMs + Pace.heldExtraMs;
+    Pace.heldStep = 0;
+    if (position < 1 || position > livData->count())
+        return dwellMs;
+    ++Pace.stretchedCount;
+    if (heldMs - dwellMs >= Pace.longestHeldMs - Pace.longestDwellMs) {
+        Pace.longestLabel = livData->item(position).label;
+        Pace.longestHeldMs = heldMs;
+        Pace.longestDwellMs = dwellMs;
+    }
+    livData->steps().setNote(position, stretchedStepNote(heldMs, dwellMs));
+    return dwellMs;
 }
 
 void frmControl::showPlayedStep(int position)

@@ -170,5 +170,10 @@ void frmControl::connectHandlers()
     connect(mnuExit, &QAction::triggered, this, [this] { mnuExit_Click(); });
     connect(mnuAbout, &QAction::triggered, this, [this] { mnuAbout_Click(); });
     connectCycleTimeField();
-    m_platform.timer->onTick = [this] { TimComm_Timer(); };
+    // A tick that finds the last step's commands still on their way waits
+    // for them; RUN's own call plays the first step at once.
+    m_platform.timer->onTick = [this] {
+        if (!holdForLine())
+            TimComm_Timer();
+    };
 }

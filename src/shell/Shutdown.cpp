@@ -4,6 +4,7 @@
 
 #include "files/SavePrompt.h"
 #include "instrument/Commands.h"
+#include "instrument/RunLifecycle.h"
 #include "platform/SerialPort.h"
 #include "platform/Timer.h"
 #include "shell/frmControl.h"
@@ -36,6 +37,10 @@ void releaseInstrument(frmControl &window)
     window.platform().timer->setEnabled(false);
     if (!window.EnsurePortOpen())
         return;
+    // Commands of steps not yet on the line would only delay the output's
+    // switching off.
+    if (runInProgress(window))
+        window.DropUnsentCommands();
     // A failed write does not stop the ones after it.
     window.SendCommand(Command::Turn + Command::Off);
     window.SendCommand(Command::OutputRelay + Command::Off);

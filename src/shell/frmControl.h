@@ -1,6 +1,7 @@
 #pragma once
 
 #include "instrument/RunState.h"
+#include "instrument/StepPace.h"
 #include "platform/MessageBox.h"
 #include "platform/Platform.h"
 
@@ -44,6 +45,7 @@ public:
     bool Modified = false;
     qint32 NextStepNumber = 0;
     RunState Run;
+    StepPace Pace; // steps the line held past their dwell in this run
     QString CommDialogFileName; // the file dialog's current name, kept across uses
 
     const Platform &platform() const { return m_platform; }
@@ -55,6 +57,10 @@ public:
     // Opens the port if it is closed; on failure shows the "not available"
     // message and returns false.
     bool EnsurePortOpen();
+    // Drops the commands not yet on the line; a command cut short on the
+    // wire is ended with a lone CR, so that the instrument discards the
+    // fragment and reads what follows whole.
+    void DropUnsentCommands();
     void ApplyBaudRate();
     // Shows a message box with the application title as caption (unless given).
     MessageBox::Answer MsgBox(const QString &text,
@@ -152,6 +158,8 @@ private:
     void setRunLocked(bool locked); // instrument/RunControl.cpp
     void setDataButtons(); // steps: Insert/Delete follow the row count
     void showPlayedStep(int position); // instrument/Sequencer.cpp
+    bool holdForLine();                 // instrument/Sequencer.cpp
+    int finishHold();                   // instrument/Sequencer.cpp
 
     Platform m_platform;
     bool m_inResize = false;
