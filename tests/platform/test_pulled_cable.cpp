@@ -75,12 +75,14 @@ void PulledCableTest::farEndClosesMidRun_oneMessageRunEndsReconnects()
     QCOMPARE(second.read(-1, 100), QByteArray(":SYST:REM \r"));
     w.cmdRunStop_Click();
     const QByteArray runStart(":SOUR:TURN OFF\r:OUTP ON\r:SOUR:STPH 0.00\r");
-    QCOMPARE(second.read(int(runStart.size())), runStart);
+    QByteArray run = second.read(int(runStart.size()));
+    QVERIFY(run.startsWith(runStart));
     // STOP at once: the first step is still on its way at 9600 baud, so
     // what is left of it is dropped and a lone CR ends it before the off
     // commands. (A pseudo-terminal has taken the whole step already.)
     w.cmdRunStop_Click();
-    QVERIFY(second.read(-1, 100).endsWith(":SOUR:TURN On\r\r:SOUR:TURN OFF\r:OUTP OFF\r"));
+    run += second.read(-1, 100);
+    QVERIFY(run.endsWith(":SOUR:TURN On\r\r:SOUR:TURN OFF\r:OUTP OFF\r"));
     QCOMPARE(fake.messages.shown.size(), 1);
     clearSerialDeviceOverrides();
 #endif
