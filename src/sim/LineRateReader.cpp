@@ -98,6 +98,8 @@ int LineRateReader::waitMs(double now) const
 void LineRateReader::readSome(double now)
 {
 #ifdef Q_OS_UNIX
+    if (m_charMs <= 0)
+        return; // stalled meanwhile
     char buffer[512];
     const size_t room = static_cast<size_t>(std::max<qint64>(1, Capacity - inCable()));
     const ssize_t n = ::read(m_fd, buffer, std::min(sizeof buffer, room + (m_packetMode ? 1 : 0)));
