@@ -124,6 +124,8 @@ void LineRateReader::readSome(double now)
         if (status != TIOCPKT_DATA)
             return; // a status report carries no data
     }
+    if (size > 0)
+        m_arrived.reads.append({now, static_cast<qsizetype>(size)});
     const double charMs = m_charMs;
     for (ssize_t i = 0; i < size; ++i) {
         const double start = std::max(m_lineFreeMs, now);

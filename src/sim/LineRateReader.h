@@ -33,10 +33,16 @@ public:
 
     void setRate(double bytesPerSecond);
 
+    struct Read
+    {
+        double ms = 0.0;    // when the writer's bytes were taken in
+        qsizetype size = 0; // how many
+    };
     struct Arrived
     {
         QByteArray bytes;
-        QList<double> ms; // per byte: when it had fully arrived (clockMs())
+        QList<double> ms;  // per byte: when it had fully arrived (clockMs())
+        QList<Read> reads; // what was taken in from the writer meanwhile
     };
     // Everything delivered since the last call.
     Arrived take();
