@@ -7,6 +7,8 @@
 #ifdef Q_OS_UNIX
 #include <cerrno>
 #include <poll.h>
+#include <pthread.h>
+#include <sched.h>
 #include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
@@ -71,6 +73,11 @@ qint64 LineRateReader::inCable() const
 void LineRateReader::run()
 {
 #ifdef Q_OS_UNIX
+    // A flush must be seen when it happens, not when a busy machine gets
+    // round to this thread: real-time priority where allowed.
+    sched_param param{};
+    param.sched_priority = 10;
+    pthread_setschedparam(pthread_self(), SCHED_FIFO, &param);
     while (!m_stop) {
         const double now = clockMs();
         deliverDue(now);
