@@ -31,26 +31,18 @@ namespace {
 constexpr double LineRate = 960.0; // bytes a second at 9600 baud, 8N1
 
 // Four steps of 10 ms, each far shorter than its commands on the line.
-std::vector<StepRecord> shortSteps()
+void startContinuousRun(frmControl &w)
 {
     std::vector<StepRecord> rows;
     for (int i = 1; i <= 4; ++i) {
-        StepRecord r;
-        r.checked = true;
-        r.label = StepDefaults::label(i);
-        r.values = StepDefaults::values();
+        StepRecord r{true, StepDefaults::label(i), StepDefaults::values()};
         r.subItem(StepRecord::Voltage) = QStringLiteral("%1.00").arg(100 + 10 * i);
         r.subItem(StepRecord::StartPhase) = QStringLiteral("%1.00").arg(10 * i);
         r.subItem(StepRecord::WorkTime) = QStringLiteral("0.01");
         rows.push_back(r);
     }
-    return rows;
-}
-
-void startContinuousRun(frmControl &w)
-{
     w.optSystemMode_1->click();
-    w.livData->replaceAll(shortSteps());
+    w.livData->replaceAll(rows);
     w.cboRunMode->setCurrentText(QStringLiteral("Continuous"));
     w.cmdRunStop_Click();
 }
@@ -73,155 +65,64 @@ int runChild(int argc, char **argv)
     return runProgram(app, platform.bundle());
 }
 
-// What the far end received, each byte with its arrival.
-struct Received
-{
-    QByteArray bytes;
-    QList<double> ms;
-
-    void add(LineRateReader &reader)
-    {
-        const LineRateReader::Arrived a = reader.take();
-        bytes += a.bytes;
-        ms += a.ms;
-    }
-    QByteArray since(double t) const
-    {
-        qsizetype i = 0;
-        while (i < ms.size() && ms[i] < t)
-            ++i;
-        return bytes.mid(i);
-    }
-    double arrivalOf(const QByteArray &tail) const
-    {
-        return bytes.endsWith(tail) ? ms.last() : -1.0;
-    }
-};
-
-// Fills the pseudo-terminal behind a far end that does not read, as a
-// stalled line leaves it: writes of the program's side then back up.
-void fillCable(int nearFd)
-{
-#ifdef Q_OS_UNIX
-    const int flags = ::fcntl(nearFd, F_GETFL);
-    ::fcntl(nearFd, F_SETFL, flags | O_NONBLOCK);
-    const QByteArray line(":SOUR:VOLT 1.00\r");
-    while (::write(nearFd, line.constData(), size_t(line.size())) > 0) {
-    }
-    ::fcntl(nearFd, F_SETFL, flags);
-#else
-    Q_UNUSED(nearFd);
-#endif
-}
-
-// Before the off commands come at most the end of the command on the wire
-// when the queue went, the few bytes the far end had taken in meanwhile,
-// and a lone CR: no whole step.
-const QRegularExpression OffNext(QStringLiteral("^[^\\r]*\\r?[^\\r]*\\r?:SOUR:TURN OFF\\r:OUTP OFF\\r"));
 } // namespace
 
 class SlowLineTest : public QObject
 {
     Q_OBJECT
 private slots:
-    void init();
-    void cleanup();
-    void stopAfterALongRun_offCommandsComeNext();
-    void closeAndSignal_threeCommandsArriveWhole_data();
-    void closeAndSignal_threeCommandsArriveWhole();
+    void endOfRun_offCommandsComeNext_data();
+    void endOfRun_offCommandsComeNext();
 
 private:
-    void collectFor(int ms);
-    PtyPair m_pty;
+    // Collects what arrives, handling events, for ms or until `until` holds.
+    void collect(int ms, const std::function<bool()> &until = {});
     std::unique_ptr<LineRateReader> m_reader;
-    Received m_received;
+    QByteArray m_bytes;
+    QList<double> m_ms;
 };
 
-void SlowLineTest::init()
+void SlowLineTest::collect(int ms, const std::function<bool()> &until)
 {
-#ifndef Q_OS_UNIX
-    QSKIP("pseudo-terminals are POSIX only");
-#endif
-    QVERIFY(m_pty.open());
-    setSerialDeviceOverride(1, m_pty.deviceName());
-    setSerialDeviceOverride(2, QStringLiteral("/nonexistent/quorra-port"));
-    m_reader = std::make_unique<LineRateReader>(m_pty.farEnd(), LineRate);
-    m_received = {};
-}
-
-void SlowLineTest::cleanup()
-{
-    m_reader.reset();
-    clearSerialDeviceOverrides();
-    m_pty.close();
-}
-
-void SlowLineTest::collectFor(int ms)
-{
-    QDeadlineTimer until(ms);
-    while (!until.hasExpired()) {
+    for (QDeadlineTimer end(ms); !end.hasExpired() && !(until && until());) {
         QTest::qWait(5);
-        m_received.add(*m_reader);
+        const LineRateReader::Arrived a = m_reader->take();
+        m_bytes += a.bytes;
+        m_ms += a.ms;
     }
 }
 
-void SlowLineTest::stopAfterALongRun_offCommandsComeNext()
+void SlowLineTest::endOfRun_offCommandsComeNext_data()
 {
-    FakePlatform fake;
-    QtSerialPort port;
-    QtTimer timer;
-    Platform platform = fake.bundle();
-    platform.port = &port;
-    platform.timer = &timer;
-    frmControl w(platform);
-    w.Form_Load();
-    startContinuousRun(w);
-    // Without a pace, two seconds of these steps would queue 8 s of commands.
-    collectFor(2000);
-    const double stopMs = LineRateReader::clockMs();
-    w.cmdRunStop_Click();
-    QTRY_VERIFY_WITH_TIMEOUT((m_received.add(*m_reader), m_received.bytes.endsWith(":OUTP OFF\r")), 3000);
-    collectFor(100);
-
-    const QByteArray after = m_received.since(stopMs);
-    QVERIFY2(OffNext.match(QString::fromLatin1(after)).hasMatch(), after.constData());
-    QVERIFY(after.endsWith(":SOUR:TURN OFF\r:OUTP OFF\r"));
-    // Loosely (the figure is the benchmark's): well within a second.
-    QVERIFY(m_received.arrivalOf(":OUTP OFF\r") - stopMs < 1000.0);
-
-    // The instrument discards at most the fragment and ends switched off.
-    SourceModel source;
-    source.receive(m_received.bytes, 0.0, LineSettings{});
-    source.advanceToEnd();
-    QVERIFY(source.errorCount() <= 1);
-    QVERIFY(!source.state().relay);
-    QVERIFY(!source.state().output);
-    // The line held the steps, and the rows say so.
-    QVERIFY(w.Pace.stretchedCount > 0);
-    QVERIFY(w.livData->steps().note(1).startsWith(QStringLiteral("Held ")));
-    QVERIFY(fake.messages.shown.isEmpty());
-}
-
-void SlowLineTest::closeAndSignal_threeCommandsArriveWhole_data()
-{
-    QTest::addColumn<bool>("bySignal");
+    QTest::addColumn<QString>("how");
     QTest::addColumn<bool>("stalled");
-    QTest::newRow("Exit, slow line") << false << false;
-    QTest::newRow("Exit, stalled line") << false << true;
-    QTest::newRow("SIGTERM, slow line") << true << false;
-    QTest::newRow("SIGTERM, stalled line") << true << true;
+    for (const char *how : {"STOP", "Exit", "SIGTERM"})
+        for (bool stalled : {false, true})
+            QTest::addRow("%s, %s line", how, stalled ? "stalled" : "slow") << QString::fromLatin1(how) << stalled;
 }
 
-void SlowLineTest::closeAndSignal_threeCommandsArriveWhole()
+void SlowLineTest::endOfRun_offCommandsComeNext()
 {
-#ifdef Q_OS_UNIX
-    QFETCH(bool, bySignal);
+#ifndef Q_OS_UNIX
+    QSKIP("pseudo-terminals are POSIX only");
+#else
+    QFETCH(QString, how);
     QFETCH(bool, stalled);
-    const QByteArray closing(":SOUR:TURN OFF\r:OUTP OFF\r:SYST:LOC \r");
+    const QByteArray off = how == QLatin1String("STOP") ? QByteArray(":SOUR:TURN OFF\r:OUTP OFF\r")
+                                                        : QByteArray(":SOUR:TURN OFF\r:OUTP OFF\r:SYST:LOC \r");
+    PtyPair pty;
+    QVERIFY(pty.open());
+    setSerialDeviceOverride(1, pty.deviceName());
+    setSerialDeviceOverride(2, QStringLiteral("/nonexistent/quorra-port"));
+    m_reader = std::make_unique<LineRateReader>(pty.farEnd(), stalled ? 0.0 : LineRate);
+    m_bytes.clear();
+    m_ms.clear();
     if (stalled) {
-        m_reader->setRate(0);
-        QTest::qWait(10); // the reader's last look at the line is over
-        fillCable(m_pty.nearEnd());
+        // Full, as a far end that stopped reading long ago leaves it: the
+        // program's writes back up.
+        ::fcntl(pty.nearEnd(), F_SETFL, ::fcntl(pty.nearEnd(), F_GETFL) | O_NONBLOCK);
+        while (::write(pty.nearEnd(), ":SOUR:VOLT 1.00\r", 16) > 0) {
+        }
     }
 
     FakePlatform fake;
@@ -232,8 +133,8 @@ void SlowLineTest::closeAndSignal_threeCommandsArriveWhole()
     platform.timer = &timer;
     std::unique_ptr<frmControl> w;
     QProcess child;
-    if (bySignal) {
-        child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--child"), m_pty.deviceName()});
+    if (how == QLatin1String("SIGTERM")) {
+        child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--child"), pty.deviceName()});
         QVERIFY(child.waitForStarted());
         QTRY_VERIFY_WITH_TIMEOUT((child.waitForReadyRead(10), child.canReadLine()), 20000);
         QCOMPARE(child.readLine().trimmed(), QByteArray("ready"));
@@ -243,36 +144,55 @@ void SlowLineTest::closeAndSignal_threeCommandsArriveWhole()
         w->show();
         startContinuousRun(*w);
     }
-    collectFor(1000);
+    // Unpaced, a second of these steps would queue 4 s of commands.
+    collect(1000);
 
-    const double closeMs = LineRateReader::clockMs();
-    if (bySignal) {
+    const double endMs = LineRateReader::clockMs();
+    if (how == QLatin1String("SIGTERM")) {
         ::kill(static_cast<pid_t>(child.processId()), SIGTERM);
         QVERIFY(child.waitForFinished(10000));
         QCOMPARE(child.exitCode(), 128 + SIGTERM);
-    } else {
+    } else if (how == QLatin1String("Exit")) {
         QVERIFY(w->close());
         QVERIFY(!port.PortOpen());
+    } else {
+        w->cmdRunStop_Click();
     }
     if (stalled) {
-        collectFor(200);
-        QVERIFY(m_received.bytes.isEmpty());
+        collect(200);
+        QVERIFY(m_bytes.isEmpty());
         m_reader->setRate(100 * LineRate); // reads again, and catches up fast
     }
-    QTRY_VERIFY_WITH_TIMEOUT((m_received.add(*m_reader), m_received.bytes.endsWith(closing)), 10000);
-    collectFor(100);
-    QVERIFY(m_received.bytes.endsWith(closing));
+    collect(10000, [&] { return m_bytes.endsWith(off); });
+    collect(100);
+    QVERIFY(m_bytes.endsWith(off));
 
     if (!stalled) {
-        const QByteArray after = m_received.since(closeMs);
-        QVERIFY2(OffNext.match(QString::fromLatin1(after)).hasMatch(), after.constData());
+        // Before the off commands come at most the end of the command on
+        // the wire when the queue went, the few bytes the far end had taken
+        // in meanwhile, and a lone CR: no whole step.
+        qsizetype first = 0;
+        while (first < m_ms.size() && m_ms[first] < endMs)
+            ++first;
+        const QString after = QString::fromLatin1(m_bytes.mid(first));
+        QVERIFY2(QRegularExpression(QStringLiteral("^[^\\r]*\\r?[^\\r]*\\r?:SOUR:TURN OFF\\r")).match(after).hasMatch(),
+                 qPrintable(after));
+        // Loosely (the figure is the benchmark's): well within a second.
+        QVERIFY(m_ms.last() - endMs < 1000.0);
     }
+    // The instrument discards at most the fragment and ends switched off.
     SourceModel source;
-    source.receive(m_received.bytes, 0.0, LineSettings{});
+    source.receive(m_bytes, 0.0, LineSettings{});
     source.advanceToEnd();
     QVERIFY(source.errorCount() <= 1);
     QVERIFY(!source.state().relay);
-    QVERIFY(!source.state().remote);
+    QVERIFY(!source.state().output);
+    // The line held the steps.
+    QVERIFY(!w || stalled || w->Pace.stretchedCount > 0);
+    QVERIFY(fake.messages.shown.isEmpty());
+    w.reset();
+    m_reader.reset();
+    clearSerialDeviceOverrides();
 #endif
 }
 
