@@ -22,8 +22,10 @@ SourceLink::SourceLink(Clock clock, QObject *parent) : QObject(parent), m_clock(
 
 namespace {
 constexpr int LineReadEveryMs = 5;
-// Writes this close together come from one handler of the program.
-constexpr double BurstMs = 2.0;
+// Writes this close together come from one handler of the program (which
+// the machine may pause for a few milliseconds); two handlers that write
+// are a step's dwell apart, and no dwell is under 10 ms.
+constexpr double BurstMs = 8.0;
 
 double bytesPerSecond(const LineSettings &line)
 {
