@@ -30,6 +30,9 @@ public:
     // The line settings the program has put on its port.
     LineSettings lineSettings() const;
 
+    // The near end's descriptor, for a reader of its own (-1 when not open).
+    int nearEnd() const { return m_near; }
+
     // Everything the program has written and nobody has read yet.
     QByteArray readAvailable();
 

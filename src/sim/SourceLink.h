@@ -1,5 +1,6 @@
 #pragma once
 
+#include "sim/LineRateReader.h"
 #include "sim/PtyBridge.h"
 #include "sim/SourceModel.h"
 #include "sim/StretchedStep.h"
@@ -8,6 +9,7 @@
 #include <QObject>
 #include <QTimer>
 #include <functional>
+#include <memory>
 #include <optional>
 
 // The virtual source at the end of its cable: reads what the program wrote
@@ -43,7 +45,10 @@ public:
     void poll();
     // Carries out every line still on its way.
     void finish();
-    // Live: the event loop reads the cable and carries out lines on time.
+    // Live: the cable's far end is read at the line's rate on a thread of
+    // its own, as a real line delivers (a flush of the program's output
+    // drops what it still holds), and the event loop carries out each line
+    // as it arrives.
     void setLive(bool live);
 
 signals:
@@ -57,6 +62,8 @@ private:
     static constexpr qsizetype MaxStretchedKept = 1000;
 
     void take();
+    void takeFromLine();
+    void noteBurst(double writtenMs, qsizetype bytes, const LineSettings &line);
     void carryOut(const QList<ReceivedLine> &lines);
     void scheduleNext();
 
@@ -66,5 +73,9 @@ private:
     StepProbe m_probe;
     QList<StretchedStep> m_stretched;
     QTimer m_due;
+    QTimer m_lineRead;
+    std::unique_ptr<LineRateReader> m_reader;
+    double m_readerOffsetMs = 0.0; // this clock less the reader's
+    LineRateReader::Read m_burst;  // reads close together: one handler's writes
     bool m_live = false;
 };
