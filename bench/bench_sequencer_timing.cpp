@@ -290,6 +290,9 @@ int main(int argc, char *argv[])
     w.Form_Load();
     ui(w).optSystemMode_1->setChecked(true);
     w.optSystemMode_Click(1);
+    // The timer is measured here, not the line: at 9600 baud a 10 ms step's
+    // commands need about 90 ms and the line would set the pace.
+    port.setSettings(QStringLiteral("115200,n,8,1"));
     if (!hidden)
         w.show();
     QApplication::processEvents();

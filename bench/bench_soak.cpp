@@ -359,8 +359,10 @@ public:
           })
     {
         m_wall.start();
-        if (options.virtualClock)
+        if (options.virtualClock) {
             m_timer = std::make_unique<VirtualTimer>(m_virtualMs);
+            m_serial.setClock([this] { return m_virtualMs; });
+        }
         else
             m_timer = std::make_unique<QtTimer>();
         QObject::connect(&m_bridge, &PtyBridge::readyRead, [this] { poll(); });

@@ -1,10 +1,19 @@
+#include "cli/CommandLine.h"
+#include "cli/HeadlessRun.h"
 #include "platform/QtPlatform.h"
 #include "shell/Application.h"
-#include "cli/CommandLine.h"
 
 #include <QApplication>
 #include <QSettings>
 #include <cstdio>
+
+namespace {
+void nameSettings()
+{
+    QCoreApplication::setOrganizationName(QStringLiteral("Quorra"));
+    QCoreApplication::setApplicationName(QStringLiteral("quorra"));
+}
+} // namespace
 
 int main(int argc, char *argv[])
 {
@@ -14,14 +23,17 @@ int main(int argc, char *argv[])
     std::fputs(qPrintable(parsed.standardError), stderr);
     if (!parsed.options)
         return parsed.exitStatus;
+
     if (parsed.options->run) {
-        std::fputs("quorra: --run is not available yet\n", stderr);
-        return 2;
+        // No window, and no display needed.
+        QCoreApplication app(argc, argv);
+        nameSettings();
+        const QSettings settings;
+        return runHeadless(*parsed.options, &settings);
     }
 
     QApplication app(argc, argv);
-    QCoreApplication::setOrganizationName(QStringLiteral("Quorra"));
-    QCoreApplication::setApplicationName(QStringLiteral("quorra"));
+    nameSettings();
     const QSettings settings;
     QtPlatform platform;
     return runProgram(app, platform.bundle(), *parsed.options, &settings);

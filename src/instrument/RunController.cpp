@@ -9,6 +9,8 @@
 #include "steps/FieldRange.h"
 #include "steps/StepTableModel.h"
 
+#include <algorithm>
+
 namespace {
 // Tells the operator which step cannot be played and what the timer allows.
 QString unplayableDwellMessage(const StepRecord &row, int position)
@@ -24,7 +26,7 @@ RunController::RunController(Timer &timer, SerialLink &link, const StepTableMode
                              QObject *parent)
     : QObject(parent), m_timer(timer), m_link(link), m_steps(steps)
 {
-    m_timer.onTick = [this] { tick(); };
+    m_timer.onTick = [this] { timerTick(); };
     // A link that drops during a run ends it.
     connect(&m_link, &SerialLink::linkLost, this, &RunController::linkLost);
 }
@@ -58,6 +60,7 @@ RunController::Refusal RunController::start(QStringView modeText, QStringView cy
         return {};
     m_run.CurrentStep = 1;
     m_run.LastSentStep = 0;
+    m_pace = StepPace{};
     m_running = true;
     emit runStarted();
 
@@ -83,6 +86,13 @@ RunController::Refusal RunController::checkSteps(const StepTableModel &steps)
 void RunController::stop()
 {
     m_timer.setEnabled(false);
+    m_link.dropUnsent();
+    finish();
+}
+
+void RunController::finish()
+{
+    m_timer.setEnabled(false);
     bool sent = m_link.send(Command::Turn + Command::Off);
     sent = m_link.send(Command::OutputRelay + Command::Off) && sent;
     // A link that dropped while sending has ended the run and said so already.
@@ -96,6 +106,8 @@ void RunController::linkLost()
     if (!m_running)
         return;
     m_timer.setEnabled(false);
+    // Nothing more is written to this link; what it still holds is stale.
+    m_link.discardUnsent();
     m_running = false;
     // The message comes last, when the window is idle again: a box runs its
     // own event loop.
@@ -107,15 +119,26 @@ void RunController::stopTicks()
     m_timer.setEnabled(false);
 }
 
+void RunController::timerTick()
+{
+    // RUN's own call of tick() plays the first step at once.
+    if (!holdForLine())
+        tick();
+}
+
 void RunController::tick()
 {
+    const int heldDwellMs = finishHold();
     const SequencerStep step = advanceSequencer(m_run, m_steps);
     switch (step.action) {
     case SequencerStep::Action::EndOfRun:
-        stop();
+        finish();
         return;
     case SequencerStep::Action::Rewind:
-        // Nothing sent, the timer keeps the last row's period.
+        // Nothing sent; the timer keeps the last row's period (which a wait
+        // for the line had replaced).
+        if (heldDwellMs > 0)
+            m_timer.setInterval(heldDwellMs);
         return;
     case SequencerStep::Action::Play:
         break;
@@ -136,4 +159,43 @@ void RunController::tick()
     // once this handler returns, so it comes after the timer is armed and
     // does not lengthen the step.
     emit stepPlayed(step.position);
+}
+
+bool RunController::holdForLine()
+{
+    // The line sets the pace: while the last step's commands have not left,
+    // the step is held longer rather than the next one queued behind them,
+    // so that what goes out is never more than a step behind the program.
+    const int pendingMs = m_link.pendingMs();
+    if (pendingMs <= 0 || !m_running)
+        return false;
+    if (m_pace.heldStep == 0) {
+        m_pace.heldStep = m_run.LastSentStep;
+        m_pace.heldDwellMs = m_timer.Interval();
+        m_pace.heldExtraMs = 0;
+    }
+    m_pace.heldExtraMs += pendingMs;
+    m_timer.setInterval(std::min(pendingMs, Timer::MaxInterval));
+    m_timer.setEnabled(true);
+    return true;
+}
+
+int RunController::finishHold()
+{
+    if (m_pace.heldStep == 0)
+        return 0;
+    const int position = m_pace.heldStep;
+    const int dwellMs = m_pace.heldDwellMs;
+    const int heldMs = dwellMs + m_pace.heldExtraMs;
+    m_pace.heldStep = 0;
+    if (position < 1 || position > m_steps.count())
+        return dwellMs;
+    ++m_pace.stretchedCount;
+    if (heldMs - dwellMs >= m_pace.longestHeldMs - m_pace.longestDwellMs) {
+        m_pace.longestLabel = m_steps.row(position).label;
+        m_pace.longestHeldMs = heldMs;
+        m_pace.longestDwellMs = dwellMs;
+    }
+    emit stepHeld(position, heldMs, dwellMs);
+    return dwellMs;
 }

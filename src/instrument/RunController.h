@@ -1,6 +1,7 @@
 #pragma once
 
 #include "instrument/RunState.h"
+#include "instrument/StepPace.h"
 
 #include <QObject>
 #include <QString>
@@ -40,6 +41,8 @@ public:
 
     bool running() const { return m_running; }
     const RunState &state() const { return m_run; }
+    // Steps the line held past their dwell in this run (or the last one).
+    const StepPace &pace() const { return m_pace; }
 
     // RUN: checks the mode's cycle count and every checked step, sets the
     // run state, switches the output on and plays the first checked step.
@@ -47,13 +50,15 @@ public:
     // RUN's checks of the checked steps alone: a dwell the timer cannot
     // hold, or a value that cannot go out as it stands.
     static Refusal checkSteps(const StepTableModel &steps);
-    // The end of a run, by STOP or by the sequencer: timer off,
-    // ":SOUR:TURN OFF", ":OUTP OFF". When the output could not be switched
-    // off the operator is told, once.
+    // STOP: the commands of steps not yet on the line are dropped, then the
+    // run ends as at its end, so that the output goes off next.
     void stop();
     // One call of the sequencer: ends the run, rewinds, or plays the next
     // checked step and arms the timer with its dwell.
     void tick();
+    // A timer tick: while the last step's commands have not left, the step
+    // is held for the line instead of the sequencer being called.
+    void timerTick();
     // A command could not be written during a run, or the link dropped: the
     // run ends as STOP ends it, without sending on the dead link, and the
     // operator is told once. Does nothing when no run is in progress.
@@ -69,15 +74,25 @@ signals:
     void stepPlayed(int position);
     // A step's commands could not all be written; the run ends next.
     void stepFailed(int position);
+    // The line held a step past its dwell: heldMs in all instead of dwellMs.
+    void stepHeld(int position, int heldMs, int dwellMs);
     // The run ended; message is what the operator must be told, if anything.
     void runEnded(const QString &message);
 
 private:
     friend MainWindowUi ui(frmControl &window); // tests set the run state
 
+    // The end of a run, by STOP or by the sequencer: timer off,
+    // ":SOUR:TURN OFF", ":OUTP OFF". When the output could not be switched
+    // off the operator is told, once.
+    void finish();
+    bool holdForLine();
+    int finishHold();
+
     Timer &m_timer;
     SerialLink &m_link;
     const StepTableModel &m_steps;
     RunState m_run;
+    StepPace m_pace;
     bool m_running = false;
 };

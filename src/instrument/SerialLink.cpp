@@ -33,6 +33,23 @@ bool SerialLink::ensureOpen()
     return false;
 }
 
+void SerialLink::dropUnsent()
+{
+    if (m_port.PortOpen() && m_port.discardOutput())
+        send(QString());
+}
+
+void SerialLink::discardUnsent()
+{
+    if (m_port.PortOpen())
+        m_port.discardOutput();
+}
+
+int SerialLink::pendingMs() const
+{
+    return m_port.OutputPendingMs();
+}
+
 void SerialLink::close()
 {
     if (m_port.PortOpen())

@@ -25,6 +25,15 @@ public:
     // Opens the port if it is closed; on failure shows the "not available"
     // message and returns false.
     bool ensureOpen();
+    // Drops the commands not yet on the line; a command cut short on the
+    // wire is ended with a lone CR, so that the instrument discards the
+    // fragment and reads what follows whole.
+    void dropUnsent();
+    // Drops what the port still holds, without sending anything: for a
+    // link nothing more is written to.
+    void discardUnsent();
+    // Milliseconds the commands already written still need on the line.
+    int pendingMs() const;
     // Closes the port if it is open.
     void close();
     // Tries the port of this number, silently: closes the open one first.

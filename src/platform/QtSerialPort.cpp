@@ -7,14 +7,28 @@
 #include <QDeadlineTimer>
 #include <QThread>
 #include <algorithm>
+#include <cmath>
 
 #ifdef Q_OS_UNIX
 #include <poll.h>
 #include <sys/ioctl.h>
 #endif
 
+namespace {
+constexpr int MaxCloseWaitMs = 2000;
+
+double characterMs(const QString &settings)
+{
+    const auto s = parseLineSettings(settings).value_or(LineSettings{});
+    const int bits = 1 + s.dataBits + (s.parity == 'n' ? 0 : 1) + s.stopBits;
+    return bits * 1000.0 / std::max(1, s.baud);
+}
+} // namespace
+
 QtSerialPort::QtSerialPort(QObject *parent) : QObject(parent)
 {
+    m_since.start();
+    m_charMs = characterMs(m_settings);
     connect(&m_port, &QSerialPort::errorOccurred, this, &QtSerialPort::onErrorOccurred);
     connect(&m_port, &QIODevice::aboutToClose, this, [] { CrashSignals::setPortHandle(-1); });
 }
@@ -29,30 +43,68 @@ void QtSerialPort::closeAfterDrain()
 {
     // Closing drops what the port still buffers, and puts back the line
     // settings the device had when it was opened, at once. Let the last
-    // commands leave first, at the rate they were sent at, waiting no longer
-    // than the queued bytes need on the line (and never more than two
-    // seconds, in case nothing is reading them).
-    qint64 queued = m_port.bytesToWrite();
-#ifdef Q_OS_UNIX
-    const int fd = static_cast<int>(m_port.handle());
-    int inDriver = 0;
-    if (fd >= 0 && ::ioctl(fd, TIOCOUTQ, &inDriver) == 0)
-        queued += inDriver;
-#endif
-    if (queued > 0) {
-        const auto s = parseLineSettings(m_settings).value_or(LineSettings{});
-        const qint64 needMs = queued * 10 * 1000 / std::max(1, s.baud) + 50;
-        const QDeadlineTimer deadline(std::min<qint64>(needMs, 2000));
+    // commands leave first, for as long as they need at the line's rate, and
+    // never more than two seconds, in case nothing is reading them.
+    const int needMs = OutputPendingMs();
+    if (needMs > 0) {
+        const QDeadlineTimer lineDone(std::min(needMs, MaxCloseWaitMs));
+        const QDeadlineTimer deadline(std::min(needMs + 50, MaxCloseWaitMs));
         while (m_port.isOpen() && m_port.bytesToWrite() > 0 && !deadline.hasExpired())
             m_port.waitForBytesWritten(static_cast<int>(std::max<qint64>(1, deadline.remainingTime())));
-#ifdef Q_OS_UNIX
-        while (m_port.isOpen() && !deadline.hasExpired() && ::ioctl(fd, TIOCOUTQ, &inDriver) == 0
-               && inDriver > 0)
+        while (m_port.isOpen() && !deadline.hasExpired() && bytesQueued() > 0)
             QThread::msleep(2);
-#endif
+        // What the driver no longer counts may still be in the adapter.
+        if (m_port.isOpen() && !lineDone.hasExpired())
+            QThread::msleep(static_cast<unsigned long>(lineDone.remainingTime()));
     }
     if (m_port.isOpen())
         m_port.close();
+}
+
+double QtSerialPort::nowMs() const
+{
+    return m_clock ? m_clock() : static_cast<double>(m_since.nsecsElapsed()) / 1e6;
+}
+
+void QtSerialPort::setClock(Clock clock)
+{
+    m_clock = std::move(clock);
+    m_lineFreeAtMs = nowMs();
+}
+
+qint64 QtSerialPort::bytesQueued() const
+{
+    if (!m_port.isOpen())
+        return 0;
+    qint64 queued = m_port.bytesToWrite();
+#ifdef Q_OS_UNIX
+    int inDriver = 0;
+    if (::ioctl(static_cast<int>(m_port.handle()), TIOCOUTQ, &inDriver) == 0 && inDriver > 0)
+        queued += inDriver;
+#endif
+    return queued;
+}
+
+int QtSerialPort::OutputPendingMs() const
+{
+    if (!m_port.isOpen())
+        return 0;
+    const double ms = std::max(m_lineFreeAtMs - nowMs(), static_cast<double>(bytesQueued()) * m_charMs);
+    // Well under a character's time is rounding, not a byte.
+    return ms > 0.05 ? static_cast<int>(std::ceil(ms)) : 0;
+}
+
+bool QtSerialPort::discardOutput()
+{
+    if (!m_port.isOpen())
+        return false;
+    const bool onTheWay = OutputPendingMs() > 0;
+    // Also flushes the driver's queue (tcflush on POSIX, PurgeComm on Windows).
+    m_port.clear(QSerialPort::Output);
+    m_knownRoom = 0;
+    // The character being sent when the queue went still completes.
+    m_lineFreeAtMs = nowMs() + (onTheWay ? m_charMs : 0.0);
+    return onTheWay;
 }
 
 bool QtSerialPort::setSettings(const QString &settings)
@@ -60,6 +112,7 @@ bool QtSerialPort::setSettings(const QString &settings)
     if (!parseLineSettings(settings))
         return false;
     m_settings = settings;
+    m_charMs = characterMs(settings);
     return !m_port.isOpen() || applySettings();
 }
 
@@ -96,6 +149,7 @@ bool QtSerialPort::setPortOpen(bool open)
     if (!m_port.open(QIODevice::WriteOnly))
         return false;
     m_knownRoom = 0;
+    m_lineFreeAtMs = nowMs();
     if (!applySettings()) {
         m_port.close();
         return false;
@@ -111,6 +165,8 @@ bool QtSerialPort::setOutput(const QString &text)
     const QByteArray bytes = text.toLatin1();
     if (m_port.write(bytes) != bytes.size())
         return false;
+    // The bytes cannot leave sooner than the line carries them.
+    m_lineFreeAtMs = std::max(m_lineFreeAtMs, nowMs()) + static_cast<double>(bytes.size()) * m_charMs;
     // Hand the bytes to the driver now rather than on the next event loop
     // pass, so they are on their way when the handler returns. While the
     // driver's queue is full they wait in the port's own buffer instead: a

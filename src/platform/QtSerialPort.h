@@ -2,8 +2,10 @@
 
 #include "platform/SerialPort.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QSerialPort>
+#include <functional>
 
 // SerialPort on QSerialPort: opened write-only, 8N1, no flow control.
 class QtSerialPort : public QObject, public SerialPort
@@ -20,11 +22,20 @@ public:
     bool PortOpen() const override { return m_port.isOpen(); }
     bool setPortOpen(bool open) override;
     bool setOutput(const QString &text) override;
+    int OutputPendingMs() const override;
+    bool discardOutput() override;
+
+    // The clock the line's rate is counted on, in milliseconds; a monotonic
+    // real-time clock unless a run on a virtual clock gives its own.
+    using Clock = std::function<double()>;
+    void setClock(Clock clock);
 
 private:
     bool applySettings();
     void closeAfterDrain();
     bool driverHasRoom(qint64 bytes);
+    qint64 bytesQueued() const; // in the port's buffer and the driver's queue
+    double nowMs() const;
     void onErrorOccurred(QSerialPort::SerialPortError error);
 
     QSerialPort m_port;
@@ -32,4 +43,8 @@ private:
     QString m_settings = QStringLiteral("9600,n,8,1");
     static constexpr qint64 GuaranteedRoom = 2048;
     qint64 m_knownRoom = 0; // bytes the driver is known to take without blocking
+    double m_charMs = 10000.0 / 9600; // one character's time on the line
+    double m_lineFreeAtMs = 0.0;      // when the bytes written so far can have left, at the earliest
+    QElapsedTimer m_since;
+    Clock m_clock;
 };

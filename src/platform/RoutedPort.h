@@ -18,6 +18,8 @@ public:
     bool PortOpen() const override { return active().PortOpen(); }
     bool setPortOpen(bool open) override;
     bool setOutput(const QString &text) override { return active().setOutput(text); }
+    int OutputPendingMs() const override { return active().OutputPendingMs(); }
+    bool discardOutput() override { return active().discardOutput(); }
 
     bool isTcp() const { return m_useTcp; }
     QtSerialPort &serial() { return m_serial; }

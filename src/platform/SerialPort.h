@@ -28,6 +28,17 @@ public:
     // the port is closed or the write failed.
     virtual bool setOutput(const QString &text) = 0;
 
+    // Milliseconds the bytes already handed over still need to leave: what
+    // the port and the driver still hold, and never less than the line's
+    // rate allows since they were written (an adapter keeps bytes of its own
+    // that no driver counts). 0 when the line is idle or the port closed.
+    virtual int OutputPendingMs() const = 0;
+
+    // Drops every byte not yet on the line: the port's own buffer and the
+    // driver's queue. Returns true when bytes were still on their way, so
+    // that the command on the wire may have been cut short.
+    virtual bool discardOutput() = 0;
+
     // Raised when an open port fails on its own (adapter unplugged, far end
     // gone). The port has already been closed when this runs.
     std::function<void()> onLinkLost;

@@ -5,6 +5,17 @@
 
 #include <QDeadlineTimer>
 #include <algorithm>
+#include <cmath>
+
+namespace {
+// One character's time on the line the settings describe.
+double nominalCharacterMs(const QString &settings)
+{
+    const LineSettings s = parseLineSettings(settings).value_or(LineSettings{});
+    const int bits = 1 + s.dataBits + (s.parity == 'n' ? 0 : 1) + s.stopBits;
+    return bits * 1000.0 / std::max(1, s.baud);
+}
+} // namespace
 
 TcpPort::TcpPort(QObject *parent) : QObject(parent)
 {
@@ -70,6 +81,14 @@ bool TcpPort::setOutput(const QString &text)
     // waits in the socket's buffer and leaves from the event loop.
     m_socket.flush();
     return m_linked;
+}
+
+int TcpPort::OutputPendingMs() const
+{
+    if (!m_linked)
+        return 0;
+    const double ms = static_cast<double>(m_socket.bytesToWrite()) * nominalCharacterMs(m_settings);
+    return static_cast<int>(std::ceil(ms));
 }
 
 void TcpPort::closeAfterDrain()

@@ -27,11 +27,12 @@ public:
     bool setPortOpen(bool open) override;
     bool setOutput(const QString &text) override;
 
-    // Bytes handed over that the socket has not passed to the network yet.
-    qint64 pendingBytes() const { return m_socket.bytesToWrite(); }
+    // What the socket has not passed to the network yet, at the chosen
+    // rate: the serial server's own queue is out of sight.
+    int OutputPendingMs() const override;
     // A socket cannot take back what it has been given short of dropping
-    // the connection, so queued commands stay queued.
-    void clearPending() {}
+    // the connection, so queued commands stay queued: returns false.
+    bool discardOutput() override { return false; }
 
 private:
     void closeAfterDrain();

@@ -16,9 +16,18 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include <cstdio>
+
 void frmControl::connectRun()
 {
-    connect(m_run.get(), &RunController::runStarted, this, [this] { setRunLocked(true); });
+    connect(m_run.get(), &RunController::runStarted, this, [this] {
+        livData->steps().clearNotes();
+        setRunLocked(true);
+    });
+    // A step the line held past its dwell says so in its row's tooltip.
+    connect(m_run.get(), &RunController::stepHeld, this, [this](int position, int heldMs, int dwellMs) {
+        livData->steps().setNote(position, stretchedStepNote(heldMs, dwellMs));
+    });
     connect(m_run.get(), &RunController::stepPlayed, this, &frmControl::showPlayedStep);
     connect(m_run.get(), &RunController::stepFailed, this, [this](int position) {
         livData->select(position);
@@ -32,6 +41,10 @@ void frmControl::connectRun()
     connect(m_run.get(), &RunController::runEnded, this, [this](const QString &message) {
         setRunLocked(false);
         setStatusText(Texts::NowStop);
+        // Steps the line held past their dwell are told once per run, on
+        // standard error; each one's row says it in its tooltip.
+        if (m_run->pace().stretchedCount > 0)
+            std::fprintf(stderr, "%s\n", qPrintable(stretchedStepsSummary(m_run->pace())));
         // Last, when the window is idle again: the box runs its own event loop.
         if (!message.isEmpty())
             MsgBox(message);

@@ -25,6 +25,10 @@ void frmControl::releaseInstrument()
     m_run->stopTicks();
     if (!m_link->ensureOpen())
         return;
+    // Commands of steps not yet on the line would only delay the output's
+    // switching off.
+    if (m_run->running())
+        m_link->dropUnsent();
     // A failed write does not stop the ones after it.
     m_link->send(Command::Turn + Command::Off);
     m_link->send(Command::OutputRelay + Command::Off);

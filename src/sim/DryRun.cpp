@@ -1,5 +1,6 @@
 #include "sim/DryRun.h"
 
+#include "instrument/RunController.h"
 #include "platform/PortNames.h"
 #include "shell/frmControl.h"
 #include "steps/StepListView.h"
@@ -33,6 +34,8 @@ DryRun::DryRun()
                          if (step)
                              note(QStringLiteral("%1, dwell %2 ms").arg(step->label).arg(step->dwellMs));
                      });
+    // The line's rate counts on the same virtual clock as the timer.
+    m_port.setClock([this] { return m_clock; });
     m_link.setStepProbe([this]() -> std::optional<StepContext> {
         return m_window ? playingStep(*m_window, m_timer) : std::nullopt;
     });
@@ -148,6 +151,7 @@ DryRun::Result DryRun::play(const PlayOptions &options)
     result.lastLineMs = m_link.model().lineFreeAt();
     result.errorCount = m_link.model().errorCount();
     result.stretched = m_link.stretchedSteps();
+    result.heldCount = m_window->runController().pace().stretchedCount;
     result.messages = m_messages.shown;
     result.transcript = m_entries;
     std::stable_sort(result.transcript.begin(), result.transcript.end(),
@@ -172,6 +176,8 @@ void DryRun::print(QTextStream &out, const Result &result)
         for (const StretchedStep &s : result.stretched)
             out << "  " << s.text() << '\n';
     }
+    out << "Steps the program held past their dwell until the line had carried their commands: "
+        << result.heldCount << '\n';
     out << "Errors reported by the source: " << result.errorCount << '\n';
     if (!result.ending.isEmpty())
         out << "Run ended: " << result.ending << '\n';

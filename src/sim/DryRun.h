@@ -46,6 +46,7 @@ public:
     {
         QList<Entry> transcript; // in time order
         QList<StretchedStep> stretched;
+        qint64 heldCount = 0;     // steps the program held past their dwell for the line
         int errorCount = 0;
         double runMs = 0.0;       // RUN pressed
         double stopMs = 0.0;      // "Now Stop"

@@ -26,6 +26,9 @@ public:
     // The line settings the program has put on its port.
     LineSettings lineSettings() const override;
 
+    // The near end's descriptor, for a reader of its own (-1 when not open).
+    int nearEnd() const override { return m_near; }
+
     QByteArray readAvailable() override;
     void setWatching(bool watching) override;
 

@@ -22,6 +22,11 @@ public:
     // The line settings the bytes travel at.
     virtual LineSettings lineSettings() const = 0;
 
+    // A descriptor to read the program's bytes from at the line's rate, as
+    // a real line delivers them; -1 when the cable has none (the bytes are
+    // then taken as they come, through readAvailable()).
+    virtual int nearEnd() const { return -1; }
+
     // Everything the program has written and nobody has read yet.
     virtual QByteArray readAvailable() = 0;
 

@@ -26,6 +26,8 @@ SourceLink::SourceLink(Clock clock, Cable cable, QObject *parent)
         carryOut(m_model.advanceTo(now()));
         scheduleNext();
     });
+    m_lineRead.setTimerType(Qt::PreciseTimer);
+    connect(&m_lineRead, &QTimer::timeout, this, &SourceLink::takeFromLine);
 }
 
 PortTarget SourceLink::farEnd() const
@@ -38,6 +40,20 @@ PortTarget SourceLink::farEnd() const
     return device;
 }
 
+namespace {
+constexpr int LineReadEveryMs = 5;
+// Writes this close together come from one handler of the program (which
+// the machine may pause for a few milliseconds); two handlers that write
+// are a step's dwell apart, and no dwell is under 10 ms.
+constexpr double BurstMs = 8.0;
+
+double bytesPerSecond(const LineSettings &line)
+{
+    const double charMs = characterMs(line);
+    return charMs > 0 ? 1000.0 / charMs : 0.0;
+}
+} // namespace
+
 void SourceLink::poll()
 {
     take();
@@ -46,18 +62,64 @@ void SourceLink::poll()
 
 void SourceLink::finish()
 {
-    take();
+    if (m_reader)
+        takeFromLine();
+    else
+        take();
     carryOut(m_model.advanceToEnd());
 }
 
 void SourceLink::setLive(bool live)
 {
-    m_live = live;
-    m_cable->setWatching(live);
-    if (live)
-        scheduleNext();
-    else
-        m_due.stop();
+    m_live = live && m_cable->isOpen();
+    m_due.stop();
+    if (m_cable->nearEnd() < 0) {
+        // Taken as the bytes come.
+        m_cable->setWatching(m_live);
+        if (m_live)
+            scheduleNext();
+        return;
+    }
+    if (m_live) {
+        if (!m_reader) {
+            m_reader = std::make_unique<LineRateReader>(m_cable->nearEnd(),
+                                                        bytesPerSecond(m_cable->lineSettings()));
+            m_readerOffsetMs = now() - LineRateReader::clockMs();
+        }
+        m_lineRead.start(LineReadEveryMs);
+    } else {
+        m_lineRead.stop();
+        if (m_reader)
+            takeFromLine();
+        m_reader.reset();
+    }
+}
+
+void SourceLink::takeFromLine()
+{
+    // The line's rate follows the settings the program puts on its port.
+    const LineSettings line = m_cable->lineSettings();
+    m_reader->setRate(bytesPerSecond(line));
+    LineRateReader::Arrived arrived = m_reader->take();
+    for (const LineRateReader::Read &read : arrived.reads) {
+        if (m_burst.size > 0 && read.ms - m_burst.ms > BurstMs) {
+            noteBurst(m_burst.ms + m_readerOffsetMs, m_burst.size, line);
+            m_burst = {};
+        }
+        if (m_burst.size == 0)
+            m_burst.ms = read.ms;
+        m_burst.size += read.size;
+    }
+    if (m_burst.size > 0 && LineRateReader::clockMs() - m_burst.ms > BurstMs) {
+        noteBurst(m_burst.ms + m_readerOffsetMs, m_burst.size, line);
+        m_burst = {};
+    }
+    if (!arrived.bytes.isEmpty()) {
+        for (double &ms : arrived.ms)
+            ms += m_readerOffsetMs;
+        m_model.receiveArrived(arrived.bytes, arrived.ms, line);
+    }
+    carryOut(m_model.advanceTo(now()));
 }
 
 void SourceLink::take()
@@ -68,10 +130,15 @@ void SourceLink::take()
     const double writtenMs = now();
     const LineSettings line = m_cable->lineSettings();
     m_model.receive(bytes, writtenMs, line);
+    noteBurst(writtenMs, bytes.size(), line);
+}
+
+void SourceLink::noteBurst(double writtenMs, qsizetype bytes, const LineSettings &line)
+{
     const std::optional<StepContext> step = m_probe ? m_probe() : std::nullopt;
-    emit burstWritten(writtenMs, bytes.size(), line, step);
+    emit burstWritten(writtenMs, bytes, line, step);
     if (step) {
-        if (auto stretched = checkBurst(bytes.size(), writtenMs, line, *step)) {
+        if (auto stretched = checkBurst(bytes, writtenMs, line, *step)) {
             // A continuous run flags the same steps every cycle: keep the latest.
             if (m_stretched.size() >= MaxStretchedKept)
                 m_stretched.removeFirst();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/PortTarget.h"
+#include "sim/LineRateReader.h"
 #include "sim/SourceCable.h"
 #include "sim/SourceModel.h"
 #include "sim/StretchedStep.h"
@@ -52,7 +53,11 @@ public:
     void poll();
     // Carries out every line still on its way.
     void finish();
-    // Live: the event loop reads the cable and carries out lines on time.
+    // Live: a pseudo-terminal's far end is read at the line's rate on a
+    // thread of its own, as a real line delivers (a flush of the program's
+    // output drops what it still holds); a TCP cable's bytes are taken as
+    // they come, the serial server's business. The event loop carries out
+    // each line as it arrives.
     void setLive(bool live);
 
 signals:
@@ -66,6 +71,8 @@ private:
     static constexpr qsizetype MaxStretchedKept = 1000;
 
     void take();
+    void takeFromLine();
+    void noteBurst(double writtenMs, qsizetype bytes, const LineSettings &line);
     void carryOut(const QList<ReceivedLine> &lines);
     void scheduleNext();
 
@@ -75,5 +82,9 @@ private:
     StepProbe m_probe;
     QList<StretchedStep> m_stretched;
     QTimer m_due;
+    QTimer m_lineRead;
+    std::unique_ptr<LineRateReader> m_reader;
+    double m_readerOffsetMs = 0.0; // this clock less the reader's
+    LineRateReader::Read m_burst;  // reads close together: one handler's writes
     bool m_live = false;
 };

@@ -28,6 +28,18 @@ void SourceModel::receive(const QByteArray &bytes, double writtenMs, const LineS
     }
 }
 
+void SourceModel::receiveArrived(const QByteArray &bytes, const QList<double> &arrivedMs,
+                                 const LineSettings &line)
+{
+    m_line = line;
+    for (qsizetype i = 0; i < bytes.size() && i < arrivedMs.size(); ++i) {
+        // The line's clock moves on with what it delivers.
+        m_wire.pass(arrivedMs[i] - characterMs(line), characterMs(line));
+        if (auto frame = m_framer.push(bytes[i]))
+            m_pending.push_back({arrivedMs[i], std::move(frame->text), std::move(frame->error)});
+    }
+}
+
 QList<ReceivedLine> SourceModel::advanceTo(double nowMs)
 {
     QList<ReceivedLine> done;

@@ -37,6 +37,8 @@ public:
     // Bytes the program wrote, first seen at writtenMs, on a line with these
     // settings.
     void receive(const QByteArray &bytes, double writtenMs, const LineSettings &line);
+    // Bytes a line has already delivered, each with its arrival.
+    void receiveArrived(const QByteArray &bytes, const QList<double> &arrivedMs, const LineSettings &line);
 
     // Carries out, in order, every line that has arrived by nowMs, and
     // returns them.

@@ -31,6 +31,10 @@ QVariant StepTableModel::data(const QModelIndex &index, int role) const
         return index.column() == 0 ? r.label : r.subItem(index.column());
     if (role == Qt::CheckStateRole && index.column() == 0)
         return r.checked ? Qt::Checked : Qt::Unchecked;
+    if (role == Qt::ToolTipRole) {
+        const QString text = note(index.row() + 1);
+        return text.isEmpty() ? QVariant() : QVariant(text);
+    }
     return {};
 }
 
@@ -68,6 +72,7 @@ QVariant StepTableModel::headerData(int section, Qt::Orientation orientation, in
 void StepTableModel::add(int position, const StepRecord &record)
 {
     const int row = position - 1;
+    m_notes.clear();
     beginInsertRows({}, row, row);
     m_rows.insert(m_rows.begin() + row, record);
     endInsertRows();
@@ -76,6 +81,7 @@ void StepTableModel::add(int position, const StepRecord &record)
 void StepTableModel::remove(int position)
 {
     const int row = position - 1;
+    m_notes.clear();
     beginRemoveRows({}, row, row);
     m_rows.erase(m_rows.begin() + row);
     endRemoveRows();
@@ -109,6 +115,7 @@ void StepTableModel::setRow(int position, const StepRecord &record)
 void StepTableModel::replaceAll(std::vector<StepRecord> rows)
 {
     beginResetModel();
+    m_notes.clear();
     m_rows = std::move(rows);
     endResetModel();
 }
@@ -120,4 +127,30 @@ void StepTableModel::checkAll()
     for (StepRecord &r : m_rows)
         r.checked = true;
     emit dataChanged(index(0, 0), index(count() - 1, 0), {Qt::CheckStateRole});
+}
+
+void StepTableModel::setNote(int position, const QString &text)
+{
+    if (position < 1 || position > count())
+        return;
+    m_notes.resize(m_rows.size());
+    QString &note = m_notes[static_cast<size_t>(position - 1)];
+    if (note == text)
+        return;
+    note = text;
+    emit dataChanged(index(position - 1, 0), index(position - 1, ColumnCount - 1), {Qt::ToolTipRole});
+}
+
+QString StepTableModel::note(int position) const
+{
+    if (position < 1 || static_cast<size_t>(position) > m_notes.size())
+        return {};
+    return m_notes[static_cast<size_t>(position - 1)];
+}
+
+void StepTableModel::clearNotes()
+{
+    for (int position = 1; static_cast<size_t>(position) <= m_notes.size(); ++position)
+        setNote(position, QString());
+    m_notes.clear();
 }

@@ -39,6 +39,12 @@ public:
     void checkAll();
     const std::vector<StepRecord> &rows() const { return m_rows; }
 
+    // A remark about a row from the last run, shown as its tooltip; not
+    // part of the program. Adding or removing rows forgets all remarks.
+    void setNote(int position, const QString &text);
+    QString note(int position) const;
+    void clearNotes();
+
 signals:
     // The operator changed a row's check box (1-based position); program
     // changes through setChecked() do not raise it.
@@ -46,4 +52,5 @@ signals:
 
 private:
     std::vector<StepRecord> m_rows;
+    std::vector<QString> m_notes; // by row, when any
 };

@@ -39,6 +39,16 @@ bool FakeSerialPort::setOutput(const QString &text)
     return true;
 }
 
+bool FakeSerialPort::discardOutput()
+{
+    if (!m_open)
+        return false;
+    events.append({Kind::Discard, m_port, m_settings, {}});
+    const bool onTheWay = pendingMs > 0;
+    pendingMs = 0;
+    return onTheWay;
+}
+
 QStringList FakeSerialPort::writes() const
 {
     QStringList out;

@@ -24,7 +24,7 @@ class frmControl;
 class FakeSerialPort : public SerialPort
 {
 public:
-    enum class Kind { Open, OpenFailed, Close, Write, WriteFailed, Settings };
+    enum class Kind { Open, OpenFailed, Close, Write, WriteFailed, Settings, Discard };
     struct Event
     {
         Kind kind;
@@ -35,6 +35,8 @@ public:
 
     QSet<int> openablePorts = {1, 2};
     bool failWrites = false;
+    // What OutputPendingMs() reports while open; a discard sets it to 0.
+    int pendingMs = 0;
     QList<Event> events;
 
     qint16 CommPort() const override { return m_port; }
@@ -44,6 +46,8 @@ public:
     bool PortOpen() const override { return m_open; }
     bool setPortOpen(bool open) override;
     bool setOutput(const QString &text) override;
+    int OutputPendingMs() const override { return m_open ? pendingMs : 0; }
+    bool discardOutput() override;
 
     // Texts written successfully, in order, each with its CR.
     QStringList writes() const;

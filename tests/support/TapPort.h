@@ -24,6 +24,8 @@ public:
     bool setSettings(const QString &s) override { return m_inner.setSettings(s); }
     bool PortOpen() const override { return m_inner.PortOpen(); }
     bool setPortOpen(bool open) override { return m_inner.setPortOpen(open); }
+    int OutputPendingMs() const override { return m_inner.OutputPendingMs(); }
+    bool discardOutput() override { return m_inner.discardOutput(); }
     bool setOutput(const QString &text) override
     {
         if (!m_inner.setOutput(text))

@@ -1,0 +1,287 @@
+#include "cli/HeadlessRun.h"
+
+#include "cli/PortMappings.h"
+#include "files/StepFile.h"
+#include "instrument/Commands.h"
+#include "instrument/RunModes.h"
+#include "platform/CrashSignals.h"
+#include "platform/PortNames.h"
+#include "platform/QtTimer.h"
+#include "platform/RoutedPort.h"
+#include "platform/Terminal.h"
+#include "platform/TerminationSignals.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QSettings>
+
+namespace {
+QString modeText(HeadlessRunOptions::Mode mode)
+{
+    switch (mode) {
+    case HeadlessRunOptions::Mode::Continuous:
+        return QString::fromUtf16(RunMode::Continuous);
+    case HeadlessRunOptions::Mode::Cycle:
+        return QString::fromUtf16(RunMode::Cycle);
+    case HeadlessRunOptions::Mode::Single:
+        break;
+    }
+    return QString::fromUtf16(RunMode::Single);
+}
+
+// The port the run plays on, as the window's port list would name it.
+qint16 portNumber(const PortTarget &target)
+{
+    return target.kind == PortTarget::Kind::Number ? static_cast<qint16>(target.number) : 1;
+}
+
+QString portName(const PortTarget &target)
+{
+    return target.kind == PortTarget::Kind::Number ? QStringLiteral("COM %1").arg(target.number)
+                                                   : target.text();
+}
+
+void print(std::FILE *stream, const QString &text)
+{
+    std::fputs(text.toLocal8Bit().constData(), stream);
+    std::fflush(stream);
+}
+} // namespace
+
+HeadlessRun::Messages::Answer HeadlessRun::Messages::show(const QString &text, Buttons, Icon,
+                                                          const QString &, Answer defaultButton)
+{
+    // The same message twice in a row (the link lost, then the close path
+    // finding the port gone) is said once.
+    if (text != m_last) {
+        m_run.endProgressLine();
+        print(stderr, QString(text).replace(QChar(13), QLatin1Char(' ')) + QLatin1Char('\n'));
+    }
+    m_last = text;
+    return defaultButton;
+}
+
+HeadlessRun::HeadlessRun(const HeadlessRunOptions &options, SerialPort &port, Timer &timer,
+                         CrashGuard *crash, QObject *parent)
+    : QObject(parent),
+      m_options(options),
+      m_crash(crash),
+      m_link(port, m_messages),
+      m_run(timer, m_link, m_steps),
+      m_recording(m_link, m_run, m_steps)
+{
+    m_link.setPortName(portName(options.port));
+    connect(&m_recording, &RunRecording::failed, this,
+            [this](const QString &message) { m_messages.show(message, {}, {}, {}, {}); });
+    connect(&m_run, &RunController::runStarted, this, [this] { m_since.start(); });
+    connect(&m_run, &RunController::stepPlayed, this, [this](int position) {
+        ++m_played;
+        m_position = position;
+        m_stepSince.start();
+        m_stepLeftMs = m_plan ? m_plan->leftFrom(position, m_run.state().CyclesLeft) : -1;
+        drawProgress();
+    });
+    connect(&m_run, &RunController::runEnded, this, &HeadlessRun::runEnded);
+
+    m_limit.setSingleShot(true);
+    m_limit.setTimerType(Qt::PreciseTimer);
+    connect(&m_limit, &QTimer::timeout, this, [this] {
+        if (m_run.running())
+            m_run.stop(); // STOP
+    });
+    connect(&m_progress, &QTimer::timeout, this, &HeadlessRun::drawProgress);
+}
+
+HeadlessRun::~HeadlessRun() = default;
+
+std::optional<int> HeadlessRun::prepare()
+{
+    if (!ModTool::ReadStepFile(m_steps, m_options.file, m_messages, m_busy))
+        return Refused;
+    const RunController::Refusal refused = RunController::checkSteps(m_steps);
+    if (refused.reason != RunController::Refusal::Reason::None) {
+        m_messages.show(refused.message, {}, {}, {}, {});
+        return Refused;
+    }
+    m_plan = std::make_unique<RunPlan>(m_steps);
+    return std::nullopt;
+}
+
+void HeadlessRun::start()
+{
+    m_recording.begin();
+    m_link.applyBaud(m_options.baud);
+
+    // Start-up: the port opens, Local is chosen (":SYST:LOC ", port
+    // closed); then the operator chooses Remote (":SYST:REM ", port open).
+    if (!m_link.tryPort(portNumber(m_options.port))) {
+        m_link.showNotAvailable();
+        finish(LinkFailed);
+        return;
+    }
+    const bool local = m_link.send(Command::Local);
+    m_link.close();
+    if (!local) {
+        m_link.showNotAvailable();
+        finish(LinkFailed);
+        return;
+    }
+    if (!m_link.ensureOpen()) {
+        finish(LinkFailed);
+        return;
+    }
+    if (m_crash)
+        m_crash->setCrashOutput(Command::crashRelease());
+    if (!m_link.send(Command::Remote)) {
+        m_link.showNotAvailable();
+        release();
+        finish(LinkFailed);
+        return;
+    }
+
+    if (m_options.seconds)
+        m_limit.start(static_cast<int>(*m_options.seconds * 1000));
+    if (m_showProgress)
+        m_progress.start(200);
+    const RunController::Refusal refused =
+        m_run.start(modeText(m_options.mode), QString::number(m_options.cycles));
+    if (refused.reason != RunController::Refusal::Reason::None) {
+        // The port is checked again by RUN; the steps were checked before.
+        if (!refused.message.isEmpty())
+            m_messages.show(refused.message, {}, {}, {}, {});
+        release();
+        finish(refused.reason == RunController::Refusal::Reason::PortUnavailable ? LinkFailed : Refused);
+        return;
+    }
+    // An empty table: RUN plays nothing, as in the window.
+    if (!m_run.running() && !m_done && m_duration < 0) {
+        m_duration = 0;
+        release();
+        finish(Done);
+    }
+}
+
+void HeadlessRun::runEnded(const QString &message)
+{
+    m_duration = m_since.isValid() ? m_since.elapsed() : 0;
+    m_limit.stop();
+    if (!message.isEmpty()) {
+        m_lost = true;
+        m_messages.show(message, {}, {}, {}, {});
+    }
+    // Closing the window comes once the run's own handler has returned.
+    QTimer::singleShot(0, this, [this] {
+        if (m_done)
+            return;
+        release();
+        finish(m_lost ? LinkFailed : Done);
+    });
+}
+
+void HeadlessRun::terminate(int signalNumber)
+{
+    if (m_done)
+        return;
+    if (m_run.running() && m_since.isValid())
+        m_duration = m_since.elapsed();
+    release();
+    finish(128 + signalNumber);
+}
+
+// Closing the window under remote operation: no further step, the output
+// off, the instrument back to local operation, the port closed.
+void HeadlessRun::release()
+{
+    m_run.stopTicks();
+    if (!m_link.ensureOpen())
+        return;
+    if (m_run.running())
+        m_link.dropUnsent();
+    m_link.send(Command::Turn + Command::Off);
+    m_link.send(Command::OutputRelay + Command::Off);
+    m_link.send(Command::Local);
+    if (m_crash)
+        m_crash->setCrashOutput({});
+    m_link.close();
+}
+
+void HeadlessRun::finish(int status)
+{
+    if (m_done)
+        return;
+    m_done = true;
+    m_limit.stop();
+    m_progress.stop();
+    m_recording.finish();
+    endProgressLine();
+    printSummary();
+    emit finished(status);
+}
+
+void HeadlessRun::drawProgress()
+{
+    if (!m_showProgress || !m_run.running() || m_position < 1)
+        return;
+    const RunState &state = m_run.state();
+    const qint32 cycles = m_options.mode == HeadlessRunOptions::Mode::Continuous ? 0 : state.RunCycles;
+    const qint64 left = m_stepLeftMs < 0 ? -1 : qMax<qint64>(0, m_stepLeftMs - m_stepSince.elapsed());
+    const QString line = progressLine(m_steps.row(m_position).label, m_position, state.StepTotal,
+                                      state.RunCycles - state.CyclesLeft + 1, cycles, m_since.elapsed(), left);
+    // Back to the line's start, and clear what a longer line left.
+    print(stdout, QLatin1Char('\r') + line + QStringLiteral("\x1b[K"));
+    m_lineDrawn = true;
+}
+
+void HeadlessRun::endProgressLine()
+{
+    if (!m_lineDrawn)
+        return;
+    m_lineDrawn = false;
+    print(stdout, QStringLiteral("\n"));
+}
+
+void HeadlessRun::printSummary()
+{
+    if (m_duration < 0)
+        return; // never got to RUN
+    QString text = QStringLiteral("Steps played: %1\nDuration: %2 s\nStretched steps: %3\n")
+                       .arg(m_played)
+                       .arg(QString::number(static_cast<double>(m_duration) / 1000.0, 'f', 3))
+                       .arg(m_run.pace().stretchedCount);
+    if (!m_recording.path().isEmpty())
+        text += QStringLiteral("Record: ") + QDir::toNativeSeparators(m_recording.path()) + QLatin1Char('\n');
+    print(stdout, text);
+}
+
+int runHeadless(const ProgramOptions &options, const QSettings *settings)
+{
+    for (const QString &warning : applyPortMappings(options, settings))
+        print(stderr, QStringLiteral("quorra: ") + warning + QLatin1Char('\n'));
+    const HeadlessRunOptions &run = *options.run;
+    // A port given as a device or a serial server is this run's COM 1.
+    if (run.port.kind != PortTarget::Kind::Number)
+        setPortMapping(1, run.port);
+
+    RoutedPort port;
+    QtTimer timer;
+    CrashSignals crash;
+    crash.install();
+    HeadlessRun headless(run, port, timer, &crash);
+    QString directory = run.recordDirectory;
+    if (directory.isEmpty() && settings)
+        directory = settings->value(QStringLiteral("Record/Directory")).toString();
+    headless.setRecordDirectory(directory);
+    headless.setShowProgress(isTerminal(stdout));
+    if (const std::optional<int> refused = headless.prepare())
+        return *refused;
+
+    TerminationSignals terminations;
+    QObject::connect(&terminations, &TerminationSignals::terminationRequested, &headless,
+                     &HeadlessRun::terminate);
+    terminations.install();
+    // Queued: the status is kept even when the run ends before exec() starts.
+    QObject::connect(&headless, &HeadlessRun::finished, QCoreApplication::instance(),
+                     [](int status) { QCoreApplication::exit(status); }, Qt::QueuedConnection);
+    QTimer::singleShot(0, &headless, &HeadlessRun::start);
+    return QCoreApplication::exec();
+}

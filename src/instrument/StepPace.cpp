@@ -1,0 +1,20 @@
+#include "instrument/StepPace.h"
+
+QString stretchedStepNote(int heldMs, int dwellMs)
+{
+    return QStringLiteral("Held %1 ms instead of its %2 ms dwell in the last run: "
+                          "the line could not carry its commands sooner.")
+        .arg(heldMs)
+        .arg(dwellMs);
+}
+
+QString stretchedStepsSummary(const StepPace &pace)
+{
+    return QStringLiteral("quorra: %1 step(s) held longer than their dwell time, because the line "
+                          "could not carry their commands sooner; the longest, %2, %3 ms instead "
+                          "of %4 ms")
+        .arg(pace.stretchedCount)
+        .arg(pace.longestLabel)
+        .arg(pace.longestHeldMs)
+        .arg(pace.longestDwellMs);
+}
