@@ -13,6 +13,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QSettings>
 
 namespace {
@@ -79,7 +80,9 @@ HeadlessRun::HeadlessRun(const HeadlessRunOptions &options, SerialPort &port, Ti
         m_position = position;
         m_stepSince.start();
         m_stepLeftMs = m_plan ? m_plan->leftFrom(position, m_run.state().CyclesLeft) : -1;
-        drawProgress();
+        // Short steps do not each cost a write to the terminal.
+        if (!m_drawn.isValid() || m_drawn.elapsed() >= 100)
+            drawProgress();
     });
     connect(&m_run, &RunController::runEnded, this, &HeadlessRun::runEnded);
 
@@ -230,6 +233,7 @@ void HeadlessRun::drawProgress()
     // Back to the line's start, and clear what a longer line left.
     print(stdout, QLatin1Char('\r') + line + QStringLiteral("\x1b[K"));
     m_lineDrawn = true;
+    m_drawn.start();
 }
 
 void HeadlessRun::endProgressLine()
@@ -249,7 +253,8 @@ void HeadlessRun::printSummary()
                        .arg(QString::number(static_cast<double>(m_duration) / 1000.0, 'f', 3))
                        .arg(m_run.pace().stretchedCount);
     if (!m_recording.path().isEmpty())
-        text += QStringLiteral("Record: ") + QDir::toNativeSeparators(m_recording.path()) + QLatin1Char('\n');
+        text += QStringLiteral("Record: ") + QDir::toNativeSeparators(QFileInfo(m_recording.path()).absoluteFilePath())
+                + QLatin1Char('\n');
     print(stdout, text);
 }
 

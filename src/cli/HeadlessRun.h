@@ -93,6 +93,7 @@ private:
     QTimer m_progress; // redraws the progress line
     QElapsedTimer m_since;     // from RUN
     QElapsedTimer m_stepSince; // from the step being played
+    QElapsedTimer m_drawn;     // from the last progress line
     qint64 m_duration = -1;    // RUN to the end of the run
     int m_position = 0;        // the step being played
     qint64 m_stepLeftMs = -1;  // the run's time left when it started

@@ -21,7 +21,8 @@ DemoArguments bad(const QString &why)
     return stop(2, QString(),
                 QStringLiteral("quorra-demo: ") + why
                     + QStringLiteral("\nusage: quorra-demo [--show FILE | --play FILE] "
-                                     "[--mode single|continuous|cycle N] [--baud B] [--seconds S] [--tcp]\n"));
+                                     "[--mode single|continuous|cycle N] [--baud B] [--seconds S] [--tcp]\n"
+                                     "       quorra-demo --serve [--tcp [--listen PORT]]\n"));
 }
 
 // The cycle count: --cycles N, or the N that follows "--mode cycle".
@@ -60,8 +61,12 @@ DemoArguments parseDemoArguments(const QStringList &arguments)
     const QCommandLineOption seconds("seconds", "Presses STOP after S seconds.", "S");
     const QCommandLineOption tcp("tcp", "Serves the source on a TCP port of 127.0.0.1, as a serial "
                                         "server would, instead of a pseudo-terminal.");
+    const QCommandLineOption serve("serve", "Serves the virtual source alone, without a window, until "
+                                            "ended: prints what to connect to, then each line received.");
+    const QCommandLineOption listen("listen", "With --tcp: the TCP port to listen on (default: a free one).",
+                                    "PORT");
     parser.setApplicationDescription(QStringLiteral("The program's main window wired to a virtual AC source."));
-    parser.addOptions({help, version, show, play, mode, cycles, baud, seconds, tcp});
+    parser.addOptions({help, version, show, play, mode, cycles, baud, seconds, tcp, serve, listen});
     if (!parser.parse(arguments))
         return bad(parser.errorText());
     if (parser.isSet(help)) {
@@ -109,6 +114,20 @@ DemoArguments parseDemoArguments(const QStringList &arguments)
         if (a.play)
             return bad(QStringLiteral("--tcp is for the live demo: the dry run's cable is a pseudo-terminal"));
         a.cable = SourceLink::Cable::Tcp;
+    }
+    if (parser.isSet(listen)) {
+        bool ok = false;
+        const uint port = parser.value(listen).toUInt(&ok);
+        if (a.cable != SourceLink::Cable::Tcp)
+            return bad(QStringLiteral("--listen is for --tcp"));
+        if (!ok || port < 1 || port > 65535)
+            return bad(QStringLiteral("--listen needs a port from 1 to 65535"));
+        a.listenPort = static_cast<quint16>(port);
+    }
+    if (parser.isSet(serve)) {
+        if (a.play || a.show)
+            return bad(QStringLiteral("--serve plays nothing: it serves the source alone"));
+        a.serve = true;
     }
     return a;
 }

@@ -4,6 +4,7 @@
 #include "sim/DemoArguments.h"
 #include "sim/DryRun.h"
 #include "sim/LiveDemo.h"
+#include "sim/ServeSource.h"
 
 #include <QApplication>
 #include <QTextStream>
@@ -16,6 +17,12 @@ int main(int argc, char *argv[])
     std::fputs(qPrintable(args.standardError), stderr);
     if (args.exitNow)
         return args.exitStatus;
+    if (args.serve) {
+        // The source alone: no window, no display.
+        QCoreApplication app(argc, argv);
+        QTextStream out(stdout);
+        return serveSource(args.cable, args.listenPort, out);
+    }
     // A dry run shows no window and needs no display.
     if (args.play && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -32,5 +39,5 @@ int main(int argc, char *argv[])
         QTextStream out(stdout);
         return runDryRun(*args.play, args.options, out);
     }
-    return runLiveDemo(args.show, args.options, args.cable);
+    return runLiveDemo(args.show, args.options, args.cable, args.listenPort);
 }

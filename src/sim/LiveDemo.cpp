@@ -41,11 +41,13 @@ protected:
 };
 } // namespace
 
-int runLiveDemo(const std::optional<QString> &showFile, const PlayOptions &options, SourceLink::Cable cable)
+int runLiveDemo(const std::optional<QString> &showFile, const PlayOptions &options, SourceLink::Cable cable,
+                quint16 tcpPort)
 {
     QElapsedTimer since;
     since.start();
-    SourceLink link([&since] { return static_cast<double>(since.nsecsElapsed()) / 1e6; }, cable);
+    SourceLink link([&since] { return static_cast<double>(since.nsecsElapsed()) / 1e6; }, cable,
+                    tcpPort);
     if (!link.isOpen()) {
         QTextStream(stderr) << "quorra-demo: " << link.errorText() << '\n';
         return 2;

@@ -12,4 +12,4 @@
 // cable is a pseudo-terminal, or a loopback TCP port the window's COM 1
 // connects to. Returns the application's exit status.
 int runLiveDemo(const std::optional<QString> &showFile, const PlayOptions &options,
-                SourceLink::Cable cable = SourceLink::Cable::Pty);
+                SourceLink::Cable cable = SourceLink::Cable::Pty, quint16 tcpPort = 0);

@@ -6,13 +6,13 @@
 #include <algorithm>
 #include <cmath>
 
-SourceLink::SourceLink(Clock clock, QObject *parent) : SourceLink(std::move(clock), Cable::Pty, parent) {}
+SourceLink::SourceLink(Clock clock, QObject *parent) : SourceLink(std::move(clock), Cable::Pty, 0, parent) {}
 
-SourceLink::SourceLink(Clock clock, Cable cable, QObject *parent)
+SourceLink::SourceLink(Clock clock, Cable cable, quint16 tcpPort, QObject *parent)
     : QObject(parent), m_clock(std::move(clock))
 {
     if (cable == Cable::Tcp)
-        m_cable = std::make_unique<TcpCable>();
+        m_cable = std::make_unique<TcpCable>(tcpPort);
     else
         m_cable = std::make_unique<PtyBridge>();
     m_due.setSingleShot(true);

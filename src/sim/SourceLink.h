@@ -31,7 +31,8 @@ public:
     enum class Cable { Pty, Tcp };
 
     explicit SourceLink(Clock clock, QObject *parent = nullptr);
-    SourceLink(Clock clock, Cable cable, QObject *parent = nullptr);
+    // tcpPort: the TCP cable's port on 127.0.0.1; 0 takes a free one.
+    SourceLink(Clock clock, Cable cable, quint16 tcpPort = 0, QObject *parent = nullptr);
 
     bool isOpen() const { return m_cable->isOpen(); }
     QString errorText() const { return m_cable->errorText(); }

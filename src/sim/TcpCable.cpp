@@ -32,7 +32,8 @@ QByteArray TcpCable::readAvailable()
     QByteArray data;
     m_sockets.removeAll(nullptr);
     for (const QPointer<QTcpSocket> &socket : m_sockets)
-        data += socket->readAll();
+        if (socket->isOpen()) // a dropped connection is closed until it is deleted
+            data += socket->readAll();
     return data;
 }
 

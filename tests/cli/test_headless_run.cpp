@@ -1,0 +1,332 @@
+// quorra --run: the program itself, run as a script runs it, against the
+// virtual source on a pseudo-terminal and on loopback TCP. What arrives is
+// what the window sends for the same operator actions; the record's rows
+// are the lines on the wire; the exit status tells how the run ended.
+#include "cli/CommandLine.h"
+#include "cli/RunProgress.h"
+#include "files/StepFileFormat.h"
+#include "shell/Application.h"
+#include "shell/frmControl.h"
+#include "sim/SourceLink.h"
+#include "sim/TcpCable.h"
+#include "sim/WindowDriver.h"
+#include "steps/StepTableModel.h"
+#include "support/FakePlatform.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+#ifdef Q_OS_UNIX
+#include <csignal>
+#endif
+
+using Cable = SourceLink::Cable;
+Q_DECLARE_METATYPE(SourceLink::Cable)
+Q_DECLARE_METATYPE(RunChoice)
+
+namespace {
+StepRecord step(int number, const QString &voltage, const QString &dwell, bool checked = true)
+{
+    StepRecord row;
+    row.checked = checked;
+    row.label = QStringLiteral("Step%1").arg(number);
+    row.values = {"On", "Auto", voltage, "50.00", "0.00", "360.00", dwell};
+    return row;
+}
+
+QString writeSteps(const QTemporaryDir &dir, const std::vector<StepRecord> &rows)
+{
+    const QString path = dir.filePath(QStringLiteral("steps.log"));
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(StepFileFormat::format(rows)) < 0)
+        return {};
+    return path;
+}
+
+QStringList receivedLines(const SourceLink &link)
+{
+    QStringList lines;
+    for (const ReceivedLine &line : link.model().transcript())
+        lines << QString::fromLatin1(line.text);
+    return lines;
+}
+
+// The command column of a record, which needs no quoting here.
+QStringList recordedCommands(const QString &directory)
+{
+    const QStringList files = QDir(directory).entryList({QStringLiteral("quorra-run-*.csv")});
+    if (files.size() != 1)
+        return {QStringLiteral("%1 records").arg(files.size())};
+    QFile file(QDir(directory).filePath(files.constFirst()));
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    QStringList rows = QString::fromUtf8(file.readAll()).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+    QStringList commands;
+    for (const QString &row : rows.mid(1))
+        commands << row.section(QLatin1Char(','), 3);
+    return commands;
+}
+
+// What the window sends when the operator starts it with the file, chooses
+// Remote and the mode, presses RUN, lets the run end (or, with
+// stepCommands given, presses STOP once that many commands have gone out)
+// and closes it.
+QStringList windowTranscript(const QString &file, const RunChoice &choice, qsizetype stopAfter = -1)
+{
+    FakePlatform fake;
+    frmControl window(fake.bundle());
+    ProgramOptions options;
+    options.file = file;
+    if (!startWindow(window, options))
+        return {};
+    chooseRemote(window);
+    chooseRunMode(window, choice);
+    window.cmdRunStop_Click();
+    while (isRunning(window) && (stopAfter < 0 || fake.port.commands().size() < stopAfter))
+        fake.timer.tick();
+    if (isRunning(window))
+        window.cmdRunStop_Click();
+    window.close();
+    return fake.port.commands();
+}
+
+struct Outcome
+{
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+} // namespace
+
+class HeadlessRunTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void timeLeft_data();
+    void timeLeft();
+    void transcript_data();
+    void transcript();
+    void refusedBeforeAnythingIsSent_data();
+    void refusedBeforeAnythingIsSent();
+    void farEndClosesMidRun_exitOne();
+    void interrupt_offCommandsThen130();
+
+private:
+    // Runs quorra with the arguments while the virtual source listens.
+    Outcome run(const QStringList &arguments, SourceLink *link = nullptr,
+                const std::function<void(QProcess &)> &during = {});
+
+    QTemporaryDir m_config; // no settings of the user's
+};
+
+void HeadlessRunTest::initTestCase()
+{
+    QVERIFY(m_config.isValid());
+}
+
+Outcome HeadlessRunTest::run(const QStringList &arguments, SourceLink *link,
+                             const std::function<void(QProcess &)> &during)
+{
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_config.path());
+    env.remove(QStringLiteral("DISPLAY"));
+    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    process.setProcessEnvironment(env);
+    process.start(QStringLiteral(QUORRA_EXECUTABLE), QStringList{QStringLiteral("--run")} + arguments);
+    if (!process.waitForStarted())
+        return {};
+    if (during)
+        during(process);
+    QElapsedTimer since;
+    since.start();
+    while (process.state() != QProcess::NotRunning && since.elapsed() < 20000) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        process.waitForFinished(5);
+    }
+    if (link) {
+        QTest::qWait(100); // the last bytes cross the line
+        link->finish();
+    }
+    Outcome outcome;
+    outcome.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    outcome.out = QString::fromLocal8Bit(process.readAllStandardOutput());
+    outcome.err = QString::fromLocal8Bit(process.readAllStandardError());
+    return outcome;
+}
+
+void HeadlessRunTest::timeLeft_data()
+{
+    QTest::addColumn<int>("position");
+    QTest::addColumn<int>("cyclesLeft");
+    QTest::addColumn<qint64>("left");
+    // Steps of 1.00, 0.20 (unchecked), 0.50 and 0.25 s: a cycle is 1.75 s
+    // and the last step's dwell again before the rewind, 2.00 s.
+    QTest::newRow("first step, single") << 1 << 1 << qint64(2000);
+    QTest::newRow("last step, single") << 4 << 1 << qint64(500);
+    QTest::newRow("second of three cycles") << 3 << 3 << qint64(750 + 250 + 2 * 2000);
+    QTest::newRow("continuous: unknown") << 1 << -1 << qint64(-1);
+}
+
+void HeadlessRunTest::timeLeft()
+{
+    QFETCH(int, position);
+    QFETCH(int, cyclesLeft);
+    QFETCH(qint64, left);
+    StepTableModel steps;
+    steps.add(1, step(1, "1", "1.00"));
+    steps.add(2, step(2, "2", "0.20", false));
+    steps.add(3, step(3, "3", "0.50"));
+    steps.add(4, step(4, "4", "0.25"));
+    QCOMPARE(RunPlan(steps).leftFrom(position, cyclesLeft), left);
+    QCOMPARE(durationText(3723456), QStringLiteral("1:02:03.4"));
+    QCOMPARE(progressLine("Step3", 3, 4, 2, 3, 61500, 4750),
+             QStringLiteral("Step3 ( 3 / 4 )  cycle 2 of 3  elapsed 01:01.5  left 00:04.7"));
+}
+
+void HeadlessRunTest::transcript_data()
+{
+    QTest::addColumn<Cable>("cable");
+    QTest::addColumn<RunChoice>("choice");
+    QTest::addColumn<QStringList>("modeArguments");
+    for (const auto &[cable, name] : {std::pair{Cable::Pty, "pty"}, std::pair{Cable::Tcp, "tcp"}}) {
+#ifndef Q_OS_UNIX
+        if (cable == Cable::Pty)
+            continue;
+#endif
+        QTest::addRow("%s: single", name) << cable << RunChoice{} << QStringList{};
+        QTest::addRow("%s: cycle 2", name) << cable << RunChoice{RunChoice::Mode::Cycle, 2}
+                                           << QStringList{"--mode", "cycle", "--cycles", "2"};
+        QTest::addRow("%s: continuous, STOP after 0.6 s", name)
+            << cable << RunChoice{RunChoice::Mode::Continuous, 1}
+            << QStringList{"--mode", "continuous", "--seconds", "0.6"};
+    }
+}
+
+void HeadlessRunTest::transcript()
+{
+    QFETCH(Cable, cable);
+    QFETCH(RunChoice, choice);
+    QFETCH(QStringList, modeArguments);
+    QTemporaryDir dir;
+    // STOP comes well within a dwell, when the last step's bytes have left.
+    const bool continuous = choice.mode == RunChoice::Mode::Continuous;
+    const QString dwell = continuous ? QStringLiteral("0.40") : QStringLiteral("0.15");
+    const QString file = writeSteps(dir, {step(1, "110.00", dwell), step(2, "0.00", "0.20", false),
+                                          step(3, "220.00", dwell)});
+    QVERIFY(!file.isEmpty());
+
+    QElapsedTimer since;
+    since.start();
+    SourceLink link([&] { return static_cast<double>(since.nsecsElapsed()) / 1e6; }, cable);
+    QVERIFY2(link.isOpen(), qPrintable(link.errorText()));
+    link.setLive(true);
+    const QString records = dir.filePath(QStringLiteral("records"));
+    const Outcome outcome = run(QStringList{file, "--port", link.farEndPath(), "--record", records}
+                                    + modeArguments,
+                                &link);
+    QCOMPARE(outcome.err, QString());
+    QCOMPARE(outcome.exitCode, 0);
+
+    const QStringList wire = receivedLines(link);
+    // Continuous: the window stops once as many commands as went out before STOP.
+    const QStringList window = windowTranscript(file, choice, continuous ? wire.size() - 5 : -1);
+    QCOMPARE(wire, window);
+    QCOMPARE(recordedCommands(records), wire);
+    QVERIFY(outcome.out.contains(QStringLiteral("Steps played: ")));
+    QVERIFY(outcome.out.contains(QStringLiteral("Record: ") + QDir::toNativeSeparators(records)));
+    if (continuous)
+        QVERIFY(wire.count(QStringLiteral(":SOUR:VOLT 220.00")) >= 1);
+}
+
+void HeadlessRunTest::refusedBeforeAnythingIsSent_data()
+{
+    QTest::addColumn<QStringList>("arguments"); // FILE stands for a good step file, BAD for one with a dwell too long
+    QTest::addColumn<QString>("error");
+    QTest::newRow("cycle count 0") << QStringList{"FILE", "--mode", "cycle", "--cycles", "0"}
+                                   << "--cycles is a whole number from 1 to 9999";
+    QTest::newRow("unknown mode") << QStringList{"FILE", "--mode", "twice"} << "--mode is single";
+    QTest::newRow("dwell out of range") << QStringList{"BAD"} << "The program was not run.";
+    QTest::newRow("no such file") << QStringList{"/nonexistent/quorra/steps.log"}
+                                  << "Can't open file: /nonexistent/quorra/steps.log";
+}
+
+void HeadlessRunTest::refusedBeforeAnythingIsSent()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, error);
+    QTemporaryDir dir, badDir;
+    const QString good = writeSteps(dir, {step(1, "110.00", "0.05")});
+    const QString bad = writeSteps(badDir, {step(1, "110.00", "0.05"), step(2, "110.00", "70.00")});
+    arguments.replaceInStrings(QStringLiteral("FILE"), good).replaceInStrings(QStringLiteral("BAD"), bad);
+
+    SourceLink link([] { return 0.0; }, Cable::Tcp);
+    link.setLive(true);
+    const Outcome outcome = run(arguments + QStringList{"--port", link.farEndPath()}, &link);
+    QCOMPARE(outcome.exitCode, 2);
+    QVERIFY2(outcome.err.contains(error), qPrintable(outcome.err));
+    QCOMPARE(static_cast<TcpCable &>(link.cable()).connectionCount(), 0);
+    QVERIFY(receivedLines(link).isEmpty());
+    QVERIFY(outcome.out.isEmpty());
+}
+
+void HeadlessRunTest::farEndClosesMidRun_exitOne()
+{
+    QTemporaryDir dir;
+    const QString file = writeSteps(dir, {step(1, "110.00", "0.15"), step(2, "120.00", "0.15")});
+    QElapsedTimer since;
+    since.start();
+    SourceLink link([&] { return static_cast<double>(since.nsecsElapsed()) / 1e6; }, Cable::Tcp);
+    link.setLive(true);
+    auto &cable = static_cast<TcpCable &>(link.cable());
+    const QString port = link.farEndPath();
+    const Outcome outcome = run({file, "--mode", "continuous", "--port", port}, &link, [&](QProcess &) {
+        QTRY_VERIFY_WITH_TIMEOUT(receivedLines(link).size() >= 14, 10000);
+        cable.dropConnections();
+    });
+    QCOMPARE(outcome.exitCode, 1);
+    // Said once, in the window's words; the close path then reconnects and
+    // switches the output off.
+    const QString message = port + QStringLiteral(" : not available. Change the CommPort property to another port.\n");
+    QCOMPARE(outcome.err, message);
+    QCOMPARE(receivedLines(link).mid(receivedLines(link).size() - 3),
+             QStringList({":SOUR:TURN OFF", ":OUTP OFF", ":SYST:LOC "}));
+
+    // Nothing listening: the port does not open, nothing is sent.
+    const Outcome closed = run({file, "--port", "tcp://127.0.0.1:1"});
+    QCOMPARE(closed.exitCode, 1);
+    QVERIFY(closed.err.contains(QStringLiteral("tcp://127.0.0.1:1 : not available.")));
+}
+
+void HeadlessRunTest::interrupt_offCommandsThen130()
+{
+#ifndef Q_OS_UNIX
+    QSKIP("POSIX signals only");
+#else
+    QTemporaryDir dir;
+    const QString file = writeSteps(dir, {step(1, "110.00", "0.15"), step(2, "120.00", "0.15")});
+    QElapsedTimer since;
+    since.start();
+    SourceLink link([&] { return static_cast<double>(since.nsecsElapsed()) / 1e6; }, Cable::Pty);
+    link.setLive(true);
+    const Outcome outcome = run({file, "--mode", "continuous", "--port", link.farEndPath()}, &link,
+                                [&](QProcess &process) {
+                                    QTRY_VERIFY_WITH_TIMEOUT(receivedLines(link).size() >= 14, 10000);
+                                    ::kill(static_cast<pid_t>(process.processId()), SIGINT);
+                                });
+    QCOMPARE(outcome.exitCode, 128 + SIGINT);
+    const QStringList wire = receivedLines(link);
+    // No STOP: the window's close path alone, as on a signal to the window.
+    QCOMPARE(wire.mid(wire.size() - 3), QStringList({":SOUR:TURN OFF", ":OUTP OFF", ":SYST:LOC "}));
+    QVERIFY(wire.at(wire.size() - 4) != QStringLiteral(":OUTP OFF"));
+#endif
+}
+
+QTEST_MAIN(HeadlessRunTest)
+#include "test_headless_run.moc"
