@@ -25,7 +25,9 @@ struct Options
                                            "setting Ports/COM2."),
                             QStringLiteral("DEVICE")};
     QCommandLineOption run{QStringLiteral("run"),
-                           QStringLiteral("Plays the step file FILE without a window, then exits."),
+                           QStringLiteral("Plays the step file FILE without a window and without a "
+                                          "display, as the window plays it after Remote and RUN, then "
+                                          "switches the output off and exits."),
                            QStringLiteral("FILE")};
     QCommandLineOption mode{QStringLiteral("mode"),
                             QStringLiteral("With --run: single (the default), continuous or cycle."),
@@ -46,7 +48,7 @@ struct Options
                                QStringLiteral("S")};
     QCommandLineOption record{QStringLiteral("record"),
                               QStringLiteral("With --run: writes a record of every command sent to a CSV "
-                                             "file in DIR."),
+                                             "file in DIR (default: the setting Record/Directory)."),
                               QStringLiteral("DIR")};
 };
 
@@ -67,7 +69,14 @@ QString helpText(const QCommandLineParser &parser)
 {
     QString text = parser.helpText();
     const qsizetype end = text.indexOf(QLatin1Char('\n'));
-    return QStringLiteral("Usage: ") + Program + QStringLiteral(" [options] [FILE]") + text.mid(end);
+    return QStringLiteral("Usage: ") + Program + QStringLiteral(" [options] [FILE]") + text.mid(end)
+           + QStringLiteral("\nExit status of --run:\n"
+                            "  0      the run ended as asked: at its end, or stopped after --seconds\n"
+                            "  1      the port did not open, or the link was lost during the run\n"
+                            "  2      bad arguments, a step file that cannot be read, or a program\n"
+                            "         the run refuses (nothing is sent then)\n"
+                            "  128+n  ended by signal n (130 for Ctrl+C), after the output was\n"
+                            "         switched off and the instrument returned to local operation\n");
 }
 
 CommandLineOutcome badArguments(const QString &what)
