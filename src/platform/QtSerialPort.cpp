@@ -7,6 +7,7 @@
 #include <QDeadlineTimer>
 #include <QThread>
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 
 #ifdef Q_OS_UNIX
@@ -172,8 +173,11 @@ bool QtSerialPort::setOutput(const QString &text)
     // driver's queue is full they wait in the port's own buffer instead: a
     // write forced then fails with "would block", which the port reports as
     // a write error, and a slow line is not a pulled cable.
-    if (driverHasRoom(bytes.size()))
+    if (driverHasRoom(bytes.size())) {
+        m_flushing = true;
         m_port.flush();
+        m_flushing = false;
+    }
     return m_port.isOpen();
 }
 
@@ -202,6 +206,16 @@ bool QtSerialPort::driverHasRoom(qint64 bytes)
 
 void QtSerialPort::onErrorOccurred(QSerialPort::SerialPortError error)
 {
+    // The driver's room is only estimated (a pseudo-terminal may have less
+    // than a UART guarantees): a forced write that finds the queue full
+    // "would block", and its bytes stay in the port's buffer to follow.
+    // A slow line is not a lost link.
+    const int systemError = errno;
+    if (m_flushing && error != QSerialPort::NoError
+        && (systemError == EAGAIN || systemError == EWOULDBLOCK)) {
+        m_port.clearError();
+        return;
+    }
     switch (error) {
     case QSerialPort::ResourceError:
     case QSerialPort::ReadError:
