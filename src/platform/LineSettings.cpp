@@ -20,3 +20,14 @@ std::optional<LineSettings> parseLineSettings(const QString &text)
     s.parity = parity.at(0).toLatin1();
     return s;
 }
+
+double characterMs(const LineSettings &line)
+{
+    const int bits = 1 + line.dataBits + (line.parity == 'n' ? 0 : 1) + line.stopBits;
+    return line.baud > 0 ? bits * 1000.0 / line.baud : 0.0;
+}
+
+double characterMs(const QString &settings)
+{
+    return characterMs(parseLineSettings(settings).value_or(LineSettings{}));
+}

@@ -14,3 +14,9 @@ struct LineSettings
 };
 
 std::optional<LineSettings> parseLineSettings(const QString &text);
+
+// How long one character takes on the line: a start bit, the data bits, the
+// parity bit if any and the stop bits, at the baud rate. 8N1 is ten bits.
+double characterMs(const LineSettings &line);
+// The same for a settings text; text that does not parse counts as 9600,n,8,1.
+double characterMs(const QString &settings);

@@ -17,13 +17,6 @@
 
 namespace {
 constexpr int MaxCloseWaitMs = 2000;
-
-double characterMs(const QString &settings)
-{
-    const auto s = parseLineSettings(settings).value_or(LineSettings{});
-    const int bits = 1 + s.dataBits + (s.parity == 'n' ? 0 : 1) + s.stopBits;
-    return bits * 1000.0 / std::max(1, s.baud);
-}
 } // namespace
 
 QtSerialPort::QtSerialPort(QObject *parent) : QObject(parent)

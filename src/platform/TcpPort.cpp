@@ -7,16 +7,6 @@
 #include <algorithm>
 #include <cmath>
 
-namespace {
-// One character's time on the line the settings describe.
-double nominalCharacterMs(const QString &settings)
-{
-    const LineSettings s = parseLineSettings(settings).value_or(LineSettings{});
-    const int bits = 1 + s.dataBits + (s.parity == 'n' ? 0 : 1) + s.stopBits;
-    return bits * 1000.0 / std::max(1, s.baud);
-}
-} // namespace
-
 TcpPort::TcpPort(QObject *parent) : QObject(parent)
 {
     // Write-only link: whatever a server sends back is dropped, so it
@@ -87,7 +77,7 @@ int TcpPort::OutputPendingMs() const
 {
     if (!m_linked)
         return 0;
-    const double ms = static_cast<double>(m_socket.bytesToWrite()) * nominalCharacterMs(m_settings);
+    const double ms = static_cast<double>(m_socket.bytesToWrite()) * characterMs(m_settings);
     return static_cast<int>(std::ceil(ms));
 }
 

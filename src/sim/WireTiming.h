@@ -5,10 +5,6 @@
 #include <QString>
 #include <limits>
 
-// How long one character takes on the line: a start bit, the data bits, the
-// parity bit if any and the stop bits, at the baud rate. 8N1 is ten bits.
-double characterMs(const LineSettings &line);
-
 // The settings as the main window's label writes them: "9600,8,N,1".
 QString lineSettingsText(const LineSettings &line);
 
