@@ -24,6 +24,7 @@
 #include <QEventLoop>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTimer>
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -188,8 +189,13 @@ void playOnce(frmControl &w, Timer &timer, bool stopAfterLast, TickTimes *ticks 
         w.TimComm_Timer();
         if (ticks)
             ticks->end.push_back(Clock::now());
+        // STOP drops commands that have not left yet: it is pressed once the
+        // last step's commands are on the wire, not in the tick that sent them.
         if (stopAfterLast && ui(w).Run.LastSentStep == ui(w).Run.StepTotal && ui(w).Run.CurrentStep > ui(w).Run.StepTotal)
-            w.cmdRunStop_Click();
+            QTimer::singleShot(100, &loop, [&] {
+                w.cmdRunStop_Click();
+                loop.quit();
+            });
         if (ui(w).cmdRunStop->text() == QLatin1String("&RUN"))
             loop.quit();
     };
