@@ -195,17 +195,9 @@ void HeadlessRun::terminate(int signalNumber)
 // off, the instrument back to local operation, the port closed.
 void HeadlessRun::release()
 {
-    m_run.stopTicks();
-    if (!m_link.ensureOpen())
-        return;
-    if (m_run.running())
-        m_link.dropUnsent();
-    m_link.send(Command::Turn + Command::Off);
-    m_link.send(Command::OutputRelay + Command::Off);
-    m_link.send(Command::Local);
+    m_run.releaseInstrument();
     if (m_crash)
         m_crash->setCrashOutput({});
-    m_link.close();
 }
 
 void HeadlessRun::finish(int status)

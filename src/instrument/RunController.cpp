@@ -119,6 +119,21 @@ void RunController::stopTicks()
     m_timer.setEnabled(false);
 }
 
+void RunController::releaseInstrument()
+{
+    stopTicks();
+    if (!m_link.ensureOpen())
+        return;
+    // Commands of steps not yet on the line would only delay the output's
+    // switching off.
+    if (m_running)
+        m_link.dropUnsent();
+    m_link.send(Command::Turn + Command::Off);
+    m_link.send(Command::OutputRelay + Command::Off);
+    m_link.send(Command::Local);
+    m_link.close();
+}
+
 void RunController::timerTick()
 {
     // RUN's own call of tick() plays the first step at once.

@@ -65,6 +65,11 @@ public:
     void linkLost();
     // Stops the ticks; a run in progress stays as it is.
     void stopTicks();
+    // Closing under remote operation: no further step, the commands not yet
+    // on the line dropped if a run is going, the output off, the instrument
+    // back to local operation, the port closed. A failed write does not
+    // stop the ones after it.
+    void releaseInstrument();
 
 signals:
     void runStarted();

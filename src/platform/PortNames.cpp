@@ -61,11 +61,6 @@ QString serialDeviceForPort(int port, const std::function<bool(const QString &)>
     return target.text();
 }
 
-QString portDescription(int port)
-{
-    return serialDeviceForPort(port);
-}
-
 void setSerialDeviceOverride(int port, const QString &device)
 {
     PortTarget target;

@@ -24,13 +24,9 @@ void setPortMapping(int port, const PortTarget &target);
 void clearPortMappings();
 
 // The serial device name of port n, following its mapping (a TCP mapping
-// has none: its tcp:// text comes back).
+// has none: its tcp:// text comes back). The port list's tooltips show it.
 QString serialDeviceForPort(int port,
                             const std::function<bool(const QString &)> &exists = {});
-
-// For the port list's tooltips: what port n connects to, e.g. "/dev/ttyUSB0"
-// or "tcp://192.168.1.20:4001".
-QString portDescription(int port);
 
 // Maps one port number to a fixed device, such as the far end of a
 // pseudo-terminal (the demo and the tests).

@@ -22,19 +22,8 @@ void frmControl::releaseInstrument()
 {
     if (!optSystemMode_1->isChecked())
         return;
-    m_run->stopTicks();
-    if (!m_link->ensureOpen())
-        return;
-    // Commands of steps not yet on the line would only delay the output's
-    // switching off.
-    if (m_run->running())
-        m_link->dropUnsent();
-    // A failed write does not stop the ones after it.
-    m_link->send(Command::Turn + Command::Off);
-    m_link->send(Command::OutputRelay + Command::Off);
-    m_link->send(Command::Local);
+    m_run->releaseInstrument();
     armCrashGuard(false);
-    m_link->close();
 }
 
 void frmControl::armCrashGuard(bool remote)

@@ -144,7 +144,7 @@ void PortNamesTest::mappingFollowsTheTarget()
     const auto any = [](const QString &) { return true; };
     setPortMapping(1, *parsePortTarget(QStringLiteral("tcp://127.0.0.1:4001")));
     setPortMapping(2, *parsePortTarget(QStringLiteral("COM5")));
-    QCOMPARE(portDescription(1), QStringLiteral("tcp://127.0.0.1:4001"));
+    QCOMPARE(serialDeviceForPort(1), QStringLiteral("tcp://127.0.0.1:4001"));
 #ifdef Q_OS_WIN
     QCOMPARE(serialDeviceForPort(2, any), QStringLiteral("COM5"));
 #else
