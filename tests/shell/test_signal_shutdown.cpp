@@ -5,13 +5,12 @@
 #include "files/StepFileFormat.h"
 #include "instrument/SerialLink.h"
 #include "platform/PortNames.h"
-#include "platform/QtPlatform.h"
-#include "shell/Application.h"
 #include "shell/frmControl.h"
 #include "steps/StepListView.h"
 #include "support/FakePlatform.h"
 #include "support/MainWindowUi.h"
 #include "support/PtyPair.h"
+#include "support/WindowChild.h"
 
 #include <QApplication>
 #include <QFile>
@@ -19,7 +18,6 @@
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QTest>
-#include <QTimer>
 
 #ifdef Q_OS_UNIX
 #include <csignal>
@@ -49,25 +47,14 @@ int runChild(int argc, char **argv)
     ::setrlimit(RLIMIT_CORE, &noCore);
 #endif
     const int queue = argc > 4 ? QByteArray(argv[4]).toInt() : 0;
-    setSerialDeviceOverride(1, QString::fromLocal8Bit(argv[2]));
-    setSerialDeviceOverride(2, QStringLiteral("/nonexistent/quorra-port"));
     const bool remote = argc > 3 && QByteArray(argv[3]) == "remote";
-    QApplication app(argc, argv);
-    QtPlatform platform;
-    QTimer::singleShot(0, &app, [remote, queue] {
-        for (QWidget *w : QApplication::topLevelWidgets()) {
-            if (auto *window = qobject_cast<frmControl *>(w)) {
-                if (remote)
-                    ui(*window).optSystemMode_1->click();
-                window->cmdDataAppend_Click();
-                for (int queued = 0; queued < queue; queued += 18)
-                    window->link().send(QStringLiteral(":SOUR:VOLT 110.00"));
-                std::fprintf(stdout, "ready\n");
-                std::fflush(stdout);
-            }
-        }
+    return runWindowChild(argc, argv, QString::fromLocal8Bit(argv[2]), [remote, queue](frmControl &window) {
+        if (remote)
+            ui(window).optSystemMode_1->click();
+        window.cmdDataAppend_Click();
+        for (int queued = 0; queued < queue; queued += 18)
+            window.link().send(QStringLiteral(":SOUR:VOLT 110.00"));
     });
-    return runProgram(app, platform.bundle());
 }
 } // namespace
 

@@ -5,7 +5,6 @@
 // whole once the far end reads again.
 #include "platform/PortNames.h"
 #include "platform/QtPlatform.h"
-#include "shell/Application.h"
 #include "shell/frmControl.h"
 #include "sim/LineRateReader.h"
 #include "sim/SourceModel.h"
@@ -13,6 +12,7 @@
 #include "support/MainWindowUi.h"
 #include "support/FakePlatform.h"
 #include "support/PtyPair.h"
+#include "support/WindowChild.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -20,7 +20,6 @@
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QTest>
-#include <QTimer>
 
 #ifdef Q_OS_UNIX
 #include <csignal>
@@ -51,19 +50,7 @@ void startContinuousRun(frmControl &w)
 // The child: the real program on the given pty, running the steps above.
 int runChild(int argc, char **argv)
 {
-    setSerialDeviceOverride(1, QString::fromLocal8Bit(argv[2]));
-    setSerialDeviceOverride(2, QStringLiteral("/nonexistent/quorra-port"));
-    QApplication app(argc, argv);
-    QtPlatform platform;
-    QTimer::singleShot(0, &app, [] {
-        for (QWidget *w : QApplication::topLevelWidgets())
-            if (auto *window = qobject_cast<frmControl *>(w)) {
-                startContinuousRun(*window);
-                std::fprintf(stdout, "ready\n");
-                std::fflush(stdout);
-            }
-    });
-    return runProgram(app, platform.bundle());
+    return runWindowChild(argc, argv, QString::fromLocal8Bit(argv[2]), startContinuousRun);
 }
 
 } // namespace

@@ -1,0 +1,30 @@
+#include "support/WindowChild.h"
+
+#include "platform/PortNames.h"
+#include "platform/QtPlatform.h"
+#include "shell/Application.h"
+#include "shell/frmControl.h"
+
+#include <QApplication>
+#include <QTimer>
+
+#include <cstdio>
+
+int runWindowChild(int argc, char **argv, const QString &device,
+                   const std::function<void(frmControl &)> &setUp)
+{
+    setSerialDeviceOverride(1, device);
+    setSerialDeviceOverride(2, QStringLiteral("/nonexistent/quorra-port"));
+    QApplication app(argc, argv);
+    QtPlatform platform;
+    QTimer::singleShot(0, &app, [setUp] {
+        for (QWidget *w : QApplication::topLevelWidgets()) {
+            if (auto *window = qobject_cast<frmControl *>(w)) {
+                setUp(*window);
+                std::fprintf(stdout, "ready\n");
+                std::fflush(stdout);
+            }
+        }
+    });
+    return runProgram(app, platform.bundle());
+}
