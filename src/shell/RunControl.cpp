@@ -7,6 +7,7 @@
 #include "shell/Texts.h"
 #include "steps/FieldRange.h"
 #include "steps/StepListView.h"
+#include "steps/StepTableMenu.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -22,6 +23,8 @@ void frmControl::connectRun()
 {
     connect(m_run.get(), &RunController::runStarted, this, [this] {
         livData->steps().clearNotes();
+        // A run plays the table as it stands: its history ends here.
+        livData->edits().clearHistory();
         setRunLocked(true);
     });
     // A step the line held past its dwell says so in its row's tooltip.
@@ -100,4 +103,5 @@ void frmControl::setRunLocked(bool locked)
         menu->menuAction()->setEnabled(!locked); // greys the menu bar entry too
     }
     cmdRunStop->setText(locked ? Texts::StopCaption : Texts::RunCaption);
+    livData->menu().setLocked(locked); // its keys too
 }
