@@ -1,6 +1,7 @@
-// Undo and redo of every kind of change to the step table, the history's
-// end at New, Open and a run's start, the context menu, and the table's
-// keys during a run; through real key presses on the shown window.
+// Editing the shown window's step table through real key presses and the
+// real clipboard: Copy, Copy All, Cut and Paste; undo and redo of every kind
+// of change; the history's end at New, Open and a run's start; the context
+// menu; and the keys during a run.
 #include "shell/frmControl.h"
 #include "steps/StepListView.h"
 #include "steps/StepTableMenu.h"
@@ -15,6 +16,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMimeData>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -30,15 +32,30 @@ struct TableState
     friend bool operator==(const TableState &, const TableState &) = default;
 };
 constexpr auto Ctrl = Qt::ControlModifier;
+const QString Row1 = "Step1\tOn\tAuto\t110.00\t60.00\t0.00\t360.00\t1.00\r\n";
+const QString Row2 = "Second\tOff\tLow\t5.50\t400.00\t90.00\t180.00\t65.53\r\n";
+const QString Row3 = "Step3\tOn\tHigh\t310.00\t40.00\t360.00\t0.00\t0.01\r\n";
+const QString Seven = "Off\tLow\t1\t50\t0\t360\t2\r\n";
 } // namespace
 
-class TableUndoTest : public QObject
+class TableEditingTest : public QObject
 {
     Q_OBJECT
 private slots:
     void init();
-    void cleanup() { w.reset(); fake.reset(); }
+    void cleanup()
+    {
+        w.reset();
+        fake.reset();
+    }
 
+    void copy_givesExactBytes_data();
+    void copy_givesExactBytes();
+    void copyAllThenPasteIntoEmptyTable_restoresRows();
+    void paste_placesCheckedRows_data();
+    void paste_placesCheckedRows();
+    void paste_refused_changesNothing();
+    void cut_copiesThenDeletesAsDelete();
     void undoRedo_restoreExactTable_data();
     void undoRedo_restoreExactTable();
     void history_endsAt_data();
@@ -55,6 +72,13 @@ private:
         return {table()->steps().rows(), ui(*w).NextStepNumber, table()->selectedIndex(),
                 ui(*w).cmdDataInsert->isEnabled() && ui(*w).cmdDataDelete->isEnabled()};
     }
+    QStringList labels() const
+    {
+        QStringList out;
+        for (const StepRecord &r : table()->steps().rows())
+            out << r.label;
+        return out;
+    }
     void press(int key, Qt::KeyboardModifiers modifiers = Ctrl)
     {
         table()->setFocus();
@@ -65,13 +89,14 @@ private:
         QContextMenuEvent event(QContextMenuEvent::Mouse, {5, 5}, table()->viewport()->mapToGlobal(QPoint(5, 5)));
         QApplication::sendEvent(table()->viewport(), &event);
     }
+    void threeRows();
     void edit(const QString &kind);
 
     std::unique_ptr<FakePlatform> fake;
     std::unique_ptr<frmControl> w;
 };
 
-void TableUndoTest::init()
+void TableEditingTest::init()
 {
     fake = std::make_unique<FakePlatform>();
     w = startedWindow(*fake, true); // remote: RUN is enabled
@@ -81,7 +106,122 @@ void TableUndoTest::init()
     QApplication::clipboard()->clear();
 }
 
-void TableUndoTest::edit(const QString &kind)
+// Step1 with the defaults, "Second" and Step3 with values of their own,
+// pasted; row 2 selected, the document unmodified.
+void TableEditingTest::threeRows()
+{
+    QApplication::clipboard()->setText(Row1 + Row2 + Row3);
+    press(Qt::Key_V);
+    QCOMPARE(labels(), (QStringList{"Step1", "Second", "Step3"}));
+    table()->select(2);
+    w->document().setModified(false);
+    ui(*w).NextStepNumber = 4;
+}
+
+void TableEditingTest::copy_givesExactBytes_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("Ctrl+C") << int(Qt::Key_C) << int(Qt::ControlModifier) << Row2;
+    QTest::newRow("Ctrl+Insert") << int(Qt::Key_Insert) << int(Qt::ControlModifier) << Row2;
+    QTest::newRow("Ctrl+Shift+C, every row")
+        << int(Qt::Key_C) << int(Qt::ControlModifier | Qt::ShiftModifier) << Row1 + Row2 + Row3;
+}
+
+void TableEditingTest::copy_givesExactBytes()
+{
+    threeRows();
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    QFETCH(QString, text);
+    QApplication::clipboard()->clear();
+    press(key, Qt::KeyboardModifiers(modifiers));
+    const QMimeData *data = QApplication::clipboard()->mimeData();
+    QCOMPARE(data->data("text/plain"), text.toUtf8());
+    QCOMPARE(data->data("text/tab-separated-values"), text.toUtf8());
+    QCOMPARE(table()->count(), 3); // a copy changes nothing
+    QVERIFY(!w->document().modified());
+}
+
+void TableEditingTest::copyAllThenPasteIntoEmptyTable_restoresRows()
+{
+    threeRows();
+    table()->steps().setChecked(3, false);
+    std::vector<StepRecord> before = table()->steps().rows();
+    press(Qt::Key_C, Ctrl | Qt::ShiftModifier);
+    w->mnuNew_Click();
+    QCOMPARE(table()->count(), 0);
+    press(Qt::Key_V);
+    before[2].checked = true; // pasted rows are new steps: ticked
+    QCOMPARE(table()->steps().rows(), before);
+    QCOMPARE(table()->selectedIndex(), 1);
+    QCOMPARE(ui(*w).NextStepNumber, 4); // the rows brought their labels
+    QVERIFY(w->document().modified());
+    QVERIFY(ui(*w).cmdDataInsert->isEnabled() && ui(*w).cmdDataDelete->isEnabled());
+}
+
+void TableEditingTest::paste_placesCheckedRows_data()
+{
+    QTest::addColumn<QString>("clipboard");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<QStringList>("labels");
+    QTest::addColumn<qint32>("counterAfter");
+    QTest::newRow("Ctrl+V, unlabelled rows") << Seven + Seven << int(Qt::Key_V) << int(Qt::ControlModifier)
+        << QStringList{"Step1", "Step4", "Step5", "Second", "Step3"} << 6;
+    QTest::newRow("Shift+Insert, labelled rows") << "X\t" + Seven + "Y\t" + Seven << int(Qt::Key_Insert)
+        << int(Qt::ShiftModifier) << QStringList{"Step1", "X", "Y", "Second", "Step3"} << 4;
+}
+
+void TableEditingTest::paste_placesCheckedRows()
+{
+    threeRows();
+    QFETCH(QString, clipboard);
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    QFETCH(QStringList, labels);
+    QFETCH(qint32, counterAfter);
+    QApplication::clipboard()->setText(clipboard);
+    press(key, Qt::KeyboardModifiers(modifiers));
+    QCOMPARE(this->labels(), labels);
+    QCOMPARE(table()->selectedIndex(), 4); // still "Second", as after Insert
+    QCOMPARE(ui(*w).NextStepNumber, counterAfter);
+    QCOMPARE(table()->item(2).values,
+             (std::array<QString, 7>{"Off", "Low", "1.00", "50.00", "0.00", "360.00", "2.00"}));
+    QVERIFY(table()->item(2).checked);
+    QVERIFY(w->document().modified());
+}
+
+void TableEditingTest::paste_refused_changesNothing()
+{
+    threeRows();
+    const std::vector<StepRecord> before = table()->steps().rows();
+    QApplication::clipboard()->setText(Seven + "On\tAuto\t110\t60\t0\t360\t70");
+    press(Qt::Key_V);
+    QCOMPARE(fake->messages.shown.size(), 1);
+    QCOMPARE(fake->messages.shown.last().text,
+             "Cannot paste: line 2, column \"Dwell Time [Sec]\" holds \"70\"; allowed: 0.01 to 65.53.");
+    QCOMPARE(fake->messages.shown.last().icon, MessageBox::Icon::Exclamation);
+    QCOMPARE(table()->steps().rows(), before);
+    QCOMPARE(table()->selectedIndex(), 2);
+    QCOMPARE(ui(*w).NextStepNumber, 4);
+    QVERIFY(!w->document().modified());
+    press(Qt::Key_Z); // the last step is the paste of init
+    QCOMPARE(table()->count(), 0);
+}
+
+void TableEditingTest::cut_copiesThenDeletesAsDelete()
+{
+    threeRows();
+    press(Qt::Key_X);
+    QCOMPARE(QApplication::clipboard()->text(), Row2);
+    QCOMPARE(labels(), (QStringList{"Step1", "Step3"}));
+    QCOMPARE(table()->selectedIndex(), 2); // the row that took its place
+    QVERIFY(w->document().modified());
+}
+
+void TableEditingTest::edit(const QString &kind)
 {
     if (kind == "append")
         w->cmdDataAppend_Click();
@@ -106,7 +246,7 @@ void TableUndoTest::edit(const QString &kind)
     }
 }
 
-void TableUndoTest::undoRedo_restoreExactTable_data()
+void TableEditingTest::undoRedo_restoreExactTable_data()
 {
     QTest::addColumn<int>("rows");
     QTest::addColumn<int>("selected");
@@ -125,7 +265,7 @@ void TableUndoTest::undoRedo_restoreExactTable_data()
     QTest::newRow("cut") << 3 << 3 << "cut";
 }
 
-void TableUndoTest::undoRedo_restoreExactTable()
+void TableEditingTest::undoRedo_restoreExactTable()
 {
     QFETCH(int, rows);
     QFETCH(int, selected);
@@ -153,7 +293,7 @@ void TableUndoTest::undoRedo_restoreExactTable()
     QVERIFY(state() == after);
 }
 
-void TableUndoTest::history_endsAt_data()
+void TableEditingTest::history_endsAt_data()
 {
     QTest::addColumn<QString>("command");
     QTest::newRow("New") << "new";
@@ -161,7 +301,7 @@ void TableUndoTest::history_endsAt_data()
     QTest::newRow("a run's start") << "run";
 }
 
-void TableUndoTest::history_endsAt()
+void TableEditingTest::history_endsAt()
 {
     QFETCH(QString, command);
     QTemporaryDir dir;
@@ -189,7 +329,7 @@ void TableUndoTest::history_endsAt()
     QVERIFY(state() == after);
 }
 
-void TableUndoTest::duringRun_noKeyActs()
+void TableEditingTest::duringRun_noKeyActs()
 {
     w->cmdDataAppend_Click();
     w->cmdDataAppend_Click();
@@ -212,11 +352,7 @@ void TableUndoTest::duringRun_noKeyActs()
         {Qt::Key_Insert, Qt::ShiftModifier}};
     for (const auto &[key, modifiers] : keys)
         press(key, modifiers);
-    // Reached without their keys, the commands do nothing either.
-    w->livData_Undo();
-    w->livData_Paste();
-    w->livData_Cut();
-    w->livData_CopyAll();
+    w->livData_Undo(); // reached without its key, it does nothing either
     QVERIFY(state() == during);
     QCOMPARE(QApplication::clipboard()->text(), clipboard);
     openContextMenu();
@@ -227,18 +363,17 @@ void TableUndoTest::duringRun_noKeyActs()
     QCOMPARE(table()->item(1).subItem(StepRecord::Voltage), QString("110.00"));
 }
 
-void TableUndoTest::contextMenu_enablesWhatCanAct_data()
+void TableEditingTest::contextMenu_enablesWhatCanAct_data()
 {
     QTest::addColumn<QString>("steps"); // a: Append, c: Copy, u: Undo, r: Redo
     QTest::addColumn<QString>("enabled"); // Cut, Copy, Copy All, Paste, Undo, Redo
     QTest::newRow("empty table") << "" << "000000";
-    QTest::newRow("one row") << "a" << "111010";
     QTest::newRow("one row copied") << "ac" << "111110";
-    QTest::newRow("undone") << "au" << "000001";
+    QTest::newRow("undone") << "acu" << "000101";
     QTest::newRow("undone and redone") << "aur" << "111010";
 }
 
-void TableUndoTest::contextMenu_enablesWhatCanAct()
+void TableEditingTest::contextMenu_enablesWhatCanAct()
 {
     QFETCH(QString, steps);
     QFETCH(QString, enabled);
@@ -264,5 +399,5 @@ void TableUndoTest::contextMenu_enablesWhatCanAct()
     menu().menu()->close();
 }
 
-QTEST_MAIN(TableUndoTest)
-#include "test_table_undo.moc"
+QTEST_MAIN(TableEditingTest)
+#include "test_table_editing.moc"
