@@ -55,7 +55,13 @@ StepTableMenu::StepTableMenu(StepListView &table, QUndoStack &history)
     connect(&table.steps(), &QAbstractItemModel::rowsRemoved, this, follow);
     connect(&table.steps(), &QAbstractItemModel::modelReset, this, follow);
     connect(table.selectionModel(), &QItemSelectionModel::selectionChanged, this, follow);
-    connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this, follow);
+    // Asking the clipboard can mean a round trip to another program: it is
+    // asked when its contents change, not on every change of the table.
+    connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this, [this] {
+        m_clipboardHasText = StepClipboard::hasText();
+        update();
+    });
+    m_clipboardHasText = StepClipboard::hasText();
     update();
 }
 
@@ -72,7 +78,7 @@ void StepTableMenu::update()
     cut->setEnabled(open && selected);
     copy->setEnabled(open && selected);
     copyAll->setEnabled(open && m_table.count() > 0);
-    paste->setEnabled(open && StepClipboard::hasText());
+    paste->setEnabled(open && m_clipboardHasText);
     undo->setEnabled(open && m_history.canUndo());
     redo->setEnabled(open && m_history.canRedo());
 }

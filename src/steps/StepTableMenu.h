@@ -39,4 +39,5 @@ private:
     QUndoStack &m_history;
     QMenu *m_menu;
     bool m_locked = false;
+    bool m_clipboardHasText = false;
 };
