@@ -331,6 +331,7 @@ void HeadlessRunTest::runWaitsForRemotesCommand()
     QTemporaryDir dir;
     HeadlessRunOptions options;
     options.file = writeSteps(dir, {step(1, "110.00", "0.20")});
+    options.port.number = 1;
     FakePlatform fake;
     fake.port.pendingMs = pendingMs;
     HeadlessRun run(options, fake.port, fake.timer);
@@ -342,7 +343,7 @@ void HeadlessRunTest::runWaitsForRemotesCommand()
     if (pendingMs > 0) {
         // RUN, and with it the first step's dwell, waits for the line.
         QTest::qWait(pendingMs / 2);
-        QCOMPARE(fake.port.commands(), startUp);
+        QCOMPARE(fake.port.commands().join("|"), startUp.join("|"));
         fake.port.pendingMs = 0;
         QTRY_VERIFY(fake.port.commands().size() > startUp.size());
         QVERIFY(since.elapsed() >= pendingMs);
@@ -355,11 +356,12 @@ void HeadlessRunTest::runWaitsForRemotesCommand()
 void HeadlessRunTest::stepsWholeAtTheFarEnd_data()
 {
     QTest::addColumn<QString>("from"); // the first line of the step's commands
-    QTest::addColumn<int>("nth");      // its occurrence
+    QTest::addColumn<int>("fromNth");  // its occurrence on the wire
     QTest::addColumn<QString>("to");   // the first line of the next step's
+    QTest::addColumn<int>("toNth");
     // The first step's commands begin with RUN's own two.
-    QTest::newRow("first step") << ":SOUR:TURN OFF" << 0 << ":SOUR:FREQ 50.00";
-    QTest::newRow("third step") << ":SOUR:FREQ 50.00" << 2 << ":SOUR:FREQ 50.00";
+    QTest::newRow("first step") << ":SOUR:TURN OFF" << 0 << ":SOUR:FREQ 50.00" << 1;
+    QTest::newRow("third step") << ":SOUR:FREQ 50.00" << 2 << ":SOUR:FREQ 50.00" << 3;
 }
 
 void HeadlessRunTest::stepsWholeAtTheFarEnd()
@@ -368,8 +370,9 @@ void HeadlessRunTest::stepsWholeAtTheFarEnd()
     QSKIP("pseudo-terminals are POSIX only");
 #else
     QFETCH(QString, from);
-    QFETCH(int, nth);
+    QFETCH(int, fromNth);
     QFETCH(QString, to);
+    QFETCH(int, toNth);
     QTemporaryDir dir;
     std::vector<StepRecord> rows;
     for (int i = 1; i <= 5; ++i)
@@ -385,20 +388,11 @@ void HeadlessRunTest::stepsWholeAtTheFarEnd()
     // When each line began to arrive: a step lasts, at the instrument, from
     // the start of its commands on the line to the start of the next step's.
     const double charMs = 1000.0 / 960.0;
-    QList<QPair<QString, double>> starts;
+    QHash<QString, QList<double>> starts; // per line text, in order
     for (const ReceivedLine &line : link.model().transcript())
-        starts.append({QString::fromLatin1(line.text), line.ms - double(line.text.size() + 1) * charMs});
-    int seen = 0;
-    qsizetype at = -1;
-    for (qsizetype i = 0; i < starts.size() && at < 0; ++i)
-        if (starts[i].first == from && seen++ == nth)
-            at = i;
-    QVERIFY(at >= 0);
-    qsizetype next = at + 1;
-    while (next < starts.size() && starts[next].first != to)
-        ++next;
-    QVERIFY(next < starts.size());
-    const double heldMs = starts[next].second - starts[at].second;
+        starts[QString::fromLatin1(line.text)] << line.ms - double(line.text.size() + 1) * charMs;
+    QVERIFY(starts.value(from).size() > fromNth && starts.value(to).size() > toNth);
+    const double heldMs = starts[to][toNth] - starts[from][fromNth];
     // Not shorter than its dwell (a few ms of the reader's own timing
     // allowed); a busy machine may make it longer.
     QVERIFY2(heldMs >= 197.0 && heldMs < 400.0, qPrintable(QString::number(heldMs)));
