@@ -114,6 +114,8 @@ private slots:
     void initTestCase();
     void timeLeft_data();
     void timeLeft();
+    void progressLine_showsLabelsAsTheyRead_data();
+    void progressLine_showsLabelsAsTheyRead();
     void transcript_data();
     void transcript();
     void refusedBeforeAnythingIsSent_data();
@@ -203,6 +205,22 @@ void HeadlessRunTest::timeLeft()
     QCOMPARE(durationText(3723456), QStringLiteral("1:02:03.4"));
     QCOMPARE(progressLine("Step3", 3, 4, 2, 3, 61500, 4750),
              QStringLiteral("Step3 ( 3 / 4 )  cycle 2 of 3  elapsed 01:01.5  left 00:04.7"));
+}
+
+void HeadlessRunTest::progressLine_showsLabelsAsTheyRead_data()
+{
+    QTest::addColumn<QString>("label");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("ordinary") << "Dip -10% @ 50 Hz" << "Dip -10% @ 50 Hz";
+    QTest::newRow("sets the terminal's title") << "\x1b]0;owned\x07S1" << "\\x1b]0;owned\\x07S1";
+    QTest::newRow("clears the screen") << QString::fromUtf16(u"\u009b2JS1\r") << "\\x9b2JS1\\x0d";
+}
+
+void HeadlessRunTest::progressLine_showsLabelsAsTheyRead()
+{
+    QFETCH(QString, label);
+    QFETCH(QString, shown);
+    QCOMPARE(progressLine(label, 1, 2, 1, 1, 0, 1000), shown + QStringLiteral(" ( 1 / 2 )  cycle 1 of 1  elapsed 00:00.0  left 00:01.0"));
 }
 
 void HeadlessRunTest::transcript_data()
