@@ -103,20 +103,15 @@ void RunRecordTest::csvCell_harmlessToSpreadsheetsAndTerminals_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("cell");
-    QTest::newRow("label") << "Step12" << "Step12";
     QTest::newRow("command") << ":SOUR:VOLT 110.00" << ":SOUR:VOLT 110.00";
-    QTest::newRow("quotes and comma") << "Step \"A\", 1" << "\"Step \"\"A\"\", 1\"";
     QTest::newRow("minus inside") << "Dip -10%" << "Dip -10%";
     QTest::newRow("formula") << "=HYPERLINK(\"http://x\",\"go\")" << "\"'=HYPERLINK(\"\"http://x\"\",\"\"go\"\")\"";
-    QTest::newRow("plus") << "+1+1" << "'+1+1";
     QTest::newRow("minus") << "-5 V dip" << "'-5 V dip";
     QTest::newRow("at") << "@SUM(A1)" << "'@SUM(A1)";
     QTest::newRow("leading TAB") << "\t=1" << "'\\x09=1";
-    QTest::newRow("leading CR") << "\r=1" << "'\\x0d=1";
     QTest::newRow("apostrophe kept apart") << "'=1" << "''=1";
     QTest::newRow("terminal title") << "\x1b]0;owned\x07Step1" << "\\x1b]0;owned\\x07Step1";
     QTest::newRow("C1 and DEL") << QString::fromUtf16(u"A\u009b2J\u007f") << "A\\x9b2J\\x7f";
-    QTest::newRow("line break") << "Step\n1" << "Step\\x0a1";
     QTest::newRow("backslash") << "C:\\x1b" << "C:\\\\x1b";
 }
 
