@@ -14,6 +14,9 @@
 // from RUN (negative before it), step is the label of the step whose
 // command it is (empty for the others), command is without its CR.
 //
+// Beside it, DIR/quorra-run-YYYYMMDD-HHMMSS.json holds what the rows do not
+// say (see RunDetails): written at begin(), completed at finish().
+//
 // Each row is flushed as it is written, so a crash keeps what went out.
 // Rows before RUN are held until RUN is known (their elapsed time needs
 // it), then written at once. A record that cannot be written fails once:
@@ -23,6 +26,15 @@ class RunRecorder
 {
 public:
     using Clock = std::function<QDateTime()>;
+
+    // What the side file of a record holds about its run.
+    struct RunDetails
+    {
+        QString port;
+        QString baud;
+        QString stepFile;       // absolute path
+        QString stepFileSha256; // of the file as the run read it
+    };
 
     // The clock is monotonic from the recorder's creation unless given.
     explicit RunRecorder(QString directory, Clock clock = {});
@@ -38,6 +50,14 @@ public:
     // Writes what is held (with an empty elapsed_ms when RUN never came)
     // and closes the file.
     bool finish();
+
+    // The run's details, before begin(): with them the side file is kept.
+    void setDetails(const RunDetails &details) { m_details = details; }
+    // How the run ended ("completed", "stopped", ...) and how many steps the
+    // line stretched, before finish().
+    void setOutcome(const QString &outcome, qint64 stretchedSteps);
+    // The side file of a record: the CSV's path with ".json" for ".csv".
+    static QString sideFileFor(const QString &csvPath);
 
     QString path() const { return m_file.fileName(); }
     QString errorText() const { return m_error; }
@@ -57,6 +77,7 @@ private:
         QString command;
     };
     bool write(const Row &row);
+    bool writeSideFile(bool ended);
     bool fail(const QString &why);
 
     QString m_directory;
@@ -65,4 +86,8 @@ private:
     std::optional<QDateTime> m_run;
     QList<Row> m_held;
     QString m_error;
+    std::optional<RunDetails> m_details;
+    QDateTime m_begun;
+    QString m_outcome;
+    qint64 m_stretched = -1;
 };
