@@ -12,7 +12,7 @@ namespace {
 const QColor VoltageColour(31, 92, 170);
 const QColor FrequencyColour(214, 110, 20);
 const QColor OffColour(150, 150, 150, 90);
-const QColor StretchedColour(220, 40, 40, 70);
+const QColor StretchedColour(220, 40, 40, 110);
 const QColor GridColour(225, 225, 225);
 
 // A tick spacing of 1, 2 or 5 times a power of ten giving about `count` ticks.
@@ -90,13 +90,13 @@ private:
 
 // Spans of steps that share a property, joined where they touch within a pixel.
 QList<QRectF> spans(const Timeline &t, const std::function<bool(const TimelineStep &)> &has,
-                    const std::function<double(qint64)> &x, double top, double bottom)
+                    const std::function<double(qint64)> &x, double top, double bottom, double least)
 {
     QList<QRectF> out;
     for (const TimelineStep &step : t.steps) {
         if (!has(step))
             continue;
-        const double x0 = x(step.startMs), x1 = std::max(x(step.startMs + step.heldMs), x0 + 1);
+        const double x0 = x(step.startMs), x1 = std::max(x(step.startMs + step.heldMs), x0 + least);
         if (!out.isEmpty() && x0 - out.last().right() < 1.0)
             out.last().setRight(x1);
         else
@@ -168,10 +168,14 @@ void drawProgramChart(QPainter &p, const QRectF &area, const Timeline &timeline,
         p.drawLine(QPointF(X(static_cast<qint64>(t)), r.top()), QPointF(X(static_cast<qint64>(t)), r.bottom()));
 
     // Shaded spans under the lines.
-    for (const QRectF &band : spans(timeline, [](const TimelineStep &s) { return !s.outputOn; }, X, r.top(), r.bottom()))
+    for (const QRectF &band : spans(timeline, [](const TimelineStep &s) { return !s.outputOn; }, X, r.top(), r.bottom(), 1))
         p.fillRect(band, OffColour);
-    for (const QRectF &band : spans(timeline, [](const TimelineStep &s) { return s.stretched; }, X, r.top(), r.bottom()))
+    // Stretched steps are often the shortest: at least a few pixels wide,
+    // with a mark on the top edge.
+    for (const QRectF &band : spans(timeline, [](const TimelineStep &s) { return s.stretched; }, X, r.top(), r.bottom(), 3)) {
         p.fillRect(band, StretchedColour);
+        p.fillRect(QRectF(band.left(), r.top(), std::max(band.width(), 3.0), line * 0.4), QColor(200, 0, 0));
+    }
 
     // The two step lines; an output that is off carries no voltage.
     StepLine vLine, fLine;
@@ -192,19 +196,30 @@ void drawProgramChart(QPainter &p, const QRectF &area, const Timeline &timeline,
     p.setPen(QPen(VoltageColour, 1.6));
     p.drawPolyline(vLine.finish());
 
-    // Labels above their spans where they fit and do not run into the one before.
+    // Labels above their spans where they fit, or standing upright in the
+    // headroom over a short step; never over the one before, and a label
+    // like the last one drawn is not repeated.
     p.setPen(Qt::black);
     double freeFrom = r.left();
+    QString lastDrawn;
     for (const TimelineStep &s : timeline.steps) {
         const double x0 = X(s.startMs), x1 = X(s.startMs + s.heldMs);
-        if (x1 - x0 < 2 * line || x0 < freeFrom)
+        if (x0 < freeFrom || s.label == lastDrawn || s.label.isEmpty())
             continue;
-        const QString text = metrics.elidedText(s.label, Qt::ElideRight, x1 - x0 - 2);
-        if (text.size() < std::min<qsizetype>(s.label.size(), 4))
-            continue;
-        const double y = std::max(r.top() + line, YV(s.outputOn ? s.volts : 0.0) - 0.3 * line);
-        p.drawText(QPointF(x0 + 1, y), text);
-        freeFrom = x0 + metrics.horizontalAdvance(text) + 4;
+        const double width = metrics.horizontalAdvance(s.label);
+        if (x1 - x0 >= width + 4) {
+            const double y = std::max(r.top() + line, YV(s.outputOn ? s.volts : 0.0) - 0.3 * line);
+            p.drawText(QPointF(x0 + 2, y), s.label);
+            freeFrom = x0 + width + 6;
+        } else {
+            p.save();
+            p.translate(x0 + metrics.ascent() * 0.5 + 1, r.top() + line * 0.6 + width);
+            p.rotate(-90);
+            p.drawText(QPointF(0, 0), s.label);
+            p.restore();
+            freeFrom = x0 + line;
+        }
+        lastDrawn = s.label;
     }
     p.setClipping(false);
 
