@@ -117,6 +117,7 @@ void drawProgramChart(QPainter &p, const QRectF &area, const Timeline &timeline,
     p.setRenderHint(QPainter::Antialiasing, true);
     p.fillRect(area, Qt::white);
     QFont font = p.font();
+    font.setStyleStrategy(QFont::PreferNoShaping); // labels read back as written
     font.setPointSizeF(std::clamp(area.height() / 40.0, 6.0, 10.0));
     p.setFont(font);
     const QFontMetricsF metrics(font, p.device());

@@ -100,9 +100,12 @@ bool writeRunReport(const RecordedRun &run, const ReportProgram &program, const 
     for (const TimelineStep &s : timeline.steps)
         stretchedFromTimes += s.stretched ? 1 : 0;
 
+    // No ligatures: the text of the report must read back as it was written.
     QFont body = p.font();
+    body.setStyleStrategy(QFont::PreferNoShaping);
     body.setPointSizeF(9);
     QFont mono = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    mono.setStyleStrategy(QFont::PreferNoShaping);
     mono.setPointSizeF(7.5);
     QFont title = body;
     title.setPointSizeF(14);
