@@ -31,8 +31,13 @@ double niceStep(double span, int count)
 QString timeTick(double ms, double stepMs)
 {
     const double s = ms / 1000.0;
-    if (stepMs >= 60000 && s >= 60) {
+    if (stepMs >= 60000) {
         const qint64 whole = std::llround(s);
+        if (whole >= 3600)
+            return QStringLiteral("%1:%2:%3")
+                .arg(whole / 3600)
+                .arg(whole / 60 % 60, 2, 10, QLatin1Char('0'))
+                .arg(whole % 60, 2, 10, QLatin1Char('0'));
         return QStringLiteral("%1:%2").arg(whole / 60).arg(whole % 60, 2, 10, QLatin1Char('0'));
     }
     const int decimals = stepMs >= 1000 ? 0 : (stepMs >= 100 ? 1 : (stepMs >= 10 ? 2 : 3));
@@ -103,6 +108,21 @@ QList<QRectF> spans(const Timeline &t, const std::function<bool(const TimelineSt
             out << QRectF(QPointF(x0, top), QPointF(x1, bottom));
     }
     return out;
+}
+
+// A step line as separate segments: stroked as one path, a line that
+// doubles back on itself thousands of times costs seconds to fill.
+void drawStepLine(QPainter &p, const QPolygonF &points)
+{
+    if (points.size() < 2000) {
+        p.drawPolyline(points);
+        return;
+    }
+    QList<QLineF> lines;
+    lines.reserve(points.size());
+    for (qsizetype i = 1; i < points.size(); ++i)
+        lines << QLineF(points[i - 1], points[i]);
+    p.drawLines(lines);
 }
 
 struct Range
@@ -193,9 +213,9 @@ void drawProgramChart(QPainter &p, const QRectF &area, const Timeline &timeline,
     QPen fPen(FrequencyColour, 1.2);
     fPen.setStyle(Qt::DashLine);
     p.setPen(fPen);
-    p.drawPolyline(fLine.finish());
+    drawStepLine(p, fLine.finish());
     p.setPen(QPen(VoltageColour, 1.6));
-    p.drawPolyline(vLine.finish());
+    drawStepLine(p, vLine.finish());
 
     // Labels above their spans where they fit, or standing upright in the
     // headroom over a short step; never over the one before, and a label
@@ -245,7 +265,9 @@ void drawProgramChart(QPainter &p, const QRectF &area, const Timeline &timeline,
     const QString fName = QStringLiteral("Frequency [Hz]");
     p.drawText(QPointF(area.right() - metrics.horizontalAdvance(fName), r.top() - 0.5 * line), fName);
     p.setPen(Qt::black);
-    const QString tName = tStep >= 60000 ? QStringLiteral("Time from RUN [min:s]") : QStringLiteral("Time from RUN [s]");
+    const QString tName = tStep < 60000 ? QStringLiteral("Time from RUN [s]")
+                          : length >= 3600000 ? QStringLiteral("Time from RUN [h:min:s]")
+                                              : QStringLiteral("Time from RUN [min:s]");
     p.drawText(QPointF(r.center().x() - metrics.horizontalAdvance(tName) / 2, r.bottom() + 2.1 * line), tName);
     if (!style.timeNote.isEmpty())
         p.drawText(QPointF(r.left(), r.bottom() + 3.1 * line), style.timeNote);
