@@ -35,14 +35,15 @@ struct Options
                             QStringLiteral("MODE")};
     QCommandLineOption cycles{QStringLiteral("cycles"),
                               QStringLiteral("With --run --mode cycle: how many cycles, 1 to 9999 "
-                                             "(default 1)."),
+                                             "(default 1). With --plot: how many cycles to draw."),
                               QStringLiteral("N")};
     QCommandLineOption port{QStringLiteral("port"),
                             QStringLiteral("With --run: the port to play on, written as for --com1 "
                                            "(default COM 1)."),
                             QStringLiteral("PORT")};
     QCommandLineOption baud{QStringLiteral("baud"),
-                            QStringLiteral("With --run: 1200, 2400, 4800 or 9600 (the default)."),
+                            QStringLiteral("With --run, --check or --plot: 1200, 2400, 4800 or 9600 "
+                                           "(the default)."),
                             QStringLiteral("BAUD")};
     QCommandLineOption seconds{QStringLiteral("seconds"),
                                QStringLiteral("With --run: presses STOP after S seconds."),
