@@ -14,6 +14,8 @@ namespace {
 constexpr int Written = 0;
 constexpr int NotWritten = 1;
 constexpr int Unreadable = 2;
+// Steps one picture holds at most: a 100,000-step program ten times over.
+constexpr qint64 MaxPlottedSteps = 1000000;
 
 // Writes the report; the program is the one given, or the one the record names.
 int report(const QString &recordPath, QString programPath, const QString &output)
@@ -50,6 +52,17 @@ int runPlot(const ToolOptions &options)
     StepTableModel steps;
     if (!readProgramForTool(options.input, steps))
         return Unreadable;
+    // Every step played is held in memory on its way to the picture.
+    qint64 checked = 0;
+    for (const StepRecord &row : steps.rows())
+        checked += row.checked ? 1 : 0;
+    if (checked * options.cycles > MaxPlottedSteps) {
+        printError(QStringLiteral("quorra: %1 steps in %2 cycles are more than the %3 a picture draws\n")
+                       .arg(checked)
+                       .arg(options.cycles)
+                       .arg(MaxPlottedSteps));
+        return Unreadable;
+    }
     LineSettings line;
     line.baud = options.baud.toInt();
     const LineCheck check = checkLine(steps, line, options.cycles);

@@ -135,6 +135,9 @@ private:
 void FileToolsTest::initTestCase()
 {
     QVERIFY(m_dir.isValid());
+    QVERIFY(!writeSteps(m_dir.filePath(QStringLiteral("many.log")),
+                        std::vector<StepRecord>(101, step("S", "230.00", "0.00", "1.00")))
+                 .isEmpty());
     for (const char *tool : {"pdfinfo", "pdftotext"})
         QVERIFY2(!QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty(),
                  "the tests need pdfinfo and pdftotext: apt-get install poppler-utils");
@@ -221,6 +224,8 @@ void FileToolsTest::refused_data()
                                        << "go one at a time";
     QTest::newRow("plot to a picture it cannot draw") << QStringList{"--plot", "a.log", "--output", "out.log"}
                                                       << ".png, .svg or .pdf";
+    QTest::newRow("more steps than a picture holds")
+        << QStringList{"--plot", "many.log", "--output", "many.png", "--cycles", "9999"} << "more than the 1000000";
     QTest::newRow("--class without --generate") << QStringList{"--check", "a.log", "--class", "2"} << "--class";
     QTest::newRow("--run --report without a record") << QStringList{"--run", "a.log", "--report"} << "--record";
 }
