@@ -75,23 +75,17 @@ void RunRecordFileTest::recorderWritesWhatTheReaderReads()
     QString error;
     const std::optional<RecordedRun> run = readRunRecord(csv, &error);
     QVERIFY2(run, qPrintable(error));
-    QCOMPARE(run->port, QStringLiteral("/dev/ttyUSB0"));
-    QCOMPARE(run->baud, QStringLiteral("4800"));
-    QCOMPARE(run->stepFile, QStringLiteral("/tmp/dips.log"));
-    QCOMPARE(run->stepFileSha256, QStringLiteral("ab12"));
-    QCOMPARE(run->outcome, QStringLiteral("completed"));
-    QCOMPARE(run->stretchedSteps, qint64(1));
-    QCOMPARE(run->rows, qint64(16));
+    QCOMPARE((QStringList{run->port, run->baud, run->stepFile, run->stepFileSha256, run->outcome}),
+             (QStringList{"/dev/ttyUSB0", "4800", "/tmp/dips.log", "ab12", "completed"}));
+    QCOMPARE((QList<qint64>{run->stretchedSteps, run->rows, run->durationMs}), (QList<qint64>{1, 16, 1040}));
     QCOMPARE(run->runAt, QDateTime(QDate(2024, 5, 1), QTime(14, 3, 7, 0), Qt::OffsetFromUTC, 3600));
-    QCOMPARE(run->durationMs, qint64(1040));
-    QCOMPARE(run->endAt.msecsTo(QDateTime(QDate(2024, 5, 1), QTime(14, 3, 8, 45), Qt::OffsetFromUTC, 3600)), 0);
+    QCOMPARE(run->runAt.msecsTo(run->endAt), qint64(1045)); // the last row
     QCOMPARE(run->steps.size(), 2);
-    QCOMPARE(run->steps[0].label, QStringLiteral("UT"));
-    QCOMPARE(run->steps[0].heldMs, qint64(1000));
-    QCOMPARE(run->steps[1].voltage, QStringLiteral("0.00"));
-    QCOMPARE(run->steps[1].startPhase, QStringLiteral("90.00"));
-    QCOMPARE(run->steps[1].startMs, qint64(1000));
-    QCOMPARE(run->steps[1].heldMs, qint64(40));
+    const RecordedStep &ut = run->steps[0], &dip = run->steps[1];
+    QCOMPARE((QStringList{ut.label, ut.voltage, dip.label, dip.voltage, dip.startPhase}),
+             (QStringList{"UT", "230.00", "Dip", "0.00", "90.00"}));
+    // The last step until the run's end, which holds it twice.
+    QCOMPARE((QList<qint64>{ut.startMs, ut.heldMs, dip.startMs, dip.heldMs}), (QList<qint64>{0, 1000, 1000, 40}));
 }
 
 void RunRecordFileTest::cells_data()
