@@ -107,15 +107,16 @@ void LineCheckTest::timelineOfSteps()
     steps.setSubItem(2, StepRecord::Output, QStringLiteral("Off"));
     const Timeline t = checkLine(steps, at(9600)).timeline;
     QCOMPARE(t.steps.size(), 4);
-    const QList<qint64> starts{t.steps[0].startMs, t.steps[1].startMs, t.steps[2].startMs, t.steps[3].startMs};
+    QList<qint64> starts, held;
+    for (const TimelineStep &s : t.steps) {
+        starts << s.startMs;
+        held << s.heldMs;
+    }
     QCOMPARE(starts, (QList<qint64>{0, 1000, 1067, 1151}));
-    QCOMPARE(t.steps[3].heldMs, qint64(2000)); // held again before the end
-    QCOMPARE(t.steps[1].heldMs, qint64(67));    // "Off" is one character more than "On"
-    QCOMPARE(t.steps[1].outputOn, false);
-    QCOMPARE(t.steps[0].outputOn, true);
-    QCOMPARE(t.steps[2].stretched, true);
-    QCOMPARE(t.steps[0].volts, 230.0);
-    QCOMPARE(t.steps[0].hertz, 50.0);
+    // "Off" is one character more than "On"; the last step is held again before the end.
+    QCOMPARE(held, (QList<qint64>{1000, 67, 84, 2000}));
+    QCOMPARE((QList<bool>{t.steps[0].outputOn, t.steps[1].outputOn, t.steps[2].stretched}), (QList<bool>{true, false, true}));
+    QCOMPARE((QList<double>{t.steps[0].volts, t.steps[0].hertz}), (QList<double>{230, 50}));
     QCOMPARE(t.steps[3].label, QStringLiteral("S4"));
 }
 
