@@ -46,7 +46,8 @@ struct Options
                                            "(the default)."),
                             QStringLiteral("BAUD")};
     QCommandLineOption seconds{QStringLiteral("seconds"),
-                               QStringLiteral("With --run: presses STOP after S seconds."),
+                               QStringLiteral("With --run: presses STOP after S seconds. A program with a "
+                                              "checked step of 0 ms, held until STOP, needs it."),
                                QStringLiteral("S")};
     QCommandLineOption record{QStringLiteral("record"),
                               QStringLiteral("With --run: writes a record of every command sent to a CSV "

@@ -41,6 +41,7 @@ void RunRecording::begin()
     if (m_details)
         m_recorder->setDetails(*m_details);
     m_path.clear();
+    m_failure.clear();
     if (m_recorder->begin())
         m_path = m_recorder->path();
     else
@@ -71,6 +72,7 @@ void RunRecording::check(bool ok)
 {
     if (ok)
         return;
+    m_failure = m_recorder->errorText();
     emit failed(QStringLiteral("The run's record cannot be written (") + m_recorder->errorText()
                 + QStringLiteral("). The run goes on without it."));
 }

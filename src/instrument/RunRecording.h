@@ -44,6 +44,9 @@ public:
     void finish();
     // The file of the current or last record; empty when none was begun.
     const QString &path() const { return m_path; }
+    // Why the current or last record is incomplete or was never made;
+    // empty while it holds every command.
+    const QString &failure() const { return m_failure; }
 
 signals:
     // A record cannot be written; the run goes on without it. Raised once
@@ -60,5 +63,6 @@ private:
     std::unique_ptr<RunRecorder> m_recorder;
     QString m_path;
     std::optional<RunRecorder::RunDetails> m_details;
+    QString m_failure;
     QString m_step; // the label of the step whose commands are going out
 };

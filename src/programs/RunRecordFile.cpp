@@ -65,13 +65,36 @@ private:
     qsizetype m_at = 0;
 };
 
-// A cell that began with one of = + - @ TAB CR is written with an
-// apostrophe in front, so that a spreadsheet shows it as text.
+// The recorder writes a cell that begins with one of = + - @ ' TAB CR with
+// an apostrophe in front, so that a spreadsheet shows it as text, a
+// backslash as two and a control character as \xNN. Read back as the text
+// it was.
 QByteArray cellText(QByteArray cell)
 {
-    if (cell.size() >= 2 && cell[0] == '\'' && QByteArrayView("=+-@\t\r").contains(cell[1]))
+    if (cell.size() >= 2 && cell[0] == '\'' && QByteArrayView("=+-@'\\\t\r").contains(cell[1]))
         cell.remove(0, 1);
-    return cell;
+    if (!cell.contains('\\'))
+        return cell;
+    QByteArray text;
+    text.reserve(cell.size());
+    for (qsizetype i = 0; i < cell.size(); ++i) {
+        if (cell[i] == '\\' && i + 1 < cell.size() && cell[i + 1] == '\\') {
+            text += '\\';
+            ++i;
+            continue;
+        }
+        if (cell[i] == '\\' && i + 3 < cell.size() && cell[i + 1] == 'x') {
+            bool hex = false;
+            const int c = cell.mid(i + 2, 2).toInt(&hex, 16);
+            if (hex) {
+                text += QString(QChar(c)).toUtf8();
+                i += 3;
+                continue;
+            }
+        }
+        text += cell[i];
+    }
+    return text;
 }
 
 bool startsWith(const QByteArray &command, const QString &header)

@@ -37,6 +37,7 @@ private slots:
     void recorderWritesWhatTheReaderReads();
     void cells_data();
     void cells();
+    void cellsAsTheRecorderWritesThem();
     void notARecord();
     void programGivesDwells();
 };
@@ -133,6 +134,25 @@ void RunRecordFileTest::cells()
     QCOMPARE(gotVoltages, voltages);
     QVERIFY(run->port.isEmpty()); // no side file
     QCOMPARE(run->stretchedSteps, qint64(-1));
+}
+
+void RunRecordFileTest::cellsAsTheRecorderWritesThem()
+{
+    const QStringList labels{"=SUM(A1)", "+1", "-3 dB", "@home", "'quoted", "\tTab", "\rCR", "a\\b",
+                             "bell\x07", "back\\x41", "Dip, \"deep\"", "plain"};
+    QByteArray rows;
+    for (const QString &label : labels)
+        for (const char *command : {":SOUR:VOLT 1", ":SOUR:TURN On"})
+            rows += "2024-05-01T14:03:07.000+00:00,0," + RunRecorder::csvCell(label).toUtf8() + ','
+                    + QByteArray(command) + "\r\n";
+    QTemporaryDir dir;
+    QString error;
+    const auto run = readRunRecord(writeFile(dir, QStringLiteral("r.csv"), "time,elapsed_ms,step,command\r\n" + rows), &error);
+    QVERIFY2(run, qPrintable(error));
+    QStringList read;
+    for (const RecordedStep &s : run->steps)
+        read << s.label;
+    QCOMPARE(read, labels);
 }
 
 void RunRecordFileTest::notARecord()
