@@ -56,12 +56,14 @@ QStringList header(const RecordedRun &run, const ReportProgram &program, qint64 
         if (program.sha256.isEmpty())
             compared = QStringLiteral("cannot be read");
         else if (run.stepFileSha256.isEmpty())
-            compared = QStringLiteral("SHA-256 ") + program.sha256 + QStringLiteral(" (the record names none)");
+            compared = QStringLiteral("the record names no checksum");
         else if (program.sha256 == run.stepFileSha256)
             compared = QStringLiteral("the file that was played");
         else
-            compared = QStringLiteral("DIFFERS from the file that was played (SHA-256 ") + program.sha256 + QLatin1Char(')');
+            compared = QStringLiteral("DIFFERS from the file that was played");
         lines << QStringLiteral("Program compared: ") + program.path + QStringLiteral(": ") + compared;
+        if (!program.sha256.isEmpty() && program.sha256 != run.stepFileSha256)
+            lines << QStringLiteral("Its SHA-256: ") + program.sha256;
     }
     lines << QStringLiteral("Port: ") + orUnknown(run.port) + QStringLiteral("    Baud: ") + orUnknown(run.baud);
     lines << QStringLiteral("Start (RUN): ") + timeText(run.runAt) + QStringLiteral("    End: ") + timeText(run.endAt);
