@@ -89,13 +89,16 @@ QList<RowStep> rowSteps(const QString &csv)
         const QStringList f = line.split(QLatin1Char(',')); // no cell here needs quotes
         if (f.size() != 4 || f[1].isEmpty())
             continue;
+        // A step starts with its first command (its phase commands, where
+        // they changed), and the labels of this program are all different.
         const qint64 ms = f[1].toLongLong();
         const bool ends = !steps.isEmpty() && f[2].isEmpty() && f[3] == QLatin1String(":SOUR:TURN OFF");
-        if (!steps.isEmpty() && (ends || f[3].startsWith(QLatin1String(":SOUR:FREQ "))))
+        const bool starts = !f[2].isEmpty() && (steps.isEmpty() || steps.last().label != f[2]);
+        if (!steps.isEmpty() && (ends || starts))
             steps.last().heldMs = ms - steps.last().startMs;
         if (ends)
             break;
-        if (f[3].startsWith(QLatin1String(":SOUR:FREQ ")))
+        if (starts)
             steps.append({f[2], {}, ms, 0});
         else if (f[3].startsWith(QLatin1String(":SOUR:VOLT ")) && !steps.isEmpty())
             steps.last().voltage = f[3].mid(11);
