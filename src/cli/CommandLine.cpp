@@ -76,7 +76,9 @@ QString helpText(const QCommandLineParser &parser)
                             "  2      bad arguments, a step file that cannot be read, or a program\n"
                             "         the run refuses (nothing is sent then)\n"
                             "  128+n  ended by signal n (130 for Ctrl+C), after the output was\n"
-                            "         switched off and the instrument returned to local operation\n");
+                            "         switched off and the instrument returned to local operation\n"
+                            "\nFiles:\n"
+                            "  /usr/share/quorra/examples  example step files, as the package installs them\n");
 }
 
 CommandLineOutcome badArguments(const QString &what)
