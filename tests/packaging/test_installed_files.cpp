@@ -129,9 +129,7 @@ void InstalledFilesTest::manualPages_nameTheExamples()
     const ToolRun page = runTool(QStringLiteral("gzip"),
                                  {QStringLiteral("-dc"), installed(QStringLiteral("share/man/man1/%1.1.gz").arg(program))});
     QCOMPARE(page.exitCode, 0);
-    // Roff writes the program's hyphen as "\-".
-    const QString name = QString(program).replace(QLatin1Char('-'), QStringLiteral("\\-"));
-    QVERIFY2(page.output.contains(QStringLiteral(".SH NAME\n") + name + QStringLiteral(" \\- ")),
+    QVERIFY2(page.output.contains(QStringLiteral(".SH NAME\n") + program + QStringLiteral(" \\- ")),
              qPrintable(page.output.left(400)));
     const qsizetype files = page.output.indexOf(QLatin1String(".SH FILES"));
     QVERIFY2(files >= 0, "no FILES section");
@@ -178,7 +176,8 @@ void InstalledFilesTest::version_sameInMetainfoAndChangelog()
     const ToolRun changelog =
         runTool(QStringLiteral("gzip"), {QStringLiteral("-dc"), installed(QStringLiteral("share/doc/quorra/changelog.gz"))});
     QCOMPARE(changelog.exitCode, 0);
-    QCOMPARE(QRegularExpression(QStringLiteral("^## (\\S+)"), QRegularExpression::MultilineOption)
+    // CHANGELOG.md's newest entry, as Debian's changelog writes it.
+    QCOMPARE(QRegularExpression(QStringLiteral("^quorra \\(([^)]+)\\) unstable; urgency=medium\n\n  \\* "))
                  .match(changelog.output)
                  .captured(1),
              version);
