@@ -84,7 +84,6 @@ void InstalledFilesTest::packageFiles_installed_data()
     QTest::newRow("metainfo") << MetainfoPath << "";
     QTest::newRow("copyright") << "share/doc/quorra/copyright" << "";
     QTest::newRow("changelog") << "share/doc/quorra/changelog.gz" << "";
-    QTest::newRow("lintian overrides") << "share/lintian/overrides/quorra" << "";
     QTest::newRow("scalable icon") << "share/icons/hicolor/scalable/apps/quorra.svg" << "";
     for (const int size : {32, 64, 256})
         QTest::addRow("%dx%d icon", size, size)
