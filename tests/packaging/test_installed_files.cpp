@@ -1,12 +1,11 @@
 // What the package holds, from the build's own install into a scratch
-// prefix: every file a user and Debian expect, the examples as they are in
-// the source tree, manual pages that name the examples, a desktop entry and
-// AppStream metadata that pass their validators, and one version throughout.
+// prefix: the files a user and Debian expect, the examples as in the source
+// tree, manual pages that name them, a desktop entry and AppStream metadata
+// that pass their validators, one version throughout, and CHANGELOG.md in
+// Debian's changelog format.
 #include "Version.h"
 
 #include <QDir>
-#include <QFile>
-#include <QImageReader>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -14,31 +13,31 @@
 #include <QTest>
 
 namespace {
-const QString MetainfoPath = QStringLiteral("share/metainfo/invalid.quorra.Quorra.metainfo.xml");
+const QString Metainfo = QStringLiteral("share/metainfo/invalid.quorra.Quorra.metainfo.xml");
+const QString Script = QStringLiteral(QUORRA_SOURCE_DIR "/packaging/DebianChangelog.cmake");
 
-struct ToolRun
-{
-    int exitCode = -1;
-    QString output;
-};
-
-ToolRun runTool(const QString &program, const QStringList &arguments)
+// The tool's exit code (-1 when it did not run) and its output.
+int run(const QString &program, const QStringList &arguments, QString *output = nullptr)
 {
     QProcess process;
     process.setProcessChannelMode(QProcess::MergedChannels);
     process.start(program, arguments);
-    ToolRun run;
-    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
-        return run;
-    run.exitCode = process.exitCode();
-    run.output = QString::fromUtf8(process.readAll());
-    return run;
+    const bool ended = process.waitForFinished(60000) && process.exitStatus() == QProcess::NormalExit;
+    if (output)
+        *output = QString::fromUtf8(process.readAll());
+    return ended ? process.exitCode() : -1;
 }
 
-QByteArray readAll(const QString &path)
+QByteArray contents(const QString &path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QString gunzip(const QString &path)
+{
+    QString text;
+    return run(QStringLiteral("gzip"), {QStringLiteral("-dc"), path}, &text) == 0 ? text : QString();
 }
 } // namespace
 
@@ -47,140 +46,123 @@ class InstalledFilesTest : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase();
-    void packageFiles_installed_data();
-    void packageFiles_installed();
-    void examples_installedAsInTheSource();
-    void manualPages_nameTheExamples_data();
-    void manualPages_nameTheExamples();
-    void validators_passDesktopEntryAndMetainfo_data();
-    void validators_passDesktopEntryAndMetainfo();
-    void version_sameInMetainfoAndChangelog();
+    void initTestCase()
+    {
+        QString log;
+        QVERIFY2(run(QStringLiteral(QUORRA_CMAKE), {"--install", QUORRA_BUILD_DIR, "--prefix", m_prefix.path()}, &log) == 0,
+                 qPrintable(log));
+    }
+
+    void packageFiles_installed()
+    {
+        for (const char *path : {"bin/quorra", "bin/quorra-demo", "share/applications/quorra.desktop",
+                                 "share/doc/quorra/copyright", "share/doc/quorra/changelog.gz",
+                                 "share/icons/hicolor/scalable/apps/quorra.svg"})
+            QVERIFY2(QFileInfo(at(path)).size() > 0, path);
+        const QDir source(QStringLiteral(QUORRA_SOURCE_DIR "/examples"));
+        const QDir examples(at("share/quorra/examples"));
+        QVERIFY(source.entryList(QDir::Files).contains(QStringLiteral("brownout-ramp.log")));
+        QCOMPARE(examples.entryList(QDir::Files), source.entryList(QDir::Files));
+        for (const QString &name : source.entryList(QDir::Files))
+            QVERIFY2(contents(examples.filePath(name)) == contents(source.filePath(name)), qPrintable(name));
+    }
+
+    void manualPages_nameTheExamples_data()
+    {
+        QTest::addColumn<QString>("program");
+        QTest::newRow("quorra") << "quorra";
+        QTest::newRow("quorra-demo") << "quorra-demo";
+    }
+    void manualPages_nameTheExamples()
+    {
+        QFETCH(QString, program);
+        const QString page = gunzip(at("share/man/man1/" + program + ".1.gz"));
+        QVERIFY2(page.contains(".SH NAME\n" + program + " \\- "), qPrintable(program + ": no manual page with its NAME (help2man makes it: Debian package help2man)"));
+        const qsizetype files = page.indexOf(QLatin1String(".SH FILES"));
+        QVERIFY2(files >= 0 && page.indexOf(QLatin1String("/usr/share/quorra/examples"), files) > files,
+                 qPrintable(page));
+    }
+
+    void validators_pass_data()
+    {
+        QTest::addColumn<QString>("tool");
+        QTest::addColumn<QString>("package");
+        QTest::addColumn<QStringList>("arguments");
+        QTest::newRow("desktop entry") << "desktop-file-validate" << "desktop-file-utils"
+                                       << QStringList{at("share/applications/quorra.desktop")};
+        QTest::newRow("metainfo") << "appstreamcli" << "appstream"
+                                  << QStringList{"validate", "--no-net", "--no-color", at(Metainfo)};
+    }
+    void validators_pass()
+    {
+        QFETCH(QString, tool);
+        QFETCH(QString, package);
+        QFETCH(QStringList, arguments);
+        const QString path = QStandardPaths::findExecutable(tool);
+        QVERIFY2(!path.isEmpty(), qPrintable(tool + " is missing: install the Debian package " + package));
+        QString output;
+        QVERIFY2(run(path, arguments, &output) == 0, qPrintable(output));
+        // A remark (appstreamcli's "I:") passes; a warning or an error does not.
+        QVERIFY2(!output.contains(QRegularExpression("^(W|E): |warning|error", QRegularExpression::MultilineOption)),
+                 qPrintable(output));
+    }
+
+    void version_sameInMetainfoAndChangelog()
+    {
+        const QString version = QStringLiteral("%1.%2.%3").arg(Version::Major).arg(Version::Minor).arg(Version::Patch);
+        const QString metainfo = QString::fromUtf8(contents(at(Metainfo)));
+        QCOMPARE(QRegularExpression("<release version=\"([^\"]+)\"").match(metainfo).captured(1), version);
+        const QString desktopId = QRegularExpression("<launchable type=\"desktop-id\">([^<]+)<").match(metainfo).captured(1);
+        QVERIFY(QFileInfo::exists(at("share/applications/" + desktopId)));
+        const QString changelog = gunzip(at("share/doc/quorra/changelog.gz"));
+        QCOMPARE(QRegularExpression("^quorra \\(([^)]+)\\) unstable; urgency=medium\n\n  \\* ").match(changelog).captured(1),
+                 version);
+    }
+
+    void changelog_debianFormat_data()
+    {
+        QTest::addColumn<QString>("markdown");
+        QTest::addColumn<QString>("expected"); // empty: the conversion fails
+        const QString trailer = QStringLiteral("\n -- Q <q@quorra.invalid>  %1 00:00:00 +0000\n");
+        const QString entry = QStringLiteral("quorra (%1) unstable; urgency=medium\n\n");
+        QTest::newRow("sections, items, continued lines")
+            << "# Changes\n\nIntro.\n\n## 1.0.0 (2026-12-07)\n\nThe first release.\n\n"
+               "### The program\n- A table of steps\n  edited in place.\n- Step files.\n"
+            << entry.arg("1.0.0") + "  * The first release.\n  * The program:\n    - A table of steps\n"
+                   "      edited in place.\n    - Step files.\n" + trailer.arg("Mon, 07 Dec 2026");
+        QTest::newRow("items before any heading, semicolons, a paragraph of two lines")
+            << "## 1.1.0 (2027-03-01)\n\n- One; two\n  three\nA paragraph\nof two lines.\n"
+            << entry.arg("1.1.0") + "  * One; two\n    three\n  * A paragraph\n    of two lines.\n"
+                   + trailer.arg("Mon, 01 Mar 2027");
+        QTest::newRow("newest first, each with its own weekday")
+            << "## 2.0.0 (2000-01-01)\n- New.\n## 1.9.0 (2024-02-29)\n- Old.\n## 1.8.0 (2025-09-08)\n- Older.\n"
+            << entry.arg("2.0.0") + "  * New.\n" + trailer.arg("Sat, 01 Jan 2000") + "\n" + entry.arg("1.9.0")
+                   + "  * Old.\n" + trailer.arg("Thu, 29 Feb 2024") + "\n" + entry.arg("1.8.0") + "  * Older.\n"
+                   + trailer.arg("Mon, 08 Sep 2025");
+        QTest::newRow("no dated entry") << "# Changes\n\n## Unreleased\n\n- Something.\n" << QString();
+    }
+    void changelog_debianFormat()
+    {
+        QFETCH(QString, markdown);
+        QFETCH(QString, expected);
+        QTemporaryDir dir;
+        QFile input(dir.filePath("CHANGELOG.md"));
+        QVERIFY(input.open(QIODevice::WriteOnly) && input.write(markdown.toUtf8()) > 0);
+        input.close();
+        QString log;
+        const int status = run(QStringLiteral(QUORRA_CMAKE),
+                               {"-DINPUT=" + input.fileName(), "-DOUTPUT=" + dir.filePath("changelog"),
+                                "-DPACKAGE=quorra", "-DMAINTAINER=Q <q@quorra.invalid>", "-P", Script},
+                               &log);
+        QVERIFY2(expected.isEmpty() ? status != 0 : status == 0, qPrintable(log));
+        if (!expected.isEmpty())
+            QCOMPARE(QString::fromUtf8(contents(dir.filePath("changelog"))), expected);
+    }
 
 private:
-    QString installed(const QString &relative) const { return m_prefix.filePath(relative); }
+    QString at(const QString &relative) const { return m_prefix.filePath(relative); }
     QTemporaryDir m_prefix;
 };
-
-void InstalledFilesTest::initTestCase()
-{
-    QVERIFY(m_prefix.isValid());
-    const ToolRun install = runTool(QStringLiteral(QUORRA_CMAKE),
-                                    {QStringLiteral("--install"), QStringLiteral(QUORRA_BUILD_DIR),
-                                     QStringLiteral("--prefix"), m_prefix.path()});
-    QVERIFY2(install.exitCode == 0, qPrintable(install.output));
-}
-
-void InstalledFilesTest::packageFiles_installed_data()
-{
-    QTest::addColumn<QString>("path");
-    QTest::addColumn<QString>("why");
-    const QString help2man = QStringLiteral("made by help2man (Debian package help2man)");
-    QTest::newRow("program") << "bin/quorra" << "";
-    QTest::newRow("demo") << "bin/quorra-demo" << "";
-    QTest::newRow("program's page") << "share/man/man1/quorra.1.gz" << help2man;
-    QTest::newRow("demo's page") << "share/man/man1/quorra-demo.1.gz" << help2man;
-    QTest::newRow("desktop entry") << "share/applications/quorra.desktop" << "";
-    QTest::newRow("metainfo") << MetainfoPath << "";
-    QTest::newRow("copyright") << "share/doc/quorra/copyright" << "";
-    QTest::newRow("changelog") << "share/doc/quorra/changelog.gz" << "";
-    QTest::newRow("scalable icon") << "share/icons/hicolor/scalable/apps/quorra.svg" << "";
-    for (const int size : {32, 64, 256})
-        QTest::addRow("%dx%d icon", size, size)
-            << QStringLiteral("share/icons/hicolor/%1x%1/apps/quorra.png").arg(size) << "";
-}
-
-void InstalledFilesTest::packageFiles_installed()
-{
-    QFETCH(QString, path);
-    QFETCH(QString, why);
-    const QFileInfo file(installed(path));
-    QVERIFY2(file.isFile() && file.size() > 0, qPrintable(path + QStringLiteral(" is not installed ") + why));
-    if (file.isExecutable() != path.startsWith(QLatin1String("bin/")))
-        QFAIL(qPrintable(path + QStringLiteral(": only the programs are executable")));
-    // An icon stands in the directory of its size, or the theme never finds it.
-    const QRegularExpressionMatch size = QRegularExpression(QStringLiteral("/(\\d+)x\\1/")).match(path);
-    if (size.hasMatch())
-        QCOMPARE(QImageReader(file.filePath()).size().width(), size.captured(1).toInt());
-}
-
-void InstalledFilesTest::examples_installedAsInTheSource()
-{
-    const QDir source(QStringLiteral(QUORRA_SOURCE_DIR "/examples"));
-    const QStringList names = source.entryList(QDir::Files);
-    QVERIFY(names.contains(QStringLiteral("brownout-ramp.log")));
-    const QDir target(installed(QStringLiteral("share/quorra/examples")));
-    QCOMPARE(target.entryList(QDir::Files), names);
-    for (const QString &name : names)
-        QVERIFY2(readAll(target.filePath(name)) == readAll(source.filePath(name)), qPrintable(name));
-}
-
-void InstalledFilesTest::manualPages_nameTheExamples_data()
-{
-    QTest::addColumn<QString>("program");
-    QTest::newRow("quorra") << "quorra";
-    QTest::newRow("quorra-demo") << "quorra-demo";
-}
-
-void InstalledFilesTest::manualPages_nameTheExamples()
-{
-    QFETCH(QString, program);
-    const ToolRun page = runTool(QStringLiteral("gzip"),
-                                 {QStringLiteral("-dc"), installed(QStringLiteral("share/man/man1/%1.1.gz").arg(program))});
-    QCOMPARE(page.exitCode, 0);
-    QVERIFY2(page.output.contains(QStringLiteral(".SH NAME\n") + program + QStringLiteral(" \\- ")),
-             qPrintable(page.output.left(400)));
-    const qsizetype files = page.output.indexOf(QLatin1String(".SH FILES"));
-    QVERIFY2(files >= 0, "no FILES section");
-    QVERIFY(page.output.indexOf(QLatin1String("/usr/share/quorra/examples"), files) > files);
-}
-
-void InstalledFilesTest::validators_passDesktopEntryAndMetainfo_data()
-{
-    QTest::addColumn<QString>("tool");
-    QTest::addColumn<QString>("package");
-    QTest::addColumn<QStringList>("arguments");
-    QTest::newRow("desktop entry") << "desktop-file-validate" << "desktop-file-utils"
-                                   << QStringList{installed(QStringLiteral("share/applications/quorra.desktop"))};
-    QTest::newRow("metainfo") << "appstreamcli" << "appstream"
-                              << QStringList{"validate", "--no-net", "--no-color", installed(MetainfoPath)};
-}
-
-void InstalledFilesTest::validators_passDesktopEntryAndMetainfo()
-{
-    QFETCH(QString, tool);
-    QFETCH(QString, package);
-    QFETCH(QStringList, arguments);
-    const QString path = QStandardPaths::findExecutable(tool);
-    if (path.isEmpty())
-        QFAIL(qPrintable(tool + QStringLiteral(" is missing: install the Debian package ") + package));
-    const ToolRun check = runTool(path, arguments);
-    QVERIFY2(check.exitCode == 0, qPrintable(check.output));
-    // Warnings and errors fail; a remark (appstreamcli's "I:") does not.
-    const QRegularExpression complaint(QStringLiteral("^(W|E): |warning|error"),
-                                       QRegularExpression::MultilineOption);
-    QVERIFY2(!check.output.contains(complaint), qPrintable(check.output));
-}
-
-void InstalledFilesTest::version_sameInMetainfoAndChangelog()
-{
-    const QString version = QStringLiteral("%1.%2.%3").arg(Version::Major).arg(Version::Minor).arg(Version::Patch);
-    const QString metainfo = QString::fromUtf8(readAll(installed(MetainfoPath)));
-    QCOMPARE(QRegularExpression(QStringLiteral("<release version=\"([^\"]+)\"")).match(metainfo).captured(1),
-             version);
-    const QString launchable =
-        QRegularExpression(QStringLiteral("<launchable type=\"desktop-id\">([^<]+)<")).match(metainfo).captured(1);
-    QVERIFY(QFileInfo::exists(installed(QStringLiteral("share/applications/") + launchable)));
-
-    const ToolRun changelog =
-        runTool(QStringLiteral("gzip"), {QStringLiteral("-dc"), installed(QStringLiteral("share/doc/quorra/changelog.gz"))});
-    QCOMPARE(changelog.exitCode, 0);
-    // CHANGELOG.md's newest entry, as Debian's changelog writes it.
-    QCOMPARE(QRegularExpression(QStringLiteral("^quorra \\(([^)]+)\\) unstable; urgency=medium\n\n  \\* "))
-                 .match(changelog.output)
-                 .captured(1),
-             version);
-}
 
 QTEST_GUILESS_MAIN(InstalledFilesTest)
 #include "test_installed_files.moc"
