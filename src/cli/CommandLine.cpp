@@ -44,7 +44,8 @@ struct Options
                             QStringLiteral("With --run: 1200, 2400, 4800 or 9600 (the default)."),
                             QStringLiteral("BAUD")};
     QCommandLineOption seconds{QStringLiteral("seconds"),
-                               QStringLiteral("With --run: presses STOP after S seconds."),
+                               QStringLiteral("With --run: presses STOP after S seconds. A program with a "
+                                              "checked step of 0 ms, held until STOP, needs it."),
                                QStringLiteral("S")};
     QCommandLineOption record{QStringLiteral("record"),
                               QStringLiteral("With --run: writes a record of every command sent to a CSV "

@@ -73,6 +73,8 @@ private:
         void setBusy(bool) override {}
     };
 
+    // RUN, once Remote's command has left the line.
+    void pressRun();
     void runEnded(const QString &message);
     void release();
     void finish(int status);

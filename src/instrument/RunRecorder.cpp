@@ -1,7 +1,11 @@
 #include "instrument/RunRecorder.h"
 
+#include "steps/StepText.h"
+
 #include <QDir>
+#include <QFileInfo>
 #include <QElapsedTimer>
+#include <cerrno>
 #include <cstdlib>
 #include <utility>
 #include <memory>
@@ -42,6 +46,33 @@ QString RunRecorder::csvField(const QString &text)
            + QLatin1Char('"');
 }
 
+QString RunRecorder::csvCell(const QString &text)
+{
+    static const QString formulaStart = QStringLiteral("=+-@\t\r'");
+    const bool formula = !text.isEmpty() && formulaStart.contains(text.front());
+    const QString escaped =
+        StepText::escapeControls(QString(text).replace(QLatin1Char('\\'), QLatin1String("\\\\")));
+    return csvField(formula ? QLatin1Char('\'') + escaped : escaped);
+}
+
+QString RunRecorder::writeAll(QFileDevice &file, const QByteArray &bytes)
+{
+    for (qint64 done = 0; done < bytes.size();) {
+        errno = 0;
+        const qint64 n = file.write(bytes.constData() + done, bytes.size() - done);
+        const int systemError = errno;
+        if (n > 0) {
+            done += n;
+            continue;
+        }
+        // The device's own text, unless it only knows that something failed.
+        if (file.error() != QFileDevice::NoError && file.error() != QFileDevice::UnspecifiedError)
+            return file.errorString();
+        return systemError ? qt_error_string(systemError) : file.errorString();
+    }
+    return {};
+}
+
 QString RunRecorder::isoTime(const QDateTime &at)
 {
     const int offset = at.offsetFromUtc() / 60;
@@ -64,7 +95,8 @@ bool RunRecorder::begin()
             n == 1 ? name : name.chopped(4) + QStringLiteral("-%1.csv").arg(n);
         m_file.setFileName(dir.filePath(candidate));
         // Never write over an earlier record.
-        if (m_file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+        // Unbuffered: each row goes to the system as it is written.
+        if (m_file.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered))
             break;
         if (m_file.exists())
             continue;
@@ -72,10 +104,8 @@ bool RunRecorder::begin()
     }
     if (!m_file.isOpen())
         return fail(QStringLiteral("too many records named \"%1\" already").arg(dir.filePath(name)));
-    const QByteArray header = "time,elapsed_ms,step,command\r\n";
-    if (m_file.write(header) != header.size() || !m_file.flush())
-        return fail(QStringLiteral("cannot write \"%1\": %2").arg(m_file.fileName(), m_file.errorString()));
-    return true;
+    m_whole = 0;
+    return writeWhole("time,elapsed_ms,step,command\r\n");
 }
 
 bool RunRecorder::markRun()
@@ -104,6 +134,8 @@ bool RunRecorder::finish()
     bool ok = true;
     for (const Row &row : std::exchange(m_held, {}))
         ok = write(row) && ok;
+    if (m_file.isOpen() && !failed() && !QFileInfo::exists(m_file.fileName()))
+        return fail(QStringLiteral("\"%1\" was removed before the run's end").arg(m_file.fileName()));
     if (m_file.isOpen())
         m_file.close();
     return ok;
@@ -114,13 +146,24 @@ bool RunRecorder::write(const Row &row)
     if (failed() || !m_file.isOpen())
         return true; // reported already, or never begun
     const QString elapsed = m_run ? QString::number(m_run->msecsTo(row.at)) : QString();
-    const QByteArray line = (isoTime(row.at) + QLatin1Char(',') + elapsed + QLatin1Char(',')
-                             + csvField(row.step) + QLatin1Char(',') + csvField(row.command)
-                             + QStringLiteral("\r\n"))
-                                .toUtf8();
-    if (m_file.write(line) != line.size() || !m_file.flush())
-        return fail(QStringLiteral("cannot write \"%1\": %2").arg(m_file.fileName(), m_file.errorString()));
-    return true;
+    return writeWhole((isoTime(row.at) + QLatin1Char(',') + elapsed + QLatin1Char(',') + csvCell(row.step)
+                       + QLatin1Char(',') + csvCell(row.command) + QStringLiteral("\r\n"))
+                          .toUtf8());
+}
+
+bool RunRecorder::writeWhole(const QByteArray &line)
+{
+    const QString why = writeAll(m_file, line);
+    if (why.isEmpty()) {
+        m_whole += line.size();
+        return true;
+    }
+    // Whatever part of the row got through is taken back: the record ends
+    // with its last whole row (shortening a file needs no room).
+    QString text = QStringLiteral("cannot write \"%1\": %2").arg(m_file.fileName(), why);
+    if (m_file.size() != m_whole && !m_file.resize(m_whole))
+        text += QStringLiteral("; its last row is cut short");
+    return fail(text);
 }
 
 bool RunRecorder::fail(const QString &why)

@@ -39,6 +39,7 @@ void RunRecording::begin()
         return;
     m_recorder = std::make_unique<RunRecorder>(m_directory);
     m_path.clear();
+    m_failure.clear();
     if (m_recorder->begin())
         m_path = m_recorder->path();
     else
@@ -63,6 +64,7 @@ void RunRecording::check(bool ok)
 {
     if (ok)
         return;
+    m_failure = m_recorder->errorText();
     emit failed(QStringLiteral("The run's record cannot be written (") + m_recorder->errorText()
                 + QStringLiteral("). The run goes on without it."));
 }

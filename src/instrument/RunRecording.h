@@ -35,6 +35,9 @@ public:
     void finish();
     // The file of the current or last record; empty when none was begun.
     const QString &path() const { return m_path; }
+    // Why the current or last record is incomplete or was never made;
+    // empty while it holds every command.
+    const QString &failure() const { return m_failure; }
 
 signals:
     // A record cannot be written; the run goes on without it. Raised once
@@ -50,5 +53,6 @@ private:
     bool m_eachRun = false;
     std::unique_ptr<RunRecorder> m_recorder;
     QString m_path;
+    QString m_failure;
     QString m_step; // the label of the step whose commands are going out
 };

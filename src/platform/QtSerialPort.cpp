@@ -137,7 +137,10 @@ bool QtSerialPort::setPortOpen(bool open)
         closeAfterDrain();
         return true;
     }
-    m_port.setPortName(serialDeviceForPort(m_commPort));
+    const QString device = serialDeviceForPort(m_commPort);
+    if (device.isEmpty())
+        return false; // connected to nothing
+    m_port.setPortName(device);
     // Write-only: a port that also reads floods errorOccurred once its far
     // end has gone.
     if (!m_port.open(QIODevice::WriteOnly))

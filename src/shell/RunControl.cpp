@@ -14,12 +14,20 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTimer>
 
 #include <cstdio>
 
 void frmControl::connectRun()
 {
+    // Escape stops a run, as STOP does; it does nothing while idle.
+    m_stopKey = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    m_stopKey->setEnabled(false);
+    connect(m_stopKey, &QShortcut::activated, this, [this] {
+        if (m_run->running() && cmdRunStop->isEnabled())
+            cmdRunStop->click();
+    });
     connect(m_run.get(), &RunController::runStarted, this, [this] {
         livData->steps().clearNotes();
         setRunLocked(true);
@@ -100,4 +108,9 @@ void frmControl::setRunLocked(bool locked)
         menu->menuAction()->setEnabled(!locked); // greys the menu bar entry too
     }
     cmdRunStop->setText(locked ? Texts::StopCaption : Texts::RunCaption);
+    // "&STOP" and "Re&set" share their S, and a key that two buttons share
+    // only moves the focus between them: the first Alt+S would pass over
+    // STOP to Reset. While a run goes on the key is STOP's alone.
+    cmdReset->setShortcut(locked ? QKeySequence() : QKeySequence::mnemonic(cmdReset->text()));
+    m_stopKey->setEnabled(locked);
 }
