@@ -95,7 +95,9 @@ QString helpText(const QCommandLineParser &parser)
                             "  quorra --check dips.log --baud 9600\n"
                             "  quorra --plot dips.log --output dips.svg\n"
                             "  quorra --run dips.log --port /dev/ttyUSB0 --record runs --report\n"
-                            "  quorra --report runs/quorra-run-20240501-140307.csv --output run.pdf\n");
+                            "  quorra --report runs/quorra-run-20240501-140307.csv --output run.pdf\n"
+                            "\nFiles:\n"
+                            "  /usr/share/quorra/examples  example step files, as the package installs them\n");
 }
 
 CommandLineOutcome badArguments(const QString &what)
