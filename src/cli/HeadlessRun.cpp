@@ -1,6 +1,7 @@
 #include "cli/HeadlessRun.h"
 
 #include "cli/PortMappings.h"
+#include "files/FileChecksum.h"
 #include "files/StepFile.h"
 #include "instrument/Commands.h"
 #include "instrument/RunModes.h"
@@ -115,8 +116,10 @@ HeadlessRun::HeadlessRun(const HeadlessRunOptions &options, SerialPort &port, Ti
     m_limit.setSingleShot(true);
     m_limit.setTimerType(Qt::PreciseTimer);
     connect(&m_limit, &QTimer::timeout, this, [this] {
-        if (m_run.running())
+        if (m_run.running()) {
+            m_stoppedByLimit = true;
             m_run.stop(); // STOP
+        }
     });
     connect(&m_progress, &QTimer::timeout, this, &HeadlessRun::drawProgress);
 }
@@ -139,6 +142,8 @@ std::optional<int> HeadlessRun::prepare()
         }
     }
     m_plan = std::make_unique<RunPlan>(m_steps);
+    const QString file = QFileInfo(m_options.file).absoluteFilePath();
+    m_recording.setDetails({portName(m_options.port), m_options.baud, file, fileSha256(file)});
     return std::nullopt;
 }
 
@@ -254,6 +259,16 @@ void HeadlessRun::finish(int status)
     m_done = true;
     m_limit.stop();
     m_progress.stop();
+    QString outcome = QStringLiteral("completed");
+    if (status == LinkFailed)
+        outcome = QStringLiteral("link failed");
+    else if (status == Refused)
+        outcome = QStringLiteral("refused");
+    else if (status > 128)
+        outcome = QStringLiteral("ended by signal %1").arg(status - 128);
+    else if (m_stoppedByLimit)
+        outcome = QStringLiteral("stopped after --seconds");
+    m_recording.setOutcome(outcome, m_run.pace().stretchedCount);
     m_recording.finish();
     endProgressLine();
     printSummary();
@@ -305,7 +320,8 @@ void HeadlessRun::printSummary()
     print(stdout, text);
 }
 
-int runHeadless(const ProgramOptions &options, const QSettings *settings)
+int runHeadless(const ProgramOptions &options, const QSettings *settings,
+                const std::function<void(const QString &recordPath)> &afterRecord)
 {
     for (const QString &warning : applyPortMappings(options, settings))
         print(stderr, QStringLiteral("quorra: ") + warning + QLatin1Char('\n'));
@@ -335,5 +351,8 @@ int runHeadless(const ProgramOptions &options, const QSettings *settings)
     QObject::connect(&headless, &HeadlessRun::finished, QCoreApplication::instance(),
                      [](int status) { QCoreApplication::exit(status); }, Qt::QueuedConnection);
     QTimer::singleShot(0, &headless, &HeadlessRun::start);
-    return QCoreApplication::exec();
+    const int status = QCoreApplication::exec();
+    if (afterRecord && !headless.recordPath().isEmpty())
+        afterRecord(headless.recordPath());
+    return status;
 }

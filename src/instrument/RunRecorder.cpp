@@ -5,6 +5,9 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QElapsedTimer>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSaveFile>
 #include <cerrno>
 #include <cstdlib>
 #include <utility>
@@ -105,7 +108,10 @@ bool RunRecorder::begin()
     if (!m_file.isOpen())
         return fail(QStringLiteral("too many records named \"%1\" already").arg(dir.filePath(name)));
     m_whole = 0;
-    return writeWhole("time,elapsed_ms,step,command\r\n");
+    if (!writeWhole("time,elapsed_ms,step,command\r\n"))
+        return false;
+    m_begun = m_clock();
+    return writeSideFile(false);
 }
 
 bool RunRecorder::markRun()
@@ -136,9 +142,48 @@ bool RunRecorder::finish()
         ok = write(row) && ok;
     if (m_file.isOpen() && !failed() && !QFileInfo::exists(m_file.fileName()))
         return fail(QStringLiteral("\"%1\" was removed before the run's end").arg(m_file.fileName()));
-    if (m_file.isOpen())
+    if (m_file.isOpen()) {
         m_file.close();
+        ok = writeSideFile(true) && ok;
+    }
     return ok;
+}
+
+void RunRecorder::setOutcome(const QString &outcome, qint64 stretchedSteps)
+{
+    m_outcome = outcome;
+    m_stretched = stretchedSteps;
+}
+
+QString RunRecorder::sideFileFor(const QString &csvPath)
+{
+    return (csvPath.endsWith(QLatin1String(".csv")) ? csvPath.chopped(4) : csvPath) + QStringLiteral(".json");
+}
+
+bool RunRecorder::writeSideFile(bool ended)
+{
+    if (!m_details || failed())
+        return true;
+    QJsonObject side{{QStringLiteral("record"), QFileInfo(m_file.fileName()).fileName()},
+                     {QStringLiteral("port"), m_details->port},
+                     {QStringLiteral("baud"), m_details->baud},
+                     {QStringLiteral("stepFile"), m_details->stepFile},
+                     {QStringLiteral("stepFileSha256"), m_details->stepFileSha256},
+                     {QStringLiteral("begun"), isoTime(m_begun)}};
+    if (m_run)
+        side.insert(QStringLiteral("run"), isoTime(*m_run));
+    if (ended) {
+        side.insert(QStringLiteral("ended"), isoTime(m_clock()));
+        if (!m_outcome.isEmpty())
+            side.insert(QStringLiteral("outcome"), m_outcome);
+        if (m_stretched >= 0)
+            side.insert(QStringLiteral("stretchedSteps"), m_stretched);
+    }
+    // Replaced whole, so a reader never finds half of it.
+    QSaveFile file(sideFileFor(m_file.fileName()));
+    if (!file.open(QIODevice::WriteOnly) || file.write(QJsonDocument(side).toJson()) < 0 || !file.commit())
+        return fail(QStringLiteral("cannot write \"%1\": %2").arg(file.fileName(), file.errorString()));
+    return true;
 }
 
 bool RunRecorder::write(const Row &row)

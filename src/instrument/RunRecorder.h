@@ -24,10 +24,22 @@
 //
 // The step and command cells are text from a file: csvCell() makes them
 // harmless to a spreadsheet and a terminal.
+//
+// Beside it, DIR/quorra-run-YYYYMMDD-HHMMSS.json holds what the rows do not
+// say (see RunDetails): written at begin(), completed at finish().
 class RunRecorder
 {
 public:
     using Clock = std::function<QDateTime()>;
+
+    // What the side file of a record holds about its run.
+    struct RunDetails
+    {
+        QString port;
+        QString baud;
+        QString stepFile;       // absolute path
+        QString stepFileSha256; // of the file as the run read it
+    };
 
     // The clock is monotonic from the recorder's creation unless given.
     explicit RunRecorder(QString directory, Clock clock = {});
@@ -43,6 +55,14 @@ public:
     // Writes what is held (with an empty elapsed_ms when RUN never came)
     // and closes the file.
     bool finish();
+
+    // The run's details, before begin(): with them the side file is kept.
+    void setDetails(const RunDetails &details) { m_details = details; }
+    // How the run ended ("completed", "stopped", ...) and how many steps the
+    // line stretched, before finish().
+    void setOutcome(const QString &outcome, qint64 stretchedSteps);
+    // The side file of a record: the CSV's path with ".json" for ".csv".
+    static QString sideFileFor(const QString &csvPath);
 
     QString path() const { return m_file.fileName(); }
     QString errorText() const { return m_error; }
@@ -74,6 +94,7 @@ private:
     };
     bool write(const Row &row);
     bool writeWhole(const QByteArray &line);
+    bool writeSideFile(bool ended);
     bool fail(const QString &why);
 
     QString m_directory;
@@ -83,4 +104,8 @@ private:
     QList<Row> m_held;
     QString m_error;
     qint64 m_whole = 0; // the file's size up to its last whole row
+    std::optional<RunDetails> m_details;
+    QDateTime m_begun;
+    QString m_outcome;
+    qint64 m_stretched = -1;
 };

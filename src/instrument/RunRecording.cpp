@@ -38,6 +38,8 @@ void RunRecording::begin()
     if (m_directory.isEmpty())
         return;
     m_recorder = std::make_unique<RunRecorder>(m_directory);
+    if (m_details)
+        m_recorder->setDetails(*m_details);
     m_path.clear();
     m_failure.clear();
     if (m_recorder->begin())
@@ -52,6 +54,12 @@ void RunRecording::finish()
         return;
     check(m_recorder->finish());
     m_recorder.reset();
+}
+
+void RunRecording::setOutcome(const QString &outcome, qint64 stretchedSteps)
+{
+    if (m_recorder)
+        m_recorder->setOutcome(outcome, stretchedSteps);
 }
 
 void RunRecording::record(const QString &command)

@@ -1,8 +1,11 @@
 #pragma once
 
+#include "instrument/RunRecorder.h"
+
 #include <QObject>
 #include <QString>
 #include <memory>
+#include <optional>
 
 class RunController;
 class RunRecorder;
@@ -27,6 +30,12 @@ public:
     const QString &directory() const { return m_directory; }
     // Each RUN begins its own record, and the run's end closes it.
     void setRecordEachRun(bool each) { m_eachRun = each; }
+
+    // What the record's side file says about the run (port, baud, step
+    // file); without them no side file is written.
+    void setDetails(const RunRecorder::RunDetails &details) { m_details = details; }
+    // How the run ended, for the side file; before finish().
+    void setOutcome(const QString &outcome, qint64 stretchedSteps);
 
     // Begins a record now: commands before RUN get negative elapsed times.
     // Does nothing without a directory.
@@ -53,6 +62,7 @@ private:
     bool m_eachRun = false;
     std::unique_ptr<RunRecorder> m_recorder;
     QString m_path;
+    std::optional<RunRecorder::RunDetails> m_details;
     QString m_failure;
     QString m_step; // the label of the step whose commands are going out
 };

@@ -83,7 +83,7 @@ int QtSerialPort::OutputPendingMs() const
 {
     if (!m_port.isOpen())
         return 0;
-    const double ms = std::max(m_lineFreeAtMs - nowMs(), static_cast<double>(bytesQueued()) * m_charMs);
+    const double ms = std::max(m_lineFreeAtMs - nowMs(), lineTimeMs(bytesQueued(), m_charMs));
     // Well under a character's time is rounding, not a byte.
     return ms > 0.05 ? static_cast<int>(std::ceil(ms)) : 0;
 }
@@ -163,7 +163,7 @@ bool QtSerialPort::setOutput(const QString &text)
     if (m_port.write(bytes) != bytes.size())
         return false;
     // The bytes cannot leave sooner than the line carries them.
-    m_lineFreeAtMs = std::max(m_lineFreeAtMs, nowMs()) + static_cast<double>(bytes.size()) * m_charMs;
+    m_lineFreeAtMs = std::max(m_lineFreeAtMs, nowMs()) + lineTimeMs(bytes.size(), m_charMs);
     // Hand the bytes to the driver now rather than on the next event loop
     // pass, so they are on their way when the handler returns. While the
     // driver's queue is full they wait in the port's own buffer instead: a

@@ -1,6 +1,8 @@
 // RUN/STOP and the run modes: the window's side of a run.
 #include "shell/frmControl.h"
 
+#include "files/FileChecksum.h"
+#include "files/StepDocument.h"
 #include "instrument/RunController.h"
 #include "instrument/RunModes.h"
 #include "instrument/RunRecording.h"
@@ -11,6 +13,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QMenu>
@@ -83,6 +86,13 @@ void frmControl::cmdRunStop_Click()
         m_run->stop(); // STOP
         return;
     }
+    // The record's side file names the step file only while the table is
+    // what the file holds: with unsaved changes it has no checksum.
+    const QString file = m_document->fileName();
+    const bool saved = !m_document->modified() && QFileInfo(file).isFile();
+    m_recording->setDetails({cboCommPort->currentText(), cboBaudRate->currentText(),
+                             saved ? QFileInfo(file).absoluteFilePath() : file,
+                             saved ? fileSha256(file) : QString()});
     const RunController::Refusal refused = m_run->start(cboRunMode->currentText(), txtCycleTime->text());
     switch (refused.reason) {
     case RunController::Refusal::Reason::None:
