@@ -8,20 +8,15 @@
 
 #include <QCheckBox>
 #include <QPushButton>
-#include <limits>
 
 namespace {
-// A new step: ticked, with the default values, labelled from the counter,
-// which then moves on. The counter stops at its top instead of overflowing;
-// labels are no keys, so a repeated label does no harm.
-StepRecord takeNewStep(qint32 &nextStepNumber)
+// A new step: ticked, with the default values; the table labels it from
+// the counter.
+StepRecord newStep()
 {
     StepRecord step;
-    step.label = StepDefaults::label(nextStepNumber);
     step.checked = true;
     step.values = StepDefaults::values();
-    if (nextStepNumber < std::numeric_limits<qint32>::max())
-        ++nextStepNumber;
     return step;
 }
 } // namespace
@@ -41,13 +36,14 @@ void frmControl::cmdDataInsert_Click()
     const int position = livData->selectedIndex();
     if (position == 0)
         return;
-    livData->add(position, takeNewStep(NextStepNumber));
+    livData->edits().insertSteps(position, {newStep()}, NextStepNumber, QStringLiteral("Insert"));
     m_document->setModified(true);
 }
 
 void frmControl::cmdDataAppend_Click()
 {
-    livData->add(livData->count() + 1, takeNewStep(NextStepNumber));
+    livData->edits().insertSteps(livData->count() + 1, {newStep()}, NextStepNumber,
+                                 QStringLiteral("Append"));
     cmdDataInsert->setEnabled(true);
     cmdDataDelete->setEnabled(true);
     m_document->setModified(true);
@@ -58,24 +54,22 @@ void frmControl::cmdDataDelete_Click()
     const int position = livData->selectedIndex();
     if (position == 0)
         return;
-    livData->remove(position);
-    const int left = livData->count();
-    if (left >= 1)
-        livData->select(position <= left ? position : left);
-    else
-        setDataButtons();
+    // Selects the row that takes its place, or the new last row; the
+    // buttons follow the row count on every change of the table.
+    livData->edits().removeStep(position, QStringLiteral("Delete"));
     m_document->setModified(true);
 }
 
 void frmControl::chkDataSelectAll_Click()
 {
     // Ticks every row whichever way the click turned the box; never clears one.
-    livData->steps().checkAll();
+    livData->edits().checkAll();
     m_document->setModified(true);
 }
 
 void frmControl::livData_ItemCheck(int position)
 {
+    livData->edits().stepChecked(position);
     // Clearing the tick here is no click on "Select All": setChecked raises
     // no clicked(), so the rows stay as they are.
     if (position >= 1 && position <= livData->count() && !livData->item(position).checked)

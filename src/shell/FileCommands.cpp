@@ -3,11 +3,13 @@
 #include "shell/frmControl.h"
 
 #include "files/StepDocument.h"
+#include "steps/StepListView.h"
 
 void frmControl::mnuNew_Click()
 {
     if (!m_document->newDocument())
         return;
+    livData->edits().clearHistory(); // a new program has nothing to undo
     setDataButtons();
 }
 
@@ -15,6 +17,7 @@ void frmControl::mnuOpen_Click()
 {
     if (!m_document->open())
         return;
+    livData->edits().clearHistory();
     setDataButtons();
 }
 
@@ -22,6 +25,7 @@ bool frmControl::OpenStepFile(const QString &path)
 {
     if (!m_document->open(path))
         return false;
+    livData->edits().clearHistory();
     setDataButtons();
     return true;
 }

@@ -190,6 +190,7 @@ void frmControl::connectHandlers()
     connect(mnuExit, &QAction::triggered, this, [this] { mnuExit_Click(); });
     connect(mnuAbout, &QAction::triggered, this, [this] { mnuAbout_Click(); });
     connectCycleTimeField();
+    connectTableEditing();
     connectRun();
     // The "not available" message names the port list's entry as shown.
     connect(cboCommPort, &QComboBox::currentTextChanged, m_link.get(), &SerialLink::setPortName);

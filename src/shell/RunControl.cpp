@@ -9,6 +9,7 @@
 #include "shell/Texts.h"
 #include "steps/FieldRange.h"
 #include "steps/StepListView.h"
+#include "steps/StepTableMenu.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -33,6 +34,8 @@ void frmControl::connectRun()
     });
     connect(m_run.get(), &RunController::runStarted, this, [this] {
         livData->steps().clearNotes();
+        // A run plays the table as it stands: its history ends here.
+        livData->edits().clearHistory();
         setRunLocked(true);
     });
     // A step the line held past its dwell says so in its row's tooltip.
@@ -123,4 +126,5 @@ void frmControl::setRunLocked(bool locked)
     // STOP to Reset. While a run goes on the key is STOP's alone.
     cmdReset->setShortcut(locked ? QKeySequence() : QKeySequence::mnemonic(cmdReset->text()));
     m_stopKey->setEnabled(locked);
+    livData->menu().setLocked(locked); // the table's keys too
 }

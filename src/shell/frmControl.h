@@ -86,6 +86,12 @@ public:
     void chkDataSelectAll_Click();
     void livData_ItemCheck(int position);
     void livData_DblClick();
+    void livData_Cut();
+    void livData_Copy();
+    void livData_CopyAll();
+    void livData_Paste();
+    void livData_Undo();
+    void livData_Redo();
     // files
     void mnuNew_Click();
     void mnuOpen_Click();
@@ -119,6 +125,8 @@ private:
     void connectRun(); // RunControl.cpp
     void setRunLocked(bool locked); // RunControl.cpp
     void setDataButtons(); // EditCommands.cpp: Insert/Delete follow the row count
+    void connectTableEditing(); // ClipboardCommands.cpp
+    bool tableEditable() const; // ClipboardCommands.cpp: not during a run
     void showPlayedStep(int position); // Sequencer.cpp
     // Shows a message box with the application title as caption (unless given).
     MessageBox::Answer MsgBox(const QString &text,

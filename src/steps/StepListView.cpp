@@ -1,5 +1,7 @@
 #include "steps/StepListView.h"
 
+#include "steps/StepTableMenu.h"
+
 #include <QAccessible>
 #include <QHeaderView>
 #include <QMouseEvent>
@@ -28,6 +30,8 @@ StepListView::StepListView(QWidget *parent) : QTreeView(parent), m_model(this)
                p.color(QPalette::Active, QPalette::HighlightedText));
     setPalette(p);
 
+    m_menu = std::make_unique<StepTableMenu>(*this, m_edits.history());
+
     connect(&m_model, &StepTableModel::itemCheck, this, &StepListView::itemCheck);
     connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &StepListView::keepSelection);
@@ -39,6 +43,8 @@ StepListView::StepListView(QWidget *parent) : QTreeView(parent), m_model(this)
     });
 }
 
+StepListView::~StepListView() = default;
+
 void StepListView::add(int position, const StepRecord &record)
 {
     const bool wasEmpty = count() == 0;
@@ -48,6 +54,23 @@ void StepListView::add(int position, const StepRecord &record)
     }
     if (wasEmpty)
         select(1);
+}
+
+void StepListView::addRows(int position, std::vector<StepRecord> rows)
+{
+    const bool wasEmpty = count() == 0;
+    {
+        const QScopedValueRollback guard(m_changingRows, true);
+        m_model.addRows(position, std::move(rows));
+    }
+    if (wasEmpty && count() > 0)
+        select(1);
+}
+
+std::vector<StepRecord> StepListView::takeRows(int position, int count)
+{
+    const QScopedValueRollback guard(m_changingRows, true);
+    return m_model.takeRows(position, count);
 }
 
 void StepListView::remove(int position)

@@ -1,8 +1,12 @@
 #pragma once
 
+#include "steps/StepEdits.h"
 #include "steps/StepTableModel.h"
 
 #include <QTreeView>
+#include <memory>
+
+class StepTableMenu;
 
 // The step table as the operator sees it: a report view with a check box in
 // front of each row's label, whole-row single selection that stays visible
@@ -15,9 +19,14 @@ class StepListView : public QTreeView
     Q_OBJECT
 public:
     explicit StepListView(QWidget *parent = nullptr);
+    ~StepListView() override;
 
     StepTableModel &steps() { return m_model; }
     const StepTableModel &steps() const { return m_model; }
+    // The operator's changes, undoable, and the table's clipboard and undo
+    // keys with its context menu.
+    StepEdits &edits() { return m_edits; }
+    StepTableMenu &menu() { return *m_menu; }
 
     // The list operations, rows by 1-based position.
     int count() const { return m_model.count(); }
@@ -26,6 +35,8 @@ public:
     void remove(int position);
     void clear();
     void replaceAll(std::vector<StepRecord> rows);
+    void addRows(int position, std::vector<StepRecord> rows);
+    std::vector<StepRecord> takeRows(int position, int count);
 
     int selectedIndex() const; // 0 when no row is selected
     void select(int position);
@@ -44,5 +55,7 @@ private:
     void keepSelection(const QItemSelection &selected, const QItemSelection &deselected);
 
     StepTableModel m_model;
+    StepEdits m_edits{*this};
+    std::unique_ptr<StepTableMenu> m_menu; // before the history it follows goes
     bool m_changingRows = false;
 };

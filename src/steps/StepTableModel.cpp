@@ -129,6 +129,50 @@ void StepTableModel::checkAll()
     emit dataChanged(index(0, 0), index(count() - 1, 0), {Qt::CheckStateRole});
 }
 
+void StepTableModel::addRows(int position, std::vector<StepRecord> rows)
+{
+    if (rows.empty())
+        return;
+    const int row = position - 1;
+    m_notes.clear();
+    beginInsertRows({}, row, row + int(rows.size()) - 1);
+    m_rows.insert(m_rows.begin() + row, std::make_move_iterator(rows.begin()),
+                  std::make_move_iterator(rows.end()));
+    endInsertRows();
+}
+
+std::vector<StepRecord> StepTableModel::takeRows(int position, int count)
+{
+    if (count <= 0)
+        return {};
+    const auto first = m_rows.begin() + (position - 1);
+    const auto last = first + count;
+    m_notes.clear();
+    beginRemoveRows({}, position - 1, position - 1 + count - 1);
+    std::vector<StepRecord> taken(std::make_move_iterator(first), std::make_move_iterator(last));
+    m_rows.erase(first, last);
+    endRemoveRows();
+    return taken;
+}
+
+std::vector<bool> StepTableModel::checkStates() const
+{
+    std::vector<bool> checked;
+    checked.reserve(m_rows.size());
+    for (const StepRecord &r : m_rows)
+        checked.push_back(r.checked);
+    return checked;
+}
+
+void StepTableModel::setCheckStates(const std::vector<bool> &checked)
+{
+    if (m_rows.empty() || checked.size() != m_rows.size())
+        return;
+    for (size_t i = 0; i < m_rows.size(); ++i)
+        m_rows[i].checked = checked[i];
+    emit dataChanged(index(0, 0), index(count() - 1, 0), {Qt::CheckStateRole});
+}
+
 void StepTableModel::setNote(int position, const QString &text)
 {
     if (position < 1 || position > count())

@@ -37,6 +37,13 @@ public:
     // Whole-table changes with a single notification each.
     void replaceAll(std::vector<StepRecord> rows);
     void checkAll();
+    // Rows placed before position (1..count()+1), and the rows from position
+    // on taken out, each in one operation however many rows they are.
+    void addRows(int position, std::vector<StepRecord> rows);
+    std::vector<StepRecord> takeRows(int position, int count);
+    // Every row's check box, top to bottom; setting needs one per row.
+    std::vector<bool> checkStates() const;
+    void setCheckStates(const std::vector<bool> &checked);
     const std::vector<StepRecord> &rows() const { return m_rows; }
 
     // A remark about a row from the last run, shown as its tooltip; not

@@ -154,7 +154,7 @@ void frmDataSetting::cmdOK_Click()
             row.values = {cboOutput->currentText(), cboRange->currentText(), txtVoltage->text(),
                           txtFrequency->text(),     txtStartPhase->text(),   txtStopPhase->text(),
                           txtWorkTime->text()};
-            table->steps().setRow(position, row);
+            table->edits().setStep(position, row); // one step of the table's history
         }
     }
     close();
