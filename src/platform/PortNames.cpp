@@ -56,6 +56,8 @@ QString serialDeviceForPort(int port, const std::function<bool(const QString &)>
     case PortTarget::Kind::Device:
         return target.device;
     case PortTarget::Kind::Tcp:
+    case PortTarget::Kind::Rfc2217:
+    case PortTarget::Kind::Socket:
         break;
     }
     return target.text();

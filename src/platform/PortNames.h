@@ -23,7 +23,7 @@ PortTarget portMapping(int port);
 void setPortMapping(int port, const PortTarget &target);
 void clearPortMappings();
 
-// The serial device name of port n, following its mapping (a TCP mapping
+// The serial device name of port n, following its mapping (a network mapping
 // has none: its tcp:// text comes back). The port list's tooltips show it.
 QString serialDeviceForPort(int port,
                             const std::function<bool(const QString &)> &exists = {});

@@ -119,7 +119,15 @@ void PortNamesTest::portTarget_data()
     QTest::newRow("tcp ipv6") << "tcp://[::1]:5025" << "tcp://[::1]:5025" << "";
     QTest::newRow("tcp without port") << "tcp://10.0.0.7" << "" << "tcp://HOST:PORT";
     QTest::newRow("tcp port too high") << "tcp://h:70000" << "" << "1 to 65535";
-    QTest::newRow("other scheme") << "udp://h:80" << "" << "only tcp://";
+    QTest::newRow("other scheme") << "udp://h:80" << "" << "only tcp:// and rfc2217://";
+    QTest::newRow("rfc2217") << "RFC2217://10.0.0.7:2217" << "rfc2217://10.0.0.7:2217" << "";
+    QTest::newRow("rfc2217 ipv6") << "rfc2217://[fe80::1]:7000" << "rfc2217://[fe80::1]:7000" << "";
+    QTest::newRow("rfc2217 without port") << "rfc2217://h" << "" << "rfc2217://HOST:PORT";
+    QTest::newRow("visa socket") << "TCPIP::192.168.1.9::5025::SOCKET" << "TCPIP::192.168.1.9::5025::SOCKET" << "";
+    QTest::newRow("visa board 0") << "tcpip0::ac-src.lab::5025::socket" << "TCPIP::ac-src.lab::5025::SOCKET" << "";
+    QTest::newRow("visa ipv6") << "TCPIP0::[::1]::5025::SOCKET" << "TCPIP::[::1]::5025::SOCKET" << "";
+    QTest::newRow("visa instr") << "TCPIP::10.0.0.7::inst0::INSTR" << "" << "TCPIP::HOST::PORT::SOCKET";
+    QTest::newRow("visa port 0") << "TCPIP::h::0::SOCKET" << "" << "1 to 65535";
     QTest::newRow("relative name") << "ttyUSB0" << "" << "neither";
 }
 
