@@ -52,7 +52,8 @@ QByteArray Rfc2217Framing::opening(const LineSettings &line)
     telnet_negotiate(m_telnet, TELNET_WILL, TELNET_TELOPT_BINARY);
     telnet_negotiate(m_telnet, TELNET_DO, TELNET_TELOPT_BINARY);
     telnet_negotiate(m_telnet, TELNET_WILL, ComPortOption);
-    return take() + lineSettings(line);
+    const QByteArray offers = take();
+    return offers + lineSettings(line);
 }
 
 QByteArray Rfc2217Framing::command(unsigned char code, const QByteArray &value)
@@ -70,10 +71,13 @@ QByteArray Rfc2217Framing::lineSettings(const LineSettings &line)
     QByteArray rate(4, '\0'); // network byte order
     for (int i = 0; i < 4; ++i)
         rate[i] = static_cast<char>((baud >> (8 * (3 - i))) & 0xFF);
-    return command(SetBaudRate, rate) + command(SetDataSize, QByteArray(1, static_cast<char>(line.dataBits)))
-           + command(SetParity, QByteArray(1, static_cast<char>(parityCode(line.parity))))
-           + command(SetStopSize, QByteArray(1, static_cast<char>(line.stopBits)))
-           + command(SetControl, QByteArray(1, '\x01')); // no flow control
+    // One after the other: the order of a sum's operands is not fixed.
+    QByteArray out = command(SetBaudRate, rate);
+    out += command(SetDataSize, QByteArray(1, static_cast<char>(line.dataBits)));
+    out += command(SetParity, QByteArray(1, static_cast<char>(parityCode(line.parity))));
+    out += command(SetStopSize, QByteArray(1, static_cast<char>(line.stopBits)));
+    out += command(SetControl, QByteArray(1, '\x01')); // no flow control
+    return out;
 }
 
 QByteArray Rfc2217Framing::purgeTransmit()

@@ -19,6 +19,8 @@ private slots:
     void portTarget_data();
     void portTarget();
     void mappingFollowsTheTarget();
+    void toolTipSaysWhatTheRateMeans_data();
+    void toolTipSaysWhatTheRateMeans();
 };
 
 void PortNamesTest::deviceForPort_data()
@@ -161,6 +163,28 @@ void PortNamesTest::mappingFollowsTheTarget()
     clearPortMappings();
     QCOMPARE(portMapping(1).kind, PortTarget::Kind::Number);
     QCOMPARE(portMapping(1).number, 1);
+}
+
+void PortNamesTest::toolTipSaysWhatTheRateMeans_data()
+{
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<QString>("toolTip");
+    QTest::newRow("device") << "/dev/ttyUSB7" << "/dev/ttyUSB7";
+    QTest::newRow("raw server") << "tcp://10.0.0.7:4001"
+                                << "tcp://10.0.0.7:4001 (serial server, raw TCP: its line runs at the baud rate chosen here)";
+    QTest::newRow("rfc2217 server") << "rfc2217://10.0.0.7:2217"
+                                    << "rfc2217://10.0.0.7:2217 (serial server, RFC 2217: its line is set to the baud rate chosen here)";
+    QTest::newRow("instrument") << "TCPIP0::10.0.0.9::5025::SOCKET"
+                                << "TCPIP::10.0.0.9::5025::SOCKET (instrument on the network: no serial line, the baud rate is not used)";
+}
+
+void PortNamesTest::toolTipSaysWhatTheRateMeans()
+{
+    QFETCH(QString, target);
+    QFETCH(QString, toolTip);
+    setPortMapping(2, *parsePortTarget(target));
+    QCOMPARE(portToolTip(2), toolTip);
+    clearPortMappings();
 }
 
 QTEST_GUILESS_MAIN(PortNamesTest)

@@ -189,10 +189,10 @@ void TcpPortTest::rfc2217_bytesAsTheServerSeesThem()
 {
     QFETCH(QString, action);
     QFETCH(QByteArray, after);
+    RoutedPort port; // outlives the far end, whose close ends its own
     Far far;
     QVERIFY(far.listen());
     setPortMapping(1, target(QStringLiteral("rfc2217://127.0.0.1:%1"), far.server.serverPort()));
-    RoutedPort port;
     QVERIFY(port.setPortOpen(true));
     QVERIFY(far.accept());
     // Nothing waits for the server's answers: they come, or not, later.
@@ -230,10 +230,10 @@ void TcpPortTest::pace()
     QFETCH(QString, form);
     QFETCH(QString, settings);
     QFETCH(int, expectedMs);
+    TcpPort port;
     Far far;
     QVERIFY(far.listen());
     setPortMapping(1, target(form, far.server.serverPort()));
-    TcpPort port;
     double now = 1000.0;
     port.setClock([&] { return now; });
     QVERIFY(port.setSettings(settings));

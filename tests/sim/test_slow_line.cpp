@@ -33,6 +33,7 @@
 #ifdef Q_OS_UNIX
 #include <csignal>
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <unistd.h>
 #endif
 
@@ -64,6 +65,10 @@ void startContinuousRun(frmControl &w)
 // The child: the real program on the given port, running the steps above.
 int runChild(int argc, char **argv)
 {
+#ifdef Q_OS_UNIX
+    const rlimit noCore{0, 0}; // the crash cases
+    ::setrlimit(RLIMIT_CORE, &noCore);
+#endif
     return runWindowChild(argc, argv, QString::fromLocal8Bit(argv[2]), startContinuousRun);
 }
 
@@ -136,6 +141,8 @@ class SlowLineTest : public QObject
 private slots:
     void endOfRun_offCommandsComeNext_data();
     void endOfRun_offCommandsComeNext();
+    void crash_data();
+    void crash();
 
 private:
     // Collects what arrives, handling events, for ms or until `until` holds.
@@ -301,6 +308,57 @@ void SlowLineTest::endOfRun_offCommandsComeNext()
     w.reset();
     m_far = nullptr;
     clearSerialDeviceOverrides();
+#endif
+}
+
+void SlowLineTest::crash_data()
+{
+    QTest::addColumn<int>("via");
+    QTest::addColumn<int>("signalNumber");
+#ifdef Q_OS_UNIX
+    for (int signalNumber : {SIGSEGV, SIGABRT}) {
+        QTest::addRow("tcp, %s", strsignal(signalNumber)) << int(Via::Socket) << signalNumber;
+        QTest::addRow("rfc2217, %s", strsignal(signalNumber)) << int(Via::Ser2netRfc2217) << signalNumber;
+    }
+#endif
+}
+
+void SlowLineTest::crash()
+{
+#ifndef Q_OS_UNIX
+    QSKIP("POSIX signals only");
+#else
+    // A crash during a run on a network port: the prepared bytes go out on
+    // the socket, whole, and are the last the far end receives.
+    QFETCH(int, via);
+    QFETCH(int, signalNumber);
+    const QByteArray crashBytes = "\r:SOUR:TURN OFF\r:OUTP OFF\r:SYST:LOC \r";
+    FarEnd far;
+    QString error;
+    QVERIFY2(far.open(Via(via), Via(via) == Via::Socket ? 1e6 : LineRate, &error), qPrintable(error));
+    m_far = &far;
+    m_bytes.clear();
+    m_ms.clear();
+    QProcess child;
+    child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--child"), far.target});
+    QVERIFY(child.waitForStarted());
+    QTRY_VERIFY_WITH_TIMEOUT((child.waitForReadyRead(10), child.canReadLine()), 20000);
+    QCOMPARE(child.readLine().trimmed(), QByteArray("ready"));
+    collect(500);
+    QVERIFY(m_bytes.contains(":SOUR:TURN On\r"));
+    ::kill(static_cast<pid_t>(child.processId()), signalNumber);
+    QVERIFY(child.waitForFinished(10000));
+    QCOMPARE(child.exitStatus(), QProcess::CrashExit);
+    QCOMPARE(child.exitCode(), signalNumber);
+    collect(5000, [&] { return m_bytes.endsWith(crashBytes); });
+    collect(200);
+    QVERIFY2(m_bytes.endsWith(crashBytes), m_bytes.right(80).constData());
+    SourceModel source;
+    source.receive(m_bytes, 0.0, LineSettings{});
+    source.advanceToEnd();
+    QVERIFY(!source.state().output);
+    QVERIFY(!source.state().relay);
+    m_far = nullptr;
 #endif
 }
 
