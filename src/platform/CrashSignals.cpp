@@ -8,6 +8,7 @@
 #ifdef Q_OS_UNIX
 #include <cerrno>
 #include <csignal>
+#include <ctime>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <termios.h>
@@ -23,6 +24,7 @@ std::atomic<int> g_socket{-1};
 // Written only while g_socket is -1, so the handler never reads it half-made.
 char g_prefix[CrashSignals::MaxPrefixBytes];
 size_t g_prefixSize = 0;
+int g_holdMs = 0;
 
 // Two slots, so that new bytes never change a slot the handler may be
 // reading: they go into the idle one, which is then made the active one.
@@ -65,6 +67,11 @@ void releaseOnSocket(int fd, const Slot &slot)
         return;
     writeAll(fd, g_prefix, g_prefixSize, true);
     writeAll(fd, slot.bytes, slot.size, true);
+    // The process's end closes the connection, and a serial server may
+    // drop what its line has not sent by then.
+    timespec hold{g_holdMs / 1000, (g_holdMs % 1000) * 1000000L};
+    while (::nanosleep(&hold, &hold) != 0 && errno == EINTR) {
+    }
     // What the server sent and nobody read would make the close at exit a
     // reset, and a reset drops what the server has not read yet.
     char sink[256];
@@ -146,11 +153,12 @@ void CrashSignals::setPortHandle(int fd)
     g_port = fd;
 }
 
-void CrashSignals::setSocketHandle(int fd, const QByteArray &prefix)
+void CrashSignals::setSocketHandle(int fd, const QByteArray &prefix, int holdMs)
 {
     g_socket = -1;
     if (fd < 0)
         return;
+    g_holdMs = std::clamp(holdMs, 0, 2000);
     g_prefixSize = std::min<size_t>(size_t(prefix.size()), sizeof g_prefix);
     std::memcpy(g_prefix, prefix.constData(), g_prefixSize);
     g_socket = fd;
@@ -169,6 +177,6 @@ void CrashSignals::setCrashOutput(const QByteArray &) {}
 
 void CrashSignals::setPortHandle(int) {}
 
-void CrashSignals::setSocketHandle(int, const QByteArray &) {}
+void CrashSignals::setSocketHandle(int, const QByteArray &, int) {}
 
 #endif

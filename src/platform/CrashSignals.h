@@ -26,10 +26,12 @@ public:
     // The open serial port's file descriptor, -1 while none is open. Set by
     // the serial port as it opens and closes.
     static void setPortHandle(int fd);
-    // The open network port's socket, -1 while none is open, and the bytes
-    // that go before the prepared ones on it (at most MaxPrefixBytes). Set
-    // by the network port as it opens and closes.
-    static void setSocketHandle(int fd, const QByteArray &prefix = {});
+    // The open network port's socket, -1 while none is open, the bytes
+    // that go before the prepared ones on it (at most MaxPrefixBytes), and
+    // how long the connection is held open after them, so that a serial
+    // server has put them on its line before the connection ends. Set by
+    // the network port as it opens, changes its rate and closes.
+    static void setSocketHandle(int fd, const QByteArray &prefix = {}, int holdMs = 0);
 
     static constexpr int MaxPrefixBytes = 16;
 

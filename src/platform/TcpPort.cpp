@@ -8,6 +8,7 @@
 #include "platform/TerminationSignals.h"
 
 #include <QDeadlineTimer>
+#include <QThread>
 #include <algorithm>
 #include <cmath>
 
@@ -60,6 +61,8 @@ bool TcpPort::setSettings(const QString &settings)
     // The server's line follows at once; its acknowledgement is not needed.
     if (m_linked && m_telnet)
         writeFramed(m_telnet->lineSettings(*line));
+    if (m_linked)
+        armCrashPath();
     return true;
 }
 
@@ -88,8 +91,19 @@ bool TcpPort::setPortOpen(bool open)
     } else {
         m_telnet.reset();
     }
-    CrashSignals::setSocketHandle(static_cast<int>(m_socket.socketDescriptor()), crashPrefix);
+    m_crashPrefix = crashPrefix;
+    armCrashPath();
     return m_linked;
+}
+
+void TcpPort::armCrashPath()
+{
+    // After a crash the connection ends with the process: on a serial
+    // server it is held open for as long as the crash bytes and one step
+    // still on its way need on the line.
+    constexpr int StepBytes = 128;
+    const int holdMs = pacedByLine() ? static_cast<int>(std::ceil((CrashSignals::MaxBytes + StepBytes) * m_charMs)) : 0;
+    CrashSignals::setSocketHandle(static_cast<int>(m_socket.socketDescriptor()), m_crashPrefix, holdMs);
 }
 
 bool TcpPort::connectTo(const PortTarget &target)
@@ -140,8 +154,11 @@ qint64 TcpPort::bytesQueued() const
 
 int TcpPort::OutputPendingMs() const
 {
-    if (!m_linked)
-        return 0;
+    return m_linked ? pendingMs() : 0;
+}
+
+int TcpPort::pendingMs() const
+{
     const qint64 queued = bytesQueued();
     // An instrument's own stack has no rate to count with: while it has not
     // acknowledged everything, the step waits a millisecond more.
@@ -185,6 +202,14 @@ void TcpPort::closeAfterDrain()
     while (m_socket.state() == QAbstractSocket::ConnectedState && m_socket.bytesToWrite() > 0
            && !deadline.hasExpired())
         m_socket.waitForBytesWritten(static_cast<int>(std::max<qint64>(1, deadline.remainingTime())));
+    // A serial server may drop what its line has not sent yet once the
+    // connection ends (ser2net empties its device's queue on close): the
+    // connection stays until the bytes can have left the line, as a serial
+    // port stays open for them.
+    for (int needMs = pendingMs(); needMs > 0 && m_socket.state() == QAbstractSocket::ConnectedState
+                                   && !deadline.hasExpired();
+         needMs = pendingMs())
+        QThread::msleep(static_cast<unsigned long>(std::min<qint64>(needMs, std::max<qint64>(1, deadline.remainingTime()))));
     if (m_socket.state() == QAbstractSocket::ConnectedState && shutdownSending(m_socket.socketDescriptor())) {
         while (m_socket.state() != QAbstractSocket::UnconnectedState && !deadline.hasExpired())
             m_socket.waitForDisconnected(static_cast<int>(std::max<qint64>(1, deadline.remainingTime())));

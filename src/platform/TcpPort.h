@@ -60,6 +60,8 @@ public:
 
 private:
     bool connectTo(const PortTarget &target);
+    void armCrashPath();
+    int pendingMs() const;
     bool writeFramed(const QByteArray &bytes);
     qint64 bytesQueued() const; // in the socket's buffer and not acknowledged
     bool pacedByLine() const { return m_kind != PortTarget::Kind::Socket; }
@@ -71,6 +73,7 @@ private:
     QTcpSocket m_socket;
     PortTarget::Kind m_kind = PortTarget::Kind::Tcp;
     std::unique_ptr<Rfc2217Framing> m_telnet; // rfc2217:// only
+    QByteArray m_crashPrefix;                 // the purge, on rfc2217://
     qint16 m_commPort = 1;
     QString m_settings = QStringLiteral("9600,n,8,1");
     bool m_linked = false; // connected by setPortOpen and not yet closed or lost

@@ -273,7 +273,7 @@ void SlowLineTest::endOfRun_offCommandsComeNext()
     }
     collect(10000, [&] { return m_bytes.endsWith(off); });
     collect(100);
-    QVERIFY(m_bytes.endsWith(off));
+    QVERIFY2(m_bytes.endsWith(off), m_bytes.right(120).toPercentEncoding(" :.").constData());
 
     if (!stalled && !headless) {
         qsizetype first = 0;
@@ -299,7 +299,7 @@ void SlowLineTest::endOfRun_offCommandsComeNext()
     SourceModel source;
     source.receive(m_bytes, 0.0, LineSettings{});
     source.advanceToEnd();
-    QVERIFY(source.errorCount() <= 1);
+    QVERIFY2(source.errorCount() <= 1, m_bytes.right(200).toPercentEncoding(" :.").constData());
     QVERIFY(!source.state().relay);
     QVERIFY(!source.state().output);
     // The line held the steps.
