@@ -8,6 +8,7 @@
 #include "platform/TerminationSignals.h"
 
 #include <QDeadlineTimer>
+#include <QHostInfo>
 #include <QThread>
 #include <algorithm>
 #include <cmath>
@@ -109,20 +110,32 @@ void TcpPort::armCrashPath()
 bool TcpPort::connectTo(const PortTarget &target)
 {
     m_socket.abort();
-    m_socket.connectToHost(target.host, target.tcpPort);
-    // Bounded, and in slices: a refused connection returns at once, a host
-    // that does not answer after the timeout, and a termination signal
-    // (nothing is under remote control yet) at the next slice.
-    const QDeadlineTimer deadline(ConnectTimeoutMs);
-    while (m_socket.state() != QAbstractSocket::ConnectedState) {
-        if (m_socket.state() == QAbstractSocket::UnconnectedState || deadline.hasExpired()
-            || TerminationSignals::requestedSignal() != 0) {
-            m_socket.abort();
+    // Bounded: a refused connection returns at once, a host that does not
+    // answer after the timeout, and a termination signal (nothing is under
+    // remote control yet) at the next slice. A name is looked up first,
+    // and that wait cannot be cut short. Qt's own wait cannot be sliced (it
+    // gives a connect up for good when it times out), so the connect is
+    // the platform layer's and the socket is handed to Qt once connected.
+    QHostAddress address;
+    if (!address.setAddress(target.host)) {
+        const QList<QHostAddress> found = QHostInfo::fromName(target.host).addresses();
+        if (found.isEmpty())
             return false;
-        }
-        m_socket.waitForConnected(static_cast<int>(std::clamp<qint64>(deadline.remainingTime(), 1, ConnectSliceMs)));
+        address = found.first();
     }
-    return true;
+    const qintptr connected = connectInSlices(address, target.tcpPort, ConnectTimeoutMs, ConnectSliceMs,
+                                              [] { return TerminationSignals::requestedSignal() != 0; });
+    if (connected == NoSlicedConnect) {
+        m_socket.connectToHost(address, target.tcpPort);
+        if (m_socket.waitForConnected(ConnectTimeoutMs))
+            return true;
+    } else if (connected >= 0) {
+        if (m_socket.setSocketDescriptor(connected))
+            return true;
+        closeSocket(connected);
+    }
+    m_socket.abort();
+    return false;
 }
 
 bool TcpPort::setOutput(const QString &text)

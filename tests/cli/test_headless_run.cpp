@@ -27,6 +27,7 @@
 #include <arpa/inet.h>
 #include <csignal>
 #include <netinet/in.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 #endif
@@ -354,6 +355,13 @@ int listenOnLoopback(int backlog, quint16 *port)
     return fd;
 }
 
+// The next connection, or -1 after timeoutMs (a test that fails must not hang).
+int acceptWithin(int listener, int timeoutMs)
+{
+    pollfd p{listener, POLLIN, 0};
+    return ::poll(&p, 1, timeoutMs) > 0 ? ::accept(listener, nullptr, nullptr) : -1;
+}
+
 int connectTo(quint16 port)
 {
     const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
@@ -396,7 +404,8 @@ void HeadlessRunTest::signalDuringConnect_endsAtOnce()
                                 [&](QProcess &process) {
                                     QTest::qWait(500);
                                     signalled.start();
-                                    ::kill(static_cast<pid_t>(process.processId()), signalNumber);
+                                    if (process.state() == QProcess::Running)
+                                        ::kill(static_cast<pid_t>(process.processId()), signalNumber);
                                 });
     const qint64 afterSignalMs = signalled.elapsed();
     for (int fd : filling)
@@ -423,11 +432,11 @@ void HeadlessRunTest::serverResetsMidRun_exitOneMessageOnce()
     // carried a few steps; the close path's, read to its end.
     std::thread server([&] {
         char buffer[512];
-        const int startup = ::accept(listener, nullptr, nullptr);
+        const int startup = acceptWithin(listener, 10000);
         while (::read(startup, buffer, sizeof buffer) > 0) {
         }
         ::close(startup);
-        const int run = ::accept(listener, nullptr, nullptr);
+        const int run = acceptWithin(listener, 10000);
         for (qint64 got = 0; got < 300;) {
             const ssize_t n = ::read(run, buffer, sizeof buffer);
             if (n <= 0)
@@ -437,7 +446,7 @@ void HeadlessRunTest::serverResetsMidRun_exitOneMessageOnce()
         const linger now{1, 0};
         ::setsockopt(run, SOL_SOCKET, SO_LINGER, &now, sizeof now);
         ::close(run);
-        const int release = ::accept(listener, nullptr, nullptr);
+        const int release = acceptWithin(listener, 10000);
         for (ssize_t n = 0; (n = ::read(release, buffer, sizeof buffer)) > 0;)
             afterReset.append(buffer, n);
         ::close(release);
