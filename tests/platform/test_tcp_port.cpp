@@ -6,6 +6,8 @@
 // server's end of the connection.
 #include "platform/PortNames.h"
 #include "platform/RoutedPort.h"
+#include "support/PtyPair.h"
+#include "support/SerialServer.h"
 
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -17,6 +19,7 @@
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
+#include <termios.h>
 #include <unistd.h>
 #endif
 
@@ -88,6 +91,7 @@ private slots:
     void pace_data();
     void pace();
     void close_waitsForTheServer();
+    void rfc2217_serverLineFollowsTheBaudList();
 };
 
 void TcpPortTest::opensWritesAndCloses()
@@ -295,6 +299,37 @@ void TcpPortTest::close_waitsForTheServer()
     QVERIFY(orderly);
     // It ended on the server's close, not on its own bound.
     QVERIFY2(closeMs < TcpPort::MaxCloseWaitMs, QByteArray::number(closeMs).constData());
+#endif
+}
+
+void TcpPortTest::rfc2217_serverLineFollowsTheBaudList()
+{
+#ifndef Q_OS_UNIX
+    QSKIP("pseudo-terminals are POSIX only");
+#else
+    // Through ser2net in front of a pseudo-terminal: the device's speed is
+    // what the program sets, at open and when another rate is picked.
+    PtyPair pty;
+    QVERIFY(pty.open());
+    SerialServer server;
+    QString error;
+    QVERIFY2(server.start(SerialServer::Mode::Rfc2217, pty.deviceName(), 1200, &error), qPrintable(error));
+    setPortMapping(1, *parsePortTarget(server.target()));
+    const auto speed = [&] {
+        termios t{};
+        ::tcgetattr(pty.nearEnd(), &t);
+        return cfgetospeed(&t);
+    };
+    RoutedPort port;
+    QVERIFY(port.setSettings(QStringLiteral("9600,n,8,1")));
+    QVERIFY(port.setPortOpen(true));
+    QTRY_COMPARE(speed(), speed_t(B9600));
+    for (const auto &[baud, code] : {std::pair{"4800", B4800}, std::pair{"2400", B2400}, std::pair{"9600", B9600}}) {
+        QVERIFY(port.setSettings(QStringLiteral("%1,n,8,1").arg(QLatin1String(baud))));
+        QTRY_COMPARE(speed(), speed_t(code));
+    }
+    QVERIFY(port.setOutput(QStringLiteral("*RST\r")));
+    QCOMPARE(pty.read(5), QByteArray("*RST\r"));
 #endif
 }
 
