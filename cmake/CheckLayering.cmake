@@ -1,5 +1,6 @@
 cmake_minimum_required(VERSION 3.25)
-# Fails when a file of quorra_domain includes a header of quorra_gui.
+# Fails when a file of quorra_domain includes a header of quorra_gui or
+# quorra_report.
 # FILES names a script, written at configure time, that sets DOMAIN_FILES
 # and GUI_FILES (absolute paths) and SOURCE_ROOT, the folder the include
 # paths start from.
@@ -16,7 +17,7 @@ foreach(file IN LISTS DOMAIN_FILES)
   file(STRINGS "${file}" lines REGEX "^[ \t]*#[ \t]*include[ \t]*\"")
   foreach(line IN LISTS lines)
     string(REGEX REPLACE "^[ \t]*#[ \t]*include[ \t]*\"([^\"]+)\".*" "\\1" header "${line}")
-    if(header IN_LIST gui_headers OR header MATCHES "^shell/")
+    if(header IN_LIST gui_headers OR header MATCHES "^(shell|report)/")
       list(APPEND wrong "${file} includes ${header}")
     endif()
   endforeach()

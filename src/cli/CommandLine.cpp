@@ -1,6 +1,7 @@
 #include "cli/CommandLine.h"
 
 #include "Version.h"
+#include "cli/ToolArguments.h"
 
 #include <QCommandLineParser>
 #include <cmath>
@@ -36,31 +37,38 @@ struct Options
                             QStringLiteral("MODE")};
     QCommandLineOption cycles{QStringLiteral("cycles"),
                               QStringLiteral("With --run --mode cycle: how many cycles, 1 to 9999 "
-                                             "(default 1)."),
+                                             "(default 1). With --plot: how many cycles to draw."),
                               QStringLiteral("N")};
     QCommandLineOption port{QStringLiteral("port"),
                             QStringLiteral("With --run: the port to play on, written as for --com1 "
                                            "(default COM 1)."),
                             QStringLiteral("PORT")};
     QCommandLineOption baud{QStringLiteral("baud"),
-                            QStringLiteral("With --run: 1200, 2400, 4800 or 9600 (the default)."),
+                            QStringLiteral("With --run, --check or --plot: 1200, 2400, 4800 or 9600 "
+                                           "(the default)."),
                             QStringLiteral("BAUD")};
     QCommandLineOption seconds{QStringLiteral("seconds"),
-                               QStringLiteral("With --run: presses STOP after S seconds."),
+                               QStringLiteral("With --run: presses STOP after S seconds. A program with a "
+                                              "checked step of 0 ms, held until STOP, needs it."),
                                QStringLiteral("S")};
     QCommandLineOption record{QStringLiteral("record"),
                               QStringLiteral("With --run: writes a record of every command sent to a CSV "
                                              "file in DIR (default: the setting Record/Directory)."),
                               QStringLiteral("DIR")};
+    ToolArguments tools;
 };
 
 void describe(QCommandLineParser &parser, const Options &o)
 {
     parser.setApplicationDescription(QStringLiteral(
         "Control program for a programmable AC power source on a serial line.\n"
-        "Without --run it opens the main window, with FILE opened as File > Open opens it."));
+        "Without --run it opens the main window, with FILE opened as File > Open opens it.\n"
+        "--generate writes test programs, --check says which steps a line cannot carry in\n"
+        "time, --plot draws a program and --report turns a run's record into a PDF; they\n"
+        "need no instrument and no display."));
     parser.addOptions({o.help, o.version, o.com1, o.com2, o.run, o.mode, o.cycles, o.port, o.baud,
                        o.seconds, o.record});
+    parser.addOptions(o.tools.all());
     parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("A step file to open at start."),
                                  QStringLiteral("[FILE]"));
 }
@@ -78,7 +86,18 @@ QString helpText(const QCommandLineParser &parser)
                             "  2      bad arguments, a step file that cannot be read, or a program\n"
                             "         the run refuses (nothing is sent then)\n"
                             "  128+n  ended by signal n (130 for Ctrl+C), after the output was\n"
-                            "         switched off and the instrument returned to local operation\n");
+                            "         switched off and the instrument returned to local operation\n"
+                            "\nExit status of --generate, --plot and --report:\n"
+                            "  0      the file was written\n"
+                            "  1      the file could not be written\n"
+                            "  2      bad arguments (nothing is written), or an input that cannot be read\n"
+                            "\nExamples:\n"
+                            "  quorra --generate iec61000-4-11 --class 3 --voltage 230 --frequency 50 \\\n"
+                            "         --output dips.log\n"
+                            "  quorra --check dips.log --baud 9600\n"
+                            "  quorra --plot dips.log --output dips.svg\n"
+                            "  quorra --run dips.log --port /dev/ttyUSB0 --record runs --report\n"
+                            "  quorra --report runs/quorra-run-20240501-140307.csv --output run.pdf\n");
 }
 
 CommandLineOutcome badArguments(const QString &what)
@@ -168,7 +187,7 @@ CommandLineOutcome parseCommandLine(const QStringList &arguments)
     QCommandLineParser parser;
     const Options o;
     describe(parser, o);
-    if (!parser.parse(arguments))
+    if (!parser.parse(bareReportAsEmpty(arguments)))
         return badArguments(parser.errorText());
 
     if (parser.isSet(o.help)) {
@@ -199,7 +218,27 @@ CommandLineOutcome parseCommandLine(const QStringList &arguments)
         HeadlessRunOptions run;
         if (const QString why = readRun(parser, o, run); !why.isEmpty())
             return badArguments(why);
+        if (parser.isSet(o.tools.report)) {
+            if (!parser.value(o.tools.report).isEmpty())
+                return badArguments(QStringLiteral("--run --report takes no record: the report goes beside the run's own"));
+            if (run.recordDirectory.isEmpty())
+                return badArguments(QStringLiteral("--run --report needs --record DIR"));
+            run.report = true;
+        }
+        for (const QCommandLineOption &other : o.tools.all())
+            if (other.names() != o.tools.report.names() && parser.isSet(other))
+                return badArguments(QStringLiteral("--") + other.names().constFirst()
+                                    + QStringLiteral(" does not go with --run"));
         options.run = run;
+    } else if (const QString why = readTool(parser, o.tools, o.baud, o.cycles, options.tool); !why.isEmpty()) {
+        return badArguments(why);
+    } else if (options.tool) {
+        if (!files.isEmpty())
+            return badArguments(QStringLiteral("\"%1\" is one file too many").arg(files.constFirst()));
+        for (const QCommandLineOption *only : {&o.mode, &o.port, &o.seconds, &o.record, &o.com1, &o.com2})
+            if (parser.isSet(*only))
+                return badArguments(QStringLiteral("--") + only->names().constFirst()
+                                    + QStringLiteral(" is only for --run"));
     } else {
         for (const QCommandLineOption *only : {&o.mode, &o.cycles, &o.port, &o.baud, &o.seconds, &o.record})
             if (parser.isSet(*only))

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/PortTarget.h"
+#include "programs/DipTest.h"
 
 #include <QString>
 #include <QStringList>
@@ -17,6 +18,21 @@ struct HeadlessRunOptions
     QString baud = QStringLiteral("9600");
     std::optional<double> seconds;  // press STOP after this long
     QString recordDirectory;        // empty: no record
+    bool report = false;            // a PDF report beside the record at the end
+};
+
+// The commands that work on files and need no instrument: --generate,
+// --check, --plot and --report.
+struct ToolOptions
+{
+    enum class Kind { Generate, Check, Plot, Report };
+    Kind kind = Kind::Check;
+    QString input;    // the step file, or for Report the record
+    QString output;   // Generate, Plot, Report
+    QString baud = QStringLiteral("9600"); // Check, Plot
+    int cycles = 1;   // Plot
+    QString program;  // Report: the step file to compare with
+    DipTest::Options dips; // Generate
 };
 
 // What the command line asks of the program.
@@ -26,6 +42,7 @@ struct ProgramOptions
     std::optional<PortTarget> com1;      // overrides the setting Ports/COM1
     std::optional<PortTarget> com2;      // overrides the setting Ports/COM2
     std::optional<HeadlessRunOptions> run;
+    std::optional<ToolOptions> tool;
 };
 
 // The outcome of reading the command line: either options to start with,

@@ -1,15 +1,18 @@
 #include "cli/HeadlessRun.h"
 
 #include "cli/PortMappings.h"
+#include "files/FileChecksum.h"
 #include "files/StepFile.h"
 #include "instrument/Commands.h"
 #include "instrument/RunModes.h"
+#include "instrument/SequencerCore.h"
 #include "platform/CrashSignals.h"
 #include "platform/PortNames.h"
 #include "platform/QtTimer.h"
 #include "platform/RoutedPort.h"
 #include "platform/Terminal.h"
 #include "platform/TerminationSignals.h"
+#include "steps/StepText.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -42,6 +45,28 @@ QString portName(const PortTarget &target)
                                                    : target.text();
 }
 
+// A checked step with a dwell of 0 ms is held until STOP, as the window
+// holds it; without a window nobody can press STOP, so the run would never
+// end. Position of the first such step, 0 when none.
+int firstStepHeldUntilStop(const StepTableModel &steps)
+{
+    for (int position = 1; position <= steps.count(); ++position) {
+        const StepRecord &row = steps.row(position);
+        if (row.checked && !(dwellPeriodMs(row.subItem(StepRecord::WorkTime)) > 0))
+            return position;
+    }
+    return 0;
+}
+
+QString heldUntilStopMessage(const StepRecord &row, int position)
+{
+    return row.label + QStringLiteral(" (row ") + QString::number(position)
+           + QStringLiteral("): the dwell time \"") + row.subItem(StepRecord::WorkTime)
+           + QStringLiteral("\" is 0 ms, which holds the step until STOP, and a run without a"
+                            " window has nobody to press it. Give --seconds to end the run."
+                            " The program was not run.");
+}
+
 void print(std::FILE *stream, const QString &text)
 {
     std::fputs(text.toLocal8Bit().constData(), stream);
@@ -56,7 +81,9 @@ HeadlessRun::Messages::Answer HeadlessRun::Messages::show(const QString &text, B
     // finding the port gone) is said once.
     if (text != m_last) {
         m_run.endProgressLine();
-        print(stderr, QString(text).replace(QChar(13), QLatin1Char(' ')) + QLatin1Char('\n'));
+        // Names and labels in a message come from files: shown, never acted on.
+        print(stderr, StepText::escapeControls(QString(text).replace(QChar(13), QLatin1Char(' ')))
+                          + QLatin1Char('\n'));
     }
     m_last = text;
     return defaultButton;
@@ -89,8 +116,10 @@ HeadlessRun::HeadlessRun(const HeadlessRunOptions &options, SerialPort &port, Ti
     m_limit.setSingleShot(true);
     m_limit.setTimerType(Qt::PreciseTimer);
     connect(&m_limit, &QTimer::timeout, this, [this] {
-        if (m_run.running())
+        if (m_run.running()) {
+            m_stoppedByLimit = true;
             m_run.stop(); // STOP
+        }
     });
     connect(&m_progress, &QTimer::timeout, this, &HeadlessRun::drawProgress);
 }
@@ -106,7 +135,15 @@ std::optional<int> HeadlessRun::prepare()
         m_messages.show(refused.message, {}, {}, {}, {});
         return Refused;
     }
+    if (!m_options.seconds) {
+        if (const int held = firstStepHeldUntilStop(m_steps)) {
+            m_messages.show(heldUntilStopMessage(m_steps.row(held), held), {}, {}, {}, {});
+            return Refused;
+        }
+    }
     m_plan = std::make_unique<RunPlan>(m_steps);
+    const QString file = QFileInfo(m_options.file).absoluteFilePath();
+    m_recording.setDetails({portName(m_options.port), m_options.baud, file, fileSha256(file)});
     return std::nullopt;
 }
 
@@ -142,6 +179,21 @@ void HeadlessRun::start()
         return;
     }
 
+    pressRun();
+}
+
+void HeadlessRun::pressRun()
+{
+    if (m_done)
+        return; // a signal came meanwhile
+    // In the window RUN comes long after Remote, on an idle line. Here it
+    // would follow at once, and its commands would queue behind Remote's:
+    // the first step would reach the instrument late while its dwell
+    // counted from RUN, and be cut short. RUN waits for the line instead.
+    if (const int pendingMs = m_link.pendingMs(); pendingMs > 0) {
+        QTimer::singleShot(pendingMs, Qt::PreciseTimer, this, &HeadlessRun::pressRun);
+        return;
+    }
     if (m_options.seconds)
         m_limit.start(static_cast<int>(*m_options.seconds * 1000));
     if (m_showProgress)
@@ -215,6 +267,16 @@ void HeadlessRun::finish(int status)
     m_done = true;
     m_limit.stop();
     m_progress.stop();
+    QString outcome = QStringLiteral("completed");
+    if (status == LinkFailed)
+        outcome = QStringLiteral("link failed");
+    else if (status == Refused)
+        outcome = QStringLiteral("refused");
+    else if (status > 128)
+        outcome = QStringLiteral("ended by signal %1").arg(status - 128);
+    else if (m_stoppedByLimit)
+        outcome = QStringLiteral("stopped after --seconds");
+    m_recording.setOutcome(outcome, m_run.pace().stretchedCount);
     m_recording.finish();
     endProgressLine();
     printSummary();
@@ -252,13 +314,22 @@ void HeadlessRun::printSummary()
                        .arg(m_played)
                        .arg(QString::number(static_cast<double>(m_duration) / 1000.0, 'f', 3))
                        .arg(m_run.pace().stretchedCount);
-    if (!m_recording.path().isEmpty())
-        text += QStringLiteral("Record: ") + QDir::toNativeSeparators(QFileInfo(m_recording.path()).absoluteFilePath())
-                + QLatin1Char('\n');
+    // The directory comes from the command line or the settings: shown, never acted on.
+    const QString record = StepText::escapeControls(
+        QDir::toNativeSeparators(QFileInfo(m_recording.path()).absoluteFilePath()));
+    const QString failure = StepText::escapeControls(m_recording.failure());
+    // A record that lost rows, or was never made, is not passed off as whole.
+    if (!failure.isEmpty())
+        text += (m_recording.path().isEmpty() ? QStringLiteral("Record not written")
+                                              : QStringLiteral("Record incomplete: ") + record)
+                + QStringLiteral(" (") + failure + QStringLiteral(")\n");
+    else if (!m_recording.path().isEmpty())
+        text += QStringLiteral("Record: ") + record + QLatin1Char('\n');
     print(stdout, text);
 }
 
-int runHeadless(const ProgramOptions &options, const QSettings *settings)
+int runHeadless(const ProgramOptions &options, const QSettings *settings,
+                const std::function<void(const QString &recordPath)> &afterRecord)
 {
     for (const QString &warning : applyPortMappings(options, settings))
         print(stderr, QStringLiteral("quorra: ") + warning + QLatin1Char('\n'));
@@ -288,5 +359,8 @@ int runHeadless(const ProgramOptions &options, const QSettings *settings)
     QObject::connect(&headless, &HeadlessRun::finished, QCoreApplication::instance(),
                      [](int status) { QCoreApplication::exit(status); }, Qt::QueuedConnection);
     QTimer::singleShot(0, &headless, &HeadlessRun::start);
-    return QCoreApplication::exec();
+    const int status = QCoreApplication::exec();
+    if (afterRecord && !headless.recordPath().isEmpty())
+        afterRecord(headless.recordPath());
+    return status;
 }

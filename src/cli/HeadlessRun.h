@@ -13,6 +13,7 @@
 #include <QObject>
 #include <QTimer>
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -42,6 +43,8 @@ public:
 
     // Where the record goes; empty: none.
     void setRecordDirectory(const QString &directory) { m_recording.setDirectory(directory); }
+    // The record's CSV file once begun; empty when none.
+    const QString &recordPath() const { return m_recording.path(); }
     // Progress line rewritten in place (standard output is a terminal).
     void setShowProgress(bool show) { m_showProgress = show; }
 
@@ -74,6 +77,8 @@ private:
         void setBusy(bool) override {}
     };
 
+    // RUN, once Remote's command has left the line.
+    void pressRun();
     void runEnded(const QString &message);
     void release();
     void finish(int status);
@@ -103,10 +108,13 @@ private:
     bool m_lineDrawn = false;
     bool m_lost = false;
     bool m_done = false;
+    bool m_stoppedByLimit = false;
 };
 
 // The whole of quorra --run: the port mappings and the record directory
 // from the settings (the command line first), the real port and timer, the
 // termination signals, and the event loop of the QCoreApplication that
-// must exist. Returns the exit status.
-int runHeadless(const ProgramOptions &options, const QSettings *settings);
+// must exist. Returns the exit status. afterRecord, when given, is called
+// with the record's CSV file once the run has ended, whatever its status.
+int runHeadless(const ProgramOptions &options, const QSettings *settings,
+                const std::function<void(const QString &recordPath)> &afterRecord = {});

@@ -2,6 +2,7 @@
 
 #include "instrument/SequencerCore.h"
 #include "steps/StepTableModel.h"
+#include "steps/StepText.h"
 
 RunPlan::RunPlan(const StepTableModel &steps)
 {
@@ -44,7 +45,12 @@ QString durationText(qint64 ms)
 QString progressLine(const QString &label, int position, int total, qint32 cycle, qint32 cycles,
                      qint64 elapsedMs, qint64 leftMs)
 {
-    QString line = QStringLiteral("%1 ( %2 / %3 )  cycle %4").arg(label).arg(position).arg(total).arg(cycle);
+    // The label comes from the step file: shown as it reads, never acting on the terminal.
+    QString line = QStringLiteral("%1 ( %2 / %3 )  cycle %4")
+                       .arg(StepText::escapeControls(label))
+                       .arg(position)
+                       .arg(total)
+                       .arg(cycle);
     if (cycles >= 1)
         line += QStringLiteral(" of %1").arg(cycles);
     line += QStringLiteral("  elapsed ") + durationText(elapsedMs);

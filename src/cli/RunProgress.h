@@ -32,6 +32,7 @@ QString durationText(qint64 ms);
 
 // One line of progress: "Step3 ( 3 / 8 )  cycle 1 of 2  elapsed 00:12.3
 // left 00:40.1". cycles < 1: continuous, no count and nothing left; leftMs
-// < 0: nothing left shown.
+// < 0: nothing left shown. Control characters in the label are shown
+// escaped ("\x1b").
 QString progressLine(const QString &label, int position, int total, qint32 cycle, qint32 cycles,
                      qint64 elapsedMs, qint64 leftMs);

@@ -1,7 +1,14 @@
 #include "instrument/RunRecorder.h"
 
+#include "steps/StepText.h"
+
 #include <QDir>
+#include <QFileInfo>
 #include <QElapsedTimer>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSaveFile>
+#include <cerrno>
 #include <cstdlib>
 #include <utility>
 #include <memory>
@@ -42,6 +49,33 @@ QString RunRecorder::csvField(const QString &text)
            + QLatin1Char('"');
 }
 
+QString RunRecorder::csvCell(const QString &text)
+{
+    static const QString formulaStart = QStringLiteral("=+-@\t\r'");
+    const bool formula = !text.isEmpty() && formulaStart.contains(text.front());
+    const QString escaped =
+        StepText::escapeControls(QString(text).replace(QLatin1Char('\\'), QLatin1String("\\\\")));
+    return csvField(formula ? QLatin1Char('\'') + escaped : escaped);
+}
+
+QString RunRecorder::writeAll(QFileDevice &file, const QByteArray &bytes)
+{
+    for (qint64 done = 0; done < bytes.size();) {
+        errno = 0;
+        const qint64 n = file.write(bytes.constData() + done, bytes.size() - done);
+        const int systemError = errno;
+        if (n > 0) {
+            done += n;
+            continue;
+        }
+        // The device's own text, unless it only knows that something failed.
+        if (file.error() != QFileDevice::NoError && file.error() != QFileDevice::UnspecifiedError)
+            return file.errorString();
+        return systemError ? qt_error_string(systemError) : file.errorString();
+    }
+    return {};
+}
+
 QString RunRecorder::isoTime(const QDateTime &at)
 {
     const int offset = at.offsetFromUtc() / 60;
@@ -64,7 +98,8 @@ bool RunRecorder::begin()
             n == 1 ? name : name.chopped(4) + QStringLiteral("-%1.csv").arg(n);
         m_file.setFileName(dir.filePath(candidate));
         // Never write over an earlier record.
-        if (m_file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+        // Unbuffered: each row goes to the system as it is written.
+        if (m_file.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered))
             break;
         if (m_file.exists())
             continue;
@@ -72,10 +107,11 @@ bool RunRecorder::begin()
     }
     if (!m_file.isOpen())
         return fail(QStringLiteral("too many records named \"%1\" already").arg(dir.filePath(name)));
-    const QByteArray header = "time,elapsed_ms,step,command\r\n";
-    if (m_file.write(header) != header.size() || !m_file.flush())
-        return fail(QStringLiteral("cannot write \"%1\": %2").arg(m_file.fileName(), m_file.errorString()));
-    return true;
+    m_whole = 0;
+    if (!writeWhole("time,elapsed_ms,step,command\r\n"))
+        return false;
+    m_begun = m_clock();
+    return writeSideFile(false);
 }
 
 bool RunRecorder::markRun()
@@ -104,9 +140,50 @@ bool RunRecorder::finish()
     bool ok = true;
     for (const Row &row : std::exchange(m_held, {}))
         ok = write(row) && ok;
-    if (m_file.isOpen())
+    if (m_file.isOpen() && !failed() && !QFileInfo::exists(m_file.fileName()))
+        return fail(QStringLiteral("\"%1\" was removed before the run's end").arg(m_file.fileName()));
+    if (m_file.isOpen()) {
         m_file.close();
+        ok = writeSideFile(true) && ok;
+    }
     return ok;
+}
+
+void RunRecorder::setOutcome(const QString &outcome, qint64 stretchedSteps)
+{
+    m_outcome = outcome;
+    m_stretched = stretchedSteps;
+}
+
+QString RunRecorder::sideFileFor(const QString &csvPath)
+{
+    return (csvPath.endsWith(QLatin1String(".csv")) ? csvPath.chopped(4) : csvPath) + QStringLiteral(".json");
+}
+
+bool RunRecorder::writeSideFile(bool ended)
+{
+    if (!m_details || failed())
+        return true;
+    QJsonObject side{{QStringLiteral("record"), QFileInfo(m_file.fileName()).fileName()},
+                     {QStringLiteral("port"), m_details->port},
+                     {QStringLiteral("baud"), m_details->baud},
+                     {QStringLiteral("stepFile"), m_details->stepFile},
+                     {QStringLiteral("stepFileSha256"), m_details->stepFileSha256},
+                     {QStringLiteral("begun"), isoTime(m_begun)}};
+    if (m_run)
+        side.insert(QStringLiteral("run"), isoTime(*m_run));
+    if (ended) {
+        side.insert(QStringLiteral("ended"), isoTime(m_clock()));
+        if (!m_outcome.isEmpty())
+            side.insert(QStringLiteral("outcome"), m_outcome);
+        if (m_stretched >= 0)
+            side.insert(QStringLiteral("stretchedSteps"), m_stretched);
+    }
+    // Replaced whole, so a reader never finds half of it.
+    QSaveFile file(sideFileFor(m_file.fileName()));
+    if (!file.open(QIODevice::WriteOnly) || file.write(QJsonDocument(side).toJson()) < 0 || !file.commit())
+        return fail(QStringLiteral("cannot write \"%1\": %2").arg(file.fileName(), file.errorString()));
+    return true;
 }
 
 bool RunRecorder::write(const Row &row)
@@ -114,13 +191,24 @@ bool RunRecorder::write(const Row &row)
     if (failed() || !m_file.isOpen())
         return true; // reported already, or never begun
     const QString elapsed = m_run ? QString::number(m_run->msecsTo(row.at)) : QString();
-    const QByteArray line = (isoTime(row.at) + QLatin1Char(',') + elapsed + QLatin1Char(',')
-                             + csvField(row.step) + QLatin1Char(',') + csvField(row.command)
-                             + QStringLiteral("\r\n"))
-                                .toUtf8();
-    if (m_file.write(line) != line.size() || !m_file.flush())
-        return fail(QStringLiteral("cannot write \"%1\": %2").arg(m_file.fileName(), m_file.errorString()));
-    return true;
+    return writeWhole((isoTime(row.at) + QLatin1Char(',') + elapsed + QLatin1Char(',') + csvCell(row.step)
+                       + QLatin1Char(',') + csvCell(row.command) + QStringLiteral("\r\n"))
+                          .toUtf8());
+}
+
+bool RunRecorder::writeWhole(const QByteArray &line)
+{
+    const QString why = writeAll(m_file, line);
+    if (why.isEmpty()) {
+        m_whole += line.size();
+        return true;
+    }
+    // Whatever part of the row got through is taken back: the record ends
+    // with its last whole row (shortening a file needs no room).
+    QString text = QStringLiteral("cannot write \"%1\": %2").arg(m_file.fileName(), why);
+    if (m_file.size() != m_whole && !m_file.resize(m_whole))
+        text += QStringLiteral("; its last row is cut short");
+    return fail(text);
 }
 
 bool RunRecorder::fail(const QString &why)

@@ -14,15 +14,32 @@
 // from RUN (negative before it), step is the label of the step whose
 // command it is (empty for the others), command is without its CR.
 //
-// Each row is flushed as it is written, so a crash keeps what went out.
-// Rows before RUN are held until RUN is known (their elapsed time needs
-// it), then written at once. A record that cannot be written fails once:
-// the call that failed returns false and errorText() says why; the
-// recorder then stays quiet, so the run goes on without it.
+// Each row goes to the file as it is written, so a crash keeps what went
+// out. Rows before RUN are held until RUN is known (their elapsed time
+// needs it), then written at once. A record that cannot be written fails
+// once: the call that failed returns false and errorText() says why, in
+// the system's words; a row cut short is taken back, so the file ends with
+// a whole row. The recorder then stays quiet, so the run goes on without
+// it. A record whose file was removed before it was finished fails too.
+//
+// The step and command cells are text from a file: csvCell() makes them
+// harmless to a spreadsheet and a terminal.
+//
+// Beside it, DIR/quorra-run-YYYYMMDD-HHMMSS.json holds what the rows do not
+// say (see RunDetails): written at begin(), completed at finish().
 class RunRecorder
 {
 public:
     using Clock = std::function<QDateTime()>;
+
+    // What the side file of a record holds about its run.
+    struct RunDetails
+    {
+        QString port;
+        QString baud;
+        QString stepFile;       // absolute path
+        QString stepFileSha256; // of the file as the run read it
+    };
 
     // The clock is monotonic from the recorder's creation unless given.
     explicit RunRecorder(QString directory, Clock clock = {});
@@ -39,6 +56,14 @@ public:
     // and closes the file.
     bool finish();
 
+    // The run's details, before begin(): with them the side file is kept.
+    void setDetails(const RunDetails &details) { m_details = details; }
+    // How the run ended ("completed", "stopped", ...) and how many steps the
+    // line stretched, before finish().
+    void setOutcome(const QString &outcome, qint64 stretchedSteps);
+    // The side file of a record: the CSV's path with ".json" for ".csv".
+    static QString sideFileFor(const QString &csvPath);
+
     QString path() const { return m_file.fileName(); }
     QString errorText() const { return m_error; }
     bool failed() const { return !m_error.isEmpty(); }
@@ -46,6 +71,17 @@ public:
     static QString fileNameFor(const QDateTime &at);
     // One CSV field as RFC 4180 writes it.
     static QString csvField(const QString &text);
+    // A text cell of the record: a backslash is written "\\" and a control
+    // character "\x" and two hex digits ("\x1b"); a text that begins with
+    // "=", "+", "-", "@", TAB, CR or an apostrophe, which a spreadsheet would
+    // take for a formula (or hide), gets a leading apostrophe; then the
+    // field as csvField() writes it. Reading a cell undoes it: the field,
+    // then the escapes, then the first apostrophe when one of those
+    // characters follows it.
+    static QString csvCell(const QString &text);
+    // Writes all of bytes to file, however many writes it takes; the
+    // system's reason ("No space left on device") when it cannot.
+    static QString writeAll(QFileDevice &file, const QByteArray &bytes);
     // "2024-05-01T14:03:07.250+02:00"
     static QString isoTime(const QDateTime &at);
 
@@ -57,6 +93,8 @@ private:
         QString command;
     };
     bool write(const Row &row);
+    bool writeWhole(const QByteArray &line);
+    bool writeSideFile(bool ended);
     bool fail(const QString &why);
 
     QString m_directory;
@@ -65,4 +103,9 @@ private:
     std::optional<QDateTime> m_run;
     QList<Row> m_held;
     QString m_error;
+    qint64 m_whole = 0; // the file's size up to its last whole row
+    std::optional<RunDetails> m_details;
+    QDateTime m_begun;
+    QString m_outcome;
+    qint64 m_stretched = -1;
 };

@@ -38,7 +38,10 @@ void RunRecording::begin()
     if (m_directory.isEmpty())
         return;
     m_recorder = std::make_unique<RunRecorder>(m_directory);
+    if (m_details)
+        m_recorder->setDetails(*m_details);
     m_path.clear();
+    m_failure.clear();
     if (m_recorder->begin())
         m_path = m_recorder->path();
     else
@@ -53,6 +56,12 @@ void RunRecording::finish()
     m_recorder.reset();
 }
 
+void RunRecording::setOutcome(const QString &outcome, qint64 stretchedSteps)
+{
+    if (m_recorder)
+        m_recorder->setOutcome(outcome, stretchedSteps);
+}
+
 void RunRecording::record(const QString &command)
 {
     if (m_recorder)
@@ -63,6 +72,7 @@ void RunRecording::check(bool ok)
 {
     if (ok)
         return;
+    m_failure = m_recorder->errorText();
     emit failed(QStringLiteral("The run's record cannot be written (") + m_recorder->errorText()
                 + QStringLiteral("). The run goes on without it."));
 }

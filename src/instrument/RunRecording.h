@@ -1,8 +1,11 @@
 #pragma once
 
+#include "instrument/RunRecorder.h"
+
 #include <QObject>
 #include <QString>
 #include <memory>
+#include <optional>
 
 class RunController;
 class RunRecorder;
@@ -28,6 +31,12 @@ public:
     // Each RUN begins its own record, and the run's end closes it.
     void setRecordEachRun(bool each) { m_eachRun = each; }
 
+    // What the record's side file says about the run (port, baud, step
+    // file); without them no side file is written.
+    void setDetails(const RunRecorder::RunDetails &details) { m_details = details; }
+    // How the run ended, for the side file; before finish().
+    void setOutcome(const QString &outcome, qint64 stretchedSteps);
+
     // Begins a record now: commands before RUN get negative elapsed times.
     // Does nothing without a directory.
     void begin();
@@ -35,6 +44,9 @@ public:
     void finish();
     // The file of the current or last record; empty when none was begun.
     const QString &path() const { return m_path; }
+    // Why the current or last record is incomplete or was never made;
+    // empty while it holds every command.
+    const QString &failure() const { return m_failure; }
 
 signals:
     // A record cannot be written; the run goes on without it. Raised once
@@ -50,5 +62,7 @@ private:
     bool m_eachRun = false;
     std::unique_ptr<RunRecorder> m_recorder;
     QString m_path;
+    std::optional<RunRecorder::RunDetails> m_details;
+    QString m_failure;
     QString m_step; // the label of the step whose commands are going out
 };

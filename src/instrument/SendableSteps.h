@@ -8,7 +8,7 @@ struct StepRecord;
 
 // What a checked step would put on the wire, judged before a run starts:
 // the texts go out as they stand, so a text holding a control character or
-// a ";" would send something else than one command, and a voltage,
+// a ";", ":" or "*" would send something else than one command, and a voltage,
 // frequency or phase beyond what the editor accepts would drive the source
 // where the operator could not have set it.
 struct UnsendableValue

@@ -1,6 +1,7 @@
 #include "instrument/SequencerCore.h"
 
 #include "instrument/Commands.h"
+#include "platform/LineSettings.h"
 #include "platform/Timer.h"
 #include "steps/LenientNumber.h"
 #include "steps/StepTableModel.h"
@@ -17,6 +18,14 @@ double roundHalfToEven(double x)
     if (std::fabs(x - std::trunc(x)) == 0.5)
         return 2.0 * std::round(x / 2.0);
     return std::round(x);
+}
+
+double commandsLineMs(const QStringList &commands, double characterMs)
+{
+    qint64 characters = 0;
+    for (const QString &command : commands)
+        characters += command.size() + 1; // the CR
+    return lineTimeMs(characters, characterMs);
 }
 
 double dwellPeriodMs(QStringView workTime)

@@ -27,6 +27,10 @@ struct SequencerStep
 // table's size, apart from walking over unchecked rows.
 SequencerStep advanceSequencer(RunState &run, const StepTableModel &steps);
 
+// How long a step's commands take on the line at characterMs a character:
+// each command is its characters and the CR that ends it.
+double commandsLineMs(const QStringList &commands, double characterMs);
+
 // A dwell text as a timer period: the leading number of the text in
 // seconds, times 1000, to the nearest whole millisecond (an exact half to
 // the even neighbour). Not limited: see dwellFitsTimer().

@@ -1,5 +1,7 @@
 #include "instrument/StepPace.h"
 
+#include "steps/StepText.h"
+
 QString stretchedStepNote(int heldMs, int dwellMs)
 {
     return QStringLiteral("Held %1 ms instead of its %2 ms dwell in the last run: "
@@ -14,7 +16,7 @@ QString stretchedStepsSummary(const StepPace &pace)
                           "could not carry their commands sooner; the longest, %2, %3 ms instead "
                           "of %4 ms")
         .arg(pace.stretchedCount)
-        .arg(pace.longestLabel)
+        .arg(StepText::escapeControls(pace.longestLabel))
         .arg(pace.longestHeldMs)
         .arg(pace.longestDwellMs);
 }

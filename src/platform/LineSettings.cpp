@@ -31,3 +31,8 @@ double characterMs(const QString &settings)
 {
     return characterMs(parseLineSettings(settings).value_or(LineSettings{}));
 }
+
+double lineTimeMs(qint64 characters, double characterMs)
+{
+    return static_cast<double>(characters) * characterMs;
+}

@@ -20,3 +20,6 @@ std::optional<LineSettings> parseLineSettings(const QString &text);
 double characterMs(const LineSettings &line);
 // The same for a settings text; text that does not parse counts as 9600,n,8,1.
 double characterMs(const QString &settings);
+// How long that many characters take on the line, one after another: the
+// rule by which a run is paced, and by which a program is checked before it.
+double lineTimeMs(qint64 characters, double characterMs);

@@ -42,6 +42,13 @@ void setPortMapping(int port, const PortTarget &target)
     mappings().insert(port, target);
 }
 
+void setPortUnavailable(int port)
+{
+    PortTarget nothing;
+    nothing.kind = PortTarget::Kind::Device;
+    setPortMapping(port, nothing);
+}
+
 void clearPortMappings()
 {
     mappings().clear();

@@ -21,6 +21,11 @@
 // What port n connects to: its mapping, or its own number.
 PortTarget portMapping(int port);
 void setPortMapping(int port, const PortTarget &target);
+// Connects port n to nothing, so that it never opens: for a port whose
+// mapping was asked for but cannot be read, which must not fall back to
+// the platform's device (another instrument may be there). Its device name
+// is empty.
+void setPortUnavailable(int port);
 void clearPortMappings();
 
 // The serial device name of port n, following its mapping (a network mapping

@@ -83,7 +83,7 @@ int QtSerialPort::OutputPendingMs() const
 {
     if (!m_port.isOpen())
         return 0;
-    const double ms = std::max(m_lineFreeAtMs - nowMs(), static_cast<double>(bytesQueued()) * m_charMs);
+    const double ms = std::max(m_lineFreeAtMs - nowMs(), lineTimeMs(bytesQueued(), m_charMs));
     // Well under a character's time is rounding, not a byte.
     return ms > 0.05 ? static_cast<int>(std::ceil(ms)) : 0;
 }
@@ -137,7 +137,10 @@ bool QtSerialPort::setPortOpen(bool open)
         closeAfterDrain();
         return true;
     }
-    m_port.setPortName(serialDeviceForPort(m_commPort));
+    const QString device = serialDeviceForPort(m_commPort);
+    if (device.isEmpty())
+        return false; // connected to nothing
+    m_port.setPortName(device);
     // Write-only: a port that also reads floods errorOccurred once its far
     // end has gone.
     if (!m_port.open(QIODevice::WriteOnly))
@@ -160,7 +163,7 @@ bool QtSerialPort::setOutput(const QString &text)
     if (m_port.write(bytes) != bytes.size())
         return false;
     // The bytes cannot leave sooner than the line carries them.
-    m_lineFreeAtMs = std::max(m_lineFreeAtMs, nowMs()) + static_cast<double>(bytes.size()) * m_charMs;
+    m_lineFreeAtMs = std::max(m_lineFreeAtMs, nowMs()) + lineTimeMs(bytes.size(), m_charMs);
     // Hand the bytes to the driver now rather than on the next event loop
     // pass, so they are on their way when the handler returns. While the
     // driver's queue is full they wait in the port's own buffer instead: a

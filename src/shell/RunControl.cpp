@@ -1,6 +1,8 @@
 // RUN/STOP and the run modes: the window's side of a run.
 #include "shell/frmControl.h"
 
+#include "files/FileChecksum.h"
+#include "files/StepDocument.h"
 #include "instrument/RunController.h"
 #include "instrument/RunModes.h"
 #include "instrument/RunRecording.h"
@@ -10,16 +12,25 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTimer>
 
 #include <cstdio>
 
 void frmControl::connectRun()
 {
+    // Escape stops a run, as STOP does; it does nothing while idle.
+    m_stopKey = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    m_stopKey->setEnabled(false);
+    connect(m_stopKey, &QShortcut::activated, this, [this] {
+        if (m_run->running() && cmdRunStop->isEnabled())
+            cmdRunStop->click();
+    });
     connect(m_run.get(), &RunController::runStarted, this, [this] {
         livData->steps().clearNotes();
         setRunLocked(true);
@@ -72,6 +83,13 @@ void frmControl::cmdRunStop_Click()
         m_run->stop(); // STOP
         return;
     }
+    // The record's side file names the step file only while the table is
+    // what the file holds: with unsaved changes it has no checksum.
+    const QString file = m_document->fileName();
+    const bool saved = !m_document->modified() && QFileInfo(file).isFile();
+    m_recording->setDetails({cboCommPort->currentText(), cboBaudRate->currentText(),
+                             saved ? QFileInfo(file).absoluteFilePath() : file,
+                             saved ? fileSha256(file) : QString()});
     const RunController::Refusal refused = m_run->start(cboRunMode->currentText(), txtCycleTime->text());
     switch (refused.reason) {
     case RunController::Refusal::Reason::None:
@@ -100,4 +118,9 @@ void frmControl::setRunLocked(bool locked)
         menu->menuAction()->setEnabled(!locked); // greys the menu bar entry too
     }
     cmdRunStop->setText(locked ? Texts::StopCaption : Texts::RunCaption);
+    // "&STOP" and "Re&set" share their S, and a key that two buttons share
+    // only moves the focus between them: the first Alt+S would pass over
+    // STOP to Reset. While a run goes on the key is STOP's alone.
+    cmdReset->setShortcut(locked ? QKeySequence() : QKeySequence::mnemonic(cmdReset->text()));
+    m_stopKey->setEnabled(locked);
 }

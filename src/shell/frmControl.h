@@ -16,6 +16,7 @@ class QLineEdit;
 class QMenu;
 class QPushButton;
 class QRadioButton;
+class QShortcut;
 class QStatusBar;
 class RunController;
 class RunRecording;
@@ -174,6 +175,7 @@ private:
     QAction *mnuExit = nullptr;
     QMenu *mnuHelp = nullptr;
     QAction *mnuAbout = nullptr;
+    QShortcut *m_stopKey = nullptr; // Escape: STOP, while a run goes on
 
     // The secondary windows, when open.
     QPointer<frmDataSetting> DataSetting;

@@ -9,7 +9,7 @@ bool fileCanHold(char32_t c)
 
 bool canSend(char32_t c)
 {
-    return fileCanHold(c) && c != U';';
+    return fileCanHold(c) && c != U';' && c != U':' && c != U'*';
 }
 
 std::optional<char32_t> firstUnsendable(QStringView text)
@@ -24,6 +24,24 @@ std::optional<char32_t> firstUnsendable(QStringView text)
             return c;
     }
     return std::nullopt;
+}
+
+bool isControl(char32_t c)
+{
+    return c < 0x20 || (c >= 0x7F && c <= 0x9F);
+}
+
+QString escapeControls(QStringView text)
+{
+    QString out;
+    out.reserve(text.size());
+    for (const QChar c : text) {
+        if (isControl(c.unicode()))
+            out += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'));
+        else
+            out += c;
+    }
+    return out;
 }
 
 } // namespace StepText

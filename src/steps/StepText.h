@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QString>
 #include <QStringView>
 #include <optional>
 
@@ -7,7 +8,8 @@
 // (Latin-1) with tab-separated cells on lines of their own, so a cell holds
 // no control character and nothing beyond Latin-1. What goes to the
 // instrument must moreover hold no ";", which would begin a second command
-// inside the step's one.
+// inside the step's one, and no ":" or "*", which begin a command header or
+// a common command: an argument never holds one.
 namespace StepText {
 
 bool fileCanHold(char32_t c);
@@ -15,5 +17,13 @@ bool canSend(char32_t c);
 
 // The first character of text that cannot be sent, if any.
 std::optional<char32_t> firstUnsendable(QStringView text);
+
+// Whether c is a control character (C0, DEL or C1): on a terminal one such
+// as ESC begins a sequence that acts instead of showing.
+bool isControl(char32_t c);
+// text with each control character written as "\x" and two hex digits
+// ("\x1b" for ESC), so that a label from a file shows on a terminal as
+// what it holds.
+QString escapeControls(QStringView text);
 
 } // namespace StepText

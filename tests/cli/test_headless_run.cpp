@@ -3,6 +3,7 @@
 // what the window sends for the same operator actions; the record's rows
 // are the lines on the wire; the exit status tells how the run ended.
 #include "cli/CommandLine.h"
+#include "cli/HeadlessRun.h"
 #include "cli/RunProgress.h"
 #include "files/StepFileFormat.h"
 #include "shell/Application.h"
@@ -28,6 +29,7 @@
 #include <csignal>
 #include <netinet/in.h>
 #include <poll.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <unistd.h>
 #endif
@@ -94,8 +96,10 @@ QStringList windowTranscript(const QString &file, const RunChoice &choice, qsize
     chooseRemote(window);
     chooseRunMode(window, choice);
     window.cmdRunStop_Click();
-    while (isRunning(window) && (stopAfter < 0 || fake.port.commands().size() < stopAfter))
-        fake.timer.tick();
+    // A step of 0 ms is held until STOP: no tick comes.
+    while (isRunning(window) && (stopAfter < 0 || fake.port.commands().size() < stopAfter)
+           && fake.timer.tick()) {
+    }
     if (isRunning(window))
         window.cmdRunStop_Click();
     window.close();
@@ -121,6 +125,12 @@ private slots:
     void transcript();
     void refusedBeforeAnythingIsSent_data();
     void refusedBeforeAnythingIsSent();
+    void runWaitsForRemotesCommand_data();
+    void runWaitsForRemotesCommand();
+    void stepsWholeAtTheFarEnd_data();
+    void stepsWholeAtTheFarEnd();
+    void recordTrouble_summarySaysSo_data();
+    void recordTrouble_summarySaysSo();
     void farEndClosesMidRun_exitOne();
     void interrupt_offCommandsThen130();
     void signalDuringConnect_endsAtOnce_data();
@@ -133,6 +143,7 @@ private:
                 const std::function<void(QProcess &)> &during = {});
 
     QTemporaryDir m_config; // no settings of the user's
+    std::function<void()> m_inChild; // run in the child before the program starts
 };
 
 void HeadlessRunTest::initTestCase()
@@ -149,6 +160,10 @@ Outcome HeadlessRunTest::run(const QStringList &arguments, SourceLink *link,
     env.remove(QStringLiteral("DISPLAY"));
     env.remove(QStringLiteral("QT_QPA_PLATFORM"));
     process.setProcessEnvironment(env);
+#ifdef Q_OS_UNIX
+    if (m_inChild)
+        process.setChildProcessModifier(m_inChild);
+#endif
     process.start(QStringLiteral(QUORRA_EXECUTABLE), QStringList{QStringLiteral("--run")} + arguments);
     if (!process.waitForStarted())
         return {};
@@ -198,6 +213,9 @@ void HeadlessRunTest::timeLeft()
     QCOMPARE(durationText(3723456), QStringLiteral("1:02:03.4"));
     QCOMPARE(progressLine("Step3", 3, 4, 2, 3, 61500, 4750),
              QStringLiteral("Step3 ( 3 / 4 )  cycle 2 of 3  elapsed 01:01.5  left 00:04.7"));
+    // A label that would set the terminal's title is shown as it reads.
+    QCOMPARE(progressLine("\x1b]0;owned\x07", 1, 1, 1, 0, 0, -1),
+             QStringLiteral("\\x1b]0;owned\\x07 ( 1 / 1 )  cycle 1  elapsed 00:00.0"));
 }
 
 void HeadlessRunTest::transcript_data()
@@ -205,18 +223,22 @@ void HeadlessRunTest::transcript_data()
     QTest::addColumn<Cable>("cable");
     QTest::addColumn<RunChoice>("choice");
     QTest::addColumn<QStringList>("modeArguments");
+    QTest::addColumn<QString>("lastDwell"); // empty: as the first step's
     for (const auto &[cable, name] : {std::pair{Cable::Pty, "pty"}, std::pair{Cable::Tcp, "tcp"}}) {
 #ifndef Q_OS_UNIX
         if (cable == Cable::Pty)
             continue;
 #endif
-        QTest::addRow("%s: single", name) << cable << RunChoice{} << QStringList{};
+        QTest::addRow("%s: single", name) << cable << RunChoice{} << QStringList{} << QString();
         QTest::addRow("%s: cycle 2", name) << cable << RunChoice{RunChoice::Mode::Cycle, 2}
-                                           << QStringList{"--mode", "cycle", "--cycles", "2"};
+                                           << QStringList{"--mode", "cycle", "--cycles", "2"} << QString();
         QTest::addRow("%s: continuous, STOP after 0.6 s", name)
             << cable << RunChoice{RunChoice::Mode::Continuous, 1}
-            << QStringList{"--mode", "continuous", "--seconds", "0.6"};
+            << QStringList{"--mode", "continuous", "--seconds", "0.6"} << QString();
     }
+    // Held until STOP, as in the window; --seconds presses it.
+    QTest::addRow("tcp: single, a 0 ms step, STOP after 0.6 s")
+        << Cable::Tcp << RunChoice{} << QStringList{"--seconds", "0.6"} << QStringLiteral("0");
 }
 
 void HeadlessRunTest::transcript()
@@ -224,12 +246,14 @@ void HeadlessRunTest::transcript()
     QFETCH(Cable, cable);
     QFETCH(RunChoice, choice);
     QFETCH(QStringList, modeArguments);
+    QFETCH(QString, lastDwell);
     QTemporaryDir dir;
     // STOP comes well within a dwell, when the last step's bytes have left.
     const bool continuous = choice.mode == RunChoice::Mode::Continuous;
+    const bool stopped = modeArguments.contains(QStringLiteral("--seconds"));
     const QString dwell = continuous ? QStringLiteral("0.40") : QStringLiteral("0.15");
     const QString file = writeSteps(dir, {step(1, "110.00", dwell), step(2, "0.00", "0.20", false),
-                                          step(3, "220.00", dwell)});
+                                          step(3, "220.00", lastDwell.isEmpty() ? dwell : lastDwell)});
     QVERIFY(!file.isEmpty());
 
     QElapsedTimer since;
@@ -246,7 +270,7 @@ void HeadlessRunTest::transcript()
 
     const QStringList wire = receivedLines(link);
     // Continuous: the window stops once as many commands as went out before STOP.
-    const QStringList window = windowTranscript(file, choice, continuous ? wire.size() - 5 : -1);
+    const QStringList window = windowTranscript(file, choice, stopped ? wire.size() - 5 : -1);
     QCOMPARE(wire, window);
     QCOMPARE(recordedCommands(records), wire);
     QVERIFY(outcome.out.contains(QStringLiteral("Steps played: ")));
@@ -257,22 +281,39 @@ void HeadlessRunTest::transcript()
 
 void HeadlessRunTest::refusedBeforeAnythingIsSent_data()
 {
-    QTest::addColumn<QStringList>("arguments"); // FILE stands for a good step file, BAD for one with a dwell too long
+    // FILE stands for a step file whose second step has the label, output
+    // and dwell given; BAD for one with a dwell too long.
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QStringList>("second"); // label, output, dwell
     QTest::addColumn<QString>("error");
-    QTest::newRow("cycle count 0") << QStringList{"FILE", "--mode", "cycle", "--cycles", "0"}
+    const QStringList good{"Step2", "On", "0.05"};
+    QTest::newRow("cycle count 0") << QStringList{"FILE", "--mode", "cycle", "--cycles", "0"} << good
                                    << "--cycles is a whole number from 1 to 9999";
-    QTest::newRow("unknown mode") << QStringList{"FILE", "--mode", "twice"} << "--mode is single";
-    QTest::newRow("dwell out of range") << QStringList{"BAD"} << "The program was not run.";
-    QTest::newRow("no such file") << QStringList{"/nonexistent/quorra/steps.log"}
+    QTest::newRow("unknown mode") << QStringList{"FILE", "--mode", "twice"} << good << "--mode is single";
+    QTest::newRow("dwell out of range") << QStringList{"BAD"} << good << "The program was not run.";
+    QTest::newRow("no such file") << QStringList{"/nonexistent/quorra/steps.log"} << good
                                   << "Can't open file: /nonexistent/quorra/steps.log";
+    // Held until STOP, which nobody presses without a window.
+    const QString held = QStringLiteral("\" is 0 ms, which holds the step until STOP");
+    for (const char *dwell : {"0", "0.0004", "abc"})
+        QTest::addRow("0 ms step: \"%s\"", dwell) << QStringList{"FILE"} << QStringList{"Step2", "On", dwell}
+                                                  << "Step2 (row 2): the dwell time \"" + QLatin1String(dwell) + held;
+    QTest::newRow("header in a value") << QStringList{"FILE"} << QStringList{"Step2", "Off:OUTP ON", "0.05"}
+                                       << "Step2 (row 2): the output holds \":\"";
+    QTest::newRow("control text in a label") << QStringList{"FILE"} << QStringList{"\x1b]0;owned\x07", "On", "0"}
+                                             << "\\x1b]0;owned\\x07 (row 2): the dwell time";
 }
 
 void HeadlessRunTest::refusedBeforeAnythingIsSent()
 {
     QFETCH(QStringList, arguments);
+    QFETCH(QStringList, second);
     QFETCH(QString, error);
     QTemporaryDir dir, badDir;
-    const QString good = writeSteps(dir, {step(1, "110.00", "0.05")});
+    StepRecord secondStep = step(2, "110.00", second[2]);
+    secondStep.label = second[0];
+    secondStep.subItem(StepRecord::Output) = second[1];
+    const QString good = writeSteps(dir, {step(1, "110.00", "0.05"), secondStep});
     const QString bad = writeSteps(badDir, {step(1, "110.00", "0.05"), step(2, "110.00", "70.00")});
     arguments.replaceInStrings(QStringLiteral("FILE"), good).replaceInStrings(QStringLiteral("BAD"), bad);
 
@@ -281,9 +322,133 @@ void HeadlessRunTest::refusedBeforeAnythingIsSent()
     const Outcome outcome = run(arguments + QStringList{"--port", link.farEndPath()}, &link);
     QCOMPARE(outcome.exitCode, 2);
     QVERIFY2(outcome.err.contains(error), qPrintable(outcome.err));
+    QVERIFY(!outcome.err.contains(QChar(0x1b)));
     QCOMPARE(static_cast<TcpCable &>(link.cable()).connectionCount(), 0);
     QVERIFY(receivedLines(link).isEmpty());
     QVERIFY(outcome.out.isEmpty());
+}
+
+void HeadlessRunTest::runWaitsForRemotesCommand_data()
+{
+    QTest::addColumn<int>("pendingMs"); // what Remote's command still needs on the line
+    QTest::newRow("idle line: RUN at once") << 0;
+    QTest::newRow("Remote still on the line") << 40;
+}
+
+void HeadlessRunTest::runWaitsForRemotesCommand()
+{
+    QFETCH(int, pendingMs);
+    QTemporaryDir dir;
+    HeadlessRunOptions options;
+    options.file = writeSteps(dir, {step(1, "110.00", "0.20")});
+    options.port.number = 1;
+    FakePlatform fake;
+    fake.port.pendingMs = pendingMs;
+    HeadlessRun run(options, fake.port, fake.timer);
+    QCOMPARE(run.prepare(), std::nullopt);
+    run.start();
+    if (pendingMs > 0) {
+        // RUN, and with it the first step's dwell, waits for the line.
+        QTest::qWait(pendingMs / 2);
+        QCOMPARE(fake.port.commands(), QStringList({":SYST:LOC ", ":SYST:REM "}));
+        fake.port.pendingMs = 0;
+    }
+    QTRY_COMPARE(fake.port.commands().mid(2, 2), QStringList({":SOUR:TURN OFF", ":OUTP ON"}));
+    QVERIFY(fake.timer.Enabled() && fake.timer.Interval() == 200);
+}
+
+void HeadlessRunTest::stepsWholeAtTheFarEnd_data()
+{
+    QTest::addColumn<QString>("from"); // the first line of the step's commands
+    QTest::addColumn<int>("fromNth");  // its occurrence on the wire
+    QTest::addColumn<QString>("to");   // the first line of the next step's
+    QTest::addColumn<int>("toNth");
+    // The first step's commands begin with RUN's own two.
+    QTest::newRow("first step") << ":SOUR:TURN OFF" << 0 << ":SOUR:FREQ 50.00" << 1;
+    QTest::newRow("third step") << ":SOUR:FREQ 50.00" << 2 << ":SOUR:FREQ 50.00" << 3;
+}
+
+void HeadlessRunTest::stepsWholeAtTheFarEnd()
+{
+#ifndef Q_OS_UNIX
+    QSKIP("pseudo-terminals are POSIX only");
+#else
+    QFETCH(QString, from);
+    QFETCH(int, fromNth);
+    QFETCH(QString, to);
+    QFETCH(int, toNth);
+    QTemporaryDir dir;
+    const QString file = writeSteps(dir, {step(1, "101.00", "0.20"), step(2, "102.00", "0.20"),
+                                          step(3, "103.00", "0.20"), step(4, "104.00", "0.20")});
+    QElapsedTimer since;
+    since.start();
+    SourceLink link([&] { return static_cast<double>(since.nsecsElapsed()) / 1e6; }, Cable::Pty);
+    link.setLive(true); // read at the line's rate
+    const Outcome outcome = run({file, "--port", link.farEndPath()}, &link);
+    QCOMPARE(outcome.exitCode, 0);
+
+    // When each line began to arrive: a step lasts, at the instrument, from
+    // the start of its commands on the line to the start of the next step's.
+    const double charMs = 1000.0 / 960.0;
+    QHash<QString, QList<double>> starts; // per line text, in order
+    for (const ReceivedLine &line : link.model().transcript())
+        starts[QString::fromLatin1(line.text)] << line.ms - double(line.text.size() + 1) * charMs;
+    const double heldMs = starts.value(to).value(toNth) - starts.value(from).value(fromNth);
+    // Not shorter than its dwell, give or take the reader's timing; a busy machine may make it longer.
+    QVERIFY2(heldMs >= 197.0 && heldMs < 400.0, qPrintable(QString::number(heldMs)));
+#endif
+}
+
+void HeadlessRunTest::recordTrouble_summarySaysSo_data()
+{
+    QTest::addColumn<QString>("trouble");
+    QTest::addColumn<QString>("summary"); // the record's line
+    QTest::addColumn<QString>("why");
+    QTest::newRow("good disk") << "" << "Record: " << "";
+    QTest::newRow("disk fills up") << "limit" << "Record incomplete: " << "File too large)";
+    QTest::newRow("directory removed") << "remove" << "Record incomplete: " << "was removed before the run's end)";
+}
+
+void HeadlessRunTest::recordTrouble_summarySaysSo()
+{
+#ifndef Q_OS_UNIX
+    QSKIP("file size limits are POSIX");
+#else
+    QFETCH(QString, trouble);
+    QFETCH(QString, summary);
+    QFETCH(QString, why);
+    QTemporaryDir dir;
+    const QString file = writeSteps(dir, {step(1, "110.00", "0.15"), step(2, "120.00", "0.15")});
+    const QString records = dir.filePath(QStringLiteral("records"));
+    QElapsedTimer since;
+    since.start();
+    SourceLink link([&] { return static_cast<double>(since.nsecsElapsed()) / 1e6; }, Cable::Pty);
+    link.setLive(true);
+    if (trouble == QLatin1String("limit")) {
+        // The record may grow to 200 bytes: its fourth row is cut.
+        m_inChild = [] {
+            std::signal(SIGXFSZ, SIG_IGN);
+            rlimit limit{};
+            ::getrlimit(RLIMIT_FSIZE, &limit);
+            limit.rlim_cur = 200;
+            ::setrlimit(RLIMIT_FSIZE, &limit);
+        };
+    }
+    const Outcome outcome = run({file, "--port", link.farEndPath(), "--record", records}, &link, [&](QProcess &) {
+        if (trouble == QLatin1String("remove")) {
+            QTRY_VERIFY_WITH_TIMEOUT(receivedLines(link).size() >= 6, 10000);
+            QVERIFY(QDir(records).removeRecursively());
+        }
+    });
+    m_inChild = nullptr;
+    // The run decides the exit status; the record does not.
+    QCOMPARE(outcome.exitCode, 0);
+    QCOMPARE(receivedLines(link).size(), 2 + 2 + 6 + 4 + 2 + 3);
+    const QString line = outcome.out.section(QLatin1Char('\n'), 3, 3);
+    QVERIFY2(line.startsWith(summary + QDir::toNativeSeparators(records)), qPrintable(outcome.out));
+    QVERIFY2(line.endsWith(why), qPrintable(outcome.out));
+    QVERIFY(outcome.err.contains(why.chopped(1)) || why.isEmpty());
+#endif
 }
 
 void HeadlessRunTest::farEndClosesMidRun_exitOne()

@@ -10,6 +10,11 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#ifdef Q_OS_UNIX
+#include <csignal>
+#include <sys/resource.h>
+#endif
+
 namespace {
 // The rows of a record whose fields need no quotes, without the header.
 QList<QStringList> plainRows(const QString &path)
@@ -43,6 +48,10 @@ class RunRecordTest : public QObject
 private slots:
     void rowsAsWritten_heldUntilRun_flushedAtOnce();
     void sameSecond_secondRecordGetsItsOwnFile();
+    void csvCell_harmlessToSpreadsheetsAndTerminals_data();
+    void csvCell_harmlessToSpreadsheetsAndTerminals();
+    void fullDisk_systemsWords_wholeRowsOnly_data();
+    void fullDisk_systemsWords_wholeRowsOnly();
     void windowRun_rowsAreTheCommandsSent();
     void windowRun_recordThatFails_toldOnceRunGoesOn();
 };
@@ -88,6 +97,84 @@ void RunRecordTest::sameSecond_secondRecordGetsItsOwnFile()
     QVERIFY(first.begin());
     QVERIFY(second.begin());
     QCOMPARE(recordsIn(dir), QStringList({"quorra-run-20240501-090000-2.csv", "quorra-run-20240501-090000.csv"}));
+}
+
+void RunRecordTest::csvCell_harmlessToSpreadsheetsAndTerminals_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("cell");
+    QTest::newRow("command") << ":SOUR:VOLT 110.00" << ":SOUR:VOLT 110.00";
+    QTest::newRow("minus inside") << "Dip -10%" << "Dip -10%";
+    QTest::newRow("formula") << "=HYPERLINK(\"http://x\",\"go\")" << "\"'=HYPERLINK(\"\"http://x\"\",\"\"go\"\")\"";
+    QTest::newRow("minus") << "-5 V dip" << "'-5 V dip";
+    QTest::newRow("at") << "@SUM(A1)" << "'@SUM(A1)";
+    QTest::newRow("leading TAB") << "\t=1" << "'\\x09=1";
+    QTest::newRow("apostrophe kept apart") << "'=1" << "''=1";
+    QTest::newRow("terminal title") << "\x1b]0;owned\x07Step1" << "\\x1b]0;owned\\x07Step1";
+    QTest::newRow("C1 and DEL") << QString::fromUtf16(u"A\u009b2J\u007f") << "A\\x9b2J\\x7f";
+    QTest::newRow("backslash") << "C:\\x1b" << "C:\\\\x1b";
+}
+
+void RunRecordTest::csvCell_harmlessToSpreadsheetsAndTerminals()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, cell);
+    QCOMPARE(RunRecorder::csvCell(text), cell);
+}
+
+void RunRecordTest::fullDisk_systemsWords_wholeRowsOnly_data()
+{
+    QTest::addColumn<qint64>("room"); // bytes the file may grow to; -1: no limit
+    QTest::addColumn<int>("lines");   // whole lines in the file afterwards
+    QTest::addColumn<QString>("why");
+    const qint64 header = 30, row = 49; // a row of ":SOUR:TURN OFF" at elapsed 0
+    QTest::newRow("good disk") << qint64(-1) << 4 << QString();
+    QTest::newRow("second row cut") << header + row + 20 << 2 << "File too large";
+    QTest::newRow("header cut") << qint64(10) << 0 << "File too large";
+}
+
+void RunRecordTest::fullDisk_systemsWords_wholeRowsOnly()
+{
+#ifndef Q_OS_UNIX
+    QSKIP("file size limits and /dev/full are POSIX");
+#else
+    QFETCH(qint64, room);
+    QFETCH(int, lines);
+    QFETCH(QString, why);
+    // A full device says so in the system's words.
+    QFile full(QStringLiteral("/dev/full"));
+    QVERIFY(full.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+    QCOMPARE(RunRecorder::writeAll(full, "row\r\n"), QStringLiteral("No space left on device"));
+
+    // A file that can grow only so far: the row that crosses the limit is
+    // written in part, the next write fails, as on a disk that fills up.
+    QTemporaryDir dir;
+    const QDateTime at(QDate(2024, 5, 1), QTime(9, 0), Qt::OffsetFromUTC, 0);
+    RunRecorder record(dir.path(), [&] { return at; });
+    rlimit before{};
+    QVERIFY(::getrlimit(RLIMIT_FSIZE, &before) == 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limited = before;
+    limited.rlim_cur = room < 0 ? before.rlim_cur : static_cast<rlim_t>(room);
+    QVERIFY(::setrlimit(RLIMIT_FSIZE, &limited) == 0);
+    bool ok = record.begin();
+    ok = record.markRun() && ok;
+    for (int i = 0; i < 3; ++i)
+        ok = record.record(QStringLiteral(":SOUR:TURN OFF")) && ok;
+    const QString path = record.path();
+    ::setrlimit(RLIMIT_FSIZE, &before);
+    std::signal(SIGXFSZ, oldHandler);
+    ok = record.finish() && ok;
+
+    QCOMPARE(ok, why.isEmpty());
+    QVERIFY2(record.errorText().endsWith(why), qPrintable(record.errorText()));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    // Whole rows only: what got through of the cut row was taken back.
+    QVERIFY(bytes.isEmpty() || bytes.endsWith("\r\n"));
+    QCOMPARE(bytes.count("\r\n"), lines);
+#endif
 }
 
 void RunRecordTest::windowRun_rowsAreTheCommandsSent()

@@ -27,6 +27,14 @@ void RunValueCheckTest::run_data()
     QTest::newRow("ESC") << int(StepRecord::Range) << "Auto\x1b" << "range holds the control character 27" + unsent;
     QTest::newRow("beyond Latin-1") << int(StepRecord::Output) << QString::fromUtf8("On\u03a9")
                                     << QString::fromUtf8("output holds \"\u03a9\"") + unsent;
+    // A header or a common command inside an argument: the voltage still
+    // reads as 110 and would pass its range.
+    QTest::newRow("header in output") << int(StepRecord::Output) << "Off:OUTP ON"
+                                      << "output holds \":\"" + unsent;
+    QTest::newRow("header in voltage") << int(StepRecord::Voltage) << "110 :SOUR:TURN On"
+                                       << "voltage holds \":\"" + unsent;
+    QTest::newRow("common command") << int(StepRecord::StopPhase) << "360.00*RST"
+                                    << "stop phase holds \"*\"" + unsent;
     QTest::newRow("voltage") << int(StepRecord::Voltage) << "99999" << "voltage \"99999\" is outside 0 to 310.";
     QTest::newRow("frequency") << int(StepRecord::Frequency) << "1,5" << "frequency \"1,5\" is outside 40 to 500.";
     QTest::newRow("start phase") << int(StepRecord::StartPhase) << "360.01"
@@ -34,6 +42,7 @@ void RunValueCheckTest::run_data()
     QTest::newRow("stop phase") << int(StepRecord::StopPhase) << "-1" << "stop phase \"-1\" is outside 0 to 360.";
     QTest::newRow("decimal comma") << int(StepRecord::Voltage) << "1,5" << ":SOUR:VOLT 1,5\r";
     QTest::newRow("lower case") << int(StepRecord::Range) << "low" << ":SOUR:RANG low\r";
+    QTest::newRow("unit after the number") << int(StepRecord::Voltage) << "110 V" << ":SOUR:VOLT 110 V\r";
 }
 
 void RunValueCheckTest::run()

@@ -5,6 +5,7 @@
 #include "cli/CommandLine.h"
 #include "cli/PortMappings.h"
 #include "platform/PortNames.h"
+#include "platform/QtSerialPort.h"
 #include "shell/Application.h"
 #include "shell/frmControl.h"
 #include "files/StepDocument.h"
@@ -12,6 +13,7 @@
 #include "support/MainWindowUi.h"
 #include "support/FakePlatform.h"
 
+#include <QFile>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
@@ -34,6 +36,8 @@ private slots:
     void runOptions();
     void helpAndVersion_withoutAnApplication();
     void portMappings_commandLineOverridesSettings();
+    void portSetting_unreadableIsNotAvailable_data();
+    void portSetting_unreadableIsNotAvailable();
     void fileOpensAtStart_asOpenDoes();
 };
 
@@ -117,13 +121,66 @@ void CommandLineTest::portMappings_commandLineOverridesSettings()
     QCOMPARE(portMapping(1).text(), QStringLiteral("tcp://10.0.0.7:4001"));
     QCOMPARE(portMapping(2).text(), QStringLiteral("COM7"));
 
-    // A setting that cannot be read is named, and its port keeps its own device.
+    // A setting that cannot be read is named, and its port is connected to
+    // nothing: never to the platform's device for it.
     clearPortMappings();
     settings.setValue(QStringLiteral("Ports/COM1"), QStringLiteral("ttyUSB0"));
     const QStringList warnings = applyPortMappings(ProgramOptions{}, &settings);
     QCOMPARE(warnings.size(), 1);
     QVERIFY(warnings[0].contains(QStringLiteral("Ports/COM1")));
-    QCOMPARE(portMapping(1).number, 1);
+    QCOMPARE(serialDeviceForPort(1), QString());
+}
+
+void CommandLineTest::portSetting_unreadableIsNotAvailable_data()
+{
+    QTest::addColumn<QByteArray>("line"); // in the settings file's [Ports]
+    QTest::addColumn<QString>("why");     // in the warning; empty: none, the port opens
+    QTest::newRow("garbage") << QByteArray("COM1=garbage") << "\"garbage\" is neither a port";
+    QTest::newRow("TCP port 0") << QByteArray("COM1=tcp://host:0") << "the TCP port is 1 to 65535";
+    QTest::newRow("TCP port too big") << QByteArray("COM1=tcp://host:99999") << "the TCP port is 1 to 65535";
+    QTest::newRow("stored value") << QByteArray("COM1=@Variant(garbage)") << "cannot be decoded";
+    QTest::newRow("stored point") << QByteArray("COM1=@Point(1 2)") << "not text but a stored QPoint";
+    QTest::newRow("comma unquoted") << QByteArray("COM1=/dev/ttyUSB0, /dev/ttyUSB1") << "it is a list";
+    QTest::newRow("a device") << QByteArray("COM1=/dev/ttyUSB3") << QString();
+}
+
+void CommandLineTest::portSetting_unreadableIsNotAvailable()
+{
+    QFETCH(QByteArray, line);
+    QFETCH(QString, why);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("quorra.conf"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("[Ports]\n" + line + "\nCOM2=COM 7\n");
+    file.close();
+    const QSettings settings(path, QSettings::IniFormat);
+
+    // Qt's own words about a value it cannot decode do not reach the user.
+    static QStringList qtSaid;
+    qtSaid.clear();
+    const QtMessageHandler previous =
+        qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &m) { qtSaid << m; });
+    const QStringList warnings = applyPortMappings(ProgramOptions{}, &settings);
+    qInstallMessageHandler(previous);
+    QCOMPARE(qtSaid, QStringList());
+    QCOMPARE(portMapping(2).text(), QStringLiteral("COM7")); // the other port keeps its setting
+
+    if (why.isEmpty()) {
+        QCOMPARE(warnings, QStringList());
+        QCOMPARE(serialDeviceForPort(1), QStringLiteral("/dev/ttyUSB3"));
+        return;
+    }
+    QCOMPARE(warnings.size(), 1);
+    QVERIFY2(warnings[0].startsWith(QStringLiteral("setting Ports/COM1 in ") + path + QStringLiteral(" cannot be read: ")),
+             qPrintable(warnings[0]));
+    QVERIFY2(warnings[0].contains(why), qPrintable(warnings[0]));
+    QVERIFY(warnings[0].endsWith(QStringLiteral("; \"COM 1\" is not available")));
+    // A port that does not open, whatever the platform has for port 1.
+    QCOMPARE(serialDeviceForPort(1, [](const QString &) { return true; }), QString());
+    QtSerialPort port;
+    port.setCommPort(1);
+    QVERIFY(!port.setPortOpen(true));
 }
 
 void CommandLineTest::fileOpensAtStart_asOpenDoes()

@@ -34,6 +34,8 @@ private slots:
     void runModePicks_setTheCycleField();
     void optionClick_raisesOnlyWhenItSelects_data();
     void optionClick_raisesOnlyWhenItSelects();
+    void runKeys_stopAtFirstPress_data();
+    void runKeys_stopAtFirstPress();
     void editorOk_byKeys_data();
     void editorOk_byKeys();
     void editorTakesOnlyWhatAFileHolds();
@@ -155,6 +157,45 @@ void OperatorInputTest::optionClick_raisesOnlyWhenItSelects()
     QVERIFY((click == "L" ? ui(*w).optSystemMode_0 : remote)->isChecked());
     QCOMPARE(fake->port.commands(), sent);
     QCOMPARE(fake->timer.Enabled(), running);
+}
+
+void OperatorInputTest::runKeys_stopAtFirstPress_data()
+{
+    QTest::addColumn<bool>("running");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<QStringList>("sent"); // by the one press
+    const QStringList stop{":SOUR:TURN OFF", ":OUTP OFF"};
+    const int alt = int(Qt::AltModifier);
+    // "&STOP" and "Re&set" share S: in a run the key is STOP's.
+    QTest::newRow("Alt+S in a run") << true << int(Qt::Key_S) << alt << stop;
+    QTest::newRow("Escape in a run") << true << int(Qt::Key_Escape) << 0 << stop;
+    QTest::newRow("Alt+S idle") << false << int(Qt::Key_S) << alt << QStringList{"*RST"};
+    QTest::newRow("Escape idle") << false << int(Qt::Key_Escape) << 0 << QStringList();
+}
+
+void OperatorInputTest::runKeys_stopAtFirstPress()
+{
+    QFETCH(bool, running);
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    QFETCH(QStringList, sent);
+    QTest::keyClick(ui(*w).optSystemMode_1, Qt::Key_Space); // Remote
+    ui(*w).cmdDataAppend->click();
+    if (running)
+        ui(*w).cmdRunStop->click();
+    fake->port.clearEvents();
+    QTest::keyClick(w.get(), Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    QTest::qWait(150); // an access key clicks once its button has shown the press
+    QCOMPARE(fake->port.commands(), sent);
+    QCOMPARE(ui(*w).cmdRunStop->text(), QStringLiteral("&RUN"));
+    QCOMPARE(ui(*w).cmdReset->text(), QStringLiteral("Re&set"));
+
+    // Once the run has ended, Alt+S is Reset's again.
+    fake->port.clearEvents();
+    QTest::keyClick(w.get(), Qt::Key_S, Qt::AltModifier);
+    QTest::qWait(150);
+    QCOMPARE(fake->port.commands(), QStringList{"*RST"});
 }
 
 void OperatorInputTest::editorOk_byKeys_data()

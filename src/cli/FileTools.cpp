@@ -1,0 +1,96 @@
+#include "cli/FileTools.h"
+
+#include "files/StepFile.h"
+#include "files/StepFileFormat.h"
+#include "files/WholeFile.h"
+#include "instrument/RunController.h"
+#include "platform/BusyPointer.h"
+#include "platform/LineSettings.h"
+#include "platform/MessageBox.h"
+#include "programs/DipTest.h"
+#include "programs/LineCheck.h"
+#include "steps/StepTableModel.h"
+
+#include <cstdio>
+
+namespace {
+constexpr int Written = 0;
+constexpr int NotWritten = 1;
+constexpr int Unreadable = 2;
+constexpr int Stretched = 1;
+
+// The file reader's messages go to standard error.
+class ErrorMessages : public MessageBox
+{
+public:
+    Answer show(const QString &text, Buttons, Icon, const QString &, Answer defaultButton) override
+    {
+        printError(QStringLiteral("quorra: ") + text + QLatin1Char('\n'));
+        return defaultButton;
+    }
+};
+
+class NoPointer : public BusyPointer
+{
+public:
+    void setBusy(bool) override {}
+};
+} // namespace
+
+void printOut(const QString &text)
+{
+    std::fputs(text.toLocal8Bit().constData(), stdout);
+    std::fflush(stdout);
+}
+
+void printError(const QString &text)
+{
+    std::fputs(text.toLocal8Bit().constData(), stderr);
+    std::fflush(stderr);
+}
+
+bool readProgramForTool(const QString &path, StepTableModel &steps)
+{
+    ErrorMessages messages;
+    NoPointer busy;
+    if (!ModTool::ReadStepFile(steps, path, messages, busy))
+        return false;
+    const RunController::Refusal refused = RunController::checkSteps(steps);
+    if (refused.reason != RunController::Refusal::Reason::None) {
+        messages.show(refused.message, {}, {}, {}, {});
+        return false;
+    }
+    return true;
+}
+
+int runGenerate(const ToolOptions &options)
+{
+    // The options were checked when the command line was read.
+    const DipTest::Program program = DipTest::generate(options.dips);
+    QString error;
+    if (!writeWholeFile(options.output, StepFileFormat::format(program.rows), error)) {
+        printError(QStringLiteral("quorra: ") + error + QLatin1Char('\n'));
+        return NotWritten;
+    }
+    for (const QString &notice : program.notices)
+        printOut(QStringLiteral("Note: ") + notice + QLatin1Char('\n'));
+    printOut(QStringLiteral("Wrote %1 steps (IEC 61000-4-11, class %2, UT %3 V, %4 Hz) to %5\n")
+                 .arg(program.rows.size())
+                 .arg(options.dips.testClass)
+                 .arg(options.dips.ut)
+                 .arg(options.dips.frequency)
+                 .arg(options.output));
+    return Written;
+}
+
+int runCheck(const ToolOptions &options)
+{
+    StepTableModel steps;
+    if (!readProgramForTool(options.input, steps))
+        return Unreadable;
+    LineSettings line;
+    line.baud = options.baud.toInt();
+    const LineCheck check = checkLine(steps, line);
+    printOut(lineCheckReport(check, line));
+    return check.stretched.isEmpty() ? Written : Stretched;
+}

@@ -1,0 +1,134 @@
+#include "programs/DipTest.h"
+
+#include <cmath>
+
+namespace DipTest {
+namespace {
+using Kind = Level::Kind;
+
+QString cyclesText(double cycles)
+{
+    return QString::number(cycles, 'g', 6) + QLatin1Char('c');
+}
+
+QString voltsText(double volts)
+{
+    return QString::number(volts, 'f', 2);
+}
+
+StepRecord stepAt(const QString &label, double volts, int frequency, int angle, int dwellMs)
+{
+    StepRecord row;
+    row.checked = true;
+    row.label = label;
+    row.values = {QStringLiteral("On"),
+                  QStringLiteral("Auto"),
+                  voltsText(volts),
+                  QString::number(frequency) + QStringLiteral(".00"),
+                  QString::number(angle) + QStringLiteral(".00"),
+                  QStringLiteral("360.00"),
+                  dwellText(dwellMs)};
+    return row;
+}
+} // namespace
+
+QList<Level> levelsOf(int testClass)
+{
+    if (testClass == 2)
+        return {{Kind::Dip, 0, 0.5, 0.5},
+                {Kind::Dip, 0, 1, 1},
+                {Kind::Dip, 70, 25, 30},
+                {Kind::Interruption, 0, 250, 300}};
+    if (testClass == 3)
+        return {{Kind::Dip, 0, 0.5, 0.5},
+                {Kind::Dip, 0, 1, 1},
+                {Kind::Dip, 40, 10, 12},
+                {Kind::Dip, 70, 25, 30},
+                {Kind::Dip, 80, 250, 300},
+                {Kind::Interruption, 0, 250, 300}};
+    return {};
+}
+
+QString optionsError(const Options &o)
+{
+    if (o.testClass != 2 && o.testClass != 3)
+        return QStringLiteral("--class is 2 or 3, not %1").arg(o.testClass);
+    // Written so that a NaN is refused too.
+    if (!(o.ut > 0 && o.ut <= MaxVoltage))
+        return QStringLiteral("--voltage (UT) is above 0 and at most %1 V, not %2")
+            .arg(MaxVoltage)
+            .arg(o.ut);
+    if (o.frequency != 50 && o.frequency != 60)
+        return QStringLiteral("--frequency is 50 or 60, not %1").arg(o.frequency);
+    if (o.angles.isEmpty())
+        return QStringLiteral("--angles needs at least one angle");
+    for (int angle : o.angles)
+        if (angle < 0 || angle > 359)
+            return QStringLiteral("--angles are whole degrees from 0 to 359, not %1").arg(angle);
+    if (o.repeats < 1 || o.repeats > MaxRepeats)
+        return QStringLiteral("--repeats is from 1 to %1, not %2").arg(MaxRepeats).arg(o.repeats);
+    // A dwell of 0 would never end; the timer holds 65.535 s at most.
+    if (!(o.gapSeconds >= 0.01 && std::round(o.gapSeconds * 1000) <= MaxDwellMs))
+        return QStringLiteral("--gap is from 0.01 to 65.535 seconds (the longest dwell the "
+                              "instrument's timer holds), not %1")
+            .arg(o.gapSeconds);
+    for (const Level &level : levelsOf(o.testClass)) {
+        const double cycles = o.frequency == 50 ? level.cycles50 : level.cycles60;
+        if (std::round(cycles * 1000.0 / o.frequency) > MaxDwellMs)
+            return QStringLiteral("%1 lasts longer than 65.535 seconds").arg(eventName(level, cycles, 0));
+    }
+    return {};
+}
+
+QString dwellText(int ms)
+{
+    if (ms % 10 == 0)
+        return QString::number(ms / 1000.0, 'f', 2);
+    return QString::number(ms / 1000.0, 'f', 3);
+}
+
+QString eventName(const Level &level, double cycles, int angle)
+{
+    const QString kind = level.kind == Kind::Dip ? QStringLiteral("Dip") : QStringLiteral("Interruption");
+    return kind + QLatin1Char(' ') + QString::number(level.percent) + QStringLiteral("% ")
+           + cyclesText(cycles) + QStringLiteral(" @") + QString::number(angle);
+}
+
+Program generate(const Options &o)
+{
+    Program program;
+    const int gapMs = static_cast<int>(std::round(o.gapSeconds * 1000));
+    const QString gapLabel = QStringLiteral("UT %1V %2s")
+                                 .arg(QString::number(o.ut, 'g', 6), QString::number(gapMs / 1000.0, 'g', 6));
+    const QList<Level> levels = levelsOf(o.testClass);
+    program.rows.reserve(static_cast<size_t>(levels.size() * o.angles.size() * o.repeats * 2 + 1));
+    for (const Level &level : levels) {
+        const double cycles = o.frequency == 50 ? level.cycles50 : level.cycles60;
+        const double exactMs = cycles * 1000.0 / o.frequency;
+        const int ms = static_cast<int>(std::round(exactMs));
+        if (std::fabs(exactMs - ms) > 1e-9)
+            program.notices << QStringLiteral("%1 at %2 Hz lasts %3 ms, not a whole number of "
+                                              "milliseconds: written as %4 s (%5 ms, to the nearest "
+                                              "millisecond)")
+                                   .arg(cyclesText(cycles))
+                                   .arg(o.frequency)
+                                   .arg(QString::number(exactMs, 'f', 3), dwellText(ms))
+                                   .arg(ms);
+        const double volts = std::round(o.ut * level.percent) / 100.0;
+        for (int angle : o.angles) {
+            const QString name = eventName(level, cycles, angle);
+            for (int n = 1; n <= o.repeats; ++n) {
+                program.rows.push_back(stepAt(gapLabel, o.ut, o.frequency, 0, gapMs));
+                const QString label =
+                    o.repeats > 1 ? name + QStringLiteral(" #%1").arg(n) : name;
+                program.rows.push_back(stepAt(label, volts, o.frequency, angle, ms));
+            }
+        }
+    }
+    // A run holds its last step twice its dwell: the last event must not be
+    // that step, so the program ends at UT.
+    program.rows.push_back(stepAt(gapLabel, o.ut, o.frequency, 0, gapMs));
+    return program;
+}
+
+} // namespace DipTest

@@ -1,0 +1,64 @@
+#pragma once
+
+#include "steps/StepRecord.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <vector>
+
+// Voltage dips and short interruptions after IEC 61000-4-11 (Ed. 3,
+// clause 5.2, tables 1 and 2), as a step program: every event is one step
+// at its level, held for its number of cycles, started at a phase angle,
+// with a step at the test voltage UT before each event and after the last.
+namespace DipTest {
+
+struct Level
+{
+    enum class Kind { Dip, Interruption };
+    Kind kind = Kind::Dip;
+    int percent = 0;         // of UT
+    double cycles50 = 0;     // duration in cycles at 50 Hz
+    double cycles60 = 0;     // and at 60 Hz
+};
+
+// The levels of a test class, 2 or 3, in the order they are played.
+QList<Level> levelsOf(int testClass);
+
+struct Options
+{
+    int testClass = 2;
+    double ut = 230.0;          // volts
+    int frequency = 50;         // hertz
+    QList<int> angles = {0, 90}; // degrees
+    int repeats = 3;
+    double gapSeconds = 10.0;
+};
+
+// The limits of the instrument and of the standard.
+inline constexpr double MaxVoltage = 310.0;
+inline constexpr int MaxDwellMs = 65535;
+inline constexpr int MaxRepeats = 10000;
+
+// What is wrong with the options (empty when nothing is).
+QString optionsError(const Options &options);
+
+struct Program
+{
+    std::vector<StepRecord> rows;
+    // Durations that are no whole number of milliseconds, and how they were
+    // written; one line each.
+    QStringList notices;
+};
+
+// The program of valid options (see optionsError()).
+Program generate(const Options &options);
+
+// A duration in milliseconds as a dwell text: two decimals where they hold
+// it, three otherwise ("0.50", "0.017").
+QString dwellText(int ms);
+
+// "Dip 40% 10c @90", "Interruption 0% 250c @0".
+QString eventName(const Level &level, double cycles, int angle);
+
+} // namespace DipTest

@@ -1,0 +1,258 @@
+#include "programs/RunRecordFile.h"
+
+#include "instrument/Commands.h"
+#include "instrument/RunRecorder.h"
+#include "instrument/SequencerCore.h"
+#include "steps/LenientNumber.h"
+#include "steps/StepTableModel.h"
+
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <algorithm>
+
+namespace {
+// RFC 4180 rows, one at a time, over the bytes of the whole file.
+class CsvRows
+{
+public:
+    explicit CsvRows(const QByteArray &bytes) : m_bytes(bytes) {}
+
+    bool next(QList<QByteArray> &fields)
+    {
+        fields.clear();
+        const qsizetype n = m_bytes.size();
+        if (m_at >= n)
+            return false;
+        QByteArray field;
+        for (;;) {
+            if (m_at < n && m_bytes[m_at] == '"') {
+                ++m_at;
+                while (m_at < n) {
+                    const char c = m_bytes[m_at++];
+                    if (c == '"') {
+                        if (m_at < n && m_bytes[m_at] == '"') {
+                            field += '"';
+                            ++m_at;
+                        } else {
+                            break;
+                        }
+                    } else {
+                        field += c;
+                    }
+                }
+            }
+            const qsizetype start = m_at;
+            while (m_at < n && m_bytes[m_at] != ',' && m_bytes[m_at] != '\r' && m_bytes[m_at] != '\n')
+                ++m_at;
+            field += QByteArrayView(m_bytes).sliced(start, m_at - start);
+            fields.append(field);
+            field.clear();
+            if (m_at < n && m_bytes[m_at] == ',') {
+                ++m_at;
+                continue;
+            }
+            if (m_at < n && m_bytes[m_at] == '\r')
+                ++m_at;
+            if (m_at < n && m_bytes[m_at] == '\n')
+                ++m_at;
+            return true;
+        }
+    }
+
+private:
+    const QByteArray &m_bytes;
+    qsizetype m_at = 0;
+};
+
+// The recorder writes a cell that begins with one of = + - @ ' TAB CR with
+// an apostrophe in front, so that a spreadsheet shows it as text, a
+// backslash as two and a control character as \xNN. Read back as the text
+// it was.
+QByteArray cellText(QByteArray cell)
+{
+    if (cell.size() >= 2 && cell[0] == '\'' && QByteArrayView("=+-@'\\\t\r").contains(cell[1]))
+        cell.remove(0, 1);
+    if (!cell.contains('\\'))
+        return cell;
+    QByteArray text;
+    text.reserve(cell.size());
+    for (qsizetype i = 0; i < cell.size(); ++i) {
+        if (cell[i] == '\\' && i + 1 < cell.size() && cell[i + 1] == '\\') {
+            text += '\\';
+            ++i;
+            continue;
+        }
+        if (cell[i] == '\\' && i + 3 < cell.size() && cell[i + 1] == 'x') {
+            bool hex = false;
+            const int c = cell.mid(i + 2, 2).toInt(&hex, 16);
+            if (hex) {
+                text += QString(QChar(c)).toUtf8();
+                i += 3;
+                continue;
+            }
+        }
+        text += cell[i];
+    }
+    return text;
+}
+
+bool startsWith(const QByteArray &command, const QString &header)
+{
+    return command.startsWith(header.toLatin1());
+}
+
+QString argument(const QByteArray &command, const QString &header)
+{
+    return QString::fromUtf8(command.mid(header.size()));
+}
+
+void readSideFile(RecordedRun &run)
+{
+    QFile file(RunRecorder::sideFileFor(run.recordPath));
+    if (!file.open(QIODevice::ReadOnly) || file.size() > 1 << 20)
+        return;
+    const QJsonObject side = QJsonDocument::fromJson(file.readAll()).object();
+    run.port = side.value(QLatin1String("port")).toString();
+    run.baud = side.value(QLatin1String("baud")).toString();
+    run.stepFile = side.value(QLatin1String("stepFile")).toString();
+    run.stepFileSha256 = side.value(QLatin1String("stepFileSha256")).toString();
+    run.outcome = side.value(QLatin1String("outcome")).toString();
+    run.stretchedSteps = side.value(QLatin1String("stretchedSteps")).toInteger(-1);
+}
+} // namespace
+
+std::optional<RecordedRun> readRunRecord(const QString &csvPath, QString *error)
+{
+    QFile file(csvPath);
+    if (!file.open(QIODevice::ReadOnly)) {
+        *error = QStringLiteral("cannot open \"%1\": %2").arg(csvPath, file.errorString());
+        return std::nullopt;
+    }
+    const QByteArray bytes = file.readAll();
+    CsvRows rows(bytes);
+    QList<QByteArray> fields;
+    if (!rows.next(fields) || fields != QList<QByteArray>{"time", "elapsed_ms", "step", "command"}) {
+        *error = QStringLiteral("\"%1\" is no run record (its first line is not "
+                                "time,elapsed_ms,step,command)").arg(csvPath);
+        return std::nullopt;
+    }
+
+    RecordedRun run;
+    run.recordPath = csvPath;
+    readSideFile(run);
+    QByteArray lastTime;
+    QByteArray label;        // of the step being read
+    bool stepTurned = true;  // its ":SOUR:TURN " has been read
+    QString voltage, frequency, phase, output;
+    RecordedStep *current = nullptr;
+    qint64 endMs = -1;
+    while (rows.next(fields)) {
+        if (fields.size() < 4)
+            continue;
+        ++run.rows;
+        lastTime = fields[0];
+        bool timed = false;
+        const qint64 elapsed = fields[1].toLongLong(&timed);
+        if (!timed)
+            continue; // before RUN, in a record of a run that never started
+        if (!run.runAt.isValid()) {
+            run.runAt = QDateTime::fromString(QString::fromLatin1(fields[0]), Qt::ISODateWithMs);
+            if (run.runAt.isValid())
+                run.runAt = run.runAt.addMSecs(-elapsed);
+        }
+        const QByteArray command = cellText(fields[3]);
+        const QByteArray step = fields[2].isEmpty() ? QByteArray() : cellText(fields[2]);
+        if (step.isEmpty()) {
+            // RUN's commands, the end of the run, the close path.
+            if (current && startsWith(command, Command::OutputRelay) && endMs < 0)
+                endMs = elapsed;
+            if (current && current->heldMs == 0 && endMs < 0)
+                current->heldMs = std::max<qint64>(0, elapsed - current->startMs);
+            continue;
+        }
+        if (!current || stepTurned || step != label) {
+            if (current)
+                current->heldMs = std::max<qint64>(0, elapsed - current->startMs);
+            RecordedStep next;
+            next.label = QString::fromUtf8(step);
+            next.startMs = elapsed;
+            run.steps.append(next);
+            current = &run.steps.last();
+            label = step;
+            stepTurned = false;
+            endMs = -1;
+        }
+        if (startsWith(command, Command::StartPhase))
+            phase = argument(command, Command::StartPhase);
+        else if (startsWith(command, Command::Frequency))
+            frequency = argument(command, Command::Frequency);
+        else if (startsWith(command, Command::Voltage))
+            voltage = argument(command, Command::Voltage);
+        else if (startsWith(command, Command::Turn)) {
+            output = argument(command, Command::Turn);
+            stepTurned = true;
+            current->voltage = voltage;
+            current->frequency = frequency;
+            current->startPhase = phase;
+            current->output = output;
+        }
+    }
+    if (current && current->heldMs == 0 && endMs >= 0)
+        current->heldMs = std::max<qint64>(0, endMs - current->startMs);
+    run.durationMs = endMs >= 0 ? endMs : (current ? current->startMs + current->heldMs : 0);
+    run.endAt = QDateTime::fromString(QString::fromLatin1(lastTime), Qt::ISODateWithMs);
+    return run;
+}
+
+qint64 matchProgram(RecordedRun &run, const StepTableModel &program)
+{
+    RunState state;
+    state.StepTotal = program.count();
+    state.RunCycles = -1; // as many cycles as the record holds
+    state.CyclesLeft = -1;
+    state.CurrentStep = 1;
+    qint64 matched = 0;
+    SequencerStep step = advanceSequencer(state, program);
+    for (RecordedStep &recorded : run.steps) {
+        if (step.action != SequencerStep::Action::Play
+            || program.row(step.position).label != recorded.label)
+            break;
+        recorded.dwellMs = step.periodMs;
+        recorded.expectedMs = step.periodMs;
+        step = advanceSequencer(state, program);
+        if (step.action == SequencerStep::Action::Rewind) {
+            // The last step of a cycle is held once more before the rewind.
+            recorded.expectedMs += recorded.dwellMs;
+            step = advanceSequencer(state, program);
+        }
+        ++matched;
+    }
+    return matched;
+}
+
+bool heldLonger(const RecordedStep &step)
+{
+    if (step.expectedMs < 0)
+        return false;
+    return step.heldMs - step.expectedMs > std::max<qint64>(5, step.expectedMs / 50);
+}
+
+Timeline recordedTimeline(const RecordedRun &run)
+{
+    Timeline timeline;
+    timeline.steps.reserve(run.steps.size());
+    for (const RecordedStep &recorded : run.steps) {
+        TimelineStep step;
+        step.startMs = recorded.startMs;
+        step.heldMs = recorded.heldMs;
+        step.volts = lenientNumber(recorded.voltage);
+        step.hertz = lenientNumber(recorded.frequency);
+        step.outputOn = recorded.output.trimmed().compare(QLatin1String("off"), Qt::CaseInsensitive) != 0;
+        step.stretched = heldLonger(recorded);
+        step.label = recorded.label;
+        timeline.steps.append(step);
+    }
+    timeline.lengthMs = run.durationMs;
+    return timeline;
+}

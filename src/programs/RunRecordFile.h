@@ -1,0 +1,64 @@
+#pragma once
+
+#include "programs/Timeline.h"
+
+#include <QDateTime>
+#include <QList>
+#include <QString>
+#include <optional>
+
+class StepTableModel;
+
+// One step as a record shows it: the commands that went out under its
+// label, from the first (a phase or the frequency) to ":SOUR:TURN ".
+struct RecordedStep
+{
+    QString label;
+    QString voltage;    // the texts as commanded
+    QString frequency;
+    QString startPhase; // the last one sent, for steps that did not send it
+    QString output;
+    qint64 startMs = 0; // elapsed from RUN
+    qint64 heldMs = 0;  // until the next step, or the end of the run
+    // From the program, when it is known: the step's dwell, and what the
+    // sequencer holds it for (twice the dwell for the last step of a cycle).
+    int dwellMs = -1;
+    int expectedMs = -1;
+};
+
+// A run record (RunRecorder's CSV file) with its side file, read back.
+struct RecordedRun
+{
+    QString recordPath;
+    // From the side file, empty when there is none.
+    QString port;
+    QString baud;
+    QString stepFile;
+    QString stepFileSha256;
+    QString outcome;
+    qint64 stretchedSteps = -1; // counted by the run; -1 when unknown
+
+    QDateTime runAt;  // RUN
+    QDateTime endAt;  // the last row
+    qint64 durationMs = 0; // RUN to the output switched off at the end
+    qint64 rows = 0;
+    QList<RecordedStep> steps;
+};
+
+// Reads a record; nullopt with *error saying why when it is no record.
+// Text cells that a spreadsheet would take for a formula may carry one
+// leading apostrophe; it is taken off.
+std::optional<RecordedRun> readRunRecord(const QString &csvPath, QString *error);
+
+// Gives each recorded step its dwell from the program that was played, by
+// playing the program alongside: the steps must come in the order the
+// sequencer plays them. Returns the number of steps matched; matching stops
+// at the first step whose label differs.
+qint64 matchProgram(RecordedRun &run, const StepTableModel &program);
+
+// Steps held longer than the sequencer holds them by more than a timer's
+// unevenness (5 ms, or 2 % of long steps): the line held them.
+bool heldLonger(const RecordedStep &step);
+
+// The timeline of what the record shows was sent.
+Timeline recordedTimeline(const RecordedRun &run);

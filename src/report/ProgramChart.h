@@ -1,0 +1,23 @@
+#pragma once
+
+#include "programs/Timeline.h"
+
+#include <QRectF>
+#include <QString>
+
+class QPainter;
+
+// The chart of what a run commands over time: the voltage as a step line on
+// the left axis, the frequency as a dashed step line on the right axis,
+// spans with the output off shaded grey, steps the line held past their
+// dwell shaded red, and each step's label above its span where it fits.
+// Thousands of steps within one pixel are drawn as the envelope of their
+// values, so the cost follows the chart's width, not the program's length.
+struct ChartStyle
+{
+    QString title;
+    QString timeNote; // under the time axis, e.g. "stretched at 9600 baud"
+};
+
+void drawProgramChart(QPainter &painter, const QRectF &area, const Timeline &timeline,
+                      const ChartStyle &style = {});

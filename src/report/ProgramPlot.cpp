@@ -1,0 +1,61 @@
+#include "report/ProgramPlot.h"
+
+#include <QFileInfo>
+#include <QImage>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QSvgGenerator>
+
+namespace {
+constexpr int Width = 1600;
+constexpr int Height = 800;
+} // namespace
+
+bool writeProgramPlot(const Timeline &timeline, const ChartStyle &style, const QString &path,
+                      QString *error)
+{
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    const auto failed = [&] {
+        *error = QStringLiteral("cannot write \"%1\"").arg(path);
+        return false;
+    };
+    if (suffix == QLatin1String("png")) {
+        QImage image(Width, Height, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        {
+            QPainter painter(&image);
+            drawProgramChart(painter, QRectF(10, 10, Width - 20, Height - 20), timeline, style);
+        }
+        return image.save(path, "PNG") || failed();
+    }
+    if (suffix == QLatin1String("svg")) {
+        QSvgGenerator svg;
+        svg.setFileName(path);
+        svg.setSize(QSize(Width, Height));
+        svg.setViewBox(QRect(0, 0, Width, Height));
+        svg.setTitle(style.title);
+        QPainter painter;
+        if (!painter.begin(&svg))
+            return failed();
+        drawProgramChart(painter, QRectF(10, 10, Width - 20, Height - 20), timeline, style);
+        return painter.end() || failed();
+    }
+    if (suffix == QLatin1String("pdf")) {
+        QPdfWriter pdf(path);
+        pdf.setResolution(72);
+        pdf.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Landscape, QMarginsF(28, 28, 28, 28),
+                                      QPageLayout::Point));
+        pdf.setTitle(style.title);
+        pdf.setCreator(QStringLiteral("quorra"));
+        QPainter painter;
+        if (!painter.begin(&pdf))
+            return failed();
+        const QRect page = pdf.pageLayout().paintRectPixels(pdf.resolution());
+        drawProgramChart(painter, QRectF(0, 0, page.width(), page.height()), timeline, style);
+        return painter.end() || failed();
+    }
+    *error = QStringLiteral("the picture is a .png, .svg or .pdf file, not \"%1\"").arg(path);
+    return false;
+}

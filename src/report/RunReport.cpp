@@ -1,0 +1,173 @@
+#include "report/RunReport.h"
+
+#include "report/ProgramChart.h"
+
+#include <QFileInfo>
+#include <QFontDatabase>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+
+namespace {
+constexpr double Margin = 40;   // points
+constexpr double ChartHeight = 300;
+
+QString seconds(qint64 ms)
+{
+    return QString::number(static_cast<double>(ms) / 1000.0, 'f', 3);
+}
+
+QString timeText(const QDateTime &at)
+{
+    return at.isValid() ? at.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz t")) : QStringLiteral("unknown");
+}
+
+QString orUnknown(const QString &text)
+{
+    return text.isEmpty() ? QStringLiteral("unknown") : text;
+}
+
+// One row of the step table, columns padded for a fixed-width font.
+QString tableRow(const QStringList &cells)
+{
+    static const int widths[] = {7, -28, 9, 9, 7, 8, 8, 8, 1};
+    QString row;
+    for (qsizetype i = 0; i < cells.size() && i < 9; ++i) {
+        const int w = widths[i];
+        QString cell = cells[i];
+        if (w < 0 && cell.size() > -w)
+            cell = cell.left(-w - 1) + QChar(0x2026);
+        row += w < 0 ? cell.leftJustified(-w) : cell.rightJustified(w);
+        row += QLatin1Char(' ');
+    }
+    return row;
+}
+
+QStringList header(const RecordedRun &run, const ReportProgram &program, qint64 stretchedFromTimes)
+{
+    QStringList lines;
+    QString file = orUnknown(run.stepFile);
+    lines << QStringLiteral("Record: ") + QFileInfo(run.recordPath).fileName();
+    lines << QStringLiteral("Step file: ") + file;
+    lines << QStringLiteral("SHA-256: ") + orUnknown(run.stepFileSha256);
+    if (!program.path.isEmpty()) {
+        QString compared;
+        if (program.sha256.isEmpty())
+            compared = QStringLiteral("cannot be read");
+        else if (run.stepFileSha256.isEmpty())
+            compared = QStringLiteral("the record names no checksum");
+        else if (program.sha256 == run.stepFileSha256)
+            compared = QStringLiteral("the file that was played");
+        else
+            compared = QStringLiteral("DIFFERS from the file that was played");
+        lines << QStringLiteral("Program compared: ") + program.path + QStringLiteral(": ") + compared;
+        if (!program.sha256.isEmpty() && program.sha256 != run.stepFileSha256)
+            lines << QStringLiteral("Its SHA-256: ") + program.sha256;
+    }
+    lines << QStringLiteral("Port: ") + orUnknown(run.port) + QStringLiteral("    Baud: ") + orUnknown(run.baud);
+    lines << QStringLiteral("Start (RUN): ") + timeText(run.runAt) + QStringLiteral("    End: ") + timeText(run.endAt);
+    lines << QStringLiteral("Duration: ") + seconds(run.durationMs) + QStringLiteral(" s    Ended: ")
+                 + orUnknown(run.outcome);
+    QString stretched = run.stretchedSteps >= 0 ? QString::number(run.stretchedSteps)
+                                                : QStringLiteral("unknown");
+    if (program.loaded)
+        stretched += QStringLiteral(" (held longer than the program by the record's times: %1)").arg(stretchedFromTimes);
+    lines << QStringLiteral("Steps played: %1    Stretched: ").arg(run.steps.size()) + stretched;
+    if (program.loaded && program.matched < run.steps.size())
+        lines << QStringLiteral("The program gives the dwell of the first %1 steps only: after them the "
+                                "record does not follow it.")
+                     .arg(program.matched);
+    return lines;
+}
+} // namespace
+
+bool writeRunReport(const RecordedRun &run, const ReportProgram &program, const QString &path,
+                    QString *error)
+{
+    QPdfWriter pdf(path);
+    pdf.setResolution(72);
+    pdf.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
+                                  QMarginsF(Margin, Margin, Margin, Margin), QPageLayout::Point));
+    pdf.setTitle(QStringLiteral("Run report ") + QFileInfo(run.recordPath).fileName());
+    pdf.setCreator(QStringLiteral("quorra"));
+    QPainter p;
+    if (!p.begin(&pdf)) {
+        *error = QStringLiteral("cannot write \"%1\"").arg(path);
+        return false;
+    }
+    const QRectF page = pdf.pageLayout().paintRectPixels(pdf.resolution());
+    const Timeline timeline = recordedTimeline(run);
+    qint64 stretchedFromTimes = 0;
+    for (const TimelineStep &s : timeline.steps)
+        stretchedFromTimes += s.stretched ? 1 : 0;
+
+    // No ligatures: the text of the report must read back as it was written.
+    QFont body = p.font();
+    body.setStyleStrategy(QFont::PreferNoShaping);
+    body.setPointSizeF(9);
+    QFont mono = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    mono.setStyleStrategy(QFont::PreferNoShaping);
+    mono.setPointSizeF(7.5);
+    QFont title = body;
+    title.setPointSizeF(14);
+    title.setBold(true);
+
+    double y = page.top();
+    p.setFont(title);
+    y += QFontMetricsF(title, &pdf).ascent();
+    p.drawText(QPointF(page.left(), y), QStringLiteral("Run report"));
+    y += QFontMetricsF(title, &pdf).descent() + 6;
+    p.setFont(body);
+    const QFontMetricsF bodyMetrics(body, &pdf);
+    for (const QString &line : header(run, program, stretchedFromTimes)) {
+        y += bodyMetrics.height();
+        p.drawText(QPointF(page.left(), y), bodyMetrics.elidedText(line, Qt::ElideMiddle, page.width()));
+    }
+    y += 8;
+    drawProgramChart(p, QRectF(page.left(), y, page.width(), ChartHeight), timeline,
+                     {QStringLiteral("What was sent"), QString()});
+    y += ChartHeight + 10;
+
+    // The table of steps, continued over as many pages as it needs.
+    p.setFont(mono);
+    const QFontMetricsF monoMetrics(mono, &pdf);
+    const double rowHeight = monoMetrics.height();
+    const QString columns = tableRow({QStringLiteral("#"), QStringLiteral("Step"), QStringLiteral("Volt [V]"),
+                                      QStringLiteral("Freq [Hz]"), QStringLiteral("Phase"),
+                                      QStringLiteral("Dwell [s]"), QStringLiteral("Held [s]"),
+                                      QStringLiteral("Diff [ms]"), QString()});
+    const auto columnLine = [&] {
+        y += rowHeight;
+        p.drawText(QPointF(page.left(), y), columns);
+        p.drawLine(QPointF(page.left(), y + 2), QPointF(page.right(), y + 2));
+        y += 2;
+    };
+    columnLine();
+    int pageNumber = 1;
+    for (qsizetype i = 0; i < run.steps.size(); ++i) {
+        if (y + rowHeight > page.bottom() - rowHeight) {
+            p.drawText(QPointF(page.left(), page.bottom()), QStringLiteral("Page %1").arg(pageNumber++));
+            if (!pdf.newPage())
+                break;
+            y = page.top();
+            columnLine();
+        }
+        const RecordedStep &s = run.steps[i];
+        const bool known = s.expectedMs >= 0;
+        QString dwell = known ? seconds(s.dwellMs) : QStringLiteral("-");
+        if (known && s.expectedMs != s.dwellMs)
+            dwell = QStringLiteral("2x") + dwell; // the last step of a cycle
+        y += rowHeight;
+        p.drawText(QPointF(page.left(), y),
+                   tableRow({QString::number(i + 1), s.label, s.voltage, s.frequency, s.startPhase, dwell,
+                             seconds(s.heldMs), known ? QString::number(s.heldMs - s.expectedMs) : QStringLiteral("-"),
+                             heldLonger(s) ? QStringLiteral("*") : QString()}));
+    }
+    p.drawText(QPointF(page.left(), page.bottom()), QStringLiteral("Page %1").arg(pageNumber));
+    if (!p.end()) {
+        *error = QStringLiteral("cannot write \"%1\"").arg(path);
+        return false;
+    }
+    return true;
+}
