@@ -83,16 +83,17 @@ bool TcpPort::setPortOpen(bool open)
     m_kind = target.kind;
     m_lineFreeAtMs = nowMs();
     m_linked = true;
-    QByteArray crashPrefix;
+    m_telnet.reset();
+    m_crashPrefix.clear();
     if (m_kind == PortTarget::Kind::Rfc2217) {
         m_telnet = std::make_unique<Rfc2217Framing>();
-        crashPrefix = m_telnet->purgeTransmit();
-        if (!writeFramed(m_telnet->opening(parseLineSettings(m_settings).value_or(LineSettings{}))))
+        m_crashPrefix = m_telnet->purgeTransmit();
+        if (!writeFramed(m_telnet->opening(parseLineSettings(m_settings).value_or(LineSettings{})))) {
+            m_linked = false;
+            m_socket.abort();
             return false;
-    } else {
-        m_telnet.reset();
+        }
     }
-    m_crashPrefix = crashPrefix;
     armCrashPath();
     return m_linked;
 }
@@ -103,7 +104,8 @@ void TcpPort::armCrashPath()
     // server it is held open for as long as the crash bytes and one step
     // still on its way need on the line.
     constexpr int StepBytes = 128;
-    const int holdMs = pacedByLine() ? static_cast<int>(std::ceil((CrashSignals::MaxBytes + StepBytes) * m_charMs)) : 0;
+    const int holdMs =
+        pacedByLine() ? static_cast<int>(std::ceil((CrashSignals::MaxBytes + StepBytes) * m_charMs)) : 0;
     CrashSignals::setSocketHandle(static_cast<int>(m_socket.socketDescriptor()), m_crashPrefix, holdMs);
 }
 
