@@ -221,10 +221,15 @@ void TcpPort::closeAfterDrain()
     // connection ends (ser2net empties its device's queue on close): the
     // connection stays until the bytes can have left the line, as a serial
     // port stays open for them.
+    // The server itself takes a moment to pass each byte on.
+    constexpr int ServerLatencyMs = 20;
+    const bool onTheWay = pendingMs() > 0;
     for (int needMs = pendingMs(); needMs > 0 && m_socket.state() == QAbstractSocket::ConnectedState
                                    && !deadline.hasExpired();
          needMs = pendingMs())
         QThread::msleep(static_cast<unsigned long>(std::min<qint64>(needMs, std::max<qint64>(1, deadline.remainingTime()))));
+    if (onTheWay && pacedByLine() && !deadline.hasExpired())
+        QThread::msleep(ServerLatencyMs);
     if (m_socket.state() == QAbstractSocket::ConnectedState && shutdownSending(m_socket.socketDescriptor())) {
         while (m_socket.state() != QAbstractSocket::UnconnectedState && !deadline.hasExpired())
             m_socket.waitForDisconnected(static_cast<int>(std::max<qint64>(1, deadline.remainingTime())));

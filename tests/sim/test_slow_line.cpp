@@ -299,7 +299,8 @@ void SlowLineTest::endOfRun_offCommandsComeNext()
     SourceModel source;
     source.receive(m_bytes, 0.0, LineSettings{});
     source.advanceToEnd();
-    QVERIFY2(source.errorCount() <= 1, m_bytes.right(200).toPercentEncoding(" :.").constData());
+    QVERIFY2(source.errorCount() <= 1,
+             (m_bytes.left(120) + " ... " + m_bytes.right(200)).toPercentEncoding(" :.").constData());
     QVERIFY(!source.state().relay);
     QVERIFY(!source.state().output);
     // The line held the steps.
