@@ -126,9 +126,9 @@ private:
     std::thread m_thread;
 };
 
-// A loopback listener standing for an instrument's raw socket: the first
-// connection (start-up's Local) is read to its end and closed as the
-// instrument's stack would; the next one is handed over.
+// A loopback listener standing for an instrument's raw socket: start-up's
+// two connections are read to their end and closed as the instrument's
+// stack would; the next one, Remote's, is handed over.
 class InstrumentSocket
 {
 public:
@@ -144,12 +144,15 @@ public:
             return false;
         m_port = ntohs(a.sin_port);
         m_thread = std::thread([this] {
-            const int first = ::accept(m_listener, nullptr, nullptr);
-            char sink[256];
-            while (::read(first, sink, sizeof sink) > 0) {
+            // Start-up's port probe and its Local, each read to its end.
+            for (int i = 0; i < 2; ++i) {
+                const int startup = ::accept(m_listener, nullptr, nullptr);
+                char sink[256];
+                while (::read(startup, sink, sizeof sink) > 0) {
+                }
+                ::close(startup);
             }
-            ::close(first);
-            m_second = ::accept(m_listener, nullptr, nullptr);
+            m_remote = ::accept(m_listener, nullptr, nullptr);
         });
         return true;
     }
@@ -158,7 +161,7 @@ public:
     {
         if (m_thread.joinable())
             m_thread.join();
-        return m_second;
+        return m_remote;
     }
     quint16 port() const { return m_port; }
     ~InstrumentSocket()
@@ -172,7 +175,7 @@ public:
 private:
     int m_listener = -1;
     quint16 m_port = 0;
-    std::atomic<int> m_second{-1};
+    std::atomic<int> m_remote{-1};
     std::thread m_thread;
 };
 #endif
