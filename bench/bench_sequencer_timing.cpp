@@ -2,7 +2,12 @@
 // adapter and timer into a pseudo-terminal (a fast line: nothing holds the
 // bytes back), timed where the bytes arrive.
 //
-//   bench_sequencer_timing [--skip-long] [--hidden]
+//   bench_sequencer_timing [--skip-long] [--hidden] [--socket]
+//
+// --socket plays to an instrument on the network instead, the program's
+// port being TCPIP::127.0.0.1::PORT::SOCKET and the far end a loopback
+// socket that reads at once (the pace is then what its stack has not
+// acknowledged).
 //
 // Short steps: 1,000 steps of 10 ms, Single. Prints the median and 99th
 // percentile of each step's period error (arrival of a step's commands to
@@ -13,7 +18,7 @@
 // Goals: whole run <= 1.002 x nominal, median error <= 0.1 ms, 99th
 // percentile <= 1 ms, long periods within 1 ms.
 #include "platform/PortNames.h"
-#include "platform/QtSerialPort.h"
+#include "platform/RoutedPort.h"
 #include "platform/QtTimer.h"
 #include "shell/frmControl.h"
 #include "steps/StepListView.h"
@@ -32,13 +37,17 @@
 #include <cstdio>
 #include <cstring>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
 
 #ifdef Q_OS_UNIX
+#include <arpa/inet.h>
+#include <netinet/in.h>
 #include <poll.h>
 #include <pthread.h>
+#include <sys/socket.h>
 #include <sched.h>
 #include <pty.h>
 #include <termios.h>
@@ -114,6 +123,59 @@ private:
     std::atomic<bool> m_stop{false};
     std::mutex m_mutex;
     std::vector<Line> m_lines;
+    std::thread m_thread;
+};
+
+// A loopback listener standing for an instrument's raw socket: start-up's
+// two connections are read to their end and closed as the instrument's
+// stack would; the next one, Remote's, is handed over.
+class InstrumentSocket
+{
+public:
+    bool listen()
+    {
+        m_listener = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t size = sizeof a;
+        if (m_listener < 0 || ::bind(m_listener, reinterpret_cast<sockaddr *>(&a), size) != 0
+            || ::listen(m_listener, 4) != 0 || ::getsockname(m_listener, reinterpret_cast<sockaddr *>(&a), &size) != 0)
+            return false;
+        m_port = ntohs(a.sin_port);
+        m_thread = std::thread([this] {
+            // Start-up's port probe and its Local, each read to its end.
+            for (int i = 0; i < 2; ++i) {
+                const int startup = ::accept(m_listener, nullptr, nullptr);
+                char sink[256];
+                while (::read(startup, sink, sizeof sink) > 0) {
+                }
+                ::close(startup);
+            }
+            m_remote = ::accept(m_listener, nullptr, nullptr);
+        });
+        return true;
+    }
+    // The connection of Remote and the run; waits for it.
+    int remote()
+    {
+        if (m_thread.joinable())
+            m_thread.join();
+        return m_remote;
+    }
+    quint16 port() const { return m_port; }
+    ~InstrumentSocket()
+    {
+        if (m_thread.joinable())
+            m_thread.join();
+        if (m_listener >= 0)
+            ::close(m_listener);
+    }
+
+private:
+    int m_listener = -1;
+    quint16 m_port = 0;
+    std::atomic<int> m_remote{-1};
     std::thread m_thread;
 };
 #endif
@@ -259,10 +321,11 @@ int main(int argc, char *argv[])
     std::puts("bench_sequencer_timing: pseudo-terminals are POSIX only");
     return 0;
 #else
-    bool skipLong = false, hidden = false;
+    bool skipLong = false, hidden = false, socket = false;
     for (int i = 1; i < argc; ++i) {
         skipLong = skipLong || std::strcmp(argv[i], "--skip-long") == 0;
         hidden = hidden || std::strcmp(argv[i], "--hidden") == 0;
+        socket = socket || std::strcmp(argv[i], "--socket") == 0;
     }
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -279,9 +342,17 @@ int main(int argc, char *argv[])
     cfmakeraw(&t);
     tcsetattr(slave, TCSANOW, &t);
     setSerialDeviceOverride(1, QString::fromLocal8Bit(name));
+    InstrumentSocket instrument;
+    if (socket) {
+        if (!instrument.listen()) {
+            std::perror("listen");
+            return 1;
+        }
+        setPortMapping(1, *parsePortTarget(QStringLiteral("TCPIP::127.0.0.1::%1::SOCKET").arg(instrument.port())));
+    }
 
     FakePlatform fake; // message box, file dialog, busy pointer
-    QtSerialPort port;
+    RoutedPort port;
     QtTimer realTimer;
     ArmProbe timer(realTimer);
     Platform platform = fake.bundle();
@@ -291,11 +362,16 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "message: %s\n", qPrintable(m.text));
     };
 
-    FarEnd farEnd(master);
+    std::optional<FarEnd> far;
+    if (!socket)
+        far.emplace(master);
     frmControl w(platform);
     w.Form_Load();
     ui(w).optSystemMode_1->setChecked(true);
     w.optSystemMode_Click(1);
+    if (socket)
+        far.emplace(instrument.remote());
+    FarEnd &farEnd = *far;
     // The timer is measured here, not the line: at 9600 baud a 10 ms step's
     // commands need about 90 ms and the line would set the pace.
     port.setSettings(QStringLiteral("115200,n,8,1"));
@@ -330,9 +406,10 @@ int main(int argc, char *argv[])
     const double hold = ms(a.last - a.steps.back());
     const double whole = ms(a.last - a.first);
     const double ideal = Steps * Dwell + Dwell;
-    std::printf("%d steps of %.0f ms on a fast line (%s window), per-step period error "
+    std::printf("%d steps of %.0f ms on %s (%s window), per-step period error "
                 "(far end read %s):\n",
-                Steps, Dwell, hidden ? "hidden" : "shown",
+                Steps, Dwell, socket ? "an instrument's socket (TCPIP::...::SOCKET)" : "a fast line",
+                hidden ? "hidden" : "shown",
                 farEnd.realTime() ? "at real-time priority" : "at normal priority");
     std::printf("  median          %+.3f ms   (goal <= 0.1 ms)\n", percentile(errors, 50));
     std::printf("  99th percentile %.3f ms    (|error|, goal <= 1 ms)\n", percentile(absErrors, 99));
@@ -340,6 +417,8 @@ int main(int argc, char *argv[])
     std::printf("  last step held  %.3f ms    (ideal %.0f ms: two periods)\n", hold, 2 * Dwell);
     std::printf("  whole run       %.3f ms / nominal %.0f ms = ratio %.5f   (goal <= 1.002)\n", whole,
                 ideal, whole / ideal);
+    std::printf("  steps held for the line: %lld   (goal 0)\n",
+                static_cast<long long>(w.runController().pace().stretchedCount));
     // Where the error comes from: the work of a tick before it arms the
     // timer (the commands), and the timer waking late. RUN and each played
     // step arm the timer once, in order.

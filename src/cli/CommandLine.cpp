@@ -18,8 +18,10 @@ struct Options
                                QStringLiteral("Shows the program's version and exits.")};
     QCommandLineOption com1{QStringLiteral("com1"),
                             QStringLiteral("Connects \"COM 1\" to DEVICE: a port (COM3, 3), a device path "
-                                           "(/dev/ttyUSB0, /dev/serial/by-id/...) or a serial server "
-                                           "(tcp://HOST:PORT). Overrides the setting Ports/COM1."),
+                                           "(/dev/ttyUSB0, /dev/serial/by-id/...), a serial server "
+                                           "(tcp://HOST:PORT raw, paced at the baud rate; rfc2217://HOST:PORT, "
+                                           "which also sets the line) or an instrument on the network "
+                                           "(TCPIP::HOST::PORT::SOCKET). Overrides the setting Ports/COM1."),
                             QStringLiteral("DEVICE")};
     QCommandLineOption com2{QStringLiteral("com2"),
                             QStringLiteral("Connects \"COM 2\" to DEVICE, as --com1 does. Overrides the "

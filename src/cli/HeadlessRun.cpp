@@ -156,7 +156,7 @@ void HeadlessRun::start()
     // closed); then the operator chooses Remote (":SYST:REM ", port open).
     if (!m_link.tryPort(portNumber(m_options.port))) {
         m_link.showNotAvailable();
-        finish(LinkFailed);
+        finish(openFailedStatus());
         return;
     }
     const bool local = m_link.send(Command::Local);
@@ -167,7 +167,7 @@ void HeadlessRun::start()
         return;
     }
     if (!m_link.ensureOpen()) {
-        finish(LinkFailed);
+        finish(openFailedStatus());
         return;
     }
     if (m_crash)
@@ -231,6 +231,14 @@ void HeadlessRun::runEnded(const QString &message)
         release();
         finish(m_lost ? LinkFailed : Done);
     });
+}
+
+// A connect given up for a termination signal ends as the signal does;
+// nothing was under remote control yet, so nothing is sent.
+int HeadlessRun::openFailedStatus() const
+{
+    const int signalNumber = TerminationSignals::requestedSignal();
+    return signalNumber != 0 ? 128 + signalNumber : LinkFailed;
 }
 
 void HeadlessRun::terminate(int signalNumber)

@@ -60,6 +60,7 @@ signals:
     void finished(int exitStatus);
 
 private:
+    int openFailedStatus() const;
     class Messages : public MessageBox
     {
     public:

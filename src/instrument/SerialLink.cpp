@@ -5,6 +5,7 @@
 #include "platform/AppTitle.h"
 #include "platform/MessageBox.h"
 #include "platform/SerialPort.h"
+#include "platform/TerminationSignals.h"
 
 SerialLink::SerialLink(SerialPort &port, MessageBox &messages, QObject *parent)
     : QObject(parent), m_port(port), m_messages(messages)
@@ -82,6 +83,10 @@ QString SerialLink::notAvailableMessage() const
 
 void SerialLink::showNotAvailable()
 {
+    // An open given up because the program was told to end is no fault of
+    // the port, and a box would only hold up the end.
+    if (TerminationSignals::requestedSignal() != 0)
+        return;
     m_messages.show(notAvailableMessage(), MessageBox::Buttons::Ok, MessageBox::Icon::None,
                     AppTitle, MessageBox::Answer::Ok);
 }

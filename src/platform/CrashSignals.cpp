@@ -8,6 +8,9 @@
 #ifdef Q_OS_UNIX
 #include <cerrno>
 #include <csignal>
+#include <ctime>
+#include <sys/socket.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -17,6 +20,11 @@ struct sigaction g_previous[std::size(FatalSignals)];
 
 static_assert(std::atomic<int>::is_always_lock_free);
 std::atomic<int> g_port{-1};
+std::atomic<int> g_socket{-1};
+// Written only while g_socket is -1, so the handler never reads it half-made.
+char g_prefix[CrashSignals::MaxPrefixBytes];
+size_t g_prefixSize = 0;
+int g_holdMs = 0;
 
 // Two slots, so that new bytes never change a slot the handler may be
 // reading: they go into the idle one, which is then made the active one.
@@ -31,26 +39,59 @@ std::atomic<int> g_active{-1}; // -1: nothing to write
 // A stack of its own: a SIGSEGV from a stack overflow has none left.
 alignas(16) char g_altStack[64 * 1024];
 
+#ifdef MSG_NOSIGNAL
+constexpr int NoSigPipe = MSG_NOSIGNAL; // a server gone away ends no one with SIGPIPE
+#else
+constexpr int NoSigPipe = 0;
+#endif
+
+// Writes all of bytes, retrying a full queue a bounded number of times.
+void writeAll(int fd, const char *at, size_t left, bool socket)
+{
+    for (int attempt = 0; left > 0 && attempt < 1000; ++attempt) {
+        const ssize_t n = socket ? ::send(fd, at, left, NoSigPipe) : ::write(fd, at, left);
+        if (n > 0) {
+            at += n;
+            left -= size_t(n);
+        } else if (n < 0 && errno != EINTR && errno != EAGAIN) {
+            break;
+        }
+    }
+}
+
+void releaseOnSocket(int fd, const Slot &slot)
+{
+    // A stale descriptor that now names some other file is left alone.
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISSOCK(info.st_mode))
+        return;
+    writeAll(fd, g_prefix, g_prefixSize, true);
+    writeAll(fd, slot.bytes, slot.size, true);
+    // The process's end closes the connection, and a serial server may
+    // drop what its line has not sent by then.
+    timespec hold{g_holdMs / 1000, (g_holdMs % 1000) * 1000000L};
+    while (::nanosleep(&hold, &hold) != 0 && errno == EINTR) {
+    }
+    // What the server sent and nobody read would make the close at exit a
+    // reset, and a reset drops what the server has not read yet.
+    char sink[256];
+    while (::recv(fd, sink, sizeof sink, MSG_DONTWAIT) > 0) {
+    }
+    ::shutdown(fd, SHUT_WR);
+}
+
 extern "C" void onCrashSignal(int signalNumber)
 {
     const int saved = errno;
     const int fd = g_port.load();
+    const int socket = g_socket.load();
     const int active = g_active.load();
     // tcflush fails on anything but a terminal, so a stale descriptor that
     // now names some other file is left alone.
-    if (fd >= 0 && active >= 0 && ::tcflush(fd, TCOFLUSH) == 0) {
-        const char *at = g_slots[active].bytes;
-        size_t left = g_slots[active].size;
-        for (int attempt = 0; left > 0 && attempt < 1000; ++attempt) {
-            const ssize_t n = ::write(fd, at, left);
-            if (n > 0) {
-                at += n;
-                left -= size_t(n);
-            } else if (n < 0 && errno != EINTR && errno != EAGAIN) {
-                break;
-            }
-        }
-    }
+    if (fd >= 0 && active >= 0 && ::tcflush(fd, TCOFLUSH) == 0)
+        writeAll(fd, g_slots[active].bytes, g_slots[active].size, false);
+    else if (socket >= 0 && active >= 0)
+        releaseOnSocket(socket, g_slots[active]);
     errno = saved;
     // Back to the default action (not every system resets SIGILL on entry);
     // the signal raised here is held until the handler returns, then ends
@@ -112,6 +153,17 @@ void CrashSignals::setPortHandle(int fd)
     g_port = fd;
 }
 
+void CrashSignals::setSocketHandle(int fd, const QByteArray &prefix, int holdMs)
+{
+    g_socket = -1;
+    if (fd < 0)
+        return;
+    g_holdMs = std::clamp(holdMs, 0, 2000);
+    g_prefixSize = std::min<size_t>(size_t(prefix.size()), sizeof g_prefix);
+    std::memcpy(g_prefix, prefix.constData(), g_prefixSize);
+    g_socket = fd;
+}
+
 #else
 
 CrashSignals::~CrashSignals() = default;
@@ -124,5 +176,7 @@ bool CrashSignals::install()
 void CrashSignals::setCrashOutput(const QByteArray &) {}
 
 void CrashSignals::setPortHandle(int) {}
+
+void CrashSignals::setSocketHandle(int, const QByteArray &, int) {}
 
 #endif

@@ -3,10 +3,13 @@
 #include "platform/CrashGuard.h"
 
 // CrashGuard on the fatal signals (SIGSEGV, SIGBUS, SIGFPE, SIGILL,
-// SIGABRT). The handler only does what is safe in a crashed process: it
-// empties the driver's output queue, writes the prepared bytes to the port
-// with write(2) and lets the signal take its default action (ending the
-// process, with a core dump where those are enabled). One per process.
+// SIGABRT). The handler only does what is safe in a crashed process: on a
+// serial port it empties the driver's output queue and writes the prepared
+// bytes with write(2); on a network port it writes the port's own prefix
+// (an RFC 2217 server's purge) and the prepared bytes with send(2), then
+// ends the sending direction in order, so that they are not lost to a
+// reset. Then the signal takes its default action (ending the process,
+// with a core dump where those are enabled). One per process.
 // On platforms without POSIX signals install() does nothing and returns
 // false.
 class CrashSignals : public CrashGuard
@@ -23,6 +26,14 @@ public:
     // The open serial port's file descriptor, -1 while none is open. Set by
     // the serial port as it opens and closes.
     static void setPortHandle(int fd);
+    // The open network port's socket, -1 while none is open, the bytes
+    // that go before the prepared ones on it (at most MaxPrefixBytes), and
+    // how long the connection is held open after them, so that a serial
+    // server has put them on its line before the connection ends. Set by
+    // the network port as it opens, changes its rate and closes.
+    static void setSocketHandle(int fd, const QByteArray &prefix = {}, int holdMs = 0);
+
+    static constexpr int MaxPrefixBytes = 16;
 
     static constexpr int MaxBytes = 120;
 

@@ -63,9 +63,28 @@ QString serialDeviceForPort(int port, const std::function<bool(const QString &)>
     case PortTarget::Kind::Device:
         return target.device;
     case PortTarget::Kind::Tcp:
+    case PortTarget::Kind::Rfc2217:
+    case PortTarget::Kind::Socket:
         break;
     }
     return target.text();
+}
+
+QString portToolTip(int port, const std::function<bool(const QString &)> &exists)
+{
+    const QString device = serialDeviceForPort(port, exists);
+    switch (portMapping(port).kind) {
+    case PortTarget::Kind::Tcp:
+        return device + QStringLiteral(" (serial server, raw TCP: its line runs at the baud rate chosen here)");
+    case PortTarget::Kind::Rfc2217:
+        return device + QStringLiteral(" (serial server, RFC 2217: its line is set to the baud rate chosen here)");
+    case PortTarget::Kind::Socket:
+        return device + QStringLiteral(" (instrument on the network: no serial line, the baud rate is not used)");
+    case PortTarget::Kind::Number:
+    case PortTarget::Kind::Device:
+        break;
+    }
+    return device;
 }
 
 void setSerialDeviceOverride(int port, const QString &device)

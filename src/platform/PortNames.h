@@ -28,10 +28,13 @@ void setPortMapping(int port, const PortTarget &target);
 void setPortUnavailable(int port);
 void clearPortMappings();
 
-// The serial device name of port n, following its mapping (a TCP mapping
+// The serial device name of port n, following its mapping (a network mapping
 // has none: its tcp:// text comes back). The port list's tooltips show it.
 QString serialDeviceForPort(int port,
                             const std::function<bool(const QString &)> &exists = {});
+// The port list's tooltip for port n: its device, and for a network target
+// what kind it is and what the baud rate means there.
+QString portToolTip(int port, const std::function<bool(const QString &)> &exists = {});
 
 // Maps one port number to a fixed device, such as the far end of a
 // pseudo-terminal (the demo and the tests).

@@ -12,23 +12,47 @@ std::optional<PortTarget> fail(QString *error, const QString &why)
     return std::nullopt;
 }
 
-std::optional<PortTarget> parseTcp(const QString &rest, const QString &text, QString *error)
+std::optional<PortTarget> networkTarget(PortTarget::Kind kind, const QString &host, const QString &port,
+                                        const QString &text, QString *error)
 {
-    // HOST:PORT, with an IPv6 address in brackets.
+    const int number = port.toInt();
+    if (number < 1 || number > 65535)
+        return fail(error, QStringLiteral("\"%1\": the TCP port is 1 to 65535").arg(text));
+    PortTarget target;
+    target.kind = kind;
+    target.host = host;
+    if (target.host.startsWith(QLatin1Char('[')))
+        target.host = target.host.mid(1, target.host.size() - 2);
+    target.tcpPort = static_cast<quint16>(number);
+    return target;
+}
+
+// HOST:PORT after "tcp://" or "rfc2217://", with an IPv6 address in brackets.
+std::optional<PortTarget> parseHostPort(PortTarget::Kind kind, const QString &scheme, const QString &rest,
+                                        const QString &text, QString *error)
+{
     static const QRegularExpression form(QStringLiteral(R"(^(\[[0-9A-Fa-f:.]+\]|[^:/\[\]\s]+):(\d{1,5})$)"));
     const auto m = form.match(rest);
     if (!m.hasMatch())
-        return fail(error, QStringLiteral("\"%1\" is not tcp://HOST:PORT").arg(text));
-    const int port = m.captured(2).toInt();
-    if (port < 1 || port > 65535)
-        return fail(error, QStringLiteral("\"%1\": the TCP port is 1 to 65535").arg(text));
-    PortTarget target;
-    target.kind = PortTarget::Kind::Tcp;
-    target.host = m.captured(1);
-    if (target.host.startsWith(QLatin1Char('[')))
-        target.host = target.host.mid(1, target.host.size() - 2);
-    target.tcpPort = static_cast<quint16>(port);
-    return target;
+        return fail(error, QStringLiteral("\"%1\" is not %2://HOST:PORT").arg(text, scheme));
+    return networkTarget(kind, m.captured(1), m.captured(2), text, error);
+}
+
+// The VISA resource of an instrument's raw socket: TCPIP[board]::HOST::PORT::SOCKET.
+std::optional<PortTarget> parseVisaSocket(const QString &text, QString *error)
+{
+    static const QRegularExpression form(
+        QStringLiteral(R"(^TCPIP\d*::(\[[0-9A-Fa-f:.]+\]|[^:/\[\]\s]+)::(\d{1,5})::SOCKET$)"),
+        QRegularExpression::CaseInsensitiveOption);
+    const auto m = form.match(text.trimmed());
+    if (!m.hasMatch())
+        return fail(error, QStringLiteral("\"%1\" is not TCPIP::HOST::PORT::SOCKET").arg(text));
+    return networkTarget(PortTarget::Kind::Socket, m.captured(1), m.captured(2), text, error);
+}
+
+QString hostText(const QString &host)
+{
+    return host.contains(QLatin1Char(':')) ? QLatin1Char('[') + host + QLatin1Char(']') : host;
 }
 } // namespace
 
@@ -40,9 +64,11 @@ QString PortTarget::text() const
     case Kind::Device:
         return device;
     case Kind::Tcp:
-        return QStringLiteral("tcp://%1:%2")
-            .arg(host.contains(QLatin1Char(':')) ? QLatin1Char('[') + host + QLatin1Char(']') : host)
-            .arg(tcpPort);
+        return QStringLiteral("tcp://%1:%2").arg(hostText(host)).arg(tcpPort);
+    case Kind::Rfc2217:
+        return QStringLiteral("rfc2217://%1:%2").arg(hostText(host)).arg(tcpPort);
+    case Kind::Socket:
+        return QStringLiteral("TCPIP::%1::%2::SOCKET").arg(hostText(host)).arg(tcpPort);
     }
     return {};
 }
@@ -54,9 +80,13 @@ std::optional<PortTarget> parsePortTarget(const QString &text, QString *error)
         return fail(error, QStringLiteral("no port given"));
 
     if (t.startsWith(QLatin1String("tcp://"), Qt::CaseInsensitive))
-        return parseTcp(t.mid(6), text, error);
+        return parseHostPort(PortTarget::Kind::Tcp, QStringLiteral("tcp"), t.mid(6), text, error);
+    if (t.startsWith(QLatin1String("rfc2217://"), Qt::CaseInsensitive))
+        return parseHostPort(PortTarget::Kind::Rfc2217, QStringLiteral("rfc2217"), t.mid(10), text, error);
     if (t.contains(QLatin1String("://")))
-        return fail(error, QStringLiteral("\"%1\": only tcp:// is known").arg(text));
+        return fail(error, QStringLiteral("\"%1\": only tcp:// and rfc2217:// are known").arg(text));
+    if (t.startsWith(QLatin1String("TCPIP"), Qt::CaseInsensitive))
+        return parseVisaSocket(text, error);
 
     static const QRegularExpression number(QStringLiteral(R"(^(?:COM\s*)?(\d+)$)"),
                                            QRegularExpression::CaseInsensitiveOption);
@@ -78,6 +108,7 @@ std::optional<PortTarget> parsePortTarget(const QString &text, QString *error)
         target.device = t;
         return target;
     }
-    return fail(error, QStringLiteral("\"%1\" is neither a port (COM1, 1), a device path nor tcp://HOST:PORT")
+    return fail(error, QStringLiteral("\"%1\" is neither a port (COM1, 1), a device path, tcp://HOST:PORT, "
+                                          "rfc2217://HOST:PORT nor TCPIP::HOST::PORT::SOCKET")
                            .arg(text));
 }

@@ -28,6 +28,6 @@ bool RoutedPort::setPortOpen(bool open)
 {
     if (!open || PortOpen())
         return active().setPortOpen(open);
-    m_useTcp = portMapping(CommPort()).kind == PortTarget::Kind::Tcp;
+    m_useTcp = portMapping(CommPort()).isNetwork();
     return active().setPortOpen(true);
 }

@@ -4,8 +4,9 @@
 #include "platform/TcpPort.h"
 
 // The program's port: a serial port, or a TCP connection when the port's
-// mapping is tcp://. The choice is made each time the port opens; the port
-// number and line settings go to both, so either is ready.
+// mapping is a network one (tcp://, rfc2217://, TCPIP::...::SOCKET). The
+// choice is made each time the port opens; the port number and line
+// settings go to both, so either is ready.
 class RoutedPort : public SerialPort
 {
 public:

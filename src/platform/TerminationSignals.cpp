@@ -2,6 +2,8 @@
 
 #include <QSocketNotifier>
 
+#include <atomic>
+
 #ifdef Q_OS_UNIX
 #include <csignal>
 #include <fcntl.h>
@@ -10,10 +12,14 @@
 
 namespace {
 int g_pipe[2] = {-1, -1};
+static_assert(std::atomic<int>::is_always_lock_free);
+std::atomic<int> g_requested{0};
 
 extern "C" void onTerminationSignal(int signalNumber)
 {
     const int saved = errno;
+    int none = 0;
+    g_requested.compare_exchange_strong(none, signalNumber);
     const unsigned char byte = static_cast<unsigned char>(signalNumber);
     [[maybe_unused]] const ssize_t n = ::write(g_pipe[0], &byte, 1);
     errno = saved;
@@ -61,6 +67,15 @@ bool TerminationSignals::install()
     return true;
 #else
     return false;
+#endif
+}
+
+int TerminationSignals::requestedSignal()
+{
+#ifdef Q_OS_UNIX
+    return g_requested.load();
+#else
+    return 0;
 #endif
 }
 

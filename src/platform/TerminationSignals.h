@@ -17,6 +17,11 @@ public:
 
     bool install();
 
+    // The first termination signal this process received, 0 for none. Work
+    // that blocks the event loop for a while (a network connect) asks it,
+    // so that it can give up at once when the program is told to end.
+    static int requestedSignal();
+
 signals:
     void terminationRequested(int signalNumber);
 

@@ -41,7 +41,7 @@ void frmControl::Form_Load()
     cboCommPort->addItem(QStringLiteral("COM 2"));
     // Each entry's tooltip tells what it is connected to.
     for (int i = 0; i < cboCommPort->count(); ++i)
-        cboCommPort->setItemData(i, serialDeviceForPort(portNumberFromText(cboCommPort->itemText(i))),
+        cboCommPort->setItemData(i, portToolTip(portNumberFromText(cboCommPort->itemText(i))),
                                  Qt::ToolTipRole);
 
     // Port probe: the first entry whose port opens wins, silently.

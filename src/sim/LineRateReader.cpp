@@ -10,6 +10,7 @@
 #include <pthread.h>
 #include <sched.h>
 #include <sys/ioctl.h>
+#include <sys/socket.h>
 #include <termios.h>
 #include <unistd.h>
 #endif
@@ -84,7 +85,7 @@ void LineRateReader::run()
         const double charMs = m_charMs;
         const bool room = charMs > 0 && inCable() < Capacity;
         pollfd p{m_fd, POLLIN, 0};
-        const int ready = ::poll(&p, room ? 1 : 0, waitMs(now));
+        const int ready = ::poll(&p, room && !m_ended ? 1 : 0, waitMs(now));
         if (ready > 0 && (p.revents & POLLIN))
             readSome(clockMs());
         else if (ready > 0 && (p.revents & (POLLHUP | POLLERR)))
@@ -110,6 +111,13 @@ void LineRateReader::readSome(double now)
     char buffer[512];
     const size_t room = static_cast<size_t>(std::max<qint64>(1, Capacity - inCable()));
     const ssize_t n = ::read(m_fd, buffer, std::min(sizeof buffer, room + (m_packetMode ? 1 : 0)));
+    if (n == 0 && !m_packetMode) {
+        // The writer ended its side of a connection: what was sent is all
+        // in, and this end closes its side too, as a server does.
+        m_ended = true;
+        ::shutdown(m_fd, SHUT_WR);
+        return;
+    }
     if (n <= 0)
         return;
     const char *data = buffer;

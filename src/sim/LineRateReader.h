@@ -15,7 +15,10 @@
 //    more is read, so the pseudo-terminal fills and the writer backs up;
 //  - when the writer flushes its output queue (tcflush), what waits here is
 //    dropped, except the character under way, as a UART's driver does;
-//  - a rate of 0 is a stalled line: nothing is read at all.
+//  - a rate of 0 is a stalled line: nothing is read at all;
+//  - on a socket (a far end standing for a serial server or an instrument
+//    on the network), the writer's end of the connection is answered by
+//    this end's, once everything before it was read.
 // Bytes are handed over with the moment each one has fully arrived.
 //
 // Only on POSIX systems; elsewhere nothing is ever read.
@@ -77,5 +80,6 @@ private:
     double m_lineFreeMs = 0.0;  // when the last byte in the cable arrives
     Arrived m_arrived;          // delivered, not yet taken
     bool m_packetMode = false;
+    std::atomic<bool> m_ended{false}; // a socket's writer ended its side
     std::thread m_thread;
 };

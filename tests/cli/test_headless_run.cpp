@@ -22,9 +22,16 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <thread>
+
 #ifdef Q_OS_UNIX
+#include <arpa/inet.h>
 #include <csignal>
+#include <netinet/in.h>
+#include <poll.h>
 #include <sys/resource.h>
+#include <sys/socket.h>
+#include <unistd.h>
 #endif
 
 using Cable = SourceLink::Cable;
@@ -126,6 +133,9 @@ private slots:
     void recordTrouble_summarySaysSo();
     void farEndClosesMidRun_exitOne();
     void interrupt_offCommandsThen130();
+    void signalDuringConnect_endsAtOnce_data();
+    void signalDuringConnect_endsAtOnce();
+    void serverResetsMidRun_exitOneMessageOnce();
 
 private:
     // Runs quorra with the arguments while the virtual source listens.
@@ -490,6 +500,131 @@ void HeadlessRunTest::interrupt_offCommandsThen130()
     // No STOP: the window's close path alone, as on a signal to the window.
     QCOMPARE(wire.mid(wire.size() - 3), QStringList({":SOUR:TURN OFF", ":OUTP OFF", ":SYST:LOC "}));
     QVERIFY(wire.at(wire.size() - 4) != QStringLiteral(":OUTP OFF"));
+#endif
+}
+
+#ifdef Q_OS_UNIX
+namespace {
+// A loopback listener; its port is that of a serial server.
+int listenOnLoopback(int backlog, quint16 *port)
+{
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t size = sizeof a;
+    if (fd < 0 || ::bind(fd, reinterpret_cast<sockaddr *>(&a), size) != 0 || ::listen(fd, backlog) != 0
+        || ::getsockname(fd, reinterpret_cast<sockaddr *>(&a), &size) != 0)
+        return -1;
+    *port = ntohs(a.sin_port);
+    return fd;
+}
+
+// The next connection, or -1 after timeoutMs (a test that fails must not hang).
+int acceptWithin(int listener, int timeoutMs)
+{
+    pollfd p{listener, POLLIN, 0};
+    return ::poll(&p, 1, timeoutMs) > 0 ? ::accept(listener, nullptr, nullptr) : -1;
+}
+
+int connectTo(quint16 port)
+{
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    a.sin_port = htons(port);
+    ::connect(fd, reinterpret_cast<sockaddr *>(&a), sizeof a);
+    return fd;
+}
+} // namespace
+#endif
+
+void HeadlessRunTest::signalDuringConnect_endsAtOnce_data()
+{
+    QTest::addColumn<int>("signalNumber");
+#ifdef Q_OS_UNIX
+    QTest::newRow("SIGTERM") << int(SIGTERM);
+    QTest::newRow("SIGINT") << int(SIGINT);
+    QTest::newRow("SIGHUP") << int(SIGHUP);
+#endif
+}
+
+void HeadlessRunTest::signalDuringConnect_endsAtOnce()
+{
+#ifndef Q_OS_UNIX
+    QSKIP("POSIX signals only");
+#else
+    QFETCH(int, signalNumber);
+    // A server whose queue of connections is full answers no new one: the
+    // program's connect waits, as for a host that does not answer.
+    quint16 port = 0;
+    const int listener = listenOnLoopback(0, &port);
+    QVERIFY(listener >= 0);
+    const int filling[] = {connectTo(port), connectTo(port), connectTo(port)};
+    QTemporaryDir dir;
+    const QString file = writeSteps(dir, {step(1, "110.00", "0.15")});
+    QElapsedTimer signalled;
+    const Outcome outcome = run({file, "--port", QStringLiteral("tcp://127.0.0.1:%1").arg(port)}, nullptr,
+                                [&](QProcess &process) {
+                                    QTest::qWait(500);
+                                    signalled.start();
+                                    if (process.state() == QProcess::Running)
+                                        ::kill(static_cast<pid_t>(process.processId()), signalNumber);
+                                });
+    const qint64 afterSignalMs = signalled.elapsed();
+    for (int fd : filling)
+        ::close(fd);
+    ::close(listener);
+    // Nothing was under remote control: it ends as the signal asks, with no
+    // message, and long before the connect would have timed out.
+    QCOMPARE(outcome.exitCode, 128 + signalNumber);
+    QCOMPARE(outcome.err, QString());
+    QVERIFY2(afterSignalMs < 2000, QByteArray::number(afterSignalMs).constData());
+#endif
+}
+
+void HeadlessRunTest::serverResetsMidRun_exitOneMessageOnce()
+{
+#ifndef Q_OS_UNIX
+    QSKIP("POSIX sockets only");
+#else
+    quint16 port = 0;
+    const int listener = listenOnLoopback(4, &port);
+    QVERIFY(listener >= 0);
+    QByteArray afterReset;
+    // Start-up's connection, read to its end; the run's, reset once it has
+    // carried a few steps; the close path's, read to its end.
+    std::thread server([&] {
+        char buffer[512];
+        const int startup = acceptWithin(listener, 10000);
+        while (::read(startup, buffer, sizeof buffer) > 0) {
+        }
+        ::close(startup);
+        const int run = acceptWithin(listener, 10000);
+        for (qint64 got = 0; got < 300;) {
+            const ssize_t n = ::read(run, buffer, sizeof buffer);
+            if (n <= 0)
+                break;
+            got += n;
+        }
+        const linger now{1, 0};
+        ::setsockopt(run, SOL_SOCKET, SO_LINGER, &now, sizeof now);
+        ::close(run);
+        const int release = acceptWithin(listener, 10000);
+        for (ssize_t n = 0; (n = ::read(release, buffer, sizeof buffer)) > 0;)
+            afterReset.append(buffer, n);
+        ::close(release);
+    });
+    QTemporaryDir dir;
+    const QString file = writeSteps(dir, {step(1, "110.00", "0.05"), step(2, "120.00", "0.05")});
+    const QString target = QStringLiteral("tcp://127.0.0.1:%1").arg(port);
+    const Outcome outcome = run({file, "--mode", "continuous", "--port", target});
+    server.join();
+    ::close(listener);
+    QCOMPARE(outcome.exitCode, 1);
+    QCOMPARE(outcome.err, target + QStringLiteral(" : not available. Change the CommPort property to another port.\n"));
+    QCOMPARE(afterReset, QByteArray(":SOUR:TURN OFF\r:OUTP OFF\r:SYST:LOC \r"));
 #endif
 }
 

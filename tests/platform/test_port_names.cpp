@@ -19,6 +19,8 @@ private slots:
     void portTarget_data();
     void portTarget();
     void mappingFollowsTheTarget();
+    void toolTipSaysWhatTheRateMeans_data();
+    void toolTipSaysWhatTheRateMeans();
 };
 
 void PortNamesTest::deviceForPort_data()
@@ -119,7 +121,15 @@ void PortNamesTest::portTarget_data()
     QTest::newRow("tcp ipv6") << "tcp://[::1]:5025" << "tcp://[::1]:5025" << "";
     QTest::newRow("tcp without port") << "tcp://10.0.0.7" << "" << "tcp://HOST:PORT";
     QTest::newRow("tcp port too high") << "tcp://h:70000" << "" << "1 to 65535";
-    QTest::newRow("other scheme") << "udp://h:80" << "" << "only tcp://";
+    QTest::newRow("other scheme") << "udp://h:80" << "" << "only tcp:// and rfc2217://";
+    QTest::newRow("rfc2217") << "RFC2217://10.0.0.7:2217" << "rfc2217://10.0.0.7:2217" << "";
+    QTest::newRow("rfc2217 ipv6") << "rfc2217://[fe80::1]:7000" << "rfc2217://[fe80::1]:7000" << "";
+    QTest::newRow("rfc2217 without port") << "rfc2217://h" << "" << "rfc2217://HOST:PORT";
+    QTest::newRow("visa socket") << "TCPIP::192.168.1.9::5025::SOCKET" << "TCPIP::192.168.1.9::5025::SOCKET" << "";
+    QTest::newRow("visa board 0") << "tcpip0::ac-src.lab::5025::socket" << "TCPIP::ac-src.lab::5025::SOCKET" << "";
+    QTest::newRow("visa ipv6") << "TCPIP0::[::1]::5025::SOCKET" << "TCPIP::[::1]::5025::SOCKET" << "";
+    QTest::newRow("visa instr") << "TCPIP::10.0.0.7::inst0::INSTR" << "" << "TCPIP::HOST::PORT::SOCKET";
+    QTest::newRow("visa port 0") << "TCPIP::h::0::SOCKET" << "" << "1 to 65535";
     QTest::newRow("relative name") << "ttyUSB0" << "" << "neither";
 }
 
@@ -153,6 +163,28 @@ void PortNamesTest::mappingFollowsTheTarget()
     clearPortMappings();
     QCOMPARE(portMapping(1).kind, PortTarget::Kind::Number);
     QCOMPARE(portMapping(1).number, 1);
+}
+
+void PortNamesTest::toolTipSaysWhatTheRateMeans_data()
+{
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<QString>("toolTip");
+    QTest::newRow("device") << "/dev/ttyUSB7" << "/dev/ttyUSB7";
+    QTest::newRow("raw server") << "tcp://10.0.0.7:4001"
+                                << "tcp://10.0.0.7:4001 (serial server, raw TCP: its line runs at the baud rate chosen here)";
+    QTest::newRow("rfc2217 server") << "rfc2217://10.0.0.7:2217"
+                                    << "rfc2217://10.0.0.7:2217 (serial server, RFC 2217: its line is set to the baud rate chosen here)";
+    QTest::newRow("instrument") << "TCPIP0::10.0.0.9::5025::SOCKET"
+                                << "TCPIP::10.0.0.9::5025::SOCKET (instrument on the network: no serial line, the baud rate is not used)";
+}
+
+void PortNamesTest::toolTipSaysWhatTheRateMeans()
+{
+    QFETCH(QString, target);
+    QFETCH(QString, toolTip);
+    setPortMapping(2, *parsePortTarget(target));
+    QCOMPARE(portToolTip(2), toolTip);
+    clearPortMappings();
 }
 
 QTEST_GUILESS_MAIN(PortNamesTest)

@@ -18,10 +18,17 @@
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QTest>
+#include <QTimer>
+#include <thread>
 
 #ifdef Q_OS_UNIX
+#include <arpa/inet.h>
 #include <csignal>
+#include <netinet/in.h>
+#include <poll.h>
 #include <sys/resource.h>
+#include <sys/socket.h>
+#include <unistd.h>
 #endif
 
 using Kind = FakeSerialPort::Kind;
@@ -48,7 +55,11 @@ int runChild(int argc, char **argv)
 #endif
     const int queue = argc > 4 ? QByteArray(argv[4]).toInt() : 0;
     const bool remote = argc > 3 && QByteArray(argv[3]) == "remote";
-    return runWindowChild(argc, argv, QString::fromLocal8Bit(argv[2]), [remote, queue](frmControl &window) {
+    // Remote chosen a moment after "ready", so that a signal can come during its connect.
+    const bool remoteLater = argc > 3 && QByteArray(argv[3]) == "remote-later";
+    return runWindowChild(argc, argv, QString::fromLocal8Bit(argv[2]), [remote, remoteLater, queue](frmControl &window) {
+        if (remoteLater)
+            QTimer::singleShot(300, &window, [&window] { ui(window).optSystemMode_1->click(); });
         if (remote)
             ui(window).optSystemMode_1->click();
         window.cmdDataAppend_Click();
@@ -69,6 +80,7 @@ private slots:
     void afterANormalClose_nothingIsSentAgain();
     void realSignal_data();
     void realSignal();
+    void signalDuringRemotesConnect_endsAtOnce();
     void crashGuardFollowsRemote();
     void crash_data();
     void crash();
@@ -282,6 +294,67 @@ void SignalShutdownTest::crash()
     const QByteArray kept = received.chopped(CrashBytes.size());
     QVERIFY((startup + QByteArray(":SOUR:VOLT 110.00\r").repeated(queue / 18 + 1)).startsWith(kept));
     QVERIFY2(kept.size() < queue / 2, QByteArray::number(kept.size()).constData());
+#endif
+}
+
+void SignalShutdownTest::signalDuringRemotesConnect_endsAtOnce()
+{
+#ifndef Q_OS_UNIX
+    QSKIP("POSIX signals only");
+#else
+    // A serial server that serves start-up's two connections (the port
+    // probe and Local), then accepts no more and lets its queue fill:
+    // Remote's connect waits, as for a host that does not answer.
+    const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t size = sizeof a;
+    QVERIFY(::bind(listener, reinterpret_cast<sockaddr *>(&a), size) == 0 && ::listen(listener, 0) == 0);
+    ::getsockname(listener, reinterpret_cast<sockaddr *>(&a), &size);
+    std::vector<int> fillers;
+    std::thread server([&] {
+        for (int served = 0; served < 2; ++served) {
+            pollfd p{listener, POLLIN, 0};
+            if (::poll(&p, 1, 10000) <= 0)
+                return;
+            const int fd = ::accept(listener, nullptr, nullptr);
+            char sink[256];
+            while (::read(fd, sink, sizeof sink) > 0) {
+            }
+            ::close(fd);
+        }
+        for (int i = 0; i < 2; ++i) {
+            const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
+            ::connect(fd, reinterpret_cast<const sockaddr *>(&a), sizeof a);
+            fillers.push_back(fd);
+        }
+    });
+    QProcess child;
+    child.start(QCoreApplication::applicationFilePath(),
+                {QStringLiteral("--child"), QStringLiteral("tcp://127.0.0.1:%1").arg(ntohs(a.sin_port)),
+                 QStringLiteral("remote-later")});
+    QVERIFY(child.waitForStarted());
+    QDeadlineTimer ready(20000);
+    while (!child.canReadLine() && !ready.hasExpired())
+        child.waitForReadyRead(50);
+    QCOMPARE(child.readLine().trimmed(), QByteArray("ready"));
+    QTest::qWait(800); // Remote's connect is under way
+    QElapsedTimer since;
+    since.start();
+    ::kill(static_cast<pid_t>(child.processId()), SIGTERM);
+    QVERIFY(child.waitForFinished(10000));
+    const qint64 endedMs = since.elapsed();
+    server.join();
+    for (int fd : fillers)
+        ::close(fd);
+    ::close(listener);
+    // No "not available" box held it up, and it ended long before the
+    // connect would have given up.
+    QVERIFY2(child.exitStatus() == QProcess::NormalExit,
+             qPrintable(QStringLiteral("signal %1: %2").arg(child.exitCode()).arg(QString::fromLocal8Bit(child.readAllStandardError()))));
+    QCOMPARE(child.exitCode(), 128 + SIGTERM);
+    QVERIFY2(endedMs < 2000, QByteArray::number(endedMs).constData());
 #endif
 }
 

@@ -13,7 +13,11 @@
 int runWindowChild(int argc, char **argv, const QString &device,
                    const std::function<void(frmControl &)> &setUp)
 {
-    setSerialDeviceOverride(1, device);
+    // A network target (a serial server) is port 1's mapping; anything else a device.
+    if (const auto target = parsePortTarget(device); target && target->isNetwork())
+        setPortMapping(1, *target);
+    else
+        setSerialDeviceOverride(1, device);
     setSerialDeviceOverride(2, QStringLiteral("/nonexistent/quorra-port"));
     QApplication app(argc, argv);
     QtPlatform platform;

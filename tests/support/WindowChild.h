@@ -6,7 +6,8 @@
 class frmControl;
 
 // The real program in a child process of a test, with "COM 1" on the given
-// device and "COM 2" missing. Once the window has started, setUp runs on it
+// device (or network target, such as a serial server's tcp://) and "COM 2"
+// missing. Once the window has started, setUp runs on it
 // and the child says "ready" on standard output; then the program runs
 // until it ends, and its exit status is returned.
 int runWindowChild(int argc, char **argv, const QString &device,

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QHostAddress>
+#include <QtGlobal>
+#include <functional>
+
+// What a TCP connection's own stack can tell about the bytes sent on it,
+// and a connect that can be given up: the one place with system calls on a
+// socket, so that the rest of the program stays portable.
+
+// Bytes sent and not yet acknowledged by the far end's stack (Linux:
+// SIOCOUTQ). -1 where the system does not say.
+qint64 unacknowledgedBytes(qintptr socket);
+
+// Ends the sending direction in order (a FIN after the last byte) and
+// keeps receiving. Returns false when that cannot be done.
+bool shutdownSending(qintptr socket);
+
+// Connects a new TCP socket to address:port, watching the connect in
+// slices of sliceMs: it ends when connected, refused, after timeoutMs, or
+// at the first slice after giveUp() holds. Returns the connected socket
+// (non-blocking, for the caller to own), -1 when it did not connect, or
+// NoSlicedConnect where the system offers no such connect (then the caller
+// waits in one piece).
+constexpr qintptr NoSlicedConnect = -2;
+qintptr connectInSlices(const QHostAddress &address, quint16 port, int timeoutMs, int sliceMs,
+                        const std::function<bool()> &giveUp);
+
+// Closes a socket no one else owns.
+void closeSocket(qintptr socket);
