@@ -4,6 +4,7 @@
 #include "shell/frmControl.h"
 #include "steps/StepListView.h"
 #include "steps/StepRowsText.h"
+#include "BenchTiming.h"
 #include "support/FakePlatform.h"
 
 #include <QApplication>
@@ -16,21 +17,6 @@
 
 namespace {
 constexpr int Rows = 100000;
-
-double millisecondsOf(const std::function<void()> &work)
-{
-    const auto start = std::chrono::steady_clock::now();
-    work();
-    const auto end = std::chrono::steady_clock::now();
-    return std::chrono::duration<double, std::milli>(end - start).count();
-}
-
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    const size_t n = v.size();
-    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
-}
 
 // A test plan as a spreadsheet copies it: every row's numbers differ, so
 // no cell repeats the cell above.

@@ -3,6 +3,7 @@
 // by one with a change notice each, measured in the same run.
 #include "shell/frmControl.h"
 #include "steps/StepListView.h"
+#include "BenchTiming.h"
 #include "support/FakePlatform.h"
 
 #include <QApplication>
@@ -14,21 +15,6 @@
 
 namespace {
 constexpr int Steps = 100000;
-
-double millisecondsOf(const std::function<void()> &work)
-{
-    const auto start = std::chrono::steady_clock::now();
-    work();
-    const auto end = std::chrono::steady_clock::now();
-    return std::chrono::duration<double, std::milli>(end - start).count();
-}
-
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    const size_t n = v.size();
-    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
-}
 
 void untickAll(frmControl &w)
 {
