@@ -217,9 +217,9 @@ void drawProgramChart(QPainter &p, const QRectF &area, const Timeline &timeline,
     p.setPen(QPen(VoltageColour, 1.6));
     drawStepLine(p, vLine.finish());
 
-    // Labels above their spans where they fit, or standing upright in the
-    // headroom over a short step; never over the one before, and a label
-    // like the last one drawn is not repeated.
+    // Labels above their spans where they fit, or standing upright in a
+    // short step's span; never over the one before, and a label like the
+    // last one drawn is not repeated.
     p.setPen(Qt::black);
     double freeFrom = r.left();
     QString lastDrawn;
@@ -233,8 +233,15 @@ void drawProgramChart(QPainter &p, const QRectF &area, const Timeline &timeline,
             p.drawText(QPointF(x0 + 2, y), s.label);
             freeFrom = x0 + width + 6;
         } else {
+            // Upright, inside the step's own span, where its line is not:
+            // reading up from its level when the room above holds it, else
+            // reading up to just under its level.
+            const double level = YV(s.outputOn ? s.volts : 0.0);
+            const double pad = line * 0.3;
+            const double foot = level - r.top() >= width + 2 * pad ? level - pad
+                                                                   : std::min(level + pad + width, r.bottom() - pad);
             p.save();
-            p.translate(x0 + metrics.ascent() * 0.5 + 1, r.top() + line * 0.6 + width);
+            p.translate(x0 + metrics.ascent() * 0.5 + 1, foot);
             p.rotate(-90);
             p.drawText(QPointF(0, 0), s.label);
             p.restore();

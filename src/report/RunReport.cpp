@@ -96,7 +96,8 @@ bool writeRunReport(const RecordedRun &run, const ReportProgram &program, const 
         *error = QStringLiteral("cannot write \"%1\"").arg(path);
         return false;
     }
-    const QRectF page = pdf.pageLayout().paintRectPixels(pdf.resolution());
+    // The painter's origin is the corner of the printable area, inside the margins.
+    const QRectF page(QPointF(0, 0), pdf.pageLayout().paintRectPixels(pdf.resolution()).size());
     const Timeline timeline = recordedTimeline(run);
     qint64 stretchedFromTimes = 0;
     for (const TimelineStep &s : timeline.steps)
