@@ -105,7 +105,7 @@ void TcpPort::armCrashPath()
     // still on its way need on the line.
     constexpr int StepBytes = 128;
     const int holdMs =
-        pacedByLine() ? static_cast<int>(std::ceil((CrashSignals::MaxBytes + StepBytes) * m_charMs)) : 0;
+        pacedByLine() ? static_cast<int>(std::ceil(lineTimeMs(CrashSignals::MaxBytes + StepBytes, m_charMs))) : 0;
     CrashSignals::setSocketHandle(static_cast<int>(m_socket.socketDescriptor()), m_crashPrefix, holdMs);
 }
 
@@ -146,7 +146,7 @@ bool TcpPort::setOutput(const QString &text)
         return false;
     const QByteArray bytes = text.toLatin1();
     // The bytes cannot leave the server sooner than its line carries them.
-    m_lineFreeAtMs = std::max(m_lineFreeAtMs, nowMs()) + static_cast<double>(bytes.size()) * m_charMs;
+    m_lineFreeAtMs = std::max(m_lineFreeAtMs, nowMs()) + lineTimeMs(bytes.size(), m_charMs);
     return writeFramed(m_telnet ? m_telnet->data(bytes) : bytes);
 }
 
@@ -179,7 +179,7 @@ int TcpPort::pendingMs() const
     // acknowledged everything, the step waits a millisecond more.
     if (!pacedByLine())
         return queued > 0 ? 1 : 0;
-    const double ms = std::max(m_lineFreeAtMs - nowMs(), static_cast<double>(queued) * m_charMs);
+    const double ms = std::max(m_lineFreeAtMs - nowMs(), lineTimeMs(queued, m_charMs));
     // Well under a character's time is rounding, not a byte.
     return ms > 0.05 ? static_cast<int>(std::ceil(ms)) : 0;
 }
