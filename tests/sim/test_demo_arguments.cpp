@@ -1,5 +1,5 @@
 // quorra-demo's arguments: the forms it has always taken, and what it refuses.
-#include "sim/DemoArguments.h"
+#include "demo/DemoArguments.h"
 
 #include <QTest>
 

@@ -2,7 +2,7 @@
 // real serial code and a pseudo-terminal, to the virtual source.
 #include "shell/frmControl.h"
 #include "support/MainWindowUi.h"
-#include "sim/DryRun.h"
+#include "demo/DryRun.h"
 #include "steps/StepListView.h"
 
 #include <QTest>

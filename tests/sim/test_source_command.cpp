@@ -1,6 +1,6 @@
 // The virtual source's command set: what each header does to the state, and
 // the lines it refuses without changing anything.
-#include "sim/SourceCommand.h"
+#include "source/SourceCommand.h"
 
 #include <QTest>
 

@@ -3,9 +3,9 @@
 // are the ones the program set.
 #include "platform/PortNames.h"
 #include "platform/QtSerialPort.h"
-#include "sim/SourceChart.h"
-#include "sim/SourceLink.h"
-#include "sim/SourcePanel.h"
+#include "demo/SourceChart.h"
+#include "source/SourceLink.h"
+#include "demo/SourcePanel.h"
 
 #include <QListWidget>
 #include <QTest>

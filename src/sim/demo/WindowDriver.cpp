@@ -1,0 +1,85 @@
+#include "demo/WindowDriver.h"
+
+#include "instrument/RunController.h"
+#include "platform/Timer.h"
+#include "shell/frmControl.h"
+#include "demo/HeadlessServices.h"
+#include "steps/StepListView.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+
+QString RunChoice::text() const
+{
+    switch (mode) {
+    case Mode::Single: return QStringLiteral("Single");
+    case Mode::Continuous: return QStringLiteral("Continuous");
+    case Mode::Cycle: return QStringLiteral("Cycle %1").arg(cycles);
+    }
+    return {};
+}
+
+bool isRunning(const frmControl &window)
+{
+    return window.runController().running();
+}
+
+namespace {
+template <typename T>
+T *control(const frmControl &window, const char *name)
+{
+    return window.findChild<T *>(QLatin1String(name));
+}
+} // namespace
+
+StepListView *stepTable(const frmControl &window)
+{
+    return control<StepListView>(window, "livData");
+}
+
+QPushButton *runStopButton(const frmControl &window)
+{
+    return control<QPushButton>(window, "cmdRunStop");
+}
+
+std::optional<StepContext> playingStep(const frmControl &window, const Timer &timer)
+{
+    if (!isRunning(window))
+        return std::nullopt;
+    const StepListView *table = stepTable(window);
+    const int row = table->selectedIndex();
+    if (row < 1 || row > table->count())
+        return std::nullopt;
+    return StepContext{table->item(row).label, timer.Enabled() ? timer.Interval() : 0};
+}
+
+void openStepFile(frmControl &window, ScriptedFileDialog &dialog, const QString &path)
+{
+    dialog.openAnswers.push_back(path);
+    window.mnuOpen_Click();
+}
+
+void chooseRemote(frmControl &window)
+{
+    control<QRadioButton>(window, "optSystemMode_1")->setChecked(true);
+    window.optSystemMode_Click(1);
+}
+
+void chooseRunMode(frmControl &window, const RunChoice &choice)
+{
+    const QString entry = choice.text().section(QLatin1Char(' '), 0, 0);
+    QComboBox *runMode = control<QComboBox>(window, "cboRunMode");
+    runMode->setCurrentIndex(runMode->findText(entry));
+    window.cboRunMode_Click(); // a programmatic pick raises no click of its own
+    if (choice.mode == RunChoice::Mode::Cycle)
+        control<QLineEdit>(window, "txtCycleTime")->setText(QString::number(choice.cycles));
+}
+
+void chooseBaudRate(frmControl &window, const QString &baud)
+{
+    QComboBox *baudRate = control<QComboBox>(window, "cboBaudRate");
+    baudRate->setCurrentIndex(baudRate->findText(baud));
+    window.cboBaudRate_Click();
+}
