@@ -47,7 +47,7 @@ int main(int argc, char *argv[])
     std::unique_ptr<frmControl> w = startedWindow(fake);
     w->show();
     QApplication::processEvents();
-    StepListView *table = ui(*w).livData;
+    StepListView *table = w->ui().livData;
 
     const QString text = spreadsheetText();
     std::printf("clipboard: %d rows, %lld characters\n", Rows, static_cast<long long>(text.size()));

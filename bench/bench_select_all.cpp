@@ -18,12 +18,12 @@ constexpr int Steps = 100000;
 
 void untickAll(frmControl &w)
 {
-    std::vector<StepRecord> rows = ui(w).livData->steps().rows();
+    std::vector<StepRecord> rows = w.ui().livData->steps().rows();
     for (StepRecord &r : rows)
         r.checked = false;
-    const int selected = ui(w).livData->selectedIndex();
-    ui(w).livData->replaceAll(std::move(rows));
-    ui(w).livData->select(selected);
+    const int selected = w.ui().livData->selectedIndex();
+    w.ui().livData->replaceAll(std::move(rows));
+    w.ui().livData->select(selected);
     QApplication::processEvents();
 }
 } // namespace
@@ -48,7 +48,7 @@ int main(int argc, char *argv[])
             QApplication::processEvents();
         }));
     }
-    std::printf("rows in the table: %d\n", ui(*w).livData->count());
+    std::printf("rows in the table: %d\n", w->ui().livData->count());
 
     const int runs = 21;
     std::vector<double> handler, handlerAndPaint, baseline;
@@ -63,14 +63,14 @@ int main(int argc, char *argv[])
         untickAll(*w);
         // Baseline: the row-by-row walk, one change notice per row.
         baseline.push_back(millisecondsOf([&] {
-            StepTableModel &model = ui(*w).livData->steps();
+            StepTableModel &model = w->ui().livData->steps();
             for (int i = 1; i <= model.count(); ++i)
                 model.setChecked(i, true);
             QApplication::processEvents();
         }));
     }
     bool allTicked = true;
-    for (const StepRecord &r : ui(*w).livData->steps().rows())
+    for (const StepRecord &r : w->ui().livData->steps().rows())
         allTicked = allTicked && r.checked;
 
     std::printf("append %d steps (median of 5):           %9.2f ms\n", Steps, median(appendTimes));

@@ -202,7 +202,7 @@ void setTable(frmControl &w, int rows, const QString &dwell)
         r.subItem(StepRecord::WorkTime) = dwell;
         steps.push_back(r);
     }
-    ui(w).livData->replaceAll(std::move(steps));
+    w.ui().livData->replaceAll(std::move(steps));
 }
 
 // Forwards to the real timer and notes when a handler arms it: a step's
@@ -253,22 +253,22 @@ void playOnce(frmControl &w, Timer &timer, bool stopAfterLast, TickTimes *ticks 
             ticks->end.push_back(Clock::now());
         // STOP drops commands that have not left yet: it is pressed once the
         // last step's commands are on the wire, not in the tick that sent them.
-        if (stopAfterLast && ui(w).Run.LastSentStep == ui(w).Run.StepTotal && ui(w).Run.CurrentStep > ui(w).Run.StepTotal)
+        if (stopAfterLast && w.session().run().state().LastSentStep == w.session().run().state().StepTotal && w.session().run().state().CurrentStep > w.session().run().state().StepTotal)
             QTimer::singleShot(100, &loop, [&] {
                 w.cmdRunStop_Click();
                 loop.quit();
             });
-        if (ui(w).cmdRunStop->text() == QLatin1String("&RUN"))
+        if (w.ui().cmdRunStop->text() == QLatin1String("&RUN"))
             loop.quit();
     };
-    ui(w).cboRunMode->setCurrentText(QStringLiteral("Single"));
+    w.ui().cboRunMode->setCurrentText(QStringLiteral("Single"));
     w.cboRunMode_Click();
     if (ticks)
         ticks->begin.push_back(Clock::now());
     w.cmdRunStop_Click(); // plays the first row at once
     if (ticks)
         ticks->end.push_back(Clock::now());
-    if (ui(w).cmdRunStop->text() != QLatin1String("&RUN"))
+    if (w.ui().cmdRunStop->text() != QLatin1String("&RUN"))
         loop.exec();
     timer.onTick = [&w] { w.TimComm_Timer(); };
 }
@@ -367,7 +367,7 @@ int main(int argc, char *argv[])
         far.emplace(master);
     frmControl w(platform);
     w.Form_Load();
-    ui(w).optSystemMode_1->setChecked(true);
+    w.ui().optSystemMode_1->setChecked(true);
     w.optSystemMode_Click(1);
     if (socket)
         far.emplace(instrument.remote());
@@ -418,7 +418,7 @@ int main(int argc, char *argv[])
     std::printf("  whole run       %.3f ms / nominal %.0f ms = ratio %.5f   (goal <= 1.002)\n", whole,
                 ideal, whole / ideal);
     std::printf("  steps held for the line: %lld   (goal 0)\n",
-                static_cast<long long>(w.runController().pace().stretchedCount));
+                static_cast<long long>(w.session().pace().stretchedCount));
     // Where the error comes from: the work of a tick before it arms the
     // timer (the commands), and the timer waking late. RUN and each played
     // step arm the timer once, in order.

@@ -25,7 +25,6 @@
 #include "source/LineRateReader.h"
 #include "source/SourceModel.h"
 #include "steps/StepListView.h"
-#include "support/MainWindowUi.h"
 #include "support/FakePlatform.h"
 #include "support/PtyPair.h"
 #include "support/SerialServer.h"
@@ -121,9 +120,9 @@ public:
         m_window->Form_Load();
         if (m_window->noPortAvailable())
             return false;
-        ui(*m_window).optSystemMode_1->click();
-        ui(*m_window).livData->replaceAll(shortSteps());
-        ui(*m_window).cboRunMode->setCurrentText(QStringLiteral("Continuous"));
+        m_window->ui().optSystemMode_1->click();
+        m_window->ui().livData->replaceAll(shortSteps());
+        m_window->ui().cboRunMode->setCurrentText(QStringLiteral("Continuous"));
         collect(300);
         return true;
     }
@@ -156,7 +155,7 @@ public:
                 }
                 std::printf("  %6.0f s  rss %ld kB, %lld steps held for the line, %lld bytes arrived\n",
                             (now - start) / 1000.0, rss.value_or(-1),
-                            static_cast<long long>(m_window->runController().pace().stretchedCount),
+                            static_cast<long long>(m_window->session().pace().stretchedCount),
                             static_cast<long long>(m_arrivedBytes));
                 std::fflush(stdout);
                 nextSample += sampleEvery;
@@ -164,7 +163,7 @@ public:
         }
         if (sampleRss)
             m_endRss = rssKb();
-        const qint64 held = m_window->runController().pace().stretchedCount;
+        const qint64 held = m_window->session().pace().stretchedCount;
         const qint64 dropsBefore = m_reader->dropped();
         const double stopMs = LineRateReader::clockMs();
         m_offAt = -1.0;

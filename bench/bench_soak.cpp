@@ -20,7 +20,6 @@
 #include "platform/QtSerialPort.h"
 #include "platform/QtTimer.h"
 #include "shell/frmControl.h"
-#include "support/MainWindowUi.h"
 #include "demo/HeadlessServices.h"
 #include "source/PtyBridge.h"
 #include "source/SourceModel.h"
@@ -402,7 +401,7 @@ public:
         pause();
         chooseRemote(*m_window);
         pause();
-        ui(*m_window).livData->replaceAll(programSteps());
+        m_window->ui().livData->replaceAll(programSteps());
         chooseRunMode(*m_window, {RunChoice::Mode::Continuous, 1});
         pause();
         return true;

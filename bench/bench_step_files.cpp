@@ -66,7 +66,7 @@ int main(int argc, char *argv[])
         const QString path = dir.filePath(QStringLiteral("bench-%1.log").arg(rows));
 
         // Save as: the whole table to a new file each time.
-        ui(*window).livData->replaceAll(steps);
+        window->ui().livData->replaceAll(steps);
         const double save = medianMs(runs, [&] {
             fake.files.answers.push_back(path);
             window->mnuSaveAs_Click();
@@ -84,7 +84,7 @@ int main(int argc, char *argv[])
         });
         const double parse = medianMs(runs, [&] { (void)StepFileFormat::parse(bytes); });
 
-        if (ui(*window).livData->count() != rows || !fake.messages.shown.isEmpty()) {
+        if (window->ui().livData->count() != rows || !fake.messages.shown.isEmpty()) {
             std::fprintf(stderr, "open did not load the file\n");
             return 1;
         }

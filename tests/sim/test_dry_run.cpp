@@ -1,7 +1,6 @@
 // Dry runs: the main window plays its table on a virtual clock, through its
 // real serial code and a pseudo-terminal, to the virtual source.
 #include "shell/frmControl.h"
-#include "support/MainWindowUi.h"
 #include "demo/DryRun.h"
 #include "steps/StepListView.h"
 
@@ -22,7 +21,7 @@ StepRecord step(int n, const QString &volts, const QString &dwell, const QString
 void fill(DryRun &dry, const QList<StepRecord> &rows)
 {
     for (int i = 0; i < rows.size(); ++i)
-        ui(dry.window()).livData->add(i + 1, rows[i]);
+        dry.window().ui().livData->add(i + 1, rows[i]);
 }
 
 QStringList received(const DryRun::Result &r)
@@ -186,7 +185,7 @@ void DryRunTest::examplesPlayWithoutErrors()
     DryRun dry;
     QVERIFY(dry.ready());
     dry.load(file);
-    QVERIFY(ui(dry.window()).livData->count() > 5);
+    QVERIFY(dry.window().ui().livData->count() > 5);
     const auto r = dry.play({});
     QCOMPARE(r.errorCount, 0);
     QVERIFY(r.ending.isEmpty());

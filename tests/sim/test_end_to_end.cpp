@@ -61,8 +61,8 @@ void EndToEndTest::singleRunArrivesAsSent()
     QTest::qWait(20);
     chooseRemote(window);
     QTest::qWait(20);
-    ui(window).livData->add(1, row("Step1", {"On", "Low", "100.00", "50.00", "0.00", "360.00", "0.05"}));
-    ui(window).livData->add(2, row("Step2", {"On", "High", "230.00", "60.00", "90.00", "270.00", "0.10"}));
+    window.ui().livData->add(1, row("Step1", {"On", "Low", "100.00", "50.00", "0.00", "360.00", "0.05"}));
+    window.ui().livData->add(2, row("Step2", {"On", "High", "230.00", "60.00", "90.00", "270.00", "0.10"}));
     chooseRunMode(window, {});
     window.cmdRunStop_Click();
     QVERIFY(isRunning(window));

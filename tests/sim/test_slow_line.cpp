@@ -16,7 +16,6 @@
 #include "source/SocketFarEnd.h"
 #include "source/SourceModel.h"
 #include "steps/StepListView.h"
-#include "support/MainWindowUi.h"
 #include "support/FakePlatform.h"
 #include "support/PtyPair.h"
 #include "support/SerialServer.h"
@@ -56,9 +55,9 @@ std::vector<StepRecord> shortSteps()
 
 void startContinuousRun(frmControl &w)
 {
-    ui(w).optSystemMode_1->click();
-    ui(w).livData->replaceAll(shortSteps());
-    ui(w).cboRunMode->setCurrentText(QStringLiteral("Continuous"));
+    w.ui().optSystemMode_1->click();
+    w.ui().livData->replaceAll(shortSteps());
+    w.ui().cboRunMode->setCurrentText(QStringLiteral("Continuous"));
     w.cmdRunStop_Click();
 }
 
@@ -304,7 +303,7 @@ void SlowLineTest::endOfRun_offCommandsComeNext()
     QVERIFY(!source.state().relay);
     QVERIFY(!source.state().output);
     // The line held the steps.
-    QVERIFY(!w || stalled || w->runController().pace().stretchedCount > 0);
+    QVERIFY(!w || stalled || w->session().pace().stretchedCount > 0);
     QVERIFY(fake.messages.shown.isEmpty());
     w.reset();
     m_far = nullptr;

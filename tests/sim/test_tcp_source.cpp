@@ -11,7 +11,6 @@
 #include "demo/WindowDriver.h"
 #include "steps/StepListView.h"
 #include "support/FakePlatform.h"
-#include "support/MainWindowUi.h"
 #include "support/TapPort.h"
 
 #include <QComboBox>
@@ -52,8 +51,8 @@ void TcpSourceTest::startUpRunAndDroppedLink()
     frmControl w(platform);
     w.Form_Load();
 
-    QCOMPARE(ui(w).cboCommPort->currentText(), QStringLiteral("COM 1"));
-    QVERIFY(ui(w).cboCommPort->itemData(0, Qt::ToolTipRole).toString().startsWith(link.farEndPath() + QStringLiteral(" (serial server, raw TCP")));
+    QCOMPARE(w.ui().cboCommPort->currentText(), QStringLiteral("COM 1"));
+    QVERIFY(w.ui().cboCommPort->itemData(0, Qt::ToolTipRole).toString().startsWith(link.farEndPath() + QStringLiteral(" (serial server, raw TCP")));
     QVERIFY(port.isTcp());
     QTRY_COMPARE(received(), QStringList{QStringLiteral(":SYST:LOC \r")});
 
@@ -65,7 +64,7 @@ void TcpSourceTest::startUpRunAndDroppedLink()
     step.checked = true;
     step.label = QStringLiteral("Step1");
     step.values = {"On", "Low", "100.00", "50.00", "0.00", "360.00", "0.05"};
-    ui(w).livData->add(1, step);
+    w.ui().livData->add(1, step);
     chooseRunMode(w, {});
     w.cmdRunStop_Click();
     QTRY_COMPARE_WITH_TIMEOUT(w.statusText(), QStringLiteral("Now Stop"), 10000);

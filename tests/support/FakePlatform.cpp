@@ -146,7 +146,7 @@ std::unique_ptr<frmControl> startedWindow(FakePlatform &fake, bool remote)
     auto window = std::make_unique<frmControl>(fake.bundle());
     window->Form_Load();
     if (remote) {
-        ui(*window).optSystemMode_1->setChecked(true);
+        window->ui().optSystemMode_1->setChecked(true);
         window->optSystemMode_Click(1);
     }
     fake.port.clearEvents();

@@ -10,7 +10,9 @@
 #include "platform/Platform.h"
 #include "platform/SerialPort.h"
 #include "platform/Timer.h"
-#include "support/MainWindowUi.h"
+#include "files/StepDocument.h"
+#include "instrument/InstrumentSession.h"
+#include "shell/frmControl.h"
 
 #include <QByteArray>
 #include <QList>

@@ -29,12 +29,6 @@ public:
         return defaultButton;
     }
 };
-
-class NoPointer : public BusyPointer
-{
-public:
-    void setBusy(bool) override {}
-};
 } // namespace
 
 void printOut(const QString &text)
@@ -52,7 +46,7 @@ void printError(const QString &text)
 bool readProgramForTool(const QString &path, StepTableModel &steps)
 {
     ErrorMessages messages;
-    NoPointer busy;
+    NoBusyPointer busy;
     if (!ModTool::ReadStepFile(steps, path, messages, busy))
         return false;
     const RunController::Refusal refused = RunController::checkSteps(steps);

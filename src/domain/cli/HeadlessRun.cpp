@@ -20,17 +20,17 @@
 #include <QSettings>
 
 namespace {
-QString modeText(HeadlessRunOptions::Mode mode)
+RunRequest runRequest(const HeadlessRunOptions &options)
 {
-    switch (mode) {
+    switch (options.mode) {
     case HeadlessRunOptions::Mode::Continuous:
-        return QString::fromUtf16(RunMode::Continuous);
+        return {RunRequest::Mode::Continuous, {}};
     case HeadlessRunOptions::Mode::Cycle:
-        return QString::fromUtf16(RunMode::Cycle);
+        return {RunRequest::Mode::Cycle, options.cycles};
     case HeadlessRunOptions::Mode::Single:
         break;
     }
-    return QString::fromUtf16(RunMode::Single);
+    return {RunRequest::Mode::Single, {}};
 }
 
 // The port the run plays on, as the window's port list would name it.
@@ -91,34 +91,31 @@ HeadlessRun::Messages::Answer HeadlessRun::Messages::show(const QString &text, B
 
 HeadlessRun::HeadlessRun(const HeadlessRunOptions &options, SerialPort &port, Timer &timer,
                          CrashGuard *crash, QObject *parent)
-    : QObject(parent),
-      m_options(options),
-      m_crash(crash),
-      m_link(port, m_messages),
-      m_run(timer, m_link, m_steps),
-      m_recording(m_link, m_run, m_steps)
+    : QObject(parent), m_options(options), m_session(port, timer, crash)
 {
-    m_link.setPortName(portName(options.port));
-    connect(&m_recording, &RunRecording::failed, this,
+    m_session.setPortName(portName(options.port));
+    connect(&m_session, &InstrumentSession::message, this,
+            [this](const QString &text) { m_messages.show(text, {}, {}, {}, {}); });
+    connect(&m_session, &InstrumentSession::recordFailed, this,
             [this](const QString &message) { m_messages.show(message, {}, {}, {}, {}); });
-    connect(&m_run, &RunController::runStarted, this, [this] { m_since.start(); });
-    connect(&m_run, &RunController::stepPlayed, this, [this](int position) {
+    connect(&m_session, &InstrumentSession::runStarted, this, [this] { m_since.start(); });
+    connect(&m_session, &InstrumentSession::stepPlayed, this, [this](int position, const RunState &state) {
         ++m_played;
         m_position = position;
         m_stepSince.start();
-        m_stepLeftMs = m_plan ? m_plan->leftFrom(position, m_run.state().CyclesLeft) : -1;
+        m_stepLeftMs = m_plan ? m_plan->leftFrom(position, state.CyclesLeft) : -1;
         // Short steps do not each cost a write to the terminal.
         if (!m_drawn.isValid() || m_drawn.elapsed() >= 100)
             drawProgress();
     });
-    connect(&m_run, &RunController::runEnded, this, &HeadlessRun::runEnded);
+    connect(&m_session, &InstrumentSession::runEnded, this, &HeadlessRun::runEnded);
 
     m_limit.setSingleShot(true);
     m_limit.setTimerType(Qt::PreciseTimer);
     connect(&m_limit, &QTimer::timeout, this, [this] {
-        if (m_run.running()) {
+        if (m_session.running()) {
             m_stoppedByLimit = true;
-            m_run.stop(); // STOP
+            m_session.stop(); // STOP
         }
     });
     connect(&m_progress, &QTimer::timeout, this, &HeadlessRun::drawProgress);
@@ -143,42 +140,37 @@ std::optional<int> HeadlessRun::prepare()
     }
     m_plan = std::make_unique<RunPlan>(m_steps);
     const QString file = QFileInfo(m_options.file).absoluteFilePath();
-    m_recording.setDetails({portName(m_options.port), m_options.baud, file, fileSha256(file)});
+    m_session.setRecordDetails({portName(m_options.port), m_options.baud, file, fileSha256(file)});
     return std::nullopt;
 }
 
 void HeadlessRun::start()
 {
-    m_recording.begin();
-    m_link.applyBaud(m_options.baud);
+    m_session.beginRecord();
+    m_session.applyBaud(m_options.baud);
 
-    // Start-up: the port opens, Local is chosen (":SYST:LOC ", port
+    // Start-up: the port opens and Local is chosen (":SYST:LOC ", port
     // closed); then the operator chooses Remote (":SYST:REM ", port open).
-    if (!m_link.tryPort(portNumber(m_options.port))) {
-        m_link.showNotAvailable();
+    if (m_session.probe({portNumber(m_options.port)}) < 0) {
+        m_session.tellNotAvailable();
         finish(openFailedStatus());
         return;
     }
-    const bool local = m_link.send(Command::Local);
-    m_link.close();
-    if (!local) {
-        m_link.showNotAvailable();
+    if (m_session.setRemote(false) != InstrumentSession::LinkResult::Done) {
         finish(LinkFailed);
         return;
     }
-    if (!m_link.ensureOpen()) {
+    switch (m_session.setRemote(true)) {
+    case InstrumentSession::LinkResult::Done:
+        break;
+    case InstrumentSession::LinkResult::NotOpened:
         finish(openFailedStatus());
         return;
-    }
-    if (m_crash)
-        m_crash->setCrashOutput(Command::crashRelease());
-    if (!m_link.send(Command::Remote)) {
-        m_link.showNotAvailable();
-        release();
+    case InstrumentSession::LinkResult::NotSent:
+        m_session.release();
         finish(LinkFailed);
         return;
     }
-
     pressRun();
 }
 
@@ -190,7 +182,7 @@ void HeadlessRun::pressRun()
     // would follow at once, and its commands would queue behind Remote's:
     // the first step would reach the instrument late while its dwell
     // counted from RUN, and be cut short. RUN waits for the line instead.
-    if (const int pendingMs = m_link.pendingMs(); pendingMs > 0) {
+    if (const int pendingMs = m_session.pendingMs(); pendingMs > 0) {
         QTimer::singleShot(pendingMs, Qt::PreciseTimer, this, &HeadlessRun::pressRun);
         return;
     }
@@ -198,26 +190,27 @@ void HeadlessRun::pressRun()
         m_limit.start(static_cast<int>(*m_options.seconds * 1000));
     if (m_showProgress)
         m_progress.start(200);
-    const RunController::Refusal refused =
-        m_run.start(modeText(m_options.mode), QString::number(m_options.cycles));
-    if (refused.reason != RunController::Refusal::Reason::None) {
+    const InstrumentSession::Refusal refused =
+        m_session.start(runRequest(m_options), m_steps.rows());
+    if (refused.reason != InstrumentSession::Refusal::Reason::None) {
         // The port is checked again by RUN; the steps were checked before.
         if (!refused.message.isEmpty())
             m_messages.show(refused.message, {}, {}, {}, {});
-        release();
+        m_session.release();
         finish(refused.reason == RunController::Refusal::Reason::PortUnavailable ? LinkFailed : Refused);
         return;
     }
     // An empty table: RUN plays nothing, as in the window.
-    if (!m_run.running() && !m_done && m_duration < 0) {
+    if (!m_session.running() && !m_done && m_duration < 0) {
         m_duration = 0;
-        release();
+        m_session.release();
         finish(Done);
     }
 }
 
-void HeadlessRun::runEnded(const QString &message)
+void HeadlessRun::runEnded(const QString &message, const StepPace &pace)
 {
+    m_pace = pace;
     m_duration = m_since.isValid() ? m_since.elapsed() : 0;
     m_limit.stop();
     if (!message.isEmpty()) {
@@ -228,7 +221,7 @@ void HeadlessRun::runEnded(const QString &message)
     QTimer::singleShot(0, this, [this] {
         if (m_done)
             return;
-        release();
+        m_session.release();
         finish(m_lost ? LinkFailed : Done);
     });
 }
@@ -245,19 +238,10 @@ void HeadlessRun::terminate(int signalNumber)
 {
     if (m_done)
         return;
-    if (m_run.running() && m_since.isValid())
+    if (m_session.running() && m_since.isValid())
         m_duration = m_since.elapsed();
-    release();
+    m_session.release();
     finish(128 + signalNumber);
-}
-
-// Closing the window under remote operation: no further step, the output
-// off, the instrument back to local operation, the port closed.
-void HeadlessRun::release()
-{
-    m_run.releaseInstrument();
-    if (m_crash)
-        m_crash->setCrashOutput({});
 }
 
 void HeadlessRun::finish(int status)
@@ -276,8 +260,9 @@ void HeadlessRun::finish(int status)
         outcome = QStringLiteral("ended by signal %1").arg(status - 128);
     else if (m_stoppedByLimit)
         outcome = QStringLiteral("stopped after --seconds");
-    m_recording.setOutcome(outcome, m_run.pace().stretchedCount);
-    m_recording.finish();
+    if (m_session.running())
+        m_pace = m_session.pace();
+    m_session.finishRecord(outcome, m_pace.stretchedCount);
     endProgressLine();
     printSummary();
     emit finished(status);
@@ -285,9 +270,9 @@ void HeadlessRun::finish(int status)
 
 void HeadlessRun::drawProgress()
 {
-    if (!m_showProgress || !m_run.running() || m_position < 1)
+    if (!m_showProgress || !m_session.running() || m_position < 1)
         return;
-    const RunState &state = m_run.state();
+    const RunState state = m_session.state();
     const qint32 cycles = m_options.mode == HeadlessRunOptions::Mode::Continuous ? 0 : state.RunCycles;
     const qint64 left = m_stepLeftMs < 0 ? -1 : qMax<qint64>(0, m_stepLeftMs - m_stepSince.elapsed());
     const QString line = progressLine(m_steps.row(m_position).label, m_position, state.StepTotal,
@@ -313,17 +298,17 @@ void HeadlessRun::printSummary()
     QString text = QStringLiteral("Steps played: %1\nDuration: %2 s\nStretched steps: %3\n")
                        .arg(m_played)
                        .arg(QString::number(static_cast<double>(m_duration) / 1000.0, 'f', 3))
-                       .arg(m_run.pace().stretchedCount);
+                       .arg(m_pace.stretchedCount);
     // The directory comes from the command line or the settings: shown, never acted on.
     const QString record = StepText::escapeControls(
-        QDir::toNativeSeparators(QFileInfo(m_recording.path()).absoluteFilePath()));
-    const QString failure = StepText::escapeControls(m_recording.failure());
+        QDir::toNativeSeparators(QFileInfo(m_session.recordPath()).absoluteFilePath()));
+    const QString failure = StepText::escapeControls(m_session.recordFailure());
     // A record that lost rows, or was never made, is not passed off as whole.
     if (!failure.isEmpty())
-        text += (m_recording.path().isEmpty() ? QStringLiteral("Record not written")
+        text += (m_session.recordPath().isEmpty() ? QStringLiteral("Record not written")
                                               : QStringLiteral("Record incomplete: ") + record)
                 + QStringLiteral(" (") + failure + QStringLiteral(")\n");
-    else if (!m_recording.path().isEmpty())
+    else if (!m_session.recordPath().isEmpty())
         text += QStringLiteral("Record: ") + record + QLatin1Char('\n');
     print(stdout, text);
 }

@@ -2,9 +2,7 @@
 
 #include "cli/CommandLine.h"
 #include "cli/RunProgress.h"
-#include "instrument/RunController.h"
-#include "instrument/RunRecording.h"
-#include "instrument/SerialLink.h"
+#include "instrument/InstrumentSession.h"
 #include "platform/BusyPointer.h"
 #include "platform/MessageBox.h"
 #include "steps/StepTableModel.h"
@@ -22,12 +20,13 @@ class QSettings;
 class SerialPort;
 class Timer;
 
-// quorra --run: plays a step file with no window. On the line it does what
-// an operator does in the window: start-up (":SYST:LOC "), Remote
-// (":SYST:REM "), the chosen run mode, RUN, the run's end (or STOP after
-// the time limit), and closing the window (":SOUR:TURN OFF", ":OUTP OFF",
-// ":SYST:LOC "). Messages go to standard error in the window's words;
-// progress and the summary to standard output.
+// quorra --run: plays a step file with no window, as the session's other
+// front end. It asks the session for what an operator does in the window:
+// start-up's probe and Local (":SYST:LOC "), Remote (":SYST:REM "), RUN in
+// the chosen run mode, STOP after the time limit, and the release on
+// closing (":SOUR:TURN OFF", ":OUTP OFF", ":SYST:LOC "). Messages go to
+// standard error in the window's words; progress and the summary to
+// standard output.
 class HeadlessRun : public QObject
 {
     Q_OBJECT
@@ -42,9 +41,9 @@ public:
     ~HeadlessRun() override;
 
     // Where the record goes; empty: none.
-    void setRecordDirectory(const QString &directory) { m_recording.setDirectory(directory); }
+    void setRecordDirectory(const QString &directory) { m_session.setRecordDirectory(directory); }
     // The record's CSV file once begun; empty when none.
-    const QString &recordPath() const { return m_recording.path(); }
+    QString recordPath() const { return m_session.recordPath(); }
     // Progress line rewritten in place (standard output is a terminal).
     void setShowProgress(bool show) { m_showProgress = show; }
 
@@ -71,29 +70,21 @@ private:
         HeadlessRun &m_run;
         QString m_last;
     };
-    class NoPointer : public BusyPointer
-    {
-    public:
-        void setBusy(bool) override {}
-    };
 
     // RUN, once Remote's command has left the line.
     void pressRun();
-    void runEnded(const QString &message);
-    void release();
+    void runEnded(const QString &message, const StepPace &pace);
     void finish(int status);
     void drawProgress();
     void endProgressLine();
     void printSummary();
 
     HeadlessRunOptions m_options;
-    CrashGuard *m_crash;
     Messages m_messages{*this};
-    NoPointer m_busy;
-    StepTableModel m_steps;
-    SerialLink m_link;
-    RunController m_run;
-    RunRecording m_recording;
+    NoBusyPointer m_busy;
+    StepTableModel m_steps; // as read from the file
+    InstrumentSession m_session;
+    StepPace m_pace;       // the run's, once it has ended
     std::unique_ptr<RunPlan> m_plan;
     QTimer m_limit;    // --seconds: STOP
     QTimer m_progress; // redraws the progress line

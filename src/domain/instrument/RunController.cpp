@@ -36,15 +36,14 @@ RunController::~RunController()
     m_timer.onTick = nullptr;
 }
 
-RunController::Refusal RunController::start(QStringView modeText, QStringView cycleFieldText)
+RunController::Refusal RunController::start(const RunRequest &request)
 {
     // A port that failed to open (another port chosen under Remote) or was
     // lost is tried again; without it nothing starts.
     if (!m_link.ensureOpen())
         return {Refusal::Reason::PortUnavailable, {}};
 
-    const std::optional<qint32> cycles =
-        RunMode::cyclesFor(modeText, cycleFieldText, m_run.RunCycles);
+    const std::optional<qint32> cycles = request.cyclesAfter(m_run.RunCycles);
     if (!cycles) {
         // The field keeps a text it rejected; the run cannot count with it.
         const FieldRange &range = FieldRanges::CycleTime;

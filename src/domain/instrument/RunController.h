@@ -5,18 +5,16 @@
 
 #include <QObject>
 #include <QString>
-#include <QStringView>
 
 class SerialLink;
 class StepTableModel;
 class Timer;
-struct MainWindowUi;
-class frmControl;
+struct RunRequest;
 
 // A run of the step table: RUN starts it, the timer's ticks play the
 // checked steps one dwell after another, and it ends at the end of its
 // cycles, by STOP, or when the link fails. It is the one place where a run
-// ends. It knows no window: what the operator sees follows its signals.
+// ends. It knows no front end: what the operator sees follows its signals.
 class RunController : public QObject
 {
     Q_OBJECT
@@ -41,12 +39,15 @@ public:
 
     bool running() const { return m_running; }
     const RunState &state() const { return m_run; }
+    // The counters themselves, for a test that puts a run where a very
+    // long one would be.
+    RunState &state() { return m_run; }
     // Steps the line held past their dwell in this run (or the last one).
     const StepPace &pace() const { return m_pace; }
 
     // RUN: checks the mode's cycle count and every checked step, sets the
     // run state, switches the output on and plays the first checked step.
-    Refusal start(QStringView modeText, QStringView cycleFieldText);
+    Refusal start(const RunRequest &request);
     // RUN's checks of the checked steps alone: a dwell the timer cannot
     // hold, or a value that cannot go out as it stands.
     static Refusal checkSteps(const StepTableModel &steps);
@@ -85,8 +86,6 @@ signals:
     void runEnded(const QString &message);
 
 private:
-    friend MainWindowUi ui(frmControl &window); // tests set the run state
-
     // The end of a run, by STOP or by the sequencer: timer off,
     // ":SOUR:TURN OFF", ":OUTP OFF". When the output could not be switched
     // off the operator is told, once.

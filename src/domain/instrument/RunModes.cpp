@@ -30,11 +30,31 @@ std::optional<qint32> cycleCountFromText(QStringView text)
 std::optional<qint32> RunMode::cyclesFor(QStringView modeText, QStringView cycleFieldText,
                                          qint32 previousCycles)
 {
-    if (modeText == QStringView(Single))
+    return RunRequest::fromTexts(modeText, cycleFieldText).cyclesAfter(previousCycles);
+}
+
+RunRequest RunRequest::fromTexts(QStringView modeText, QStringView cycleFieldText)
+{
+    if (modeText == QStringView(RunMode::Single))
+        return {Mode::Single, {}};
+    if (modeText == QStringView(RunMode::Continuous))
+        return {Mode::Continuous, {}};
+    if (modeText == QStringView(RunMode::Cycle))
+        return {Mode::Cycle, cycleCountFromText(cycleFieldText)};
+    return {Mode::Previous, {}};
+}
+
+std::optional<qint32> RunRequest::cyclesAfter(qint32 previousCycles) const
+{
+    switch (mode) {
+    case Mode::Single:
         return 1;
-    if (modeText == QStringView(Continuous))
+    case Mode::Continuous:
         return -1;
-    if (modeText == QStringView(Cycle))
-        return cycleCountFromText(cycleFieldText);
+    case Mode::Cycle:
+        return cycles;
+    case Mode::Previous:
+        break;
+    }
     return previousCycles;
 }

@@ -17,6 +17,27 @@ std::optional<qint32> cyclesFor(QStringView modeText, QStringView cycleFieldText
                                 qint32 previousCycles);
 } // namespace RunMode
 
+// What RUN asks of a run: its mode and, for Cycle, the count of cycles.
+struct RunRequest
+{
+    enum class Mode {
+        Single,     // one pass
+        Continuous, // until STOP
+        Cycle,      // cycles passes
+        Previous,   // the mode list holds no mode: the last run's count again
+    };
+    Mode mode = Mode::Single;
+    // Cycle: the count, empty when the cycle field holds no number.
+    std::optional<qint32> cycles;
+
+    // The request of a mode list's text (compared exactly) and the cycle
+    // field's text.
+    static RunRequest fromTexts(QStringView modeText, QStringView cycleFieldText);
+    // The cycle count of the run: 1, -1, the count, or previousCycles.
+    // Empty for Cycle without a count.
+    std::optional<qint32> cyclesAfter(qint32 previousCycles) const;
+};
+
 // The cycle field's text as a whole number, read in the form the field
 // writes it: optional blanks and sign, digits that may be grouped by commas
 // ("1,000"), "." as the decimal point, an optional exponent. A fraction goes

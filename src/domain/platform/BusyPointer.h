@@ -7,3 +7,10 @@ public:
     virtual ~BusyPointer() = default;
     virtual void setBusy(bool busy) = 0;
 };
+
+// No pointer to change: for work done without a window.
+class NoBusyPointer : public BusyPointer
+{
+public:
+    void setBusy(bool) override {}
+};

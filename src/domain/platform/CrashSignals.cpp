@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <csignal>
 #include <ctime>
+#include <fcntl.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <termios.h>
@@ -35,6 +36,10 @@ struct Slot
 };
 Slot g_slots[2];
 std::atomic<int> g_active{-1}; // -1: nothing to write
+// Opened on install: what the port's descriptor is pointed at while the
+// handler writes, so that another thread still writing to the port (the
+// instrument session's) writes to nothing.
+int g_void = -1;
 
 // A stack of its own: a SIGSEGV from a stack overflow has none left.
 alignas(16) char g_altStack[64 * 1024];
@@ -59,12 +64,25 @@ void writeAll(int fd, const char *at, size_t left, bool socket)
     }
 }
 
+// A descriptor of the handler's own for fd, and fd itself pointed at
+// nothing: what other threads write from now on is lost, and nothing they
+// still had queued follows the release. fd itself when that cannot be done.
+int takeOver(int fd)
+{
+    const int own = ::dup(fd);
+    if (own < 0 || g_void < 0 || ::dup2(g_void, fd) < 0)
+        return own < 0 ? fd : own;
+    return own;
+}
+
+bool isSocket(int fd)
+{
+    struct stat info {};
+    return ::fstat(fd, &info) == 0 && S_ISSOCK(info.st_mode);
+}
+
 void releaseOnSocket(int fd, const Slot &slot)
 {
-    // A stale descriptor that now names some other file is left alone.
-    struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISSOCK(info.st_mode))
-        return;
     writeAll(fd, g_prefix, g_prefixSize, true);
     writeAll(fd, slot.bytes, slot.size, true);
     // The process's end closes the connection, and a serial server may
@@ -86,12 +104,14 @@ extern "C" void onCrashSignal(int signalNumber)
     const int fd = g_port.load();
     const int socket = g_socket.load();
     const int active = g_active.load();
-    // tcflush fails on anything but a terminal, so a stale descriptor that
-    // now names some other file is left alone.
-    if (fd >= 0 && active >= 0 && ::tcflush(fd, TCOFLUSH) == 0)
-        writeAll(fd, g_slots[active].bytes, g_slots[active].size, false);
-    else if (socket >= 0 && active >= 0)
-        releaseOnSocket(socket, g_slots[active]);
+    // A stale descriptor that now names some other file is left alone.
+    if (fd >= 0 && active >= 0 && ::isatty(fd)) {
+        const int own = takeOver(fd);
+        if (::tcflush(own, TCOFLUSH) == 0)
+            writeAll(own, g_slots[active].bytes, g_slots[active].size, false);
+    } else if (socket >= 0 && active >= 0 && isSocket(socket)) {
+        releaseOnSocket(takeOver(socket), g_slots[active]);
+    }
     errno = saved;
     // Back to the default action (not every system resets SIGILL on entry);
     // the signal raised here is held until the handler returns, then ends
@@ -117,6 +137,8 @@ bool CrashSignals::install()
 {
     if (m_installed)
         return true;
+    if (g_void < 0)
+        g_void = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
     stack_t current{};
     if (::sigaltstack(nullptr, &current) == 0 && (current.ss_flags & SS_DISABLE)) {
         stack_t own{};

@@ -38,7 +38,7 @@ private:
     double nowMs() const;
     void onErrorOccurred(QSerialPort::SerialPortError error);
 
-    QSerialPort m_port;
+    QSerialPort m_port{this}; // a child: it moves to another thread with the port
     qint16 m_commPort = 1;
     QString m_settings = QStringLiteral("9600,n,8,1");
     static constexpr qint64 GuaranteedRoom = 2048;

@@ -57,7 +57,7 @@ private:
     void onTimeout();
     void sleepUntilDeadline();
 
-    QTimer m_timer;
+    QTimer m_timer{this}; // a child: it moves to another thread with the timer
     qint64 m_deadlineNs = 0;
     int m_interval = 0;
     bool m_enabled = true;

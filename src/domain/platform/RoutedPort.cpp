@@ -2,7 +2,7 @@
 
 #include "platform/PortNames.h"
 
-RoutedPort::RoutedPort()
+RoutedPort::RoutedPort(QObject *parent) : QObject(parent)
 {
     for (SerialPort *inner : {static_cast<SerialPort *>(&m_serial), static_cast<SerialPort *>(&m_tcp)})
         inner->onLinkLost = [this] {

@@ -7,10 +7,14 @@
 // mapping is a network one (tcp://, rfc2217://, TCPIP::...::SOCKET). The
 // choice is made each time the port opens; the port number and line
 // settings go to both, so either is ready.
-class RoutedPort : public SerialPort
+//
+// A QObject whose children are the two ports, so that moving it to another
+// thread moves them.
+class RoutedPort : public QObject, public SerialPort
 {
+    Q_OBJECT
 public:
-    RoutedPort();
+    explicit RoutedPort(QObject *parent = nullptr);
 
     qint16 CommPort() const override { return m_serial.CommPort(); }
     void setCommPort(qint16 port) override;
@@ -33,7 +37,7 @@ private:
         return m_useTcp ? static_cast<const SerialPort &>(m_tcp) : m_serial;
     }
 
-    QtSerialPort m_serial;
-    TcpPort m_tcp;
+    QtSerialPort m_serial{this};
+    TcpPort m_tcp{this};
     bool m_useTcp = false;
 };

@@ -70,7 +70,7 @@ private:
     void closeAfterDrain();
     void dropLink();
 
-    QTcpSocket m_socket;
+    QTcpSocket m_socket{this}; // a child: it moves to another thread with the port
     PortTarget::Kind m_kind = PortTarget::Kind::Tcp;
     std::unique_ptr<Rfc2217Framing> m_telnet; // rfc2217:// only
     QByteArray m_crashPrefix;                 // the purge, on rfc2217://

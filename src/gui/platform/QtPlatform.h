@@ -19,5 +19,5 @@ struct QtPlatform
     CrashSignals crash;
 
     QtPlatform() { crash.install(); }
-    Platform bundle() { return {&port, &timer, &messages, &files, &busy, &crash}; }
+    Platform bundle() { return {&port, &timer, &messages, &files, &busy, &crash, true}; }
 };

@@ -4,7 +4,7 @@
 #include "shell/frmControl.h"
 
 #include "files/StepDocument.h"
-#include "instrument/RunController.h"
+#include "instrument/InstrumentSession.h"
 #include "steps/StepClipboard.h"
 #include "steps/StepListView.h"
 #include "steps/StepRowsText.h"
@@ -15,7 +15,7 @@
 
 void frmControl::connectTableEditing()
 {
-    StepTableMenu &menu = livData->menu();
+    StepTableMenu &menu = m_ui.livData->menu();
     connect(menu.cut, &QAction::triggered, this, [this] { livData_Cut(); });
     connect(menu.copy, &QAction::triggered, this, [this] { livData_Copy(); });
     connect(menu.copyAll, &QAction::triggered, this, [this] { livData_CopyAll(); });
@@ -25,7 +25,7 @@ void frmControl::connectTableEditing()
     // Undo and redo change the table as much as the edits themselves: the
     // buttons follow the row count, and the document is modified (only the
     // file commands clear that).
-    connect(&livData->edits(), &StepEdits::changed, this, [this] {
+    connect(&m_ui.livData->edits(), &StepEdits::changed, this, [this] {
         setDataButtons();
         m_document->setModified(true);
     });
@@ -34,28 +34,28 @@ void frmControl::connectTableEditing()
 bool frmControl::tableEditable() const
 {
     // The table plays as it stands during a run.
-    return !m_run->running() && !livData->menu().locked();
+    return !m_runActive && !m_ui.livData->menu().locked();
 }
 
 void frmControl::livData_Copy()
 {
-    const int position = livData->selectedIndex();
+    const int position = m_ui.livData->selectedIndex();
     if (position == 0 || !tableEditable())
         return;
-    const std::vector<StepRecord> &rows = livData->steps().rows();
+    const std::vector<StepRecord> &rows = m_ui.livData->steps().rows();
     StepClipboard::put(StepRowsText::format(std::span(rows).subspan(size_t(position - 1), 1)));
 }
 
 void frmControl::livData_CopyAll()
 {
-    if (livData->count() == 0 || !tableEditable())
+    if (m_ui.livData->count() == 0 || !tableEditable())
         return;
-    StepClipboard::put(StepRowsText::format(livData->steps().rows()));
+    StepClipboard::put(StepRowsText::format(m_ui.livData->steps().rows()));
 }
 
 void frmControl::livData_Cut()
 {
-    if (livData->selectedIndex() == 0 || !tableEditable())
+    if (m_ui.livData->selectedIndex() == 0 || !tableEditable())
         return;
     livData_Copy();
     cmdDataDelete_Click();
@@ -74,9 +74,9 @@ void frmControl::livData_Paste()
         return;
     // Before the selected row, as Insert places its row; at the end when
     // no row is selected.
-    const int selected = livData->selectedIndex();
-    const int position = selected > 0 ? selected : livData->count() + 1;
-    livData->edits().insertSteps(position, std::move(pasted.rows), NextStepNumber,
+    const int selected = m_ui.livData->selectedIndex();
+    const int position = selected > 0 ? selected : m_ui.livData->count() + 1;
+    m_ui.livData->edits().insertSteps(position, std::move(pasted.rows), NextStepNumber,
                                  QStringLiteral("Paste"));
     m_document->setModified(true);
 }
@@ -84,11 +84,11 @@ void frmControl::livData_Paste()
 void frmControl::livData_Undo()
 {
     if (tableEditable())
-        livData->edits().history().undo();
+        m_ui.livData->edits().history().undo();
 }
 
 void frmControl::livData_Redo()
 {
     if (tableEditable())
-        livData->edits().history().redo();
+        m_ui.livData->edits().history().redo();
 }

@@ -9,19 +9,19 @@
 
 void frmControl::connectCycleTimeField()
 {
-    NumericField::attach(txtCycleTime, {[this] { txtCycleTime_GotFocus(); },
+    NumericField::attach(m_ui.txtCycleTime, {[this] { txtCycleTime_GotFocus(); },
                                         [this] { txtCycleTime_LostFocus(); },
                                         [this](int k) { txtCycleTime_KeyPress(k); }});
 }
 
 void frmControl::txtCycleTime_GotFocus()
 {
-    ModTool::SelectFieldText(txtCycleTime);
+    ModTool::SelectFieldText(m_ui.txtCycleTime);
 }
 
 void frmControl::txtCycleTime_LostFocus()
 {
-    ModTool::CheckFieldRange(txtCycleTime, FieldRanges::CycleTime, *m_platform.messages);
+    ModTool::CheckFieldRange(m_ui.txtCycleTime, FieldRanges::CycleTime, *m_platform.messages);
 }
 
 void frmControl::txtCycleTime_KeyPress(int keyAscii)

@@ -23,66 +23,66 @@ StepRecord newStep()
 
 void frmControl::setDataButtons()
 {
-    const bool hasRows = livData->count() > 0;
-    cmdDataInsert->setEnabled(hasRows);
-    cmdDataAppend->setEnabled(true);
-    cmdDataDelete->setEnabled(hasRows);
+    const bool hasRows = m_ui.livData->count() > 0;
+    m_ui.cmdDataInsert->setEnabled(hasRows);
+    m_ui.cmdDataAppend->setEnabled(true);
+    m_ui.cmdDataDelete->setEnabled(hasRows);
 }
 
 void frmControl::cmdDataInsert_Click()
 {
     // Above the selected row; the selection stays on that row, one lower,
     // so repeated inserts stack up above it in the order they were made.
-    const int position = livData->selectedIndex();
+    const int position = m_ui.livData->selectedIndex();
     if (position == 0)
         return;
-    livData->edits().insertSteps(position, {newStep()}, NextStepNumber, QStringLiteral("Insert"));
+    m_ui.livData->edits().insertSteps(position, {newStep()}, NextStepNumber, QStringLiteral("Insert"));
     m_document->setModified(true);
 }
 
 void frmControl::cmdDataAppend_Click()
 {
-    livData->edits().insertSteps(livData->count() + 1, {newStep()}, NextStepNumber,
+    m_ui.livData->edits().insertSteps(m_ui.livData->count() + 1, {newStep()}, NextStepNumber,
                                  QStringLiteral("Append"));
-    cmdDataInsert->setEnabled(true);
-    cmdDataDelete->setEnabled(true);
+    m_ui.cmdDataInsert->setEnabled(true);
+    m_ui.cmdDataDelete->setEnabled(true);
     m_document->setModified(true);
 }
 
 void frmControl::cmdDataDelete_Click()
 {
-    const int position = livData->selectedIndex();
+    const int position = m_ui.livData->selectedIndex();
     if (position == 0)
         return;
     // Selects the row that takes its place, or the new last row; the
     // buttons follow the row count on every change of the table.
-    livData->edits().removeStep(position, QStringLiteral("Delete"));
+    m_ui.livData->edits().removeStep(position, QStringLiteral("Delete"));
     m_document->setModified(true);
 }
 
 void frmControl::chkDataSelectAll_Click()
 {
     // Ticks every row whichever way the click turned the box; never clears one.
-    livData->edits().checkAll();
+    m_ui.livData->edits().checkAll();
     m_document->setModified(true);
 }
 
 void frmControl::livData_ItemCheck(int position)
 {
-    livData->edits().stepChecked(position);
+    m_ui.livData->edits().stepChecked(position);
     // Clearing the tick here is no click on "Select All": setChecked raises
     // no clicked(), so the rows stay as they are.
-    if (position >= 1 && position <= livData->count() && !livData->item(position).checked)
-        chkDataSelectAll->setChecked(false);
+    if (position >= 1 && position <= m_ui.livData->count() && !m_ui.livData->item(position).checked)
+        m_ui.chkDataSelectAll->setChecked(false);
     m_document->setModified(true);
 }
 
 void frmControl::livData_DblClick()
 {
-    if (livData->count() > 0) {
+    if (m_ui.livData->count() > 0) {
         // A closed editor may still wait for its deletion: open a new one then.
         if (!DataSetting || DataSetting->isHidden()) {
-            DataSetting = new frmDataSetting(livData, *m_platform.messages);
+            DataSetting = new frmDataSetting(m_ui.livData, *m_platform.messages);
             DataSetting->Form_Load();
         }
         DataSetting->show();

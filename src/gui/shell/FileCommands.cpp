@@ -9,7 +9,7 @@ void frmControl::mnuNew_Click()
 {
     if (!m_document->newDocument())
         return;
-    livData->edits().clearHistory(); // a new program has nothing to undo
+    m_ui.livData->edits().clearHistory(); // a new program has nothing to undo
     setDataButtons();
 }
 
@@ -17,7 +17,7 @@ void frmControl::mnuOpen_Click()
 {
     if (!m_document->open())
         return;
-    livData->edits().clearHistory();
+    m_ui.livData->edits().clearHistory();
     setDataButtons();
 }
 
@@ -25,7 +25,7 @@ bool frmControl::OpenStepFile(const QString &path)
 {
     if (!m_document->open(path))
         return false;
-    livData->edits().clearHistory();
+    m_ui.livData->edits().clearHistory();
     setDataButtons();
     return true;
 }

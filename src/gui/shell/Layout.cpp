@@ -65,7 +65,7 @@ void frmControl::Form_Resize()
     state.width = pixelsToTwips(outer.width());
     state.height = pixelsToTwips(outer.height());
     state.minimized = windowState().testFlag(Qt::WindowMinimized);
-    state.statusBarHeight = pixelsToTwips(StatusBar1->height());
+    state.statusBarHeight = pixelsToTwips(m_ui.StatusBar1->height());
 
     const std::optional<ResizeRule::Layout> layout = ResizeRule::layoutFor(state);
     if (!layout)
@@ -77,12 +77,12 @@ void frmControl::Form_Resize()
                std::max(twipsToPixels(layout->height) - extra.height(), height()));
     }
 
-    place(fraData, layout->fraData);
-    place(livData, layout->livData);
-    place(chkDataSelectAll, layout->chkDataSelectAll);
-    place(cmdDataInsert, layout->cmdDataInsert);
-    place(cmdDataAppend, layout->cmdDataAppend);
-    place(cmdDataDelete, layout->cmdDataDelete);
+    place(m_ui.fraData, layout->fraData);
+    place(m_ui.livData, layout->livData);
+    place(m_ui.chkDataSelectAll, layout->chkDataSelectAll);
+    place(m_ui.cmdDataInsert, layout->cmdDataInsert);
+    place(m_ui.cmdDataAppend, layout->cmdDataAppend);
+    place(m_ui.cmdDataDelete, layout->cmdDataDelete);
 }
 
 void frmControl::resizeEvent(QResizeEvent *event)

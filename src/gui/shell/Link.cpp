@@ -1,29 +1,12 @@
-// The window's side of the serial link: its message boxes and status line,
-// and the port list entry that the link's message names.
+// The window's message boxes and status line.
 #include "shell/frmControl.h"
 
-#include "instrument/PortText.h"
-#include "instrument/RunController.h"
-#include "instrument/SerialLink.h"
 #include "platform/AppTitle.h"
 
-#include <QComboBox>
+#include <QCoreApplication>
 #include <QLabel>
-#include <QStatusBar>
 
 #include <cstdio>
-
-bool frmControl::sendOrReport(const QString &command)
-{
-    const bool running = m_run->running();
-    if (m_link->send(command))
-        return true;
-    if (running)
-        m_run->linkLost(); // does nothing if the lost link has ended it already
-    else
-        m_link->showNotAvailable();
-    return false;
-}
 
 MessageBox::Answer frmControl::MsgBox(const QString &text, MessageBox::Buttons buttons,
                                       MessageBox::Icon icon, const QString &caption,
@@ -45,12 +28,18 @@ MessageBox::Answer frmControl::WindowMessages::show(const QString &text, Buttons
     return m_window.m_platform.messages->show(text, buttons, icon, caption, defaultButton);
 }
 
+void frmControl::catchUpWithSession()
+{
+    // The session's signals come to the window as posted calls.
+    QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
+}
+
 QString frmControl::statusText() const
 {
-    return StatusBar1Text->text();
+    return m_ui.StatusBar1Text->text();
 }
 
 void frmControl::setStatusText(const QString &text)
 {
-    StatusBar1Text->setText(text);
+    m_ui.StatusBar1Text->setText(text);
 }

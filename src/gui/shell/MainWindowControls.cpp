@@ -1,9 +1,10 @@
 // The main window's controls: kinds, names, captions, design places and
 // tab order, and the wiring of their events to the handlers.
 #include "shell/frmControl.h"
+#include "shell/frmControlUi.h"
 
 #include "files/StepDocument.h"
-#include "instrument/SerialLink.h"
+#include "instrument/InstrumentSession.h"
 #include "platform/ChoiceList.h"
 #include "shell/AppIcon.h"
 #include "shell/ResizeRule.h"
@@ -16,6 +17,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMainWindow>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -80,12 +82,12 @@ W *place(QWidget *parent, const char *name, const QString &caption, const Resize
 // widget is the designed client area less the status bar, and the design's
 // places, measured from the client area's top-left corner, are places in the
 // central widget as they stand.
-void frmControl::buildControls()
+void frmControlUi::setupUi(QMainWindow *window)
 {
-    setFont(designFont(font()));
-    auto *client = new QWidget(this);
+    window->setFont(designFont(window->font()));
+    auto *client = new QWidget(window);
     client->setObjectName(QStringLiteral("frmControlClient"));
-    setCentralWidget(client);
+    window->setCentralWidget(client);
 
     fraSystemMode = place<QGroupBox>(client, "fraSystemMode", QStringLiteral("System  Mode"), 240, 240, 1695, 2175, 0);
     optSystemMode_0 = place<QRadioButton>(fraSystemMode, "optSystemMode_0", QStringLiteral("&Local"), 360, 600, 975, 255, 10);
@@ -121,7 +123,7 @@ void frmControl::buildControls()
     for (QPushButton *button : {cmdRunStop, cmdReset, cmdDataInsert, cmdDataDelete, cmdDataAppend})
         button->setAutoDefault(false);
 
-    StatusBar1 = new QStatusBar(this);
+    StatusBar1 = new QStatusBar(window);
     StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
     StatusBar1->setProperty("tabIndex", 19);
     StatusBar1->setSizeGripEnabled(true);
@@ -129,7 +131,7 @@ void frmControl::buildControls()
     StatusBar1Text = new QLabel(StatusBar1);
     StatusBar1Text->setObjectName(QStringLiteral("StatusBar1Text"));
     StatusBar1->addWidget(StatusBar1Text, 1);
-    setStatusBar(StatusBar1);
+    window->setStatusBar(StatusBar1);
 
     // Focus order, by the design's tab indexes (frames and labels take none).
     QWidget *order[] = {cmdRunStop, cmdReset, livData, chkDataSelectAll, cmdDataInsert,
@@ -139,7 +141,7 @@ void frmControl::buildControls()
         QWidget::setTabOrder(order[i], order[i + 1]);
 
     // Menus, without shortcut keys.
-    mnuFile = menuBar()->addMenu(QStringLiteral("&File"));
+    mnuFile = window->menuBar()->addMenu(QStringLiteral("&File"));
     mnuFile->setObjectName(QStringLiteral("mnuFile"));
     auto addItem = [](QMenu *menu, const char *name, const QString &caption) {
         QAction *a = menu->addAction(caption);
@@ -155,48 +157,45 @@ void frmControl::buildControls()
     numS2 = mnuFile->addSeparator();
     numS2->setObjectName(QStringLiteral("numS2"));
     mnuExit = addItem(mnuFile, "mnuExit", QStringLiteral("&Exit"));
-    mnuHelp = menuBar()->addMenu(QStringLiteral("&Help"));
+    mnuHelp = window->menuBar()->addMenu(QStringLiteral("&Help"));
     mnuHelp->setObjectName(QStringLiteral("mnuHelp"));
     mnuAbout = addItem(mnuHelp, "mnuAbout", QStringLiteral("&About..."));
 
-    setWindowIcon(appIcon());
+    window->setWindowIcon(appIcon());
     // The minimum is an outer size; the resize handler corrects it for the
     // frame once the window is shown and the frame is known.
-    setMinimumSize(twipsToPixels(ResizeRule::MinimumWidth), twipsToPixels(ResizeRule::MinimumHeight));
-    resize(twipsToPixels(11880), twipsToPixels(8310) + menuBar()->sizeHint().height());
+    window->setMinimumSize(twipsToPixels(ResizeRule::MinimumWidth), twipsToPixels(ResizeRule::MinimumHeight));
+    window->resize(twipsToPixels(11880), twipsToPixels(8310) + window->menuBar()->sizeHint().height());
 }
 
 void frmControl::connectHandlers()
 {
     // Operator events only: handlers that a selection made by the program
     // must raise are called directly where the program makes it.
-    onBecameSelected(optSystemMode_0, this, [this] { optSystemMode_Click(0); });
-    onBecameSelected(optSystemMode_1, this, [this] { optSystemMode_Click(1); });
-    connect(cboRunMode, &QComboBox::activated, this, [this] { cboRunMode_Click(); });
-    connect(cboCommPort, &QComboBox::activated, this, [this] { cboCommPort_Click(); });
-    connect(cboBaudRate, &QComboBox::activated, this, [this] { cboBaudRate_Click(); });
-    connect(cmdRunStop, &QPushButton::clicked, this, [this] { cmdRunStop_Click(); });
-    connect(cmdReset, &QPushButton::clicked, this, [this] { cmdReset_Click(); });
-    connect(cmdDataInsert, &QPushButton::clicked, this, [this] { cmdDataInsert_Click(); });
-    connect(cmdDataAppend, &QPushButton::clicked, this, [this] { cmdDataAppend_Click(); });
-    connect(cmdDataDelete, &QPushButton::clicked, this, [this] { cmdDataDelete_Click(); });
-    connect(chkDataSelectAll, &QCheckBox::clicked, this, [this] { chkDataSelectAll_Click(); });
-    connect(livData, &StepListView::itemCheck, this, [this](int row) { livData_ItemCheck(row); });
-    connect(livData, &StepListView::dblClick, this, [this] { livData_DblClick(); });
-    connect(mnuNew, &QAction::triggered, this, [this] { mnuNew_Click(); });
-    connect(mnuOpen, &QAction::triggered, this, [this] { mnuOpen_Click(); });
-    connect(mnuSave, &QAction::triggered, this, [this] { mnuSave_Click(); });
-    connect(mnuSaveAs, &QAction::triggered, this, [this] { mnuSaveAs_Click(); });
-    connect(mnuExit, &QAction::triggered, this, [this] { mnuExit_Click(); });
-    connect(mnuAbout, &QAction::triggered, this, [this] { mnuAbout_Click(); });
+    onBecameSelected(m_ui.optSystemMode_0, this, [this] { optSystemMode_Click(0); });
+    onBecameSelected(m_ui.optSystemMode_1, this, [this] { optSystemMode_Click(1); });
+    connect(m_ui.cboRunMode, &QComboBox::activated, this, [this] { cboRunMode_Click(); });
+    connect(m_ui.cboCommPort, &QComboBox::activated, this, [this] { cboCommPort_Click(); });
+    connect(m_ui.cboBaudRate, &QComboBox::activated, this, [this] { cboBaudRate_Click(); });
+    connect(m_ui.cmdRunStop, &QPushButton::clicked, this, [this] { cmdRunStop_Click(); });
+    connect(m_ui.cmdReset, &QPushButton::clicked, this, [this] { cmdReset_Click(); });
+    connect(m_ui.cmdDataInsert, &QPushButton::clicked, this, [this] { cmdDataInsert_Click(); });
+    connect(m_ui.cmdDataAppend, &QPushButton::clicked, this, [this] { cmdDataAppend_Click(); });
+    connect(m_ui.cmdDataDelete, &QPushButton::clicked, this, [this] { cmdDataDelete_Click(); });
+    connect(m_ui.chkDataSelectAll, &QCheckBox::clicked, this, [this] { chkDataSelectAll_Click(); });
+    connect(m_ui.livData, &StepListView::itemCheck, this, [this](int row) { livData_ItemCheck(row); });
+    connect(m_ui.livData, &StepListView::dblClick, this, [this] { livData_DblClick(); });
+    connect(m_ui.mnuNew, &QAction::triggered, this, [this] { mnuNew_Click(); });
+    connect(m_ui.mnuOpen, &QAction::triggered, this, [this] { mnuOpen_Click(); });
+    connect(m_ui.mnuSave, &QAction::triggered, this, [this] { mnuSave_Click(); });
+    connect(m_ui.mnuSaveAs, &QAction::triggered, this, [this] { mnuSaveAs_Click(); });
+    connect(m_ui.mnuExit, &QAction::triggered, this, [this] { mnuExit_Click(); });
+    connect(m_ui.mnuAbout, &QAction::triggered, this, [this] { mnuAbout_Click(); });
     connectCycleTimeField();
     connectTableEditing();
     connectRun();
     // The "not available" message names the port list's entry as shown.
-    connect(cboCommPort, &QComboBox::currentTextChanged, m_link.get(), &SerialLink::setPortName);
+    connect(m_ui.cboCommPort, &QComboBox::currentTextChanged, this,
+            [this](const QString &entry) { m_session->setPortName(entry); });
     connect(m_document.get(), &StepDocument::titleChanged, this, &QWidget::setWindowTitle);
-    // A crash under remote operation sends the release commands; follows
-    // the selection whoever makes it.
-    connect(optSystemMode_1, &QRadioButton::toggled, this,
-            [this](bool remote) { armCrashGuard(remote); });
 }

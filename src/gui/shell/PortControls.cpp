@@ -1,10 +1,8 @@
 // The operator's link controls: port, baud rate, remote/local and reset.
 #include "shell/frmControl.h"
 
-#include "instrument/Commands.h"
+#include "instrument/InstrumentSession.h"
 #include "instrument/PortText.h"
-#include "instrument/RunController.h"
-#include "instrument/SerialLink.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -12,38 +10,27 @@
 
 void frmControl::cboCommPort_Click()
 {
-    m_link->choosePort(cboCommPort->currentText());
+    m_session->choosePort(m_ui.cboCommPort->currentText());
 }
 
 void frmControl::cboBaudRate_Click()
 {
-    const QString baud = cboBaudRate->currentText();
-    m_link->applyBaud(baud);
-    labPortSetting->setText(labelForBaud(baud));
+    const QString baud = m_ui.cboBaudRate->currentText();
+    m_session->applyBaud(baud);
+    m_ui.labPortSetting->setText(labelForBaud(baud));
 }
 
 void frmControl::optSystemMode_Click(int index)
 {
-    m_run->stopTicks();
-    if (!m_link->ensureOpen())
+    const bool remote = index == 1;
+    if (m_session->setRemote(remote) == InstrumentSession::LinkResult::NotOpened)
         return;
-    if (index == 0) {
-        sendOrReport(Command::Local);
-        m_link->close();
-        cmdRunStop->setEnabled(false);
-        cmdReset->setEnabled(false);
-    } else {
-        sendOrReport(Command::Remote);
-        cmdRunStop->setEnabled(true);
-        cmdReset->setEnabled(true);
-    }
+    // RUN and Reset are for remote operation.
+    m_ui.cmdRunStop->setEnabled(remote);
+    m_ui.cmdReset->setEnabled(remote);
 }
 
 void frmControl::cmdReset_Click()
 {
-    // RUN and Reset stay enabled when another port failed to open under
-    // Remote; the port is tried again rather than written to while closed.
-    if (!m_link->ensureOpen())
-        return;
-    sendOrReport(Command::Reset);
+    m_session->reset();
 }

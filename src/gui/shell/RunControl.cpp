@@ -1,11 +1,12 @@
-// RUN/STOP and the run modes: the window's side of a run.
+// RUN/STOP and the run modes: the window's side of a run, which the
+// session plays.
 #include "shell/frmControl.h"
 
 #include "files/FileChecksum.h"
 #include "files/StepDocument.h"
-#include "instrument/RunController.h"
+#include "instrument/InstrumentSession.h"
 #include "instrument/RunModes.h"
-#include "instrument/RunRecording.h"
+#include "instrument/SequencerCore.h"
 #include "shell/Texts.h"
 #include "steps/FieldRange.h"
 #include "steps/StepListView.h"
@@ -29,84 +30,123 @@ void frmControl::connectRun()
     m_stopKey = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     m_stopKey->setEnabled(false);
     connect(m_stopKey, &QShortcut::activated, this, [this] {
-        if (m_run->running() && cmdRunStop->isEnabled())
-            cmdRunStop->click();
+        if (m_runActive && m_ui.cmdRunStop->isEnabled())
+            m_ui.cmdRunStop->click();
     });
-    connect(m_run.get(), &RunController::runStarted, this, [this] {
-        livData->steps().clearNotes();
+    InstrumentSession *session = m_session.get();
+    connect(session, &InstrumentSession::message, this, [this](const QString &text) { MsgBox(text); });
+    connect(session, &InstrumentSession::runStarted, this, [this] {
+        m_runActive = true;
+        m_ui.livData->steps().clearNotes();
         // A run plays the table as it stands: its history ends here.
-        livData->edits().clearHistory();
+        m_ui.livData->edits().clearHistory();
         setRunLocked(true);
     });
     // A step the line held past its dwell says so in its row's tooltip.
-    connect(m_run.get(), &RunController::stepHeld, this, [this](int position, int heldMs, int dwellMs) {
-        livData->steps().setNote(position, stretchedStepNote(heldMs, dwellMs));
+    connect(session, &InstrumentSession::stepHeld, this, [this](int position, int heldMs, int dwellMs) {
+        if (position <= m_ui.livData->count())
+            m_ui.livData->steps().setNote(position, stretchedStepNote(heldMs, dwellMs));
     });
-    connect(m_run.get(), &RunController::stepPlayed, this, &frmControl::showPlayedStep);
-    connect(m_run.get(), &RunController::stepFailed, this, [this](int position) {
-        livData->select(position);
-        livData->ensureVisible(position);
+    connect(session, &InstrumentSession::stepPlayed, this,
+            [this](int position, const RunState &state) { showPlayedStep(position, state.StepTotal); });
+    connect(session, &InstrumentSession::stepFailed, this, [this](int position) {
+        m_ui.livData->select(position);
+        m_ui.livData->ensureVisible(position);
     });
     // Told once the handler that sent the command has finished; the run
     // goes on without its record.
-    connect(m_recording.get(), &RunRecording::failed, this, [this](const QString &message) {
+    connect(session, &InstrumentSession::recordFailed, this, [this](const QString &message) {
         QTimer::singleShot(0, this, [this, message] { MsgBox(message); });
     });
-    connect(m_run.get(), &RunController::runEnded, this, [this](const QString &message) {
+    connect(session, &InstrumentSession::runEnded, this, [this](const QString &message, const StepPace &pace) {
+        m_runActive = false;
         setRunLocked(false);
         setStatusText(Texts::NowStop);
         // Steps the line held past their dwell are told once per run, on
         // standard error; each one's row says it in its tooltip.
-        if (m_run->pace().stretchedCount > 0)
-            std::fprintf(stderr, "%s\n", qPrintable(stretchedStepsSummary(m_run->pace())));
+        if (pace.stretchedCount > 0)
+            std::fprintf(stderr, "%s\n", qPrintable(stretchedStepsSummary(pace)));
         // Last, when the window is idle again: the box runs its own event loop.
         if (!message.isEmpty())
             MsgBox(message);
     });
+    // The step editor may rewrite a row during a run: the session plays
+    // its new texts from the row's next turn on.
+    connect(&m_ui.livData->steps(), &StepTableModel::dataChanged, this,
+            [this](const QModelIndex &topLeft, const QModelIndex &bottomRight, const QList<int> &roles) {
+                if (!m_runActive || roles == QList<int>{Qt::ToolTipRole})
+                    return;
+                const StepTableModel &steps = m_ui.livData->steps();
+                for (int row = topLeft.row(); row <= bottomRight.row(); ++row)
+                    m_session->updateStep(row + 1, steps.row(row + 1));
+            });
 }
 
 void frmControl::setRecordDirectory(const QString &directory)
 {
-    m_recording->setDirectory(directory);
+    m_session->setRecordDirectory(directory);
 }
 
 void frmControl::cboRunMode_Click()
 {
-    if (cboRunMode->currentText() == QStringView(RunMode::Cycle)) {
-        txtCycleTime->setEnabled(true);
-        txtCycleTime->setFocus();
+    if (m_ui.cboRunMode->currentText() == QStringView(RunMode::Cycle)) {
+        m_ui.txtCycleTime->setEnabled(true);
+        m_ui.txtCycleTime->setFocus();
     } else {
-        txtCycleTime->setEnabled(false);
+        m_ui.txtCycleTime->setEnabled(false);
     }
 }
 
 void frmControl::cmdRunStop_Click()
 {
-    if (m_run->running()) {
-        m_run->stop(); // STOP
+    if (m_runActive) {
+        m_session->stop(); // STOP
         return;
     }
     // The record's side file names the step file only while the table is
     // what the file holds: with unsaved changes it has no checksum.
     const QString file = m_document->fileName();
     const bool saved = !m_document->modified() && QFileInfo(file).isFile();
-    m_recording->setDetails({cboCommPort->currentText(), cboBaudRate->currentText(),
-                             saved ? QFileInfo(file).absoluteFilePath() : file,
-                             saved ? fileSha256(file) : QString()});
-    const RunController::Refusal refused = m_run->start(cboRunMode->currentText(), txtCycleTime->text());
+    m_session->setRecordDetails({m_ui.cboCommPort->currentText(), m_ui.cboBaudRate->currentText(),
+                                 saved ? QFileInfo(file).absoluteFilePath() : file,
+                                 saved ? fileSha256(file) : QString()});
+    const RunRequest request = RunRequest::fromTexts(m_ui.cboRunMode->currentText(), m_ui.txtCycleTime->text());
+    // Edits made before the session has said the run started go to it too.
+    m_runActive = true;
+    const InstrumentSession::Refusal refused = m_session->start(request, m_ui.livData->steps().rows());
+    // A run that ended already (or never began) has said so, or says so next.
+    if (refused.reason != InstrumentSession::Refusal::Reason::None || !m_session->running())
+        m_runActive = false;
     switch (refused.reason) {
-    case RunController::Refusal::Reason::None:
-    case RunController::Refusal::Reason::PortUnavailable:
+    case InstrumentSession::Refusal::Reason::None:
+    case InstrumentSession::Refusal::Reason::PortUnavailable:
         return;
-    case RunController::Refusal::Reason::CycleCount:
+    case InstrumentSession::Refusal::Reason::CycleCount:
         MsgBox(refused.message, MessageBox::Buttons::Ok, MessageBox::Icon::Exclamation,
                ModTool::RangeErrorCaption);
-        txtCycleTime->setFocus();
+        m_ui.txtCycleTime->setFocus();
         return;
-    case RunController::Refusal::Reason::StepValue:
+    case InstrumentSession::Refusal::Reason::StepValue:
         MsgBox(refused.message, MessageBox::Buttons::Ok, MessageBox::Icon::Exclamation);
         return;
     }
+}
+
+// The timer's tick goes to the session on its own; this is the same call
+// for those who raise the event by hand.
+void frmControl::TimComm_Timer()
+{
+    m_session->timerTick();
+}
+
+void frmControl::showPlayedStep(int position, qint32 stepTotal)
+{
+    if (position > m_ui.livData->count())
+        return;
+    m_ui.livData->select(position);
+    m_ui.livData->ensureVisible(position);
+    setStatusText(runningStatusText(m_ui.livData->item(position).label, position, stepTotal,
+                                    currentStartTimeText()));
 }
 
 // Disables (or enables again) what must not change while the table plays:
@@ -114,17 +154,17 @@ void frmControl::cmdRunStop_Click()
 // button's caption follows ("&STOP" while locked, "&RUN" after).
 void frmControl::setRunLocked(bool locked)
 {
-    for (QGroupBox *frame : {fraRunMode, fraComm, fraData})
+    for (QGroupBox *frame : {m_ui.fraRunMode, m_ui.fraComm, m_ui.fraData})
         frame->setEnabled(!locked);
-    for (QMenu *menu : {mnuFile, mnuHelp}) {
+    for (QMenu *menu : {m_ui.mnuFile, m_ui.mnuHelp}) {
         menu->setEnabled(!locked);
         menu->menuAction()->setEnabled(!locked); // greys the menu bar entry too
     }
-    cmdRunStop->setText(locked ? Texts::StopCaption : Texts::RunCaption);
+    m_ui.cmdRunStop->setText(locked ? Texts::StopCaption : Texts::RunCaption);
     // "&STOP" and "Re&set" share their S, and a key that two buttons share
     // only moves the focus between them: the first Alt+S would pass over
     // STOP to Reset. While a run goes on the key is STOP's alone.
-    cmdReset->setShortcut(locked ? QKeySequence() : QKeySequence::mnemonic(cmdReset->text()));
+    m_ui.cmdReset->setShortcut(locked ? QKeySequence() : QKeySequence::mnemonic(m_ui.cmdReset->text()));
     m_stopKey->setEnabled(locked);
-    livData->menu().setLocked(locked); // the table's keys too
+    m_ui.livData->menu().setLocked(locked); // the table's keys too
 }

@@ -1,37 +1,14 @@
 // Closing the main window. Other windows (the step editor, the about box)
 // stay open; the program ends when its last window has closed.
 #include "files/StepDocument.h"
-#include "instrument/Commands.h"
-#include "instrument/RunController.h"
-#include "instrument/SerialLink.h"
-#include "platform/CrashGuard.h"
+#include "instrument/InstrumentSession.h"
 #include "shell/frmControl.h"
 
 #include <QCloseEvent>
-#include <QRadioButton>
 
 namespace {
 const QString ModifiedQuestion = QStringLiteral("The file have been modefied,") + QChar(13)
                                  + QStringLiteral("do you want to save it?");
-}
-
-// Under remote operation: stops the sequencer, switches the output off,
-// hands the instrument back to local operation and closes the port. Does
-// nothing under local operation.
-void frmControl::releaseInstrument()
-{
-    if (!optSystemMode_1->isChecked())
-        return;
-    m_run->releaseInstrument();
-    armCrashGuard(false);
-}
-
-void frmControl::armCrashGuard(bool remote)
-{
-    CrashGuard *guard = m_platform.crash;
-    if (!guard)
-        return;
-    guard->setCrashOutput(remote ? Command::crashRelease() : QByteArray());
 }
 
 void frmControl::mnuExit_Click()
@@ -43,7 +20,8 @@ void frmControl::mnuExit_Click()
 // performs when no port opens. Returns true when the close is cancelled,
 // which happens only when the save question is asked and the operator
 // answers Cancel, or answers Yes and the save does not go through. A close
-// on a termination signal asks nothing.
+// on a termination signal asks nothing. Under remote operation the session
+// switches the output off and hands the instrument back to local operation.
 bool frmControl::Form_Unload()
 {
     // Start-up found no port: nothing was set up, nothing to ask or send.
@@ -51,7 +29,9 @@ bool frmControl::Form_Unload()
         return false;
     if (!m_closingOnSignal && !m_document->mayDiscard(ModifiedQuestion))
         return true;
-    releaseInstrument();
+    m_session->release();
+    // What the session said on the way is shown before the window goes.
+    catchUpWithSession();
     return false;
 }
 

@@ -6,7 +6,7 @@
 
 #include "files/StepDocument.h"
 #include "files/StepFileFormat.h"
-#include "instrument/RunController.h"
+#include "instrument/InstrumentSession.h"
 #include "shell/frmAbout.h"
 #include "steps/StepListView.h"
 #include "steps/frmDataSetting.h"
@@ -47,11 +47,11 @@ void frmControl::closeOnSignal()
     if (m_closingOnSignal)
         return;
     m_closingOnSignal = true;
-    m_run->stopTicks();
+    m_session->stopTicks();
 
     if (!m_closed && !NoPortAvailable && m_document->modified()) {
         const QString path = recoveryPath();
-        if (writeRecovery(path, livData->steps().rows()))
+        if (writeRecovery(path, m_ui.livData->steps().rows()))
             std::fprintf(stderr, "quorra: the unsaved step program was kept in %s\n",
                          qPrintable(QDir::toNativeSeparators(path)));
         else

@@ -2,12 +2,13 @@
 
 #include "files/FileTexts.h"
 #include "files/StepDocument.h"
+#include "instrument/InstrumentSession.h"
 #include "instrument/PortText.h"
-#include "instrument/RunController.h"
-#include "instrument/RunRecording.h"
-#include "instrument/SerialLink.h"
+#include "instrument/SessionThread.h"
 #include "platform/ChoiceList.h"
 #include "platform/PortNames.h"
+#include "platform/SerialPort.h"
+#include "platform/Timer.h"
 #include "shell/Texts.h"
 #include "steps/StepListView.h"
 
@@ -20,66 +21,69 @@ frmControl::frmControl(const Platform &platform, QWidget *parent)
     : QMainWindow(parent), m_platform(platform)
 {
     setObjectName(QStringLiteral("frmControl"));
-    buildControls();
-    m_link = std::make_unique<SerialLink>(*m_platform.port, m_messages);
-    m_document = std::make_unique<StepDocument>(livData->steps(), *m_platform.files, m_messages,
+    m_ui.setupUi(this);
+    m_document = std::make_unique<StepDocument>(m_ui.livData->steps(), *m_platform.files, m_messages,
                                                 *m_platform.busy);
-    m_run = std::make_unique<RunController>(*m_platform.timer, *m_link, livData->steps());
-    m_recording = std::make_unique<RunRecording>(*m_link, *m_run, livData->steps());
-    m_recording->setRecordEachRun(true);
+    m_session = std::make_unique<InstrumentSession>(*m_platform.port, *m_platform.timer, m_platform.crash);
+    m_session->setRecordEachRun(true);
+    if (m_platform.sessionThread)
+        m_sessionThread = std::make_unique<SessionThread>(
+            *m_session, QList<QObject *>{dynamic_cast<QObject *>(m_platform.port),
+                                         dynamic_cast<QObject *>(m_platform.timer)});
     connectHandlers();
 }
 
-frmControl::~frmControl() = default;
+frmControl::~frmControl()
+{
+    m_sessionThread.reset();
+}
 
 void frmControl::Form_Load()
 {
     NoPortAvailable = false;
     setWindowTitle(FileTexts::WindowTitle);
 
-    cboCommPort->addItem(QStringLiteral("COM 1"));
-    cboCommPort->addItem(QStringLiteral("COM 2"));
+    QComboBox *ports = m_ui.cboCommPort;
+    ports->addItem(QStringLiteral("COM 1"));
+    ports->addItem(QStringLiteral("COM 2"));
     // Each entry's tooltip tells what it is connected to.
-    for (int i = 0; i < cboCommPort->count(); ++i)
-        cboCommPort->setItemData(i, portToolTip(portNumberFromText(cboCommPort->itemText(i))),
-                                 Qt::ToolTipRole);
-
-    // Port probe: the first entry whose port opens wins, silently.
-    for (int i = 0; i < cboCommPort->count(); ++i) {
-        const bool opened = m_link->tryPort(portNumberFromText(cboCommPort->itemText(i)));
-        if (opened) {
-            cboCommPort->setCurrentIndex(i);
-            cboCommPort_Click();
-            break;
-        }
-        if (i == cboCommPort->count() - 1) {
-            MsgBox(Texts::NoPortsMessage);
-            NoPortAvailable = true;
-            close();
-            return;
-        }
+    QList<qint16> numbers;
+    for (int i = 0; i < ports->count(); ++i) {
+        numbers << portNumberFromText(ports->itemText(i));
+        ports->setItemData(i, portToolTip(numbers.back()), Qt::ToolTipRole);
     }
 
+    // Port probe: the first entry whose port opens wins, silently.
+    const int opened = m_session->probe(numbers);
+    if (opened < 0) {
+        MsgBox(Texts::NoPortsMessage);
+        NoPortAvailable = true;
+        close();
+        return;
+    }
+    ports->setCurrentIndex(opened);
+    cboCommPort_Click();
+
     for (const char *baud : {"1200", "2400", "4800", "9600"})
-        cboBaudRate->addItem(QLatin1String(baud));
-    ChoiceList::showEntry(cboBaudRate, QStringLiteral("9600"));
+        m_ui.cboBaudRate->addItem(QLatin1String(baud));
+    ChoiceList::showEntry(m_ui.cboBaudRate, QStringLiteral("9600"));
     cboBaudRate_Click();
 
-    optSystemMode_0->setChecked(true);
+    m_ui.optSystemMode_0->setChecked(true);
     optSystemMode_Click(0);
 
     for (const char *mode : {"Single", "Continuous", "Cycle"})
-        cboRunMode->addItem(QLatin1String(mode));
-    ChoiceList::showEntry(cboRunMode, QStringLiteral("Single"));
+        m_ui.cboRunMode->addItem(QLatin1String(mode));
+    ChoiceList::showEntry(m_ui.cboRunMode, QStringLiteral("Single"));
     cboRunMode_Click();
 
-    txtCycleTime->setText(QStringLiteral("1"));
+    m_ui.txtCycleTime->setText(QStringLiteral("1"));
     NextStepNumber = 1;
 
     // The step table's view and columns are set up with the table itself.
-    cmdDataInsert->setEnabled(false);
-    cmdDataAppend->setEnabled(true);
-    cmdDataDelete->setEnabled(false);
+    m_ui.cmdDataInsert->setEnabled(false);
+    m_ui.cmdDataAppend->setEnabled(true);
+    m_ui.cmdDataDelete->setEnabled(false);
 
     m_document->setModified(false);
     mnuNew_Click();

@@ -2,38 +2,27 @@
 
 #include "platform/MessageBox.h"
 #include "platform/Platform.h"
+#include "shell/frmControlUi.h"
 
 #include <QMainWindow>
 #include <QPointer>
 #include <memory>
 
-class QAction;
-class QCheckBox;
-class QComboBox;
-class QGroupBox;
-class QLabel;
-class QLineEdit;
-class QMenu;
-class QPushButton;
-class QRadioButton;
+class InstrumentSession;
 class QShortcut;
-class QStatusBar;
-class RunController;
-class RunRecording;
-class SerialLink;
+class SessionThread;
 class StepDocument;
-class StepListView;
 class frmDataSetting;
 class frmAbout;
-struct MainWindowUi;
 
 // The main window: the operator's controls and their handlers. The work is
 // done by what the window holds, none of which sees the window:
-//   SerialLink     the serial port: commands, opening, the lost link
-//   RunController  a run of the step table and its end
-//   StepDocument   Modified, the file and the title; New, Open, Save
-// Each handler turns a control's event into a call on one of them, and
-// their signals into what the controls show.
+//   InstrumentSession  the instrument: port, remote/local, reset, a run and
+//                      its record; on a thread of its own where the
+//                      platform runs sessions so
+//   StepDocument       Modified, the file and the title; New, Open, Save
+// Each handler reads its controls, calls one of them and shows the result;
+// their signals become what the controls show.
 class frmControl : public QMainWindow
 {
     Q_OBJECT
@@ -47,9 +36,17 @@ public:
     void Form_Load();
     bool noPortAvailable() const { return NoPortAvailable; }
 
+    const frmControlUi &ui() const { return m_ui; }
     StepDocument &document() { return *m_document; }
-    const RunController &runController() const { return *m_run; }
-    SerialLink &link() { return *m_link; }
+    InstrumentSession &session() { return *m_session; }
+    const InstrumentSession &session() const { return *m_session; }
+    // The secondary windows, while open.
+    QPointer<frmDataSetting> dataSetting() const { return DataSetting; }
+    QPointer<frmAbout> about() const { return About; }
+    // The number the next new step's label takes; set as a long session
+    // of editing leaves it.
+    qint32 nextStepNumber() const { return NextStepNumber; }
+    void setNextStepNumber(qint32 number) { NextStepNumber = number; }
     // Each run's record goes to this directory (the setting
     // Record/Directory); empty: no records.
     void setRecordDirectory(const QString &directory);
@@ -104,8 +101,6 @@ protected:
     void moveEvent(QMoveEvent *event) override;
 
 private:
-    friend MainWindowUi ui(frmControl &window); // the tests' view of the controls
-
     // The platform's message boxes, or standard error while closing on a
     // signal, when nobody is there to answer.
     class WindowMessages : public MessageBox
@@ -119,7 +114,6 @@ private:
         const frmControl &m_window;
     };
 
-    void buildControls();  // MainWindowControls.cpp
     void connectHandlers(); // MainWindowControls.cpp
     void connectCycleTimeField(); // CycleTimeField.cpp
     void connectRun(); // RunControl.cpp
@@ -127,62 +121,26 @@ private:
     void setDataButtons(); // EditCommands.cpp: Insert/Delete follow the row count
     void connectTableEditing(); // ClipboardCommands.cpp
     bool tableEditable() const; // ClipboardCommands.cpp: not during a run
-    void showPlayedStep(int position); // Sequencer.cpp
+    void showPlayedStep(int position, qint32 stepTotal); // RunControl.cpp
     // Shows a message box with the application title as caption (unless given).
     MessageBox::Answer MsgBox(const QString &text,
                               MessageBox::Buttons buttons = MessageBox::Buttons::Ok,
                               MessageBox::Icon icon = MessageBox::Icon::None,
                               const QString &caption = QString(),
                               MessageBox::Answer defaultButton = MessageBox::Answer::Ok);
-    // Sends a command; when the port refuses it, a run in progress ends as
-    // a lost link ends it, and otherwise the operator is told here.
-    bool sendOrReport(const QString &command);
     void setStatusText(const QString &text);
-    void releaseInstrument(); // Shutdown.cpp
-    // A crash under remote operation sends the same three commands, after a
-    // CR that ends any command cut short. Armed while Remote is selected,
-    // disarmed when Local is and once the instrument has been released.
-    void armCrashGuard(bool remote); // Shutdown.cpp
+    // Shows now what the session has told the window and the window has
+    // not shown yet: for the close path, after which nothing more is shown.
+    void catchUpWithSession();
 
     // --- state ---------------------------------------------------------------------
     bool NoPortAvailable = false;
     qint32 NextStepNumber = 0;
+    // From RUN to the run's end as the session tells it: the table's
+    // changes go to the session's copy meanwhile.
+    bool m_runActive = false;
 
-    // --- controls (object names as in the design) ---------------------------------
-    QGroupBox *fraSystemMode = nullptr;
-    QRadioButton *optSystemMode_0 = nullptr; // "&Local"
-    QRadioButton *optSystemMode_1 = nullptr; // "Re&Mote"
-    QGroupBox *fraRunMode = nullptr;
-    QComboBox *cboRunMode = nullptr;
-    QLabel *labCycleTime = nullptr;
-    QLineEdit *txtCycleTime = nullptr;
-    QCheckBox *chkOutputRelay = nullptr;
-    QGroupBox *fraComm = nullptr;
-    QLabel *labCommPort = nullptr;
-    QComboBox *cboCommPort = nullptr;
-    QLabel *labBaudRate = nullptr;
-    QComboBox *cboBaudRate = nullptr;
-    QLabel *labPortSetting = nullptr;
-    QPushButton *cmdRunStop = nullptr;
-    QPushButton *cmdReset = nullptr;
-    QGroupBox *fraData = nullptr;
-    StepListView *livData = nullptr;
-    QCheckBox *chkDataSelectAll = nullptr;
-    QPushButton *cmdDataInsert = nullptr;
-    QPushButton *cmdDataDelete = nullptr;
-    QPushButton *cmdDataAppend = nullptr;
-    QStatusBar *StatusBar1 = nullptr;
-    QLabel *StatusBar1Text = nullptr;
-    QMenu *mnuFile = nullptr;
-    QAction *mnuNew = nullptr;
-    QAction *mnuOpen = nullptr;
-    QAction *numS1 = nullptr;
-    QAction *mnuSave = nullptr;
-    QAction *mnuSaveAs = nullptr;
-    QAction *numS2 = nullptr;
-    QAction *mnuExit = nullptr;
-    QMenu *mnuHelp = nullptr;
-    QAction *mnuAbout = nullptr;
+    frmControlUi m_ui;
     QShortcut *m_stopKey = nullptr; // Escape: STOP, while a run goes on
 
     // The secondary windows, when open.
@@ -191,11 +149,9 @@ private:
 
     Platform m_platform;
     WindowMessages m_messages{*this};
-    // Destroyed in reverse: the run before the link it sends on.
-    std::unique_ptr<SerialLink> m_link;
     std::unique_ptr<StepDocument> m_document;
-    std::unique_ptr<RunController> m_run;
-    std::unique_ptr<RunRecording> m_recording;
+    std::unique_ptr<InstrumentSession> m_session;
+    std::unique_ptr<SessionThread> m_sessionThread; // ends before the session goes
     bool m_inResize = false;
     bool m_closingOnSignal = false; // no questions: message boxes go to standard error
     bool m_closed = false;          // the close path has run

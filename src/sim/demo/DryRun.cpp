@@ -1,6 +1,6 @@
 #include "demo/DryRun.h"
 
-#include "instrument/RunController.h"
+#include "instrument/InstrumentSession.h"
 #include "platform/PortNames.h"
 #include "shell/frmControl.h"
 #include "steps/StepListView.h"
@@ -151,7 +151,7 @@ DryRun::Result DryRun::play(const PlayOptions &options)
     result.lastLineMs = m_link.model().lineFreeAt();
     result.errorCount = m_link.model().errorCount();
     result.stretched = m_link.stretchedSteps();
-    result.heldCount = m_window->runController().pace().stretchedCount;
+    result.heldCount = m_window->session().pace().stretchedCount;
     result.messages = m_messages.shown;
     result.transcript = m_entries;
     std::stable_sort(result.transcript.begin(), result.transcript.end(),

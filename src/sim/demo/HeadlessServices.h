@@ -42,9 +42,3 @@ public:
 private:
     FileDialog *m_delegate;
 };
-
-class NoBusyPointer : public BusyPointer
-{
-public:
-    void setBusy(bool) override {}
-};

@@ -1,6 +1,6 @@
 #include "demo/WindowDriver.h"
 
-#include "instrument/RunController.h"
+#include "instrument/InstrumentSession.h"
 #include "platform/Timer.h"
 #include "shell/frmControl.h"
 #include "demo/HeadlessServices.h"
@@ -23,7 +23,7 @@ QString RunChoice::text() const
 
 bool isRunning(const frmControl &window)
 {
-    return window.runController().running();
+    return window.session().running();
 }
 
 namespace {

@@ -38,15 +38,15 @@ inline void setSteps(frmControl &w, const QList<StepSpec> &specs)
     std::vector<StepRecord> rows;
     for (int i = 0; i < specs.size(); ++i)
         rows.push_back(stepRecord(i + 1, specs[i]));
-    ui(w).livData->replaceAll(std::move(rows));
+    w.ui().livData->replaceAll(std::move(rows));
 }
 
 inline void chooseRunMode(frmControl &w, const QString &mode, const QString &cycles = {})
 {
-    ui(w).cboRunMode->setCurrentText(mode);
+    w.ui().cboRunMode->setCurrentText(mode);
     w.cboRunMode_Click();
     if (!cycles.isNull())
-        ui(w).txtCycleTime->setText(cycles);
+        w.ui().txtCycleTime->setText(cycles);
 }
 
 // The bytes written since the last call, then where the timer stands: the

@@ -35,9 +35,9 @@ void LinePaceTest::tickWaitsForTheLine()
     QVERIFY(fake.timer.tick());
     QCOMPARE(moment(fake), stepWire(QString(), QStringLiteral("220.00")) + QStringLiteral("@10"));
     // The held step says so in its row's tooltip, not in the status line.
-    const QString note = ui(*w).livData->steps().data(ui(*w).livData->steps().index(0, 3), Qt::ToolTipRole).toString();
+    const QString note = w->ui().livData->steps().data(w->ui().livData->steps().index(0, 3), Qt::ToolTipRole).toString();
     QCOMPARE(note, stretchedStepNote(97, 10));
-    QVERIFY(ui(*w).livData->steps().note(2).isEmpty());
+    QVERIFY(w->ui().livData->steps().note(2).isEmpty());
     QVERIFY(w->statusText().startsWith(QStringLiteral("Now Running >> Step2: ( 2 / 2 ) ")));
 
     // A wait before the rewind: the timer goes back to the row's period.
@@ -49,12 +49,12 @@ void LinePaceTest::tickWaitsForTheLine()
     QCOMPARE(moment(fake), QStringLiteral("@10"));
     QVERIFY(fake.timer.tick());
     QCOMPARE(moment(fake), RunEnd + QStringLiteral("@off"));
-    QCOMPARE(w->runController().pace().stretchedCount, 2);
+    QCOMPARE(w->session().pace().stretchedCount, 2);
 
     // The next RUN starts without remarks.
     w->cmdRunStop_Click();
-    QVERIFY(ui(*w).livData->steps().note(1).isEmpty());
-    QCOMPARE(w->runController().pace().stretchedCount, 0);
+    QVERIFY(w->ui().livData->steps().note(1).isEmpty());
+    QCOMPARE(w->session().pace().stretchedCount, 0);
 }
 
 void LinePaceTest::endingDropsWhatIsNotOnTheLine_data()

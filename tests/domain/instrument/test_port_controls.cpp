@@ -22,7 +22,7 @@ QList<Kind> kindsOf(const FakeSerialPort &port)
 
 void choose(frmControl &w, bool remote)
 {
-    (remote ? ui(w).optSystemMode_1 : ui(w).optSystemMode_0)->setChecked(true);
+    (remote ? w.ui().optSystemMode_1 : w.ui().optSystemMode_0)->setChecked(true);
     w.optSystemMode_Click(remote ? 1 : 0);
 }
 } // namespace
@@ -49,15 +49,15 @@ void PortControlsTest::portChoice_closesOldPortBeforeOpeningNew()
 {
     FakePlatform fake;
     auto w = startedWindow(fake, true);
-    ui(*w).cboCommPort->setCurrentText(QStringLiteral("COM 2"));
+    w->ui().cboCommPort->setCurrentText(QStringLiteral("COM 2"));
     w->cboCommPort_Click();
     QCOMPARE(kindsOf(fake.port), (QList<Kind>{Kind::Close, Kind::Open}));
     QCOMPARE(fake.port.events[0].port, 1);
     QCOMPARE(fake.port.events[1].port, 2);
     QVERIFY(fake.port.writes().isEmpty());
     QVERIFY(fake.messages.shown.isEmpty());
-    QVERIFY(ui(*w).optSystemMode_1->isChecked());
-    QVERIFY(ui(*w).cmdRunStop->isEnabled());
+    QVERIFY(w->ui().optSystemMode_1->isChecked());
+    QVERIFY(w->ui().cmdRunStop->isEnabled());
 }
 
 void PortControlsTest::portChoice_failing_leavesNoPortOpen_messageNamesIt()
@@ -65,7 +65,7 @@ void PortControlsTest::portChoice_failing_leavesNoPortOpen_messageNamesIt()
     FakePlatform fake;
     auto w = startedWindow(fake, true);
     fake.port.openablePorts = {1};
-    ui(*w).cboCommPort->setCurrentText(QStringLiteral("COM 2"));
+    w->ui().cboCommPort->setCurrentText(QStringLiteral("COM 2"));
     w->cboCommPort_Click();
     QVERIFY(!fake.port.PortOpen());
     QCOMPARE(kindsOf(fake.port), (QList<Kind>{Kind::Close, Kind::OpenFailed}));
@@ -76,19 +76,19 @@ void PortControlsTest::portChoice_failing_leavesNoPortOpen_messageNamesIt()
     QCOMPARE(m.buttons, MessageBox::Buttons::Ok);
     QCOMPARE(m.icon, MessageBox::Icon::None);
     // Remote stays chosen, RUN and Reset stay enabled.
-    QVERIFY(ui(*w).cmdRunStop->isEnabled());
-    QVERIFY(ui(*w).cmdReset->isEnabled());
+    QVERIFY(w->ui().cmdRunStop->isEnabled());
+    QVERIFY(w->ui().cmdReset->isEnabled());
 }
 
 void PortControlsTest::portChoice_underLocal_leavesNewPortOpen()
 {
     FakePlatform fake;
     auto w = startedWindow(fake, false);
-    ui(*w).cboCommPort->setCurrentText(QStringLiteral("COM 2"));
+    w->ui().cboCommPort->setCurrentText(QStringLiteral("COM 2"));
     w->cboCommPort_Click();
     QVERIFY(fake.port.PortOpen());
     QCOMPARE(fake.port.CommPort(), qint16(2));
-    QVERIFY(!ui(*w).cmdRunStop->isEnabled());
+    QVERIFY(!w->ui().cmdRunStop->isEnabled());
     QVERIFY(fake.port.writes().isEmpty());
 }
 
@@ -104,9 +104,9 @@ void PortControlsTest::baudChoice()
     QFETCH(bool, open);
     FakePlatform fake;
     auto w = startedWindow(fake, open);
-    ui(*w).cboBaudRate->setCurrentText(QStringLiteral("4800"));
+    w->ui().cboBaudRate->setCurrentText(QStringLiteral("4800"));
     w->cboBaudRate_Click();
-    QCOMPARE(ui(*w).labPortSetting->text(), QStringLiteral("4800,8,N,1"));
+    QCOMPARE(w->ui().labPortSetting->text(), QStringLiteral("4800,8,N,1"));
     QCOMPARE(fake.port.Settings(), QStringLiteral("4800,n,8,1"));
     QCOMPARE(fake.port.PortOpen(), open);
     QCOMPARE(kindsOf(fake.port), QList<Kind>{Kind::Settings});
@@ -118,14 +118,14 @@ void PortControlsTest::remoteThenLocal()
     auto w = startedWindow(fake, false);
     choose(*w, true);
     QVERIFY(fake.port.PortOpen());
-    QVERIFY(ui(*w).cmdRunStop->isEnabled());
-    QVERIFY(ui(*w).cmdReset->isEnabled());
+    QVERIFY(w->ui().cmdRunStop->isEnabled());
+    QVERIFY(w->ui().cmdReset->isEnabled());
     choose(*w, false);
     QCOMPARE(fake.port.writes(), (QStringList{":SYST:REM \r", ":SYST:LOC \r"}));
     QCOMPARE(kindsOf(fake.port), (QList<Kind>{Kind::Open, Kind::Write, Kind::Write, Kind::Close}));
     QVERIFY(!fake.port.PortOpen());
-    QVERIFY(!ui(*w).cmdRunStop->isEnabled());
-    QVERIFY(!ui(*w).cmdReset->isEnabled());
+    QVERIFY(!w->ui().cmdRunStop->isEnabled());
+    QVERIFY(!w->ui().cmdReset->isEnabled());
 }
 
 void PortControlsTest::remote_portFails_nothingChanges()
@@ -138,9 +138,9 @@ void PortControlsTest::remote_portFails_nothingChanges()
     QCOMPARE(fake.messages.shown.first().text,
              QStringLiteral("COM 1 : not available. Change the CommPort property to another port."));
     QVERIFY(fake.port.writes().isEmpty());
-    QVERIFY(!ui(*w).cmdRunStop->isEnabled());
-    QVERIFY(!ui(*w).cmdReset->isEnabled());
-    QVERIFY(ui(*w).optSystemMode_1->isChecked()); // shows as clicked all the same
+    QVERIFY(!w->ui().cmdRunStop->isEnabled());
+    QVERIFY(!w->ui().cmdReset->isEnabled());
+    QVERIFY(w->ui().optSystemMode_1->isChecked()); // shows as clicked all the same
     QVERIFY(!fake.timer.Enabled());
 }
 
@@ -149,13 +149,13 @@ void PortControlsTest::local_portFails_buttonsStayEnabled()
     FakePlatform fake;
     auto w = startedWindow(fake, true);
     fake.port.openablePorts = {1};
-    ui(*w).cboCommPort->setCurrentText(QStringLiteral("COM 2"));
+    w->ui().cboCommPort->setCurrentText(QStringLiteral("COM 2"));
     w->cboCommPort_Click();
     fake.messages.shown.clear();
     choose(*w, false);
     QCOMPARE(fake.messages.shown.size(), 1);
-    QVERIFY(ui(*w).cmdRunStop->isEnabled());
-    QVERIFY(ui(*w).cmdReset->isEnabled());
+    QVERIFY(w->ui().cmdRunStop->isEnabled());
+    QVERIFY(w->ui().cmdReset->isEnabled());
     QVERIFY(fake.port.writes().isEmpty());
 }
 
@@ -167,7 +167,7 @@ void PortControlsTest::reset_sendsOnlyTheResetCommand()
     QCOMPARE(fake.port.writes(), QStringList{"*RST\r"});
     QCOMPARE(fake.port.writes().first().toLatin1(), QByteArray("*RST\r"));
     QVERIFY(fake.timer.history.isEmpty());
-    QCOMPARE(ui(*w).cmdRunStop->text(), QStringLiteral("&RUN"));
+    QCOMPARE(w->ui().cmdRunStop->text(), QStringLiteral("&RUN"));
 }
 
 void PortControlsTest::reset_notPossibleUnderLocal()
@@ -175,9 +175,9 @@ void PortControlsTest::reset_notPossibleUnderLocal()
     FakePlatform fake;
     auto w = startedWindow(fake, true);
     choose(*w, false);
-    QVERIFY(!ui(*w).cmdReset->isEnabled());
+    QVERIFY(!w->ui().cmdReset->isEnabled());
     fake.port.clearEvents();
-    QTest::mouseClick(ui(*w).cmdReset, Qt::LeftButton);
+    QTest::mouseClick(w->ui().cmdReset, Qt::LeftButton);
     QVERIFY(fake.port.events.isEmpty());
 }
 
@@ -201,7 +201,7 @@ void PortControlsTest::modeCommand_refused()
     QCOMPARE(fake.messages.shown.first().text,
              QStringLiteral("COM 1 : not available. Change the CommPort property to another port."));
     QCOMPARE(fake.messages.shown.first().caption, QStringLiteral("Nesk DEMO"));
-    QCOMPARE(ui(*w).cmdRunStop->isEnabled(), remote);
+    QCOMPARE(w->ui().cmdRunStop->isEnabled(), remote);
 }
 
 QTEST_MAIN(PortControlsTest)

@@ -1,6 +1,7 @@
 // A run without a window: the run controller and the serial link on the
 // fake port and timer, as a headless run uses them.
 #include "instrument/RunController.h"
+#include "instrument/RunModes.h"
 #include "instrument/SerialLink.h"
 #include "steps/StepTableModel.h"
 #include "support/FakePlatform.h"
@@ -49,7 +50,7 @@ void RunControllerTest::singleRun_playsEveryStepAndEndsOnce()
     QSignalSpy played(&h.run, &RunController::stepPlayed);
     QSignalSpy ended(&h.run, &RunController::runEnded);
 
-    const RunController::Refusal refused = h.run.start(u"Single", u"1");
+    const RunController::Refusal refused = h.run.start(RunRequest::fromTexts(u"Single", u"1"));
     QCOMPARE(refused.reason, RunController::Refusal::Reason::None);
     QVERIFY(h.run.running());
     while (h.fake.timer.tick()) {
@@ -98,7 +99,7 @@ void RunControllerTest::refusals()
     }
     QSignalSpy started(&h.run, &RunController::runStarted);
 
-    const RunController::Refusal refused = h.run.start(mode, cycles);
+    const RunController::Refusal refused = h.run.start(RunRequest::fromTexts(mode, cycles));
     QCOMPARE(int(refused.reason), reason);
     QCOMPARE(refused.message, message);
     QVERIFY(!h.run.running());
@@ -110,7 +111,7 @@ void RunControllerTest::lostLink_endsTheRunWithTheMessage()
 {
     Headless h(2);
     QSignalSpy ended(&h.run, &RunController::runEnded);
-    h.run.start(u"Continuous", u"1");
+    h.run.start(RunRequest::fromTexts(u"Continuous", u"1"));
     h.fake.port.clearEvents();
 
     h.fake.port.loseLink();
@@ -128,7 +129,7 @@ void RunControllerTest::link_reportsEveryCommandItSends()
 {
     Headless h(1);
     QSignalSpy sent(&h.link, &SerialLink::commandSent);
-    h.run.start(u"Single", u"1");
+    h.run.start(RunRequest::fromTexts(u"Single", u"1"));
     while (h.fake.timer.tick()) {
     }
     QStringList seen;

@@ -35,8 +35,8 @@ public:
 
 bool isIdle(frmControl &w)
 {
-    return ui(w).cmdRunStop->text() == QStringLiteral("&RUN") && ui(w).fraData->isEnabled()
-           && ui(w).fraComm->isEnabled() && ui(w).fraRunMode->isEnabled()
+    return w.ui().cmdRunStop->text() == QStringLiteral("&RUN") && w.ui().fraData->isEnabled()
+           && w.ui().fraComm->isEnabled() && w.ui().fraRunMode->isEnabled()
            && w.statusText() == QStringLiteral("Now Stop");
 }
 } // namespace
@@ -76,12 +76,12 @@ void RunGuardsTest::dwellOutsideTimerRange_refusesRun()
     StepSpec bad;
     bad.dwell = dwell;
     setSteps(*w, {StepSpec{}, StepSpec{}, bad});
-    ui(*w).livData->steps().setRow(3, stepRecord(7, bad)); // labels loaded from a file may be anything
+    w->ui().livData->steps().setRow(3, stepRecord(7, bad)); // labels loaded from a file may be anything
     w->cmdRunStop_Click();
     QCOMPARE(fake.port.events.size(), 0);
     QVERIFY(fake.timer.history.isEmpty());
-    QCOMPARE(ui(*w).cmdRunStop->text(), QStringLiteral("&RUN"));
-    QVERIFY(ui(*w).fraData->isEnabled());
+    QCOMPARE(w->ui().cmdRunStop->text(), QStringLiteral("&RUN"));
+    QVERIFY(w->ui().fraData->isEnabled());
     QCOMPARE(fake.messages.shown.size(), 1);
     const auto &m = fake.messages.shown.first();
     QVERIFY2(m.text.startsWith(QStringLiteral("Step7 (row 3): the dwell time \"") + dwell + '"'),
@@ -91,11 +91,11 @@ void RunGuardsTest::dwellOutsideTimerRange_refusesRun()
     QCOMPARE(m.icon, MessageBox::Icon::Exclamation);
 
     // The same row unchecked is never played: the run goes ahead.
-    ui(*w).livData->steps().setChecked(3, false);
+    w->ui().livData->steps().setChecked(3, false);
     fake.messages.shown.clear();
     w->cmdRunStop_Click();
     QVERIFY(fake.messages.shown.isEmpty());
-    QCOMPARE(ui(*w).cmdRunStop->text(), QStringLiteral("&STOP"));
+    QCOMPARE(w->ui().cmdRunStop->text(), QStringLiteral("&STOP"));
 }
 
 void RunGuardsTest::cycleFieldNoNumber_refusesWithRangeMessage()
@@ -106,21 +106,21 @@ void RunGuardsTest::cycleFieldNoNumber_refusesWithRangeMessage()
     chooseRunMode(*w, QStringLiteral("Single"));
     QCOMPARE(runTranscript(*w, fake).size(), 3);
     chooseRunMode(*w, QStringLiteral("Cycle"), QStringLiteral("abc"));
-    ui(*w).cmdRunStop->setFocus();
+    w->ui().cmdRunStop->setFocus();
     fake.messages.shown.clear();
 
     w->cmdRunStop_Click();
     QVERIFY(fake.port.writes().isEmpty());
-    QCOMPARE(ui(*w).cmdRunStop->text(), QStringLiteral("&RUN"));
-    QCOMPARE(ui(*w).Run.RunCycles, 1); // untouched
+    QCOMPARE(w->ui().cmdRunStop->text(), QStringLiteral("&RUN"));
+    QCOMPARE(w->session().run().state().RunCycles, 1); // untouched
     QCOMPARE(fake.messages.shown.size(), 1);
     const auto &m = fake.messages.shown.first();
     QCOMPARE(m.text, QStringLiteral(" 1 to  9999 only!"));
     QCOMPARE(m.caption, QStringLiteral("Error!!"));
     QCOMPARE(m.icon, MessageBox::Icon::Exclamation);
     QCOMPARE(m.buttons, MessageBox::Buttons::Ok);
-    QCOMPARE(w->focusWidget(), ui(*w).txtCycleTime);
-    QCOMPARE(ui(*w).txtCycleTime->text(), QStringLiteral("abc"));
+    QCOMPARE(w->focusWidget(), w->ui().txtCycleTime);
+    QCOMPARE(w->ui().txtCycleTime->text(), QStringLiteral("abc"));
 }
 
 void RunGuardsTest::closedPort_runTriesItAgain_data()
@@ -138,9 +138,9 @@ void RunGuardsTest::closedPort_runTriesItAgain()
     setSteps(*w, {StepSpec{}});
     // Another port chosen under Remote fails to open: RUN stays enabled.
     fake.port.openablePorts = {1};
-    ui(*w).cboCommPort->setCurrentText(QStringLiteral("COM 2"));
+    w->ui().cboCommPort->setCurrentText(QStringLiteral("COM 2"));
     w->cboCommPort_Click();
-    QVERIFY(ui(*w).cmdRunStop->isEnabled());
+    QVERIFY(w->ui().cmdRunStop->isEnabled());
     fake.port.clearEvents();
     fake.messages.shown.clear();
     if (portComesBack)
@@ -151,15 +151,15 @@ void RunGuardsTest::closedPort_runTriesItAgain()
         QVERIFY(fake.messages.shown.isEmpty());
         QCOMPARE(fake.port.events.first().kind, Kind::Open);
         QCOMPARE(fake.port.writes().value(0), QStringLiteral(":SOUR:TURN OFF\r"));
-        QCOMPARE(ui(*w).cmdRunStop->text(), QStringLiteral("&STOP"));
+        QCOMPARE(w->ui().cmdRunStop->text(), QStringLiteral("&STOP"));
         return;
     }
     QCOMPARE(fake.messages.shown.size(), 1);
     QCOMPARE(fake.messages.shown.first().text,
              QStringLiteral("COM 2 : not available. Change the CommPort property to another port."));
     QCOMPARE(fake.port.count(Kind::Write) + fake.port.count(Kind::WriteFailed), 0);
-    QCOMPARE(ui(*w).cmdRunStop->text(), QStringLiteral("&RUN"));
-    QVERIFY(ui(*w).fraData->isEnabled());
+    QCOMPARE(w->ui().cmdRunStop->text(), QStringLiteral("&RUN"));
+    QVERIFY(w->ui().fraData->isEnabled());
     QVERIFY(fake.timer.history.isEmpty());
 }
 
@@ -168,7 +168,7 @@ void RunGuardsTest::closedPort_resetTriesItAgain()
     FakePlatform fake;
     auto w = startedWindow(fake, true);
     fake.port.openablePorts = {1};
-    ui(*w).cboCommPort->setCurrentText(QStringLiteral("COM 2"));
+    w->ui().cboCommPort->setCurrentText(QStringLiteral("COM 2"));
     w->cboCommPort_Click();
     fake.port.clearEvents();
     fake.messages.shown.clear();
@@ -238,7 +238,7 @@ void RunGuardsTest::droppedLinkInsideWrite_oneMessage()
     platform.port = &port;
     frmControl w(platform);
     w.Form_Load();
-    ui(w).optSystemMode_1->setChecked(true);
+    w.ui().optSystemMode_1->setChecked(true);
     w.optSystemMode_Click(1);
     setSteps(w, {StepSpec{}, StepSpec{}});
     port.dropOnWrite = where == 0;
@@ -279,7 +279,7 @@ void RunGuardsTest::linkLostBetweenTicks_endsRun()
     fake.messages.shown.clear();
     w->cmdRunStop_Click();
     QVERIFY(fake.port.PortOpen());
-    QCOMPARE(ui(*w).cmdRunStop->text(), QStringLiteral("&STOP"));
+    QCOMPARE(w->ui().cmdRunStop->text(), QStringLiteral("&STOP"));
 }
 
 void RunGuardsTest::linkLostWhileIdle_saysNothing()
@@ -299,7 +299,7 @@ void RunGuardsTest::failedReset_whileIdle_saysSo()
     w->cmdReset_Click();
     QCOMPARE(fake.messages.shown.size(), 1);
     QCOMPARE(fake.messages.shown.first().text, PortMessage);
-    QCOMPARE(ui(*w).cmdRunStop->text(), QStringLiteral("&RUN"));
+    QCOMPARE(w->ui().cmdRunStop->text(), QStringLiteral("&RUN"));
 }
 
 QTEST_MAIN(RunGuardsTest)

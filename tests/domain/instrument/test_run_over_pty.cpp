@@ -96,7 +96,7 @@ std::unique_ptr<frmControl> RunOverPtyTest::startRemote()
     platform.timer = m_timer.get();
     auto w = std::make_unique<frmControl>(platform);
     w->Form_Load();
-    ui(*w).optSystemMode_1->setChecked(true);
+    w->ui().optSystemMode_1->setChecked(true);
     w->optSystemMode_Click(1);
     return w;
 }
@@ -112,7 +112,7 @@ void RunOverPtyTest::twoStepSingleRun()
     QElapsedTimer run;
     run.start();
     w->cmdRunStop_Click();
-    QTRY_COMPARE_WITH_TIMEOUT(ui(*w).cmdRunStop->text(), QStringLiteral("&RUN"), 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(w->ui().cmdRunStop->text(), QStringLiteral("&RUN"), 5000);
     const qint64 took = run.elapsed();
     QTRY_VERIFY_WITH_TIMEOUT(m_received.endsWith(":OUTP OFF\r"), 2000);
 
@@ -151,7 +151,7 @@ void RunOverPtyTest::farEndGoesAway_runEndsWithOneMessage()
     m_notifier.reset();
     m_pty.close();
     m_master = -1;
-    QTRY_COMPARE_WITH_TIMEOUT(ui(*w).cmdRunStop->text(), QStringLiteral("&RUN"), 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(w->ui().cmdRunStop->text(), QStringLiteral("&RUN"), 5000);
     QCOMPARE(w->statusText(), QStringLiteral("Now Stop"));
     QTest::qWait(150);
     QCOMPARE(m_fake.messages.shown.size(), 1);

@@ -191,7 +191,7 @@ void RunRecordTest::windowRun_rowsAreTheCommandsSent()
     while (fake.timer.tick()) {
     }
     QCOMPARE(w->statusText(), QStringLiteral("Now Stop"));
-    ui(*w).optSystemMode_0->click(); // after the run: not in its record
+    w->ui().optSystemMode_0->click(); // after the run: not in its record
 
     const QStringList files = recordsIn(dir);
     QCOMPARE(files.size(), 1);

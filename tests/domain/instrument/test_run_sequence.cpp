@@ -49,8 +49,8 @@ void RunSequenceTest::single_oneRow_rewindAtOneSecond_endAtTwo()
     };
     QCOMPARE(runTranscript(*w, fake), expected);
     QCOMPARE(w->statusText(), QStringLiteral("Now Stop"));
-    QCOMPARE(ui(*w).cmdRunStop->text(), QStringLiteral("&RUN"));
-    QCOMPARE(ui(*w).Run.CyclesLeft, 0);
+    QCOMPARE(w->ui().cmdRunStop->text(), QStringLiteral("&RUN"));
+    QCOMPARE(w->session().run().state().CyclesLeft, 0);
 }
 
 void RunSequenceTest::cycle3_phasesOnlyWhereTheyChange()
@@ -72,7 +72,7 @@ void RunSequenceTest::cycle3_phasesOnlyWhereTheyChange()
         RunEnd + "@off",
     };
     QCOMPARE(runTranscript(*w, fake), expected);
-    QCOMPARE(ui(*w).Run.RunCycles, 3);
+    QCOMPARE(w->session().run().state().RunCycles, 3);
 }
 
 void RunSequenceTest::continuous_playsUntilStop()
@@ -86,7 +86,7 @@ void RunSequenceTest::continuous_playsUntilStop()
     for (int cycle = 1; cycle <= 5; ++cycle) {
         QVERIFY(fake.timer.tick());
         QCOMPARE(moment(fake), QStringLiteral("@1000"));
-        QCOMPARE(ui(*w).Run.CyclesLeft, -1 - cycle);
+        QCOMPARE(w->session().run().state().CyclesLeft, -1 - cycle);
         QVERIFY(fake.timer.tick());
         QCOMPARE(moment(fake), stepWire(QString()) + "@1000");
     }
@@ -112,7 +112,7 @@ void RunSequenceTest::uncheckedRows_costNoTime()
         RunEnd + "@off",
     };
     QCOMPARE(runTranscript(*w, fake), expected);
-    QCOMPARE(ui(*w).livData->selectedIndex(), 3);
+    QCOMPARE(w->ui().livData->selectedIndex(), 3);
 }
 
 void RunSequenceTest::allUnchecked_rewindsOnceThenWaitsForStop()
@@ -123,9 +123,9 @@ void RunSequenceTest::allUnchecked_rewindsOnceThenWaitsForStop()
     unchecked.checked = false;
     setSteps(*w, {unchecked, unchecked, unchecked});
     QCOMPARE(runTranscript(*w, fake), QStringList{RunStart + "@off"});
-    QCOMPARE(ui(*w).Run.CyclesLeft, 0);
-    QCOMPARE(ui(*w).Run.CurrentStep, 1);
-    QCOMPARE(ui(*w).cmdRunStop->text(), QStringLiteral("&STOP"));
+    QCOMPARE(w->session().run().state().CyclesLeft, 0);
+    QCOMPARE(w->session().run().state().CurrentStep, 1);
+    QCOMPARE(w->ui().cmdRunStop->text(), QStringLiteral("&STOP"));
     w->cmdRunStop_Click();
     QCOMPARE(moment(fake), RunEnd + "@off");
 }
@@ -188,11 +188,11 @@ void RunSequenceTest::emptyTable_runDoesNothing()
     auto w = startedWindow(fake, true);
     w->cmdRunStop_Click();
     QVERIFY(fake.port.writes().isEmpty());
-    QCOMPARE(ui(*w).cmdRunStop->text(), QStringLiteral("&RUN"));
-    QVERIFY(ui(*w).fraData->isEnabled());
+    QCOMPARE(w->ui().cmdRunStop->text(), QStringLiteral("&RUN"));
+    QVERIFY(w->ui().fraData->isEnabled());
     QVERIFY(fake.timer.history.isEmpty());
-    QCOMPARE(ui(*w).Run.RunCycles, 1);
-    QCOMPARE(ui(*w).Run.StepTotal, 0);
+    QCOMPARE(w->session().run().state().RunCycles, 1);
+    QCOMPARE(w->session().run().state().StepTotal, 0);
 }
 
 void RunSequenceTest::unknownModeText_reusesPreviousCount()
@@ -203,10 +203,10 @@ void RunSequenceTest::unknownModeText_reusesPreviousCount()
     chooseRunMode(*w, QStringLiteral("Cycle"), QStringLiteral("2"));
     QCOMPARE(runTranscript(*w, fake).size(), 5);
     // Typed, not picked: "cycle" is no mode, the last count (2) is used again.
-    ui(*w).cboRunMode->setCurrentText(QStringLiteral("cycle"));
-    ui(*w).txtCycleTime->setText(QStringLiteral("9"));
+    w->ui().cboRunMode->setCurrentText(QStringLiteral("cycle"));
+    w->ui().txtCycleTime->setText(QStringLiteral("9"));
     QCOMPARE(runTranscript(*w, fake).size(), 5);
-    QCOMPARE(ui(*w).Run.RunCycles, 2);
+    QCOMPARE(w->session().run().state().RunCycles, 2);
 }
 
 void RunSequenceTest::unknownModeText_beforeAnyRun_endsAtOnce()
@@ -214,11 +214,11 @@ void RunSequenceTest::unknownModeText_beforeAnyRun_endsAtOnce()
     FakePlatform fake;
     auto w = startedWindow(fake, true);
     setSteps(*w, {StepSpec{}});
-    ui(*w).cboRunMode->setCurrentText(QStringLiteral("single"));
+    w->ui().cboRunMode->setCurrentText(QStringLiteral("single"));
     QCOMPARE(runTranscript(*w, fake), QStringList{RunStart + RunEnd + "@off"});
     QCOMPARE(w->statusText(), QStringLiteral("Now Stop"));
-    QCOMPARE(ui(*w).cmdRunStop->text(), QStringLiteral("&RUN"));
-    QCOMPARE(ui(*w).Run.RunCycles, 0);
+    QCOMPARE(w->ui().cmdRunStop->text(), QStringLiteral("&RUN"));
+    QCOMPARE(w->session().run().state().RunCycles, 0);
 }
 
 void RunSequenceTest::cycleField_readAsItIsWritten()
@@ -230,8 +230,8 @@ void RunSequenceTest::cycleField_readAsItIsWritten()
     setSteps(*w, {unchecked});
     chooseRunMode(*w, QStringLiteral("Cycle"), QStringLiteral("1,000"));
     w->cmdRunStop_Click();
-    QCOMPARE(ui(*w).Run.RunCycles, 1000);
-    QCOMPARE(ui(*w).Run.CyclesLeft, 999); // one rewind in the first call
+    QCOMPARE(w->session().run().state().RunCycles, 1000);
+    QCOMPARE(w->session().run().state().CyclesLeft, 999); // one rewind in the first call
 }
 
 void RunSequenceTest::runLocksTheWindow_endUnlocksIt()
@@ -240,24 +240,24 @@ void RunSequenceTest::runLocksTheWindow_endUnlocksIt()
     auto w = startedWindow(fake, true);
     setSteps(*w, {StepSpec{}});
     auto locked = [&] {
-        QList<bool> enabled = {ui(*w).fraRunMode->isEnabled(), ui(*w).fraComm->isEnabled(),
-                               ui(*w).fraData->isEnabled(), ui(*w).mnuFile->isEnabled(),
-                               ui(*w).mnuFile->menuAction()->isEnabled(), ui(*w).mnuHelp->isEnabled(),
-                               ui(*w).mnuHelp->menuAction()->isEnabled()};
+        QList<bool> enabled = {w->ui().fraRunMode->isEnabled(), w->ui().fraComm->isEnabled(),
+                               w->ui().fraData->isEnabled(), w->ui().mnuFile->isEnabled(),
+                               w->ui().mnuFile->menuAction()->isEnabled(), w->ui().mnuHelp->isEnabled(),
+                               w->ui().mnuHelp->menuAction()->isEnabled()};
         return enabled == QList<bool>(7, false) ? 1 : enabled == QList<bool>(7, true) ? 0 : -1;
     };
     QCOMPARE(locked(), 0);
     w->cmdRunStop_Click();
     QCOMPARE(locked(), 1);
-    QCOMPARE(ui(*w).cmdRunStop->text(), QStringLiteral("&STOP"));
-    QVERIFY(ui(*w).fraSystemMode->isEnabled());
-    QVERIFY(ui(*w).cmdRunStop->isEnabled());
-    QVERIFY(ui(*w).cmdReset->isEnabled());
+    QCOMPARE(w->ui().cmdRunStop->text(), QStringLiteral("&STOP"));
+    QVERIFY(w->ui().fraSystemMode->isEnabled());
+    QVERIFY(w->ui().cmdRunStop->isEnabled());
+    QVERIFY(w->ui().cmdReset->isEnabled());
     QVERIFY(fake.timer.tick());
     QCOMPARE(locked(), 1);
     QVERIFY(fake.timer.tick());
     QCOMPARE(locked(), 0);
-    QCOMPARE(ui(*w).cmdRunStop->text(), QStringLiteral("&RUN"));
+    QCOMPARE(w->ui().cmdRunStop->text(), QStringLiteral("&RUN"));
 }
 
 void RunSequenceTest::stop_endsAtOnce_selectionStaysOnLastRow()
@@ -267,12 +267,12 @@ void RunSequenceTest::stop_endsAtOnce_selectionStaysOnLastRow()
     setSteps(*w, {StepSpec{}, StepSpec{}, StepSpec{}});
     w->cmdRunStop_Click();
     QVERIFY(fake.timer.tick());
-    QCOMPARE(ui(*w).livData->selectedIndex(), 2);
+    QCOMPARE(w->ui().livData->selectedIndex(), 2);
     fake.port.clearEvents();
     w->cmdRunStop_Click();
     QCOMPARE(moment(fake), RunEnd + "@off");
     QCOMPARE(w->statusText(), QStringLiteral("Now Stop"));
-    QCOMPARE(ui(*w).livData->selectedIndex(), 2);
+    QCOMPARE(w->ui().livData->selectedIndex(), 2);
     QVERIFY(!fake.timer.tick());
 }
 
@@ -284,23 +284,23 @@ void RunSequenceTest::local_haltsTicks_outputStaysOn_remoteThenStop()
     w->cmdRunStop_Click();
     fake.port.clearEvents();
 
-    ui(*w).optSystemMode_0->setChecked(true);
+    w->ui().optSystemMode_0->setChecked(true);
     w->optSystemMode_Click(0);
     QCOMPARE(fake.port.writes(), QStringList{":SYST:LOC \r"});
     QVERIFY(!fake.port.PortOpen());
     QVERIFY(!fake.timer.tick());
-    QCOMPARE(ui(*w).cmdRunStop->text(), QStringLiteral("&STOP"));
-    QVERIFY(!ui(*w).cmdRunStop->isEnabled());
-    QVERIFY(!ui(*w).fraData->isEnabled());
+    QCOMPARE(w->ui().cmdRunStop->text(), QStringLiteral("&STOP"));
+    QVERIFY(!w->ui().cmdRunStop->isEnabled());
+    QVERIFY(!w->ui().fraData->isEnabled());
 
-    ui(*w).optSystemMode_1->setChecked(true);
+    w->ui().optSystemMode_1->setChecked(true);
     w->optSystemMode_Click(1);
-    QVERIFY(ui(*w).cmdRunStop->isEnabled());
+    QVERIFY(w->ui().cmdRunStop->isEnabled());
     QVERIFY(!fake.timer.tick()); // still halted
     fake.port.clearEvents();
     w->cmdRunStop_Click();
     QCOMPARE(moment(fake), RunEnd + "@off");
-    QVERIFY(ui(*w).fraData->isEnabled());
+    QVERIFY(w->ui().fraData->isEnabled());
 }
 
 void RunSequenceTest::reset_goesOutBetweenSteps_runCarriesOn()
@@ -326,7 +326,7 @@ void RunSequenceTest::zeroDwell_staysOnTheRowUntilStop()
     QCOMPARE(runTranscript(*w, fake), QStringList{RunStart + stepWire(BothPhases) + "@off"});
     QCOMPARE(fake.timer.Interval(), 0);
     QVERIFY(fake.timer.Enabled());
-    QCOMPARE(ui(*w).cmdRunStop->text(), QStringLiteral("&STOP"));
+    QCOMPARE(w->ui().cmdRunStop->text(), QStringLiteral("&STOP"));
     w->cmdRunStop_Click();
     QCOMPARE(moment(fake), RunEnd + "@off");
 }
@@ -339,11 +339,11 @@ void RunSequenceTest::continuous_neverWrapsToZero()
     chooseRunMode(*w, QStringLiteral("Continuous"));
     w->cmdRunStop_Click();
     // As if the run had rewound about two thousand million times already.
-    ui(*w).Run.CyclesLeft = std::numeric_limits<qint32>::min() + 1;
+    w->session().run().state().CyclesLeft = std::numeric_limits<qint32>::min() + 1;
     for (int i = 0; i < 6; ++i)
         QVERIFY(fake.timer.tick());
-    QCOMPARE(ui(*w).Run.CyclesLeft, std::numeric_limits<qint32>::min());
-    QCOMPARE(ui(*w).cmdRunStop->text(), QStringLiteral("&STOP"));
+    QCOMPARE(w->session().run().state().CyclesLeft, std::numeric_limits<qint32>::min());
+    QCOMPARE(w->ui().cmdRunStop->text(), QStringLiteral("&STOP"));
     fake.port.clearEvents();
     QVERIFY(fake.timer.tick());
     QCOMPARE(moment(fake), QStringLiteral("@1000"));

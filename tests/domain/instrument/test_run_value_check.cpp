@@ -53,8 +53,8 @@ void RunValueCheckTest::run()
     FakePlatform fake;
     auto w = startedWindow(fake, true);
     setSteps(*w, {StepSpec{}, StepSpec{}});
-    ui(*w).livData->steps().setSubItem(2, field, text);
-    ui(*w).cmdRunStop->click();
+    w->ui().livData->steps().setSubItem(2, field, text);
+    w->ui().cmdRunStop->click();
     if (result.startsWith(':')) {
         QVERIFY(fake.messages.shown.isEmpty());
         QVERIFY(fake.timer.tick());
@@ -65,9 +65,9 @@ void RunValueCheckTest::run()
     QCOMPARE(fake.messages.shown.size(), 1);
     QCOMPARE(fake.messages.shown.first().text, "Step2 (row 2): the " + result + " The program was not run.");
     // Unchecked, the step is never sent: the run goes ahead.
-    ui(*w).livData->steps().setChecked(2, false);
-    ui(*w).cmdRunStop->click();
-    QCOMPARE(ui(*w).cmdRunStop->text(), QStringLiteral("&STOP"));
+    w->ui().livData->steps().setChecked(2, false);
+    w->ui().cmdRunStop->click();
+    QCOMPARE(w->ui().cmdRunStop->text(), QStringLiteral("&STOP"));
 }
 
 QTEST_MAIN(RunValueCheckTest)

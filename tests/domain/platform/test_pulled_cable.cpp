@@ -39,12 +39,12 @@ void PulledCableTest::farEndClosesMidRun_oneMessageRunEndsReconnects()
     platform.port = &port;
     frmControl w(platform);
     w.Form_Load();
-    ui(w).optSystemMode_1->setChecked(true);
+    w.ui().optSystemMode_1->setChecked(true);
     w.optSystemMode_Click(1);
     w.cmdDataAppend_Click();
     w.cmdDataAppend_Click();
     w.cmdRunStop_Click();
-    QCOMPARE(ui(w).cmdRunStop->text(), Texts::StopCaption);
+    QCOMPARE(w.ui().cmdRunStop->text(), Texts::StopCaption);
     QVERIFY(first.read(-1, 100).endsWith(":SOUR:TURN On\r"));
 
     // The cable goes: the next step's writes fail (once the last step's
@@ -55,14 +55,14 @@ void PulledCableTest::farEndClosesMidRun_oneMessageRunEndsReconnects()
         fake.timer.tick();
     QCoreApplication::processEvents();
 
-    QCOMPARE(ui(w).cmdRunStop->text(), Texts::RunCaption);
+    QCOMPARE(w.ui().cmdRunStop->text(), Texts::RunCaption);
     QCOMPARE(w.statusText(), Texts::NowStop);
     QVERIFY(!fake.timer.Enabled());
     QVERIFY(!port.PortOpen());
     QCOMPARE(fake.messages.shown.size(), 1);
     QCOMPARE(fake.messages.shown.first().text,
              QStringLiteral("COM 1 : not available. Change the CommPort property to another port."));
-    QVERIFY(ui(w).fraData->isEnabled());
+    QVERIFY(w.ui().fraData->isEnabled());
 
     // A new cable on the same port: choosing the port again opens it, and
     // Remote and RUN work as before.

@@ -131,16 +131,16 @@ void AboutTest::twoAboutCommands_giveOneBox()
     FakePlatform fake;
     auto w = startedWindow(fake);
     w->show();
-    ui(*w).mnuAbout->trigger();
+    w->ui().mnuAbout->trigger();
     QCOMPARE(openAboutBoxes().size(), 1);
-    frmAbout *first = ui(*w).About;
+    frmAbout *first = w->about();
     QVERIFY(first);
     QCOMPARE(first->parentWidget(), nullptr);
     first->lblTitle->setText(QStringLiteral("changed"));
 
-    ui(*w).mnuAbout->trigger();
+    w->ui().mnuAbout->trigger();
     QCOMPARE(openAboutBoxes().size(), 1);
-    QCOMPARE(ui(*w).About.data(), first);
+    QCOMPARE(w->about().data(), first);
     QCOMPARE(first->lblTitle->text(), QStringLiteral("changed"));
 }
 
@@ -152,13 +152,13 @@ void AboutTest::notModal_mainWindowStillTakesInput()
     w->show();
     QVERIFY(QTest::qWaitForWindowExposed(w.get()));
     w->mnuAbout_Click();
-    QVERIFY(QTest::qWaitForWindowExposed(ui(*w).About.data()));
-    QVERIFY(!ui(*w).About->isModal());
-    QCOMPARE(ui(*w).About->windowModality(), Qt::NonModal);
+    QVERIFY(QTest::qWaitForWindowExposed(w->about().data()));
+    QVERIFY(!w->about()->isModal());
+    QCOMPARE(w->about()->windowModality(), Qt::NonModal);
     QCOMPARE(QApplication::activeModalWidget(), nullptr);
 
-    QSignalSpy clicks(ui(*w).chkDataSelectAll, &QCheckBox::clicked);
-    QTest::mouseClick(ui(*w).chkDataSelectAll, Qt::LeftButton);
+    QSignalSpy clicks(w->ui().chkDataSelectAll, &QCheckBox::clicked);
+    QTest::mouseClick(w->ui().chkDataSelectAll, Qt::LeftButton);
     QCOMPARE(clicks.size(), 1);
 }
 
@@ -178,7 +178,7 @@ void AboutTest::closing()
     FakePlatform fake;
     auto w = startedWindow(fake);
     w->mnuAbout_Click();
-    QPointer<frmAbout> box = ui(*w).About;
+    QPointer<frmAbout> box = w->about();
     QVERIFY(QTest::qWaitForWindowExposed(box.data()));
     switch (how) {
     case 0: QTest::mouseClick(box->cmdOK, Qt::LeftButton); break;
@@ -187,11 +187,11 @@ void AboutTest::closing()
     default: box->close(); break;
     }
     QTRY_VERIFY(!box);
-    QVERIFY(!ui(*w).About);
+    QVERIFY(!w->about());
 
     w->mnuAbout_Click();
-    QVERIFY(ui(*w).About);
-    QCOMPARE(ui(*w).About->lblVersion->text(), QStringLiteral("Version 1.0.0"));
+    QVERIFY(w->about());
+    QCOMPARE(w->about()->lblVersion->text(), QStringLiteral("Version 1.0.0"));
 }
 
 // The box has no owner: it outlives the main window's close, and it counts
@@ -203,10 +203,10 @@ void AboutTest::closingTheMainWindow_leavesTheBoxOpen()
     w->show();
     QVERIFY(QTest::qWaitForWindowExposed(w.get()));
     w->mnuAbout_Click();
-    QPointer<frmAbout> box = ui(*w).About;
+    QPointer<frmAbout> box = w->about();
     QVERIFY(QTest::qWaitForWindowExposed(box.data()));
 
-    ui(*w).mnuExit->trigger();
+    w->ui().mnuExit->trigger();
     QTRY_VERIFY(!w->isVisible());
     QTest::qWait(10);
     QVERIFY(box);

@@ -10,7 +10,6 @@
 #include "shell/frmControl.h"
 #include "files/StepDocument.h"
 #include "steps/StepListView.h"
-#include "support/MainWindowUi.h"
 #include "support/FakePlatform.h"
 
 #include <QFile>
@@ -196,8 +195,8 @@ void CommandLineTest::fileOpensAtStart_asOpenDoes()
     QVERIFY(startWindow(window, *outcome.options));
     QCOMPARE(window.windowTitle(), QStringLiteral("Tarvel Quorra-7 - ") + path);
     QVERIFY(!window.document().modified());
-    QCOMPARE(ui(window).livData->count(), 1);
-    QCOMPARE(ui(window).livData->item(1).label, QStringLiteral("Step1"));
+    QCOMPARE(window.ui().livData->count(), 1);
+    QCOMPARE(window.ui().livData->item(1).label, QStringLiteral("Step1"));
     QVERIFY(fake.messages.shown.isEmpty());
     QVERIFY(fake.files.calls.isEmpty()); // no dialog
     QCOMPARE(fake.port.commands(), QStringList{QStringLiteral(":SYST:LOC ")});

@@ -150,7 +150,7 @@ void ControlsTest::focusChain_followsTheTabIndexes()
         "cboCommPort",     "cboBaudRate",     "cmdDataAppend",   "chkOutputRelay"};
 
     QStringList chain;
-    QWidget *start = ui(w).cmdRunStop;
+    QWidget *start = w.ui().cmdRunStop;
     QWidget *next = start;
     do {
         const QString name = next->objectName();
@@ -161,8 +161,8 @@ void ControlsTest::focusChain_followsTheTabIndexes()
     QCOMPARE(chain, expected);
 
     for (QWidget *noFocus : std::initializer_list<QWidget *>{
-             ui(w).fraSystemMode, ui(w).fraRunMode, ui(w).fraComm, ui(w).fraData, ui(w).labCycleTime, ui(w).labCommPort,
-             ui(w).labBaudRate, ui(w).labPortSetting, ui(w).StatusBar1})
+             w.ui().fraSystemMode, w.ui().fraRunMode, w.ui().fraComm, w.ui().fraData, w.ui().labCycleTime, w.ui().labCommPort,
+             w.ui().labBaudRate, w.ui().labPortSetting, w.ui().StatusBar1})
         QVERIFY2(!(noFocus->focusPolicy() & Qt::TabFocus), qPrintable(noFocus->objectName()));
 }
 
@@ -173,11 +173,11 @@ void ControlsTest::tabKey_visitsTheControlsInOrder()
     FakePlatform fake;
     auto w = startedWindow(fake);
     for (QWidget *c : w->findChildren<QWidget *>())
-        if (c != ui(*w).chkOutputRelay)
+        if (c != w->ui().chkOutputRelay)
             c->setEnabled(true);
     w->show();
     QVERIFY(QTest::qWaitForWindowActive(w.get()));
-    ui(*w).cmdRunStop->setFocus(Qt::TabFocusReason);
+    w->ui().cmdRunStop->setFocus(Qt::TabFocusReason);
 
     QStringList visited;
     for (int i = 0; i < 13; ++i) {
@@ -200,9 +200,9 @@ void ControlsTest::outputRelay_isShownButDisabled()
 {
     FakePlatform fake;
     auto w = startedWindow(fake);
-    QVERIFY(!ui(*w).chkOutputRelay->isEnabled());
-    QVERIFY(!ui(*w).chkOutputRelay->isHidden());
-    QVERIFY(!ui(*w).chkOutputRelay->isChecked());
+    QVERIFY(!w->ui().chkOutputRelay->isEnabled());
+    QVERIFY(!w->ui().chkOutputRelay->isHidden());
+    QVERIFY(!w->ui().chkOutputRelay->isChecked());
 }
 
 void ControlsTest::menus_data()
@@ -251,11 +251,11 @@ void ControlsTest::statusBar_closesTheClientArea()
     frmControl w(fake.bundle());
     w.layout()->activate();
     const QWidget *client = w.centralWidget();
-    QCOMPARE(ui(w).StatusBar1->height(), twipsToPixels(375));
-    QCOMPARE(ui(w).StatusBar1->property("tabIndex").toInt(), 19);
-    QCOMPARE(ui(w).StatusBar1->y() - client->y(), twipsToPixels(7935));
-    QCOMPARE(ui(w).StatusBar1->width(), twipsToPixels(11880));
-    QCOMPARE(ui(w).StatusBar1->geometry().bottom(), w.height() - 1);
+    QCOMPARE(w.ui().StatusBar1->height(), twipsToPixels(375));
+    QCOMPARE(w.ui().StatusBar1->property("tabIndex").toInt(), 19);
+    QCOMPARE(w.ui().StatusBar1->y() - client->y(), twipsToPixels(7935));
+    QCOMPARE(w.ui().StatusBar1->width(), twipsToPixels(11880));
+    QCOMPARE(w.ui().StatusBar1->geometry().bottom(), w.height() - 1);
 }
 
 void ControlsTest::startsAtTheDesignClientSize()

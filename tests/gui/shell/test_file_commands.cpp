@@ -29,8 +29,8 @@ QString titleFor(const QString &path)
 QStringList labels(const frmControl &w)
 {
     QStringList out;
-    for (int i = 1; i <= ui(w).livData->count(); ++i)
-        out << ui(w).livData->item(i).label;
+    for (int i = 1; i <= w.ui().livData->count(); ++i)
+        out << w.ui().livData->item(i).label;
     return out;
 }
 } // namespace
@@ -228,7 +228,7 @@ void FileCommandsTest::open_setsTitleButtonsAndKeepsTheCounter()
     edit();
     edit();
     window->document().setModified(false);
-    const qint32 next = ui(*window).NextStepNumber;
+    const qint32 next = window->nextStepNumber();
     QCOMPARE(next, 3);
 
     fake->files.answers.push_back(path);
@@ -243,11 +243,11 @@ void FileCommandsTest::open_setsTitleButtonsAndKeepsTheCounter()
     QCOMPARE(::labels(*window), labels);
     QCOMPARE(window->windowTitle(), titleFor(path));
     QVERIFY(!window->document().modified());
-    QCOMPARE(ui(*window).NextStepNumber, next);
+    QCOMPARE(window->nextStepNumber(), next);
     const bool hasRows = !labels.isEmpty();
-    QCOMPARE(ui(*window).cmdDataInsert->isEnabled(), hasRows);
-    QVERIFY(ui(*window).cmdDataAppend->isEnabled());
-    QCOMPARE(ui(*window).cmdDataDelete->isEnabled(), hasRows);
+    QCOMPARE(window->ui().cmdDataInsert->isEnabled(), hasRows);
+    QVERIFY(window->ui().cmdDataAppend->isEnabled());
+    QCOMPARE(window->ui().cmdDataDelete->isEnabled(), hasRows);
 
     // Open again: the dialog proposes the file just opened.
     window->mnuOpen_Click();
@@ -260,7 +260,7 @@ void FileCommandsTest::open_cancelledDialog_changesNothing()
     fake->messages.answers = {Answer::No};
     window->mnuOpen_Click(); // dialog cancelled: no answers queued
     QCOMPARE(fake->files.calls.size(), 1);
-    QCOMPARE(ui(*window).livData->count(), 1);
+    QCOMPARE(window->ui().livData->count(), 1);
     QCOMPARE(window->windowTitle(), Untitled);
     QVERIFY(window->document().modified());
 }
@@ -292,7 +292,7 @@ void FileCommandsTest::open_unopenableFile_keepsTitleAndModified()
     QCOMPARE(fake->messages.shown.constLast().text, QStringLiteral("Can't open file: ") + unreadable);
     QCOMPARE(window->windowTitle(), titleFor(good));
     QVERIFY(window->document().modified());
-    QCOMPARE(ui(*window).livData->count(), 2);
+    QCOMPARE(window->ui().livData->count(), 2);
 
     // Save writes the file the title names, not the one that failed.
     window->mnuSave_Click();
@@ -309,13 +309,13 @@ void FileCommandsTest::new_clearsTheTable()
     saveAs(path);
     window->mnuNew_Click();
     QVERIFY(fake->messages.shown.isEmpty());
-    QCOMPARE(ui(*window).livData->count(), 0);
+    QCOMPARE(window->ui().livData->count(), 0);
     QCOMPARE(window->windowTitle(), Untitled);
     QVERIFY(!window->document().modified());
-    QVERIFY(!ui(*window).cmdDataInsert->isEnabled());
-    QVERIFY(ui(*window).cmdDataAppend->isEnabled());
-    QVERIFY(!ui(*window).cmdDataDelete->isEnabled());
-    QCOMPARE(ui(*window).NextStepNumber, 3);
+    QVERIFY(!window->ui().cmdDataInsert->isEnabled());
+    QVERIFY(window->ui().cmdDataAppend->isEnabled());
+    QVERIFY(!window->ui().cmdDataDelete->isEnabled());
+    QCOMPARE(window->nextStepNumber(), 3);
 }
 
 void FileCommandsTest::new_keepsTheDialogsName()

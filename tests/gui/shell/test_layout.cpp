@@ -43,9 +43,9 @@ struct Snapshot
 
 Snapshot snapshot(const frmControl &w)
 {
-    return {{ui(w).fraData->geometry(), ui(w).livData->geometry(), ui(w).chkDataSelectAll->geometry(),
-             ui(w).cmdDataInsert->geometry(), ui(w).cmdDataAppend->geometry(),
-             ui(w).cmdDataDelete->geometry()}};
+    return {{w.ui().fraData->geometry(), w.ui().livData->geometry(), w.ui().chkDataSelectAll->geometry(),
+             w.ui().cmdDataInsert->geometry(), w.ui().cmdDataAppend->geometry(),
+             w.ui().cmdDataDelete->geometry()}};
 }
 
 // Waits until the window has its new size and the resize handler has run.
@@ -204,19 +204,19 @@ void LayoutTest::window_followsItsOuterSize()
         const QRect outer = w->frameGeometry();
         const Layout l = *ResizeRule::layoutFor(
             sized(pixelsToTwips(outer.width()), pixelsToTwips(outer.height())));
-        QCOMPARE(placeOf(ui(*w).fraData), l.fraData);
-        QCOMPARE(placeOf(ui(*w).livData), l.livData);
-        QCOMPARE(placeOf(ui(*w).chkDataSelectAll), l.chkDataSelectAll);
-        QCOMPARE(placeOf(ui(*w).cmdDataInsert), l.cmdDataInsert);
-        QCOMPARE(placeOf(ui(*w).cmdDataAppend), l.cmdDataAppend);
-        QCOMPARE(placeOf(ui(*w).cmdDataDelete), l.cmdDataDelete);
+        QCOMPARE(placeOf(w->ui().fraData), l.fraData);
+        QCOMPARE(placeOf(w->ui().livData), l.livData);
+        QCOMPARE(placeOf(w->ui().chkDataSelectAll), l.chkDataSelectAll);
+        QCOMPARE(placeOf(w->ui().cmdDataInsert), l.cmdDataInsert);
+        QCOMPARE(placeOf(w->ui().cmdDataAppend), l.cmdDataAppend);
+        QCOMPARE(placeOf(w->ui().cmdDataDelete), l.cmdDataDelete);
         // Everything of the frame lies within the window's client area.
-        QVERIFY(ui(*w).fraData->geometry().right() < w->centralWidget()->width());
-        QVERIFY(ui(*w).fraData->geometry().bottom() < w->centralWidget()->height());
+        QVERIFY(w->ui().fraData->geometry().right() < w->centralWidget()->width());
+        QVERIFY(w->ui().fraData->geometry().bottom() < w->centralWidget()->height());
     }
     // The top band never moves.
-    QCOMPARE(ui(*w).fraComm->geometry().topLeft(), QPoint(twipsToPixels(4800), twipsToPixels(240)));
-    QCOMPARE(ui(*w).cmdReset->geometry().topLeft(), QPoint(twipsToPixels(7800), twipsToPixels(1920)));
+    QCOMPARE(w->ui().fraComm->geometry().topLeft(), QPoint(twipsToPixels(4800), twipsToPixels(240)));
+    QCOMPARE(w->ui().cmdReset->geometry().topLeft(), QPoint(twipsToPixels(7800), twipsToPixels(1920)));
 }
 
 void LayoutTest::window_cannotGoBelowTheMinimum()
@@ -229,8 +229,8 @@ void LayoutTest::window_cannotGoBelowTheMinimum()
     settle();
     const QSize outer = w->frameGeometry().size();
     QCOMPARE(outer, QSize(twipsToPixels(9480), twipsToPixels(6000)));
-    QCOMPARE(placeOf(ui(*w).fraData), (TwipsRect{120, 2520, 9120, 2385}));
-    QCOMPARE(placeOf(ui(*w).livData), (TwipsRect{120, 240, 8880, 1530}));
+    QCOMPARE(placeOf(w->ui().fraData), (TwipsRect{120, 2520, 9120, 2385}));
+    QCOMPARE(placeOf(w->ui().livData), (TwipsRect{120, 240, 8880, 1530}));
 
     // Only the dimension that was too small snaps back.
     w->resize(100, 700);
@@ -289,8 +289,8 @@ void LayoutTest::window_beyondTheDesktopEdge_isLaidOutWhenItComesBack()
     settle();
     const QSize outer = w->frameGeometry().size();
     const Layout l = *ResizeRule::layoutFor(sized(pixelsToTwips(outer.width()), pixelsToTwips(outer.height())));
-    QCOMPARE(placeOf(ui(*w).livData), l.livData);
-    QCOMPARE(placeOf(ui(*w).cmdDataDelete), l.cmdDataDelete);
+    QCOMPARE(placeOf(w->ui().livData), l.livData);
+    QCOMPARE(placeOf(w->ui().cmdDataDelete), l.cmdDataDelete);
 }
 
 void LayoutTest::window_maximized_fillsTheScreen()
@@ -303,11 +303,11 @@ void LayoutTest::window_maximized_fillsTheScreen()
     w->showMaximized();
     QTRY_VERIFY(w->frameGeometry().width() > twipsToPixels(11880));
     settle();
-    QVERIFY(ui(*w).livData->width() > normal.rects[1].width());
-    QVERIFY(ui(*w).livData->height() > normal.rects[1].height());
-    const QRect table = ui(*w).livData->geometry();
-    QCOMPARE(ui(*w).cmdDataDelete->geometry().right(), table.right());
-    QVERIFY(ui(*w).cmdDataDelete->geometry().top() > table.bottom());
+    QVERIFY(w->ui().livData->width() > normal.rects[1].width());
+    QVERIFY(w->ui().livData->height() > normal.rects[1].height());
+    const QRect table = w->ui().livData->geometry();
+    QCOMPARE(w->ui().cmdDataDelete->geometry().right(), table.right());
+    QVERIFY(w->ui().cmdDataDelete->geometry().top() > table.bottom());
 }
 
 QTEST_MAIN(LayoutTest)

@@ -25,7 +25,7 @@ private slots:
     void init();
     void cleanup()
     {
-        delete ui(*w).DataSetting.data(); // a window of its own
+        delete w->dataSetting().data(); // a window of its own
         w.reset();
     }
     void typedListText_picksNothing_data();
@@ -58,11 +58,11 @@ void OperatorInputTest::init()
 
 frmDataSetting *OperatorInputTest::openEditor()
 {
-    ui(*w).cmdDataAppend->click();
-    const QPoint row = ui(*w).livData->visualRect(ui(*w).livData->steps().index(0, 3)).center();
-    QTest::mouseDClick(ui(*w).livData->viewport(), Qt::LeftButton, {}, row);
-    activate(ui(*w).DataSetting);
-    return ui(*w).DataSetting;
+    w->ui().cmdDataAppend->click();
+    const QPoint row = w->ui().livData->visualRect(w->ui().livData->steps().index(0, 3)).center();
+    QTest::mouseDClick(w->ui().livData->viewport(), Qt::LeftButton, {}, row);
+    activate(w->dataSetting());
+    return w->dataSetting();
 }
 
 void OperatorInputTest::typedListText_picksNothing_data()
@@ -91,35 +91,35 @@ void OperatorInputTest::typedListText_picksNothing()
     if (finish)
         QTest::keyClick(box, Qt::Key(finish));
     QCOMPARE(box->currentText(), typed);
-    QVERIFY(fake->port.events.isEmpty() && !ui(*w).txtCycleTime->isEnabled());
+    QVERIFY(fake->port.events.isEmpty() && !w->ui().txtCycleTime->isEnabled());
 }
 
 void OperatorInputTest::startup_arrowKeysMoveOnFromShownBaud_headers()
 {
-    QTest::keyClick(ui(*w).cboBaudRate, Qt::Key_Up);
+    QTest::keyClick(w->ui().cboBaudRate, Qt::Key_Up);
     QCOMPARE(fake->port.Settings(), QStringLiteral("4800,n,8,1"));
     QStringList headers;
-    for (int i = 0; i < ui(*w).livData->model()->columnCount(); ++i)
-        headers << ui(*w).livData->model()->headerData(i, Qt::Horizontal).toString();
+    for (int i = 0; i < w->ui().livData->model()->columnCount(); ++i)
+        headers << w->ui().livData->model()->headerData(i, Qt::Horizontal).toString();
     QCOMPARE(headers, (QStringList{"Step", "Output", "Range", "Voltage [ V ]", "Frequency [Hz]",
                                    "Start Phase [Deg]", "Stop Phase [Deg]", "Dwell Time [Sec]"}));
 }
 
 void OperatorInputTest::runModePicks_setTheCycleField()
 {
-    ui(*w).txtCycleTime->setText(QStringLiteral("7"));
+    w->ui().txtCycleTime->setText(QStringLiteral("7"));
     // Single, Continuous, Cycle, Continuous, Cycle, Continuous, Single.
     const Qt::Key keys[] = {Qt::Key_Down, Qt::Key_Down, Qt::Key_Up, Qt::Key_Down, Qt::Key_Up, Qt::Key_Up};
     for (const Qt::Key key : keys) {
-        ui(*w).cboRunMode->setFocus();
-        QTest::keyClick(ui(*w).cboRunMode, key);
-        const bool cycle = ui(*w).cboRunMode->currentText() == QLatin1String("Cycle");
-        QCOMPARE(ui(*w).txtCycleTime->isEnabled(), cycle);
-        QCOMPARE(ui(*w).txtCycleTime->text(), QStringLiteral("7"));
+        w->ui().cboRunMode->setFocus();
+        QTest::keyClick(w->ui().cboRunMode, key);
+        const bool cycle = w->ui().cboRunMode->currentText() == QLatin1String("Cycle");
+        QCOMPARE(w->ui().txtCycleTime->isEnabled(), cycle);
+        QCOMPARE(w->ui().txtCycleTime->text(), QStringLiteral("7"));
         if (cycle)
-            QCOMPARE(ui(*w).txtCycleTime->selectedText(), QStringLiteral("7")); // and so has the focus
+            QCOMPARE(w->ui().txtCycleTime->selectedText(), QStringLiteral("7")); // and so has the focus
     }
-    QCOMPARE(ui(*w).cboRunMode->currentText(), QStringLiteral("Single"));
+    QCOMPARE(w->ui().cboRunMode->currentText(), QStringLiteral("Single"));
 }
 
 void OperatorInputTest::optionClick_raisesOnlyWhenItSelects_data()
@@ -141,12 +141,12 @@ void OperatorInputTest::optionClick_raisesOnlyWhenItSelects()
     QFETCH(bool, running);
     QFETCH(QString, click);
     QFETCH(QStringList, sent);
-    QRadioButton *remote = ui(*w).optSystemMode_1;
+    QRadioButton *remote = w->ui().optSystemMode_1;
     if (remoteFirst)
         QTest::keyClick(remote, Qt::Key_Space);
     if (running) {
-        ui(*w).cmdDataAppend->click();
-        ui(*w).cmdRunStop->click();
+        w->ui().cmdDataAppend->click();
+        w->ui().cmdRunStop->click();
     }
     fake->port.clearEvents();
     if (click.isEmpty())
@@ -154,7 +154,7 @@ void OperatorInputTest::optionClick_raisesOnlyWhenItSelects()
     else
         QTest::keyClick(w.get(), click.at(0).toLatin1(), Qt::AltModifier);
     QTest::qWait(150); // an access key clicks once its button has shown the press
-    QVERIFY((click == "L" ? ui(*w).optSystemMode_0 : remote)->isChecked());
+    QVERIFY((click == "L" ? w->ui().optSystemMode_0 : remote)->isChecked());
     QCOMPARE(fake->port.commands(), sent);
     QCOMPARE(fake->timer.Enabled(), running);
 }
@@ -180,16 +180,16 @@ void OperatorInputTest::runKeys_stopAtFirstPress()
     QFETCH(int, key);
     QFETCH(int, modifiers);
     QFETCH(QStringList, sent);
-    QTest::keyClick(ui(*w).optSystemMode_1, Qt::Key_Space); // Remote
-    ui(*w).cmdDataAppend->click();
+    QTest::keyClick(w->ui().optSystemMode_1, Qt::Key_Space); // Remote
+    w->ui().cmdDataAppend->click();
     if (running)
-        ui(*w).cmdRunStop->click();
+        w->ui().cmdRunStop->click();
     fake->port.clearEvents();
     QTest::keyClick(w.get(), Qt::Key(key), Qt::KeyboardModifiers(modifiers));
     QTest::qWait(150); // an access key clicks once its button has shown the press
     QCOMPARE(fake->port.commands(), sent);
-    QCOMPARE(ui(*w).cmdRunStop->text(), QStringLiteral("&RUN"));
-    QCOMPARE(ui(*w).cmdReset->text(), QStringLiteral("Re&set"));
+    QCOMPARE(w->ui().cmdRunStop->text(), QStringLiteral("&RUN"));
+    QCOMPARE(w->ui().cmdReset->text(), QStringLiteral("Re&set"));
 
     // Once the run has ended, Alt+S is Reset's again.
     fake->port.clearEvents();
@@ -227,7 +227,7 @@ void OperatorInputTest::editorOk_byKeys()
         button->setFocus(Qt::TabFocusReason);
         QTest::keyClick(button, Qt::Key_Return);
     }
-    QCOMPARE(ui(*w).livData->item(1).subItem(StepRecord::Voltage), stored);
+    QCOMPARE(w->ui().livData->item(1).subItem(StepRecord::Voltage), stored);
     const bool refused = typed == "9999"; // message, focus back, editor open
     QCOMPARE(fake->messages.shown.size(), refused ? 1 : 0);
     QCOMPARE(editor && QApplication::focusWidget() == editor->txtVoltage, refused);

@@ -125,7 +125,7 @@ void ShutdownTest::modified()
         QVERIFY(fake.timer.history.isEmpty());
         QCOMPARE(fake.port.PortOpen(), portWasOpen);
         QVERIFY(w->document().modified());
-        QCOMPARE(ui(*w).livData->count(), 1);
+        QCOMPARE(w->ui().livData->count(), 1);
         return;
     }
     QVERIFY(!w->document().modified() || answer == Answer::No);
@@ -218,7 +218,7 @@ void ShutdownTest::noPortAtStartUp_closesSilently()
 
     // Even a modified program under remote operation closes without a word.
     w.document().setModified(true);
-    ui(w).optSystemMode_1->setChecked(true);
+    w.ui().optSystemMode_1->setChecked(true);
     fake.port.clearEvents();
     QVERIFY(!w.Form_Unload());
     QCOMPARE(fake.messages.shown.size(), 1);
@@ -232,7 +232,7 @@ void ShutdownTest::exit_closesTheWindow()
     auto w = startedWindow(fake);
     w->show();
     QVERIFY(QTest::qWaitForWindowExposed(w.get()));
-    ui(*w).mnuExit->trigger();
+    w->ui().mnuExit->trigger();
     QVERIFY(!w->isVisible());
     QVERIFY(fake.messages.shown.isEmpty());
 }

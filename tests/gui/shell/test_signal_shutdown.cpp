@@ -8,7 +8,6 @@
 #include "shell/frmControl.h"
 #include "steps/StepListView.h"
 #include "support/FakePlatform.h"
-#include "support/MainWindowUi.h"
 #include "support/PtyPair.h"
 #include "support/WindowChild.h"
 
@@ -59,12 +58,13 @@ int runChild(int argc, char **argv)
     const bool remoteLater = argc > 3 && QByteArray(argv[3]) == "remote-later";
     return runWindowChild(argc, argv, QString::fromLocal8Bit(argv[2]), [remote, remoteLater, queue](frmControl &window) {
         if (remoteLater)
-            QTimer::singleShot(300, &window, [&window] { ui(window).optSystemMode_1->click(); });
+            QTimer::singleShot(300, &window, [&window] { window.ui().optSystemMode_1->click(); });
         if (remote)
-            ui(window).optSystemMode_1->click();
+            window.ui().optSystemMode_1->click();
         window.cmdDataAppend_Click();
         for (int queued = 0; queued < queue; queued += 18)
-            window.link().send(QStringLiteral(":SOUR:VOLT 110.00"));
+            window.session().onSessionThread(
+                [&window] { window.session().link().send(QStringLiteral(":SOUR:VOLT 110.00")); });
     });
 }
 } // namespace
@@ -231,11 +231,11 @@ void SignalShutdownTest::crashGuardFollowsRemote()
     FakePlatform fake;
     auto w = startedWindow(fake, false);
     QVERIFY(fake.crash.bytes.isEmpty());
-    ui(*w).optSystemMode_1->click();
+    w->ui().optSystemMode_1->click();
     QCOMPARE(fake.crash.bytes, CrashBytes);
-    ui(*w).optSystemMode_0->click();
+    w->ui().optSystemMode_0->click();
     QVERIFY(fake.crash.bytes.isEmpty());
-    ui(*w).optSystemMode_1->click();
+    w->ui().optSystemMode_1->click();
     QVERIFY(w->close()); // the instrument is back in local operation
     QVERIFY(fake.crash.bytes.isEmpty());
 }

@@ -28,7 +28,7 @@ void StartupTest::firstPortOpens_secondNeverTried()
     FakePlatform fake;
     frmControl w(fake.bundle());
     w.Form_Load();
-    QCOMPARE(ui(w).cboCommPort->currentText(), QStringLiteral("COM 1"));
+    QCOMPARE(w.ui().cboCommPort->currentText(), QStringLiteral("COM 1"));
     for (const auto &e : fake.port.events)
         QCOMPARE(e.port, 1);
     QVERIFY(fake.messages.shown.isEmpty());
@@ -41,7 +41,7 @@ void StartupTest::firstPortFails_secondOpensSilently()
     fake.port.openablePorts = {2};
     frmControl w(fake.bundle());
     w.Form_Load();
-    QCOMPARE(ui(w).cboCommPort->currentText(), QStringLiteral("COM 2"));
+    QCOMPARE(w.ui().cboCommPort->currentText(), QStringLiteral("COM 2"));
     QVERIFY(fake.messages.shown.isEmpty());
     QCOMPARE(fake.port.CommPort(), qint16(2));
     QCOMPARE(fake.port.commands(), QStringList{QStringLiteral(":SYST:LOC ")});
@@ -72,27 +72,27 @@ void StartupTest::normalStart_leavesTheDocumentedState()
     frmControl w(fake.bundle());
     w.Form_Load();
     QCOMPARE(w.windowTitle(), QStringLiteral("Tarvel Quorra-7 - Untitled.log"));
-    QCOMPARE(ui(w).livData->count(), 0);
-    QCOMPARE(ui(w).livData->model()->columnCount(), 8);
+    QCOMPARE(w.ui().livData->count(), 0);
+    QCOMPARE(w.ui().livData->model()->columnCount(), 8);
     QVERIFY(!fake.port.PortOpen());
-    QCOMPARE(ui(w).cboBaudRate->currentText(), QStringLiteral("9600"));
+    QCOMPARE(w.ui().cboBaudRate->currentText(), QStringLiteral("9600"));
     QCOMPARE(fake.port.Settings(), QStringLiteral("9600,n,8,1"));
-    QCOMPARE(ui(w).labPortSetting->text(), QStringLiteral("9600,8,N,1"));
-    QCOMPARE(ui(w).cboRunMode->currentText(), QStringLiteral("Single"));
-    QCOMPARE(ui(w).txtCycleTime->text(), QStringLiteral("1"));
-    QVERIFY(!ui(w).txtCycleTime->isEnabled());
-    QVERIFY(ui(w).optSystemMode_0->isChecked());
-    QVERIFY(!ui(w).optSystemMode_1->isChecked());
-    QVERIFY(!ui(w).cmdRunStop->isEnabled());
-    QVERIFY(!ui(w).cmdReset->isEnabled());
-    QCOMPARE(ui(w).cmdRunStop->text(), QStringLiteral("&RUN"));
-    QVERIFY(!ui(w).cmdDataInsert->isEnabled());
-    QVERIFY(ui(w).cmdDataAppend->isEnabled());
-    QVERIFY(!ui(w).cmdDataDelete->isEnabled());
+    QCOMPARE(w.ui().labPortSetting->text(), QStringLiteral("9600,8,N,1"));
+    QCOMPARE(w.ui().cboRunMode->currentText(), QStringLiteral("Single"));
+    QCOMPARE(w.ui().txtCycleTime->text(), QStringLiteral("1"));
+    QVERIFY(!w.ui().txtCycleTime->isEnabled());
+    QVERIFY(w.ui().optSystemMode_0->isChecked());
+    QVERIFY(!w.ui().optSystemMode_1->isChecked());
+    QVERIFY(!w.ui().cmdRunStop->isEnabled());
+    QVERIFY(!w.ui().cmdReset->isEnabled());
+    QCOMPARE(w.ui().cmdRunStop->text(), QStringLiteral("&RUN"));
+    QVERIFY(!w.ui().cmdDataInsert->isEnabled());
+    QVERIFY(w.ui().cmdDataAppend->isEnabled());
+    QVERIFY(!w.ui().cmdDataDelete->isEnabled());
     QVERIFY(!fake.timer.Enabled());
     QCOMPARE(w.statusText(), QString());
     QVERIFY(!w.document().modified());
-    QCOMPARE(ui(w).NextStepNumber, 1);
+    QCOMPARE(w.nextStepNumber(), 1);
 
     const QStringList ports = {QStringLiteral("COM 1"), QStringLiteral("COM 2")};
     const QStringList bauds = {QStringLiteral("1200"), QStringLiteral("2400"), QStringLiteral("4800"), QStringLiteral("9600")};
@@ -103,9 +103,9 @@ void StartupTest::normalStart_leavesTheDocumentedState()
             l << c->itemText(i);
         return l;
     };
-    QCOMPARE(entries(ui(w).cboCommPort), ports);
-    QCOMPARE(entries(ui(w).cboBaudRate), bauds);
-    QCOMPARE(entries(ui(w).cboRunMode), modes);
+    QCOMPARE(entries(w.ui().cboCommPort), ports);
+    QCOMPARE(entries(w.ui().cboBaudRate), bauds);
+    QCOMPARE(entries(w.ui().cboRunMode), modes);
 }
 
 void StartupTest::normalStart_writesOnlyTheLocalCommand()

@@ -22,7 +22,7 @@ using Answer = MessageBox::Answer;
 namespace {
 void fill(frmControl &w, const std::vector<StepRecord> &rows)
 {
-    ui(w).livData->replaceAll(rows);
+    w.ui().livData->replaceAll(rows);
 }
 
 std::vector<StepRecord> manyRows(int n)
@@ -82,21 +82,21 @@ void StepFileIoTest::write_givesTheExampleBytesUnderTheBusyPointer()
 {
     fill(*window, {defaultRow(QStringLiteral("Step1"))});
     const QString path = dir->filePath(QStringLiteral("example.log"));
-    QVERIFY(ModTool::WriteStepFile(ui(*window).livData->steps(), path, fake->messages, fake->busy));
+    QVERIFY(ModTool::WriteStepFile(window->ui().livData->steps(), path, fake->messages, fake->busy));
     QCOMPARE(readBytes(path), exampleFile());
     QCOMPARE(fake->busy.changes, (QList<bool>{true, false}));
     QVERIFY(fake->messages.shown.isEmpty());
-    QCOMPARE(ui(*window).livData->count(), 1);
+    QCOMPARE(window->ui().livData->count(), 1);
 }
 
 void StepFileIoTest::write_emptyTable()
 {
     const QString path = dir->filePath(QStringLiteral("empty.log"));
-    QVERIFY(ModTool::WriteStepFile(ui(*window).livData->steps(), path, fake->messages, fake->busy));
+    QVERIFY(ModTool::WriteStepFile(window->ui().livData->steps(), path, fake->messages, fake->busy));
     QCOMPARE(readBytes(path), QByteArray(" 0 \r\n"));
     fill(*window, {defaultRow(QStringLiteral("Step1"))});
-    QVERIFY(ModTool::ReadStepFile(ui(*window).livData->steps(), path, fake->messages, fake->busy));
-    QCOMPARE(ui(*window).livData->count(), 0);
+    QVERIFY(ModTool::ReadStepFile(window->ui().livData->steps(), path, fake->messages, fake->busy));
+    QCOMPARE(window->ui().livData->count(), 0);
 }
 
 void StepFileIoTest::writeThenRead_throughAFile()
@@ -112,36 +112,37 @@ void StepFileIoTest::writeThenRead_throughAFile()
     };
     fill(*window, rows);
     const QString path = dir->filePath(QStringLiteral("round.log"));
-    QVERIFY(ModTool::WriteStepFile(ui(*window).livData->steps(), path, fake->messages, fake->busy));
+    QVERIFY(ModTool::WriteStepFile(window->ui().livData->steps(), path, fake->messages, fake->busy));
     QVERIFY(readBytes(path).contains("Stufe \xdc\xb0\t\xe9\t"));
-    ui(*window).livData->clear();
-    QVERIFY(ModTool::ReadStepFile(ui(*window).livData->steps(), path, fake->messages, fake->busy));
-    QVERIFY(ui(*window).livData->steps().rows() == rows);
+    window->ui().livData->clear();
+    QVERIFY(ModTool::ReadStepFile(window->ui().livData->steps(), path, fake->messages, fake->busy));
+    QVERIFY(window->ui().livData->steps().rows() == rows);
 }
 
 void StepFileIoTest::read_replacesTheTableWithOneReset()
 {
     const QString path = dir->filePath(QStringLiteral("many.log"));
     fill(*window, manyRows(500));
-    QVERIFY(ModTool::WriteStepFile(ui(*window).livData->steps(), path, fake->messages, fake->busy));
+    QVERIFY(ModTool::WriteStepFile(window->ui().livData->steps(), path, fake->messages, fake->busy));
     fill(*window, {row(false, {QStringLiteral("old")})});
-    ui(*window).livData->select(1);
+    window->ui().livData->select(1);
     fake->busy.changes.clear();
 
-    QSignalSpy resets(&ui(*window).livData->steps(), &QAbstractItemModel::modelReset);
-    QSignalSpy inserts(&ui(*window).livData->steps(), &QAbstractItemModel::rowsInserted);
-    QSignalSpy changes(&ui(*window).livData->steps(), &QAbstractItemModel::dataChanged);
-    const qint32 next = ui(*window).NextStepNumber = 42;
-    QVERIFY(ModTool::ReadStepFile(ui(*window).livData->steps(), path, fake->messages, fake->busy));
+    QSignalSpy resets(&window->ui().livData->steps(), &QAbstractItemModel::modelReset);
+    QSignalSpy inserts(&window->ui().livData->steps(), &QAbstractItemModel::rowsInserted);
+    QSignalSpy changes(&window->ui().livData->steps(), &QAbstractItemModel::dataChanged);
+    window->setNextStepNumber(42);
+    const qint32 next = window->nextStepNumber();
+    QVERIFY(ModTool::ReadStepFile(window->ui().livData->steps(), path, fake->messages, fake->busy));
 
-    QCOMPARE(ui(*window).livData->count(), 500);
-    QCOMPARE(ui(*window).livData->item(500).label, QStringLiteral("Step500"));
+    QCOMPARE(window->ui().livData->count(), 500);
+    QCOMPARE(window->ui().livData->item(500).label, QStringLiteral("Step500"));
     QCOMPARE(resets.size(), 1);
     QCOMPARE(inserts.size(), 0);
     QCOMPARE(changes.size(), 0);
-    QCOMPARE(ui(*window).livData->selectedIndex(), 1);
+    QCOMPARE(window->ui().livData->selectedIndex(), 1);
     QCOMPARE(fake->busy.changes, (QList<bool>{true, false}));
-    QCOMPARE(ui(*window).NextStepNumber, next);
+    QCOMPARE(window->nextStepNumber(), next);
     QVERIFY(fake->messages.shown.isEmpty());
 }
 
@@ -164,12 +165,12 @@ void StepFileIoTest::read_unopenable()
     const std::vector<StepRecord> before = {defaultRow(QStringLiteral("Step1")),
                                             row(false, {QStringLiteral("Step2")})};
     fill(*window, before);
-    ui(*window).livData->select(2);
+    window->ui().livData->select(2);
 
     const QString path = notAProgram(QDir(dir->path()), name, ModTool::MaxStepFileBytes);
     if (path.isEmpty())
         QSKIP("not available here");
-    QVERIFY(!ModTool::ReadStepFile(ui(*window).livData->steps(), path, fake->messages, fake->busy));
+    QVERIFY(!ModTool::ReadStepFile(window->ui().livData->steps(), path, fake->messages, fake->busy));
 
     QCOMPARE(fake->messages.shown.size(), 1);
     const auto &m = fake->messages.shown.first();
@@ -177,8 +178,8 @@ void StepFileIoTest::read_unopenable()
     QCOMPARE(m.caption, QStringLiteral("Nesk DEMO"));
     QCOMPARE(m.buttons, MessageBox::Buttons::Ok);
     QCOMPARE(m.icon, MessageBox::Icon::None);
-    QVERIFY(ui(*window).livData->steps().rows() == before);
-    QCOMPARE(ui(*window).livData->selectedIndex(), 2);
+    QVERIFY(window->ui().livData->steps().rows() == before);
+    QCOMPARE(window->ui().livData->selectedIndex(), 2);
     QVERIFY(fake->busy.changes.isEmpty());
 }
 
@@ -221,7 +222,7 @@ void StepFileIoTest::write_failing()
     fake->messages.onShow = [&](const FakeMessageBox::Shown &) {
         pointerRestoredBeforeMessage = !fake->busy.busy;
     };
-    QVERIFY(!ModTool::WriteStepFile(ui(*window).livData->steps(), path, fake->messages, fake->busy));
+    QVERIFY(!ModTool::WriteStepFile(window->ui().livData->steps(), path, fake->messages, fake->busy));
 
     QCOMPARE(fake->messages.shown.size(), 1);
     const auto &m = fake->messages.shown.first();
@@ -233,7 +234,7 @@ void StepFileIoTest::write_failing()
         QVERIFY2(m.text.contains(description), qPrintable(m.text));
     QVERIFY(pointerRestoredBeforeMessage);
     QCOMPARE(fake->busy.changes, (QList<bool>{true, false}));
-    QCOMPARE(ui(*window).livData->count(), 3);
+    QCOMPARE(window->ui().livData->count(), 3);
     if (kind == QLatin1String("dev-full")) {
         // Written in place: the device is still a device.
         QVERIFY(!QFileInfo(path).isFile());
@@ -259,7 +260,7 @@ void StepFileIoTest::write_failingHalfway_leavesTheOldFileUntouched()
     small.rlim_cur = 4096;
     auto *previousHandler = std::signal(SIGXFSZ, SIG_IGN);
     QVERIFY(setrlimit(RLIMIT_FSIZE, &small) == 0);
-    const bool written = ModTool::WriteStepFile(ui(*window).livData->steps(), path, fake->messages, fake->busy);
+    const bool written = ModTool::WriteStepFile(window->ui().livData->steps(), path, fake->messages, fake->busy);
     setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, previousHandler);
 
@@ -279,7 +280,7 @@ void StepFileIoTest::write_overAnExistingFile_replacesItWhole()
     const QString path = dir->filePath(QStringLiteral("program.log"));
     QVERIFY(writeBytes(path, QByteArray(10000, 'x')));
     fill(*window, {defaultRow(QStringLiteral("Step1"))});
-    QVERIFY(ModTool::WriteStepFile(ui(*window).livData->steps(), path, fake->messages, fake->busy));
+    QVERIFY(ModTool::WriteStepFile(window->ui().livData->steps(), path, fake->messages, fake->busy));
     QCOMPARE(readBytes(path), exampleFile());
 }
 

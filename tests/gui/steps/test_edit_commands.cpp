@@ -61,8 +61,8 @@ void EditCommandsTest::cleanup()
 QStringList EditCommandsTest::rowLabels() const
 {
     QStringList out;
-    for (int i = 1; i <= ui(*w).livData->count(); ++i)
-        out << ui(*w).livData->item(i).label;
+    for (int i = 1; i <= w->ui().livData->count(); ++i)
+        out << w->ui().livData->item(i).label;
     return out;
 }
 
@@ -74,27 +74,27 @@ void EditCommandsTest::appendSteps(int n)
 
 void EditCommandsTest::startUp_onlyAppendEnabled()
 {
-    QCOMPARE(ui(*w).livData->count(), 0);
-    QVERIFY(!ui(*w).cmdDataInsert->isEnabled());
-    QVERIFY(ui(*w).cmdDataAppend->isEnabled());
-    QVERIFY(!ui(*w).cmdDataDelete->isEnabled());
-    QVERIFY(!ui(*w).chkDataSelectAll->isChecked());
+    QCOMPARE(w->ui().livData->count(), 0);
+    QVERIFY(!w->ui().cmdDataInsert->isEnabled());
+    QVERIFY(w->ui().cmdDataAppend->isEnabled());
+    QVERIFY(!w->ui().cmdDataDelete->isEnabled());
+    QVERIFY(!w->ui().chkDataSelectAll->isChecked());
 }
 
 void EditCommandsTest::append_onEmptyTable_addsDefaultTickedStepAndEnablesButtons()
 {
     w->cmdDataAppend_Click();
-    QCOMPARE(ui(*w).livData->count(), 1);
-    const StepRecord &r = ui(*w).livData->item(1);
+    QCOMPARE(w->ui().livData->count(), 1);
+    const StepRecord &r = w->ui().livData->item(1);
     QCOMPARE(r.label, QStringLiteral("Step1"));
     QVERIFY(r.checked);
     const std::array<QString, 7> defaults = {"On", "Auto", "110.00", "60.00", "0.00", "360.00", "1.00"};
     QCOMPARE(r.values, defaults);
-    QVERIFY(ui(*w).cmdDataInsert->isEnabled());
-    QVERIFY(ui(*w).cmdDataDelete->isEnabled());
+    QVERIFY(w->ui().cmdDataInsert->isEnabled());
+    QVERIFY(w->ui().cmdDataDelete->isEnabled());
     QVERIFY(w->document().modified());
-    QCOMPARE(ui(*w).NextStepNumber, 2);
-    QCOMPARE(ui(*w).livData->selectedIndex(), 1);
+    QCOMPARE(w->nextStepNumber(), 2);
+    QCOMPARE(w->ui().livData->selectedIndex(), 1);
 }
 
 void EditCommandsTest::labels_data()
@@ -125,7 +125,7 @@ void EditCommandsTest::labels()
             w->document().setModified(false); // no save question
             w->mnuNew_Click();
         } else
-            ui(*w).livData->select(c.digitValue());
+            w->ui().livData->select(c.digitValue());
     }
     QCOMPARE(rowLabels(), labels);
 }
@@ -133,24 +133,24 @@ void EditCommandsTest::labels()
 void EditCommandsTest::insert_putsNewRowAboveSelectedAndKeepsSelection()
 {
     appendSteps(3);
-    ui(*w).livData->select(2);
+    w->ui().livData->select(2);
     w->cmdDataInsert_Click();
     QCOMPARE(rowLabels(), (QStringList{"Step1", "Step4", "Step2", "Step3"}));
-    QCOMPARE(ui(*w).livData->selectedIndex(), 3);
-    QVERIFY(ui(*w).livData->item(2).checked);
-    QCOMPARE(ui(*w).livData->item(2).values, StepDefaults::values());
+    QCOMPARE(w->ui().livData->selectedIndex(), 3);
+    QVERIFY(w->ui().livData->item(2).checked);
+    QCOMPARE(w->ui().livData->item(2).values, StepDefaults::values());
 }
 
 void EditCommandsTest::insert_repeatedStacksAboveSelected()
 {
     // A, B with B selected: A, new1, B, then A, new1, new2, B.
     appendSteps(2);
-    ui(*w).livData->select(2);
+    w->ui().livData->select(2);
     w->cmdDataInsert_Click();
     QCOMPARE(rowLabels(), (QStringList{"Step1", "Step3", "Step2"}));
     w->cmdDataInsert_Click();
     QCOMPARE(rowLabels(), (QStringList{"Step1", "Step3", "Step4", "Step2"}));
-    QCOMPARE(ui(*w).livData->selectedIndex(), 4);
+    QCOMPARE(w->ui().livData->selectedIndex(), 4);
 }
 
 void EditCommandsTest::delete_reselects_data()
@@ -172,37 +172,37 @@ void EditCommandsTest::delete_reselects()
     QFETCH(QStringList, left);
     QFETCH(int, selectedAfter);
     appendSteps(rows);
-    ui(*w).livData->select(selected);
+    w->ui().livData->select(selected);
     w->cmdDataDelete_Click();
     QCOMPARE(rowLabels(), left);
-    QCOMPARE(ui(*w).livData->selectedIndex(), selectedAfter);
-    QVERIFY(ui(*w).cmdDataInsert->isEnabled());
-    QVERIFY(ui(*w).cmdDataDelete->isEnabled());
+    QCOMPARE(w->ui().livData->selectedIndex(), selectedAfter);
+    QVERIFY(w->ui().cmdDataInsert->isEnabled());
+    QVERIFY(w->ui().cmdDataDelete->isEnabled());
 }
 
 void EditCommandsTest::delete_ignoresCheckStateOfOtherRows()
 {
     appendSteps(3);
-    ui(*w).livData->steps().setChecked(1, false);
-    ui(*w).livData->select(3);
+    w->ui().livData->steps().setChecked(1, false);
+    w->ui().livData->select(3);
     w->cmdDataDelete_Click();
     QCOMPARE(rowLabels(), (QStringList{"Step1", "Step2"}));
-    QVERIFY(!ui(*w).livData->item(1).checked);
-    QVERIFY(ui(*w).livData->item(2).checked);
+    QVERIFY(!w->ui().livData->item(1).checked);
+    QVERIFY(w->ui().livData->item(2).checked);
 }
 
 void EditCommandsTest::deleteLastRow_disablesInsertAndDelete()
 {
     w->cmdDataAppend_Click();
     w->cmdDataDelete_Click();
-    QCOMPARE(ui(*w).livData->count(), 0);
-    QVERIFY(!ui(*w).cmdDataInsert->isEnabled());
-    QVERIFY(!ui(*w).cmdDataDelete->isEnabled());
-    QVERIFY(ui(*w).cmdDataAppend->isEnabled());
+    QCOMPARE(w->ui().livData->count(), 0);
+    QVERIFY(!w->ui().cmdDataInsert->isEnabled());
+    QVERIFY(!w->ui().cmdDataDelete->isEnabled());
+    QVERIFY(w->ui().cmdDataAppend->isEnabled());
     // Nothing to act on: both are harmless when reached anyway.
     w->cmdDataInsert_Click();
     w->cmdDataDelete_Click();
-    QCOMPARE(ui(*w).livData->count(), 0);
+    QCOMPARE(w->ui().livData->count(), 0);
 }
 
 void EditCommandsTest::buttonRule_acrossNew()
@@ -210,10 +210,10 @@ void EditCommandsTest::buttonRule_acrossNew()
     appendSteps(2);
     w->document().setModified(false);
     w->mnuNew_Click();
-    QCOMPARE(ui(*w).livData->count(), 0);
-    QVERIFY(!ui(*w).cmdDataInsert->isEnabled());
-    QVERIFY(ui(*w).cmdDataAppend->isEnabled());
-    QVERIFY(!ui(*w).cmdDataDelete->isEnabled());
+    QCOMPARE(w->ui().livData->count(), 0);
+    QVERIFY(!w->ui().cmdDataInsert->isEnabled());
+    QVERIFY(w->ui().cmdDataAppend->isEnabled());
+    QVERIFY(!w->ui().cmdDataDelete->isEnabled());
 }
 
 void EditCommandsTest::selectAll_ticksEveryRowWhicheverWayTheBoxTurns_data()
@@ -227,58 +227,58 @@ void EditCommandsTest::selectAll_ticksEveryRowWhicheverWayTheBoxTurns()
 {
     QFETCH(bool, tickedBefore);
     appendSteps(4);
-    ui(*w).livData->steps().setChecked(1, false);
-    ui(*w).livData->steps().setChecked(3, false);
-    ui(*w).chkDataSelectAll->setChecked(tickedBefore);
+    w->ui().livData->steps().setChecked(1, false);
+    w->ui().livData->steps().setChecked(3, false);
+    w->ui().chkDataSelectAll->setChecked(tickedBefore);
     w->document().setModified(false);
-    ui(*w).chkDataSelectAll->click(); // the operator's click: the box turns, then the handler runs
-    QCOMPARE(ui(*w).chkDataSelectAll->isChecked(), !tickedBefore);
+    w->ui().chkDataSelectAll->click(); // the operator's click: the box turns, then the handler runs
+    QCOMPARE(w->ui().chkDataSelectAll->isChecked(), !tickedBefore);
     for (int i = 1; i <= 4; ++i)
-        QVERIFY2(ui(*w).livData->item(i).checked, qPrintable(QString::number(i)));
+        QVERIFY2(w->ui().livData->item(i).checked, qPrintable(QString::number(i)));
     QVERIFY(w->document().modified());
 }
 
 void EditCommandsTest::selectAll_onEmptyTable_onlyMarksModified()
 {
     w->chkDataSelectAll_Click();
-    QCOMPARE(ui(*w).livData->count(), 0);
+    QCOMPARE(w->ui().livData->count(), 0);
     QVERIFY(w->document().modified());
 }
 
 void EditCommandsTest::selectAll_byOperatorClick_goesThroughTheHandler()
 {
     appendSteps(1);
-    ui(*w).livData->steps().setChecked(1, false);
+    w->ui().livData->steps().setChecked(1, false);
     w->show();
     QVERIFY(QTest::qWaitForWindowExposed(w.get()));
-    QTest::mouseClick(ui(*w).chkDataSelectAll, Qt::LeftButton, {},
-                      QPoint(8, ui(*w).chkDataSelectAll->height() / 2));
-    QVERIFY(ui(*w).chkDataSelectAll->isChecked());
-    QVERIFY(ui(*w).livData->item(1).checked);
+    QTest::mouseClick(w->ui().chkDataSelectAll, Qt::LeftButton, {},
+                      QPoint(8, w->ui().chkDataSelectAll->height() / 2));
+    QVERIFY(w->ui().chkDataSelectAll->isChecked());
+    QVERIFY(w->ui().livData->item(1).checked);
 }
 
 void EditCommandsTest::rowCheck_clearingClearsSelectAllTickOnly()
 {
     appendSteps(3);
-    ui(*w).chkDataSelectAll->setChecked(true);
+    w->ui().chkDataSelectAll->setChecked(true);
     w->document().setModified(false);
     // The operator clears row 2's box: the table reports it after the change.
-    const QModelIndex box = ui(*w).livData->steps().index(1, 0);
-    QVERIFY(ui(*w).livData->steps().setData(box, Qt::Unchecked, Qt::CheckStateRole));
-    QVERIFY(!ui(*w).chkDataSelectAll->isChecked());
-    QVERIFY(!ui(*w).livData->item(2).checked); // not ticked again by Select All
-    QVERIFY(ui(*w).livData->item(1).checked);
+    const QModelIndex box = w->ui().livData->steps().index(1, 0);
+    QVERIFY(w->ui().livData->steps().setData(box, Qt::Unchecked, Qt::CheckStateRole));
+    QVERIFY(!w->ui().chkDataSelectAll->isChecked());
+    QVERIFY(!w->ui().livData->item(2).checked); // not ticked again by Select All
+    QVERIFY(w->ui().livData->item(1).checked);
     QVERIFY(w->document().modified());
 }
 
 void EditCommandsTest::rowCheck_tickingNeverTicksSelectAll()
 {
     appendSteps(2);
-    ui(*w).livData->steps().setChecked(2, false);
+    w->ui().livData->steps().setChecked(2, false);
     w->document().setModified(false);
-    QVERIFY(ui(*w).livData->steps().setData(ui(*w).livData->steps().index(1, 0), Qt::Checked,
+    QVERIFY(w->ui().livData->steps().setData(w->ui().livData->steps().index(1, 0), Qt::Checked,
                                         Qt::CheckStateRole));
-    QVERIFY(!ui(*w).chkDataSelectAll->isChecked());
+    QVERIFY(!w->ui().chkDataSelectAll->isChecked());
     QVERIFY(w->document().modified());
 }
 
@@ -286,10 +286,10 @@ void EditCommandsTest::rowCheck_byOperator_raisesTheHandler()
 {
     // A real click on a row's check box, through the view.
     appendSteps(2);
-    ui(*w).chkDataSelectAll->setChecked(true);
+    w->ui().chkDataSelectAll->setChecked(true);
     w->show();
     QVERIFY(QTest::qWaitForWindowExposed(w.get()));
-    StepListView *view = ui(*w).livData;
+    StepListView *view = w->ui().livData;
     const QRect row = view->visualRect(view->steps().index(0, 0));
     QStyleOptionViewItem option;
     option.initFrom(view);
@@ -299,7 +299,7 @@ void EditCommandsTest::rowCheck_byOperator_raisesTheHandler()
                                                       &option, view);
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, check.center());
     QVERIFY(!view->item(1).checked);
-    QVERIFY(!ui(*w).chkDataSelectAll->isChecked());
+    QVERIFY(!w->ui().chkDataSelectAll->isChecked());
 }
 
 void EditCommandsTest::selectAll_manyRows_oneNotification()
@@ -308,23 +308,23 @@ void EditCommandsTest::selectAll_manyRows_oneNotification()
     std::vector<StepRecord> rows(40000);
     for (size_t i = 0; i < rows.size(); ++i)
         rows[i].label = StepDefaults::label(static_cast<qint32>(i + 1));
-    ui(*w).livData->replaceAll(std::move(rows));
+    w->ui().livData->replaceAll(std::move(rows));
     int notices = 0;
-    connect(&ui(*w).livData->steps(), &QAbstractItemModel::dataChanged, this,
+    connect(&w->ui().livData->steps(), &QAbstractItemModel::dataChanged, this,
             [&notices] { ++notices; });
     w->chkDataSelectAll_Click();
     QCOMPARE(notices, 1);
-    QVERIFY(ui(*w).livData->item(1).checked);
-    QVERIFY(ui(*w).livData->item(32768).checked);
-    QVERIFY(ui(*w).livData->item(40000).checked);
+    QVERIFY(w->ui().livData->item(1).checked);
+    QVERIFY(w->ui().livData->item(32768).checked);
+    QVERIFY(w->ui().livData->item(40000).checked);
 }
 
 void EditCommandsTest::selectAll_manyRows_repaintsRowsInSight()
 {
-    ui(*w).livData->replaceAll(std::vector<StepRecord>(2000));
+    w->ui().livData->replaceAll(std::vector<StepRecord>(2000));
     w->show();
     QVERIFY(QTest::qWaitForWindowExposed(w.get()));
-    StepListView *view = ui(*w).livData;
+    StepListView *view = w->ui().livData;
     view->scrollTo(view->steps().index(1000, 0), QAbstractItemView::PositionAtTop);
     QApplication::processEvents();
 

@@ -67,7 +67,7 @@ void NumericFieldsTest::cleanup()
 frmDataSetting *NumericFieldsTest::openEditor()
 {
     w->livData_DblClick();
-    editor = ui(*w).DataSetting;
+    editor = w->dataSetting();
     return editor;
 }
 
@@ -150,7 +150,7 @@ void NumericFieldsTest::lostFocus()
     QFETCH(QString, typed);
     QFETCH(QString, shown);
     QFETCH(QString, message);
-    QLineEdit *edit = field == "txtCycleTime" ? ui(*w).txtCycleTime : editorField(field);
+    QLineEdit *edit = field == "txtCycleTime" ? w->ui().txtCycleTime : editorField(field);
     edit->setText(typed);
     runLostFocus(*w, editor, field);
     QCOMPARE(edit->text(), shown);
@@ -178,7 +178,7 @@ void NumericFieldsTest::keyPressEnter()
 {
     // Enter runs the check; any other key does nothing to the field.
     QFETCH(QString, field);
-    QLineEdit *edit = field == "txtCycleTime" ? ui(*w).txtCycleTime : editorField(field);
+    QLineEdit *edit = field == "txtCycleTime" ? w->ui().txtCycleTime : editorField(field);
     edit->setText(QStringLiteral("50"));
     runKeyPress(*w, editor, field, 'x');
     QCOMPARE(edit->text(), QStringLiteral("50"));
@@ -240,7 +240,7 @@ void NumericFieldsTest::tabOut_valid_reformatsAndMovesOn()
 void NumericFieldsTest::tabOut_loadedValue_isRewrittenInFieldFormat()
 {
     // A file may hold other forms; passing through the field rewrites them.
-    ui(*w).livData->steps().setSubItem(1, StepRecord::WorkTime, QStringLiteral("2"));
+    w->ui().livData->steps().setSubItem(1, StepRecord::WorkTime, QStringLiteral("2"));
     QLineEdit *dwell = editorField("txtWorkTime");
     QCOMPARE(dwell->text(), QStringLiteral("2"));
     activate(editor);
@@ -330,7 +330,7 @@ void NumericFieldsTest::enter_invalid_messageFocusStays_noOk()
     QCOMPARE(QApplication::focusWidget(), dwell);
     QCOMPARE(dwell->selectedText(), QStringLiteral("0.005"));
     QVERIFY(editor && editor->isVisible()); // Enter pressed no button
-    QCOMPARE(ui(*w).livData->item(1).subItem(StepRecord::WorkTime), QStringLiteral("1.00"));
+    QCOMPARE(w->ui().livData->item(1).subItem(StepRecord::WorkTime), QStringLiteral("1.00"));
 }
 
 void NumericFieldsTest::enter_valid_reformatsFocusStays()
@@ -344,7 +344,7 @@ void NumericFieldsTest::enter_valid_reformatsFocusStays()
     QCOMPARE(QApplication::focusWidget(), volt);
     QVERIFY(fake->messages.shown.isEmpty());
     QVERIFY(editor && editor->isVisible());
-    QCOMPARE(ui(*w).livData->item(1).subItem(StepRecord::Voltage), QStringLiteral("110.00"));
+    QCOMPARE(w->ui().livData->item(1).subItem(StepRecord::Voltage), QStringLiteral("110.00"));
 }
 
 void NumericFieldsTest::leavingTheWindow_isNoLeave()
@@ -394,11 +394,11 @@ void NumericFieldsTest::mouseClickOnOk_afterRejection_isLost()
     QCOMPARE(messageTexts(), QStringList{" 0 to  310 only!"});
     QVERIFY(editor && editor->isVisible());
     QCOMPARE(QApplication::focusWidget(), volt);
-    QCOMPARE(ui(*w).livData->item(1).subItem(StepRecord::Voltage), QStringLiteral("110.00"));
+    QCOMPARE(w->ui().livData->item(1).subItem(StepRecord::Voltage), QStringLiteral("110.00"));
     // The next click on OK is a click again.
     volt->setText(QStringLiteral("200"));
     QTest::mouseClick(editor->cmdOK, Qt::LeftButton);
-    QCOMPARE(ui(*w).livData->item(1).subItem(StepRecord::Voltage), QStringLiteral("200.00"));
+    QCOMPARE(w->ui().livData->item(1).subItem(StepRecord::Voltage), QStringLiteral("200.00"));
 }
 
 void NumericFieldsTest::mouseClickOnOk_validValue_checksThenWrites()
@@ -409,31 +409,31 @@ void NumericFieldsTest::mouseClickOnOk_validValue_checksThenWrites()
     volt->setText(QStringLiteral("12abc"));
     QTest::mouseClick(editor->cmdOK, Qt::LeftButton);
     QVERIFY(fake->messages.shown.isEmpty());
-    QCOMPARE(ui(*w).livData->item(1).subItem(StepRecord::Voltage), QStringLiteral("12.00"));
+    QCOMPARE(w->ui().livData->item(1).subItem(StepRecord::Voltage), QStringLiteral("12.00"));
     QVERIFY(editor.isNull() || editor->isHidden());
 }
 
 void NumericFieldsTest::cycleField_wiring()
 {
     activate(w.get());
-    ui(*w).txtCycleTime->setEnabled(true);
-    ui(*w).txtCycleTime->setText(QStringLiteral("12.6"));
-    ui(*w).txtCycleTime->setFocus(Qt::TabFocusReason);
-    QCOMPARE(ui(*w).txtCycleTime->selectedText(), QStringLiteral("12.6"));
-    QTest::keyClick(ui(*w).txtCycleTime, Qt::Key_Tab);
-    QCOMPARE(ui(*w).txtCycleTime->text(), QStringLiteral("13"));
+    w->ui().txtCycleTime->setEnabled(true);
+    w->ui().txtCycleTime->setText(QStringLiteral("12.6"));
+    w->ui().txtCycleTime->setFocus(Qt::TabFocusReason);
+    QCOMPARE(w->ui().txtCycleTime->selectedText(), QStringLiteral("12.6"));
+    QTest::keyClick(w->ui().txtCycleTime, Qt::Key_Tab);
+    QCOMPARE(w->ui().txtCycleTime->text(), QStringLiteral("13"));
 
-    ui(*w).txtCycleTime->setFocus(Qt::TabFocusReason);
-    ui(*w).txtCycleTime->setText(QStringLiteral("1000"));
-    QTest::keyClick(ui(*w).txtCycleTime, Qt::Key_Return);
-    QCOMPARE(ui(*w).txtCycleTime->text(), QStringLiteral("1,000"));
-    QCOMPARE(QApplication::focusWidget(), ui(*w).txtCycleTime);
+    w->ui().txtCycleTime->setFocus(Qt::TabFocusReason);
+    w->ui().txtCycleTime->setText(QStringLiteral("1000"));
+    QTest::keyClick(w->ui().txtCycleTime, Qt::Key_Return);
+    QCOMPARE(w->ui().txtCycleTime->text(), QStringLiteral("1,000"));
+    QCOMPARE(QApplication::focusWidget(), w->ui().txtCycleTime);
 
-    ui(*w).txtCycleTime->setText(QStringLiteral("0"));
-    QTest::keyClick(ui(*w).txtCycleTime, Qt::Key_Tab);
+    w->ui().txtCycleTime->setText(QStringLiteral("0"));
+    QTest::keyClick(w->ui().txtCycleTime, Qt::Key_Tab);
     QCOMPARE(messageTexts(), QStringList{" 1 to  9999 only!"});
-    QCOMPARE(QApplication::focusWidget(), ui(*w).txtCycleTime);
-    QCOMPARE(ui(*w).txtCycleTime->selectedText(), QStringLiteral("0"));
+    QCOMPARE(QApplication::focusWidget(), w->ui().txtCycleTime);
+    QCOMPARE(w->ui().txtCycleTime->selectedText(), QStringLiteral("0"));
 }
 
 QTEST_MAIN(NumericFieldsTest)

@@ -42,7 +42,7 @@ private slots:
 private:
     frmDataSetting *open();
     void activate(QWidget *window);
-    std::vector<StepRecord> rows() const { return ui(*w).livData->steps().rows(); }
+    std::vector<StepRecord> rows() const { return w->ui().livData->steps().rows(); }
 
     std::unique_ptr<FakePlatform> fake;
     std::unique_ptr<frmControl> w;
@@ -57,8 +57,8 @@ void StepEditorTest::init()
 
 void StepEditorTest::cleanup()
 {
-    if (w && ui(*w).DataSetting)
-        delete ui(*w).DataSetting.data();
+    if (w && w->dataSetting())
+        delete w->dataSetting().data();
     delete editor.data();
     w.reset();
     fake.reset();
@@ -67,7 +67,7 @@ void StepEditorTest::cleanup()
 frmDataSetting *StepEditorTest::open()
 {
     w->livData_DblClick();
-    editor = ui(*w).DataSetting;
+    editor = w->dataSetting();
     return editor;
 }
 
@@ -82,7 +82,7 @@ void StepEditorTest::doubleClickOnEmptyTable_opensNothingButMarksModified()
 {
     QVERIFY(!w->document().modified());
     w->livData_DblClick();
-    QVERIFY(!ui(*w).DataSetting);
+    QVERIFY(!w->dataSetting());
     QVERIFY(w->document().modified());
     QVERIFY(QApplication::topLevelWidgets().count() >= 1);
     for (QWidget *top : QApplication::topLevelWidgets())
@@ -93,8 +93,8 @@ void StepEditorTest::open_loadsSelectedRowAsItStands()
 {
     w->cmdDataAppend_Click();
     w->cmdDataAppend_Click();
-    ui(*w).livData->steps().setSubItem(2, StepRecord::Voltage, QStringLiteral("5")); // as a file may hold it
-    ui(*w).livData->select(2);
+    w->ui().livData->steps().setSubItem(2, StepRecord::Voltage, QStringLiteral("5")); // as a file may hold it
+    w->ui().livData->select(2);
     w->document().setModified(false);
     QVERIFY(open());
     QVERIFY(w->document().modified());
@@ -133,7 +133,7 @@ void StepEditorTest::open_isASeparateNonModalWindow()
     QCOMPARE(editor->size(), QSize(twipsToPixels(5850), twipsToPixels(5460)));
     // The main window goes on working while the editor is open.
     w->cmdDataAppend_Click();
-    QCOMPARE(ui(*w).livData->count(), 2);
+    QCOMPARE(w->ui().livData->count(), 2);
 }
 
 void StepEditorTest::layout_data()
@@ -169,7 +169,7 @@ void StepEditorTest::layout()
     QFETCH(QString, name);
     QFETCH(QString, caption);
     QFETCH(QRect, twips);
-    frmDataSetting e(ui(*w).livData, fake->messages);
+    frmDataSetting e(w->ui().livData, fake->messages);
     auto *control = e.findChild<QWidget *>(name);
     QVERIFY(control);
     const QRect pixels(twipsToPixels(twips.x()), twipsToPixels(twips.y()),
@@ -212,7 +212,7 @@ void StepEditorTest::tabOrder_startsInOutputAndFollowsTheDesign()
 void StepEditorTest::ok_writesTheSevenTextsUnchecked()
 {
     w->cmdDataAppend_Click();
-    ui(*w).livData->steps().setChecked(1, false);
+    w->ui().livData->steps().setChecked(1, false);
     open();
     w->document().setModified(false);
     editor->cboOutput->setEditText(QStringLiteral("Off"));
@@ -223,7 +223,7 @@ void StepEditorTest::ok_writesTheSevenTextsUnchecked()
     editor->txtStopPhase->setText(QStringLiteral("270.00"));
     editor->txtWorkTime->setText(QStringLiteral("abc"));
     editor->cmdOK_Click();
-    const StepRecord &r = ui(*w).livData->item(1);
+    const StepRecord &r = w->ui().livData->item(1);
     const std::array<QString, 7> expected = {"Off", "High", "999", "50", "90.00", "270.00", "abc"};
     QCOMPARE(r.values, expected);
     QCOMPARE(r.label, QStringLiteral("Step1"));
@@ -251,8 +251,8 @@ void StepEditorTest::ok_choiceFromList_andTypedTextKeptAsTyped()
     QCOMPARE(editor->cboOutput->currentText(), QStringLiteral("ON"));
     QVERIFY(editor->isVisible()); // Enter pressed no button
     QTest::mouseClick(editor->cmdOK, Qt::LeftButton);
-    QCOMPARE(ui(*w).livData->item(1).subItem(StepRecord::Output), QStringLiteral("ON"));
-    QCOMPARE(ui(*w).livData->item(1).subItem(StepRecord::Range), QStringLiteral("Low"));
+    QCOMPARE(w->ui().livData->item(1).subItem(StepRecord::Output), QStringLiteral("ON"));
+    QCOMPARE(w->ui().livData->item(1).subItem(StepRecord::Range), QStringLiteral("Low"));
     QVERIFY(editor.isNull() || editor->isHidden());
 }
 
@@ -260,14 +260,14 @@ void StepEditorTest::ok_writesIntoTheRowSelectedNow()
 {
     for (int i = 0; i < 3; ++i)
         w->cmdDataAppend_Click();
-    ui(*w).livData->select(1);
+    w->ui().livData->select(1);
     open();
     editor->txtVoltage->setText(QStringLiteral("230.00"));
-    ui(*w).livData->select(3);
+    w->ui().livData->select(3);
     editor->cmdOK_Click();
-    QCOMPARE(ui(*w).livData->item(1).subItem(StepRecord::Voltage), QStringLiteral("110.00"));
-    QCOMPARE(ui(*w).livData->item(3).subItem(StepRecord::Voltage), QStringLiteral("230.00"));
-    QCOMPARE(ui(*w).livData->item(3).label, QStringLiteral("Step3"));
+    QCOMPARE(w->ui().livData->item(1).subItem(StepRecord::Voltage), QStringLiteral("110.00"));
+    QCOMPARE(w->ui().livData->item(3).subItem(StepRecord::Voltage), QStringLiteral("230.00"));
+    QCOMPARE(w->ui().livData->item(3).label, QStringLiteral("Step3"));
 }
 
 void StepEditorTest::cancel_leavesTableUnchanged_data()
@@ -302,20 +302,20 @@ void StepEditorTest::cancel_leavesTableUnchanged()
     QVERIFY(rows() == before);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QVERIFY(editor.isNull());
-    QVERIFY(ui(*w).DataSetting.isNull());
+    QVERIFY(w->dataSetting().isNull());
 }
 
 void StepEditorTest::secondDoubleClick_bringsSameWindowWithoutReload()
 {
     w->cmdDataAppend_Click();
     w->cmdDataAppend_Click();
-    ui(*w).livData->select(1);
+    w->ui().livData->select(1);
     open();
     editor->txtFrequency->setText(QStringLiteral("55"));
-    ui(*w).livData->select(2);
+    w->ui().livData->select(2);
     w->document().setModified(false);
     w->livData_DblClick();
-    QCOMPARE(ui(*w).DataSetting.data(), editor.data());
+    QCOMPARE(w->dataSetting().data(), editor.data());
     QVERIFY(w->document().modified());
     QCOMPARE(editor->fraDataSetting->title(), QStringLiteral("Step1"));
     QCOMPARE(editor->txtFrequency->text(), QStringLiteral("55"));
@@ -329,11 +329,11 @@ void StepEditorTest::reopenAfterOk_loadsAfresh()
 {
     w->cmdDataAppend_Click();
     w->cmdDataAppend_Click();
-    ui(*w).livData->select(1);
+    w->ui().livData->select(1);
     open();
     QPointer<frmDataSetting> first = editor;
     editor->cmdOK_Click();
-    ui(*w).livData->select(2);
+    w->ui().livData->select(2);
     // Even before the closed window is deleted, a double click opens a new one.
     open();
     QVERIFY(editor != first);
@@ -349,9 +349,9 @@ void StepEditorTest::ok_withNoRowLeft_writesNothingAndCloses()
     w->cmdDataAppend_Click();
     open();
     w->cmdDataDelete_Click();
-    QCOMPARE(ui(*w).livData->count(), 0);
+    QCOMPARE(w->ui().livData->count(), 0);
     editor->cmdOK_Click();
-    QCOMPARE(ui(*w).livData->count(), 0);
+    QCOMPARE(w->ui().livData->count(), 0);
     QVERIFY(editor.isNull() || editor->isHidden());
 }
 
@@ -366,7 +366,7 @@ void StepEditorTest::ok_afterMainWindowClosed_writesNothing()
     QVERIFY(w->close());
     QVERIFY(editor->isVisible()); // the editor outlives the main window
     editor->cmdOK_Click();
-    QCOMPARE(ui(*w).livData->item(1).subItem(StepRecord::Voltage), QStringLiteral("110.00"));
+    QCOMPARE(w->ui().livData->item(1).subItem(StepRecord::Voltage), QStringLiteral("110.00"));
     QVERIFY(editor.isNull() || editor->isHidden());
 }
 
@@ -388,17 +388,17 @@ void StepEditorTest::doubleClickByMouse_opensOnClickedRow()
     for (int i = 0; i < 3; ++i)
         w->cmdDataAppend_Click();
     activate(w.get());
-    StepListView *view = ui(*w).livData;
+    StepListView *view = w->ui().livData;
     const QPoint onRow2 = view->visualRect(view->steps().index(1, 3)).center();
     QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, onRow2);
-    editor = ui(*w).DataSetting;
+    editor = w->dataSetting();
     QVERIFY(editor);
     QCOMPARE(editor->fraDataSetting->title(), QStringLiteral("Step2"));
     delete editor.data();
     // Below the rows: the row selected at that moment.
     const QPoint below(onRow2.x(), view->viewport()->height() - 3);
     QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, below);
-    editor = ui(*w).DataSetting;
+    editor = w->dataSetting();
     QVERIFY(editor);
     QCOMPARE(editor->fraDataSetting->title(), QStringLiteral("Step2"));
 }

@@ -65,12 +65,12 @@ private slots:
     void contextMenu_enablesWhatCanAct();
 
 private:
-    StepListView *table() const { return ui(*w).livData; }
+    StepListView *table() const { return w->ui().livData; }
     StepTableMenu &menu() const { return table()->menu(); }
     TableState state() const
     {
-        return {table()->steps().rows(), ui(*w).NextStepNumber, table()->selectedIndex(),
-                ui(*w).cmdDataInsert->isEnabled() && ui(*w).cmdDataDelete->isEnabled()};
+        return {table()->steps().rows(), w->nextStepNumber(), table()->selectedIndex(),
+                w->ui().cmdDataInsert->isEnabled() && w->ui().cmdDataDelete->isEnabled()};
     }
     QStringList labels() const
     {
@@ -115,7 +115,7 @@ void TableEditingTest::threeRows()
     QCOMPARE(labels(), (QStringList{"Step1", "Second", "Step3"}));
     table()->select(2);
     w->document().setModified(false);
-    ui(*w).NextStepNumber = 4;
+    w->setNextStepNumber(4);
 }
 
 void TableEditingTest::copy_givesExactBytes_data()
@@ -156,9 +156,9 @@ void TableEditingTest::copyAllThenPasteIntoEmptyTable_restoresRows()
     before[2].checked = true; // pasted rows are new steps: ticked
     QCOMPARE(table()->steps().rows(), before);
     QCOMPARE(table()->selectedIndex(), 1);
-    QCOMPARE(ui(*w).NextStepNumber, 4); // the rows brought their labels
+    QCOMPARE(w->nextStepNumber(), 4); // the rows brought their labels
     QVERIFY(w->document().modified());
-    QVERIFY(ui(*w).cmdDataInsert->isEnabled() && ui(*w).cmdDataDelete->isEnabled());
+    QVERIFY(w->ui().cmdDataInsert->isEnabled() && w->ui().cmdDataDelete->isEnabled());
 }
 
 void TableEditingTest::paste_placesCheckedRows_data()
@@ -186,7 +186,7 @@ void TableEditingTest::paste_placesCheckedRows()
     press(key, Qt::KeyboardModifiers(modifiers));
     QCOMPARE(this->labels(), labels);
     QCOMPARE(table()->selectedIndex(), 4); // still "Second", as after Insert
-    QCOMPARE(ui(*w).NextStepNumber, counterAfter);
+    QCOMPARE(w->nextStepNumber(), counterAfter);
     QCOMPARE(table()->item(2).values,
              (std::array<QString, 7>{"Off", "Low", "1.00", "50.00", "0.00", "360.00", "2.00"}));
     QVERIFY(table()->item(2).checked);
@@ -205,7 +205,7 @@ void TableEditingTest::paste_refused_changesNothing()
     QCOMPARE(fake->messages.shown.last().icon, MessageBox::Icon::Exclamation);
     QCOMPARE(table()->steps().rows(), before);
     QCOMPARE(table()->selectedIndex(), 2);
-    QCOMPARE(ui(*w).NextStepNumber, 4);
+    QCOMPARE(w->nextStepNumber(), 4);
     QVERIFY(!w->document().modified());
     press(Qt::Key_Z); // the last step is the paste of init
     QCOMPARE(table()->count(), 0);
@@ -240,9 +240,9 @@ void TableEditingTest::edit(const QString &kind)
         press(Qt::Key_V);
     } else if (kind == "editor OK") {
         w->livData_DblClick();
-        ui(*w).DataSetting->cboRange->setEditText("Low");
-        ui(*w).DataSetting->txtVoltage->setText("12.50");
-        ui(*w).DataSetting->cmdOK_Click();
+        w->dataSetting()->cboRange->setEditText("Low");
+        w->dataSetting()->txtVoltage->setText("12.50");
+        w->dataSetting()->cmdOK_Click();
     }
 }
 
@@ -320,7 +320,7 @@ void TableEditingTest::history_endsAt()
         QCOMPARE(table()->count(), 1);
     } else {
         w->cmdRunStop_Click();
-        QVERIFY(w->runController().running());
+        QVERIFY(w->session().running());
         w->cmdRunStop_Click(); // STOP
     }
     const TableState after = state();
@@ -338,11 +338,11 @@ void TableEditingTest::duringRun_noKeyActs()
     const QString clipboard = "On\tAuto\t1\t50\t0\t360\t2";
     QApplication::clipboard()->setText(clipboard);
     w->cmdRunStop_Click();
-    QVERIFY(w->runController().running());
+    QVERIFY(w->session().running());
     // The editor's OK during the run is a change like any other, but
     // nothing is undone while the table plays.
-    ui(*w).DataSetting->txtVoltage->setText("7.00");
-    ui(*w).DataSetting->cmdOK_Click();
+    w->dataSetting()->txtVoltage->setText("7.00");
+    w->dataSetting()->cmdOK_Click();
     const TableState during = state();
     for (QAction *action : menu().menu()->actions())
         QVERIFY2(!action->isEnabled() || action->isSeparator(), qPrintable(action->text()));

@@ -1,0 +1,19 @@
+#include "platform/ThreadPriority.h"
+
+#include <QtGlobal>
+
+#ifdef Q_OS_UNIX
+#include <pthread.h>
+#include <sched.h>
+#endif
+
+bool raiseThreadToRealTime()
+{
+#ifdef Q_OS_UNIX
+    sched_param param{};
+    param.sched_priority = sched_get_priority_min(SCHED_RR) + 4;
+    return pthread_setschedparam(pthread_self(), SCHED_RR, &param) == 0;
+#else
+    return false;
+#endif
+}
