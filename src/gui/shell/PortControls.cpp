@@ -11,6 +11,7 @@
 void frmControl::cboCommPort_Click()
 {
     m_session->choosePort(m_ui.cboCommPort->currentText());
+    catchUpWithSession();
 }
 
 void frmControl::cboBaudRate_Click()
@@ -23,7 +24,9 @@ void frmControl::cboBaudRate_Click()
 void frmControl::optSystemMode_Click(int index)
 {
     const bool remote = index == 1;
-    if (m_session->setRemote(remote) == InstrumentSession::LinkResult::NotOpened)
+    const InstrumentSession::LinkResult result = m_session->setRemote(remote);
+    catchUpWithSession();
+    if (result == InstrumentSession::LinkResult::NotOpened)
         return;
     // RUN and Reset are for remote operation.
     m_ui.cmdRunStop->setEnabled(remote);
@@ -33,4 +36,5 @@ void frmControl::optSystemMode_Click(int index)
 void frmControl::cmdReset_Click()
 {
     m_session->reset();
+    catchUpWithSession();
 }

@@ -101,6 +101,7 @@ void frmControl::cmdRunStop_Click()
 {
     if (m_runActive) {
         m_session->stop(); // STOP
+        catchUpWithSession();
         return;
     }
     // The record's side file names the step file only while the table is
@@ -117,6 +118,8 @@ void frmControl::cmdRunStop_Click()
     // A run that ended already (or never began) has said so, or says so next.
     if (refused.reason != InstrumentSession::Refusal::Reason::None || !m_session->running())
         m_runActive = false;
+    // The window locks (or shows the run's quick end) before the handler returns.
+    catchUpWithSession();
     switch (refused.reason) {
     case InstrumentSession::Refusal::Reason::None:
     case InstrumentSession::Refusal::Reason::PortUnavailable:

@@ -130,7 +130,8 @@ private:
                               MessageBox::Answer defaultButton = MessageBox::Answer::Ok);
     void setStatusText(const QString &text);
     // Shows now what the session has told the window and the window has
-    // not shown yet: for the close path, after which nothing more is shown.
+    // not shown yet, so that a handler ends with the window showing what it
+    // did (its messages too), whichever thread the session is on.
     void catchUpWithSession();
 
     // --- state ---------------------------------------------------------------------

@@ -1,14 +1,17 @@
 // A real run: the program's serial adapter and timer, a pseudo-terminal as
-// the instrument. Bytes and order are checked exactly, timing loosely.
+// the instrument, with the session on the window's thread and on its own.
+// Bytes and order are checked exactly, timing loosely.
 #include "platform/PortNames.h"
 #include "platform/QtSerialPort.h"
 #include "platform/QtTimer.h"
 #include "shell/frmControl.h"
+#include "steps/StepEdits.h"
 
 #include "RunFixture.h"
 #include "support/PtyPair.h"
 
 #include <QElapsedTimer>
+#include <QGroupBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSocketNotifier>
@@ -24,14 +27,26 @@ class RunOverPtyTest : public QObject
 private slots:
     void init();
     void cleanup();
+    void twoStepSingleRun_data() { sessionThreads(); }
     void twoStepSingleRun();
+    void farEndGoesAway_runEndsWithOneMessage_data() { sessionThreads(); }
     void farEndGoesAway_runEndsWithOneMessage();
+    void editorRewritesRowDuringRun_nextPlayUsesIt_data() { sessionThreads(); }
+    void editorRewritesRowDuringRun_nextPlayUsesIt();
+    void stopDuringRun_outputOffAndUnlocked_data() { sessionThreads(); }
+    void stopDuringRun_outputOffAndUnlocked();
 
 private:
     // Starts the window on the real port and timer, chooses Remote and
     // collects what arrives at the far end.
     std::unique_ptr<frmControl> startRemote();
     void stamp();
+    static void sessionThreads()
+    {
+        QTest::addColumn<bool>("sessionThread");
+        QTest::newRow("window's thread") << false;
+        QTest::newRow("own thread") << true;
+    }
 
     PtyPair m_pty;
     int m_master = -1;
@@ -55,6 +70,7 @@ void RunOverPtyTest::init()
     m_timer = std::make_unique<QtTimer>();
     m_received.clear();
     m_lines.clear();
+    m_fake.messages.shown.clear();
     m_partial.clear();
     m_clock.start();
     m_notifier = std::make_unique<QSocketNotifier>(m_master, QSocketNotifier::Read);
@@ -94,6 +110,7 @@ std::unique_ptr<frmControl> RunOverPtyTest::startRemote()
     Platform platform = m_fake.bundle();
     platform.port = m_port.get();
     platform.timer = m_timer.get();
+    platform.sessionThread = QTest::currentDataTag() == QByteArray("own thread");
     auto w = std::make_unique<frmControl>(platform);
     w->Form_Load();
     w->ui().optSystemMode_1->setChecked(true);
@@ -157,7 +174,50 @@ void RunOverPtyTest::farEndGoesAway_runEndsWithOneMessage()
     QCOMPARE(m_fake.messages.shown.size(), 1);
     QCOMPARE(m_fake.messages.shown.first().text,
              QStringLiteral("COM 1 : not available. Change the CommPort property to another port."));
-    QVERIFY(!m_timer->Enabled());
+    QVERIFY(!w->session().onSessionThread([this] { return m_timer->Enabled(); }));
+}
+
+void RunOverPtyTest::editorRewritesRowDuringRun_nextPlayUsesIt()
+{
+    auto w = startRemote();
+    StepSpec step;
+    step.dwell = QStringLiteral("0.15");
+    setSteps(*w, {step, step});
+    chooseRunMode(*w, QStringLiteral("Cycle"), QStringLiteral("2"));
+    w->cmdRunStop_Click();
+    QTRY_VERIFY_WITH_TIMEOUT(m_received.count(":SOUR:VOLT 110.00\r") == 1, 3000);
+    // As the step editor's OK writes the row, while the first step plays.
+    StepRecord row = w->ui().livData->item(1);
+    row.subItem(StepRecord::Voltage) = QStringLiteral("12.50");
+    w->ui().livData->edits().setStep(1, row);
+    QTRY_COMPARE_WITH_TIMEOUT(w->ui().cmdRunStop->text(), QStringLiteral("&RUN"), 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(m_received.endsWith(RunEnd.toLatin1()), 2000);
+    // The first play had gone out; the second play of row 1 is the new one.
+    QCOMPARE(m_received.count(":SOUR:VOLT 110.00\r"), 3);
+    QCOMPARE(m_received.count(":SOUR:VOLT 12.50\r"), 1);
+    const QByteArray old = ":SOUR:VOLT 110.00\r";
+    QVERIFY(m_received.indexOf(":SOUR:VOLT 12.50\r") > m_received.indexOf(old, m_received.indexOf(old) + 1));
+}
+
+void RunOverPtyTest::stopDuringRun_outputOffAndUnlocked()
+{
+    auto w = startRemote();
+    StepSpec step;
+    step.dwell = QStringLiteral("0.05");
+    setSteps(*w, {step, step, step});
+    chooseRunMode(*w, QStringLiteral("Continuous"));
+    w->cmdRunStop_Click();
+    QTRY_COMPARE_WITH_TIMEOUT(w->ui().cmdRunStop->text(), QStringLiteral("&STOP"), 3000);
+    QTRY_VERIFY_WITH_TIMEOUT(m_received.count(":SOUR:FREQ ") >= 4, 3000);
+    w->ui().cmdRunStop->click();
+    QTRY_COMPARE_WITH_TIMEOUT(w->ui().cmdRunStop->text(), QStringLiteral("&RUN"), 3000);
+    QVERIFY(w->ui().fraData->isEnabled());
+    QTRY_VERIFY_WITH_TIMEOUT(m_received.endsWith(RunEnd.toLatin1()), 2000);
+    QCOMPARE(w->statusText(), QStringLiteral("Now Stop"));
+    QVERIFY(m_fake.messages.shown.isEmpty());
+    // Closing under Remote hands the instrument back.
+    w->close();
+    QTRY_VERIFY_WITH_TIMEOUT(m_received.endsWith(":SYST:LOC \r"), 2000);
 }
 #else
 void RunOverPtyTest::init() { QSKIP("pseudo-terminals are POSIX only"); }
@@ -166,6 +226,8 @@ void RunOverPtyTest::stamp() {}
 std::unique_ptr<frmControl> RunOverPtyTest::startRemote() { return {}; }
 void RunOverPtyTest::twoStepSingleRun() {}
 void RunOverPtyTest::farEndGoesAway_runEndsWithOneMessage() {}
+void RunOverPtyTest::editorRewritesRowDuringRun_nextPlayUsesIt() {}
+void RunOverPtyTest::stopDuringRun_outputOffAndUnlocked() {}
 #endif
 
 QTEST_MAIN(RunOverPtyTest)
