@@ -113,6 +113,7 @@ void frmControl::buildControls()
     namespace D = ResizeRule::Design;
     fraData = place<QGroupBox>(client, "fraData", QStringLiteral("Data Setting"), D::fraData, 5);
     livData = place<StepListView>(fraData, "livData", QString(), D::livData, 6);
+    livData->setSteps(m_document->steps());
     chkDataSelectAll = place<QCheckBox>(fraData, "chkDataSelectAll", QStringLiteral("Select All"), D::chkDataSelectAll, 7);
     cmdDataInsert = place<QPushButton>(fraData, "cmdDataInsert", QStringLiteral("&Insert"), D::cmdDataInsert, 8);
     cmdDataDelete = place<QPushButton>(fraData, "cmdDataDelete", QStringLiteral("&Delete"), D::cmdDataDelete, 9);

@@ -20,10 +20,9 @@ frmControl::frmControl(const Platform &platform, QWidget *parent)
     : QMainWindow(parent), m_platform(platform)
 {
     setObjectName(QStringLiteral("frmControl"));
+    m_document = std::make_unique<StepDocument>(*m_platform.files, m_messages, *m_platform.busy);
     buildControls();
     m_link = std::make_unique<SerialLink>(*m_platform.port, m_messages);
-    m_document = std::make_unique<StepDocument>(livData->steps(), *m_platform.files, m_messages,
-                                                *m_platform.busy);
     m_run = std::make_unique<RunController>(*m_platform.timer, *m_link, livData->steps());
     m_recording = std::make_unique<RunRecording>(*m_link, *m_run, livData->steps());
     m_recording->setRecordEachRun(true);
