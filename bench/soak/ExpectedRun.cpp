@@ -26,6 +26,11 @@ void ExpectedRun::stopAfter(qint64 steps)
 bool ExpectedRun::check(const QByteArray &line)
 {
     lookAhead();
+    // The CR that ends a command STOP cut short: once, after STOP.
+    if (line.isEmpty() && m_stopAfter >= 0 && !m_stopCutSeen) {
+        m_stopCutSeen = true;
+        return false;
+    }
     for (size_t i = 0; i < m_next.size(); ++i) {
         if (m_next[i].text != line)
             continue;

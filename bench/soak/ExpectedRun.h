@@ -11,8 +11,10 @@
 // The lines a run of the program must give, in order: whatever was sent
 // before RUN, RUN's two opening commands, the steps round and round, and
 // STOP's two closing commands. A step sends its start and stop phase only
-// when they differ from the step played before it. Only a few lines ahead
-// are kept, so a run of any length costs the same memory.
+// when they differ from the step played before it. STOP cuts the commands
+// still queued for the line and, when it cut one short, ends it with a lone
+// CR (an empty line) before its own two. Only a few lines ahead are kept,
+// so a run of any length costs the same memory.
 class ExpectedRun
 {
 public:
@@ -50,6 +52,7 @@ private:
     qint64 m_generated = 0;
     qint64 m_stopAfter = -1;
     bool m_stopGenerated = false;
+    bool m_stopCutSeen = false;
     qint64 m_steps = 0, m_skipped = 0, m_unexpected = 0;
     Examples m_examples;
 };
