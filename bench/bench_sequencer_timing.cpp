@@ -195,10 +195,7 @@ void setTable(frmControl &w, int rows, const QString &dwell)
 {
     std::vector<StepRecord> steps;
     for (int i = 1; i <= rows; ++i) {
-        StepRecord r;
-        r.label = StepDefaults::label(i);
-        r.checked = true;
-        r.values = StepDefaults::values();
+        StepRecord r = StepRecord::makeDefault(StepDefaults::label(i));
         r.subItem(StepRecord::WorkTime) = dwell;
         steps.push_back(r);
     }

@@ -69,10 +69,7 @@ std::vector<StepRecord> shortSteps()
     const char *volts[] = {"230.00", "115.00", "207.00", "253.00"};
     const char *phases[] = {"0.00", "90.00", "45.00", "0.00"};
     for (int i = 0; i < 4; ++i) {
-        StepRecord r;
-        r.checked = true;
-        r.label = StepDefaults::label(i + 1);
-        r.values = StepDefaults::values();
+        StepRecord r = StepRecord::makeDefault(StepDefaults::label(i + 1));
         r.subItem(StepRecord::Voltage) = QLatin1String(volts[i]);
         r.subItem(StepRecord::StartPhase) = QLatin1String(phases[i]);
         r.subItem(StepRecord::WorkTime) = QStringLiteral("0.01");

@@ -35,10 +35,8 @@ std::vector<StepRecord> program(int rows)
     std::vector<StepRecord> out;
     out.reserve(size_t(rows));
     for (int i = 1; i <= rows; ++i) {
-        StepRecord r;
+        StepRecord r = StepRecord::makeDefault(StepDefaults::label(i));
         r.checked = i % 7 != 0;
-        r.label = StepDefaults::label(i);
-        r.values = StepDefaults::values();
         if (i % 3 == 0)
             r.values[2] = QString::number(100 + i % 200) + QStringLiteral(".00");
         if (i % 5 == 0)

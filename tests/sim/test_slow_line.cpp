@@ -44,7 +44,7 @@ std::vector<StepRecord> shortSteps()
 {
     std::vector<StepRecord> rows;
     for (int i = 1; i <= 4; ++i) {
-        StepRecord r{true, StepDefaults::label(i), StepDefaults::values()};
+        StepRecord r = StepRecord::makeDefault(StepDefaults::label(i));
         r.subItem(StepRecord::Voltage) = QStringLiteral("%1.00").arg(100 + 10 * i);
         r.subItem(StepRecord::StartPhase) = QStringLiteral("%1.00").arg(10 * i);
         r.subItem(StepRecord::WorkTime) = QStringLiteral("0.01");

@@ -6,11 +6,10 @@
 #include "files/StepFile.h"
 #include "platform/FileDialog.h"
 #include "platform/MessageBox.h"
-#include "steps/StepTableModel.h"
 
-StepDocument::StepDocument(StepTableModel &steps, FileDialog &files, MessageBox &messages,
-                           BusyPointer &busy, QObject *parent)
-    : QObject(parent), m_steps(steps), m_files(files), m_messages(messages), m_busy(busy)
+StepDocument::StepDocument(FileDialog &files, MessageBox &messages, BusyPointer &busy,
+                           QObject *parent)
+    : QObject(parent), m_files(files), m_messages(messages), m_busy(busy)
 {
 }
 

@@ -1,23 +1,29 @@
 #pragma once
 
+#include "steps/StepTableModel.h"
+
 #include <QObject>
 #include <QString>
 
 class BusyPointer;
 class FileDialog;
 class MessageBox;
-class StepTableModel;
 
-// The step program as a document: whether it changed since it was last
-// read or written (Modified), the file it belongs to, and the title that
-// names that file or "Untitled.log". New, Open, Save and Save as work on
-// the step table through the file dialog and the message boxes given here.
+// The step program as a document: the step table itself, whether it
+// changed since it was last read or written (Modified), the file it belongs
+// to, and the title that names that file or "Untitled.log". New, Open, Save
+// and Save as work on the table through the file dialog and the message
+// boxes given here. The window's table view shows the document's table.
 class StepDocument : public QObject
 {
     Q_OBJECT
 public:
-    StepDocument(StepTableModel &steps, FileDialog &files, MessageBox &messages, BusyPointer &busy,
+    StepDocument(FileDialog &files, MessageBox &messages, BusyPointer &busy,
                  QObject *parent = nullptr);
+
+    // The step table: the only copy of the program.
+    StepTableModel &steps() { return m_steps; }
+    const StepTableModel &steps() const { return m_steps; }
 
     // Every edit of the table marks the document; only the file commands clear it.
     bool modified() const { return m_modified; }
@@ -53,7 +59,7 @@ signals:
 private:
     void belongTo(const QString &fileName);
 
-    StepTableModel &m_steps;
+    StepTableModel m_steps;
     FileDialog &m_files;
     MessageBox &m_messages;
     BusyPointer &m_busy;

@@ -18,16 +18,11 @@ QString voltsText(double volts)
 
 StepRecord stepAt(const QString &label, double volts, int frequency, int angle, int dwellMs)
 {
-    StepRecord row;
-    row.checked = true;
-    row.label = label;
-    row.values = {QStringLiteral("On"),
-                  QStringLiteral("Auto"),
-                  voltsText(volts),
-                  QString::number(frequency) + QStringLiteral(".00"),
-                  QString::number(angle) + QStringLiteral(".00"),
-                  QStringLiteral("360.00"),
-                  dwellText(dwellMs)};
+    StepRecord row = StepRecord::makeDefault(label);
+    row.subItem(StepRecord::Voltage) = voltsText(volts);
+    row.subItem(StepRecord::Frequency) = QString::number(frequency) + QStringLiteral(".00");
+    row.subItem(StepRecord::StartPhase) = QString::number(angle) + QStringLiteral(".00");
+    row.subItem(StepRecord::WorkTime) = dwellText(dwellMs);
     return row;
 }
 } // namespace

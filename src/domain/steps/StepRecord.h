@@ -20,6 +20,11 @@ struct StepRecord
     QString &subItem(int n) { return values[static_cast<size_t>(n - 1)]; }
 
     friend bool operator==(const StepRecord &, const StepRecord &) = default;
+
+    // A new step: ticked, with the default values (StepDefaults::values())
+    // and the given label. Without a label the table names it from its
+    // step counter when it goes in.
+    static StepRecord makeDefault(const QString &label = QString());
 };
 
 namespace StepDefaults {
@@ -38,3 +43,8 @@ inline QString label(qint32 number)
     return QStringLiteral("Step") + QString::number(number);
 }
 } // namespace StepDefaults
+
+inline StepRecord StepRecord::makeDefault(const QString &label)
+{
+    return {true, label, StepDefaults::values()};
+}

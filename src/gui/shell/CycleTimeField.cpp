@@ -2,8 +2,8 @@
 // on entry, its range checked on leaving and on Enter.
 #include "shell/frmControl.h"
 
-#include "steps/FieldTools.h"
 #include "steps/NumericField.h"
+#include "steps/RangedField.h"
 
 #include <QLineEdit>
 
@@ -16,16 +16,15 @@ void frmControl::connectCycleTimeField()
 
 void frmControl::txtCycleTime_GotFocus()
 {
-    ModTool::SelectFieldText(m_ui.txtCycleTime);
+    RangedField(m_ui.txtCycleTime, FieldRanges::CycleTime, *m_platform.messages).gotFocus();
 }
 
 void frmControl::txtCycleTime_LostFocus()
 {
-    ModTool::CheckFieldRange(m_ui.txtCycleTime, FieldRanges::CycleTime, *m_platform.messages);
+    RangedField(m_ui.txtCycleTime, FieldRanges::CycleTime, *m_platform.messages).lostFocus();
 }
 
 void frmControl::txtCycleTime_KeyPress(int keyAscii)
 {
-    if (keyAscii == 13)
-        txtCycleTime_LostFocus();
+    RangedField(m_ui.txtCycleTime, FieldRanges::CycleTime, *m_platform.messages).keyPress(keyAscii);
 }

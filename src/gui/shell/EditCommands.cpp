@@ -9,18 +9,6 @@
 #include <QCheckBox>
 #include <QPushButton>
 
-namespace {
-// A new step: ticked, with the default values; the table labels it from
-// the counter.
-StepRecord newStep()
-{
-    StepRecord step;
-    step.checked = true;
-    step.values = StepDefaults::values();
-    return step;
-}
-} // namespace
-
 void frmControl::setDataButtons()
 {
     const bool hasRows = m_ui.livData->count() > 0;
@@ -36,13 +24,13 @@ void frmControl::cmdDataInsert_Click()
     const int position = m_ui.livData->selectedIndex();
     if (position == 0)
         return;
-    m_ui.livData->edits().insertSteps(position, {newStep()}, NextStepNumber, QStringLiteral("Insert"));
+    m_ui.livData->edits().insertSteps(position, {StepRecord::makeDefault()}, NextStepNumber, QStringLiteral("Insert"));
     m_document->setModified(true);
 }
 
 void frmControl::cmdDataAppend_Click()
 {
-    m_ui.livData->edits().insertSteps(m_ui.livData->count() + 1, {newStep()}, NextStepNumber,
+    m_ui.livData->edits().insertSteps(m_ui.livData->count() + 1, {StepRecord::makeDefault()}, NextStepNumber,
                                  QStringLiteral("Append"));
     m_ui.cmdDataInsert->setEnabled(true);
     m_ui.cmdDataDelete->setEnabled(true);

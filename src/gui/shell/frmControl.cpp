@@ -21,9 +21,9 @@ frmControl::frmControl(const Platform &platform, QWidget *parent)
     : QMainWindow(parent), m_platform(platform)
 {
     setObjectName(QStringLiteral("frmControl"));
+    m_document = std::make_unique<StepDocument>(*m_platform.files, m_messages, *m_platform.busy);
     m_ui.setupUi(this);
-    m_document = std::make_unique<StepDocument>(m_ui.livData->steps(), *m_platform.files, m_messages,
-                                                *m_platform.busy);
+    m_ui.livData->setSteps(m_document->steps());
     m_session = std::make_unique<InstrumentSession>(*m_platform.port, *m_platform.timer, m_platform.crash);
     m_session->setRecordEachRun(true);
     if (m_platform.sessionThread)

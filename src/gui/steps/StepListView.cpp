@@ -7,9 +7,8 @@
 #include <QMouseEvent>
 #include <QScopedValueRollback>
 
-StepListView::StepListView(QWidget *parent) : QTreeView(parent), m_model(this)
+StepListView::StepListView(QWidget *parent) : QTreeView(parent)
 {
-    setModel(&m_model);
     setRootIsDecorated(false);
     setItemsExpandable(false);
     setUniformRowHeights(true); // keeps 100,000-row tables fast
@@ -29,15 +28,27 @@ StepListView::StepListView(QWidget *parent) : QTreeView(parent), m_model(this)
     p.setColor(QPalette::Inactive, QPalette::HighlightedText,
                p.color(QPalette::Active, QPalette::HighlightedText));
     setPalette(p);
+}
+
+void StepListView::setSteps(StepTableModel &steps)
+{
+    Q_ASSERT(!m_model);
+    m_model = &steps;
+    // The selection model comes with the model: what follows the selection
+    // is connected after it.
+    setModel(m_model);
+    // The document may go before its view does, as the window's members go
+    // before its child widgets.
+    connect(m_model, &QObject::destroyed, this, [this] { m_model = nullptr; });
 
     m_menu = std::make_unique<StepTableMenu>(*this, m_edits.history());
 
-    connect(&m_model, &StepTableModel::itemCheck, this, &StepListView::itemCheck);
+    connect(m_model, &StepTableModel::itemCheck, this, &StepListView::itemCheck);
     connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &StepListView::keepSelection);
     // Whoever replaces the rows (a file read works on the model alone), the
     // first row of a table that holds rows is selected.
-    connect(&m_model, &QAbstractItemModel::modelReset, this, [this] {
+    connect(m_model, &QAbstractItemModel::modelReset, this, [this] {
         if (count() > 0)
             select(1);
     });
@@ -50,7 +61,7 @@ void StepListView::add(int position, const StepRecord &record)
     const bool wasEmpty = count() == 0;
     {
         const QScopedValueRollback guard(m_changingRows, true);
-        m_model.add(position, record);
+        m_model->add(position, record);
     }
     if (wasEmpty)
         select(1);
@@ -61,7 +72,7 @@ void StepListView::addRows(int position, std::vector<StepRecord> rows)
     const bool wasEmpty = count() == 0;
     {
         const QScopedValueRollback guard(m_changingRows, true);
-        m_model.addRows(position, std::move(rows));
+        m_model->addRows(position, std::move(rows));
     }
     if (wasEmpty && count() > 0)
         select(1);
@@ -70,25 +81,25 @@ void StepListView::addRows(int position, std::vector<StepRecord> rows)
 std::vector<StepRecord> StepListView::takeRows(int position, int count)
 {
     const QScopedValueRollback guard(m_changingRows, true);
-    return m_model.takeRows(position, count);
+    return m_model->takeRows(position, count);
 }
 
 void StepListView::remove(int position)
 {
     const QScopedValueRollback guard(m_changingRows, true);
-    m_model.remove(position);
+    m_model->remove(position);
 }
 
 void StepListView::clear()
 {
     const QScopedValueRollback guard(m_changingRows, true);
-    m_model.clear();
+    m_model->clear();
 }
 
 void StepListView::replaceAll(std::vector<StepRecord> rows)
 {
     const QScopedValueRollback guard(m_changingRows, true);
-    m_model.replaceAll(std::move(rows)); // the reset selects the first row
+    m_model->replaceAll(std::move(rows)); // the reset selects the first row
 }
 
 int StepListView::selectedIndex() const
@@ -99,14 +110,14 @@ int StepListView::selectedIndex() const
 
 void StepListView::select(int position)
 {
-    const QModelIndex index = m_model.index(position - 1, 0);
+    const QModelIndex index = m_model->index(position - 1, 0);
     selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect
                                                  | QItemSelectionModel::Rows);
 }
 
 void StepListView::ensureVisible(int position)
 {
-    scrollTo(m_model.index(position - 1, 0));
+    scrollTo(m_model->index(position - 1, 0));
 }
 
 void StepListView::mouseDoubleClickEvent(QMouseEvent *event)
@@ -138,8 +149,8 @@ void StepListView::dataChanged(const QModelIndex &topLeft, const QModelIndex &bo
         std::min(bottomRight.row(), lastInSight.isValid() ? lastInSight.row() : count() - 1);
     if (top > bottom)
         return;
-    QTreeView::dataChanged(m_model.index(top, topLeft.column()),
-                           m_model.index(bottom, bottomRight.column()), roles);
+    QTreeView::dataChanged(m_model->index(top, topLeft.column()),
+                           m_model->index(bottom, bottomRight.column()), roles);
 }
 
 void StepListView::keepSelection(const QItemSelection &selected, const QItemSelection &deselected)

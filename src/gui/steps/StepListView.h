@@ -14,6 +14,10 @@ class StepTableMenu;
 //
 // A table holding rows always has a selected row: the first row added to an
 // empty table is selected, and the operator cannot clear the selection.
+//
+// The rows are not the view's: it is given the table it shows (the step
+// document's) once, right after it is made, and shows an empty table once
+// that table has gone.
 class StepListView : public QTreeView
 {
     Q_OBJECT
@@ -21,16 +25,18 @@ public:
     explicit StepListView(QWidget *parent = nullptr);
     ~StepListView() override;
 
-    StepTableModel &steps() { return m_model; }
-    const StepTableModel &steps() const { return m_model; }
+    // Shows these rows; once, before any other use of the view.
+    void setSteps(StepTableModel &steps);
+    StepTableModel &steps() { return *m_model; }
+    const StepTableModel &steps() const { return *m_model; }
     // The operator's changes, undoable, and the table's clipboard and undo
     // keys with its context menu.
     StepEdits &edits() { return m_edits; }
     StepTableMenu &menu() { return *m_menu; }
 
     // The list operations, rows by 1-based position.
-    int count() const { return m_model.count(); }
-    const StepRecord &item(int position) const { return m_model.row(position); }
+    int count() const { return m_model ? m_model->count() : 0; }
+    const StepRecord &item(int position) const { return m_model->row(position); }
     void add(int position, const StepRecord &record);
     void remove(int position);
     void clear();
@@ -54,7 +60,7 @@ protected:
 private:
     void keepSelection(const QItemSelection &selected, const QItemSelection &deselected);
 
-    StepTableModel m_model;
+    StepTableModel *m_model = nullptr;
     StepEdits m_edits{*this};
     std::unique_ptr<StepTableMenu> m_menu; // before the history it follows goes
     bool m_changingRows = false;

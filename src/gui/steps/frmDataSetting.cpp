@@ -30,6 +30,31 @@ W *place(QWidget *parent, const char *name, const QString &caption, int left, in
         w->resize(w->size().expandedTo(w->sizeHint()));
     return w;
 }
+
+// Each numeric field with its range and its named handlers.
+struct NumericEntry
+{
+    QLineEdit *frmDataSetting::*field;
+    const FieldRange &range;
+    void (frmDataSetting::*gotFocus)();
+    void (frmDataSetting::*lostFocus)();
+    void (frmDataSetting::*keyPress)(int keyAscii);
+};
+const NumericEntry numericEntries[] = {
+    {&frmDataSetting::txtVoltage, FieldRanges::Voltage, &frmDataSetting::txtVoltage_GotFocus,
+     &frmDataSetting::txtVoltage_LostFocus, &frmDataSetting::txtVoltage_KeyPress},
+    {&frmDataSetting::txtFrequency, FieldRanges::Frequency,
+     &frmDataSetting::txtFrequency_GotFocus, &frmDataSetting::txtFrequency_LostFocus,
+     &frmDataSetting::txtFrequency_KeyPress},
+    {&frmDataSetting::txtStartPhase, FieldRanges::StartPhase,
+     &frmDataSetting::txtStartPhase_GotFocus, &frmDataSetting::txtStartPhase_LostFocus,
+     &frmDataSetting::txtStartPhase_KeyPress},
+    {&frmDataSetting::txtStopPhase, FieldRanges::StopPhase,
+     &frmDataSetting::txtStopPhase_GotFocus, &frmDataSetting::txtStopPhase_LostFocus,
+     &frmDataSetting::txtStopPhase_KeyPress},
+    {&frmDataSetting::txtWorkTime, FieldRanges::WorkTime, &frmDataSetting::txtWorkTime_GotFocus,
+     &frmDataSetting::txtWorkTime_LostFocus, &frmDataSetting::txtWorkTime_KeyPress},
+};
 } // namespace
 
 frmDataSetting::frmDataSetting(StepListView *table, MessageBox &messages)
@@ -103,21 +128,10 @@ void frmDataSetting::connectHandlers()
             cmdOK_Click();
     });
     connect(cmdCancle, &QPushButton::clicked, this, [this] { cmdCancle_Click(); });
-    NumericField::attach(txtVoltage, {[this] { txtVoltage_GotFocus(); },
-                                      [this] { txtVoltage_LostFocus(); },
-                                      [this](int k) { txtVoltage_KeyPress(k); }});
-    NumericField::attach(txtFrequency, {[this] { txtFrequency_GotFocus(); },
-                                        [this] { txtFrequency_LostFocus(); },
-                                        [this](int k) { txtFrequency_KeyPress(k); }});
-    NumericField::attach(txtStartPhase, {[this] { txtStartPhase_GotFocus(); },
-                                         [this] { txtStartPhase_LostFocus(); },
-                                         [this](int k) { txtStartPhase_KeyPress(k); }});
-    NumericField::attach(txtStopPhase, {[this] { txtStopPhase_GotFocus(); },
-                                        [this] { txtStopPhase_LostFocus(); },
-                                        [this](int k) { txtStopPhase_KeyPress(k); }});
-    NumericField::attach(txtWorkTime, {[this] { txtWorkTime_GotFocus(); },
-                                       [this] { txtWorkTime_LostFocus(); },
-                                       [this](int k) { txtWorkTime_KeyPress(k); }});
+    for (const NumericEntry &e : numericEntries)
+        NumericField::attach(this->*e.field, {[this, &e] { (this->*e.gotFocus)(); },
+                                              [this, &e] { (this->*e.lostFocus)(); },
+                                              [this, &e](int k) { (this->*e.keyPress)(k); }});
 }
 
 void frmDataSetting::Form_Load()
@@ -165,29 +179,13 @@ bool frmDataSetting::focusedFieldAccepted()
     // A click on OK takes the focus and so leaves the field first; OK by
     // its access key leaves the focus where it is. Either way the field is
     // left before OK, and a value it refuses keeps the editor open.
-    struct Field
-    {
-        QLineEdit *field;
-        const FieldRange &range;
-        void (frmDataSetting::*lostFocus)();
-    };
-    const Field fields[] = {
-        {txtVoltage, FieldRanges::Voltage, &frmDataSetting::txtVoltage_LostFocus},
-        {txtFrequency, FieldRanges::Frequency, &frmDataSetting::txtFrequency_LostFocus},
-        {txtStartPhase, FieldRanges::StartPhase, &frmDataSetting::txtStartPhase_LostFocus},
-        {txtStopPhase, FieldRanges::StopPhase, &frmDataSetting::txtStopPhase_LostFocus},
-        {txtWorkTime, FieldRanges::WorkTime, &frmDataSetting::txtWorkTime_LostFocus},
-    };
-    for (const Field &f : fields) {
-        if (focusWidget() != f.field)
+    for (const NumericEntry &e : numericEntries) {
+        if (focusWidget() != this->*e.field)
             continue;
-        QPointer<QLineEdit> field(f.field);
-        (this->*f.lostFocus)();
+        QPointer<QLineEdit> field(this->*e.field);
+        (this->*e.lostFocus)();
         // A refused value is left as typed, and is still out of range.
-        return field
-               && ModTool::judgeFieldText(field->text(), f.range.minimum, f.range.maximum,
-                                          f.range.decimals)
-                      .inRange;
+        return RangedField(field, e.range, messages()).accepted();
     }
     return true;
 }
@@ -231,57 +229,43 @@ MessageBox &frmDataSetting::messages()
     return m_table ? m_messages : m_ownMessages;
 }
 
-void frmDataSetting::txtVoltage_GotFocus() { ModTool::SelectFieldText(txtVoltage); }
-void frmDataSetting::txtVoltage_LostFocus()
+RangedField frmDataSetting::ranged(Numeric which)
 {
-    ModTool::CheckFieldRange(txtVoltage, FieldRanges::Voltage, messages());
+    const NumericEntry &e = numericEntries[static_cast<int>(which)];
+    return {this->*e.field, e.range, messages()};
 }
+
+void frmDataSetting::txtVoltage_GotFocus() { ranged(Numeric::Voltage).gotFocus(); }
+void frmDataSetting::txtVoltage_LostFocus() { ranged(Numeric::Voltage).lostFocus(); }
 void frmDataSetting::txtVoltage_KeyPress(int keyAscii)
 {
-    if (keyAscii == 13)
-        txtVoltage_LostFocus();
+    ranged(Numeric::Voltage).keyPress(keyAscii);
 }
 
-void frmDataSetting::txtFrequency_GotFocus() { ModTool::SelectFieldText(txtFrequency); }
-void frmDataSetting::txtFrequency_LostFocus()
-{
-    ModTool::CheckFieldRange(txtFrequency, FieldRanges::Frequency, messages());
-}
+void frmDataSetting::txtFrequency_GotFocus() { ranged(Numeric::Frequency).gotFocus(); }
+void frmDataSetting::txtFrequency_LostFocus() { ranged(Numeric::Frequency).lostFocus(); }
 void frmDataSetting::txtFrequency_KeyPress(int keyAscii)
 {
-    if (keyAscii == 13)
-        txtFrequency_LostFocus();
+    ranged(Numeric::Frequency).keyPress(keyAscii);
 }
 
-void frmDataSetting::txtStartPhase_GotFocus() { ModTool::SelectFieldText(txtStartPhase); }
-void frmDataSetting::txtStartPhase_LostFocus()
-{
-    ModTool::CheckFieldRange(txtStartPhase, FieldRanges::StartPhase, messages());
-}
+void frmDataSetting::txtStartPhase_GotFocus() { ranged(Numeric::StartPhase).gotFocus(); }
+void frmDataSetting::txtStartPhase_LostFocus() { ranged(Numeric::StartPhase).lostFocus(); }
 void frmDataSetting::txtStartPhase_KeyPress(int keyAscii)
 {
-    if (keyAscii == 13)
-        txtStartPhase_LostFocus();
+    ranged(Numeric::StartPhase).keyPress(keyAscii);
 }
 
-void frmDataSetting::txtStopPhase_GotFocus() { ModTool::SelectFieldText(txtStopPhase); }
-void frmDataSetting::txtStopPhase_LostFocus()
-{
-    ModTool::CheckFieldRange(txtStopPhase, FieldRanges::StopPhase, messages());
-}
+void frmDataSetting::txtStopPhase_GotFocus() { ranged(Numeric::StopPhase).gotFocus(); }
+void frmDataSetting::txtStopPhase_LostFocus() { ranged(Numeric::StopPhase).lostFocus(); }
 void frmDataSetting::txtStopPhase_KeyPress(int keyAscii)
 {
-    if (keyAscii == 13)
-        txtStopPhase_LostFocus();
+    ranged(Numeric::StopPhase).keyPress(keyAscii);
 }
 
-void frmDataSetting::txtWorkTime_GotFocus() { ModTool::SelectFieldText(txtWorkTime); }
-void frmDataSetting::txtWorkTime_LostFocus()
-{
-    ModTool::CheckFieldRange(txtWorkTime, FieldRanges::WorkTime, messages());
-}
+void frmDataSetting::txtWorkTime_GotFocus() { ranged(Numeric::WorkTime).gotFocus(); }
+void frmDataSetting::txtWorkTime_LostFocus() { ranged(Numeric::WorkTime).lostFocus(); }
 void frmDataSetting::txtWorkTime_KeyPress(int keyAscii)
 {
-    if (keyAscii == 13)
-        txtWorkTime_LostFocus();
+    ranged(Numeric::WorkTime).keyPress(keyAscii);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/QtMessageBox.h"
+#include "steps/RangedField.h"
 
 #include <QPointer>
 #include <QWidget>
@@ -69,8 +70,13 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // The five numeric fields, in tab order.
+    enum class Numeric { Voltage, Frequency, StartPhase, StopPhase, WorkTime };
+
     void buildControls();
     void connectHandlers();
+    // The field with its range, reporting to messages().
+    RangedField ranged(Numeric which);
     // Runs the check of the numeric field that has the focus, as leaving it
     // would; false when the field refused its value.
     bool focusedFieldAccepted();

@@ -118,8 +118,3 @@ QList<QPointF> SourceChart::voltsPoints() const
 {
     return m_volts->points();
 }
-
-QList<QPointF> SourceChart::hertzPoints() const
-{
-    return m_hertz->points();
-}

@@ -24,7 +24,6 @@ public:
 
     // The points drawn, for checks: (seconds, value).
     QList<QPointF> voltsPoints() const;
-    QList<QPointF> hertzPoints() const;
 
 private:
     void append(QLineSeries *series, double seconds, double value);

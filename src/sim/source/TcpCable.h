@@ -28,7 +28,6 @@ public:
     QByteArray readAvailable() override;
     void setWatching(bool watching) override { m_watching = watching; }
 
-    void setLineSettings(const LineSettings &line) { m_line = line; }
     // Drops every connection, as a serial server that goes away does.
     void dropConnections();
     int connectionCount() const;

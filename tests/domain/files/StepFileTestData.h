@@ -30,11 +30,7 @@ inline StepRecord row(bool checked, const QStringList &texts)
 // The row of a new step with the given label.
 inline StepRecord defaultRow(const QString &label)
 {
-    StepRecord r;
-    r.checked = true;
-    r.label = label;
-    r.values = StepDefaults::values();
-    return r;
+    return StepRecord::makeDefault(label);
 }
 
 // The bytes of the one-step example file: count line, one record line.

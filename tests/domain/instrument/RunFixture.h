@@ -22,10 +22,8 @@ struct StepSpec
 
 inline StepRecord stepRecord(int number, const StepSpec &spec)
 {
-    StepRecord r;
-    r.label = StepDefaults::label(number);
+    StepRecord r = StepRecord::makeDefault(StepDefaults::label(number));
     r.checked = spec.checked;
-    r.values = StepDefaults::values();
     r.subItem(StepRecord::WorkTime) = spec.dwell;
     r.subItem(StepRecord::StartPhase) = spec.startPhase;
     r.subItem(StepRecord::StopPhase) = spec.stopPhase;

@@ -20,11 +20,7 @@ struct Headless
     explicit Headless(int rows)
     {
         for (int i = 1; i <= rows; ++i) {
-            StepRecord r;
-            r.label = StepDefaults::label(i);
-            r.checked = true;
-            r.values = StepDefaults::values();
-            steps.add(i, r);
+            steps.add(i, StepRecord::makeDefault(StepDefaults::label(i)));
         }
         link.setPortName(QStringLiteral("COM 1"));
         QVERIFY(link.ensureOpen());

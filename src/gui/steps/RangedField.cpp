@@ -1,0 +1,29 @@
+#include "steps/RangedField.h"
+
+#include "steps/FieldTools.h"
+
+#include <QLineEdit>
+
+void RangedField::gotFocus() const
+{
+    ModTool::SelectFieldText(m_field);
+}
+
+void RangedField::lostFocus() const
+{
+    ModTool::CheckFieldRange(m_field, m_range, m_messages);
+}
+
+void RangedField::keyPress(int keyAscii) const
+{
+    if (keyAscii == 13)
+        lostFocus();
+}
+
+bool RangedField::accepted() const
+{
+    return m_field
+           && ModTool::judgeFieldText(m_field->text(), m_range.minimum, m_range.maximum,
+                                      m_range.decimals)
+                  .inRange;
+}
