@@ -4,6 +4,7 @@
 // the checks, and the figures they give (pace, memory, faults).
 
 #include "demo/HeadlessServices.h"
+#include "platform/TextMessages.h"
 #include "platform/QtSerialPort.h"
 #include "soak/ExpectedRun.h"
 #include "soak/Ledger.h"
@@ -92,7 +93,7 @@ private:
     QtSerialPort m_serial;
     TapPort m_tap;
     std::unique_ptr<Timer> m_timer;
-    ConsoleMessageBox m_messages;
+    TextMessages m_messages;
     ScriptedFileDialog m_files;
     NoBusyPointer m_busy;
     std::unique_ptr<frmControl> m_window;

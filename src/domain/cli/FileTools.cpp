@@ -1,5 +1,7 @@
 #include "cli/FileTools.h"
 
+#include "platform/TextMessages.h"
+
 #include "files/StepFile.h"
 #include "files/StepFileFormat.h"
 #include "files/WholeFile.h"
@@ -19,16 +21,6 @@ constexpr int NotWritten = 1;
 constexpr int Unreadable = 2;
 constexpr int Stretched = 1;
 
-// The file reader's messages go to standard error.
-class ErrorMessages : public MessageBox
-{
-public:
-    Answer show(const QString &text, Buttons, Icon, const QString &, Answer defaultButton) override
-    {
-        printError(QStringLiteral("quorra: ") + text + QLatin1Char('\n'));
-        return defaultButton;
-    }
-};
 } // namespace
 
 void printOut(const QString &text)
@@ -45,7 +37,8 @@ void printError(const QString &text)
 
 bool readProgramForTool(const QString &path, StepTableModel &steps)
 {
-    ErrorMessages messages;
+    // The file reader's messages go to standard error.
+    TextMessages messages(TextMessages::standardError(QStringLiteral("quorra: ")), TextMessages::Caption::Left);
     NoBusyPointer busy;
     if (!ModTool::ReadStepFile(steps, path, messages, busy))
         return false;

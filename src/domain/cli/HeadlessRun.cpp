@@ -74,19 +74,16 @@ void print(std::FILE *stream, const QString &text)
 }
 } // namespace
 
-HeadlessRun::Messages::Answer HeadlessRun::Messages::show(const QString &text, Buttons, Icon,
-                                                          const QString &, Answer defaultButton)
+void HeadlessRun::tell(const QString &line)
 {
     // The same message twice in a row (the link lost, then the close path
     // finding the port gone) is said once.
-    if (text != m_last) {
-        m_run.endProgressLine();
+    if (line != m_lastMessage) {
+        endProgressLine();
         // Names and labels in a message come from files: shown, never acted on.
-        print(stderr, StepText::escapeControls(QString(text).replace(QChar(13), QLatin1Char(' ')))
-                          + QLatin1Char('\n'));
+        print(stderr, StepText::escapeControls(line) + QLatin1Char('\n'));
     }
-    m_last = text;
-    return defaultButton;
+    m_lastMessage = line;
 }
 
 HeadlessRun::HeadlessRun(const HeadlessRunOptions &options, SerialPort &port, Timer &timer,

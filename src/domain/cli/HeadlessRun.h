@@ -4,7 +4,7 @@
 #include "cli/RunProgress.h"
 #include "instrument/InstrumentSession.h"
 #include "platform/BusyPointer.h"
-#include "platform/MessageBox.h"
+#include "platform/TextMessages.h"
 #include "steps/StepTableModel.h"
 
 #include <QElapsedTimer>
@@ -60,27 +60,21 @@ signals:
 
 private:
     int openFailedStatus() const;
-    class Messages : public MessageBox
-    {
-    public:
-        explicit Messages(HeadlessRun &run) : m_run(run) {}
-        Answer show(const QString &text, Buttons, Icon, const QString &, Answer defaultButton) override;
-
-    private:
-        HeadlessRun &m_run;
-        QString m_last;
-    };
 
     // RUN, once Remote's command has left the line.
     void pressRun();
     void runEnded(const QString &message, const StepPace &pace);
     void finish(int status);
+    void tell(const QString &line);
     void drawProgress();
     void endProgressLine();
     void printSummary();
 
     HeadlessRunOptions m_options;
-    Messages m_messages{*this};
+    // Standard error, in the window's words; the same message twice in a
+    // row is said once.
+    TextMessages m_messages{[this](const QString &line) { tell(line); }, TextMessages::Caption::Left};
+    QString m_lastMessage;
     NoBusyPointer m_busy;
     StepTableModel m_steps; // as read from the file
     InstrumentSession m_session;

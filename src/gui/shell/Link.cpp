@@ -6,8 +6,6 @@
 #include <QCoreApplication>
 #include <QLabel>
 
-#include <cstdio>
-
 MessageBox::Answer frmControl::MsgBox(const QString &text, MessageBox::Buttons buttons,
                                       MessageBox::Icon icon, const QString &caption,
                                       MessageBox::Answer defaultButton)
@@ -19,12 +17,9 @@ MessageBox::Answer frmControl::MsgBox(const QString &text, MessageBox::Buttons b
 MessageBox::Answer frmControl::WindowMessages::show(const QString &text, Buttons buttons, Icon icon,
                                                     const QString &caption, Answer defaultButton)
 {
-    if (m_window.m_closingOnSignal) {
-        // Nobody is there to answer: say it on standard error and go on.
-        std::fprintf(stderr, "%s: %s\n", qPrintable(caption),
-                     qPrintable(QString(text).replace(QChar(13), QLatin1Char(' '))));
-        return defaultButton;
-    }
+    // Nobody is there to answer while closing on a signal: standard error.
+    if (m_window.m_closingOnSignal)
+        return m_standardError.show(text, buttons, icon, caption, defaultButton);
     return m_window.m_platform.messages->show(text, buttons, icon, caption, defaultButton);
 }
 

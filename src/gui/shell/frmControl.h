@@ -2,6 +2,7 @@
 
 #include "platform/MessageBox.h"
 #include "platform/Platform.h"
+#include "platform/TextMessages.h"
 #include "shell/frmControlUi.h"
 
 #include <QMainWindow>
@@ -112,6 +113,7 @@ private:
 
     private:
         const frmControl &m_window;
+        TextMessages m_standardError{TextMessages::standardError()};
     };
 
     void connectHandlers(); // MainWindowControls.cpp

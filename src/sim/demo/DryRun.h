@@ -3,6 +3,7 @@
 #include "platform/Platform.h"
 #include "platform/QtSerialPort.h"
 #include "demo/HeadlessServices.h"
+#include "platform/TextMessages.h"
 #include "source/SourceLink.h"
 #include "source/VirtualTimer.h"
 #include "demo/WindowDriver.h"
@@ -85,7 +86,7 @@ private:
     SourceLink m_link;
     QtSerialPort m_port;
     VirtualTimer m_timer;
-    ConsoleMessageBox m_messages;
+    TextMessages m_messages;
     ScriptedFileDialog m_files;
     NoBusyPointer m_busy;
     std::unique_ptr<frmControl> m_window;

@@ -1,17 +1,5 @@
 #include "demo/HeadlessServices.h"
 
-MessageBox::Answer ConsoleMessageBox::show(const QString &text, Buttons, Icon,
-                                           const QString &caption, Answer defaultButton)
-{
-    // The program joins a message's lines with a lone CR.
-    QString line = caption + QStringLiteral(": ") + text;
-    line.replace(QLatin1Char('\r'), QLatin1Char(' '));
-    shown.append(line);
-    if (m_sink)
-        m_sink(line);
-    return defaultButton;
-}
-
 QString ScriptedFileDialog::showOpen(const QString &filter, int filterIndex, const QString &fileName)
 {
     if (!openAnswers.empty()) {

@@ -2,7 +2,6 @@
 
 #include "platform/BusyPointer.h"
 #include "platform/FileDialog.h"
-#include "platform/MessageBox.h"
 
 #include <QStringList>
 #include <deque>
@@ -11,21 +10,6 @@
 // Stand-ins for the modal parts of the platform, for driving the main
 // window from the demo without an operator.
 
-// Writes each message to the given sink instead of waiting for a click, and
-// answers with the box's default button.
-class ConsoleMessageBox : public MessageBox
-{
-public:
-    explicit ConsoleMessageBox(std::function<void(const QString &)> sink) : m_sink(std::move(sink)) {}
-
-    Answer show(const QString &text, Buttons buttons, Icon icon, const QString &caption,
-                Answer defaultButton) override;
-
-    QStringList shown;
-
-private:
-    std::function<void(const QString &)> m_sink;
-};
 
 // Answers the open dialog with the queued paths first; after that, or for
 // a save, asks the delegate (cancels when there is none).
