@@ -2,7 +2,7 @@
 
 #include <QtGlobal>
 
-// Where a run stands. All 0 when the window is created; RUN gives them
+// Where a run stands. All 0 when the session is created; RUN gives them
 // their run values.
 struct RunState
 {

@@ -9,9 +9,9 @@
 class QDateTime;
 class StepTableModel;
 
-// What one call of the sequencer does, decided without the window: the
-// window carries it out (selects the row, writes the status line, sends the
-// commands, arms the timer).
+// What one call of the sequencer does, decided apart from any link or
+// timer: the run controller carries it out (sends the commands, arms the
+// timer) and tells its front end which row was played.
 struct SequencerStep
 {
     enum class Action { EndOfRun, Rewind, Play };

@@ -17,8 +17,6 @@ public:
     SerialLink(SerialPort &port, MessageBox &messages, QObject *parent = nullptr);
     ~SerialLink() override;
 
-    SerialPort &port() { return m_port; }
-
     // Writes text + CR to the port. Returns false when the port is closed or
     // the write failed.
     bool send(const QString &text);

@@ -3,8 +3,10 @@
 #include <QString>
 #include <functional>
 
-// The serial line to the instrument, reduced to the four properties the
-// program uses. The link is write-only: nothing is ever read back.
+// The serial line to the instrument, reduced to what the program asks of
+// it: the port's number, its line settings, opening and closing, writing,
+// and what is still on its way. The link is write-only: nothing is ever
+// read back.
 class SerialPort
 {
 public:

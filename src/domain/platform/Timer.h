@@ -7,7 +7,7 @@
 // countdown afresh from that moment; inside the tick handler, from the
 // moment the tick was due, so that steps keep their time over a run (the
 // real timer catches up a late tick by no more than 2 ms). Ticks arrive on
-// the window's thread.
+// the thread the timer lives on: the instrument session's.
 class Timer
 {
 public:

@@ -135,8 +135,8 @@ void frmControl::cmdRunStop_Click()
     }
 }
 
-// The timer's tick goes to the session on its own; this is the same call
-// for those who raise the event by hand.
+// The timer's ticks go to the session without the window; this is what one
+// tick does (the line's pace, then the sequencer), for a tick raised by hand.
 void frmControl::TimComm_Timer()
 {
     m_session->timerTick();

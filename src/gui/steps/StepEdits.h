@@ -19,6 +19,8 @@ public:
     explicit StepEdits(StepListView &table, QObject *parent = nullptr);
 
     QUndoStack &history() { return m_history; }
+    // The table the edits change (their undo commands change it too).
+    StepListView &table() { return m_table; }
     // New, Open and a run's start begin a fresh history.
     void clearHistory() { m_history.clear(); }
 
@@ -41,7 +43,6 @@ signals:
     void changed();
 
 private:
-    friend class StepCommand;
     StepListView &m_table;
     QUndoStack m_history;
 };

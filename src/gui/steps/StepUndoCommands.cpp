@@ -12,7 +12,7 @@ StepCommand::StepCommand(StepEdits &edits, const QString &name) : m_edits(edits)
 
 StepListView &StepCommand::table()
 {
-    return m_edits.m_table;
+    return m_edits.table();
 }
 
 void StepCommand::changed()
