@@ -39,6 +39,11 @@ QString wire(FakeSerialPort &port)
 }
 
 const RunRequest Single{RunRequest::Mode::Single, {}};
+} // namespace
+
+Q_DECLARE_METATYPE(RunRequest)
+
+namespace {
 
 #ifdef Q_OS_UNIX
 // What has arrived at the far end, read without handling any event.
@@ -72,6 +77,10 @@ private slots:
     void updateStep_nextPlayUsesNewTexts();
     void updateStep_whenIdle_isIgnored();
     void sendFailureDuringRun_endsRunWithMessage();
+    void start_refusals_sendNothing_data();
+    void start_refusals_sendNothing();
+    void start_modes_cycleCount_data();
+    void start_modes_cycleCount();
     void ownThread_runGoesOnWhileCallerIsBusy();
     void ownThread_endingBringsObjectsHome();
 };
@@ -246,6 +255,86 @@ void InstrumentSessionTest::sendFailureDuringRun_endsRunWithMessage()
     // Reset on the dead port says so itself; the run said it once.
     QCOMPARE(session.reset(), InstrumentSession::LinkResult::NotSent);
     QCOMPARE(messages.size(), 1);
+}
+
+void InstrumentSessionTest::start_refusals_sendNothing_data()
+{
+    QTest::addColumn<bool>("portOpens");
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<QString>("dwell");
+    QTest::addColumn<int>("reason");
+    QTest::addColumn<QString>("message");
+    using Reason = InstrumentSession::Refusal::Reason;
+    QTest::newRow("port") << false << int(RunRequest::Mode::Single) << QStringLiteral("1.00")
+                          << int(Reason::PortUnavailable) << QString();
+    // The port is tried first: a bad cycle count on a dead port says only the port.
+    QTest::newRow("port before count") << false << int(RunRequest::Mode::Cycle) << QStringLiteral("1.00")
+                                       << int(Reason::PortUnavailable) << QString();
+    QTest::newRow("no count") << true << int(RunRequest::Mode::Cycle) << QStringLiteral("1.00")
+                              << int(Reason::CycleCount) << QStringLiteral(" 1 to  9999 only!");
+    QTest::newRow("dwell too long") << true << int(RunRequest::Mode::Single) << QStringLiteral("65.536")
+                                    << int(Reason::StepValue) << QStringLiteral("Step1 (row 1)");
+}
+
+void InstrumentSessionTest::start_refusals_sendNothing()
+{
+    QFETCH(bool, portOpens);
+    QFETCH(int, mode);
+    QFETCH(QString, dwell);
+    QFETCH(int, reason);
+    QFETCH(QString, message);
+    FakePlatform fake;
+    InstrumentSession session(fake.port, fake.timer, &fake.crash);
+    session.setPortName(QStringLiteral("COM 1"));
+    session.probe({1});
+    session.setRemote(true);
+    if (!portOpens) {
+        session.setRemote(false); // closes the port
+        fake.port.openablePorts.clear();
+    }
+    fake.port.clearEvents();
+    QSignalSpy messages(&session, &InstrumentSession::message);
+    QSignalSpy started(&session, &InstrumentSession::runStarted);
+    StepSpec step;
+    step.dwell = dwell;
+    const InstrumentSession::Refusal refused =
+        session.start({RunRequest::Mode(mode), std::nullopt}, steps({step}));
+    QCOMPARE(int(refused.reason), reason);
+    QVERIFY2(refused.message.startsWith(message), qPrintable(refused.message));
+    QVERIFY(fake.port.writes().isEmpty());
+    QCOMPARE(started.size(), 0);
+    QVERIFY(!session.running());
+    // Only the port's refusal is a message of the session's; the others
+    // come back to the caller, who shows them in its own way.
+    QCOMPARE(messages.size(), portOpens ? 0 : 1);
+}
+
+void InstrumentSessionTest::start_modes_cycleCount_data()
+{
+    QTest::addColumn<QList<RunRequest>>("runs");
+    QTest::addColumn<int>("cycles");
+    QTest::newRow("single") << QList<RunRequest>{{RunRequest::Mode::Single, {}}} << 1;
+    QTest::newRow("continuous") << QList<RunRequest>{{RunRequest::Mode::Continuous, {}}} << -1;
+    QTest::newRow("cycle 7") << QList<RunRequest>{{RunRequest::Mode::Cycle, 7}} << 7;
+    // No mode in the list: the last run's count again.
+    QTest::newRow("previous") << QList<RunRequest>{{RunRequest::Mode::Cycle, 3}, {RunRequest::Mode::Previous, {}}}
+                              << 3;
+    QTest::newRow("previous, none before") << QList<RunRequest>{{RunRequest::Mode::Previous, {}}} << 0;
+}
+
+void InstrumentSessionTest::start_modes_cycleCount()
+{
+    QFETCH(QList<RunRequest>, runs);
+    QFETCH(int, cycles);
+    FakePlatform fake;
+    InstrumentSession session(fake.port, fake.timer, &fake.crash);
+    session.probe({1});
+    session.setRemote(true);
+    for (const RunRequest &run : runs) {
+        session.stop();
+        QCOMPARE(session.start(run, steps({StepSpec{}})).reason, InstrumentSession::Refusal::Reason::None);
+    }
+    QCOMPARE(session.state().RunCycles, cycles);
 }
 
 #ifdef Q_OS_UNIX
