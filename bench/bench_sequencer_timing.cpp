@@ -27,7 +27,7 @@
 // Goals: 99th percentile <= 1.5 x the baseline's, whole run <= 1.001 x
 // nominal, median error <= 0.1 ms, long periods within 1 ms.
 #include "instrument/InstrumentSession.h"
-#include "platform/PortNames.h"
+#include "platform/PortMap.h"
 #include "platform/QtTimer.h"
 #include "platform/RoutedPort.h"
 #include "platform/ThreadPriority.h"
@@ -539,14 +539,15 @@ int main(int argc, char *argv[])
     tcgetattr(slave, &t);
     cfmakeraw(&t);
     tcsetattr(slave, TCSANOW, &t);
-    setSerialDeviceOverride(1, QString::fromLocal8Bit(name));
+    PortMap ports;
+    ports.setDevice(1, QString::fromLocal8Bit(name));
     InstrumentSocket instrument;
     if (socket) {
         if (!instrument.listen()) {
             std::perror("listen");
             return 1;
         }
-        setPortMapping(1, *parsePortTarget(QStringLiteral("TCPIP::127.0.0.1::%1::SOCKET").arg(instrument.port())));
+        ports.set(1, *parsePortTarget(QStringLiteral("TCPIP::127.0.0.1::%1::SOCKET").arg(instrument.port())));
     }
 
     FakePlatform fake; // message box, file dialog, busy pointer
@@ -564,6 +565,7 @@ int main(int argc, char *argv[])
     if (!socket)
         far.emplace(master);
     frmControl w(platform);
+    w.setPortMap(ports);
     w.Form_Load();
     w.ui().optSystemMode_1->setChecked(true);
     w.optSystemMode_Click(1);

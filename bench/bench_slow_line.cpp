@@ -18,7 +18,7 @@
 // ms for rfc2217://), and the soak's resident memory after
 // its first minute (or tenth, when shorter) and at its end (goal: growth
 // under 1 MB). A quick look: bench_slow_line --minute 5 --soak 30.
-#include "platform/PortNames.h"
+#include "platform/PortMap.h"
 #include "platform/RoutedPort.h"
 #include "platform/QtTimer.h"
 #include "shell/frmControl.h"
@@ -96,8 +96,9 @@ public:
             std::fprintf(stderr, "bench_slow_line: cannot create a pseudo-terminal\n");
             return false;
         }
+        PortMap ports;
         if (m_via == QLatin1String("pty")) {
-            setSerialDeviceOverride(1, m_pty.deviceName());
+            ports.setDevice(1, m_pty.deviceName());
         } else {
             QString error;
             const auto mode = m_via == QLatin1String("tcp") ? SerialServer::Mode::Raw : SerialServer::Mode::Rfc2217;
@@ -105,15 +106,16 @@ public:
                 std::fprintf(stderr, "bench_slow_line: %s\n", qPrintable(error));
                 return false;
             }
-            setPortMapping(1, *parsePortTarget(m_server.target()));
+            ports.set(1, *parsePortTarget(m_server.target()));
         }
-        setSerialDeviceOverride(2, QStringLiteral("/nonexistent/bench-slow-line/COM2"));
+        ports.setDevice(2, QStringLiteral("/nonexistent/bench-slow-line/COM2"));
         m_reader.emplace(m_pty.farEnd(), LineRate);
         m_source.setTranscriptLimit(1);
         Platform platform = m_fake.bundle();
         platform.port = &m_port;
         platform.timer = &m_timer;
         m_window = std::make_unique<frmControl>(platform);
+        m_window->setPortMap(ports);
         m_window->Form_Load();
         if (m_window->noPortAvailable())
             return false;
@@ -128,7 +130,6 @@ public:
     {
         m_window.reset();
         m_reader.reset();
-        clearSerialDeviceOverrides();
     }
 
     // One run of the given length, RSS sampled every tenth of the run or 10 s;

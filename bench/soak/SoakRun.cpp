@@ -1,7 +1,7 @@
 #include "soak/SoakRun.h"
 
 #include "demo/WindowDriver.h"
-#include "platform/PortNames.h"
+#include "platform/PortMap.h"
 #include "platform/QtTimer.h"
 #include "shell/frmControl.h"
 #include "soak/Memory.h"
@@ -39,7 +39,6 @@ Soak::Soak(const Options &options)
 Soak::~Soak()
 {
     m_window.reset();
-    clearSerialDeviceOverrides();
 }
 
 double Soak::nowMs() const
@@ -53,10 +52,12 @@ bool Soak::setUp()
         std::fprintf(stderr, "bench_soak: %s\n", qPrintable(m_bridge.errorText()));
         return false;
     }
-    setSerialDeviceOverride(1, m_bridge.farEndPath());
-    setSerialDeviceOverride(2, QStringLiteral("/nonexistent/bench-soak/COM2"));
+    PortMap ports;
+    ports.setDevice(1, m_bridge.farEndPath());
+    ports.setDevice(2, QStringLiteral("/nonexistent/bench-soak/COM2"));
     m_bridge.setWatching(!m_options.virtualClock);
     m_window = std::make_unique<frmControl>(Platform{&m_tap, m_timer.get(), &m_messages, &m_files, &m_busy});
+    m_window->setPortMap(ports);
     m_window->Form_Load();
     if (m_window->noPortAvailable()) {
         std::fprintf(stderr, "bench_soak: the window could not open the source's port\n");

@@ -2,7 +2,7 @@
 // wired over a pseudo-terminal to the virtual source running live: what the
 // run sends is what the source receives, and the source ends in the state
 // the run left it.
-#include "platform/PortNames.h"
+#include "platform/PortMap.h"
 #include "platform/QtSerialPort.h"
 #include "platform/QtTimer.h"
 #include "shell/frmControl.h"
@@ -40,8 +40,9 @@ void EndToEndTest::singleRunArrivesAsSent()
     since.start();
     SourceLink link([&since] { return static_cast<double>(since.nsecsElapsed()) / 1e6; });
     QVERIFY2(link.isOpen(), qPrintable(link.errorText()));
-    setSerialDeviceOverride(1, link.farEndPath());
-    setSerialDeviceOverride(2, QStringLiteral("/nonexistent/quorra-test/COM2"));
+    PortMap ports;
+    ports.setDevice(1, link.farEndPath());
+    ports.setDevice(2, QStringLiteral("/nonexistent/quorra-test/COM2"));
     link.setLive(true);
 
     QtSerialPort serial;
@@ -52,6 +53,7 @@ void EndToEndTest::singleRunArrivesAsSent()
     FakeFileDialog files;
     FakeBusyPointer busy;
     frmControl window(Platform{&tap, &timer, &messages, &files, &busy});
+    window.setPortMap(ports);
     link.setStepProbe([&] { return playingStep(window, timer); });
 
     // The operator's pauses let the source read each action's commands
@@ -114,7 +116,6 @@ void EndToEndTest::singleRunArrivesAsSent()
                                      "Step2: 104 ms of commands at 9600 baud, dwell 100 ms"}));
 
     link.setLive(false);
-    clearSerialDeviceOverrides();
 }
 
 void EndToEndTest::initTestCase()

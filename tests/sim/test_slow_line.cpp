@@ -8,7 +8,7 @@
 #include "cli/CommandLine.h"
 #include "cli/HeadlessRun.h"
 #include "files/StepFileFormat.h"
-#include "platform/PortNames.h"
+#include "platform/PortMap.h"
 #include "platform/QtPlatform.h"
 #include "platform/RoutedPort.h"
 #include "shell/frmControl.h"
@@ -196,11 +196,13 @@ void SlowLineTest::endOfRun_offCommandsComeNext()
     QString error;
     QVERIFY2(far.open(Via(via), stalled ? 0.0 : LineRate, &error), qPrintable(error));
     m_far = &far;
+    // The window here; a child maps its ports from its own arguments.
+    PortMap ports;
     if (const auto target = parsePortTarget(far.target); target && target->isNetwork())
-        setPortMapping(1, *target);
+        ports.set(1, *target);
     else
-        setSerialDeviceOverride(1, far.target);
-    setSerialDeviceOverride(2, QStringLiteral("/nonexistent/quorra-port"));
+        ports.setDevice(1, far.target);
+    ports.setDevice(2, QStringLiteral("/nonexistent/quorra-port"));
     m_bytes.clear();
     m_ms.clear();
     if (stalled && Via(via) == Via::Pty) {
@@ -236,6 +238,7 @@ void SlowLineTest::endOfRun_offCommandsComeNext()
         QCOMPARE(child.readLine().trimmed(), QByteArray("ready"));
     } else {
         w = std::make_unique<frmControl>(platform);
+        w->setPortMap(ports);
         w->Form_Load();
         w->show();
         startContinuousRun(*w);
@@ -307,7 +310,6 @@ void SlowLineTest::endOfRun_offCommandsComeNext()
     QVERIFY(fake.messages.shown.isEmpty());
     w.reset();
     m_far = nullptr;
-    clearSerialDeviceOverrides();
 #endif
 }
 

@@ -1,7 +1,7 @@
 // The front panel and the cable under it: what the program's serial adapter
 // writes shows up on the panel, refused lines in red, and the line settings
 // are the ones the program set.
-#include "platform/PortNames.h"
+#include "platform/PortMap.h"
 #include "platform/QtSerialPort.h"
 #include "demo/SourceChart.h"
 #include "source/SourceLink.h"
@@ -35,8 +35,10 @@ void SourcePanelTest::init()
     m_clock = 0.0;
     m_link = std::make_unique<SourceLink>([this] { return m_clock; });
     QVERIFY2(m_link->isOpen(), qPrintable(m_link->errorText()));
-    setSerialDeviceOverride(1, m_link->farEndPath());
+    PortMap ports;
+    ports.setDevice(1, m_link->farEndPath());
     m_port = std::make_unique<QtSerialPort>();
+    m_port->setPortMap(ports);
     QVERIFY(m_port->setPortOpen(true));
 }
 
@@ -44,7 +46,6 @@ void SourcePanelTest::cleanup()
 {
     m_port.reset();
     m_link.reset();
-    clearSerialDeviceOverrides();
 }
 
 void SourcePanelTest::panelShowsWhatArrived()

@@ -2,7 +2,7 @@
 // to an instrument behind a serial server: start-up's ":SYST:LOC " and a
 // run arrive as sent, and a server that drops the connection is a lost link
 // with the port's own message.
-#include "platform/PortNames.h"
+#include "platform/PortMap.h"
 #include "platform/QtTimer.h"
 #include "platform/RoutedPort.h"
 #include "shell/frmControl.h"
@@ -31,8 +31,9 @@ void TcpSourceTest::startUpRunAndDroppedLink()
     SourceLink link([&] { return static_cast<double>(since.nsecsElapsed()) / 1e6; }, SourceLink::Cable::Tcp);
     QVERIFY2(link.isOpen(), qPrintable(link.errorText()));
     link.setLive(true);
-    setPortMapping(1, link.farEnd());
-    setSerialDeviceOverride(2, QStringLiteral("/nonexistent/quorra-test/COM2"));
+    PortMap ports;
+    ports.set(1, link.farEnd());
+    ports.setDevice(2, QStringLiteral("/nonexistent/quorra-test/COM2"));
     const auto received = [&] {
         QStringList lines;
         for (const ReceivedLine &line : link.model().transcript())
@@ -49,6 +50,7 @@ void TcpSourceTest::startUpRunAndDroppedLink()
     platform.port = &tap;
     platform.timer = &timer;
     frmControl w(platform);
+    w.setPortMap(ports);
     w.Form_Load();
 
     QCOMPARE(w.ui().cboCommPort->currentText(), QStringLiteral("COM 1"));
@@ -88,7 +90,6 @@ void TcpSourceTest::startUpRunAndDroppedLink()
              QStringLiteral("COM 1 : not available. Change the CommPort property to another port."));
     QVERIFY(!port.PortOpen());
     link.setLive(false);
-    clearPortMappings();
 }
 
 QTEST_MAIN(TcpSourceTest)

@@ -8,6 +8,7 @@
 #include "platform/FileDialog.h"
 #include "platform/MessageBox.h"
 #include "platform/Platform.h"
+#include "platform/PortMap.h"
 #include "platform/SerialPort.h"
 #include "platform/Timer.h"
 #include "files/StepDocument.h"
@@ -18,6 +19,7 @@
 #include <QList>
 #include <QSet>
 #include <QStringList>
+#include <QThread>
 #include <deque>
 #include <memory>
 
@@ -40,9 +42,17 @@ public:
     // What OutputPendingMs() reports while open; a discard sets it to 0.
     int pendingMs = 0;
     QList<Event> events;
+    // The last port map handed over, and on which thread.
+    PortMap portMap;
+    QThread *portMapThread = nullptr;
 
     qint16 CommPort() const override { return m_port; }
     void setCommPort(qint16 port) override { m_port = port; }
+    void setPortMap(const PortMap &map) override
+    {
+        portMap = map;
+        portMapThread = QThread::currentThread();
+    }
     QString Settings() const override { return m_settings; }
     bool setSettings(const QString &settings) override;
     bool PortOpen() const override { return m_open; }

@@ -20,6 +20,7 @@ public:
 
     qint16 CommPort() const override { return m_inner.CommPort(); }
     void setCommPort(qint16 port) override { m_inner.setCommPort(port); }
+    void setPortMap(const PortMap &map) override { m_inner.setPortMap(map); }
     QString Settings() const override { return m_inner.Settings(); }
     bool setSettings(const QString &s) override { return m_inner.setSettings(s); }
     bool PortOpen() const override { return m_inner.PortOpen(); }

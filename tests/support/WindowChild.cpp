@@ -1,6 +1,6 @@
 #include "support/WindowChild.h"
 
-#include "platform/PortNames.h"
+#include "platform/PortTarget.h"
 #include "platform/QtPlatform.h"
 #include "shell/Application.h"
 #include "shell/frmControl.h"
@@ -13,12 +13,20 @@
 int runWindowChild(int argc, char **argv, const QString &device,
                    const std::function<void(frmControl &)> &setUp)
 {
-    // A network target (a serial server) is port 1's mapping; anything else a device.
+    // A network target (a serial server) is port 1's mapping; anything else a
+    // device. They reach the window as the command line's --com1 and --com2.
+    const auto deviceTarget = [](const QString &path) {
+        PortTarget target;
+        target.kind = PortTarget::Kind::Device;
+        target.device = path;
+        return target;
+    };
+    ProgramOptions options;
     if (const auto target = parsePortTarget(device); target && target->isNetwork())
-        setPortMapping(1, *target);
+        options.com1 = *target;
     else
-        setSerialDeviceOverride(1, device);
-    setSerialDeviceOverride(2, QStringLiteral("/nonexistent/quorra-port"));
+        options.com1 = deviceTarget(device);
+    options.com2 = deviceTarget(QStringLiteral("/nonexistent/quorra-port"));
     QApplication app(argc, argv);
     QtPlatform platform;
     QTimer::singleShot(0, &app, [setUp] {
@@ -30,5 +38,5 @@ int runWindowChild(int argc, char **argv, const QString &device,
             }
         }
     });
-    return runProgram(app, platform.bundle());
+    return runProgram(app, platform.bundle(), options);
 }

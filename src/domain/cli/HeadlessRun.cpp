@@ -7,7 +7,6 @@
 #include "instrument/RunModes.h"
 #include "instrument/SequencerCore.h"
 #include "platform/CrashSignals.h"
-#include "platform/PortNames.h"
 #include "platform/QtTimer.h"
 #include "platform/RoutedPort.h"
 #include "platform/Terminal.h"
@@ -313,18 +312,20 @@ void HeadlessRun::printSummary()
 int runHeadless(const ProgramOptions &options, const QSettings *settings,
                 const std::function<void(const QString &recordPath)> &afterRecord)
 {
-    for (const QString &warning : applyPortMappings(options, settings))
+    PortMappings mappings = applyPortMappings(options, settings);
+    for (const QString &warning : mappings.warnings)
         print(stderr, QStringLiteral("quorra: ") + warning + QLatin1Char('\n'));
     const HeadlessRunOptions &run = *options.run;
     // A port given as a device or a serial server is this run's COM 1.
     if (run.port.kind != PortTarget::Kind::Number)
-        setPortMapping(1, run.port);
+        mappings.map.set(1, run.port);
 
     RoutedPort port;
     QtTimer timer;
     CrashSignals crash;
     crash.install();
     HeadlessRun headless(run, port, timer, &crash);
+    headless.setPortMap(mappings.map);
     QString directory = run.recordDirectory;
     if (directory.isEmpty() && settings)
         directory = settings->value(QStringLiteral("Record/Directory")).toString();

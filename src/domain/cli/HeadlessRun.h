@@ -40,6 +40,8 @@ public:
                 CrashGuard *crash = nullptr, QObject *parent = nullptr);
     ~HeadlessRun() override;
 
+    // What the port numbers connect to; before prepare().
+    void setPortMap(const PortMap &map) { m_session.setPortMap(map); }
     // Where the record goes; empty: none.
     void setRecordDirectory(const QString &directory) { m_session.setRecordDirectory(directory); }
     // The record's CSV file once begun; empty when none.

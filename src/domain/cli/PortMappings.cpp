@@ -1,7 +1,5 @@
 #include "cli/PortMappings.h"
 
-#include "platform/PortNames.h"
-
 #include <QSettings>
 
 namespace {
@@ -45,13 +43,13 @@ std::optional<QString> textSetting(const QSettings &settings, const QString &key
 }
 } // namespace
 
-QStringList applyPortMappings(const ProgramOptions &options, const QSettings *settings)
+PortMappings applyPortMappings(const ProgramOptions &options, const QSettings *settings)
 {
-    QStringList warnings;
+    PortMappings result;
     const std::optional<PortTarget> given[] = {options.com1, options.com2};
     for (int port = 1; port <= 2; ++port) {
         if (given[port - 1]) {
-            setPortMapping(port, *given[port - 1]);
+            result.map.set(port, *given[port - 1]);
             continue;
         }
         if (!settings)
@@ -65,14 +63,14 @@ QStringList applyPortMappings(const ProgramOptions &options, const QSettings *se
         if (why.isEmpty())
             target = parsePortTarget(*text, &why);
         if (target) {
-            setPortMapping(port, *target);
+            result.map.set(port, *target);
             continue;
         }
         // Never the platform's device instead: another instrument may be there.
-        setPortUnavailable(port);
-        warnings << QStringLiteral("setting %1 in %2 cannot be read: %3; \"COM %4\" is not available")
+        result.map.setUnavailable(port);
+        result.warnings << QStringLiteral("setting %1 in %2 cannot be read: %3; \"COM %4\" is not available")
                         .arg(key, settings->fileName(), why)
                         .arg(port);
     }
-    return warnings;
+    return result;
 }

@@ -1,14 +1,24 @@
 #pragma once
 
 #include "cli/CommandLine.h"
+#include "platform/PortMap.h"
 
 #include <QStringList>
 
 class QSettings;
 
+// The port map the settings and the command line make.
+struct PortMappings
+{
+    PortMap map;
+    // One line for each setting that cannot be read: the setting, its file
+    // and why.
+    QStringList warnings;
+};
+
 // Connects "COM 1" and "COM 2" as the settings Ports/COM1 and Ports/COM2
 // say, the command line's --com1 and --com2 overriding them. A setting that
 // cannot be read makes its port one that does not open (never the
-// platform's device for it); the returned lines name the setting, its file
-// and why. Without settings only the command line counts.
-QStringList applyPortMappings(const ProgramOptions &options, const QSettings *settings);
+// platform's device for it), with a warning. Without settings only the
+// command line counts. The map goes to the session that opens the ports.
+PortMappings applyPortMappings(const ProgramOptions &options, const QSettings *settings);

@@ -2,10 +2,12 @@
 
 #include "instrument/Commands.h"
 #include "platform/CrashGuard.h"
+#include "platform/SerialPort.h"
 
 InstrumentSession::InstrumentSession(SerialPort &port, Timer &timer, CrashGuard *crash,
                                      QObject *parent)
     : QObject(parent),
+      m_port(port),
       m_crash(crash),
       m_link(port, m_messages),
       m_run(timer, m_link, m_steps),
@@ -33,6 +35,19 @@ InstrumentSession::InstrumentSession(SerialPort &port, Timer &timer, CrashGuard 
 // The parts, though children, are members: each leaves the session as it
 // is destroyed, before the QObject base could delete it.
 InstrumentSession::~InstrumentSession() = default;
+
+void InstrumentSession::setPortMap(const PortMap &map)
+{
+    onSessionThread([&] {
+        m_portMap = map;
+        m_port.setPortMap(map);
+    });
+}
+
+PortMap InstrumentSession::portMap() const
+{
+    return onSessionThread([&] { return m_portMap; });
+}
 
 void InstrumentSession::setPortName(const QString &entry)
 {

@@ -6,6 +6,7 @@
 #include "instrument/RunRecording.h"
 #include "instrument/SerialLink.h"
 #include "platform/MessageBox.h"
+#include "platform/PortMap.h"
 #include "steps/StepTableModel.h"
 
 #include <QList>
@@ -51,6 +52,11 @@ public:
     ~InstrumentSession() override;
 
     // --- configuration -------------------------------------------------------
+    // What the port numbers connect to (the command line's and the
+    // settings' mappings, a demo's pseudo-terminal). The port follows it
+    // from its next opening on; an open port stays as it is until then.
+    void setPortMap(const PortMap &map);
+    PortMap portMap() const;
     // The port list's entry as the operator sees it: the "not available"
     // message names it.
     void setPortName(const QString &entry);
@@ -154,6 +160,7 @@ private:
     bool sendOrReport(const QString &command);
     void armCrashGuard(bool remote);
 
+    SerialPort &m_port;
     CrashGuard *m_crash;
     Messages m_messages{*this};
     StepTableModel m_steps; // the run's copy of the table
@@ -161,6 +168,7 @@ private:
     RunController m_run;
     RunRecording m_recording;
     bool m_remote = false;
+    PortMap m_portMap; // as given to m_port
 };
 
 template <typename F>

@@ -2,7 +2,6 @@
 
 #include "platform/CrashSignals.h"
 #include "platform/LineSettings.h"
-#include "platform/PortNames.h"
 
 #include <QDeadlineTimer>
 #include <QThread>
@@ -137,7 +136,7 @@ bool QtSerialPort::setPortOpen(bool open)
         closeAfterDrain();
         return true;
     }
-    const QString device = serialDeviceForPort(m_commPort);
+    const QString device = m_portMap.serialDevice(m_commPort);
     if (device.isEmpty())
         return false; // connected to nothing
     m_port.setPortName(device);

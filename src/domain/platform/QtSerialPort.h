@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/PortMap.h"
 #include "platform/SerialPort.h"
 
 #include <QElapsedTimer>
@@ -17,6 +18,7 @@ public:
 
     qint16 CommPort() const override { return m_commPort; }
     void setCommPort(qint16 port) override { m_commPort = port; }
+    void setPortMap(const PortMap &map) override { m_portMap = map; }
     QString Settings() const override { return m_settings; }
     bool setSettings(const QString &settings) override;
     bool PortOpen() const override { return m_port.isOpen(); }
@@ -40,6 +42,7 @@ private:
 
     QSerialPort m_port{this}; // a child: it moves to another thread with the port
     qint16 m_commPort = 1;
+    PortMap m_portMap;
     QString m_settings = QStringLiteral("9600,n,8,1");
     static constexpr qint64 GuaranteedRoom = 2048;
     qint64 m_knownRoom = 0; // bytes the driver is known to take without blocking

@@ -1,7 +1,5 @@
 #include "platform/RoutedPort.h"
 
-#include "platform/PortNames.h"
-
 RoutedPort::RoutedPort(QObject *parent) : QObject(parent)
 {
     for (SerialPort *inner : {static_cast<SerialPort *>(&m_serial), static_cast<SerialPort *>(&m_tcp)})
@@ -17,6 +15,13 @@ void RoutedPort::setCommPort(qint16 port)
     m_tcp.setCommPort(port);
 }
 
+void RoutedPort::setPortMap(const PortMap &map)
+{
+    m_portMap = map;
+    m_serial.setPortMap(map);
+    m_tcp.setPortMap(map);
+}
+
 bool RoutedPort::setSettings(const QString &settings)
 {
     const bool tcpOk = m_tcp.setSettings(settings);
@@ -28,6 +33,6 @@ bool RoutedPort::setPortOpen(bool open)
 {
     if (!open || PortOpen())
         return active().setPortOpen(open);
-    m_useTcp = portMapping(CommPort()).isNetwork();
+    m_useTcp = m_portMap.target(CommPort()).isNetwork();
     return active().setPortOpen(true);
 }

@@ -18,6 +18,8 @@ public:
 
     qint16 CommPort() const override { return m_serial.CommPort(); }
     void setCommPort(qint16 port) override;
+    // Both ports get the map; this one chooses by it at each open.
+    void setPortMap(const PortMap &map) override;
     QString Settings() const override { return m_serial.Settings(); }
     bool setSettings(const QString &settings) override;
     bool PortOpen() const override { return active().PortOpen(); }
@@ -40,4 +42,5 @@ private:
     QtSerialPort m_serial{this};
     TcpPort m_tcp{this};
     bool m_useTcp = false;
+    PortMap m_portMap;
 };

@@ -3,6 +3,8 @@
 #include <QString>
 #include <functional>
 
+class PortMap;
+
 // The serial line to the instrument, reduced to what the program asks of
 // it: the port's number, its line settings, opening and closing, writing,
 // and what is still on its way. The link is write-only: nothing is ever
@@ -15,6 +17,10 @@ public:
     // Port number (1 = "COM 1"); only changed while the port is closed.
     virtual qint16 CommPort() const = 0;
     virtual void setCommPort(qint16 port) = 0;
+    // What the port numbers connect to; the port looks its number up in it
+    // each time it opens. A port that connects to nothing of its own (a
+    // fake) ignores it.
+    virtual void setPortMap(const PortMap &) {}
 
     // Line settings as "<baud>,n,8,1". Applies at once to an open port.
     // Returns false when the text cannot be applied.

@@ -2,7 +2,6 @@
 
 #include "platform/CrashSignals.h"
 #include "platform/LineSettings.h"
-#include "platform/PortNames.h"
 #include "platform/Rfc2217Framing.h"
 #include "platform/SocketQueue.h"
 #include "platform/TerminationSignals.h"
@@ -75,7 +74,7 @@ bool TcpPort::setPortOpen(bool open)
         closeAfterDrain();
         return true;
     }
-    const PortTarget target = portMapping(m_commPort);
+    const PortTarget target = m_portMap.target(m_commPort);
     if (!target.isNetwork() || !connectTo(target))
         return false;
     // Each command leaves when it is written, not when the next fills a segment.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/PortTarget.h"
+#include "platform/PortMap.h"
 #include "platform/SerialPort.h"
 
 #include <QElapsedTimer>
@@ -39,6 +40,7 @@ public:
 
     qint16 CommPort() const override { return m_commPort; }
     void setCommPort(qint16 port) override { m_commPort = port; }
+    void setPortMap(const PortMap &map) override { m_portMap = map; }
     QString Settings() const override { return m_settings; }
     bool setSettings(const QString &settings) override;
     bool PortOpen() const override { return m_linked; }
@@ -75,6 +77,7 @@ private:
     std::unique_ptr<Rfc2217Framing> m_telnet; // rfc2217:// only
     QByteArray m_crashPrefix;                 // the purge, on rfc2217://
     qint16 m_commPort = 1;
+    PortMap m_portMap;
     QString m_settings = QStringLiteral("9600,n,8,1");
     bool m_linked = false; // connected by setPortOpen and not yet closed or lost
     double m_charMs = 10000.0 / 9600;

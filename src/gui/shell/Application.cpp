@@ -23,10 +23,12 @@ bool startWindow(frmControl &window, const ProgramOptions &options, const QSetti
 int runProgram(QApplication &app, const Platform &platform, const ProgramOptions &options,
                const QSettings *settings)
 {
-    for (const QString &warning : applyPortMappings(options, settings))
+    const PortMappings mappings = applyPortMappings(options, settings);
+    for (const QString &warning : mappings.warnings)
         QTextStream(stderr) << "quorra: " << warning << '\n';
 
     frmControl window(platform);
+    window.setPortMap(mappings.map);
     if (!startWindow(window, options, settings))
         return 0;
 

@@ -6,7 +6,7 @@
 #include "instrument/PortText.h"
 #include "instrument/SessionThread.h"
 #include "platform/ChoiceList.h"
-#include "platform/PortNames.h"
+#include "platform/PortMap.h"
 #include "platform/SerialPort.h"
 #include "platform/Timer.h"
 #include "shell/Texts.h"
@@ -38,6 +38,11 @@ frmControl::~frmControl()
     m_sessionThread.reset();
 }
 
+void frmControl::setPortMap(const PortMap &map)
+{
+    m_session->setPortMap(map);
+}
+
 void frmControl::Form_Load()
 {
     NoPortAvailable = false;
@@ -47,10 +52,11 @@ void frmControl::Form_Load()
     ports->addItem(QStringLiteral("COM 1"));
     ports->addItem(QStringLiteral("COM 2"));
     // Each entry's tooltip tells what it is connected to.
+    const PortMap map = m_session->portMap();
     QList<qint16> numbers;
     for (int i = 0; i < ports->count(); ++i) {
         numbers << portNumberFromText(ports->itemText(i));
-        ports->setItemData(i, portToolTip(numbers.back()), Qt::ToolTipRole);
+        ports->setItemData(i, map.toolTip(numbers.back()), Qt::ToolTipRole);
     }
 
     // Port probe: the first entry whose port opens wins, silently.

@@ -10,6 +10,7 @@
 #include <memory>
 
 class InstrumentSession;
+class PortMap;
 class QShortcut;
 class SessionThread;
 class StepDocument;
@@ -48,6 +49,9 @@ public:
     // of editing leaves it.
     qint32 nextStepNumber() const { return NextStepNumber; }
     void setNextStepNumber(qint32 number) { NextStepNumber = number; }
+    // What the port list's entries connect to, for the session and the
+    // entries' tooltips; before Form_Load.
+    void setPortMap(const PortMap &map);
     // Each run's record goes to this directory (the setting
     // Record/Directory); empty: no records.
     void setRecordDirectory(const QString &directory);

@@ -1,7 +1,7 @@
 #include "demo/DryRun.h"
 
 #include "instrument/InstrumentSession.h"
-#include "platform/PortNames.h"
+#include "platform/PortMap.h"
 #include "shell/frmControl.h"
 #include "steps/StepListView.h"
 
@@ -43,9 +43,11 @@ DryRun::DryRun()
         m_error = m_link.errorText();
         return;
     }
-    setSerialDeviceOverride(1, m_link.farEndPath());
-    setSerialDeviceOverride(2, QStringLiteral("/nonexistent/quorra-demo/COM2"));
+    PortMap ports;
+    ports.setDevice(1, m_link.farEndPath());
+    ports.setDevice(2, QStringLiteral("/nonexistent/quorra-demo/COM2"));
     m_window = std::make_unique<frmControl>(Platform{&m_port, &m_timer, &m_messages, &m_files, &m_busy});
+    m_window->setPortMap(ports);
     m_window->Form_Load();
     m_link.poll();
     if (m_window->noPortAvailable())
@@ -55,7 +57,6 @@ DryRun::DryRun()
 DryRun::~DryRun()
 {
     m_window.reset();
-    clearSerialDeviceOverrides();
 }
 
 bool DryRun::ready() const

@@ -1,6 +1,6 @@
 #include "demo/LiveDemo.h"
 
-#include "platform/PortNames.h"
+#include "platform/PortMap.h"
 #include "platform/QtPlatform.h"
 #include "shell/frmControl.h"
 #include "demo/HeadlessServices.h"
@@ -53,8 +53,9 @@ int runLiveDemo(const std::optional<QString> &showFile, const PlayOptions &optio
         return 2;
     }
     link.model().setTranscriptLimit(SourcePanel::MaxLogLines);
-    setPortMapping(1, link.farEnd());
-    setSerialDeviceOverride(2, QStringLiteral("/nonexistent/quorra-demo/COM2"));
+    PortMap ports;
+    ports.set(1, link.farEnd());
+    ports.setDevice(2, QStringLiteral("/nonexistent/quorra-demo/COM2"));
 
     QtPlatform qt;
     ScriptedFileDialog files(&qt.files); // answers the first Open when a file is given
@@ -62,6 +63,7 @@ int runLiveDemo(const std::optional<QString> &showFile, const PlayOptions &optio
 
     SourcePanel panel(link);
     frmControl window(platform);
+    window.setPortMap(ports);
     link.setStepProbe([&] { return playingStep(window, qt.timer); });
     link.setLive(true);
 
@@ -104,6 +106,5 @@ int runLiveDemo(const std::optional<QString> &showFile, const PlayOptions &optio
     }
     const int status = QApplication::exec();
     link.setLive(false);
-    clearSerialDeviceOverrides();
     return status;
 }

@@ -5,7 +5,7 @@
 #include "instrument/Commands.h"
 #include "instrument/InstrumentSession.h"
 #include "instrument/SessionThread.h"
-#include "platform/PortNames.h"
+#include "platform/PortMap.h"
 #include "platform/QtSerialPort.h"
 #include "platform/QtTimer.h"
 
@@ -83,6 +83,9 @@ private slots:
     void start_modes_cycleCount();
     void ownThread_runGoesOnWhileCallerIsBusy();
     void ownThread_endingBringsObjectsHome();
+    void portMap_reachesThePortOnTheSessionsThread_data();
+    void portMap_reachesThePortOnTheSessionsThread();
+    void portMap_eachSessionItsOwn();
 };
 
 void InstrumentSessionTest::probe_firstPortThatOpens_data()
@@ -342,12 +345,14 @@ void InstrumentSessionTest::ownThread_runGoesOnWhileCallerIsBusy()
 {
     PtyPair pty;
     QVERIFY(pty.open());
-    setSerialDeviceOverride(1, pty.deviceName());
+    PortMap ports;
+    ports.setDevice(1, pty.deviceName());
     QtSerialPort port;
     QtTimer timer;
     InstrumentSession session(port, timer);
     {
         SessionThread thread(session, {&port, &timer});
+        session.setPortMap(ports); // carried out on the session's thread
         QVERIFY(session.thread() != QThread::currentThread());
         QVERIFY(port.thread() == session.thread());
         // Received here, as the window receives them.
@@ -377,7 +382,6 @@ void InstrumentSessionTest::ownThread_runGoesOnWhileCallerIsBusy()
         QCOMPARE(played.at(2).second.StepTotal, 3);
         session.release();
     }
-    clearSerialDeviceOverrides();
 }
 
 void InstrumentSessionTest::ownThread_endingBringsObjectsHome()
@@ -401,6 +405,55 @@ void InstrumentSessionTest::ownThread_endingBringsObjectsHome()
 void InstrumentSessionTest::ownThread_runGoesOnWhileCallerIsBusy() { QSKIP("pseudo-terminals are POSIX only"); }
 void InstrumentSessionTest::ownThread_endingBringsObjectsHome() { QSKIP("pseudo-terminals are POSIX only"); }
 #endif
+
+void InstrumentSessionTest::portMap_reachesThePortOnTheSessionsThread_data()
+{
+    QTest::addColumn<bool>("ownThread");
+    QTest::newRow("caller's thread") << false;
+    QTest::newRow("own thread") << true;
+}
+
+void InstrumentSessionTest::portMap_reachesThePortOnTheSessionsThread()
+{
+    QFETCH(bool, ownThread);
+    FakePlatform fake;
+    QtTimer timer;
+    InstrumentSession session(fake.port, timer);
+    std::unique_ptr<SessionThread> thread;
+    if (ownThread)
+        thread = std::make_unique<SessionThread>(session, QList<QObject *>{&timer, nullptr});
+    QVERIFY(session.portMap().isEmpty());
+    QCOMPARE(fake.port.portMapThread, nullptr); // nothing handed over unasked
+
+    PortMap map;
+    map.set(1, *parsePortTarget(QStringLiteral("tcp://10.0.0.7:4001")));
+    map.setUnavailable(2);
+    session.setPortMap(map);
+    QVERIFY(session.portMap() == map);
+    QVERIFY(fake.port.portMap == map);
+    QCOMPARE(fake.port.portMapThread, session.thread());
+    QCOMPARE(session.portMap().target(1).text(), QStringLiteral("tcp://10.0.0.7:4001"));
+    QCOMPARE(session.portMap().serialDevice(2, [](const QString &) { return true; }), QString());
+
+    // A later map replaces the earlier one whole.
+    session.setPortMap(PortMap());
+    QVERIFY(session.portMap().isEmpty());
+    QVERIFY(fake.port.portMap.isEmpty());
+}
+
+void InstrumentSessionTest::portMap_eachSessionItsOwn()
+{
+    FakePlatform first, second;
+    InstrumentSession one(first.port, first.timer);
+    InstrumentSession other(second.port, second.timer);
+    PortMap map;
+    map.setDevice(1, QStringLiteral("/dev/pts/9"));
+    one.setPortMap(map);
+    QCOMPARE(one.portMap().serialDevice(1), QStringLiteral("/dev/pts/9"));
+    QVERIFY(other.portMap().isEmpty());
+    QCOMPARE(second.port.portMapThread, nullptr);
+    QCOMPARE(other.portMap().target(1).kind, PortTarget::Kind::Number);
+}
 
 QTEST_MAIN(InstrumentSessionTest)
 #include "test_instrument_session.moc"

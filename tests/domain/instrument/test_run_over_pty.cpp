@@ -1,7 +1,7 @@
 // A real run: the program's serial adapter and timer, a pseudo-terminal as
 // the instrument, with the session on the window's thread and on its own.
 // Bytes and order are checked exactly, timing loosely.
-#include "platform/PortNames.h"
+#include "platform/PortMap.h"
 #include "platform/QtSerialPort.h"
 #include "platform/QtTimer.h"
 #include "shell/frmControl.h"
@@ -65,8 +65,10 @@ void RunOverPtyTest::init()
 {
     QVERIFY(m_pty.open());
     m_master = m_pty.farEnd();
-    setSerialDeviceOverride(1, m_pty.deviceName());
+    PortMap ports;
+    ports.setDevice(1, m_pty.deviceName());
     m_port = std::make_unique<QtSerialPort>();
+    m_port->setPortMap(ports);
     m_timer = std::make_unique<QtTimer>();
     m_received.clear();
     m_lines.clear();
@@ -80,7 +82,6 @@ void RunOverPtyTest::init()
 void RunOverPtyTest::cleanup()
 {
     m_notifier.reset();
-    clearSerialDeviceOverrides();
     m_pty.close();
     m_master = -1;
 }

@@ -1,7 +1,7 @@
 // The serial adapter goes away in the middle of a run (its far end closes):
 // the run ends as STOP does, the operator is told once, and choosing the
 // port again reconnects.
-#include "platform/PortNames.h"
+#include "platform/PortMap.h"
 #include "platform/QtSerialPort.h"
 #include "shell/Texts.h"
 #include "shell/frmControl.h"
@@ -30,14 +30,16 @@ void PulledCableTest::farEndClosesMidRun_oneMessageRunEndsReconnects()
 #else
     PtyPair first;
     QVERIFY(first.open());
-    setSerialDeviceOverride(1, first.deviceName());
-    setSerialDeviceOverride(2, QStringLiteral("/nonexistent/quorra-port"));
+    PortMap ports;
+    ports.setDevice(1, first.deviceName());
+    ports.setDevice(2, QStringLiteral("/nonexistent/quorra-port"));
 
     FakePlatform fake;
     QtSerialPort port;
     Platform platform = fake.bundle();
     platform.port = &port;
     frmControl w(platform);
+    w.setPortMap(ports);
     w.Form_Load();
     w.ui().optSystemMode_1->setChecked(true);
     w.optSystemMode_Click(1);
@@ -68,7 +70,8 @@ void PulledCableTest::farEndClosesMidRun_oneMessageRunEndsReconnects()
     // Remote and RUN work as before.
     PtyPair second;
     QVERIFY(second.open());
-    setSerialDeviceOverride(1, second.deviceName());
+    ports.setDevice(1, second.deviceName());
+    w.session().setPortMap(ports);
     w.cboCommPort_Click();
     QVERIFY(port.PortOpen());
     w.optSystemMode_Click(1);
@@ -84,7 +87,6 @@ void PulledCableTest::farEndClosesMidRun_oneMessageRunEndsReconnects()
     run += second.read(-1, 100);
     QVERIFY(run.endsWith(":SOUR:TURN On\r\r:SOUR:TURN OFF\r:OUTP OFF\r"));
     QCOMPARE(fake.messages.shown.size(), 1);
-    clearSerialDeviceOverrides();
 #endif
 }
 

@@ -1,7 +1,7 @@
 // The real serial adapter against a pseudo-terminal pair: the bytes that
 // arrive at the far end and the line settings applied to the device.
 #include "instrument/Commands.h"
-#include "platform/PortNames.h"
+#include "platform/PortMap.h"
 #include "platform/QtSerialPort.h"
 #include "support/PtyPair.h"
 
@@ -29,18 +29,19 @@ private slots:
 private:
     QByteArray readFarEnd(int expected, int timeoutMs = 3000) { return m_pty.read(expected, timeoutMs); }
     PtyPair m_pty;
+    PortMap m_ports; // port 1 on the pseudo-terminal
 };
 
 #ifdef Q_OS_UNIX
 void SerialPtyTest::init()
 {
     QVERIFY(m_pty.open());
-    setSerialDeviceOverride(1, m_pty.deviceName());
+    m_ports.setDevice(1, m_pty.deviceName());
 }
 
 void SerialPtyTest::cleanup()
 {
-    clearSerialDeviceOverrides();
+    m_ports = PortMap();
     m_pty.close();
 }
 
@@ -67,6 +68,7 @@ void SerialPtyTest::everyHeaderArrivesByteExact()
     QFETCH(QString, command);
     QFETCH(QByteArray, wire);
     QtSerialPort port;
+    port.setPortMap(m_ports);
     port.setCommPort(1);
     QVERIFY(port.setPortOpen(true));
     QVERIFY(port.setOutput(command + Command::Terminator));
@@ -78,6 +80,7 @@ void SerialPtyTest::everyHeaderArrivesByteExact()
 void SerialPtyTest::latin1TextIsOneBytePerCharacter()
 {
     QtSerialPort port;
+    port.setPortMap(m_ports);
     QVERIFY(port.setPortOpen(true));
     const QString text = QStringLiteral(":SOUR:RANG H\u00f6he\r");
     QVERIFY(port.setOutput(text));
@@ -99,6 +102,7 @@ void SerialPtyTest::lineSettingsReachTheDevice()
     QFETCH(QString, settings);
     QFETCH(int, speed);
     QtSerialPort port;
+    port.setPortMap(m_ports);
     // Settings given while closed apply on open; given while open, at once.
     QVERIFY(port.setSettings(QStringLiteral("2400,n,8,1")));
     QVERIFY(port.setPortOpen(true));
@@ -116,6 +120,7 @@ void SerialPtyTest::lineSettingsReachTheDevice()
 void SerialPtyTest::writeToClosedPortFails()
 {
     QtSerialPort port;
+    port.setPortMap(m_ports);
     QVERIFY(!port.setOutput(QStringLiteral("*RST\r")));
     QVERIFY(port.setPortOpen(true));
     QVERIFY(port.setPortOpen(false));
@@ -129,6 +134,7 @@ void SerialPtyTest::stalledReaderIsNotALostLink()
     // Far more than the driver queues while nobody reads: the rest waits in
     // the port and follows, whole and in order, once the far end reads again.
     QtSerialPort port;
+    port.setPortMap(m_ports);
     bool lost = false;
     port.onLinkLost = [&] { lost = true; };
     QVERIFY(port.setPortOpen(true));
@@ -146,8 +152,9 @@ void SerialPtyTest::stalledReaderIsNotALostLink()
 
 void SerialPtyTest::missingDeviceDoesNotOpen()
 {
-    setSerialDeviceOverride(2, QStringLiteral("/nonexistent/tty-quorra"));
+    m_ports.setDevice(2, QStringLiteral("/nonexistent/tty-quorra"));
     QtSerialPort port;
+    port.setPortMap(m_ports);
     port.setCommPort(2);
     QVERIFY(!port.setPortOpen(true));
     QVERIFY(!port.PortOpen());

@@ -4,7 +4,7 @@
 // rate sets the pace on a serial server; an RFC 2217 server gets the line's
 // settings and the purge in its own framing; the close waits for the
 // server's end of the connection.
-#include "platform/PortNames.h"
+#include "platform/PortMap.h"
 #include "platform/RoutedPort.h"
 #include "support/PtyPair.h"
 #include "support/SerialServer.h"
@@ -32,6 +32,14 @@ PortTarget tcpTo(quint16 port)
 PortTarget target(const QString &form, quint16 port)
 {
     return *parsePortTarget(form.arg(port));
+}
+
+// Port n connected to the target, every other port to its own device.
+PortMap mapped(int port, const PortTarget &target)
+{
+    PortMap map;
+    map.set(port, target);
+    return map;
 }
 
 // Telnet and Com Port Control bytes as RFC 2217 writes them.
@@ -81,7 +89,6 @@ class TcpPortTest : public QObject
 {
     Q_OBJECT
 private slots:
-    void cleanup() { clearPortMappings(); }
     void opensWritesAndCloses();
     void refusedConnection_doesNotOpen();
     void serverGoesAway_linkLostOnceThenReopens_data();
@@ -92,15 +99,17 @@ private slots:
     void pace();
     void close_waitsForTheServer();
     void rfc2217_serverLineFollowsTheBaudList();
+    void eachPortOpensByItsOwnMap();
 };
 
 void TcpPortTest::opensWritesAndCloses()
 {
     QTcpServer server;
     QVERIFY(server.listen(QHostAddress::LocalHost));
-    setPortMapping(2, tcpTo(server.serverPort()));
+    const PortMap ports = mapped(2, tcpTo(server.serverPort()));
 
     RoutedPort port;
+    port.setPortMap(ports);
     port.setCommPort(2);
     // The serial server owns the line: the settings are kept for the label, not applied.
     QVERIFY(port.setSettings(QStringLiteral("4800,n,8,1")));
@@ -132,8 +141,9 @@ void TcpPortTest::opensWritesAndCloses()
 
 void TcpPortTest::refusedConnection_doesNotOpen()
 {
-    setPortMapping(1, tcpTo(closedPort()));
+    const PortMap ports = mapped(1, tcpTo(closedPort()));
     RoutedPort port;
+    port.setPortMap(ports);
     port.setCommPort(1);
     QVERIFY(!port.setPortOpen(true));
     QVERIFY(!port.PortOpen());
@@ -152,8 +162,9 @@ void TcpPortTest::serverGoesAway_linkLostOnceThenReopens()
     QFETCH(bool, reset);
     QTcpServer server;
     QVERIFY(server.listen(QHostAddress::LocalHost));
-    setPortMapping(1, tcpTo(server.serverPort()));
+    const PortMap ports = mapped(1, tcpTo(server.serverPort()));
     RoutedPort port;
+    port.setPortMap(ports);
     int lost = 0;
     port.onLinkLost = [&] { ++lost; };
     QVERIFY(port.setPortOpen(true));
@@ -196,7 +207,7 @@ void TcpPortTest::rfc2217_bytesAsTheServerSeesThem()
     RoutedPort port; // outlives the far end, whose close ends its own
     Far far;
     QVERIFY(far.listen());
-    setPortMapping(1, target(QStringLiteral("rfc2217://127.0.0.1:%1"), far.server.serverPort()));
+    port.setPortMap(mapped(1, target(QStringLiteral("rfc2217://127.0.0.1:%1"), far.server.serverPort())));
     QVERIFY(port.setPortOpen(true));
     QVERIFY(far.accept());
     // Nothing waits for the server's answers: they come, or not, later.
@@ -237,7 +248,7 @@ void TcpPortTest::pace()
     TcpPort port;
     Far far;
     QVERIFY(far.listen());
-    setPortMapping(1, target(form, far.server.serverPort()));
+    port.setPortMap(mapped(1, target(form, far.server.serverPort())));
     double now = 1000.0;
     port.setClock([&] { return now; });
     QVERIFY(port.setSettings(settings));
@@ -272,7 +283,7 @@ void TcpPortTest::close_waitsForTheServer()
     QVERIFY(::bind(listener, reinterpret_cast<sockaddr *>(&address), size) == 0);
     QVERIFY(::listen(listener, 1) == 0);
     ::getsockname(listener, reinterpret_cast<sockaddr *>(&address), &size);
-    setPortMapping(1, tcpTo(ntohs(address.sin_port)));
+    const PortMap ports = mapped(1, tcpTo(ntohs(address.sin_port)));
     QByteArray got;
     bool orderly = false;
     std::thread server([&] {
@@ -286,6 +297,7 @@ void TcpPortTest::close_waitsForTheServer()
         ::close(fd);
     });
     RoutedPort port;
+    port.setPortMap(ports);
     QVERIFY(port.setPortOpen(true));
     const QByteArray last = ":SOUR:TURN OFF\r:OUTP OFF\r:SYST:LOC \r";
     QVERIFY(port.setOutput(QString::fromLatin1(last)));
@@ -314,13 +326,14 @@ void TcpPortTest::rfc2217_serverLineFollowsTheBaudList()
     SerialServer server;
     QString error;
     QVERIFY2(server.start(SerialServer::Mode::Rfc2217, pty.deviceName(), 1200, &error), qPrintable(error));
-    setPortMapping(1, *parsePortTarget(server.target()));
+    const PortMap ports = mapped(1, *parsePortTarget(server.target()));
     const auto speed = [&] {
         termios t{};
         ::tcgetattr(pty.nearEnd(), &t);
         return cfgetospeed(&t);
     };
     RoutedPort port;
+    port.setPortMap(ports);
     QVERIFY(port.setSettings(QStringLiteral("9600,n,8,1")));
     QVERIFY(port.setPortOpen(true));
     QTRY_COMPARE(speed(), speed_t(B9600));
@@ -331,6 +344,30 @@ void TcpPortTest::rfc2217_serverLineFollowsTheBaudList()
     QVERIFY(port.setOutput(QStringLiteral("*RST\r")));
     QCOMPARE(pty.read(5), QByteArray("*RST\r"));
 #endif
+}
+
+void TcpPortTest::eachPortOpensByItsOwnMap()
+{
+    QTcpServer server;
+    QVERIFY(server.listen(QHostAddress::LocalHost));
+    PortMap nowhere;
+    nowhere.setDevice(1, QStringLiteral("/nonexistent/quorra-test/COM1"));
+    RoutedPort networked, local, unmapped;
+    networked.setPortMap(mapped(1, tcpTo(server.serverPort())));
+    local.setPortMap(nowhere);
+    // The same port number, three maps.
+    QVERIFY(!local.setPortOpen(true));
+    QVERIFY(!local.isTcp());
+    QVERIFY(networked.setPortOpen(true));
+    QVERIFY(networked.isTcp());
+    QVERIFY(!unmapped.tcp().setPortOpen(true)); // no network mapping of its own
+    QTRY_VERIFY(server.hasPendingConnections());
+    server.nextPendingConnection()->abort();
+    QTRY_VERIFY(!networked.PortOpen());
+    // A new map counts from the next opening on.
+    networked.setPortMap(nowhere);
+    QVERIFY(!networked.setPortOpen(true));
+    QVERIFY(!networked.isTcp());
 }
 
 QTEST_GUILESS_MAIN(TcpPortTest)

@@ -4,7 +4,6 @@
 #include "domain/files/StepFileTestData.h"
 #include "cli/CommandLine.h"
 #include "cli/PortMappings.h"
-#include "platform/PortNames.h"
 #include "platform/QtSerialPort.h"
 #include "shell/Application.h"
 #include "shell/frmControl.h"
@@ -29,12 +28,12 @@ class CommandLineTest : public QObject
 {
     Q_OBJECT
 private slots:
-    void cleanup() { clearPortMappings(); }
     void refused_data();
     void refused();
     void runOptions();
     void helpAndVersion_withoutAnApplication();
     void portMappings_commandLineOverridesSettings();
+    void portMappings_eachCallItsOwnMap();
     void portSetting_unreadableIsNotAvailable_data();
     void portSetting_unreadableIsNotAvailable();
     void fileOpensAtStart_asOpenDoes();
@@ -116,18 +115,40 @@ void CommandLineTest::portMappings_commandLineOverridesSettings()
     const CommandLineOutcome quoted =
         parseCommandLine({QStringLiteral("quorra"), QStringLiteral("--com2"), QStringLiteral("COM 7")});
     QVERIFY(quoted.options);
-    QVERIFY(applyPortMappings(*quoted.options, &settings).isEmpty());
-    QCOMPARE(portMapping(1).text(), QStringLiteral("tcp://10.0.0.7:4001"));
-    QCOMPARE(portMapping(2).text(), QStringLiteral("COM7"));
+    const PortMappings given = applyPortMappings(*quoted.options, &settings);
+    QVERIFY(given.warnings.isEmpty());
+    QCOMPARE(given.map.target(1).text(), QStringLiteral("tcp://10.0.0.7:4001"));
+    QCOMPARE(given.map.target(2).text(), QStringLiteral("COM7"));
 
     // A setting that cannot be read is named, and its port is connected to
     // nothing: never to the platform's device for it.
-    clearPortMappings();
     settings.setValue(QStringLiteral("Ports/COM1"), QStringLiteral("ttyUSB0"));
-    const QStringList warnings = applyPortMappings(ProgramOptions{}, &settings);
+    const PortMappings unreadable = applyPortMappings(ProgramOptions{}, &settings);
+    const QStringList &warnings = unreadable.warnings;
     QCOMPARE(warnings.size(), 1);
     QVERIFY(warnings[0].contains(QStringLiteral("Ports/COM1")));
-    QCOMPARE(serialDeviceForPort(1), QString());
+    QCOMPARE(unreadable.map.serialDevice(1), QString());
+}
+
+void CommandLineTest::portMappings_eachCallItsOwnMap()
+{
+    // Nothing is left over from an earlier call: each map is what its own
+    // options and settings say.
+    QTemporaryDir dir;
+    QSettings settings(dir.filePath(QStringLiteral("quorra.conf")), QSettings::IniFormat);
+    settings.setValue(QStringLiteral("Ports/COM1"), QStringLiteral("garbage"));
+    ProgramOptions given;
+    given.com2 = parsePortTarget(QStringLiteral("tcp://10.0.0.7:4001"));
+    const PortMappings first = applyPortMappings(given, &settings);
+    QCOMPARE(first.warnings.size(), 1);
+    QCOMPARE(first.map.serialDevice(1), QString());
+    QCOMPARE(first.map.target(2).text(), QStringLiteral("tcp://10.0.0.7:4001"));
+
+    const PortMappings second = applyPortMappings(ProgramOptions{}, nullptr);
+    QVERIFY(second.map.isEmpty());
+    QVERIFY(second.warnings.isEmpty());
+    QCOMPARE(second.map.target(1).kind, PortTarget::Kind::Number);
+    QCOMPARE(second.map.target(2).kind, PortTarget::Kind::Number);
 }
 
 void CommandLineTest::portSetting_unreadableIsNotAvailable_data()
@@ -160,14 +181,15 @@ void CommandLineTest::portSetting_unreadableIsNotAvailable()
     qtSaid.clear();
     const QtMessageHandler previous =
         qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &m) { qtSaid << m; });
-    const QStringList warnings = applyPortMappings(ProgramOptions{}, &settings);
+    const PortMappings mappings = applyPortMappings(ProgramOptions{}, &settings);
+    const QStringList &warnings = mappings.warnings;
     qInstallMessageHandler(previous);
     QCOMPARE(qtSaid, QStringList());
-    QCOMPARE(portMapping(2).text(), QStringLiteral("COM7")); // the other port keeps its setting
+    QCOMPARE(mappings.map.target(2).text(), QStringLiteral("COM7")); // the other port keeps its setting
 
     if (why.isEmpty()) {
         QCOMPARE(warnings, QStringList());
-        QCOMPARE(serialDeviceForPort(1), QStringLiteral("/dev/ttyUSB3"));
+        QCOMPARE(mappings.map.serialDevice(1), QStringLiteral("/dev/ttyUSB3"));
         return;
     }
     QCOMPARE(warnings.size(), 1);
@@ -176,8 +198,9 @@ void CommandLineTest::portSetting_unreadableIsNotAvailable()
     QVERIFY2(warnings[0].contains(why), qPrintable(warnings[0]));
     QVERIFY(warnings[0].endsWith(QStringLiteral("; \"COM 1\" is not available")));
     // A port that does not open, whatever the platform has for port 1.
-    QCOMPARE(serialDeviceForPort(1, [](const QString &) { return true; }), QString());
+    QCOMPARE(mappings.map.serialDevice(1, [](const QString &) { return true; }), QString());
     QtSerialPort port;
+    port.setPortMap(mappings.map);
     port.setCommPort(1);
     QVERIFY(!port.setPortOpen(true));
 }

@@ -4,7 +4,7 @@
 // A crash under remote operation still switches the output off.
 #include "files/StepFileFormat.h"
 #include "instrument/SerialLink.h"
-#include "platform/PortNames.h"
+#include "platform/PortMap.h"
 #include "shell/frmControl.h"
 #include "steps/StepListView.h"
 #include "support/FakePlatform.h"

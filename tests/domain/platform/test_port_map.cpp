@@ -1,11 +1,11 @@
 #include "instrument/PortText.h"
 #include "platform/LineSettings.h"
-#include "platform/PortNames.h"
+#include "platform/PortMap.h"
 
 #include <QSet>
 #include <QTest>
 
-class PortNamesTest : public QObject
+class PortMapTest : public QObject
 {
     Q_OBJECT
 private slots:
@@ -21,9 +21,12 @@ private slots:
     void mappingFollowsTheTarget();
     void toolTipSaysWhatTheRateMeans_data();
     void toolTipSaysWhatTheRateMeans();
+    void eachMapping_data();
+    void eachMapping();
+    void copiesAreIndependent();
 };
 
-void PortNamesTest::deviceForPort_data()
+void PortMapTest::deviceForPort_data()
 {
     QTest::addColumn<int>("port");
     QTest::addColumn<QStringList>("present");
@@ -42,24 +45,25 @@ void PortNamesTest::deviceForPort_data()
 #endif
 }
 
-void PortNamesTest::deviceForPort()
+void PortMapTest::deviceForPort()
 {
     QFETCH(int, port);
     QFETCH(QStringList, present);
     QFETCH(QString, device);
     const QSet<QString> set(present.begin(), present.end());
-    QCOMPARE(serialDeviceForPort(port, [&](const QString &p) { return set.contains(p); }), device);
+    QCOMPARE(PortMap().serialDevice(port, [&](const QString &p) { return set.contains(p); }), device);
 }
 
-void PortNamesTest::overrideWins()
+void PortMapTest::overrideWins()
 {
-    setSerialDeviceOverride(1, QStringLiteral("/dev/pts/77"));
-    QCOMPARE(serialDeviceForPort(1, [](const QString &) { return true; }), QStringLiteral("/dev/pts/77"));
-    clearSerialDeviceOverrides();
-    QVERIFY(serialDeviceForPort(1, [](const QString &) { return true; }) != QStringLiteral("/dev/pts/77"));
+    PortMap map;
+    map.setDevice(1, QStringLiteral("/dev/pts/77"));
+    QCOMPARE(map.serialDevice(1, [](const QString &) { return true; }), QStringLiteral("/dev/pts/77"));
+    map = PortMap();
+    QVERIFY(map.serialDevice(1, [](const QString &) { return true; }) != QStringLiteral("/dev/pts/77"));
 }
 
-void PortNamesTest::portNumberFromEntry_data()
+void PortMapTest::portNumberFromEntry_data()
 {
     QTest::addColumn<QString>("entry");
     QTest::addColumn<int>("number");
@@ -70,14 +74,14 @@ void PortNamesTest::portNumberFromEntry_data()
     QTest::newRow("empty") << QString() << 0;
 }
 
-void PortNamesTest::portNumberFromEntry()
+void PortMapTest::portNumberFromEntry()
 {
     QFETCH(QString, entry);
     QFETCH(int, number);
     QCOMPARE(int(portNumberFromText(entry)), number);
 }
 
-void PortNamesTest::lineSettings_data()
+void PortMapTest::lineSettings_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<bool>("valid");
@@ -89,7 +93,7 @@ void PortNamesTest::lineSettings_data()
     QTest::newRow("empty baud") << QStringLiteral(",n,8,1") << false << 0;
 }
 
-void PortNamesTest::lineSettings()
+void PortMapTest::lineSettings()
 {
     QFETCH(QString, text);
     QFETCH(bool, valid);
@@ -104,7 +108,7 @@ void PortNamesTest::lineSettings()
     }
 }
 
-void PortNamesTest::portTarget_data()
+void PortMapTest::portTarget_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("canonical"); // empty: refused
@@ -133,7 +137,7 @@ void PortNamesTest::portTarget_data()
     QTest::newRow("relative name") << "ttyUSB0" << "" << "neither";
 }
 
-void PortNamesTest::portTarget()
+void PortMapTest::portTarget()
 {
     QFETCH(QString, text);
     QFETCH(QString, canonical);
@@ -149,23 +153,24 @@ void PortNamesTest::portTarget()
     }
 }
 
-void PortNamesTest::mappingFollowsTheTarget()
+void PortMapTest::mappingFollowsTheTarget()
 {
     const auto any = [](const QString &) { return true; };
-    setPortMapping(1, *parsePortTarget(QStringLiteral("tcp://127.0.0.1:4001")));
-    setPortMapping(2, *parsePortTarget(QStringLiteral("COM5")));
-    QCOMPARE(serialDeviceForPort(1), QStringLiteral("tcp://127.0.0.1:4001"));
+    PortMap map;
+    map.set(1, *parsePortTarget(QStringLiteral("tcp://127.0.0.1:4001")));
+    map.set(2, *parsePortTarget(QStringLiteral("COM5")));
+    QCOMPARE(map.serialDevice(1), QStringLiteral("tcp://127.0.0.1:4001"));
 #ifdef Q_OS_WIN
-    QCOMPARE(serialDeviceForPort(2, any), QStringLiteral("COM5"));
+    QCOMPARE(map.serialDevice(2, any), QStringLiteral("COM5"));
 #else
-    QCOMPARE(serialDeviceForPort(2, any), QStringLiteral("/dev/ttyUSB4")); // port 5's device, not 2's
+    QCOMPARE(map.serialDevice(2, any), QStringLiteral("/dev/ttyUSB4")); // port 5's device, not 2's
 #endif
-    clearPortMappings();
-    QCOMPARE(portMapping(1).kind, PortTarget::Kind::Number);
-    QCOMPARE(portMapping(1).number, 1);
+    map = PortMap();
+    QCOMPARE(map.target(1).kind, PortTarget::Kind::Number);
+    QCOMPARE(map.target(1).number, 1);
 }
 
-void PortNamesTest::toolTipSaysWhatTheRateMeans_data()
+void PortMapTest::toolTipSaysWhatTheRateMeans_data()
 {
     QTest::addColumn<QString>("target");
     QTest::addColumn<QString>("toolTip");
@@ -178,14 +183,85 @@ void PortNamesTest::toolTipSaysWhatTheRateMeans_data()
                                 << "TCPIP::10.0.0.9::5025::SOCKET (instrument on the network: no serial line, the baud rate is not used)";
 }
 
-void PortNamesTest::toolTipSaysWhatTheRateMeans()
+void PortMapTest::toolTipSaysWhatTheRateMeans()
 {
     QFETCH(QString, target);
     QFETCH(QString, toolTip);
-    setPortMapping(2, *parsePortTarget(target));
-    QCOMPARE(portToolTip(2), toolTip);
-    clearPortMappings();
+    PortMap map;
+    map.set(2, *parsePortTarget(target));
+    QCOMPARE(map.toolTip(2), toolTip);
 }
 
-QTEST_GUILESS_MAIN(PortNamesTest)
-#include "test_port_names.moc"
+void PortMapTest::eachMapping_data()
+{
+    // Port 1 mapped as the row says, then looked up with every device present.
+    QTest::addColumn<QString>("how");     // "device", "unavailable", "target", "twice"
+    QTest::addColumn<QString>("text");    // the device path or the target's text
+    QTest::addColumn<QString>("device");  // serialDevice(1)
+    QTest::addColumn<QString>("toolTip"); // toolTip(1)
+    QTest::addColumn<bool>("network");
+#ifdef Q_OS_WIN
+    const QString own5 = QStringLiteral("COM5");
+#else
+    const QString own5 = QStringLiteral("/dev/ttyUSB4");
+#endif
+    QTest::newRow("device") << "device" << "/dev/pts/3" << "/dev/pts/3" << "/dev/pts/3" << false;
+    QTest::newRow("unavailable: no device at all") << "unavailable" << "" << "" << "" << false;
+    QTest::newRow("another number") << "target" << "COM5" << own5 << own5 << false;
+    QTest::newRow("socket") << "target" << "TCPIP::10.0.0.9::5025::SOCKET" << "TCPIP::10.0.0.9::5025::SOCKET"
+                            << "TCPIP::10.0.0.9::5025::SOCKET (instrument on the network: no serial line, the baud rate is not used)"
+                            << true;
+    QTest::newRow("the last mapping wins") << "twice" << "/dev/pts/4" << "/dev/pts/4" << "/dev/pts/4" << false;
+}
+
+void PortMapTest::eachMapping()
+{
+    QFETCH(QString, how);
+    QFETCH(QString, text);
+    QFETCH(QString, device);
+    QFETCH(QString, toolTip);
+    QFETCH(bool, network);
+    const auto any = [](const QString &) { return true; };
+    PortMap map;
+    if (how == QLatin1String("device")) {
+        map.setDevice(1, text);
+    } else if (how == QLatin1String("unavailable")) {
+        map.setUnavailable(1);
+    } else if (how == QLatin1String("twice")) {
+        map.set(1, *parsePortTarget(QStringLiteral("tcp://10.0.0.7:4001")));
+        map.setDevice(1, text);
+    } else {
+        map.set(1, *parsePortTarget(text));
+    }
+    QVERIFY(!map.isEmpty());
+    QCOMPARE(map.serialDevice(1, any), device);
+    QCOMPARE(map.toolTip(1, any), toolTip);
+    QCOMPARE(map.target(1).isNetwork(), network);
+    // Port 2 is untouched: its own device.
+#ifdef Q_OS_WIN
+    QCOMPARE(map.serialDevice(2, any), QStringLiteral("COM2"));
+#else
+    QCOMPARE(map.serialDevice(2, any), QStringLiteral("/dev/ttyUSB1"));
+#endif
+    QCOMPARE(map.target(2).kind, PortTarget::Kind::Number);
+    QCOMPARE(map.target(2).number, 2);
+}
+
+void PortMapTest::copiesAreIndependent()
+{
+    // Two sessions' maps never see each other's mappings.
+    PortMap first;
+    first.setDevice(1, QStringLiteral("/dev/pts/1"));
+    PortMap second = first;
+    QVERIFY(second == first);
+    second.setDevice(1, QStringLiteral("/dev/pts/2"));
+    second.setUnavailable(2);
+    QCOMPARE(first.serialDevice(1), QStringLiteral("/dev/pts/1"));
+    QCOMPARE(first.target(2).kind, PortTarget::Kind::Number);
+    QCOMPARE(second.serialDevice(1), QStringLiteral("/dev/pts/2"));
+    QVERIFY(!(second == first));
+    QVERIFY(PortMap().isEmpty());
+}
+
+QTEST_GUILESS_MAIN(PortMapTest)
+#include "test_port_map.moc"

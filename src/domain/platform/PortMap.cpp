@@ -1,16 +1,9 @@
-#include "platform/PortNames.h"
+#include "platform/PortMap.h"
 
 #include <QFile>
-#include <QHash>
 
 namespace {
-QHash<int, PortTarget> &mappings()
-{
-    static QHash<int, PortTarget> map;
-    return map;
-}
-
-QString platformDevice(int port, const std::function<bool(const QString &)> &exists)
+QString platformDevice(int port, const PortMap::Exists &exists)
 {
 #ifdef Q_OS_WIN
     Q_UNUSED(exists);
@@ -28,52 +21,55 @@ QString platformDevice(int port, const std::function<bool(const QString &)> &exi
 }
 } // namespace
 
-PortTarget portMapping(int port)
+PortTarget PortMap::target(int port) const
 {
-    if (const auto it = mappings().constFind(port); it != mappings().constEnd())
+    if (const auto it = m_targets.constFind(port); it != m_targets.constEnd())
         return it.value();
     PortTarget own;
     own.number = port;
     return own;
 }
 
-void setPortMapping(int port, const PortTarget &target)
+void PortMap::set(int port, const PortTarget &target)
 {
-    mappings().insert(port, target);
+    m_targets.insert(port, target);
 }
 
-void setPortUnavailable(int port)
+void PortMap::setUnavailable(int port)
 {
     PortTarget nothing;
     nothing.kind = PortTarget::Kind::Device;
-    setPortMapping(port, nothing);
+    set(port, nothing);
 }
 
-void clearPortMappings()
+void PortMap::setDevice(int port, const QString &device)
 {
-    mappings().clear();
+    PortTarget target;
+    target.kind = PortTarget::Kind::Device;
+    target.device = device;
+    set(port, target);
 }
 
-QString serialDeviceForPort(int port, const std::function<bool(const QString &)> &exists)
+QString PortMap::serialDevice(int port, const Exists &exists) const
 {
-    const PortTarget target = portMapping(port);
-    switch (target.kind) {
+    const PortTarget mapped = target(port);
+    switch (mapped.kind) {
     case PortTarget::Kind::Number:
-        return platformDevice(target.number, exists);
+        return platformDevice(mapped.number, exists);
     case PortTarget::Kind::Device:
-        return target.device;
+        return mapped.device;
     case PortTarget::Kind::Tcp:
     case PortTarget::Kind::Rfc2217:
     case PortTarget::Kind::Socket:
         break;
     }
-    return target.text();
+    return mapped.text();
 }
 
-QString portToolTip(int port, const std::function<bool(const QString &)> &exists)
+QString PortMap::toolTip(int port, const Exists &exists) const
 {
-    const QString device = serialDeviceForPort(port, exists);
-    switch (portMapping(port).kind) {
+    const QString device = serialDevice(port, exists);
+    switch (target(port).kind) {
     case PortTarget::Kind::Tcp:
         return device + QStringLiteral(" (serial server, raw TCP: its line runs at the baud rate chosen here)");
     case PortTarget::Kind::Rfc2217:
@@ -85,17 +81,4 @@ QString portToolTip(int port, const std::function<bool(const QString &)> &exists
         break;
     }
     return device;
-}
-
-void setSerialDeviceOverride(int port, const QString &device)
-{
-    PortTarget target;
-    target.kind = PortTarget::Kind::Device;
-    target.device = device;
-    setPortMapping(port, target);
-}
-
-void clearSerialDeviceOverrides()
-{
-    clearPortMappings();
 }
