@@ -9,7 +9,7 @@
 #include "platform/QtSerialPort.h"
 #include "platform/QtTimer.h"
 
-#include "RunFixture.h"
+#include "support/RunWire.h"
 #include "support/FakePlatform.h"
 #include "support/PtyPair.h"
 

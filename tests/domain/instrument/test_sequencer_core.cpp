@@ -4,7 +4,7 @@
 #include "instrument/SequencerCore.h"
 #include "steps/StepTableModel.h"
 
-#include "RunFixture.h"
+#include "support/RunWire.h"
 
 #include <QTest>
 #include <limits>

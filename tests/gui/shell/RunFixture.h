@@ -1,35 +1,17 @@
 #pragma once
 
-// Helpers shared by the run tests: a table of steps, and a transcript of
-// what goes out on the wire at RUN and at each timer tick.
+// Helpers shared by the window's run tests: the window's table of steps,
+// and a transcript of what goes out on the wire at RUN and at each timer
+// tick.
 
 #include "shell/frmControl.h"
 #include "steps/StepListView.h"
 #include "support/FakePlatform.h"
+#include "support/RunWire.h"
 
 #include <QComboBox>
 #include <QLineEdit>
 #include <QStringList>
-
-struct StepSpec
-{
-    bool checked = true;
-    QString dwell = QStringLiteral("1.00");
-    QString startPhase = QStringLiteral("0.00");
-    QString stopPhase = QStringLiteral("360.00");
-    QString voltage = QStringLiteral("110.00");
-};
-
-inline StepRecord stepRecord(int number, const StepSpec &spec)
-{
-    StepRecord r = StepRecord::makeDefault(StepDefaults::label(number));
-    r.checked = spec.checked;
-    r.subItem(StepRecord::WorkTime) = spec.dwell;
-    r.subItem(StepRecord::StartPhase) = spec.startPhase;
-    r.subItem(StepRecord::StopPhase) = spec.stopPhase;
-    r.subItem(StepRecord::Voltage) = spec.voltage;
-    return r;
-}
 
 inline void setSteps(frmControl &w, const QList<StepSpec> &specs)
 {
@@ -68,13 +50,3 @@ inline QStringList runTranscript(frmControl &w, FakePlatform &fake, int maxTicks
     return out;
 }
 
-// The wire text of one played step with the default values.
-inline QString stepWire(const QString &phases, const QString &voltage = QStringLiteral("110.00"))
-{
-    return phases + QStringLiteral(":SOUR:FREQ 60.00\r:SOUR:RANG Auto\r:SOUR:VOLT ") + voltage
-           + QStringLiteral("\r:SOUR:TURN On\r");
-}
-
-inline const QString RunStart = QStringLiteral(":SOUR:TURN OFF\r:OUTP ON\r");
-inline const QString RunEnd = QStringLiteral(":SOUR:TURN OFF\r:OUTP OFF\r");
-inline const QString BothPhases = QStringLiteral(":SOUR:STPH 0.00\r:SOUR:SPPH 360.00\r");
