@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorra maintainers
+//
 // quorra --generate, --check and --plot of a 100,000-step program, and
 // --report of a record of 360,000 commands and of one of 360,000 steps (an
 // hour of 10 ms steps), each the real program in a child process: wall time (median of

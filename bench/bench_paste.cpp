@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorra maintainers
+//
 // Paste of 100,000 rows from the clipboard into the shown table, and its
 // undo. Prints medians and the ratio against a plain insert of the same
 // rows into the table's model, measured in the same run.

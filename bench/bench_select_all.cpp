@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorra maintainers
+//
 // Select All on a large program: 100,000 appended steps, then a click on
 // "Select All". Prints medians and the ratio against ticking the rows one
 // by one with a change notice each, measured in the same run.

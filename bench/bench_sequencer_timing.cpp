@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorra maintainers
+//
 // How well a run keeps its time: steps played by the program's real path
 // (its timer, the line's pace, the sequencer) through its serial adapter
 // into a pseudo-terminal (a fast line: nothing holds the bytes back), timed

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorra maintainers
+//
 // The program on a line as slow as a real one: a Continuous program of four
 // 10 ms steps played through the program's serial adapter and timer into a
 // pseudo-terminal whose far end reads at the line's rate (960 bytes a

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorra maintainers
+//
 // Load: a Continuous program of 10 ms steps played for minutes against the
 // virtual source. The real main window writes through its real serial
 // adapter into a pseudo-terminal, as in the demo; the source checks every

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorra maintainers
+//
 // Saving and opening step files of 1,000, 10,000 and 100,000 rows through
 // the main window's File menu handlers (on the fake platform, the dialog
 // answering the path), against the in-memory codec on the same bytes.

@@ -1,3 +1,6 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Copyright (C) 2026 Quorra maintainers
+
 cmake_minimum_required(VERSION 3.25)
 # The libraries' direction as a rule on folders. A file under src/domain, or
 # under the virtual source's src/sim/source, may include neither a header of

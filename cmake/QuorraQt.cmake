@@ -1,3 +1,6 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Copyright (C) 2026 Quorra maintainers
+#
 # Qt modules are looked for one at a time, so that a missing module stops the
 # configure with the Debian package that brings it, instead of taking other
 # modules down with it or leaving targets (and tests) out without a word.

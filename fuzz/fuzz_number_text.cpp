@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorra maintainers
+//
 // Fuzzes the lenient number parse and the number formats built on it: any
 // text must parse without a fault, and every finite value must format into
 // text that reads back as (nearly) the same number.

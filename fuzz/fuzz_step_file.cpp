@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorra maintainers
+//
 // Fuzzes the step file reader: any bytes must read without a fault, never
 // make up more rows than the file has lines, and what was read must write
 // and read back unchanged.

@@ -1,3 +1,6 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Copyright (C) 2026 Quorra maintainers
+#
 # CHANGELOG.md written as a Debian changelog, which is what a native
 # package's changelog.gz is: one entry per "## VERSION (YYYY-MM-DD)" section,
 # a "### Heading" as a top item, "- text" as an item under it, a plain

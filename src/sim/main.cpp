@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorra maintainers
+//
 // quorra-demo: the program's main window wired to a virtual AC source.
 // Its arguments: sim/DemoArguments.h, or quorra-demo --help.
 #include "cli/CommandLine.h"

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorra maintainers
+//
 // What the package holds, from the build's own install into a scratch
 // prefix: the examples as in the source tree, manual pages that name them, a desktop entry and AppStream metadata
 // that pass their validators, one version throughout, and CHANGELOG.md in

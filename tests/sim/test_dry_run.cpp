@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorra maintainers
+//
 // Dry runs: the main window plays its table on a virtual clock, through its
 // real serial code and a pseudo-terminal, to the virtual source.
 #include "shell/frmControl.h"

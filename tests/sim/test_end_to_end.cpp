@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorra maintainers
+//
 // The real main window, offscreen, on its real serial adapter and timer,
 // wired over a pseudo-terminal to the virtual source running live: what the
 // run sends is what the source receives, and the source ends in the state

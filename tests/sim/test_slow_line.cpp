@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorra maintainers
+//
 // The program on a line as slow as a real one: the far end reads 960 bytes
 // a second (9600 baud), behind a pseudo-terminal, behind Debian's ser2net
 // as a serial server (raw TCP and RFC 2217) in front of one, or as a plain

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorra maintainers
+//
 // The virtual source's command set: what each header does to the state, and
 // the lines it refuses without changing anything.
 #include "source/SourceCommand.h"

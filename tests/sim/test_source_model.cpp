@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorra maintainers
+//
 // The virtual source between the wire and its commands: how bytes become
 // lines, when each line has arrived at the line speed, and which steps the
 // line stretches.

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorra maintainers
+//
 // The front panel and the cable under it: what the program's serial adapter
 // writes shows up on the panel, refused lines in red, and the line settings
 // are the ones the program set.

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorra maintainers
+//
 // The window's COM 1 connected over loopback TCP to the virtual source, as
 // to an instrument behind a serial server: start-up's ":SYST:LOC " and a
 // run arrive as sent, and a server that drops the connection is a lost link

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorra maintainers
+
 #pragma once
 
 // Fakes of the platform seams. Each records everything it is asked and

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorra maintainers
+
 #pragma once
 
 // Steps for the run tests and what they put on the wire, with or without a

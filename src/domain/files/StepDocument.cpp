@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorra maintainers
+//
 // New, Open, Save and Save as, and the document state they keep: Modified,
 // the file dialog's name, and the file the title names.
 #include "files/StepDocument.h"

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorra maintainers
+
 #include "shell/AppIcon.h"
 
 // The resources live in a static library: without a reference from code

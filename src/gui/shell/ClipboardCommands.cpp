@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorra maintainers
+//
 // The step table's clipboard and undo commands, from its keys and its
 // context menu: Cut, Copy, Copy All, Paste, Undo and Redo. Every change
 // they make is a step of the table's history, as the other edits are.

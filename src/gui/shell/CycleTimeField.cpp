@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorra maintainers
+//
 // The cycle count field's numeric-entry behaviour: its whole text selected
 // on entry, its range checked on leaving and on Enter.
 #include "shell/frmControl.h"

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorra maintainers
+//
 // The step table's editing commands and the double click that opens the
 // step editor. Every one of them marks the document modified.
 #include "shell/frmControl.h"

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorra maintainers
+//
 // New, Open, Save and Save as: the document does the work, the window shows
 // its title and follows the table's row count.
 #include "shell/frmControl.h"

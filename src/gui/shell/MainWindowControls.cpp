@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorra maintainers
+//
 // The main window's controls: kinds, names, captions, design places and
 // tab order, and the wiring of their events to the handlers.
 #include "shell/frmControl.h"

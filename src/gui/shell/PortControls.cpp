@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorra maintainers
+//
 // The operator's link controls: port, baud rate, remote/local and reset.
 #include "shell/frmControl.h"
 

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorra maintainers
+//
 // RUN/STOP and the run modes: the window's side of a run, which the
 // session plays.
 #include "shell/frmControl.h"

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorra maintainers
+//
 // Closing the main window. Other windows (the step editor, the about box)
 // stay open; the program ends when its last window has closed.
 #include "files/StepDocument.h"

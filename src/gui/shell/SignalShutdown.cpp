@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorra maintainers
+//
 // Closing when the process is told to end (SIGTERM, SIGINT, SIGHUP): the
 // window's own close path, without waiting for an operator. Under remote
 // operation the output goes off and the instrument returns to local

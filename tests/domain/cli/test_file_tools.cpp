@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorra maintainers
+//
 // quorra --generate, --check, --plot and --report: the program itself, run
 // as a script runs it. Refused arguments write nothing; the check of a
 // program agrees with a real run of it on a pseudo-terminal read at the

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorra maintainers
+//
 // quorra --run: the program itself, run as a script runs it, against the
 // virtual source on a pseudo-terminal and on loopback TCP. What arrives is
 // what the window sends for the same operator actions; the record's rows

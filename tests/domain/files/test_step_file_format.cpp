@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorra maintainers
+//
 // The step file's bytes: what is written, and how every kind of line reads.
 #include "files/StepFileFormat.h"
 #include "StepFileTestData.h"

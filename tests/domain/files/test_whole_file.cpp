@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorra maintainers
+//
 // Saving over an existing file: replaced whole where that leaves the file
 // what it was, rewritten in place where replacing is impossible or would
 // change its links or its owner.

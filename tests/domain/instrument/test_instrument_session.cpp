@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorra maintainers
+//
 // The instrument session without a window: the operator's actions on the
 // wire, the crash guard following remote control, a row rewritten during a
 // run, and the session on a thread of its own keeping its run going while

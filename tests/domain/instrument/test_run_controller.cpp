@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorra maintainers
+//
 // A run without a window: the run controller and the serial link on the
 // fake port and timer, as a headless run uses them.
 #include "instrument/RunController.h"

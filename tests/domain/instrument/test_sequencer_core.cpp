@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorra maintainers
+//
 // The sequencer's decisions without a window: dwell periods, the progress
 // line, the cycle count read from the cycle field, and the cycle counter.
 #include "instrument/RunModes.h"

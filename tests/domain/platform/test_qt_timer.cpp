@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorra maintainers
+//
 // The precise timer: how it splits a wait, where the next tick is due when
 // the handler re-arms it (on a made-up clock), and real ticks that never
 // come before their period (their lateness is measured by the benchmark).

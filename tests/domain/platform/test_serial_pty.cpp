@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorra maintainers
+//
 // The real serial adapter against a pseudo-terminal pair: the bytes that
 // arrive at the far end and the line settings applied to the device.
 #include "instrument/Commands.h"

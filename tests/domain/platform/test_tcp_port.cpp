@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorra maintainers
+//
 // The port on a TCP serial server, against a server on 127.0.0.1: what is
 // written arrives as written, a refused connection is a port that does not
 // open, and a server that goes away or resets is a lost link. The line's

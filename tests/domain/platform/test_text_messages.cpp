@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorra maintainers
+//
 // Messages without a window: one line each, the default button as answer.
 #include "platform/TextMessages.h"
 

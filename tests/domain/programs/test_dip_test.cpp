@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorra maintainers
+//
 // The IEC 61000-4-11 programs as generated: every event of the class at its
 // level, duration and angle, repeated with the gap at UT before each one
 // and after the last, labelled; and the options that are refused.

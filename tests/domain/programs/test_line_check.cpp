@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorra maintainers
+//
 // What a run would do on a line of a given rate, worked out before it: the
 // steps whose commands need longer than their dwell (RUN's commands before
 // the first step, phase commands only where they change, unchecked steps

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorra maintainers
+//
 // A run record read back: the recorder's own CSV and side file (port,
 // baud, step file, how the run ended), cells quoted or with the apostrophe
 // a spreadsheet needs, the steps grouped from their commands with the time

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorra maintainers
+//
 // The new step every caller starts from: its values, letter for letter, as
 // the table, the files and the generated programs expect them.
 #include "steps/StepRecord.h"

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorra maintainers
+//
 // Steps as spreadsheet text: what a paste accepts and what it refuses, and
 // cells a spreadsheet quotes coming back as they went out.
 #include "steps/StepRowsText.h"

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorra maintainers
+//
 // The about box: its texts and places, one instance, not modal, and closing.
 #include "platform/Twips.h"
 #include "shell/frmAbout.h"

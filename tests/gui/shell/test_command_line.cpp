@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorra maintainers
+//
 // The command line: what is accepted, what is refused (exit status 2 with a
 // message), the help and version texts, the port mappings it and the
 // settings make, and `quorra FILE`, which opens FILE as File > Open does.

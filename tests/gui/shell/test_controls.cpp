@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorra maintainers
+//
 // The main window's controls: kind, container, caption, place, focus order
 // and menus, row by row against the window's design.
 #include "platform/Twips.h"

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorra maintainers
+//
 // New, Open, Save and Save as with scripted answers, and the document state
 // (title, Modified, the dialog's name) they leave behind.
 #include "files/StepFile.h"

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorra maintainers
+//
 // The step table and its button row follow the window's outer size, which
 // cannot go below 9480 x 6000 twips.
 #include "shell/ResizeRule.h"

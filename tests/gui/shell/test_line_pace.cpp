@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorra maintainers
+//
 // The line sets the pace: a tick that finds the last step's commands still
 // on their way holds the step instead of queueing the next one; STOP and
 // closing drop what is not yet on the line and end a cut command first.

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorra maintainers
+//
 // The operator's keys and clicks: typed list text picks nothing, a click on
 // the selected option raises nothing, OK by any key checks the focused field.
 #include "platform/QtMessageBox.h"

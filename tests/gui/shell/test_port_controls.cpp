@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorra maintainers
+//
 // The operator's link controls on the fake port: port and baud choices,
 // Remote/Local and Reset.
 #include "shell/frmControl.h"

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorra maintainers
+//
 // The serial adapter goes away in the middle of a run (its far end closes):
 // the run ends as STOP does, the operator is told once, and choosing the
 // port again reconnects.

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorra maintainers
+//
 // What RUN, Reset and a running program do when something is wrong: a dwell
 // the timer cannot hold, a cycle count that is no number, a port that is
 // closed, a write that fails, a link that drops.

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorra maintainers
+//
 // A real run: the program's serial adapter and timer, a pseudo-terminal as
 // the instrument, with the session on the window's thread and on its own.
 // Bytes and order are checked exactly, timing loosely.

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorra maintainers
+//
 // The record of a run: the CSV file as written (header, quoting, times,
 // rows held until RUN, flushed at once), and the window's runs recorded
 // row for row as their commands went to the port.

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorra maintainers
+//
 // Whole runs on the fake port and timer: the wire transcript at RUN and at
 // each tick, with the period the timer was armed with, byte for byte.
 #include "instrument/SequencerCore.h"

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorra maintainers
+//
 // RUN refuses a program whose checked steps would send more than one command
 // each, or drive the source beyond what the editor allows; texts that the
 // program's own files hold go out unchanged.

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorra maintainers
+//
 // Closing the main window: the save question, and handing a remote
 // instrument back to local operation.
 #include "shell/frmControl.h"

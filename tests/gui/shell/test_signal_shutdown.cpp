@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorra maintainers
+//
 // Ending on a termination signal: the close path runs without an operator.
 // The first group drives the handler on the fakes; the second sends real
 // signals to a child process running the real program on a pseudo-terminal.

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorra maintainers
+//
 // Reading and writing the main window's step table as a file.
 #include "files/StepFile.h"
 #include "shell/frmControl.h"

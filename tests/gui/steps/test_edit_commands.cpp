@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorra maintainers
+//
 // Insert, Append, Delete, Select All and the row check boxes.
 #include "shell/frmControl.h"
 #include "steps/StepListView.h"

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorra maintainers
+//
 // The range check's arithmetic and texts, without widgets.
 #include "steps/FieldTools.h"
 #include "steps/NumberText.h"

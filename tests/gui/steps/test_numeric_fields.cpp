@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorra maintainers
+//
 // The six numeric entry fields: their handlers, and their wiring to real
 // focus and key events, including the focus changes a message box causes.
 #include "shell/frmControl.h"

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorra maintainers
+//
 // One numeric field with its range, on its own: what each of its three
 // events does to the field, the focus and the message box.
 #include "steps/RangedField.h"

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorra maintainers
+//
 // The step editor window: opening, loading, OK, Cancel, a second double
 // click, and what OK does when its row or the main window has gone.
 #include "platform/Twips.h"

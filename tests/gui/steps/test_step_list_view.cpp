@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorra maintainers
+//
 // The step table view shows the step document's table: the rows are the
 // document's, whoever changes them, and the view outlives them safely.
 #include "files/StepDocument.h"

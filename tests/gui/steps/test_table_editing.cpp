@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorra maintainers
+//
 // Editing the shown window's step table through real key presses and the
 // real clipboard: Copy, Copy All, Cut and Paste; undo and redo of every kind
 // of change; the history's end at New, Open and a run's start; the context
