@@ -90,8 +90,8 @@ bool writeRecord(const QString &path, int commands)
     for (int i = 0; i < commands; ++i) {
         const int stepIndex = i / 4;
         const qint64 ms = qint64(stepIndex) * 10;
-        const QByteArray time = QByteArray("2026-01-01T") + QTime(10, 0).addMSecs(int(ms)).toString("HH:mm:ss.zzz").toLatin1()
-                                + "+00:00";
+        const QByteArray time = QByteArray("2026-01-01T")
+                                + QTime(10, 0).addMSecs(int(ms)).toString("HH:mm:ss.zzz").toLatin1() + "+00:00";
         QByteArray command = cmds[i % 4];
         if (i % 4 == 2)
             command += QByteArray::number(100 + stepIndex % 130) + ".00";
@@ -110,8 +110,8 @@ bool writeRecord(const QString &path, int commands)
 
 void print(const char *what, const Figures &f, const Figures &baseline)
 {
-    std::printf("%-44s median %8.1f ms  peak %6.1f MB  exit %d  ratio to start-up %6.1fx\n", what, f.ms, f.peakMb,
-                f.status, baseline.ms > 0 ? f.ms / baseline.ms : 0.0);
+    std::printf("%-44s median %8.1f ms  peak %6.1f MB  exit %d  ratio to start-up %6.1fx\n", what, f.ms,
+                f.peakMb, f.status, baseline.ms > 0 ? f.ms / baseline.ms : 0.0);
 }
 } // namespace
 
@@ -124,16 +124,17 @@ int main(int argc, char *argv[])
     for (int a = 0; a < 360; ++a)
         angles << QString::number(a);
     // Class 3 at 360 angles, 24 times each: 6 x 360 x 24 events, a gap before each, one at the end.
-    const QStringList generate{"--generate", "iec61000-4-11", "--class", "3", "--voltage", "230", "--frequency",
-                               "50", "--angles", angles.join(','), "--repeats", "24", "--output", path("big.log")};
+    const QStringList generate{
+        "--generate", "iec61000-4-11", "--class",        "3",         "--voltage", "230",      "--frequency",
+        "50",         "--angles",      angles.join(','), "--repeats", "24",        "--output", path("big.log")};
     const Figures baseline = median({"--version"});
     print("quorra --version (baseline)", baseline, baseline);
     print("--generate (103,681 steps)", median(generate), baseline);
     print("--check (103,681 steps)", median({"--check", path("big.log")}), baseline);
     for (const char *suffix : {"png", "svg", "pdf"}) {
         const QByteArray what = QByteArray("--plot (103,681 steps) to .") + suffix;
-        print(what.constData(), median({"--plot", path("big.log"), "--output", path("big.") + QLatin1String(suffix)}),
-              baseline);
+        print(what.constData(),
+              median({"--plot", path("big.log"), "--output", path("big.") + QLatin1String(suffix)}), baseline);
     }
     if (!writeRecord(path("record.csv"), 360000)) {
         std::fprintf(stderr, "cannot write the record\n");

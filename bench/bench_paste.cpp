@@ -4,10 +4,10 @@
 // Paste of 100,000 rows from the clipboard into the shown table, and its
 // undo. Prints medians and the ratio against a plain insert of the same
 // rows into the table's model, measured in the same run.
+#include "BenchTiming.h"
 #include "shell/frmControl.h"
 #include "steps/StepListView.h"
 #include "steps/StepRowsText.h"
-#include "BenchTiming.h"
 #include "support/FakePlatform.h"
 
 #include <QApplication>

@@ -4,9 +4,9 @@
 // Select All on a large program: 100,000 appended steps, then a click on
 // "Select All". Prints medians and the ratio against ticking the rows one
 // by one with a change notice each, measured in the same run.
+#include "BenchTiming.h"
 #include "shell/frmControl.h"
 #include "steps/StepListView.h"
-#include "BenchTiming.h"
 #include "support/FakePlatform.h"
 
 #include <QApplication>

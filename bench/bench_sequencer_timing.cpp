@@ -63,9 +63,9 @@
 #include <netinet/in.h>
 #include <poll.h>
 #include <pthread.h>
-#include <sys/socket.h>
-#include <sched.h>
 #include <pty.h>
+#include <sched.h>
+#include <sys/socket.h>
 #include <termios.h>
 #include <unistd.h>
 #endif
@@ -156,7 +156,8 @@ public:
         a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
         socklen_t size = sizeof a;
         if (m_listener < 0 || ::bind(m_listener, reinterpret_cast<sockaddr *>(&a), size) != 0
-            || ::listen(m_listener, 4) != 0 || ::getsockname(m_listener, reinterpret_cast<sockaddr *>(&a), &size) != 0)
+            || ::listen(m_listener, 4) != 0
+            || ::getsockname(m_listener, reinterpret_cast<sockaddr *>(&a), &size) != 0)
             return false;
         m_port = ntohs(a.sin_port);
         m_thread = std::thread([this] {
@@ -196,7 +197,10 @@ private:
 };
 #endif
 
-double ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
+double ms(Clock::duration d)
+{
+    return std::chrono::duration<double, std::milli>(d).count();
+}
 
 double percentile(std::vector<double> v, double p)
 {
@@ -362,7 +366,10 @@ Arrivals arrivalsOf(const std::vector<Line> &lines)
     return a;
 }
 
-void waitForTail() { std::this_thread::sleep_for(std::chrono::milliseconds(100)); }
+void waitForTail()
+{
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+}
 
 // The machine's own lateness: a bare thread sleeping the same periods, no
 // event loop, no serial port, at the priority the session's thread gets.
@@ -453,7 +460,8 @@ std::optional<Figures> shortSteps(frmControl &w, ArmProbe &timer, FarEnd &farEnd
     waitForTail();
     const Arrivals a = arrivalsOf(farEnd.take());
     if (int(a.steps.size()) != Steps) {
-        std::fprintf(stderr, "%s: expected %d steps at the far end, saw %zu\n", scenario, Steps, a.steps.size());
+        std::fprintf(stderr, "%s: expected %d steps at the far end, saw %zu\n", scenario, Steps,
+                     a.steps.size());
         return std::nullopt;
     }
     std::vector<double> errors, absErrors;
@@ -583,7 +591,8 @@ int main(int argc, char *argv[])
     QApplication::processEvents();
     std::printf("on %s (%s window), far end read %s\n",
                 socket ? "an instrument's socket (TCPIP::...::SOCKET)" : "a fast line",
-                hidden ? "hidden" : "shown", farEnd.realTime() ? "at real-time priority" : "at normal priority");
+                hidden ? "hidden" : "shown",
+                farEnd.realTime() ? "at real-time priority" : "at normal priority");
 
     constexpr int Steps = 1000;
     bool sessionRealTime = false;
@@ -607,16 +616,17 @@ int main(int argc, char *argv[])
         busy.stop();
         if (!f)
             return 1;
-        std::printf("  the window's work during the run: %d resizes and scrolls of 100,000 rows, one message box\n",
-                    busy.turns());
+        std::printf(
+            "  the window's work during the run: %d resizes and scrolls of 100,000 rows, one message box\n",
+            busy.turns());
         w.resize(1000, 760);
     }
 
     // A few long periods.
     if (!skipLong) {
-        for (const auto &[dwellText, period] : {std::pair{QStringLiteral("5.00"), 5000.0},
-                                                 std::pair{QStringLiteral("20.00"), 20000.0},
-                                                 std::pair{QStringLiteral("65.53"), 65530.0}}) {
+        for (const auto &[dwellText, period] :
+             {std::pair{QStringLiteral("5.00"), 5000.0}, std::pair{QStringLiteral("20.00"), 20000.0},
+              std::pair{QStringLiteral("65.53"), 65530.0}}) {
             setTable(w, 4, dwellText);
             farEnd.take();
             timer.take();

@@ -22,8 +22,8 @@
 // its first minute (or tenth, when shorter) and at its end (goal: growth
 // under 1 MB). A quick look: bench_slow_line --minute 5 --soak 30.
 #include "platform/PortMap.h"
-#include "platform/RoutedPort.h"
 #include "platform/QtTimer.h"
+#include "platform/RoutedPort.h"
 #include "shell/frmControl.h"
 #include "source/LineRateReader.h"
 #include "source/SourceModel.h"
@@ -104,7 +104,8 @@ public:
             ports.setDevice(1, m_pty.deviceName());
         } else {
             QString error;
-            const auto mode = m_via == QLatin1String("tcp") ? SerialServer::Mode::Raw : SerialServer::Mode::Rfc2217;
+            const auto mode = m_via == QLatin1String("tcp") ? SerialServer::Mode::Raw
+                                                            : SerialServer::Mode::Rfc2217;
             if (!m_server.start(mode, m_pty.deviceName(), 9600, &error)) {
                 std::fprintf(stderr, "bench_slow_line: %s\n", qPrintable(error));
                 return false;
@@ -250,7 +251,8 @@ int main(int argc, char *argv[])
 {
     Options o;
     if (!parse(argc, argv, o)) {
-        std::fprintf(stderr, "usage: bench_slow_line [--minute S] [--repeat N] [--soak S] [--via pty|tcp|rfc2217]\n");
+        std::fprintf(stderr,
+                     "usage: bench_slow_line [--minute S] [--repeat N] [--soak S] [--via pty|tcp|rfc2217]\n");
         return 2;
     }
 #ifndef Q_OS_UNIX
@@ -265,7 +267,7 @@ int main(int argc, char *argv[])
         return 1;
     const double goalMs = o.via == QLatin1String("tcp") ? 150.0 : 100.0;
     std::printf("Continuous run of four 10 ms steps at 9600 baud, %s, far end reading %.0f bytes a second\n",
-                o.via == QLatin1String("pty") ? "on a pseudo-terminal"
+                o.via == QLatin1String("pty")   ? "on a pseudo-terminal"
                 : o.via == QLatin1String("tcp") ? "through ser2net, raw TCP"
                                                 : "through ser2net, RFC 2217",
                 LineRate);
@@ -293,8 +295,8 @@ int main(int argc, char *argv[])
     std::printf("source errors %d (a cut command counts one per STOP), relay off at the end: %s, "
                 "message boxes %d\n",
                 bench.sourceErrors(), bench.relayOff() ? "yes" : "no", bench.messages());
-    const bool fine = allArrived && worst <= goalMs && memoryFine && bench.relayOff()
-                      && bench.messages() == 0 && bench.sourceErrors() <= int(latencies.size());
+    const bool fine = allArrived && worst <= goalMs && memoryFine && bench.relayOff() && bench.messages() == 0
+                      && bench.sourceErrors() <= int(latencies.size());
     std::printf("%s\n", fine ? "PASS" : "FAIL");
     return fine ? 0 : 1;
 #endif

@@ -91,12 +91,14 @@ void runRealTime(Soak &soak, const Options &o)
     limit.setSingleShot(true);
     limit.setTimerType(Qt::PreciseTimer); // a coarse timer may end 5 % early
     if (o.seconds) {
-        QObject::connect(&limit, &QTimer::timeout, [&] { stop(QStringLiteral("STOP pressed after %1 s").arg(*o.seconds)); });
+        QObject::connect(&limit, &QTimer::timeout,
+                         [&] { stop(QStringLiteral("STOP pressed after %1 s").arg(*o.seconds)); });
         limit.start(int(*o.seconds * 1000));
     }
     // STOP goes in between ticks, never inside one.
     soak.onStepGoal = [&] {
-        QTimer::singleShot(0, &loop, [&] { stop(QStringLiteral("STOP pressed after %1 steps").arg(*o.steps)); });
+        QTimer::singleShot(0, &loop,
+                           [&] { stop(QStringLiteral("STOP pressed after %1 steps").arg(*o.steps)); });
     };
 
     soak.pressRun();

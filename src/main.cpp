@@ -32,15 +32,13 @@ void drawWithoutDisplay()
 int runTool(int argc, char *argv[], const ToolOptions &tool)
 {
     switch (tool.kind) {
-    case ToolOptions::Kind::Generate:
-        return runGenerate(tool);
+    case ToolOptions::Kind::Generate: return runGenerate(tool);
     case ToolOptions::Kind::Check: {
         QCoreApplication app(argc, argv);
         return runCheck(tool);
     }
     case ToolOptions::Kind::Plot:
-    case ToolOptions::Kind::Report:
-        break;
+    case ToolOptions::Kind::Report: break;
     }
     drawWithoutDisplay();
     QGuiApplication app(argc, argv);

@@ -51,9 +51,8 @@ bool ExpectedRun::check(const QByteArray &line)
     }
     ++m_unexpected;
     m_examples.add(QStringLiteral("unexpected \"%1\" (expected \"%2\")")
-                       .arg(QString::fromLatin1(line),
-                            m_next.empty() ? QStringLiteral("nothing more")
-                                           : QString::fromLatin1(m_next[0].text)));
+                       .arg(QString::fromLatin1(line), m_next.empty() ? QStringLiteral("nothing more")
+                                                                      : QString::fromLatin1(m_next[0].text)));
     return false;
 }
 

@@ -11,8 +11,8 @@ std::vector<StepRecord> programSteps()
         StepRecord s;
         s.checked = true;
         s.label = StepDefaults::label(i + 1);
-        for (int field = 0; const char *text : {r.output, r.range, r.volts, r.hertz, r.startPhase,
-                                                r.stopPhase, "0.01"})
+        for (int field = 0;
+             const char *text : {r.output, r.range, r.volts, r.hertz, r.startPhase, r.stopPhase, "0.01"})
             s.values[size_t(field++)] = QString::fromLatin1(text);
         steps.push_back(s);
     }

@@ -21,8 +21,7 @@
 #include <string>
 
 Soak::Soak(const Options &options)
-    : m_options(options),
-      m_tap(m_serial, LineSplitter([this](const QByteArray &line) { onWritten(line); })),
+    : m_options(options), m_tap(m_serial, LineSplitter([this](const QByteArray &line) { onWritten(line); })),
       m_messages([this](const QString &text) {
           ++m_messageCount;
           std::fprintf(stderr, "message box: %s\n", qPrintable(text));
@@ -32,8 +31,7 @@ Soak::Soak(const Options &options)
     if (options.virtualClock) {
         m_timer = std::make_unique<VirtualTimer>(m_virtualMs);
         m_serial.setClock([this] { return m_virtualMs; });
-    }
-    else
+    } else
         m_timer = std::make_unique<QtTimer>();
     QObject::connect(&m_bridge, &PtyBridge::readyRead, [this] { poll(); });
     m_model.setTranscriptLimit(1);
@@ -181,7 +179,8 @@ int Soak::report()
     std::printf("reordered           %lld\n", static_cast<long long>(m_ledger.reordered()));
     std::printf("extra               %lld (received, never sent)\n", static_cast<long long>(m_ledger.extra()));
     const qint64 sentOff = m_sentCheck->skipped() + m_sentCheck->unexpected() + m_sentCheck->missingAtEnd();
-    const qint64 sourceOff = m_sourceCheck->skipped() + m_sourceCheck->unexpected() + m_sourceCheck->missingAtEnd();
+    const qint64 sourceOff = m_sourceCheck->skipped() + m_sourceCheck->unexpected()
+                             + m_sourceCheck->missingAtEnd();
     std::printf("out of sequence     %lld written by the window, %lld at the source "
                 "(against the program's own cycle)\n",
                 static_cast<long long>(sentOff), static_cast<long long>(sourceOff));
@@ -197,8 +196,8 @@ int Soak::report()
     // rewind tick plays nothing.
     const double idealPerS = Rows * 1000.0 / ((Rows + 1) * TickMs);
     const double achieved = runS > 0 ? double(played) / runS : 0.0;
-    std::printf("steps per second    %.2f, ideal %.2f (%d steps per %d ticks of %d ms), ratio %.4f\n",
-                achieved, idealPerS, Rows, Rows + 1, TickMs, achieved / idealPerS);
+    std::printf("steps per second    %.2f, ideal %.2f (%d steps per %d ticks of %d ms), ratio %.4f\n", achieved,
+                idealPerS, Rows, Rows + 1, TickMs, achieved / idealPerS);
 
     const double charMs = characterMs(m_model.line());
     if (received > 0)
@@ -213,9 +212,9 @@ int Soak::report()
     m_sourceCheck->examples().print("Received out of sequence (first ten):");
     m_sourceErrors.print("Refused by the source (first ten):");
 
-    const bool fine = played > 0 && m_ledger.lost() == 0 && m_ledger.reordered() == 0
-                      && m_ledger.extra() == 0 && sentOff == 0 && sourceOff == 0
-                      && m_model.errorCount() == 0 && m_messageCount == 0 && !m_stalled;
+    const bool fine = played > 0 && m_ledger.lost() == 0 && m_ledger.reordered() == 0 && m_ledger.extra() == 0
+                      && sentOff == 0 && sourceOff == 0 && m_model.errorCount() == 0 && m_messageCount == 0
+                      && !m_stalled;
     std::printf("%s\n", fine ? "PASS" : "FAIL");
     return fine ? 0 : 1;
 }

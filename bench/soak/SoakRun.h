@@ -7,8 +7,8 @@
 // the checks, and the figures they give (pace, memory, faults).
 
 #include "demo/HeadlessServices.h"
-#include "platform/TextMessages.h"
 #include "platform/QtSerialPort.h"
+#include "platform/TextMessages.h"
 #include "soak/ExpectedRun.h"
 #include "soak/Ledger.h"
 #include "source/PtyBridge.h"

@@ -147,8 +147,7 @@ void drawProgramChart(QPainter &p, const QRectF &area, const Timeline &timeline,
     const double line = metrics.height();
 
     const QRectF plot(area.left() + metrics.horizontalAdvance(QStringLiteral("0000 V")) + line,
-                      area.top() + (style.title.isEmpty() ? 0.5 : 1.6) * line + line,
-                      0, 0);
+                      area.top() + (style.title.isEmpty() ? 0.5 : 1.6) * line + line, 0, 0);
     QRectF r = plot;
     r.setRight(area.right() - metrics.horizontalAdvance(QStringLiteral("00.0 Hz")) - line);
     r.setBottom(area.bottom() - (style.timeNote.isEmpty() ? 2.4 : 3.4) * line);
@@ -180,7 +179,9 @@ void drawProgramChart(QPainter &p, const QRectF &area, const Timeline &timeline,
     length = std::max<qint64>(length, 1);
     const double tStep = niceStep(static_cast<double>(length), 8);
 
-    auto X = [&](qint64 ms) { return r.left() + r.width() * static_cast<double>(ms) / static_cast<double>(length); };
+    auto X = [&](qint64 ms) {
+        return r.left() + r.width() * static_cast<double>(ms) / static_cast<double>(length);
+    };
     auto YV = [&](double v) { return r.bottom() - r.height() * (v - volts.low) / (volts.high - volts.low); };
     auto YF = [&](double f) { return r.bottom() - r.height() * (f - hertz.low) / (hertz.high - hertz.low); };
 
@@ -192,11 +193,13 @@ void drawProgramChart(QPainter &p, const QRectF &area, const Timeline &timeline,
         p.drawLine(QPointF(X(static_cast<qint64>(t)), r.top()), QPointF(X(static_cast<qint64>(t)), r.bottom()));
 
     // Shaded spans under the lines.
-    for (const QRectF &band : spans(timeline, [](const TimelineStep &s) { return !s.outputOn; }, X, r.top(), r.bottom(), 1))
+    for (const QRectF &band : spans(
+             timeline, [](const TimelineStep &s) { return !s.outputOn; }, X, r.top(), r.bottom(), 1))
         p.fillRect(band, OffColour);
     // Stretched steps are often the shortest: at least a few pixels wide,
     // with a mark on the top edge.
-    for (const QRectF &band : spans(timeline, [](const TimelineStep &s) { return s.stretched; }, X, r.top(), r.bottom(), 3)) {
+    for (const QRectF &band : spans(
+             timeline, [](const TimelineStep &s) { return s.stretched; }, X, r.top(), r.bottom(), 3)) {
         p.fillRect(band, StretchedColour);
         p.fillRect(QRectF(band.left(), r.top(), std::max(band.width(), 3.0), line * 0.4), QColor(200, 0, 0));
     }
@@ -205,7 +208,8 @@ void drawProgramChart(QPainter &p, const QRectF &area, const Timeline &timeline,
     StepLine vLine, fLine;
     for (const TimelineStep &s : timeline.steps) {
         const double x0 = X(s.startMs), x1 = X(s.startMs + s.heldMs);
-        const double v = YV(s.outputOn && std::isfinite(s.volts) ? std::clamp(s.volts, volts.low, volts.high) : 0.0);
+        const double v = YV(s.outputOn && std::isfinite(s.volts) ? std::clamp(s.volts, volts.low, volts.high)
+                                                                 : 0.0);
         const double f = YF(std::isfinite(s.hertz) ? std::clamp(s.hertz, hertz.low, hertz.high) : hertz.low);
         vLine.add(x0, v);
         vLine.add(x1, v);
@@ -241,8 +245,9 @@ void drawProgramChart(QPainter &p, const QRectF &area, const Timeline &timeline,
             // reading up to just under its level.
             const double level = YV(s.outputOn ? s.volts : 0.0);
             const double pad = line * 0.3;
-            const double foot = level - r.top() >= width + 2 * pad ? level - pad
-                                                                   : std::min(level + pad + width, r.bottom() - pad);
+            const double foot = level - r.top() >= width + 2 * pad
+                                    ? level - pad
+                                    : std::min(level + pad + width, r.bottom() - pad);
             p.save();
             p.translate(x0 + metrics.ascent() * 0.5 + 1, foot);
             p.rotate(-90);
@@ -260,7 +265,9 @@ void drawProgramChart(QPainter &p, const QRectF &area, const Timeline &timeline,
     const double tick = line * 0.3;
     for (double v = volts.low; v <= volts.high + vStep / 2; v += vStep) {
         const QString text = QString::number(v);
-        p.drawText(QPointF(r.left() - tick - metrics.horizontalAdvance(text) - 2, YV(v) + metrics.ascent() / 2.5), text);
+        p.drawText(QPointF(r.left() - tick - metrics.horizontalAdvance(text) - 2,
+                           YV(v) + metrics.ascent() / 2.5),
+                   text);
     }
     for (double f = hertz.low; f <= hertz.high + fStep / 2; f += fStep)
         p.drawText(QPointF(r.right() + tick + 2, YF(f) + metrics.ascent() / 2.5), QString::number(f));
@@ -275,7 +282,7 @@ void drawProgramChart(QPainter &p, const QRectF &area, const Timeline &timeline,
     const QString fName = QStringLiteral("Frequency [Hz]");
     p.drawText(QPointF(area.right() - metrics.horizontalAdvance(fName), r.top() - 0.5 * line), fName);
     p.setPen(Qt::black);
-    const QString tName = tStep < 60000 ? QStringLiteral("Time from RUN [s]")
+    const QString tName = tStep < 60000       ? QStringLiteral("Time from RUN [s]")
                           : length >= 3600000 ? QStringLiteral("Time from RUN [h:min:s]")
                                               : QStringLiteral("Time from RUN [min:s]");
     p.drawText(QPointF(r.center().x() - metrics.horizontalAdvance(tName) / 2, r.bottom() + 2.1 * line), tName);

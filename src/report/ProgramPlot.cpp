@@ -16,8 +16,7 @@ constexpr int Width = 1600;
 constexpr int Height = 800;
 } // namespace
 
-bool writeProgramPlot(const Timeline &timeline, const ChartStyle &style, const QString &path,
-                      QString *error)
+bool writeProgramPlot(const Timeline &timeline, const ChartStyle &style, const QString &path, QString *error)
 {
     const QString suffix = QFileInfo(path).suffix().toLower();
     const auto failed = [&] {
@@ -48,8 +47,8 @@ bool writeProgramPlot(const Timeline &timeline, const ChartStyle &style, const Q
     if (suffix == QLatin1String("pdf")) {
         QPdfWriter pdf(path);
         pdf.setResolution(72);
-        pdf.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Landscape, QMarginsF(28, 28, 28, 28),
-                                      QPageLayout::Point));
+        pdf.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Landscape,
+                                      QMarginsF(28, 28, 28, 28), QPageLayout::Point));
         pdf.setTitle(style.title);
         pdf.setCreator(QStringLiteral("quorra"));
         QPainter painter;

@@ -71,7 +71,8 @@ int runPlot(const ToolOptions &options)
     const LineCheck check = checkLine(steps, line, options.cycles);
     ChartStyle style;
     style.title = QFileInfo(options.input).fileName();
-    style.timeNote = QStringLiteral("%1 step(s) played in %2 cycle(s); %3 held longer than their dwell at %4 baud")
+    style.timeNote = QStringLiteral(
+                         "%1 step(s) played in %2 cycle(s); %3 held longer than their dwell at %4 baud")
                          .arg(check.stepsPlayed)
                          .arg(options.cycles)
                          .arg(check.stretched.size())

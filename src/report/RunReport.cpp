@@ -13,7 +13,7 @@
 #include <QPdfWriter>
 
 namespace {
-constexpr double Margin = 40;   // points
+constexpr double Margin = 40; // points
 constexpr double ChartHeight = 300;
 
 QString seconds(qint64 ms)
@@ -68,14 +68,17 @@ QStringList header(const RecordedRun &run, const ReportProgram &program, qint64 
         if (!program.sha256.isEmpty() && program.sha256 != run.stepFileSha256)
             lines << QStringLiteral("Its SHA-256: ") + program.sha256;
     }
-    lines << QStringLiteral("Port: ") + orUnknown(run.port) + QStringLiteral("    Baud: ") + orUnknown(run.baud);
-    lines << QStringLiteral("Start (RUN): ") + timeText(run.runAt) + QStringLiteral("    End: ") + timeText(run.endAt);
+    lines << QStringLiteral("Port: ") + orUnknown(run.port) + QStringLiteral("    Baud: ")
+                 + orUnknown(run.baud);
+    lines << QStringLiteral("Start (RUN): ") + timeText(run.runAt) + QStringLiteral("    End: ")
+                 + timeText(run.endAt);
     lines << QStringLiteral("Duration: ") + seconds(run.durationMs) + QStringLiteral(" s    Ended: ")
                  + orUnknown(run.outcome);
     QString stretched = run.stretchedSteps >= 0 ? QString::number(run.stretchedSteps)
                                                 : QStringLiteral("unknown");
     if (program.loaded)
-        stretched += QStringLiteral(" (held longer than the program by the record's times: %1)").arg(stretchedFromTimes);
+        stretched += QStringLiteral(" (held longer than the program by the record's times: %1)")
+                         .arg(stretchedFromTimes);
     lines << QStringLiteral("Steps played: %1    Stretched: ").arg(run.steps.size()) + stretched;
     if (program.loaded && program.matched < run.steps.size())
         lines << QStringLiteral("The program gives the dwell of the first %1 steps only: after them the "
@@ -85,8 +88,7 @@ QStringList header(const RecordedRun &run, const ReportProgram &program, qint64 
 }
 } // namespace
 
-bool writeRunReport(const RecordedRun &run, const ReportProgram &program, const QString &path,
-                    QString *error)
+bool writeRunReport(const RecordedRun &run, const ReportProgram &program, const QString &path, QString *error)
 {
     QPdfWriter pdf(path);
     pdf.setResolution(72);
@@ -165,7 +167,8 @@ bool writeRunReport(const RecordedRun &run, const ReportProgram &program, const 
         y += rowHeight;
         p.drawText(QPointF(page.left(), y),
                    tableRow({QString::number(i + 1), s.label, s.voltage, s.frequency, s.startPhase, dwell,
-                             seconds(s.heldMs), known ? QString::number(s.heldMs - s.expectedMs) : QStringLiteral("-"),
+                             seconds(s.heldMs),
+                             known ? QString::number(s.heldMs - s.expectedMs) : QStringLiteral("-"),
                              heldLonger(s) ? QStringLiteral("*") : QString()}));
     }
     p.drawText(QPointF(page.left(), page.bottom()), QStringLiteral("Page %1").arg(pageNumber));

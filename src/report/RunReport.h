@@ -11,8 +11,8 @@
 // the step file that the record's side file names.
 struct ReportProgram
 {
-    QString path;     // empty: none
-    QString sha256;   // of the file now
+    QString path;       // empty: none
+    QString sha256;     // of the file now
     qint64 matched = 0; // recorded steps whose dwell it gave
     bool loaded = false;
 };
@@ -22,5 +22,4 @@ struct ReportProgram
 // stretched), the chart of what was sent over time, and a table of every
 // step played with what it commanded, its dwell, the time it was held and
 // the difference. Returns false with *error when the file cannot be written.
-bool writeRunReport(const RecordedRun &run, const ReportProgram &program, const QString &path,
-                    QString *error);
+bool writeRunReport(const RecordedRun &run, const ReportProgram &program, const QString &path, QString *error);

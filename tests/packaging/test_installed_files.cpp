@@ -51,7 +51,9 @@ private slots:
     void initTestCase()
     {
         QString log;
-        QVERIFY2(run(QStringLiteral(QUORRA_CMAKE), {"--install", QUORRA_BUILD_DIR, "--prefix", m_prefix.path()}, &log) == 0,
+        QVERIFY2(run(QStringLiteral(QUORRA_CMAKE), {"--install", QUORRA_BUILD_DIR, "--prefix", m_prefix.path()},
+                     &log)
+                     == 0,
                  qPrintable(log));
     }
 
@@ -75,7 +77,9 @@ private slots:
     {
         QFETCH(QString, program);
         const QString page = gunzip(at("share/man/man1/" + program + ".1.gz"));
-        QVERIFY2(page.contains(".SH NAME\n" + program + " \\- "), qPrintable(program + ": no manual page with its NAME (help2man makes it: Debian package help2man)"));
+        QVERIFY2(page.contains(".SH NAME\n" + program + " \\- "),
+                 qPrintable(program
+                            + ": no manual page with its NAME (help2man makes it: Debian package help2man)"));
         const qsizetype files = page.indexOf(QLatin1String(".SH FILES"));
         QVERIFY2(files >= 0 && page.indexOf(QLatin1String("/usr/share/quorra/examples"), files) > files,
                  qPrintable(page));
@@ -86,9 +90,11 @@ private slots:
         QTest::addColumn<QString>("tool");
         QTest::addColumn<QString>("package");
         QTest::addColumn<QStringList>("arguments");
-        QTest::newRow("desktop entry") << "desktop-file-validate" << "desktop-file-utils"
-                                       << QStringList{at("share/applications/quorra.desktop")};
-        QTest::newRow("metainfo") << "appstreamcli" << "appstream"
+        QTest::newRow("desktop entry")
+            << "desktop-file-validate"
+            << "desktop-file-utils" << QStringList{at("share/applications/quorra.desktop")};
+        QTest::newRow("metainfo") << "appstreamcli"
+                                  << "appstream"
                                   << QStringList{"validate", "--no-net", "--no-color", at(Metainfo)};
     }
     void validators_pass()
@@ -101,19 +107,24 @@ private slots:
         QString output;
         QVERIFY2(run(path, arguments, &output) == 0, qPrintable(output));
         // A remark (appstreamcli's "I:") passes; a warning or an error does not.
-        QVERIFY2(!output.contains(QRegularExpression("^(W|E): |warning|error", QRegularExpression::MultilineOption)),
+        QVERIFY2(!output.contains(
+                     QRegularExpression("^(W|E): |warning|error", QRegularExpression::MultilineOption)),
                  qPrintable(output));
     }
 
     void version_sameInMetainfoAndChangelog()
     {
-        const QString version = QStringLiteral("%1.%2.%3").arg(Version::Major).arg(Version::Minor).arg(Version::Patch);
+        const QString version
+            = QStringLiteral("%1.%2.%3").arg(Version::Major).arg(Version::Minor).arg(Version::Patch);
         const QString metainfo = QString::fromUtf8(contents(at(Metainfo)));
         QCOMPARE(QRegularExpression("<release version=\"([^\"]+)\"").match(metainfo).captured(1), version);
-        const QString desktopId = QRegularExpression("<launchable type=\"desktop-id\">([^<]+)<").match(metainfo).captured(1);
+        const QString desktopId
+            = QRegularExpression("<launchable type=\"desktop-id\">([^<]+)<").match(metainfo).captured(1);
         QVERIFY(QFileInfo::exists(at("share/applications/" + desktopId)));
         const QString changelog = gunzip(at("share/doc/quorra/changelog.gz"));
-        QCOMPARE(QRegularExpression("^quorra \\(([^)]+)\\) unstable; urgency=medium\n\n  \\* ").match(changelog).captured(1),
+        QCOMPARE(QRegularExpression("^quorra \\(([^)]+)\\) unstable; urgency=medium\n\n  \\* ")
+                     .match(changelog)
+                     .captured(1),
                  version);
     }
 
@@ -126,8 +137,10 @@ private slots:
         QTest::newRow("paragraph, items, semicolon, section, continued line")
             << "# Changes\n\nIntro.\n\n## 1.0.0 (2026-12-07)\n\nThe first\nrelease.\n- One; two\n\n"
                "### The program\n- A table of steps\n  edited in place.\n"
-            << entry.arg("1.0.0") + "  * The first\n    release.\n  * One; two\n  * The program:\n"
-                   "    - A table of steps\n      edited in place.\n" + trailer.arg("Mon, 07 Dec 2026");
+            << entry.arg("1.0.0")
+                   + "  * The first\n    release.\n  * One; two\n  * The program:\n"
+                     "    - A table of steps\n      edited in place.\n"
+                   + trailer.arg("Mon, 07 Dec 2026");
         QTest::newRow("newest first, each with its own weekday")
             << "## 2.0.0 (2000-01-01)\n- New.\n## 1.9.0 (2024-02-29)\n- Old.\n## 1.8.0 (2025-09-08)\n- Older.\n"
             << entry.arg("2.0.0") + "  * New.\n" + trailer.arg("Sat, 01 Jan 2000") + "\n" + entry.arg("1.9.0")

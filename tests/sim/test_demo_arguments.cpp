@@ -18,16 +18,24 @@ void DemoArgumentsTest::arguments_data()
 {
     QTest::addColumn<QString>("arguments");
     QTest::addColumn<QString>("outcome"); // file, mode, baud, limit, cable[, serve port]; or the error
-    QTest::newRow("cycle N") << "--play p.log --mode cycle 3" << "p.log Cycle 3 - 0 pty";
+    QTest::newRow("cycle N") << "--play p.log --mode cycle 3"
+                             << "p.log Cycle 3 - 0 pty";
     QTest::newRow("cycles option") << "--show p.log --mode cycle --cycles 12 --baud 2400"
                                    << "p.log Cycle 12 2400 0 pty";
-    QTest::newRow("limit, tcp") << "--show p.log --seconds 2.5 --tcp" << "p.log Single - 2.5 tcp";
-    QTest::newRow("cycle without count") << "--play p.log --mode cycle" << "count from 1 to 9999";
-    QTest::newRow("stray argument") << "--play p.log extra" << "unknown argument extra";
-    QTest::newRow("dry run on tcp") << "--play p.log --tcp" << "--tcp is for the live demo";
-    QTest::newRow("serve on a port") << "--serve --tcp --listen 5025" << "- Single - 0 tcp serve 5025";
-    QTest::newRow("serve and play") << "--serve --play p.log" << "--serve plays nothing";
-    QTest::newRow("listen without tcp") << "--serve --listen 5025" << "--listen is for --tcp";
+    QTest::newRow("limit, tcp") << "--show p.log --seconds 2.5 --tcp"
+                                << "p.log Single - 2.5 tcp";
+    QTest::newRow("cycle without count") << "--play p.log --mode cycle"
+                                         << "count from 1 to 9999";
+    QTest::newRow("stray argument") << "--play p.log extra"
+                                    << "unknown argument extra";
+    QTest::newRow("dry run on tcp") << "--play p.log --tcp"
+                                    << "--tcp is for the live demo";
+    QTest::newRow("serve on a port") << "--serve --tcp --listen 5025"
+                                     << "- Single - 0 tcp serve 5025";
+    QTest::newRow("serve and play") << "--serve --play p.log"
+                                    << "--serve plays nothing";
+    QTest::newRow("listen without tcp") << "--serve --listen 5025"
+                                        << "--listen is for --tcp";
 }
 
 void DemoArgumentsTest::arguments()
@@ -46,7 +54,7 @@ void DemoArgumentsTest::arguments()
                                     QString::number(a.options.limitSeconds.value_or(0)),
                                     a.cable == SourceLink::Cable::Tcp ? "tcp" : "pty"}
                             .join(QLatin1Char(' '))
-                            + (a.serve ? QStringLiteral(" serve %1").arg(a.listenPort) : QString());
+                        + (a.serve ? QStringLiteral(" serve %1").arg(a.listenPort) : QString());
     QCOMPARE(got, outcome);
 }
 

@@ -3,8 +3,8 @@
 //
 // Dry runs: the main window plays its table on a virtual clock, through its
 // real serial code and a pseudo-terminal, to the virtual source.
-#include "shell/frmControl.h"
 #include "demo/DryRun.h"
+#include "shell/frmControl.h"
 #include "steps/StepListView.h"
 
 #include <QTest>
@@ -77,12 +77,12 @@ void DryRunTest::singleRunHasTheSequencersTiming()
     QVERIFY(r.ending.isEmpty());
     QCOMPARE(r.errorCount, 0);
     QVERIFY(r.stretched.isEmpty());
-    const QStringList expected = {
-        ":SYST:LOC ", ":SYST:REM ",
-        ":SOUR:TURN OFF", ":OUTP ON", ":SOUR:STPH 0.00", ":SOUR:SPPH 360.00", ":SOUR:FREQ 50.00",
-        ":SOUR:RANG Auto", ":SOUR:VOLT 230.00", ":SOUR:TURN On",
-        ":SOUR:STPH 90.00", ":SOUR:FREQ 50.00", ":SOUR:RANG Auto", ":SOUR:VOLT 92.00", ":SOUR:TURN On",
-        ":SOUR:TURN OFF", ":OUTP OFF"};
+    const QStringList expected = {":SYST:LOC ",       ":SYST:REM ",       ":SOUR:TURN OFF",
+                                  ":OUTP ON",         ":SOUR:STPH 0.00",  ":SOUR:SPPH 360.00",
+                                  ":SOUR:FREQ 50.00", ":SOUR:RANG Auto",  ":SOUR:VOLT 230.00",
+                                  ":SOUR:TURN On",    ":SOUR:STPH 90.00", ":SOUR:FREQ 50.00",
+                                  ":SOUR:RANG Auto",  ":SOUR:VOLT 92.00", ":SOUR:TURN On",
+                                  ":SOUR:TURN OFF",   ":OUTP OFF"};
     QCOMPARE(received(r), expected);
 
     // Each line arrives when its last byte has, at 9600 baud 8N1.

@@ -5,12 +5,12 @@
 // wired over a pseudo-terminal to the virtual source running live: what the
 // run sends is what the source receives, and the source ends in the state
 // the run left it.
+#include "demo/WindowDriver.h"
 #include "platform/PortMap.h"
 #include "platform/QtSerialPort.h"
 #include "platform/QtTimer.h"
 #include "shell/frmControl.h"
 #include "source/SourceLink.h"
-#include "demo/WindowDriver.h"
 #include "steps/StepListView.h"
 #include "support/FakePlatform.h"
 #include "support/TapPort.h"
@@ -73,9 +73,8 @@ void EndToEndTest::singleRunArrivesAsSent()
     QVERIFY(isRunning(window));
 
     QTRY_COMPARE_WITH_TIMEOUT(window.statusText(), QStringLiteral("Now Stop"), 10000);
-    QTRY_VERIFY_WITH_TIMEOUT(!link.model().nextDue()
-                                 && link.model().transcript().size() == size_t(written.size()),
-                             5000);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        !link.model().nextDue() && link.model().transcript().size() == size_t(written.size()), 5000);
     QVERIFY(messages.shown.isEmpty());
 
     // The transcript is the run, byte for byte, in order, all understood.
@@ -85,11 +84,12 @@ void EndToEndTest::singleRunArrivesAsSent()
         QVERIFY2(line.ok(), qPrintable(line.error));
     }
     QCOMPARE(received, written);
-    const QStringList run = {":SOUR:TURN OFF\r", ":OUTP ON\r", ":SOUR:STPH 0.00\r", ":SOUR:SPPH 360.00\r",
-                             ":SOUR:FREQ 50.00\r", ":SOUR:RANG Low\r", ":SOUR:VOLT 100.00\r", ":SOUR:TURN On\r",
-                             ":SOUR:STPH 90.00\r", ":SOUR:SPPH 270.00\r", ":SOUR:FREQ 60.00\r",
-                             ":SOUR:RANG High\r", ":SOUR:VOLT 230.00\r", ":SOUR:TURN On\r",
-                             ":SOUR:TURN OFF\r", ":OUTP OFF\r"};
+    const QStringList run = {":SOUR:TURN OFF\r",    ":OUTP ON\r",         ":SOUR:STPH 0.00\r",
+                             ":SOUR:SPPH 360.00\r", ":SOUR:FREQ 50.00\r", ":SOUR:RANG Low\r",
+                             ":SOUR:VOLT 100.00\r", ":SOUR:TURN On\r",    ":SOUR:STPH 90.00\r",
+                             ":SOUR:SPPH 270.00\r", ":SOUR:FREQ 60.00\r", ":SOUR:RANG High\r",
+                             ":SOUR:VOLT 230.00\r", ":SOUR:TURN On\r",    ":SOUR:TURN OFF\r",
+                             ":OUTP OFF\r"};
     QCOMPARE(written, QStringList({":SYST:LOC \r", ":SYST:REM \r"}) + run);
 
     // The state the run left behind.

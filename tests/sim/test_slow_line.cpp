@@ -289,7 +289,9 @@ void SlowLineTest::endOfRun_offCommandsComeNext()
             // Before the off commands come at most the end of the command
             // on the wire when the queue went, the few bytes the far end had
             // taken in meanwhile, and a lone CR: no whole step.
-            QVERIFY2(QRegularExpression(QStringLiteral("^[^\\r]*\\r?[^\\r]*\\r?:SOUR:TURN OFF\\r")).match(after).hasMatch(),
+            QVERIFY2(QRegularExpression(QStringLiteral("^[^\\r]*\\r?[^\\r]*\\r?:SOUR:TURN OFF\\r"))
+                         .match(after)
+                         .hasMatch(),
                      qPrintable(after));
         } else {
             // A plain connection cannot take back what it was given: at

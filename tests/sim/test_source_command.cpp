@@ -50,14 +50,16 @@ void SourceCommandTest::understoodLines_data()
         return s;
     };
     // Every header as the program sends it.
-    QTest::newRow("remote") << idle << QByteArray(":SYST:REM ") << with(idle, [](SourceState &s) { s.remote = true; });
+    QTest::newRow("remote") << idle << QByteArray(":SYST:REM ")
+                            << with(idle, [](SourceState &s) { s.remote = true; });
     QTest::newRow("local") << busyState() << QByteArray(":SYST:LOC ")
                            << with(busyState(), [](SourceState &s) { s.remote = false; });
-    QTest::newRow("relay on") << idle << QByteArray(":OUTP ON") << with(idle, [](SourceState &s) { s.relay = true; });
+    QTest::newRow("relay on") << idle << QByteArray(":OUTP ON")
+                              << with(idle, [](SourceState &s) { s.relay = true; });
     QTest::newRow("relay off") << busyState() << QByteArray(":OUTP OFF")
                                << with(busyState(), [](SourceState &s) { s.relay = false; });
-    QTest::newRow("turn On, table case") << idle << QByteArray(":SOUR:TURN On")
-                                         << with(idle, [](SourceState &s) { s.output = true; });
+    QTest::newRow("turn On, table case")
+        << idle << QByteArray(":SOUR:TURN On") << with(idle, [](SourceState &s) { s.output = true; });
     QTest::newRow("turn OFF") << busyState() << QByteArray(":SOUR:TURN OFF")
                               << with(busyState(), [](SourceState &s) { s.output = false; });
     QTest::newRow("turn Off, table case") << busyState() << QByteArray(":SOUR:TURN Off")
@@ -68,22 +70,37 @@ void SourceCommandTest::understoodLines_data()
                                       << with(idle, [](SourceState &s) { s.range = QStringLiteral("High"); });
     QTest::newRow("range Auto") << busyState() << QByteArray(":SOUR:RANG Auto")
                                 << with(busyState(), [](SourceState &s) { s.range = QStringLiteral("Auto"); });
-    QTest::newRow("volts") << idle << QByteArray(":SOUR:VOLT 110.00") << with(idle, [](SourceState &s) { s.volts = 110.0; });
-    QTest::newRow("volts, three digits") << idle << QByteArray(":SOUR:VOLT 110") << with(idle, [](SourceState &s) { s.volts = 110.0; });
-    QTest::newRow("volts 0") << busyState() << QByteArray(":SOUR:VOLT 0.00") << with(busyState(), [](SourceState &s) { s.volts = 0.0; });
-    QTest::newRow("volts at the limit") << idle << QByteArray(":SOUR:VOLT 310.00") << with(idle, [](SourceState &s) { s.volts = 310.0; });
-    QTest::newRow("volts, exponent") << idle << QByteArray(":SOUR:VOLT 1.1E2") << with(idle, [](SourceState &s) { s.volts = 110.0; });
-    QTest::newRow("frequency") << idle << QByteArray(":SOUR:FREQ 50.00") << with(idle, [](SourceState &s) { s.hertz = 50.0; });
-    QTest::newRow("frequency low limit") << idle << QByteArray(":SOUR:FREQ 40") << with(idle, [](SourceState &s) { s.hertz = 40.0; });
-    QTest::newRow("frequency high limit") << idle << QByteArray(":SOUR:FREQ 500.00") << with(idle, [](SourceState &s) { s.hertz = 500.0; });
-    QTest::newRow("start phase") << idle << QByteArray(":SOUR:STPH 90.00") << with(idle, [](SourceState &s) { s.startPhase = 90.0; });
-    QTest::newRow("stop phase") << idle << QByteArray(":SOUR:SPPH 180.00") << with(idle, [](SourceState &s) { s.stopPhase = 180.0; });
-    QTest::newRow("phase 0 and 360 are in") << idle << QByteArray(":SOUR:SPPH 0") << with(idle, [](SourceState &s) { s.stopPhase = 0.0; });
+    QTest::newRow("volts") << idle << QByteArray(":SOUR:VOLT 110.00")
+                           << with(idle, [](SourceState &s) { s.volts = 110.0; });
+    QTest::newRow("volts, three digits")
+        << idle << QByteArray(":SOUR:VOLT 110") << with(idle, [](SourceState &s) { s.volts = 110.0; });
+    QTest::newRow("volts 0") << busyState() << QByteArray(":SOUR:VOLT 0.00")
+                             << with(busyState(), [](SourceState &s) { s.volts = 0.0; });
+    QTest::newRow("volts at the limit")
+        << idle << QByteArray(":SOUR:VOLT 310.00") << with(idle, [](SourceState &s) { s.volts = 310.0; });
+    QTest::newRow("volts, exponent") << idle << QByteArray(":SOUR:VOLT 1.1E2")
+                                     << with(idle, [](SourceState &s) { s.volts = 110.0; });
+    QTest::newRow("frequency") << idle << QByteArray(":SOUR:FREQ 50.00")
+                               << with(idle, [](SourceState &s) { s.hertz = 50.0; });
+    QTest::newRow("frequency low limit")
+        << idle << QByteArray(":SOUR:FREQ 40") << with(idle, [](SourceState &s) { s.hertz = 40.0; });
+    QTest::newRow("frequency high limit")
+        << idle << QByteArray(":SOUR:FREQ 500.00") << with(idle, [](SourceState &s) { s.hertz = 500.0; });
+    QTest::newRow("start phase") << idle << QByteArray(":SOUR:STPH 90.00")
+                                 << with(idle, [](SourceState &s) { s.startPhase = 90.0; });
+    QTest::newRow("stop phase") << idle << QByteArray(":SOUR:SPPH 180.00")
+                                << with(idle, [](SourceState &s) { s.stopPhase = 180.0; });
+    QTest::newRow("phase 0 and 360 are in")
+        << idle << QByteArray(":SOUR:SPPH 0") << with(idle, [](SourceState &s) { s.stopPhase = 0.0; });
     // The instrument's own tolerance.
-    QTest::newRow("header case") << idle << QByteArray(":sour:volt 12.5") << with(idle, [](SourceState &s) { s.volts = 12.5; });
-    QTest::newRow("remote without blank") << idle << QByteArray(":SYST:REM") << with(idle, [](SourceState &s) { s.remote = true; });
-    QTest::newRow("relay as 1") << idle << QByteArray(":OUTP 1") << with(idle, [](SourceState &s) { s.relay = true; });
-    QTest::newRow("extra blanks") << idle << QByteArray(":SOUR:FREQ   60.00  ") << with(idle, [](SourceState &s) { s.hertz = 60.0; });
+    QTest::newRow("header case") << idle << QByteArray(":sour:volt 12.5")
+                                 << with(idle, [](SourceState &s) { s.volts = 12.5; });
+    QTest::newRow("remote without blank")
+        << idle << QByteArray(":SYST:REM") << with(idle, [](SourceState &s) { s.remote = true; });
+    QTest::newRow("relay as 1") << idle << QByteArray(":OUTP 1")
+                                << with(idle, [](SourceState &s) { s.relay = true; });
+    QTest::newRow("extra blanks") << idle << QByteArray(":SOUR:FREQ   60.00  ")
+                                  << with(idle, [](SourceState &s) { s.hertz = 60.0; });
     QTest::newRow("empty line") << busyState() << QByteArray() << busyState();
 }
 

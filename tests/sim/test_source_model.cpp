@@ -81,15 +81,16 @@ void SourceModelTest::framing_data()
     QTest::addColumn<QStringList>("errors");
     const QString lf = QStringLiteral("line feed without carriage return");
 
-    QTest::newRow("one line") << QByteArray(":SYST:REM \r") << QList<QByteArray>{":SYST:REM "} << QStringList{""};
+    QTest::newRow("one line") << QByteArray(":SYST:REM \r") << QList<QByteArray>{":SYST:REM "}
+                              << QStringList{""};
     QTest::newRow("two lines") << QByteArray("*RST\r:OUTP ON\r") << QList<QByteArray>{"*RST", ":OUTP ON"}
                                << QStringList{"", ""};
     QTest::newRow("unfinished line waits") << QByteArray(":OUTP ON") << QList<QByteArray>{} << QStringList{};
-    QTest::newRow("CR LF is one line end") << QByteArray(":OUTP ON\r\n*RST\r") << QList<QByteArray>{":OUTP ON", "*RST"}
-                                           << QStringList{"", ""};
+    QTest::newRow("CR LF is one line end")
+        << QByteArray(":OUTP ON\r\n*RST\r") << QList<QByteArray>{":OUTP ON", "*RST"} << QStringList{"", ""};
     QTest::newRow("lone LF") << QByteArray(":OUTP ON\n") << QList<QByteArray>{":OUTP ON"} << QStringList{lf};
-    QTest::newRow("LF after a line end") << QByteArray("*RST\r\n\n") << QList<QByteArray>{"*RST", ""}
-                                         << QStringList{"", lf};
+    QTest::newRow("LF after a line end")
+        << QByteArray("*RST\r\n\n") << QList<QByteArray>{"*RST", ""} << QStringList{"", lf};
     QTest::newRow("empty line") << QByteArray("\r") << QList<QByteArray>{""} << QStringList{""};
     QTest::newRow("8-bit and NUL bytes kept") << QByteArray(":SOUR:RANG H\xf6he\0x\r", 18)
                                               << QList<QByteArray>{QByteArray(":SOUR:RANG H\xf6he\0x", 17)}
@@ -225,8 +226,10 @@ void SourceModelTest::stretchedSteps_data()
     QTest::addColumn<int>("rate");
     QTest::addColumn<int>("dwellMs");
     QTest::addColumn<QString>("flag");
-    QTest::newRow("dwell 10 ms at 9600") << 90 << 9600 << 10 << "Step5: 94 ms of commands at 9600 baud, dwell 10 ms";
-    QTest::newRow("same bytes at 1200") << 90 << 1200 << 500 << "Step5: 750 ms of commands at 1200 baud, dwell 500 ms";
+    QTest::newRow("dwell 10 ms at 9600")
+        << 90 << 9600 << 10 << "Step5: 94 ms of commands at 9600 baud, dwell 10 ms";
+    QTest::newRow("same bytes at 1200")
+        << 90 << 1200 << 500 << "Step5: 750 ms of commands at 1200 baud, dwell 500 ms";
     QTest::newRow("fits the dwell") << 90 << 9600 << 100 << QString();
     QTest::newRow("exactly the dwell") << 96 << 9600 << 100 << QString();
     QTest::newRow("held until STOP") << 90 << 1200 << 0 << QString();
@@ -250,7 +253,7 @@ void SourceModelTest::noiseNeverLeavesTheLimits()
     // bounded and the settings stay within what the instrument accepts.
     QRandomGenerator random(7);
     const QList<QByteArray> words = {":SOUR:VOLT ", ":SOUR:FREQ ", ":SOUR:STPH ", ":OUTP ", "1e3", "-5",
-                                     "250", "45.5", "\r", "\n", "ON"};
+                                     "250",         "45.5",        "\r",          "\n",     "ON"};
     SourceModel model;
     QByteArray noise;
     for (int i = 0; i < 200000; ++i) {

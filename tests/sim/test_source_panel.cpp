@@ -4,11 +4,11 @@
 // The front panel and the cable under it: what the program's serial adapter
 // writes shows up on the panel, refused lines in red, and the line settings
 // are the ones the program set.
+#include "demo/SourceChart.h"
+#include "demo/SourcePanel.h"
 #include "platform/PortMap.h"
 #include "platform/QtSerialPort.h"
-#include "demo/SourceChart.h"
 #include "source/SourceLink.h"
-#include "demo/SourcePanel.h"
 
 #include <QListWidget>
 #include <QTest>
@@ -104,7 +104,8 @@ void SourcePanelTest::refusedLinesAreRedAndCounted()
     QCOMPARE(panel.shown("volts"), QStringLiteral("230.00 V"));
     QCOMPARE(panel.log()->item(0)->foreground().color(), panel.palette().color(QPalette::Text));
     QCOMPARE(panel.log()->item(1)->foreground().color(), QColor(Qt::red));
-    QVERIFY(panel.log()->item(1)->text().endsWith(QStringLiteral(":SOUR:VOLT 999   <- error: voltage above 310 V")));
+    QVERIFY(panel.log()->item(1)->text().endsWith(
+        QStringLiteral(":SOUR:VOLT 999   <- error: voltage above 310 V")));
     QVERIFY(panel.log()->item(2)->text().endsWith(QStringLiteral("<- error: unknown header")));
 }
 
@@ -112,10 +113,14 @@ void SourcePanelTest::lineSettingsAreReadFromTheDevice_data()
 {
     QTest::addColumn<QString>("settings");
     QTest::addColumn<QString>("seen");
-    QTest::newRow("1200") << "1200,n,8,1" << "1200,8,N,1";
-    QTest::newRow("2400") << "2400,n,8,1" << "2400,8,N,1";
-    QTest::newRow("4800") << "4800,n,8,1" << "4800,8,N,1";
-    QTest::newRow("9600") << "9600,n,8,1" << "9600,8,N,1";
+    QTest::newRow("1200") << "1200,n,8,1"
+                          << "1200,8,N,1";
+    QTest::newRow("2400") << "2400,n,8,1"
+                          << "2400,8,N,1";
+    QTest::newRow("4800") << "4800,n,8,1"
+                          << "4800,8,N,1";
+    QTest::newRow("9600") << "9600,n,8,1"
+                          << "9600,8,N,1";
 }
 
 void SourcePanelTest::lineSettingsAreReadFromTheDevice()

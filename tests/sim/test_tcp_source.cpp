@@ -5,13 +5,13 @@
 // to an instrument behind a serial server: start-up's ":SYST:LOC " and a
 // run arrive as sent, and a server that drops the connection is a lost link
 // with the port's own message.
+#include "demo/WindowDriver.h"
 #include "platform/PortMap.h"
 #include "platform/QtTimer.h"
 #include "platform/RoutedPort.h"
 #include "shell/frmControl.h"
 #include "source/SourceLink.h"
 #include "source/TcpCable.h"
-#include "demo/WindowDriver.h"
 #include "steps/StepListView.h"
 #include "support/FakePlatform.h"
 #include "support/TapPort.h"
@@ -57,7 +57,10 @@ void TcpSourceTest::startUpRunAndDroppedLink()
     w.Form_Load();
 
     QCOMPARE(w.ui().cboCommPort->currentText(), QStringLiteral("COM 1"));
-    QVERIFY(w.ui().cboCommPort->itemData(0, Qt::ToolTipRole).toString().startsWith(link.farEndPath() + QStringLiteral(" (serial server, raw TCP")));
+    QVERIFY(w.ui()
+                .cboCommPort->itemData(0, Qt::ToolTipRole)
+                .toString()
+                .startsWith(link.farEndPath() + QStringLiteral(" (serial server, raw TCP")));
     QVERIFY(port.isTcp());
     QTRY_COMPARE(received(), QStringList{QStringLiteral(":SYST:LOC \r")});
 

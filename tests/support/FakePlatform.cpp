@@ -110,8 +110,8 @@ bool FakeTimer::tick()
     return true;
 }
 
-MessageBox::Answer FakeMessageBox::show(const QString &text, Buttons buttons, Icon icon,
-                                        const QString &caption, Answer defaultButton)
+MessageBox::Answer FakeMessageBox::show(const QString &text, Buttons buttons, Icon icon, const QString &caption,
+                                        Answer defaultButton)
 {
     shown.append({text, buttons, icon, caption, defaultButton});
     if (onShow)
@@ -123,8 +123,7 @@ MessageBox::Answer FakeMessageBox::show(const QString &text, Buttons buttons, Ic
     return a;
 }
 
-QString FakeFileDialog::answer(bool save, const QString &filter, int filterIndex,
-                               const QString &fileName)
+QString FakeFileDialog::answer(bool save, const QString &filter, int filterIndex, const QString &fileName)
 {
     calls.append({save, filter, filterIndex, fileName});
     if (answers.empty())

@@ -6,6 +6,8 @@
 // Fakes of the platform seams. Each records everything it is asked and
 // answers from a script the test sets up.
 
+#include "files/StepDocument.h"
+#include "instrument/InstrumentSession.h"
 #include "platform/BusyPointer.h"
 #include "platform/CrashGuard.h"
 #include "platform/FileDialog.h"
@@ -14,8 +16,6 @@
 #include "platform/PortMap.h"
 #include "platform/SerialPort.h"
 #include "platform/Timer.h"
-#include "files/StepDocument.h"
-#include "instrument/InstrumentSession.h"
 #include "shell/frmControl.h"
 
 #include <QByteArray>

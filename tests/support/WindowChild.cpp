@@ -13,8 +13,7 @@
 
 #include <cstdio>
 
-int runWindowChild(int argc, char **argv, const QString &device,
-                   const std::function<void(frmControl &)> &setUp)
+int runWindowChild(int argc, char **argv, const QString &device, const std::function<void(frmControl &)> &setUp)
 {
     // A network target (a serial server) is port 1's mapping; anything else a
     // device. They reach the window as the command line's --com1 and --com2.

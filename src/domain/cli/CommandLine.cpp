@@ -63,14 +63,14 @@ struct Options
 
 void describe(QCommandLineParser &parser, const Options &o)
 {
-    parser.setApplicationDescription(QStringLiteral(
-        "Control program for a programmable AC power source on a serial line.\n"
-        "Without --run it opens the main window, with FILE opened as File > Open opens it.\n"
-        "--generate writes test programs, --check says which steps a line cannot carry in\n"
-        "time, --plot draws a program and --report turns a run's record into a PDF; they\n"
-        "need no instrument and no display."));
-    parser.addOptions({o.help, o.version, o.com1, o.com2, o.run, o.mode, o.cycles, o.port, o.baud,
-                       o.seconds, o.record});
+    parser.setApplicationDescription(
+        QStringLiteral("Control program for a programmable AC power source on a serial line.\n"
+                       "Without --run it opens the main window, with FILE opened as File > Open opens it.\n"
+                       "--generate writes test programs, --check says which steps a line cannot carry in\n"
+                       "time, --plot draws a program and --report turns a run's record into a PDF; they\n"
+                       "need no instrument and no display."));
+    parser.addOptions(
+        {o.help, o.version, o.com1, o.com2, o.run, o.mode, o.cycles, o.port, o.baud, o.seconds, o.record});
     parser.addOptions(o.tools.all());
     parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("A step file to open at start."),
                                  QStringLiteral("[FILE]"));
@@ -109,14 +109,14 @@ CommandLineOutcome badArguments(const QString &what)
 {
     CommandLineOutcome outcome;
     outcome.exitStatus = 2;
-    outcome.standardError = Program + QStringLiteral(": ") + what + QLatin1Char('\n')
-                            + QStringLiteral("Try '") + Program + QStringLiteral(" --help'.\n");
+    outcome.standardError = Program + QStringLiteral(": ") + what + QLatin1Char('\n') + QStringLiteral("Try '")
+                            + Program + QStringLiteral(" --help'.\n");
     return outcome;
 }
 
 // The port options: one target each, or what is wrong with it.
 std::optional<PortTarget> portOption(const QCommandLineParser &parser, const QCommandLineOption &option,
-                                   QString &error)
+                                     QString &error)
 {
     if (!parser.isSet(option) || !error.isEmpty())
         return std::nullopt;
@@ -218,14 +218,15 @@ CommandLineOutcome parseCommandLine(const QStringList &arguments)
         return badArguments(QStringLiteral("one step file at most"));
     if (parser.isSet(o.run)) {
         if (!files.isEmpty())
-            return badArguments(QStringLiteral("--run plays its own file; \"%1\" is one too many")
-                                    .arg(files.constFirst()));
+            return badArguments(
+                QStringLiteral("--run plays its own file; \"%1\" is one too many").arg(files.constFirst()));
         HeadlessRunOptions run;
         if (const QString why = readRun(parser, o, run); !why.isEmpty())
             return badArguments(why);
         if (parser.isSet(o.tools.report)) {
             if (!parser.value(o.tools.report).isEmpty())
-                return badArguments(QStringLiteral("--run --report takes no record: the report goes beside the run's own"));
+                return badArguments(
+                    QStringLiteral("--run --report takes no record: the report goes beside the run's own"));
             if (run.recordDirectory.isEmpty())
                 return badArguments(QStringLiteral("--run --report needs --record DIR"));
             run.report = true;

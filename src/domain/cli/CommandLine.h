@@ -16,12 +16,12 @@ struct HeadlessRunOptions
     enum class Mode { Single, Continuous, Cycle };
     QString file;
     Mode mode = Mode::Single;
-    int cycles = 1;                 // for Cycle
-    PortTarget port = {};             // COM 1 unless given
+    int cycles = 1;       // for Cycle
+    PortTarget port = {}; // COM 1 unless given
     QString baud = QStringLiteral("9600");
-    std::optional<double> seconds;  // press STOP after this long
-    QString recordDirectory;        // empty: no record
-    bool report = false;            // a PDF report beside the record at the end
+    std::optional<double> seconds; // press STOP after this long
+    QString recordDirectory;       // empty: no record
+    bool report = false;           // a PDF report beside the record at the end
 };
 
 // The commands that work on files and need no instrument: --generate,
@@ -30,20 +30,20 @@ struct ToolOptions
 {
     enum class Kind { Generate, Check, Plot, Report };
     Kind kind = Kind::Check;
-    QString input;    // the step file, or for Report the record
-    QString output;   // Generate, Plot, Report
+    QString input;                         // the step file, or for Report the record
+    QString output;                        // Generate, Plot, Report
     QString baud = QStringLiteral("9600"); // Check, Plot
-    int cycles = 1;   // Plot
-    QString program;  // Report: the step file to compare with
-    DipTest::Options dips; // Generate
+    int cycles = 1;                        // Plot
+    QString program;                       // Report: the step file to compare with
+    DipTest::Options dips;                 // Generate
 };
 
 // What the command line asks of the program.
 struct ProgramOptions
 {
-    QString file;                      // opened at start, as File > Open does
-    std::optional<PortTarget> com1;      // overrides the setting Ports/COM1
-    std::optional<PortTarget> com2;      // overrides the setting Ports/COM2
+    QString file;                   // opened at start, as File > Open does
+    std::optional<PortTarget> com1; // overrides the setting Ports/COM1
+    std::optional<PortTarget> com2; // overrides the setting Ports/COM2
     std::optional<HeadlessRunOptions> run;
     std::optional<ToolOptions> tool;
 };

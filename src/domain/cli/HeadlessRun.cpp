@@ -25,12 +25,9 @@ namespace {
 RunRequest runRequest(const HeadlessRunOptions &options)
 {
     switch (options.mode) {
-    case HeadlessRunOptions::Mode::Continuous:
-        return {RunRequest::Mode::Continuous, {}};
-    case HeadlessRunOptions::Mode::Cycle:
-        return {RunRequest::Mode::Cycle, options.cycles};
-    case HeadlessRunOptions::Mode::Single:
-        break;
+    case HeadlessRunOptions::Mode::Continuous: return {RunRequest::Mode::Continuous, {}};
+    case HeadlessRunOptions::Mode::Cycle: return {RunRequest::Mode::Cycle, options.cycles};
+    case HeadlessRunOptions::Mode::Single: break;
     }
     return {RunRequest::Mode::Single, {}};
 }
@@ -88,8 +85,8 @@ void HeadlessRun::tell(const QString &line)
     m_lastMessage = line;
 }
 
-HeadlessRun::HeadlessRun(const HeadlessRunOptions &options, SerialPort &port, Timer &timer,
-                         CrashGuard *crash, QObject *parent)
+HeadlessRun::HeadlessRun(const HeadlessRunOptions &options, SerialPort &port, Timer &timer, CrashGuard *crash,
+                         QObject *parent)
     : QObject(parent), m_options(options), m_session(port, timer, crash)
 {
     m_session.setPortName(portName(options.port));
@@ -160,11 +157,8 @@ void HeadlessRun::start()
         return;
     }
     switch (m_session.setRemote(true)) {
-    case InstrumentSession::LinkResult::Done:
-        break;
-    case InstrumentSession::LinkResult::NotOpened:
-        finish(openFailedStatus());
-        return;
+    case InstrumentSession::LinkResult::Done: break;
+    case InstrumentSession::LinkResult::NotOpened: finish(openFailedStatus()); return;
     case InstrumentSession::LinkResult::NotSent:
         m_session.release();
         finish(LinkFailed);
@@ -189,8 +183,7 @@ void HeadlessRun::pressRun()
         m_limit.start(static_cast<int>(*m_options.seconds * 1000));
     if (m_showProgress)
         m_progress.start(200);
-    const InstrumentSession::Refusal refused =
-        m_session.start(runRequest(m_options), m_steps.rows());
+    const InstrumentSession::Refusal refused = m_session.start(runRequest(m_options), m_steps.rows());
     if (refused.reason != InstrumentSession::Refusal::Reason::None) {
         // The port is checked again by RUN; the steps were checked before.
         if (!refused.message.isEmpty())
@@ -305,7 +298,7 @@ void HeadlessRun::printSummary()
     // A record that lost rows, or was never made, is not passed off as whole.
     if (!failure.isEmpty())
         text += (m_session.recordPath().isEmpty() ? QStringLiteral("Record not written")
-                                              : QStringLiteral("Record incomplete: ") + record)
+                                                  : QStringLiteral("Record incomplete: ") + record)
                 + QStringLiteral(" (") + failure + QStringLiteral(")\n");
     else if (!m_session.recordPath().isEmpty())
         text += QStringLiteral("Record: ") + record + QLatin1Char('\n');
@@ -342,8 +335,9 @@ int runHeadless(const ProgramOptions &options, const QSettings *settings,
                      &HeadlessRun::terminate);
     terminations.install();
     // Queued: the status is kept even when the run ends before exec() starts.
-    QObject::connect(&headless, &HeadlessRun::finished, QCoreApplication::instance(),
-                     [](int status) { QCoreApplication::exit(status); }, Qt::QueuedConnection);
+    QObject::connect(
+        &headless, &HeadlessRun::finished, QCoreApplication::instance(),
+        [](int status) { QCoreApplication::exit(status); }, Qt::QueuedConnection);
     QTimer::singleShot(0, &headless, &HeadlessRun::start);
     const int status = QCoreApplication::exec();
     if (afterRecord && !headless.recordPath().isEmpty())

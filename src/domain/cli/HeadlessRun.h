@@ -39,8 +39,8 @@ public:
     static constexpr int LinkFailed = 1;
     static constexpr int Refused = 2;
 
-    HeadlessRun(const HeadlessRunOptions &options, SerialPort &port, Timer &timer,
-                CrashGuard *crash = nullptr, QObject *parent = nullptr);
+    HeadlessRun(const HeadlessRunOptions &options, SerialPort &port, Timer &timer, CrashGuard *crash = nullptr,
+                QObject *parent = nullptr);
     ~HeadlessRun() override;
 
     // What the port numbers connect to; before prepare().
@@ -83,10 +83,10 @@ private:
     NoBusyPointer m_busy;
     StepTableModel m_steps; // as read from the file
     InstrumentSession m_session;
-    StepPace m_pace;       // the run's, once it has ended
+    StepPace m_pace; // the run's, once it has ended
     std::unique_ptr<RunPlan> m_plan;
-    QTimer m_limit;    // --seconds: STOP
-    QTimer m_progress; // redraws the progress line
+    QTimer m_limit;            // --seconds: STOP
+    QTimer m_progress;         // redraws the progress line
     QElapsedTimer m_since;     // from RUN
     QElapsedTimer m_stepSince; // from the step being played
     QElapsedTimer m_drawn;     // from the last progress line

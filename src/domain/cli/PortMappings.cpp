@@ -72,8 +72,8 @@ PortMappings applyPortMappings(const ProgramOptions &options, const QSettings *s
         // Never the platform's device instead: another instrument may be there.
         result.map.setUnavailable(port);
         result.warnings << QStringLiteral("setting %1 in %2 cannot be read: %3; \"COM %4\" is not available")
-                        .arg(key, settings->fileName(), why)
-                        .arg(port);
+                               .arg(key, settings->fileName(), why)
+                               .arg(port);
     }
     return result;
 }

@@ -8,7 +8,8 @@
 
 QList<QCommandLineOption> ToolArguments::all() const
 {
-    return {generate, testClass, voltage, frequency, angles, repeats, gap, output, check, plot, report, program};
+    return {generate, testClass, voltage, frequency, angles, repeats,
+            gap,      output,    check,   plot,      report, program};
 }
 
 QList<const QCommandLineOption *> ToolArguments::toolOnly() const
@@ -85,20 +86,22 @@ QString readGenerate(const QCommandLineParser &parser, const ToolArguments &t, T
 }
 } // namespace
 
-QString readTool(const QCommandLineParser &parser, const ToolArguments &t,
-                 const QCommandLineOption &baud, const QCommandLineOption &cycles,
-                 std::optional<ToolOptions> &tool)
+QString readTool(const QCommandLineParser &parser, const ToolArguments &t, const QCommandLineOption &baud,
+                 const QCommandLineOption &cycles, std::optional<ToolOptions> &tool)
 {
     using Kind = ToolOptions::Kind;
-    const std::pair<const QCommandLineOption *, Kind> kinds[] = {
-        {&t.generate, Kind::Generate}, {&t.check, Kind::Check}, {&t.plot, Kind::Plot}, {&t.report, Kind::Report}};
+    const std::pair<const QCommandLineOption *, Kind> kinds[] = {{&t.generate, Kind::Generate},
+                                                                 {&t.check, Kind::Check},
+                                                                 {&t.plot, Kind::Plot},
+                                                                 {&t.report, Kind::Report}};
     const QCommandLineOption *chosen = nullptr;
     ToolOptions options;
     for (const auto &[option, kind] : kinds) {
         if (!parser.isSet(*option))
             continue;
         if (chosen)
-            return name(*chosen) + QStringLiteral(" and ") + name(*option) + QStringLiteral(" go one at a time");
+            return name(*chosen) + QStringLiteral(" and ") + name(*option)
+                   + QStringLiteral(" go one at a time");
         chosen = option;
         options.kind = kind;
     }
@@ -115,15 +118,9 @@ QString readTool(const QCommandLineParser &parser, const ToolArguments &t,
     case Kind::Generate:
         takes = {&t.testClass, &t.voltage, &t.frequency, &t.angles, &t.repeats, &t.gap, &t.output};
         break;
-    case Kind::Check:
-        takes = {&baud};
-        break;
-    case Kind::Plot:
-        takes = {&baud, &cycles, &t.output};
-        break;
-    case Kind::Report:
-        takes = {&t.output, &t.program};
-        break;
+    case Kind::Check: takes = {&baud}; break;
+    case Kind::Plot: takes = {&baud, &cycles, &t.output}; break;
+    case Kind::Report: takes = {&t.output, &t.program}; break;
     }
     for (const QCommandLineOption *only : t.toolOnly() + QList<const QCommandLineOption *>{&baud, &cycles})
         if (parser.isSet(*only) && !takes.contains(only))
@@ -146,7 +143,8 @@ QString readTool(const QCommandLineParser &parser, const ToolArguments &t,
         bool ok = false;
         options.cycles = parser.value(cycles).toInt(&ok);
         if (!ok || options.cycles < 1 || options.cycles > 9999)
-            return QStringLiteral("--cycles is a whole number from 1 to 9999, not \"%1\"").arg(parser.value(cycles));
+            return QStringLiteral("--cycles is a whole number from 1 to 9999, not \"%1\"")
+                .arg(parser.value(cycles));
     }
     if (options.kind == Kind::Plot) {
         const QString suffix = options.output.section(QLatin1Char('.'), -1).toLower();

@@ -17,12 +17,13 @@ struct ToolArguments
                                                "and short interruptions) to the step file given by --output."),
                                 QStringLiteral("STANDARD")};
     QCommandLineOption testClass{QStringLiteral("class"),
-                                 QStringLiteral("With --generate: the test class, 2 or 3."), QStringLiteral("N")};
+                                 QStringLiteral("With --generate: the test class, 2 or 3."),
+                                 QStringLiteral("N")};
     QCommandLineOption voltage{QStringLiteral("voltage"),
                                QStringLiteral("With --generate: the test voltage UT, above 0 up to 310 V."),
                                QStringLiteral("UT")};
-    QCommandLineOption frequency{QStringLiteral("frequency"),
-                                 QStringLiteral("With --generate: 50 or 60 (Hz)."), QStringLiteral("HZ")};
+    QCommandLineOption frequency{QStringLiteral("frequency"), QStringLiteral("With --generate: 50 or 60 (Hz)."),
+                                 QStringLiteral("HZ")};
     QCommandLineOption angles{QStringLiteral("angles"),
                               QStringLiteral("With --generate: the phase angles each event starts at, whole "
                                              "degrees 0 to 359 (default 0,90)."),
@@ -67,6 +68,5 @@ QStringList bareReportAsEmpty(QStringList arguments);
 
 // Reads the tool the arguments ask for into tool (left empty when none);
 // returns what is wrong with the arguments, empty when nothing is.
-QString readTool(const QCommandLineParser &parser, const ToolArguments &t,
-                 const QCommandLineOption &baud, const QCommandLineOption &cycles,
-                 std::optional<ToolOptions> &tool);
+QString readTool(const QCommandLineParser &parser, const ToolArguments &t, const QCommandLineOption &baud,
+                 const QCommandLineOption &cycles, std::optional<ToolOptions> &tool);

@@ -10,8 +10,7 @@
 #include "platform/FileDialog.h"
 #include "platform/MessageBox.h"
 
-StepDocument::StepDocument(FileDialog &files, MessageBox &messages, BusyPointer &busy,
-                           QObject *parent)
+StepDocument::StepDocument(FileDialog &files, MessageBox &messages, BusyPointer &busy, QObject *parent)
     : QObject(parent), m_files(files), m_messages(messages), m_busy(busy)
 {
 }
@@ -34,14 +33,12 @@ bool StepDocument::mayDiscard(const QString &question)
         return true;
     switch (m_messages.show(question, MessageBox::Buttons::YesNoCancel, MessageBox::Icon::None,
                             FileTexts::WindowTitle, MessageBox::Answer::Yes)) {
-    case MessageBox::Answer::No:
-        return true;
+    case MessageBox::Answer::No: return true;
     case MessageBox::Answer::Yes:
         // Save clears Modified only once the file is written.
         save();
         return !m_modified;
-    default:
-        return false;
+    default: return false;
     }
 }
 
@@ -59,8 +56,7 @@ bool StepDocument::open()
 {
     if (!mayDiscard(FileTexts::SaveQuestion))
         return false;
-    const QString path =
-        m_files.showOpen(FileTexts::DialogFilter, FileTexts::LogFilesFilter, m_dialogFileName);
+    const QString path = m_files.showOpen(FileTexts::DialogFilter, FileTexts::LogFilesFilter, m_dialogFileName);
     if (path.isEmpty())
         return false;
     return open(path);
@@ -92,8 +88,7 @@ void StepDocument::save()
 
 void StepDocument::saveAs()
 {
-    const QString path =
-        m_files.showSave(FileTexts::DialogFilter, FileTexts::LogFilesFilter, m_dialogFileName);
+    const QString path = m_files.showSave(FileTexts::DialogFilter, FileTexts::LogFilesFilter, m_dialogFileName);
     if (path.isEmpty())
         return;
     m_dialogFileName = path;

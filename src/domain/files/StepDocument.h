@@ -21,8 +21,7 @@ class StepDocument : public QObject
 {
     Q_OBJECT
 public:
-    StepDocument(FileDialog &files, MessageBox &messages, BusyPointer &busy,
-                 QObject *parent = nullptr);
+    StepDocument(FileDialog &files, MessageBox &messages, BusyPointer &busy, QObject *parent = nullptr);
 
     // The step table: the only copy of the program.
     StepTableModel &steps() { return m_steps; }

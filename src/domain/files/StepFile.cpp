@@ -6,8 +6,8 @@
 #include "files/FileTexts.h"
 #include "files/StepFileFormat.h"
 #include "files/WholeFile.h"
-#include "platform/BusyPointer.h"
 #include "platform/AppTitle.h"
+#include "platform/BusyPointer.h"
 #include "platform/MessageBox.h"
 #include "platform/RegularFile.h"
 #include "steps/StepTableModel.h"
@@ -50,16 +50,15 @@ QByteArray readUpTo(QFile &file, qint64 limit)
 
 namespace ModTool {
 
-bool ReadStepFile(StepTableModel &steps, const QString &path, MessageBox &messages,
-                  BusyPointer &busy)
+bool ReadStepFile(StepTableModel &steps, const QString &path, MessageBox &messages, BusyPointer &busy)
 {
     QFile file;
     QByteArray bytes;
     if (openRegularFile(file, path, MaxStepFileBytes))
         bytes = readUpTo(file, MaxStepFileBytes);
     if (!file.isOpen() || bytes.size() > MaxStepFileBytes) {
-        messages.show(FileTexts::CantOpenFile + path, MessageBox::Buttons::Ok,
-                      MessageBox::Icon::None, AppTitle, MessageBox::Answer::Ok);
+        messages.show(FileTexts::CantOpenFile + path, MessageBox::Buttons::Ok, MessageBox::Icon::None, AppTitle,
+                      MessageBox::Answer::Ok);
         return false;
     }
     file.close();
@@ -68,8 +67,7 @@ bool ReadStepFile(StepTableModel &steps, const QString &path, MessageBox &messag
     return true;
 }
 
-bool WriteStepFile(const StepTableModel &steps, const QString &path, MessageBox &messages,
-                   BusyPointer &busy)
+bool WriteStepFile(const StepTableModel &steps, const QString &path, MessageBox &messages, BusyPointer &busy)
 {
     QString error;
     bool ok = false;
@@ -78,8 +76,8 @@ bool WriteStepFile(const StepTableModel &steps, const QString &path, MessageBox 
         ok = writeWholeFile(path, StepFileFormat::format(steps.rows()), error);
     }
     if (!ok)
-        messages.show(error, MessageBox::Buttons::Ok, MessageBox::Icon::Exclamation,
-                      FileTexts::WindowTitle, MessageBox::Answer::Ok);
+        messages.show(error, MessageBox::Buttons::Ok, MessageBox::Icon::Exclamation, FileTexts::WindowTitle,
+                      MessageBox::Answer::Ok);
     return ok;
 }
 

@@ -25,13 +25,11 @@ inline constexpr qint64 MaxStepFileBytes = 16 * 1024 * 1024;
 // Only regular files up to MaxStepFileBytes are read. Any other file, or
 // one that cannot be opened, shows "Can't open file: <path>", leaves the
 // table as it was and returns false.
-bool ReadStepFile(StepTableModel &steps, const QString &path, MessageBox &messages,
-                  BusyPointer &busy);
+bool ReadStepFile(StepTableModel &steps, const QString &path, MessageBox &messages, BusyPointer &busy);
 
 // Writes the whole step table to the file, replacing its content (see
 // writeWholeFile for when a failed write leaves the old file whole). A
 // failure shows the system's description of it and returns false.
-bool WriteStepFile(const StepTableModel &steps, const QString &path, MessageBox &messages,
-                   BusyPointer &busy);
+bool WriteStepFile(const StepTableModel &steps, const QString &path, MessageBox &messages, BusyPointer &busy);
 
 } // namespace ModTool

@@ -13,8 +13,8 @@ namespace {
 bool writeInPlace(const QString &path, const QByteArray &bytes, QString &error)
 {
     QFile file(path);
-    const bool ok = file.open(QIODevice::WriteOnly | QIODevice::Truncate)
-                    && file.write(bytes) == bytes.size() && file.flush();
+    const bool ok = file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size()
+                    && file.flush();
     error = file.errorString();
     return ok && file.error() == QFileDevice::NoError;
 }

@@ -7,13 +7,8 @@
 #include "platform/CrashGuard.h"
 #include "platform/SerialPort.h"
 
-InstrumentSession::InstrumentSession(SerialPort &port, Timer &timer, CrashGuard *crash,
-                                     QObject *parent)
-    : QObject(parent),
-      m_port(port),
-      m_crash(crash),
-      m_link(port, m_messages),
-      m_run(timer, m_link, m_steps),
+InstrumentSession::InstrumentSession(SerialPort &port, Timer &timer, CrashGuard *crash, QObject *parent)
+    : QObject(parent), m_port(port), m_crash(crash), m_link(port, m_messages), m_run(timer, m_link, m_steps),
       m_recording(m_link, m_run, m_steps)
 {
     qRegisterMetaType<RunState>();
@@ -126,8 +121,7 @@ InstrumentSession::LinkResult InstrumentSession::reset()
     });
 }
 
-InstrumentSession::Refusal InstrumentSession::start(const RunRequest &request,
-                                                    std::vector<StepRecord> steps)
+InstrumentSession::Refusal InstrumentSession::start(const RunRequest &request, std::vector<StepRecord> steps)
 {
     return onSessionThread([&] {
         if (m_run.running())

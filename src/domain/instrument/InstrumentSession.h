@@ -50,8 +50,7 @@ public:
         NotSent,   // the command could not be written
     };
 
-    InstrumentSession(SerialPort &port, Timer &timer, CrashGuard *crash = nullptr,
-                      QObject *parent = nullptr);
+    InstrumentSession(SerialPort &port, Timer &timer, CrashGuard *crash = nullptr, QObject *parent = nullptr);
     ~InstrumentSession() override;
 
     // --- configuration -------------------------------------------------------
@@ -186,8 +185,7 @@ auto InstrumentSession::onSessionThread(F &&f) const -> std::invoke_result_t<F>
     } else {
         std::optional<Result> result;
         QMetaObject::invokeMethod(
-            const_cast<InstrumentSession *>(this), [&] { result.emplace(f()); },
-            Qt::BlockingQueuedConnection);
+            const_cast<InstrumentSession *>(this), [&] { result.emplace(f()); }, Qt::BlockingQueuedConnection);
         return std::move(*result);
     }
 }

@@ -10,8 +10,14 @@
 qint16 portNumberFromText(const QString &entry);
 
 // The line settings for a baud text, and the label that shows them.
-inline QString settingsForBaud(const QString &baud) { return baud + QStringLiteral(",n,8,1"); }
-inline QString labelForBaud(const QString &baud) { return baud + QStringLiteral(",8,N,1"); }
+inline QString settingsForBaud(const QString &baud)
+{
+    return baud + QStringLiteral(",n,8,1");
+}
+inline QString labelForBaud(const QString &baud)
+{
+    return baud + QStringLiteral(",8,N,1");
+}
 
 // The message for a port that cannot be opened, naming its list entry.
 inline QString portNotAvailableMessage(const QString &entry)

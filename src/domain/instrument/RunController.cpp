@@ -25,8 +25,7 @@ QString unplayableDwellMessage(const StepRecord &row, int position)
 }
 } // namespace
 
-RunController::RunController(Timer &timer, SerialLink &link, const StepTableModel &steps,
-                             QObject *parent)
+RunController::RunController(Timer &timer, SerialLink &link, const StepTableModel &steps, QObject *parent)
     : QObject(parent), m_timer(timer), m_link(link), m_steps(steps)
 {
     m_timer.onTick = [this] { timerTick(); };
@@ -148,17 +147,14 @@ void RunController::tick()
     const int heldDwellMs = finishHold();
     const SequencerStep step = advanceSequencer(m_run, m_steps);
     switch (step.action) {
-    case SequencerStep::Action::EndOfRun:
-        finish();
-        return;
+    case SequencerStep::Action::EndOfRun: finish(); return;
     case SequencerStep::Action::Rewind:
         // Nothing sent; the timer keeps the last row's period (which a wait
         // for the line had replaced).
         if (heldDwellMs > 0)
             m_timer.setInterval(heldDwellMs);
         return;
-    case SequencerStep::Action::Play:
-        break;
+    case SequencerStep::Action::Play: break;
     }
 
     emit stepStarting(step.position);

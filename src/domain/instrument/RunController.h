@@ -36,8 +36,7 @@ public:
     };
 
     // Takes the timer's ticks for as long as it lives.
-    RunController(Timer &timer, SerialLink &link, const StepTableModel &steps,
-                  QObject *parent = nullptr);
+    RunController(Timer &timer, SerialLink &link, const StepTableModel &steps, QObject *parent = nullptr);
     ~RunController() override;
 
     bool running() const { return m_running; }

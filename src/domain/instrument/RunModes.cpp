@@ -50,14 +50,10 @@ RunRequest RunRequest::fromTexts(QStringView modeText, QStringView cycleFieldTex
 std::optional<qint32> RunRequest::cyclesAfter(qint32 previousCycles) const
 {
     switch (mode) {
-    case Mode::Single:
-        return 1;
-    case Mode::Continuous:
-        return -1;
-    case Mode::Cycle:
-        return cycles;
-    case Mode::Previous:
-        break;
+    case Mode::Single: return 1;
+    case Mode::Continuous: return -1;
+    case Mode::Cycle: return cycles;
+    case Mode::Previous: break;
     }
     return previousCycles;
 }

@@ -16,8 +16,7 @@ inline constexpr char16_t Cycle[] = u"Cycle";
 // "Continuous", the cycle field's value for "Cycle". Any other text keeps
 // the count of the previous run (given as previousCycles). Empty when the
 // mode is "Cycle" and the field holds no number.
-std::optional<qint32> cyclesFor(QStringView modeText, QStringView cycleFieldText,
-                                qint32 previousCycles);
+std::optional<qint32> cyclesFor(QStringView modeText, QStringView cycleFieldText, qint32 previousCycles);
 } // namespace RunMode
 
 // What RUN asks of a run: its mode and, for Cycle, the count of cycles.

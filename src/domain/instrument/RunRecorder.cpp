@@ -6,15 +6,15 @@
 #include "steps/StepText.h"
 
 #include <QDir>
-#include <QFileInfo>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSaveFile>
 #include <cerrno>
 #include <cstdlib>
-#include <utility>
 #include <memory>
+#include <utility>
 
 RunRecorder::RunRecorder(QString directory, Clock clock)
     : m_directory(std::move(directory)), m_clock(std::move(clock))
@@ -48,16 +48,15 @@ QString RunRecorder::csvField(const QString &text)
         quote = quote || special.contains(c);
     if (!quote)
         return text;
-    return QLatin1Char('"') + QString(text).replace(QLatin1Char('"'), QLatin1String("\"\""))
-           + QLatin1Char('"');
+    return QLatin1Char('"') + QString(text).replace(QLatin1Char('"'), QLatin1String("\"\"")) + QLatin1Char('"');
 }
 
 QString RunRecorder::csvCell(const QString &text)
 {
     static const QString formulaStart = QStringLiteral("=+-@\t\r'");
     const bool formula = !text.isEmpty() && formulaStart.contains(text.front());
-    const QString escaped =
-        StepText::escapeControls(QString(text).replace(QLatin1Char('\\'), QLatin1String("\\\\")));
+    const QString escaped = StepText::escapeControls(
+        QString(text).replace(QLatin1Char('\\'), QLatin1String("\\\\")));
     return csvField(formula ? QLatin1Char('\'') + escaped : escaped);
 }
 
@@ -97,8 +96,7 @@ bool RunRecorder::begin()
         return fail(QStringLiteral("cannot create the directory \"%1\"").arg(m_directory));
     const QString name = fileNameFor(m_clock());
     for (int n = 1; n < 100; ++n) {
-        const QString candidate =
-            n == 1 ? name : name.chopped(4) + QStringLiteral("-%1.csv").arg(n);
+        const QString candidate = n == 1 ? name : name.chopped(4) + QStringLiteral("-%1.csv").arg(n);
         m_file.setFileName(dir.filePath(candidate));
         // Never write over an earlier record.
         // Unbuffered: each row goes to the system as it is written.

@@ -8,8 +8,7 @@
 #include "instrument/SerialLink.h"
 #include "steps/StepTableModel.h"
 
-RunRecording::RunRecording(SerialLink &link, RunController &run, const StepTableModel &steps,
-                           QObject *parent)
+RunRecording::RunRecording(SerialLink &link, RunController &run, const StepTableModel &steps, QObject *parent)
     : QObject(parent), m_steps(steps)
 {
     connect(&link, &SerialLink::commandSent, this, &RunRecording::record);

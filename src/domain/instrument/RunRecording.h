@@ -24,8 +24,7 @@ class RunRecording : public QObject
 {
     Q_OBJECT
 public:
-    RunRecording(SerialLink &link, RunController &run, const StepTableModel &steps,
-                 QObject *parent = nullptr);
+    RunRecording(SerialLink &link, RunController &run, const StepTableModel &steps, QObject *parent = nullptr);
     ~RunRecording() override;
 
     // Where records go; empty: none are kept.

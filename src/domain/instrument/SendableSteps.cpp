@@ -68,7 +68,7 @@ QString unsendableValueMessage(const StepRecord &row, const UnsendableValue &bad
                 + QStringLiteral(", which cannot be sent to the instrument.");
     else
         text += QStringLiteral(" \"") + row.subItem(bad.field) + QStringLiteral("\" is outside ")
-                + QString::number(bad.minimum) + QStringLiteral(" to ")
-                + QString::number(bad.maximum) + QStringLiteral(".");
+                + QString::number(bad.minimum) + QStringLiteral(" to ") + QString::number(bad.maximum)
+                + QStringLiteral(".");
     return text + QStringLiteral(" The program was not run.");
 }

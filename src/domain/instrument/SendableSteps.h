@@ -16,10 +16,10 @@ struct StepRecord;
 // where the operator could not have set it.
 struct UnsendableValue
 {
-    int position = 0; // 1-based row; 0 when every checked row can be sent
-    int field = 0;    // the value's sub-item
+    int position = 0;                  // 1-based row; 0 when every checked row can be sent
+    int field = 0;                     // the value's sub-item
     std::optional<char32_t> character; // the character that cannot be sent; none when out of range
-    double minimum = 0; // the range the value is outside of
+    double minimum = 0;                // the range the value is outside of
     double maximum = 0;
 };
 

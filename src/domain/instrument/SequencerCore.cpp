@@ -61,8 +61,7 @@ SequencerStep advanceSequencer(RunState &run, const StepTableModel &steps)
         }
         // The row count cannot change during a run; reading past the end
         // of the table is treated as its end all the same.
-        if (run.CurrentStep > run.StepTotal || run.CurrentStep > steps.count()
-            || run.CurrentStep < 1) {
+        if (run.CurrentStep > run.StepTotal || run.CurrentStep > steps.count() || run.CurrentStep < 1) {
             run.CurrentStep = 1;
             // A continuous run counts down from -1 and must never come back
             // round to 0, however long it goes on.
@@ -98,22 +97,19 @@ SequencerStep advanceSequencer(RunState &run, const StepTableModel &steps)
     // during the run by the step editor is within range by the editor's
     // own check, and is held to the timer's range here all the same.
     const double period = dwellPeriodMs(row.subItem(StepRecord::WorkTime));
-    step.periodMs = dwellFitsTimer(period) ? static_cast<int>(period)
-                                           : (period > 0 ? Timer::MaxInterval : 0);
+    step.periodMs = dwellFitsTimer(period) ? static_cast<int>(period) : (period > 0 ? Timer::MaxInterval : 0);
 
     run.LastSentStep = run.CurrentStep;
     ++run.CurrentStep;
     return step;
 }
 
-QString runningStatusText(const QString &label, qint32 position, qint32 total,
-                          const QString &startTime)
+QString runningStatusText(const QString &label, qint32 position, qint32 total, const QString &startTime)
 {
     // Each number is written with a blank in front, where a sign would go.
     return QStringLiteral("Now Running >> ") + label + QStringLiteral(": (") + QLatin1Char(' ')
-           + QString::number(position) + QStringLiteral(" /") + QLatin1Char(' ')
-           + QString::number(total) + QStringLiteral(" ) ") + QStringLiteral("    ")
-           + QStringLiteral("Start Time: ") + startTime;
+           + QString::number(position) + QStringLiteral(" /") + QLatin1Char(' ') + QString::number(total)
+           + QStringLiteral(" ) ") + QStringLiteral("    ") + QStringLiteral("Start Time: ") + startTime;
 }
 
 QString startTimeText(const QDateTime &when)

@@ -46,8 +46,7 @@ int firstUnplayableDwell(const StepTableModel &steps);
 
 // The progress line while a row is played:
 // "Now Running >> Step3: ( 3 / 10 )     Start Time: <startTime>".
-QString runningStatusText(const QString &label, qint32 position, qint32 total,
-                          const QString &startTime);
+QString runningStatusText(const QString &label, qint32 position, qint32 total, const QString &startTime);
 // The local date and time as the progress line shows it: the system's short
 // date, a blank and its long time.
 QString startTimeText(const QDateTime &when);

@@ -90,6 +90,6 @@ void SerialLink::showNotAvailable()
     // the port, and a box would only hold up the end.
     if (TerminationSignals::requestedSignal() != 0)
         return;
-    m_messages.show(notAvailableMessage(), MessageBox::Buttons::Ok, MessageBox::Icon::None,
-                    AppTitle, MessageBox::Answer::Ok);
+    m_messages.show(notAvailableMessage(), MessageBox::Buttons::Ok, MessageBox::Icon::None, AppTitle,
+                    MessageBox::Answer::Ok);
 }

@@ -18,8 +18,8 @@ SessionThread::SessionThread(InstrumentSession &session, const QList<QObject *> 
     for (QObject *object : m_moved)
         object->moveToThread(&m_thread);
     // Where the system grants it, a real-time class; otherwise Qt's highest.
-    QObject::connect(&m_thread, &QThread::started, &m_thread, [] { raiseThreadToRealTime(); },
-                     Qt::DirectConnection);
+    QObject::connect(
+        &m_thread, &QThread::started, &m_thread, [] { raiseThreadToRealTime(); }, Qt::DirectConnection);
     m_thread.start(QThread::TimeCriticalPriority);
 }
 

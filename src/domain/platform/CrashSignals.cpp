@@ -80,7 +80,8 @@ int takeOver(int fd)
 
 bool isSocket(int fd)
 {
-    struct stat info {};
+    struct stat info
+    {};
     return ::fstat(fd, &info) == 0 && S_ISSOCK(info.st_mode);
 }
 
@@ -119,7 +120,8 @@ extern "C" void onCrashSignal(int signalNumber)
     // Back to the default action (not every system resets SIGILL on entry);
     // the signal raised here is held until the handler returns, then ends
     // the process.
-    struct sigaction fallback {};
+    struct sigaction fallback
+    {};
     fallback.sa_handler = SIG_DFL;
     sigemptyset(&fallback.sa_mask);
     ::sigaction(signalNumber, &fallback, nullptr);
@@ -149,7 +151,8 @@ bool CrashSignals::install()
         own.ss_size = sizeof g_altStack;
         ::sigaltstack(&own, nullptr);
     }
-    struct sigaction action {};
+    struct sigaction action
+    {};
     action.sa_handler = onCrashSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESETHAND | SA_ONSTACK;

@@ -16,6 +16,7 @@ public:
 
     virtual ~MessageBox() = default;
 
-    virtual Answer show(const QString &text, Buttons buttons, Icon icon,
-                        const QString &caption, Answer defaultButton) = 0;
+    virtual Answer show(const QString &text, Buttons buttons, Icon icon, const QString &caption,
+                        Answer defaultButton)
+        = 0;
 };

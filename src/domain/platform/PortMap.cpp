@@ -57,14 +57,11 @@ QString PortMap::serialDevice(int port, const Exists &exists) const
 {
     const PortTarget mapped = target(port);
     switch (mapped.kind) {
-    case PortTarget::Kind::Number:
-        return platformDevice(mapped.number, exists);
-    case PortTarget::Kind::Device:
-        return mapped.device;
+    case PortTarget::Kind::Number: return platformDevice(mapped.number, exists);
+    case PortTarget::Kind::Device: return mapped.device;
     case PortTarget::Kind::Tcp:
     case PortTarget::Kind::Rfc2217:
-    case PortTarget::Kind::Socket:
-        break;
+    case PortTarget::Kind::Socket: break;
     }
     return mapped.text();
 }
@@ -76,12 +73,13 @@ QString PortMap::toolTip(int port, const Exists &exists) const
     case PortTarget::Kind::Tcp:
         return device + QStringLiteral(" (serial server, raw TCP: its line runs at the baud rate chosen here)");
     case PortTarget::Kind::Rfc2217:
-        return device + QStringLiteral(" (serial server, RFC 2217: its line is set to the baud rate chosen here)");
+        return device
+               + QStringLiteral(" (serial server, RFC 2217: its line is set to the baud rate chosen here)");
     case PortTarget::Kind::Socket:
-        return device + QStringLiteral(" (instrument on the network: no serial line, the baud rate is not used)");
+        return device
+               + QStringLiteral(" (instrument on the network: no serial line, the baud rate is not used)");
     case PortTarget::Kind::Number:
-    case PortTarget::Kind::Device:
-        break;
+    case PortTarget::Kind::Device: break;
     }
     return device;
 }

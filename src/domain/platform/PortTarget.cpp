@@ -62,16 +62,11 @@ QString hostText(const QString &host)
 QString PortTarget::text() const
 {
     switch (kind) {
-    case Kind::Number:
-        return QStringLiteral("COM%1").arg(number);
-    case Kind::Device:
-        return device;
-    case Kind::Tcp:
-        return QStringLiteral("tcp://%1:%2").arg(hostText(host)).arg(tcpPort);
-    case Kind::Rfc2217:
-        return QStringLiteral("rfc2217://%1:%2").arg(hostText(host)).arg(tcpPort);
-    case Kind::Socket:
-        return QStringLiteral("TCPIP::%1::%2::SOCKET").arg(hostText(host)).arg(tcpPort);
+    case Kind::Number: return QStringLiteral("COM%1").arg(number);
+    case Kind::Device: return device;
+    case Kind::Tcp: return QStringLiteral("tcp://%1:%2").arg(hostText(host)).arg(tcpPort);
+    case Kind::Rfc2217: return QStringLiteral("rfc2217://%1:%2").arg(hostText(host)).arg(tcpPort);
+    case Kind::Socket: return QStringLiteral("TCPIP::%1::%2::SOCKET").arg(hostText(host)).arg(tcpPort);
     }
     return {};
 }
@@ -97,7 +92,8 @@ std::optional<PortTarget> parsePortTarget(const QString &text, QString *error)
         bool ok = false;
         const int n = m.captured(1).toInt(&ok);
         if (!ok || n < 1 || n > HighestPortNumber)
-            return fail(error, QStringLiteral("\"%1\": a port number is 1 to %2").arg(text).arg(HighestPortNumber));
+            return fail(error,
+                        QStringLiteral("\"%1\": a port number is 1 to %2").arg(text).arg(HighestPortNumber));
         PortTarget target;
         target.number = n;
         return target;
@@ -112,6 +108,6 @@ std::optional<PortTarget> parsePortTarget(const QString &text, QString *error)
         return target;
     }
     return fail(error, QStringLiteral("\"%1\" is neither a port (COM1, 1), a device path, tcp://HOST:PORT, "
-                                          "rfc2217://HOST:PORT nor TCPIP::HOST::PORT::SOCKET")
+                                      "rfc2217://HOST:PORT nor TCPIP::HOST::PORT::SOCKET")
                            .arg(text));
 }

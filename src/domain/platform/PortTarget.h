@@ -20,9 +20,9 @@ struct PortTarget
 {
     enum class Kind { Number, Device, Tcp, Rfc2217, Socket };
     Kind kind = Kind::Number;
-    int number = 0;  // Number
-    QString device;  // Device
-    QString host;    // Tcp, Rfc2217, Socket
+    int number = 0; // Number
+    QString device; // Device
+    QString host;   // Tcp, Rfc2217, Socket
     quint16 tcpPort = 0;
 
     // Reached over the network (every kind but Number and Device).

@@ -209,8 +209,7 @@ void QtSerialPort::onErrorOccurred(QSerialPort::SerialPortError error)
     // "would block", and its bytes stay in the port's buffer to follow.
     // A slow line is not a lost link.
     const int systemError = errno;
-    if (m_flushing && error != QSerialPort::NoError
-        && (systemError == EAGAIN || systemError == EWOULDBLOCK)) {
+    if (m_flushing && error != QSerialPort::NoError && (systemError == EAGAIN || systemError == EWOULDBLOCK)) {
         m_port.clearError();
         return;
     }
@@ -224,7 +223,6 @@ void QtSerialPort::onErrorOccurred(QSerialPort::SerialPortError error)
                 onLinkLost();
         }
         break;
-    default:
-        break;
+    default: break;
     }
 }

@@ -48,8 +48,8 @@ private:
     PortMap m_portMap;
     QString m_settings = QStringLiteral("9600,n,8,1");
     static constexpr qint64 GuaranteedRoom = 2048;
-    qint64 m_knownRoom = 0; // bytes the driver is known to take without blocking
-    bool m_flushing = false; // inside the forced write of setOutput()
+    qint64 m_knownRoom = 0;           // bytes the driver is known to take without blocking
+    bool m_flushing = false;          // inside the forced write of setOutput()
     double m_charMs = 10000.0 / 9600; // one character's time on the line
     double m_lineFreeAtMs = 0.0;      // when the bytes written so far can have left, at the earliest
     QElapsedTimer m_since;

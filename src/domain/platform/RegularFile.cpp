@@ -21,7 +21,8 @@ bool isSmallRegular(const struct stat &st, qint64 maxBytes)
 bool openRegularFile(QFile &file, const QString &path, qint64 maxBytes)
 {
     const QByteArray name = QFile::encodeName(path);
-    struct stat st {};
+    struct stat st
+    {};
     if (::stat(name.constData(), &st) != 0 || !isSmallRegular(st, maxBytes))
         return false;
     // Checked again on what was opened: the name may have been replaced

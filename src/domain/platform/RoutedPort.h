@@ -37,10 +37,7 @@ public:
 
 private:
     SerialPort &active() { return m_useTcp ? static_cast<SerialPort &>(m_tcp) : m_serial; }
-    const SerialPort &active() const
-    {
-        return m_useTcp ? static_cast<const SerialPort &>(m_tcp) : m_serial;
-    }
+    const SerialPort &active() const { return m_useTcp ? static_cast<const SerialPort &>(m_tcp) : m_serial; }
 
     QtSerialPort m_serial{this};
     TcpPort m_tcp{this};

@@ -106,8 +106,9 @@ void TcpPort::armCrashPath()
     // server it is held open for as long as the crash bytes and one step
     // still on its way need on the line.
     constexpr int StepBytes = 128;
-    const int holdMs =
-        pacedByLine() ? static_cast<int>(std::ceil(lineTimeMs(CrashSignals::MaxBytes + StepBytes, m_charMs))) : 0;
+    const int holdMs = pacedByLine() ? static_cast<int>(
+                           std::ceil(lineTimeMs(CrashSignals::MaxBytes + StepBytes, m_charMs)))
+                                     : 0;
     CrashSignals::setSocketHandle(static_cast<int>(m_socket.socketDescriptor()), m_crashPrefix, holdMs);
 }
 
@@ -226,10 +227,11 @@ void TcpPort::closeAfterDrain()
     // The server itself takes a moment to pass each byte on.
     constexpr int ServerLatencyMs = 20;
     const bool onTheWay = pendingMs() > 0;
-    for (int needMs = pendingMs(); needMs > 0 && m_socket.state() == QAbstractSocket::ConnectedState
-                                   && !deadline.hasExpired();
+    for (int needMs = pendingMs();
+         needMs > 0 && m_socket.state() == QAbstractSocket::ConnectedState && !deadline.hasExpired();
          needMs = pendingMs())
-        QThread::msleep(static_cast<unsigned long>(std::min<qint64>(needMs, std::max<qint64>(1, deadline.remainingTime()))));
+        QThread::msleep(static_cast<unsigned long>(
+            std::min<qint64>(needMs, std::max<qint64>(1, deadline.remainingTime()))));
     if (onTheWay && pacedByLine() && !deadline.hasExpired())
         QThread::msleep(ServerLatencyMs);
     if (m_socket.state() == QAbstractSocket::ConnectedState && shutdownSending(m_socket.socketDescriptor())) {

@@ -3,8 +3,8 @@
 
 #pragma once
 
-#include "platform/PortTarget.h"
 #include "platform/PortMap.h"
+#include "platform/PortTarget.h"
 #include "platform/SerialPort.h"
 
 #include <QElapsedTimer>

@@ -36,7 +36,8 @@ TerminationSignals::~TerminationSignals()
 {
 #ifdef Q_OS_UNIX
     if (m_notifier) {
-        struct sigaction action {};
+        struct sigaction action
+        {};
         action.sa_handler = SIG_DFL;
         sigemptyset(&action.sa_mask);
         for (int s : {SIGINT, SIGTERM, SIGHUP})
@@ -60,7 +61,8 @@ bool TerminationSignals::install()
     m_notifier = new QSocketNotifier(g_pipe[1], QSocketNotifier::Read, this);
     connect(m_notifier, &QSocketNotifier::activated, this, &TerminationSignals::readPipe);
 
-    struct sigaction action {};
+    struct sigaction action
+    {};
     action.sa_handler = onTerminationSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;

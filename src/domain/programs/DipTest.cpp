@@ -38,12 +38,8 @@ QList<Level> levelsOf(int testClass)
                 {Kind::Dip, 70, 25, 30},
                 {Kind::Interruption, 0, 250, 300}};
     if (testClass == 3)
-        return {{Kind::Dip, 0, 0.5, 0.5},
-                {Kind::Dip, 0, 1, 1},
-                {Kind::Dip, 40, 10, 12},
-                {Kind::Dip, 70, 25, 30},
-                {Kind::Dip, 80, 250, 300},
-                {Kind::Interruption, 0, 250, 300}};
+        return {{Kind::Dip, 0, 0.5, 0.5}, {Kind::Dip, 0, 1, 1},      {Kind::Dip, 40, 10, 12},
+                {Kind::Dip, 70, 25, 30},  {Kind::Dip, 80, 250, 300}, {Kind::Interruption, 0, 250, 300}};
     return {};
 }
 
@@ -53,9 +49,7 @@ QString optionsError(const Options &o)
         return QStringLiteral("--class is 2 or 3, not %1").arg(o.testClass);
     // Written so that a NaN is refused too.
     if (!(o.ut > 0 && o.ut <= MaxVoltage))
-        return QStringLiteral("--voltage (UT) is above 0 and at most %1 V, not %2")
-            .arg(MaxVoltage)
-            .arg(o.ut);
+        return QStringLiteral("--voltage (UT) is above 0 and at most %1 V, not %2").arg(MaxVoltage).arg(o.ut);
     if (o.frequency != 50 && o.frequency != 60)
         return QStringLiteral("--frequency is 50 or 60, not %1").arg(o.frequency);
     if (o.angles.isEmpty())
@@ -88,8 +82,8 @@ QString dwellText(int ms)
 QString eventName(const Level &level, double cycles, int angle)
 {
     const QString kind = level.kind == Kind::Dip ? QStringLiteral("Dip") : QStringLiteral("Interruption");
-    return kind + QLatin1Char(' ') + QString::number(level.percent) + QStringLiteral("% ")
-           + cyclesText(cycles) + QStringLiteral(" @") + QString::number(angle);
+    return kind + QLatin1Char(' ') + QString::number(level.percent) + QStringLiteral("% ") + cyclesText(cycles)
+           + QStringLiteral(" @") + QString::number(angle);
 }
 
 Program generate(const Options &o)
@@ -117,8 +111,7 @@ Program generate(const Options &o)
             const QString name = eventName(level, cycles, angle);
             for (int n = 1; n <= o.repeats; ++n) {
                 program.rows.push_back(stepAt(gapLabel, o.ut, o.frequency, 0, gapMs));
-                const QString label =
-                    o.repeats > 1 ? name + QStringLiteral(" #%1").arg(n) : name;
+                const QString label = o.repeats > 1 ? name + QStringLiteral(" #%1").arg(n) : name;
                 program.rows.push_back(stepAt(label, volts, o.frequency, angle, ms));
             }
         }

@@ -20,9 +20,9 @@ struct Level
 {
     enum class Kind { Dip, Interruption };
     Kind kind = Kind::Dip;
-    int percent = 0;         // of UT
-    double cycles50 = 0;     // duration in cycles at 50 Hz
-    double cycles60 = 0;     // and at 60 Hz
+    int percent = 0;     // of UT
+    double cycles50 = 0; // duration in cycles at 50 Hz
+    double cycles60 = 0; // and at 60 Hz
 };
 
 // The levels of a test class, 2 or 3, in the order they are played.
@@ -31,8 +31,8 @@ QList<Level> levelsOf(int testClass);
 struct Options
 {
     int testClass = 2;
-    double ut = 230.0;          // volts
-    int frequency = 50;         // hertz
+    double ut = 230.0;           // volts
+    int frequency = 50;          // hertz
     QList<int> angles = {0, 90}; // degrees
     int repeats = 3;
     double gapSeconds = 10.0;

@@ -17,7 +17,8 @@ TimelineStep timelineStep(const StepRecord &row, qint64 startMs)
     step.startMs = startMs;
     step.volts = lenientNumber(row.subItem(StepRecord::Voltage));
     step.hertz = lenientNumber(row.subItem(StepRecord::Frequency));
-    step.outputOn = row.subItem(StepRecord::Output).trimmed().compare(QLatin1String("off"), Qt::CaseInsensitive) != 0;
+    step.outputOn = row.subItem(StepRecord::Output).trimmed().compare(QLatin1String("off"), Qt::CaseInsensitive)
+                    != 0;
     step.label = row.label;
     return step;
 }
@@ -31,7 +32,8 @@ QString lengthText(qint64 ms)
 {
     const qint64 h = ms / 3600000, m = ms / 60000 % 60;
     const double s = static_cast<double>(ms % 60000) / 1000.0;
-    QString text = QStringLiteral("%1:%2").arg(m, h > 0 ? 2 : 1, 10, QLatin1Char('0'))
+    QString text = QStringLiteral("%1:%2")
+                       .arg(m, h > 0 ? 2 : 1, 10, QLatin1Char('0'))
                        .arg(QString::number(s, 'f', 3).rightJustified(6, QLatin1Char('0')));
     if (h > 0)
         text.prepend(QString::number(h) + QLatin1Char(':'));
@@ -53,7 +55,8 @@ LineCheck checkLine(const StepTableModel &steps, const LineSettings &line, int c
         return check; // RUN plays nothing
 
     // RUN's commands go out just before the first step's.
-    double waitingMs = commandsLineMs({Command::Turn + Command::Off, Command::OutputRelay + Command::On}, charMs);
+    double waitingMs = commandsLineMs({Command::Turn + Command::Off, Command::OutputRelay + Command::On},
+                                      charMs);
     qint64 now = 0;
     int lastPeriodMs = -1; // the timer's period; -1 while it was never armed
     Timeline &timeline = check.timeline;
@@ -105,8 +108,8 @@ QString lineCheckReport(const LineCheck &check, const LineSettings &line)
     if (check.stretched.isEmpty()) {
         text += QStringLiteral("Every step can be played as written at ") + rate + QStringLiteral(".\n");
     } else {
-        text += QStringLiteral("Steps whose commands need longer on the line than their dwell at ")
-                + rate + QStringLiteral(":\n");
+        text += QStringLiteral("Steps whose commands need longer on the line than their dwell at ") + rate
+                + QStringLiteral(":\n");
         for (const StretchedStep &s : check.stretched)
             text += QStringLiteral("  step %1  %2  dwell %3  line %4\n")
                         .arg(s.position)
@@ -123,7 +126,8 @@ QString lineCheckReport(const LineCheck &check, const LineSettings &line)
             text += QStringLiteral("Expected length: none, no step is checked and the run waits for STOP\n");
     } else {
         text += QStringLiteral("Expected length: %1 (%2)\n")
-                    .arg(lengthText(check.timeline.lengthMs), seconds(static_cast<double>(check.timeline.lengthMs)));
+                    .arg(lengthText(check.timeline.lengthMs),
+                         seconds(static_cast<double>(check.timeline.lengthMs)));
     }
     return text;
 }

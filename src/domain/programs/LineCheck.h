@@ -3,8 +3,8 @@
 
 #pragma once
 
-#include "programs/Timeline.h"
 #include "platform/LineSettings.h"
+#include "programs/Timeline.h"
 
 #include <QList>
 #include <QString>

@@ -137,7 +137,8 @@ std::optional<RecordedRun> readRunRecord(const QString &csvPath, QString *error)
     QList<QByteArray> fields;
     if (!rows.next(fields) || fields != QList<QByteArray>{"time", "elapsed_ms", "step", "command"}) {
         *error = QStringLiteral("\"%1\" is no run record (its first line is not "
-                                "time,elapsed_ms,step,command)").arg(csvPath);
+                                "time,elapsed_ms,step,command)")
+                     .arg(csvPath);
         return std::nullopt;
     }
 
@@ -145,8 +146,8 @@ std::optional<RecordedRun> readRunRecord(const QString &csvPath, QString *error)
     run.recordPath = csvPath;
     readSideFile(run);
     QByteArray lastTime;
-    QByteArray label;        // of the step being read
-    bool stepTurned = true;  // its ":SOUR:TURN " has been read
+    QByteArray label;       // of the step being read
+    bool stepTurned = true; // its ":SOUR:TURN " has been read
     QString voltage, frequency, phase, output;
     RecordedStep *current = nullptr;
     qint64 endMs = -1;
@@ -218,8 +219,7 @@ qint64 matchProgram(RecordedRun &run, const StepTableModel &program)
     qint64 matched = 0;
     SequencerStep step = advanceSequencer(state, program);
     for (RecordedStep &recorded : run.steps) {
-        if (step.action != SequencerStep::Action::Play
-            || program.row(step.position).label != recorded.label)
+        if (step.action != SequencerStep::Action::Play || program.row(step.position).label != recorded.label)
             break;
         recorded.dwellMs = step.periodMs;
         recorded.expectedMs = step.periodMs;

@@ -17,7 +17,7 @@ class StepTableModel;
 struct RecordedStep
 {
     QString label;
-    QString voltage;    // the texts as commanded
+    QString voltage; // the texts as commanded
     QString frequency;
     QString startPhase; // the last one sent, for steps that did not send it
     QString output;
@@ -41,8 +41,8 @@ struct RecordedRun
     QString outcome;
     qint64 stretchedSteps = -1; // counted by the run; -1 when unknown
 
-    QDateTime runAt;  // RUN
-    QDateTime endAt;  // the last row
+    QDateTime runAt;       // RUN
+    QDateTime endAt;       // the last row
     qint64 durationMs = 0; // RUN to the output switched off at the end
     qint64 rows = 0;
     QList<RecordedStep> steps;

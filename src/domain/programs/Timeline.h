@@ -12,8 +12,8 @@
 // or from the record of a run (what it did).
 struct TimelineStep
 {
-    qint64 startMs = 0;  // from RUN
-    qint64 heldMs = 0;   // until the next step, or the end of the run
+    qint64 startMs = 0; // from RUN
+    qint64 heldMs = 0;  // until the next step, or the end of the run
     double volts = 0;
     double hertz = 0;
     bool outputOn = true;

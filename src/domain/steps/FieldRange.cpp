@@ -10,8 +10,7 @@ namespace ModTool {
 
 QString rangeMessage(double minimum, double maximum)
 {
-    return numberText(minimum) + QStringLiteral(" to ") + numberText(maximum)
-           + QStringLiteral(" only!");
+    return numberText(minimum) + QStringLiteral(" to ") + numberText(maximum) + QStringLiteral(" only!");
 }
 
 FieldCheck judgeFieldText(QStringView text, double minimum, double maximum, int decimals)

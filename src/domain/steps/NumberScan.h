@@ -21,17 +21,26 @@ struct Options
 
 struct Number
 {
-    qsizetype end = 0;      // just past the number, or past its mantissa when the exponent is bad
-    qsizetype digits = 0;   // digits of the mantissa, before and after the point
+    qsizetype end = 0;    // just past the number, or past its mantissa when the exponent is bad
+    qsizetype digits = 0; // digits of the mantissa, before and after the point
     bool negative = false;
-    bool nonZero = false;   // a mantissa digit other than 0
+    bool nonZero = false;     // a mantissa digit other than 0
     bool badExponent = false; // an exponent letter without digits after it
-    std::string text;       // unsigned, "." and "e" only: what std::from_chars reads
+    std::string text;         // unsigned, "." and "e" only: what std::from_chars reads
 };
 
-inline char16_t unit(char c) { return static_cast<unsigned char>(c); }
-inline char16_t unit(QChar c) { return c.unicode(); }
-inline bool isDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
+inline char16_t unit(char c)
+{
+    return static_cast<unsigned char>(c);
+}
+inline char16_t unit(QChar c)
+{
+    return c.unicode();
+}
+inline bool isDigit(char16_t c)
+{
+    return c >= u'0' && c <= u'9';
+}
 
 template <typename Text>
 Number scan(const Text &text, qsizetype i, Options options = {})
@@ -51,8 +60,7 @@ Number scan(const Text &text, qsizetype i, Options options = {})
     while (i < n) {
         if (isDigit(at(i)))
             digit(at(i++));
-        else if (options.groupCommas && at(i) == u',' && number.digits > 0 && i + 1 < n
-                 && isDigit(at(i + 1)))
+        else if (options.groupCommas && at(i) == u',' && number.digits > 0 && i + 1 < n && isDigit(at(i + 1)))
             ++i; // a group separator between digits: ignored
         else
             break;

@@ -35,9 +35,8 @@ namespace StepDefaults {
 inline const std::array<QString, StepRecord::FieldCount> &values()
 {
     static const std::array<QString, StepRecord::FieldCount> defaults = {
-        QStringLiteral("On"),   QStringLiteral("Auto"),   QStringLiteral("110.00"),
-        QStringLiteral("60.00"), QStringLiteral("0.00"),  QStringLiteral("360.00"),
-        QStringLiteral("1.00")};
+        QStringLiteral("On"),   QStringLiteral("Auto"),   QStringLiteral("110.00"), QStringLiteral("60.00"),
+        QStringLiteral("0.00"), QStringLiteral("360.00"), QStringLiteral("1.00")};
     return defaults;
 }
 

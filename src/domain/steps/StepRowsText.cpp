@@ -18,8 +18,7 @@ constexpr int LabelledCells = StepRecord::FieldCount + 1;
 // line break inside.
 bool needsQuotes(const QString &cell)
 {
-    return cell.startsWith(u'"') || cell.contains(u'\t') || cell.contains(u'\r')
-           || cell.contains(u'\n');
+    return cell.startsWith(u'"') || cell.contains(u'\t') || cell.contains(u'\r') || cell.contains(u'\n');
 }
 
 void appendCell(QString &out, const QString &cell)
@@ -202,11 +201,11 @@ public:
                 return place(line, field) + QStringLiteral(" holds a character a step file cannot hold.");
             if (const FieldRange *range = rangeOf(field)) {
                 if (!isWholeNumber(cell))
-                    return place(line, field) + QStringLiteral(" holds \"%1\", which is no number; ")
-                                                    .arg(shown(cell))
+                    return place(line, field)
+                           + QStringLiteral(" holds \"%1\", which is no number; ").arg(shown(cell))
                            + allowed(*range);
-                const ModTool::FieldCheck judged =
-                    ModTool::judgeFieldText(cell, range->minimum, range->maximum, range->decimals);
+                const ModTool::FieldCheck judged = ModTool::judgeFieldText(cell, range->minimum, range->maximum,
+                                                                           range->decimals);
                 if (!judged.inRange)
                     return place(line, field) + QStringLiteral(" holds \"%1\"; ").arg(shown(cell))
                            + allowed(*range);

@@ -5,11 +5,14 @@
 
 const QStringList &StepTableModel::headers()
 {
-    static const QStringList names = {
-        QStringLiteral("Step"),          QStringLiteral("Output"),
-        QStringLiteral("Range"),         QStringLiteral("Voltage [ V ]"),
-        QStringLiteral("Frequency [Hz]"), QStringLiteral("Start Phase [Deg]"),
-        QStringLiteral("Stop Phase [Deg]"), QStringLiteral("Dwell Time [Sec]")};
+    static const QStringList names = {QStringLiteral("Step"),
+                                      QStringLiteral("Output"),
+                                      QStringLiteral("Range"),
+                                      QStringLiteral("Voltage [ V ]"),
+                                      QStringLiteral("Frequency [Hz]"),
+                                      QStringLiteral("Start Phase [Deg]"),
+                                      QStringLiteral("Stop Phase [Deg]"),
+                                      QStringLiteral("Dwell Time [Sec]")};
     return names;
 }
 
@@ -66,8 +69,7 @@ Qt::ItemFlags StepTableModel::flags(const QModelIndex &index) const
 
 QVariant StepTableModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
-    if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0
-        && section < ColumnCount)
+    if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 && section < ColumnCount)
         return headers().at(section);
     return {};
 }

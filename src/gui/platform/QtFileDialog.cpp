@@ -22,13 +22,11 @@ QStringList QtFileDialog::nameFilters(const QString &filter)
 }
 
 namespace {
-QString runDialog(QFileDialog::AcceptMode mode, const QString &filter, int filterIndex,
-                  const QString &fileName)
+QString runDialog(QFileDialog::AcceptMode mode, const QString &filter, int filterIndex, const QString &fileName)
 {
     QFileDialog dialog;
     dialog.setAcceptMode(mode);
-    dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile
-                                                       : QFileDialog::AnyFile);
+    dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
     const QStringList filters = QtFileDialog::nameFilters(filter);
     dialog.setNameFilters(filters);
     if (filterIndex >= 1 && filterIndex <= filters.size())

@@ -10,8 +10,7 @@ std::unique_ptr<QMessageBox> QtMessageBox::build(const QString &text, Buttons bu
                                                  const QString &caption, Answer defaultButton)
 {
     auto box = std::make_unique<QMessageBox>(
-        icon == Icon::Exclamation ? QMessageBox::Warning : QMessageBox::NoIcon, caption,
-        QString());
+        icon == Icon::Exclamation ? QMessageBox::Warning : QMessageBox::NoIcon, caption, QString());
     box->setTextFormat(Qt::PlainText);
     box->setText(QString(text).replace(QLatin1Char('\r'), QLatin1Char('\n')));
     if (buttons == Buttons::Ok) {
@@ -29,8 +28,8 @@ std::unique_ptr<QMessageBox> QtMessageBox::build(const QString &text, Buttons bu
     return box;
 }
 
-MessageBox::Answer QtMessageBox::show(const QString &text, Buttons buttons, Icon icon,
-                                      const QString &caption, Answer defaultButton)
+MessageBox::Answer QtMessageBox::show(const QString &text, Buttons buttons, Icon icon, const QString &caption,
+                                      Answer defaultButton)
 {
     const auto box = build(text, buttons, icon, caption, defaultButton);
     switch (box->exec()) {

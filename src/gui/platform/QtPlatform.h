@@ -3,13 +3,13 @@
 
 #pragma once
 
-#include "platform/Platform.h"
 #include "platform/CrashSignals.h"
+#include "platform/Platform.h"
 #include "platform/QtBusyPointer.h"
 #include "platform/QtFileDialog.h"
 #include "platform/QtMessageBox.h"
-#include "platform/RoutedPort.h"
 #include "platform/QtTimer.h"
+#include "platform/RoutedPort.h"
 
 // The real platform services, owned together.
 struct QtPlatform

@@ -36,11 +36,10 @@ int runProgram(QApplication &app, const Platform &platform, const ProgramOptions
         return 0;
 
     TerminationSignals terminations;
-    QObject::connect(&terminations, &TerminationSignals::terminationRequested, &window,
-                     [&](int signalNumber) {
-                         window.closeOnSignal();
-                         app.exit(128 + signalNumber);
-                     });
+    QObject::connect(&terminations, &TerminationSignals::terminationRequested, &window, [&](int signalNumber) {
+        window.closeOnSignal();
+        app.exit(128 + signalNumber);
+    });
     terminations.install();
 
     window.show();

@@ -3,8 +3,8 @@
 
 #pragma once
 
-#include "platform/Platform.h"
 #include "cli/CommandLine.h"
+#include "platform/Platform.h"
 
 class QApplication;
 class QSettings;

@@ -80,7 +80,7 @@ void frmControl::livData_Paste()
     const int selected = m_ui.livData->selectedIndex();
     const int position = selected > 0 ? selected : m_ui.livData->count() + 1;
     m_ui.livData->edits().insertSteps(position, std::move(pasted.rows), NextStepNumber,
-                                 QStringLiteral("Paste"));
+                                      QStringLiteral("Paste"));
     m_document->setModified(true);
 }
 

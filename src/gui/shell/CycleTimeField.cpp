@@ -12,9 +12,9 @@
 
 void frmControl::connectCycleTimeField()
 {
-    NumericField::attach(m_ui.txtCycleTime, {[this] { txtCycleTime_GotFocus(); },
-                                        [this] { txtCycleTime_LostFocus(); },
-                                        [this](int k) { txtCycleTime_KeyPress(k); }});
+    NumericField::attach(m_ui.txtCycleTime,
+                         {[this] { txtCycleTime_GotFocus(); }, [this] { txtCycleTime_LostFocus(); },
+                          [this](int k) { txtCycleTime_KeyPress(k); }});
 }
 
 void frmControl::txtCycleTime_GotFocus()

@@ -27,14 +27,15 @@ void frmControl::cmdDataInsert_Click()
     const int position = m_ui.livData->selectedIndex();
     if (position == 0)
         return;
-    m_ui.livData->edits().insertSteps(position, {StepRecord::makeDefault()}, NextStepNumber, QStringLiteral("Insert"));
+    m_ui.livData->edits().insertSteps(position, {StepRecord::makeDefault()}, NextStepNumber,
+                                      QStringLiteral("Insert"));
     m_document->setModified(true);
 }
 
 void frmControl::cmdDataAppend_Click()
 {
     m_ui.livData->edits().insertSteps(m_ui.livData->count() + 1, {StepRecord::makeDefault()}, NextStepNumber,
-                                 QStringLiteral("Append"));
+                                      QStringLiteral("Append"));
     m_ui.cmdDataInsert->setEnabled(true);
     m_ui.cmdDataDelete->setEnabled(true);
     m_document->setModified(true);

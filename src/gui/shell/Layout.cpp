@@ -4,8 +4,8 @@
 // The resize rule of the main window, and the about box command.
 #include "shell/frmControl.h"
 
-#include "shell/ResizeRule.h"
 #include "platform/Twips.h"
+#include "shell/ResizeRule.h"
 #include "shell/frmAbout.h"
 #include "steps/StepListView.h"
 

@@ -9,9 +9,8 @@
 #include <QCoreApplication>
 #include <QLabel>
 
-MessageBox::Answer frmControl::MsgBox(const QString &text, MessageBox::Buttons buttons,
-                                      MessageBox::Icon icon, const QString &caption,
-                                      MessageBox::Answer defaultButton)
+MessageBox::Answer frmControl::MsgBox(const QString &text, MessageBox::Buttons buttons, MessageBox::Icon icon,
+                                      const QString &caption, MessageBox::Answer defaultButton)
 {
     const QString title = caption.isEmpty() ? AppTitle : caption;
     return m_messages.show(text, buttons, icon, title, defaultButton);

@@ -9,9 +9,9 @@
 #include "files/StepDocument.h"
 #include "instrument/InstrumentSession.h"
 #include "platform/ChoiceList.h"
+#include "platform/Twips.h"
 #include "shell/AppIcon.h"
 #include "shell/ResizeRule.h"
-#include "platform/Twips.h"
 #include "steps/StepListView.h"
 
 #include <QAction>
@@ -47,8 +47,8 @@ void onBecameSelected(QRadioButton *option, QObject *context, std::function<void
 }
 
 template <typename W>
-W *place(QWidget *parent, const char *name, const QString &caption, int left, int top, int width,
-         int height, int tabIndex)
+W *place(QWidget *parent, const char *name, const QString &caption, int left, int top, int width, int height,
+         int tabIndex)
 {
     auto *w = new W(parent);
     w->setObjectName(QLatin1String(name));
@@ -58,8 +58,8 @@ W *place(QWidget *parent, const char *name, const QString &caption, int left, in
         w->setText(caption);
     setDesignGeometry(w, left, top, width, height);
     // Captions that only show text may need more room than the design gave them.
-    constexpr bool captionOnly = std::is_same_v<W, QLabel> || std::is_same_v<W, QCheckBox>
-                                 || std::is_same_v<W, QRadioButton>;
+    constexpr bool captionOnly
+        = std::is_same_v<W, QLabel> || std::is_same_v<W, QCheckBox> || std::is_same_v<W, QRadioButton>;
     if constexpr (captionOnly)
         widenToCaption(w);
     // The lists are editable drop-downs. Made editable here, so that the edit
@@ -92,15 +92,20 @@ void frmControlUi::setupUi(QMainWindow *window)
     client->setObjectName(QStringLiteral("frmControlClient"));
     window->setCentralWidget(client);
 
-    fraSystemMode = place<QGroupBox>(client, "fraSystemMode", QStringLiteral("System  Mode"), 240, 240, 1695, 2175, 0);
-    optSystemMode_0 = place<QRadioButton>(fraSystemMode, "optSystemMode_0", QStringLiteral("&Local"), 360, 600, 975, 255, 10);
-    optSystemMode_1 = place<QRadioButton>(fraSystemMode, "optSystemMode_1", QStringLiteral("Re&Mote"), 360, 1200, 1095, 255, 11);
+    fraSystemMode = place<QGroupBox>(client, "fraSystemMode", QStringLiteral("System  Mode"), 240, 240, 1695,
+                                     2175, 0);
+    optSystemMode_0 = place<QRadioButton>(fraSystemMode, "optSystemMode_0", QStringLiteral("&Local"), 360, 600,
+                                          975, 255, 10);
+    optSystemMode_1 = place<QRadioButton>(fraSystemMode, "optSystemMode_1", QStringLiteral("Re&Mote"), 360,
+                                          1200, 1095, 255, 11);
 
     fraRunMode = place<QGroupBox>(client, "fraRunMode", QStringLiteral("Run Mode"), 2040, 240, 2655, 2175, 1);
     cboRunMode = place<QComboBox>(fraRunMode, "cboRunMode", QString(), 480, 600, 1695, 315, 12);
-    labCycleTime = place<QLabel>(fraRunMode, "labCycleTime", QStringLiteral("Cycle Time"), 360, 1200, 780, 195, 16);
+    labCycleTime = place<QLabel>(fraRunMode, "labCycleTime", QStringLiteral("Cycle Time"), 360, 1200, 780, 195,
+                                 16);
     txtCycleTime = place<QLineEdit>(fraRunMode, "txtCycleTime", QString(), 480, 1440, 1695, 315, 13);
-    chkOutputRelay = place<QCheckBox>(fraRunMode, "chkOutputRelay", QStringLiteral("Output Relay Always On"), 240, 1800, 2175, 255, 22);
+    chkOutputRelay = place<QCheckBox>(fraRunMode, "chkOutputRelay", QStringLiteral("Output Relay Always On"),
+                                      240, 1800, 2175, 255, 22);
     chkOutputRelay->setEnabled(false); // stored design flag is false; nothing reads it
 
     fraComm = place<QGroupBox>(client, "fraComm", QStringLiteral("Communication"), 4800, 240, 2655, 2175, 2);
@@ -108,7 +113,8 @@ void frmControlUi::setupUi(QMainWindow *window)
     cboCommPort = place<QComboBox>(fraComm, "cboCommPort", QString(), 480, 600, 1695, 315, 14);
     labBaudRate = place<QLabel>(fraComm, "labBaudRate", QStringLiteral("Baud Rate"), 360, 1200, 765, 195, 18);
     cboBaudRate = place<QComboBox>(fraComm, "cboBaudRate", QString(), 480, 1440, 1695, 315, 15);
-    labPortSetting = place<QLabel>(fraComm, "labPortSetting", QStringLiteral("Port Setting"), 1440, 1800, 825, 195, 21);
+    labPortSetting = place<QLabel>(fraComm, "labPortSetting", QStringLiteral("Port Setting"), 1440, 1800, 825,
+                                   195, 21);
 
     cmdRunStop = place<QPushButton>(client, "cmdRunStop", QStringLiteral("&RUN"), 7800, 1200, 1215, 495, 3);
     cmdReset = place<QPushButton>(client, "cmdReset", QStringLiteral("Re&set"), 7800, 1920, 1215, 495, 4);
@@ -118,10 +124,14 @@ void frmControlUi::setupUi(QMainWindow *window)
     namespace D = ResizeRule::Design;
     fraData = place<QGroupBox>(client, "fraData", QStringLiteral("Data Setting"), D::fraData, 5);
     livData = place<StepListView>(fraData, "livData", QString(), D::livData, 6);
-    chkDataSelectAll = place<QCheckBox>(fraData, "chkDataSelectAll", QStringLiteral("Select All"), D::chkDataSelectAll, 7);
-    cmdDataInsert = place<QPushButton>(fraData, "cmdDataInsert", QStringLiteral("&Insert"), D::cmdDataInsert, 8);
-    cmdDataDelete = place<QPushButton>(fraData, "cmdDataDelete", QStringLiteral("&Delete"), D::cmdDataDelete, 9);
-    cmdDataAppend = place<QPushButton>(fraData, "cmdDataAppend", QStringLiteral("&Append"), D::cmdDataAppend, 20);
+    chkDataSelectAll = place<QCheckBox>(fraData, "chkDataSelectAll", QStringLiteral("Select All"),
+                                        D::chkDataSelectAll, 7);
+    cmdDataInsert = place<QPushButton>(fraData, "cmdDataInsert", QStringLiteral("&Insert"), D::cmdDataInsert,
+                                       8);
+    cmdDataDelete = place<QPushButton>(fraData, "cmdDataDelete", QStringLiteral("&Delete"), D::cmdDataDelete,
+                                       9);
+    cmdDataAppend = place<QPushButton>(fraData, "cmdDataAppend", QStringLiteral("&Append"), D::cmdDataAppend,
+                                       20);
 
     for (QPushButton *button : {cmdRunStop, cmdReset, cmdDataInsert, cmdDataDelete, cmdDataAppend})
         button->setAutoDefault(false);
@@ -137,9 +147,9 @@ void frmControlUi::setupUi(QMainWindow *window)
     window->setStatusBar(StatusBar1);
 
     // Focus order, by the design's tab indexes (frames and labels take none).
-    QWidget *order[] = {cmdRunStop, cmdReset, livData, chkDataSelectAll, cmdDataInsert,
-                        cmdDataDelete, optSystemMode_0, optSystemMode_1, cboRunMode,
-                        txtCycleTime, cboCommPort, cboBaudRate, cmdDataAppend, chkOutputRelay};
+    QWidget *order[] = {cmdRunStop,    cmdReset,        livData,         chkDataSelectAll, cmdDataInsert,
+                        cmdDataDelete, optSystemMode_0, optSystemMode_1, cboRunMode,       txtCycleTime,
+                        cboCommPort,   cboBaudRate,     cmdDataAppend,   chkOutputRelay};
     for (size_t i = 0; i + 1 < std::size(order); ++i)
         QWidget::setTabOrder(order[i], order[i + 1]);
 

@@ -42,9 +42,9 @@ inline constexpr int OffDesktopLimit = -120;
 
 struct WindowState
 {
-    int left = 0;   // outer position, from the desktop's top-left corner
+    int left = 0; // outer position, from the desktop's top-left corner
     int top = 0;
-    int width = 0;  // outer size: frame, title bar and menu bar included
+    int width = 0; // outer size: frame, title bar and menu bar included
     int height = 0;
     bool minimized = false;
     int statusBarHeight = Design::StatusBarHeight;
@@ -52,7 +52,7 @@ struct WindowState
 
 struct Layout
 {
-    int width = 0;  // the outer size the window must have: at least the minimum
+    int width = 0; // the outer size the window must have: at least the minimum
     int height = 0;
     TwipsRect fraData;
     TwipsRect livData;

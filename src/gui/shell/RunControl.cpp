@@ -125,8 +125,7 @@ void frmControl::cmdRunStop_Click()
     catchUpWithSession();
     switch (refused.reason) {
     case InstrumentSession::Refusal::Reason::None:
-    case InstrumentSession::Refusal::Reason::PortUnavailable:
-        return;
+    case InstrumentSession::Refusal::Reason::PortUnavailable: return;
     case InstrumentSession::Refusal::Reason::CycleCount:
         MsgBox(refused.message, MessageBox::Buttons::Ok, MessageBox::Icon::Exclamation,
                ModTool::RangeErrorCaption);
@@ -151,8 +150,8 @@ void frmControl::showPlayedStep(int position, qint32 stepTotal)
         return;
     m_ui.livData->select(position);
     m_ui.livData->ensureVisible(position);
-    setStatusText(runningStatusText(m_ui.livData->item(position).label, position, stepTotal,
-                                    currentStartTimeText()));
+    setStatusText(
+        runningStatusText(m_ui.livData->item(position).label, position, stepTotal, currentStartTimeText()));
 }
 
 // Disables (or enables again) what must not change while the table plays:

@@ -7,8 +7,8 @@
 
 // Fixed texts of the main window, letter for letter.
 namespace Texts {
-inline const QString NoPortsMessage =
-    QStringLiteral("All communication ports are not available. Please check the ports!!");
+inline const QString NoPortsMessage = QStringLiteral(
+    "All communication ports are not available. Please check the ports!!");
 
 inline const QString NowStop = QStringLiteral("Now Stop");
 inline const QString RunCaption = QStringLiteral("&RUN");

@@ -4,9 +4,9 @@
 #include "shell/frmAbout.h"
 
 #include "Version.h"
-#include "shell/AppIcon.h"
 #include "platform/AppTitle.h"
 #include "platform/Twips.h"
+#include "shell/AppIcon.h"
 
 #include <QFrame>
 #include <QLabel>
@@ -23,8 +23,7 @@ QString programVersionText()
 }
 
 namespace {
-QLabel *label(QWidget *parent, const char *name, const QString &text, int left, int top,
-              int width, int height)
+QLabel *label(QWidget *parent, const char *name, const QString &text, int left, int top, int width, int height)
 {
     auto *l = new QLabel(text, parent);
     l->setObjectName(QLatin1String(name));
@@ -43,16 +42,14 @@ QFrame *ruleLine(QWidget *parent, const char *name, int x1, int x2, int y, int t
     line->setFrameShape(QFrame::NoFrame);
     line->setAutoFillBackground(true);
     line->setBackgroundRole(role);
-    line->setGeometry(twipsToPixels(x1), twipsToPixels(y), twipsToPixels(x2) - twipsToPixels(x1),
-                      thickness);
+    line->setGeometry(twipsToPixels(x1), twipsToPixels(y), twipsToPixels(x2) - twipsToPixels(x1), thickness);
     return line;
 }
 } // namespace
 
 frmAbout::frmAbout(QWidget *parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint
-                          | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint
-                          | Qt::MSWindowsFixedSizeDialogHint)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                          | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint)
 {
     setObjectName(QStringLiteral("frmAbout"));
     setFont(designFont(font()));

@@ -20,8 +20,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 
-frmControl::frmControl(const Platform &platform, QWidget *parent)
-    : QMainWindow(parent), m_platform(platform)
+frmControl::frmControl(const Platform &platform, QWidget *parent) : QMainWindow(parent), m_platform(platform)
 {
     setObjectName(QStringLiteral("frmControl"));
     m_document = std::make_unique<StepDocument>(*m_platform.files, m_messages, *m_platform.busy);

@@ -123,17 +123,16 @@ private:
         TextMessages m_standardError{TextMessages::standardError()};
     };
 
-    void connectHandlers(); // MainWindowControls.cpp
-    void connectCycleTimeField(); // CycleTimeField.cpp
-    void connectRun(); // RunControl.cpp
-    void setRunLocked(bool locked); // RunControl.cpp
-    void setDataButtons(); // EditCommands.cpp: Insert/Delete follow the row count
-    void connectTableEditing(); // ClipboardCommands.cpp
-    bool tableEditable() const; // ClipboardCommands.cpp: not during a run
+    void connectHandlers();                              // MainWindowControls.cpp
+    void connectCycleTimeField();                        // CycleTimeField.cpp
+    void connectRun();                                   // RunControl.cpp
+    void setRunLocked(bool locked);                      // RunControl.cpp
+    void setDataButtons();                               // EditCommands.cpp: Insert/Delete follow the row count
+    void connectTableEditing();                          // ClipboardCommands.cpp
+    bool tableEditable() const;                          // ClipboardCommands.cpp: not during a run
     void showPlayedStep(int position, qint32 stepTotal); // RunControl.cpp
     // Shows a message box with the application title as caption (unless given).
-    MessageBox::Answer MsgBox(const QString &text,
-                              MessageBox::Buttons buttons = MessageBox::Buttons::Ok,
+    MessageBox::Answer MsgBox(const QString &text, MessageBox::Buttons buttons = MessageBox::Buttons::Ok,
                               MessageBox::Icon icon = MessageBox::Icon::None,
                               const QString &caption = QString(),
                               MessageBox::Answer defaultButton = MessageBox::Answer::Ok);

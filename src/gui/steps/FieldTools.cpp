@@ -13,8 +13,7 @@ void SelectFieldText(QLineEdit *field)
     field->setSelection(0, static_cast<int>(field->text().size()));
 }
 
-void CheckFieldRange(QLineEdit *field, double minimum, double maximum, int decimals,
-                     MessageBox &messages)
+void CheckFieldRange(QLineEdit *field, double minimum, double maximum, int decimals, MessageBox &messages)
 {
     const FieldCheck check = judgeFieldText(field->text(), minimum, maximum, decimals);
     if (check.inRange) {
@@ -22,8 +21,8 @@ void CheckFieldRange(QLineEdit *field, double minimum, double maximum, int decim
         return;
     }
     QPointer<QLineEdit> guard(field);
-    messages.show(check.message, MessageBox::Buttons::Ok, MessageBox::Icon::Exclamation,
-                  RangeErrorCaption, MessageBox::Answer::Ok);
+    messages.show(check.message, MessageBox::Buttons::Ok, MessageBox::Icon::Exclamation, RangeErrorCaption,
+                  MessageBox::Answer::Ok);
     if (!guard)
         return;
     // When the window is not active yet (the box has just gone), setFocus

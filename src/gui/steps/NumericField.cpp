@@ -40,8 +40,7 @@ public:
 protected:
     bool eventFilter(QObject *, QEvent *event) override
     {
-        if (event->type() != QEvent::MouseButtonPress
-            && event->type() != QEvent::MouseButtonDblClick)
+        if (event->type() != QEvent::MouseButtonPress && event->type() != QEvent::MouseButtonDblClick)
             return false;
         QCoreApplication::instance()->removeEventFilter(this);
         deleteLater();
@@ -86,8 +85,7 @@ bool NumericField::eventFilter(QObject *watched, QEvent *event)
             keyPress(key->text().at(0).unicode());
         return false; // every other key reaches the field unchanged
     }
-    default:
-        return false;
+    default: return false;
     }
 }
 

@@ -26,7 +26,6 @@ void RangedField::keyPress(int keyAscii) const
 bool RangedField::accepted() const
 {
     return m_field
-           && ModTool::judgeFieldText(m_field->text(), m_range.minimum, m_range.maximum,
-                                      m_range.decimals)
+           && ModTool::judgeFieldText(m_field->text(), m_range.minimum, m_range.maximum, m_range.decimals)
                   .inRange;
 }

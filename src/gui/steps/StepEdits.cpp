@@ -19,8 +19,7 @@ QString takeStepLabel(qint32 &counter)
 
 StepEdits::StepEdits(StepListView &table, QObject *parent) : QObject(parent), m_table(table) {}
 
-void StepEdits::insertSteps(int position, std::vector<StepRecord> rows, qint32 &counter,
-                            const QString &name)
+void StepEdits::insertSteps(int position, std::vector<StepRecord> rows, qint32 &counter, const QString &name)
 {
     // The table counts its rows in an int.
     const qint64 room = std::numeric_limits<int>::max() - qint64(m_table.count());

@@ -29,8 +29,7 @@ public:
 
     // Places the rows before position (1..count+1). Rows without a label are
     // labelled "Step" and the counter, which moves on for each.
-    void insertSteps(int position, std::vector<StepRecord> rows, qint32 &counter,
-                     const QString &name);
+    void insertSteps(int position, std::vector<StepRecord> rows, qint32 &counter, const QString &name);
     // Removes the row at position and selects the row that takes its place,
     // or the new last row.
     void removeStep(int position, const QString &name);

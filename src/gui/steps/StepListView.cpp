@@ -47,8 +47,7 @@ void StepListView::setSteps(StepTableModel &steps)
     m_menu = std::make_unique<StepTableMenu>(*this, m_edits.history());
 
     connect(m_model, &StepTableModel::itemCheck, this, &StepListView::itemCheck);
-    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
-            &StepListView::keepSelection);
+    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, &StepListView::keepSelection);
     // Whoever replaces the rows (a file read works on the model alone), the
     // first row of a table that holds rows is selected.
     connect(m_model, &QAbstractItemModel::modelReset, this, [this] {
@@ -114,8 +113,7 @@ int StepListView::selectedIndex() const
 void StepListView::select(int position)
 {
     const QModelIndex index = m_model->index(position - 1, 0);
-    selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect
-                                                 | QItemSelectionModel::Rows);
+    selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
 }
 
 void StepListView::ensureVisible(int position)
@@ -148,12 +146,11 @@ void StepListView::dataChanged(const QModelIndex &topLeft, const QModelIndex &bo
     const QModelIndex firstInSight = indexAt(QPoint(0, 0));
     const QModelIndex lastInSight = indexAt(QPoint(0, viewport()->height() - 1));
     const int top = std::max(topLeft.row(), firstInSight.isValid() ? firstInSight.row() : 0);
-    const int bottom =
-        std::min(bottomRight.row(), lastInSight.isValid() ? lastInSight.row() : count() - 1);
+    const int bottom = std::min(bottomRight.row(), lastInSight.isValid() ? lastInSight.row() : count() - 1);
     if (top > bottom)
         return;
-    QTreeView::dataChanged(m_model->index(top, topLeft.column()),
-                           m_model->index(bottom, bottomRight.column()), roles);
+    QTreeView::dataChanged(m_model->index(top, topLeft.column()), m_model->index(bottom, bottomRight.column()),
+                           roles);
 }
 
 void StepListView::keepSelection(const QItemSelection &selected, const QItemSelection &deselected)

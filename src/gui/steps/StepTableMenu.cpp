@@ -38,8 +38,7 @@ StepTableMenu::StepTableMenu(StepListView &table, QUndoStack &history)
                         {QKeySequence(Qt::CTRL | Qt::Key_V), QKeySequence(Qt::SHIFT | Qt::Key_Insert)})),
       undo(tableAction(table, "actUndo", QStringLiteral("&Undo"), {QKeySequence(Qt::CTRL | Qt::Key_Z)})),
       redo(tableAction(table, "actRedo", QStringLiteral("&Redo"),
-                       {QKeySequence(Qt::CTRL | Qt::Key_Y),
-                        QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)})),
+                       {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)})),
       m_table(table), m_history(history), m_menu(new QMenu(&table))
 {
     m_menu->setObjectName(QStringLiteral("mnuStepTable"));

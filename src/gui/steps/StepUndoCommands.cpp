@@ -31,11 +31,9 @@ void StepCommand::keepSelection(int position)
 }
 
 InsertStepsCommand::InsertStepsCommand(StepEdits &edits, const QString &name, int position,
-                                       std::vector<StepRecord> rows, qint32 *counter,
-                                       qint32 counterAfter)
-    : StepCommand(edits, name), m_position(position), m_count(int(rows.size())),
-      m_rows(std::move(rows)), m_counter(counter), m_counterBefore(*counter),
-      m_counterAfter(counterAfter)
+                                       std::vector<StepRecord> rows, qint32 *counter, qint32 counterAfter)
+    : StepCommand(edits, name), m_position(position), m_count(int(rows.size())), m_rows(std::move(rows)),
+      m_counter(counter), m_counterBefore(*counter), m_counterAfter(counterAfter)
 {
 }
 
@@ -117,8 +115,8 @@ void CheckAllCommand::undo()
 }
 
 CheckStepCommand::CheckStepCommand(StepEdits &edits, int position, bool checked)
-    : StepCommand(edits, checked ? QStringLiteral("Tick") : QStringLiteral("Untick")),
-      m_position(position), m_checked(checked)
+    : StepCommand(edits, checked ? QStringLiteral("Tick") : QStringLiteral("Untick")), m_position(position),
+      m_checked(checked)
 {
 }
 

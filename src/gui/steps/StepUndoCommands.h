@@ -33,8 +33,8 @@ private:
 class InsertStepsCommand : public StepCommand
 {
 public:
-    InsertStepsCommand(StepEdits &edits, const QString &name, int position,
-                       std::vector<StepRecord> rows, qint32 *counter, qint32 counterAfter);
+    InsertStepsCommand(StepEdits &edits, const QString &name, int position, std::vector<StepRecord> rows,
+                       qint32 *counter, qint32 counterAfter);
     void redo() override;
     void undo() override;
 

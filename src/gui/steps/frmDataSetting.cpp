@@ -19,8 +19,7 @@
 
 namespace {
 template <typename W>
-W *place(QWidget *parent, const char *name, const QString &caption, int left, int top, int width,
-         int height)
+W *place(QWidget *parent, const char *name, const QString &caption, int left, int top, int width, int height)
 {
     auto *w = new W(parent);
     w->setObjectName(QLatin1String(name));
@@ -46,23 +45,20 @@ struct NumericEntry
 const NumericEntry numericEntries[] = {
     {&frmDataSetting::txtVoltage, FieldRanges::Voltage, &frmDataSetting::txtVoltage_GotFocus,
      &frmDataSetting::txtVoltage_LostFocus, &frmDataSetting::txtVoltage_KeyPress},
-    {&frmDataSetting::txtFrequency, FieldRanges::Frequency,
-     &frmDataSetting::txtFrequency_GotFocus, &frmDataSetting::txtFrequency_LostFocus,
-     &frmDataSetting::txtFrequency_KeyPress},
-    {&frmDataSetting::txtStartPhase, FieldRanges::StartPhase,
-     &frmDataSetting::txtStartPhase_GotFocus, &frmDataSetting::txtStartPhase_LostFocus,
-     &frmDataSetting::txtStartPhase_KeyPress},
-    {&frmDataSetting::txtStopPhase, FieldRanges::StopPhase,
-     &frmDataSetting::txtStopPhase_GotFocus, &frmDataSetting::txtStopPhase_LostFocus,
-     &frmDataSetting::txtStopPhase_KeyPress},
+    {&frmDataSetting::txtFrequency, FieldRanges::Frequency, &frmDataSetting::txtFrequency_GotFocus,
+     &frmDataSetting::txtFrequency_LostFocus, &frmDataSetting::txtFrequency_KeyPress},
+    {&frmDataSetting::txtStartPhase, FieldRanges::StartPhase, &frmDataSetting::txtStartPhase_GotFocus,
+     &frmDataSetting::txtStartPhase_LostFocus, &frmDataSetting::txtStartPhase_KeyPress},
+    {&frmDataSetting::txtStopPhase, FieldRanges::StopPhase, &frmDataSetting::txtStopPhase_GotFocus,
+     &frmDataSetting::txtStopPhase_LostFocus, &frmDataSetting::txtStopPhase_KeyPress},
     {&frmDataSetting::txtWorkTime, FieldRanges::WorkTime, &frmDataSetting::txtWorkTime_GotFocus,
      &frmDataSetting::txtWorkTime_LostFocus, &frmDataSetting::txtWorkTime_KeyPress},
 };
 } // namespace
 
 frmDataSetting::frmDataSetting(StepListView *table, MessageBox &messages)
-    : QWidget(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint
-                           | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
+    : QWidget(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                           | Qt::WindowCloseButtonHint),
       m_table(table), m_messages(messages)
 {
     setObjectName(QStringLiteral("frmDataSetting"));
@@ -92,7 +88,8 @@ void frmDataSetting::buildControls()
     txtVoltage = place<QLineEdit>(f, "txtVoltage", QString(), 1920, 1800, 1695, 315);
     labFrequency = place<QLabel>(f, "labFrequency", QStringLiteral("Frequency [Hz]"), 360, 2280, 1080, 195);
     txtFrequency = place<QLineEdit>(f, "txtFrequency", QString(), 1920, 2280, 1695, 315);
-    labStartPhase = place<QLabel>(f, "labStartPhase", QStringLiteral("Start Phase [Deg]"), 360, 2880, 1260, 195);
+    labStartPhase = place<QLabel>(f, "labStartPhase", QStringLiteral("Start Phase [Deg]"), 360, 2880, 1260,
+                                  195);
     txtStartPhase = place<QLineEdit>(f, "txtStartPhase", QString(), 1920, 2880, 1695, 315);
     labStopPhase = place<QLabel>(f, "labStopPhase", QStringLiteral("Stop Phase [Deg]"), 360, 3360, 1260, 195);
     txtStopPhase = place<QLineEdit>(f, "txtStopPhase", QString(), 1920, 3360, 1695, 315);
@@ -118,8 +115,8 @@ void frmDataSetting::buildControls()
         button->setDefault(false);
     }
 
-    QWidget *order[] = {cboOutput, cboRange, txtVoltage, txtFrequency, txtStartPhase,
-                        txtStopPhase, txtWorkTime, cmdOK, cmdCancle};
+    QWidget *order[] = {cboOutput,    cboRange,    txtVoltage, txtFrequency, txtStartPhase,
+                        txtStopPhase, txtWorkTime, cmdOK,      cmdCancle};
     for (size_t i = 0; i + 1 < std::size(order); ++i)
         QWidget::setTabOrder(order[i], order[i + 1]);
 }
@@ -132,9 +129,9 @@ void frmDataSetting::connectHandlers()
     });
     connect(cmdCancle, &QPushButton::clicked, this, [this] { cmdCancle_Click(); });
     for (const NumericEntry &e : numericEntries)
-        NumericField::attach(this->*e.field, {[this, &e] { (this->*e.gotFocus)(); },
-                                              [this, &e] { (this->*e.lostFocus)(); },
-                                              [this, &e](int k) { (this->*e.keyPress)(k); }});
+        NumericField::attach(this->*e.field,
+                             {[this, &e] { (this->*e.gotFocus)(); }, [this, &e] { (this->*e.lostFocus)(); },
+                              [this, &e](int k) { (this->*e.keyPress)(k); }});
 }
 
 void frmDataSetting::Form_Load()
@@ -238,36 +235,66 @@ RangedField frmDataSetting::ranged(Numeric which)
     return {this->*e.field, e.range, messages()};
 }
 
-void frmDataSetting::txtVoltage_GotFocus() { ranged(Numeric::Voltage).gotFocus(); }
-void frmDataSetting::txtVoltage_LostFocus() { ranged(Numeric::Voltage).lostFocus(); }
+void frmDataSetting::txtVoltage_GotFocus()
+{
+    ranged(Numeric::Voltage).gotFocus();
+}
+void frmDataSetting::txtVoltage_LostFocus()
+{
+    ranged(Numeric::Voltage).lostFocus();
+}
 void frmDataSetting::txtVoltage_KeyPress(int keyAscii)
 {
     ranged(Numeric::Voltage).keyPress(keyAscii);
 }
 
-void frmDataSetting::txtFrequency_GotFocus() { ranged(Numeric::Frequency).gotFocus(); }
-void frmDataSetting::txtFrequency_LostFocus() { ranged(Numeric::Frequency).lostFocus(); }
+void frmDataSetting::txtFrequency_GotFocus()
+{
+    ranged(Numeric::Frequency).gotFocus();
+}
+void frmDataSetting::txtFrequency_LostFocus()
+{
+    ranged(Numeric::Frequency).lostFocus();
+}
 void frmDataSetting::txtFrequency_KeyPress(int keyAscii)
 {
     ranged(Numeric::Frequency).keyPress(keyAscii);
 }
 
-void frmDataSetting::txtStartPhase_GotFocus() { ranged(Numeric::StartPhase).gotFocus(); }
-void frmDataSetting::txtStartPhase_LostFocus() { ranged(Numeric::StartPhase).lostFocus(); }
+void frmDataSetting::txtStartPhase_GotFocus()
+{
+    ranged(Numeric::StartPhase).gotFocus();
+}
+void frmDataSetting::txtStartPhase_LostFocus()
+{
+    ranged(Numeric::StartPhase).lostFocus();
+}
 void frmDataSetting::txtStartPhase_KeyPress(int keyAscii)
 {
     ranged(Numeric::StartPhase).keyPress(keyAscii);
 }
 
-void frmDataSetting::txtStopPhase_GotFocus() { ranged(Numeric::StopPhase).gotFocus(); }
-void frmDataSetting::txtStopPhase_LostFocus() { ranged(Numeric::StopPhase).lostFocus(); }
+void frmDataSetting::txtStopPhase_GotFocus()
+{
+    ranged(Numeric::StopPhase).gotFocus();
+}
+void frmDataSetting::txtStopPhase_LostFocus()
+{
+    ranged(Numeric::StopPhase).lostFocus();
+}
 void frmDataSetting::txtStopPhase_KeyPress(int keyAscii)
 {
     ranged(Numeric::StopPhase).keyPress(keyAscii);
 }
 
-void frmDataSetting::txtWorkTime_GotFocus() { ranged(Numeric::WorkTime).gotFocus(); }
-void frmDataSetting::txtWorkTime_LostFocus() { ranged(Numeric::WorkTime).lostFocus(); }
+void frmDataSetting::txtWorkTime_GotFocus()
+{
+    ranged(Numeric::WorkTime).gotFocus();
+}
+void frmDataSetting::txtWorkTime_LostFocus()
+{
+    ranged(Numeric::WorkTime).lostFocus();
+}
 void frmDataSetting::txtWorkTime_KeyPress(int keyAscii)
 {
     ranged(Numeric::WorkTime).keyPress(keyAscii);

@@ -56,8 +56,10 @@ DemoArguments parseDemoArguments(const QStringList &arguments)
     const QCommandLineOption help({"h", "help"}, "Shows this help and exits.");
     const QCommandLineOption version({"v", "version"}, "Shows the version and exits.");
     const QCommandLineOption show("show", "Opens FILE, chooses Remote and presses RUN.", "FILE");
-    const QCommandLineOption play("play", "Plays FILE in a dry run without a window and prints what "
-                                          "the source received.", "FILE");
+    const QCommandLineOption play("play",
+                                  "Plays FILE in a dry run without a window and prints what "
+                                  "the source received.",
+                                  "FILE");
     const QCommandLineOption mode("mode", "single (the default), continuous, or cycle N.", "MODE");
     const QCommandLineOption cycles("cycles", "The count for --mode cycle.", "N");
     const QCommandLineOption baud("baud", "1200, 2400, 4800 or 9600 (the default).", "BAUD");
@@ -74,10 +76,14 @@ DemoArguments parseDemoArguments(const QStringList &arguments)
         return bad(parser.errorText());
     if (parser.isSet(help)) {
         const QString text = parser.helpText();
-        return stop(0, QStringLiteral("Usage: quorra-demo [options]") + text.mid(text.indexOf(QLatin1Char('\n'))));
+        return stop(0,
+                    QStringLiteral("Usage: quorra-demo [options]") + text.mid(text.indexOf(QLatin1Char('\n'))));
     }
     if (parser.isSet(version))
-        return stop(0, QStringLiteral("quorra-demo %1.%2.%3\n").arg(Version::Major).arg(Version::Minor).arg(Version::Patch));
+        return stop(0, QStringLiteral("quorra-demo %1.%2.%3\n")
+                           .arg(Version::Major)
+                           .arg(Version::Minor)
+                           .arg(Version::Patch));
 
     DemoArguments a;
     if (parser.isSet(play))
@@ -88,7 +94,8 @@ DemoArguments parseDemoArguments(const QStringList &arguments)
     bool cycleCountFromPositional = false;
     if (parser.isSet(mode)) {
         const QString m = parser.value(mode);
-        if (const QString why = readMode(parser, m, cycleCountGiven ? parser.value(cycles) : QString(), a.options.run);
+        if (const QString why = readMode(parser, m, cycleCountGiven ? parser.value(cycles) : QString(),
+                                         a.options.run);
             !why.isEmpty())
             return bad(why);
         cycleCountFromPositional = m == QLatin1String("cycle") && !cycleCountGiven;

@@ -187,8 +187,7 @@ void DryRun::print(QTextStream &out, const Result &result)
         out << "Run ended: " << result.ending << '\n';
     out << QString::asprintf("Duration: %.3f s from RUN until \"Now Stop\"; the last line arrived "
                              "%.1f ms after RUN\n",
-                             (result.stopMs - result.runMs) / 1000.0,
-                             result.lastLineMs - result.runMs);
+                             (result.stopMs - result.runMs) / 1000.0, result.lastLineMs - result.runMs);
 }
 
 int runDryRun(const QString &path, const PlayOptions &options, QTextStream &out)
@@ -207,8 +206,7 @@ int runDryRun(const QString &path, const PlayOptions &options, QTextStream &out)
         return 2;
     }
     out << "Dry run of " << path << ": " << steps << " steps, " << options.run.text() << ", "
-        << (options.baud.isEmpty() ? QStringLiteral("9600") : options.baud)
-        << " baud, virtual time\n\n";
+        << (options.baud.isEmpty() ? QStringLiteral("9600") : options.baud) << " baud, virtual time\n\n";
     const DryRun::Result result = dry.play(options);
     DryRun::print(out, result);
     out.flush();

@@ -3,13 +3,13 @@
 
 #pragma once
 
+#include "demo/HeadlessServices.h"
+#include "demo/WindowDriver.h"
 #include "platform/Platform.h"
 #include "platform/QtSerialPort.h"
-#include "demo/HeadlessServices.h"
 #include "platform/TextMessages.h"
 #include "source/SourceLink.h"
 #include "source/VirtualTimer.h"
-#include "demo/WindowDriver.h"
 
 #include <QList>
 #include <QString>
@@ -50,13 +50,13 @@ public:
     {
         QList<Entry> transcript; // in time order
         QList<StretchedStep> stretched;
-        qint64 heldCount = 0;     // steps the program held past their dwell for the line
+        qint64 heldCount = 0; // steps the program held past their dwell for the line
         int errorCount = 0;
-        double runMs = 0.0;       // RUN pressed
-        double stopMs = 0.0;      // "Now Stop"
-        double lastLineMs = 0.0;  // the last byte arrived
-        QString ending;           // how the run ended, when not by itself
-        QStringList messages;     // message boxes the program showed
+        double runMs = 0.0;      // RUN pressed
+        double stopMs = 0.0;     // "Now Stop"
+        double lastLineMs = 0.0; // the last byte arrived
+        QString ending;          // how the run ended, when not by itself
+        QStringList messages;    // message boxes the program showed
     };
 
     // Sets up the cable, maps COM 1 to it (COM 2 to nothing) and starts the

@@ -13,7 +13,6 @@
 // Stand-ins for the modal parts of the platform, for driving the main
 // window from the demo without an operator.
 
-
 // Answers the open dialog with the queued paths first; after that, or for
 // a save, asks the delegate (cancels when there is none).
 class ScriptedFileDialog : public FileDialog

@@ -3,18 +3,18 @@
 
 #include "demo/LiveDemo.h"
 
+#include "demo/HeadlessServices.h"
+#include "demo/SourcePanel.h"
 #include "platform/PortMap.h"
 #include "platform/QtPlatform.h"
 #include "shell/frmControl.h"
-#include "demo/HeadlessServices.h"
 #include "source/SourceLink.h"
-#include "demo/SourcePanel.h"
 #include "steps/StepListView.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QPushButton>
 #include <QEvent>
+#include <QPushButton>
 #include <QScreen>
 #include <QTextStream>
 #include <QTimer>
@@ -49,8 +49,7 @@ int runLiveDemo(const std::optional<QString> &showFile, const PlayOptions &optio
 {
     QElapsedTimer since;
     since.start();
-    SourceLink link([&since] { return static_cast<double>(since.nsecsElapsed()) / 1e6; }, cable,
-                    tcpPort);
+    SourceLink link([&since] { return static_cast<double>(since.nsecsElapsed()) / 1e6; }, cable, tcpPort);
     if (!link.isOpen()) {
         QTextStream(stderr) << "quorra-demo: " << link.errorText() << '\n';
         return 2;

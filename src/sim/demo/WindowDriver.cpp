@@ -3,10 +3,10 @@
 
 #include "demo/WindowDriver.h"
 
+#include "demo/HeadlessServices.h"
 #include "instrument/InstrumentSession.h"
 #include "platform/Timer.h"
 #include "shell/frmControl.h"
-#include "demo/HeadlessServices.h"
 #include "steps/StepListView.h"
 
 #include <QComboBox>

@@ -18,8 +18,8 @@ public:
 
     struct Frame
     {
-        QByteArray text;   // the line without its end; cut at MaxLine when overlong
-        QString error;     // empty for a good line
+        QByteArray text; // the line without its end; cut at MaxLine when overlong
+        QString error;   // empty for a good line
     };
 
     // Takes one byte; returns the frame this byte ends, if any.

@@ -79,9 +79,9 @@ private:
     std::atomic<bool> m_stop{false};
     std::atomic<qint64> m_dropped{0};
     mutable std::mutex m_mutex;
-    std::deque<Byte> m_cable;   // read, on its way
-    double m_lineFreeMs = 0.0;  // when the last byte in the cable arrives
-    Arrived m_arrived;          // delivered, not yet taken
+    std::deque<Byte> m_cable;  // read, on its way
+    double m_lineFreeMs = 0.0; // when the last byte in the cable arrives
+    Arrived m_arrived;         // delivered, not yet taken
     bool m_packetMode = false;
     std::atomic<bool> m_ended{false}; // a socket's writer ended its side
     std::thread m_thread;

@@ -17,11 +17,16 @@ std::optional<Header> headerOf(const QByteArray &token)
         const char *text;
         Header header;
     } table[] = {
-        {"*RST", Header::Reset},           {":SOUR:TURN", Header::Turn},
-        {":OUTP", Header::Relay},          {":SOUR:RANG", Header::Range},
-        {":SOUR:VOLT", Header::Volts},     {":SOUR:FREQ", Header::Hertz},
-        {":SOUR:STPH", Header::StartPhase}, {":SOUR:SPPH", Header::StopPhase},
-        {":SYST:LOC", Header::Local},      {":SYST:REM", Header::Remote},
+        {"*RST", Header::Reset},
+        {":SOUR:TURN", Header::Turn},
+        {":OUTP", Header::Relay},
+        {":SOUR:RANG", Header::Range},
+        {":SOUR:VOLT", Header::Volts},
+        {":SOUR:FREQ", Header::Hertz},
+        {":SOUR:STPH", Header::StartPhase},
+        {":SOUR:SPPH", Header::StopPhase},
+        {":SYST:LOC", Header::Local},
+        {":SYST:REM", Header::Remote},
     };
     for (const auto &entry : table)
         if (token.compare(entry.text, Qt::CaseInsensitive) == 0)
@@ -33,8 +38,7 @@ std::optional<Header> headerOf(const QByteArray &token)
 // Nothing else: no decimal comma, no units, no "inf".
 std::optional<double> numberOf(const QByteArray &text)
 {
-    static const QRegularExpression pattern(
-        QStringLiteral("^[+-]?(\\d+\\.?\\d*|\\.\\d+)([eE][+-]?\\d+)?$"));
+    static const QRegularExpression pattern(QStringLiteral("^[+-]?(\\d+\\.?\\d*|\\.\\d+)([eE][+-]?\\d+)?$"));
     if (!pattern.match(QString::fromLatin1(text)).hasMatch())
         return std::nullopt;
     bool ok = false;
@@ -130,18 +134,15 @@ QString executeLine(const QByteArray &line, SourceState &state)
         return {};
     }
     case Header::Volts:
-        return setNumber(argument, 0.0, SourceLimits::MaxVolts,
-                         QStringLiteral("negative voltage"),
+        return setNumber(argument, 0.0, SourceLimits::MaxVolts, QStringLiteral("negative voltage"),
                          QStringLiteral("voltage above 310 V"), state.volts);
     case Header::Hertz: {
         const QString outside = QStringLiteral("frequency outside 40 to 500 Hz");
-        return setNumber(argument, SourceLimits::MinHertz, SourceLimits::MaxHertz, outside,
-                         outside, state.hertz);
+        return setNumber(argument, SourceLimits::MinHertz, SourceLimits::MaxHertz, outside, outside,
+                         state.hertz);
     }
-    case Header::StartPhase:
-        return setPhase(argument, state.startPhase);
-    case Header::StopPhase:
-        return setPhase(argument, state.stopPhase);
+    case Header::StartPhase: return setPhase(argument, state.startPhase);
+    case Header::StopPhase: return setPhase(argument, state.stopPhase);
     }
     return QStringLiteral("unknown header");
 }

@@ -16,8 +16,8 @@ QString StretchedStep::text() const
         .arg(dwellMs);
 }
 
-std::optional<StretchedStep> checkBurst(qsizetype bytes, double writtenMs,
-                                        const LineSettings &line, const StepContext &step)
+std::optional<StretchedStep> checkBurst(qsizetype bytes, double writtenMs, const LineSettings &line,
+                                        const StepContext &step)
 {
     // A step held until STOP cannot be stretched.
     if (step.dwellMs <= 0)

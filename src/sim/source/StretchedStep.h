@@ -31,5 +31,5 @@ struct StretchedStep
 };
 
 // Checks one burst: the bytes the program wrote in one go for a step.
-std::optional<StretchedStep> checkBurst(qsizetype bytes, double writtenMs,
-                                        const LineSettings &line, const StepContext &step);
+std::optional<StretchedStep> checkBurst(qsizetype bytes, double writtenMs, const LineSettings &line,
+                                        const StepContext &step);

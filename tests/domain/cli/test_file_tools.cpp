@@ -49,9 +49,9 @@ QString writeSteps(const QString &path, const std::vector<StepRecord> &rows)
 // 80 characters: 66 or 83 ms) between steps with room to spare.
 std::vector<StepRecord> tightProgram()
 {
-    return {step("UT", "230.00", "0.00", "0.30"),    step("Dip 0% 10ms", "0.00", "0.00", "0.01"),
-            step("UT", "230.00", "0.00", "0.30"),    step("Dip 40% 30ms @90", "92.00", "90.00", "0.03"),
-            step("UT", "230.00", "0.00", "0.30"),    step("Dip 70% 150ms", "161.00", "0.00", "0.15"),
+    return {step("UT", "230.00", "0.00", "0.30"), step("Dip 0% 10ms", "0.00", "0.00", "0.01"),
+            step("UT", "230.00", "0.00", "0.30"), step("Dip 40% 30ms @90", "92.00", "90.00", "0.03"),
+            step("UT", "230.00", "0.00", "0.30"), step("Dip 70% 150ms", "161.00", "0.00", "0.15"),
             step("UT", "230.00", "0.00", "0.30")};
 }
 
@@ -184,9 +184,9 @@ void FileToolsTest::generate()
     QFETCH(int, hertz);
     QFETCH(int, notes);
     const QString file = m_dir.filePath(QStringLiteral("generated-%1-%2.log").arg(testClass).arg(hertz));
-    const Outcome outcome = run({"--generate", "iec61000-4-11", "--class", QString::number(testClass), "--voltage",
-                                 "230", "--frequency", QString::number(hertz), "--angles", "0,270", "--repeats", "2",
-                                 "--gap", "5", "--output", file});
+    const Outcome outcome = run({"--generate", "iec61000-4-11", "--class", QString::number(testClass),
+                                 "--voltage", "230", "--frequency", QString::number(hertz), "--angles", "0,270",
+                                 "--repeats", "2", "--gap", "5", "--output", file});
     QCOMPARE(outcome.exitCode, 0);
     QCOMPARE(outcome.err, QString());
     QCOMPARE(outcome.out.count(QLatin1String("Note: ")), notes);
@@ -202,29 +202,33 @@ void FileToolsTest::refused_data()
 {
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QString>("says");
-    const QStringList dips{"--generate", "iec61000-4-11", "--class", "2", "--frequency", "50", "--output", "out.log"};
+    const QStringList dips{"--generate", "iec61000-4-11", "--class", "2", "--frequency",
+                           "50",         "--output",      "out.log"};
     QTest::newRow("UT above 310") << dips + QStringList{"--voltage", "311"} << "--voltage";
     QTest::newRow("UT negative") << dips + QStringList{"--voltage", "-5"} << "--voltage";
     QTest::newRow("UT no number") << dips + QStringList{"--voltage", "230V"} << "--voltage";
     QTest::newRow("no UT") << dips << "--generate needs --voltage";
-    QTest::newRow("55 Hz") << QStringList{"--generate", "iec61000-4-11", "--class", "2", "--frequency", "55",
-                                          "--voltage", "230", "--output", "out.log"}
+    QTest::newRow("55 Hz") << QStringList{"--generate", "iec61000-4-11", "--class", "2",        "--frequency",
+                                          "55",         "--voltage",     "230",     "--output", "out.log"}
                            << "--frequency";
     QTest::newRow("angle 360") << dips + QStringList{"--voltage", "230", "--angles", "0,360"} << "--angles";
     QTest::newRow("angle 12.5") << dips + QStringList{"--voltage", "230", "--angles", "12.5"} << "--angles";
     QTest::newRow("gap beyond 65.535 s") << dips + QStringList{"--voltage", "230", "--gap", "70"} << "--gap";
-    QTest::newRow("another standard") << QStringList{"--generate", "iec61000-4-34", "--class", "2", "--frequency",
-                                                     "50", "--voltage", "230", "--output", "out.log"}
+    QTest::newRow("another standard") << QStringList{"--generate", "iec61000-4-34", "--class",
+                                                     "2",          "--frequency",   "50",
+                                                     "--voltage",  "230",           "--output",
+                                                     "out.log"}
                                       << "--generate knows";
-    QTest::newRow("no output") << QStringList{"--generate", "iec61000-4-11", "--class", "2", "--frequency", "50",
-                                              "--voltage", "230"}
+    QTest::newRow("no output") << QStringList{"--generate", "iec61000-4-11", "--class", "2", "--frequency",
+                                              "50",         "--voltage",     "230"}
                                << "--output";
-    QTest::newRow("two tools at once") << QStringList{"--check", "a.log", "--plot", "a.log", "--output", "out.png"}
-                                       << "go one at a time";
-    QTest::newRow("plot to a picture it cannot draw") << QStringList{"--plot", "a.log", "--output", "out.log"}
-                                                      << ".png, .svg or .pdf";
+    QTest::newRow("two tools at once")
+        << QStringList{"--check", "a.log", "--plot", "a.log", "--output", "out.png"} << "go one at a time";
+    QTest::newRow("plot to a picture it cannot draw")
+        << QStringList{"--plot", "a.log", "--output", "out.log"} << ".png, .svg or .pdf";
     QTest::newRow("more steps than a picture holds")
-        << QStringList{"--plot", "many.log", "--output", "many.png", "--cycles", "9999"} << "more than the 1000000";
+        << QStringList{"--plot", "many.log", "--output", "many.png", "--cycles", "9999"}
+        << "more than the 1000000";
     QTest::newRow("--class without --generate") << QStringList{"--check", "a.log", "--class", "2"} << "--class";
     QTest::newRow("--run --report without a record") << QStringList{"--run", "a.log", "--report"} << "--record";
 }
@@ -247,10 +251,14 @@ void FileToolsTest::checkStatus_data()
     QTest::addColumn<QString>("baud");
     QTest::addColumn<int>("status");
     QTest::addColumn<QString>("says");
-    QTest::newRow("every step in time") << "0.10" << "9600" << 0 << "Every step can be played as written at 9600 baud";
-    QTest::newRow("too short at 9600") << "0.05" << "9600" << 1 << "step 2  B  dwell 0.050 s  line 0.066 s";
-    QTest::newRow("too short at 1200") << "0.10" << "1200" << 1 << "step 2  B  dwell 0.100 s  line 0.525 s";
-    QTest::newRow("a dwell the timer cannot hold") << "70.00" << "9600" << 2 << "outside 0 to 65.535";
+    QTest::newRow("every step in time") << "0.10"
+                                        << "9600" << 0 << "Every step can be played as written at 9600 baud";
+    QTest::newRow("too short at 9600") << "0.05"
+                                       << "9600" << 1 << "step 2  B  dwell 0.050 s  line 0.066 s";
+    QTest::newRow("too short at 1200") << "0.10"
+                                       << "1200" << 1 << "step 2  B  dwell 0.100 s  line 0.525 s";
+    QTest::newRow("a dwell the timer cannot hold") << "70.00"
+                                                   << "9600" << 2 << "outside 0 to 65.535";
     QTest::newRow("no such file") << QString() << "9600" << 2 << "Can't open file: ";
 }
 
@@ -334,10 +342,11 @@ void FileToolsTest::checkAgreesWithPacedRun_reportOfTheRun()
     QVERIFY(pty.open());
     LineRateReader reader(pty.farEnd(), 960.0);
     const QString records = m_dir.filePath(QStringLiteral("records"));
-    const Outcome played = run({"--run", program, "--port", pty.deviceName(), "--baud", "9600", "--record", records,
-                                "--report"});
+    const Outcome played = run(
+        {"--run", program, "--port", pty.deviceName(), "--baud", "9600", "--record", records, "--report"});
     QCOMPARE(played.exitCode, 0);
-    QVERIFY2(played.out.contains(QStringLiteral("Stretched steps: %1\n").arg(checked.size())), qPrintable(played.out));
+    QVERIFY2(played.out.contains(QStringLiteral("Stretched steps: %1\n").arg(checked.size())),
+             qPrintable(played.out));
 
     const QStringList csvs = QDir(records).entryList({QStringLiteral("*.csv")});
     QCOMPARE(csvs.size(), 1);
@@ -358,7 +367,8 @@ void FileToolsTest::checkAgreesWithPacedRun_reportOfTheRun()
 
     // The report: one page, its header, and a table row for each step as recorded.
     QCOMPARE(pdfPages(pdf), 1);
-    const QString text = popplerOutput(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+    const QString text = popplerOutput(QStringLiteral("pdftotext"),
+                                       {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
     QVERIFY2(text.contains(QLatin1String("Run report")), qPrintable(text));
     QVERIFY2(text.contains(QStringLiteral("Port: ") + pty.deviceName()), qPrintable(text));
     QVERIFY2(text.contains(QLatin1String("Baud: 9600")), qPrintable(text));
@@ -375,7 +385,8 @@ void FileToolsTest::checkAgreesWithPacedRun_reportOfTheRun()
     }
     QList<QStringList> recorded;
     for (const RowStep &s : steps)
-        recorded << QStringList{s.label, s.voltage, QString::number(static_cast<double>(s.heldMs) / 1000.0, 'f', 3)};
+        recorded << QStringList{s.label, s.voltage,
+                                QString::number(static_cast<double>(s.heldMs) / 1000.0, 'f', 3)};
     QCOMPARE(table, recorded);
 #endif
 }

@@ -8,12 +8,12 @@
 #include "cli/CommandLine.h"
 #include "cli/HeadlessRun.h"
 #include "cli/RunProgress.h"
+#include "demo/WindowDriver.h"
 #include "files/StepFileFormat.h"
 #include "shell/Application.h"
 #include "shell/frmControl.h"
 #include "source/SourceLink.h"
 #include "source/TcpCable.h"
-#include "demo/WindowDriver.h"
 #include "steps/StepTableModel.h"
 #include "support/FakePlatform.h"
 
@@ -145,7 +145,7 @@ private:
     Outcome run(const QStringList &arguments, SourceLink *link = nullptr,
                 const std::function<void(QProcess &)> &during = {});
 
-    QTemporaryDir m_config; // no settings of the user's
+    QTemporaryDir m_config;          // no settings of the user's
     std::function<void()> m_inChild; // run in the child before the program starts
 };
 
@@ -265,9 +265,8 @@ void HeadlessRunTest::transcript()
     QVERIFY2(link.isOpen(), qPrintable(link.errorText()));
     link.setLive(true);
     const QString records = dir.filePath(QStringLiteral("records"));
-    const Outcome outcome = run(QStringList{file, "--port", link.farEndPath(), "--record", records}
-                                    + modeArguments,
-                                &link);
+    const Outcome outcome = run(
+        QStringList{file, "--port", link.farEndPath(), "--record", records} + modeArguments, &link);
     QCOMPARE(outcome.err, QString());
     QCOMPARE(outcome.exitCode, 0);
 
@@ -299,12 +298,14 @@ void HeadlessRunTest::refusedBeforeAnythingIsSent_data()
     // Held until STOP, which nobody presses without a window.
     const QString held = QStringLiteral("\" is 0 ms, which holds the step until STOP");
     for (const char *dwell : {"0", "0.0004", "abc"})
-        QTest::addRow("0 ms step: \"%s\"", dwell) << QStringList{"FILE"} << QStringList{"Step2", "On", dwell}
-                                                  << "Step2 (row 2): the dwell time \"" + QLatin1String(dwell) + held;
+        QTest::addRow("0 ms step: \"%s\"", dwell)
+            << QStringList{"FILE"} << QStringList{"Step2", "On", dwell}
+            << "Step2 (row 2): the dwell time \"" + QLatin1String(dwell) + held;
     QTest::newRow("header in a value") << QStringList{"FILE"} << QStringList{"Step2", "Off:OUTP ON", "0.05"}
                                        << "Step2 (row 2): the output holds \":\"";
-    QTest::newRow("control text in a label") << QStringList{"FILE"} << QStringList{"\x1b]0;owned\x07", "On", "0"}
-                                             << "\\x1b]0;owned\\x07 (row 2): the dwell time";
+    QTest::newRow("control text in a label")
+        << QStringList{"FILE"} << QStringList{"\x1b]0;owned\x07", "On", "0"}
+        << "\\x1b]0;owned\\x07 (row 2): the dwell time";
 }
 
 void HeadlessRunTest::refusedBeforeAnythingIsSent()
@@ -407,9 +408,15 @@ void HeadlessRunTest::recordTrouble_summarySaysSo_data()
     QTest::addColumn<QString>("trouble");
     QTest::addColumn<QString>("summary"); // the record's line
     QTest::addColumn<QString>("why");
-    QTest::newRow("good disk") << "" << "Record: " << "";
-    QTest::newRow("disk fills up") << "limit" << "Record incomplete: " << "File too large)";
-    QTest::newRow("directory removed") << "remove" << "Record incomplete: " << "was removed before the run's end)";
+    QTest::newRow("good disk") << ""
+                               << "Record: "
+                               << "";
+    QTest::newRow("disk fills up") << "limit"
+                                   << "Record incomplete: "
+                                   << "File too large)";
+    QTest::newRow("directory removed") << "remove"
+                                       << "Record incomplete: "
+                                       << "was removed before the run's end)";
 }
 
 void HeadlessRunTest::recordTrouble_summarySaysSo()
@@ -437,12 +444,13 @@ void HeadlessRunTest::recordTrouble_summarySaysSo()
             ::setrlimit(RLIMIT_FSIZE, &limit);
         };
     }
-    const Outcome outcome = run({file, "--port", link.farEndPath(), "--record", records}, &link, [&](QProcess &) {
-        if (trouble == QLatin1String("remove")) {
-            QTRY_VERIFY_WITH_TIMEOUT(receivedLines(link).size() >= 6, 10000);
-            QVERIFY(QDir(records).removeRecursively());
-        }
-    });
+    const Outcome outcome = run({file, "--port", link.farEndPath(), "--record", records}, &link,
+                                [&](QProcess &) {
+                                    if (trouble == QLatin1String("remove")) {
+                                        QTRY_VERIFY_WITH_TIMEOUT(receivedLines(link).size() >= 6, 10000);
+                                        QVERIFY(QDir(records).removeRecursively());
+                                    }
+                                });
     m_inChild = nullptr;
     // The run decides the exit status; the record does not.
     QCOMPARE(outcome.exitCode, 0);
@@ -471,7 +479,9 @@ void HeadlessRunTest::farEndClosesMidRun_exitOne()
     QCOMPARE(outcome.exitCode, 1);
     // Said once, in the window's words; the close path then reconnects and
     // switches the output off.
-    const QString message = port + QStringLiteral(" : not available. Change the CommPort property to another port.\n");
+    const QString message = port
+                            + QStringLiteral(
+                                " : not available. Change the CommPort property to another port.\n");
     QCOMPARE(outcome.err, message);
     QCOMPARE(receivedLines(link).mid(receivedLines(link).size() - 3),
              QStringList({":SOUR:TURN OFF", ":OUTP OFF", ":SYST:LOC "}));
@@ -626,7 +636,8 @@ void HeadlessRunTest::serverResetsMidRun_exitOneMessageOnce()
     server.join();
     ::close(listener);
     QCOMPARE(outcome.exitCode, 1);
-    QCOMPARE(outcome.err, target + QStringLiteral(" : not available. Change the CommPort property to another port.\n"));
+    QCOMPARE(outcome.err,
+             target + QStringLiteral(" : not available. Change the CommPort property to another port.\n"));
     QCOMPARE(afterReset, QByteArray(":SOUR:TURN OFF\r:OUTP OFF\r:SYST:LOC \r"));
 #endif
 }

@@ -2,8 +2,8 @@
 // Copyright (C) 2026 Quorra maintainers
 //
 // The step file's bytes: what is written, and how every kind of line reads.
-#include "files/StepFileFormat.h"
 #include "StepFileTestData.h"
+#include "files/StepFileFormat.h"
 
 #include <QTest>
 
@@ -53,14 +53,14 @@ void StepFileFormatTest::writtenBytes_data()
         << std::vector<StepRecord>{defaultRow(QStringLiteral("Step1"))} << exampleFile();
     QTest::newRow("unchecked rows, count with its blanks")
         << std::vector<StepRecord>{row(false, {QStringLiteral("Step7"), QStringLiteral("Off"),
-                                               QStringLiteral("High"), QStringLiteral("1"),
-                                               QStringLiteral("2"), QStringLiteral("3"),
-                                               QStringLiteral("4"), QStringLiteral("5")}),
+                                               QStringLiteral("High"), QStringLiteral("1"), QStringLiteral("2"),
+                                               QStringLiteral("3"), QStringLiteral("4"), QStringLiteral("5")}),
                                    row(false, {}), defaultRow(QStringLiteral("Step9"))}
         << QByteArray(" 3 \r\n"
                       "False\tStep7\tOff\tHigh\t1\t2\t3\t4\t5\t\r\n"
                       "False\t\t\t\t\t\t\t\t\t\r\n"
-                      "True\tStep9\t" + DefaultFields + "\r\n");
+                      "True\tStep9\t"
+                      + DefaultFields + "\r\n");
     QTest::newRow("texts untrimmed, Latin-1 bytes")
         << std::vector<StepRecord>{row(true, {QStringLiteral(" S 1 "), QStringLiteral("\u00c4n"),
                                               QStringLiteral("B\u00fchne"), QStringLiteral("1,5"),
@@ -80,15 +80,15 @@ void StepFileFormatTest::writeThenRead_givesTheSameRows()
 {
     const std::vector<StepRecord> rows = {
         defaultRow(QStringLiteral("Step1")),
-        row(false, {QStringLiteral("Step2"), QStringLiteral("Off"), QStringLiteral("Low"),
-                    QStringLiteral("1,25"), QStringLiteral("60,00"), QStringLiteral("\"0\""),
-                    QStringLiteral("'360'"), QStringLiteral("0.5")}),
+        row(false,
+            {QStringLiteral("Step2"), QStringLiteral("Off"), QStringLiteral("Low"), QStringLiteral("1,25"),
+             QStringLiteral("60,00"), QStringLiteral("\"0\""), QStringLiteral("'360'"), QStringLiteral("0.5")}),
         row(true, {QStringLiteral("Schritt \u00e4\u00f6\u00fc\u00df"), QStringLiteral("\u00c9teint"),
                    QStringLiteral("\u00b5"), QStringLiteral(" 110 "), QStringLiteral(""),
                    QStringLiteral("\u00ff"), QStringLiteral("a\"b,c"), QStringLiteral("1.00")}),
-        row(false, {QStringLiteral("Step2"), QStringLiteral("Off"), QStringLiteral("Low"),
-                    QStringLiteral("1,25"), QStringLiteral("60,00"), QStringLiteral("\"0\""),
-                    QStringLiteral("'360'"), QStringLiteral("0.5")}),
+        row(false,
+            {QStringLiteral("Step2"), QStringLiteral("Off"), QStringLiteral("Low"), QStringLiteral("1,25"),
+             QStringLiteral("60,00"), QStringLiteral("\"0\""), QStringLiteral("'360'"), QStringLiteral("0.5")}),
         row(false, {}),
     };
     QCOMPARE(describe(StepFileFormat::parse(StepFileFormat::format(rows))), describe(rows));
@@ -124,10 +124,11 @@ void StepFileFormatTest::reading_data()
     QTest::newRow("count line negative") << " -1 \r\n" + example << QStringList{};
     QTest::newRow("count line a fraction") << " 1.5 \r\n" + example << QStringList{};
     QTest::newRow("count with text after it") << " 1 x\r\n" + example << QStringList{};
-    QTest::newRow("count less than the lines") << " 1 \r\n" + example + QByteArray(example).replace("Step1", "Step2")
-                                               << QStringList{step1};
+    QTest::newRow("count less than the lines")
+        << " 1 \r\n" + example + QByteArray(example).replace("Step1", "Step2") << QStringList{step1};
     QTest::newRow("tenth and later fields ignored")
-        << " 1 \r\nTrue\tStep1\t" + DefaultFields + "extra\tmore\t\r\n" << QStringList{step1};
+        << " 1 \r\nTrue\tStep1\t" + DefaultFields + "extra\tmore\t\r\n"
+        << QStringList{step1};
     QTest::newRow("text after the last TAB ignored")
         << QByteArray(" 1 \r\nTrue\tS\tOn\tAuto\t1\t2\t3\t4\t5\tno tab here\r\n")
         << QStringList{QStringLiteral("1|S|On|Auto|1|2|3|4|5")};
@@ -140,9 +141,8 @@ void StepFileFormatTest::reading_data()
     QTest::newRow("labels loaded as they stand")
         << QByteArray(" 2 \r\nTrue\tStep1\t\t\t\t\t\t\t\t\r\nTrue\tStep1\t\t\t\t\t\t\t\t\r\n")
         << QStringList{QStringLiteral("1|Step1|||||||"), QStringLiteral("1|Step1|||||||")};
-    QTest::newRow("Latin-1 bytes")
-        << QByteArray(" 1 \r\nTrue\t\xc4\xd6\xdc\t\xb5\t\xff\t\t\t\t\t\t\r\n")
-        << QStringList{QStringLiteral("1|\u00c4\u00d6\u00dc|\u00b5|\u00ff|||||")};
+    QTest::newRow("Latin-1 bytes") << QByteArray(" 1 \r\nTrue\t\xc4\xd6\xdc\t\xb5\t\xff\t\t\t\t\t\t\r\n")
+                                   << QStringList{QStringLiteral("1|\u00c4\u00d6\u00dc|\u00b5|\u00ff|||||")};
 
     // Short records and short files: nothing is made up.
     QTest::newRow("short record leaves missing cells empty")
@@ -152,15 +152,12 @@ void StepFileFormatTest::reading_data()
         << " 2 \r\n" + example + "True\r\n"
         << QStringList{step1, QStringLiteral("0||||||||")};
     QTest::newRow("blank line is an empty unchecked row")
-        << " 3 \r\n" + example + "\r\n" + example
-        << QStringList{step1, QStringLiteral("0||||||||"), step1};
-    QTest::newRow("file ends before the count")
-        << " 5 \r\n" + example << QStringList{step1};
+        << " 3 \r\n" + example + "\r\n" + example << QStringList{step1, QStringLiteral("0||||||||"), step1};
+    QTest::newRow("file ends before the count") << " 5 \r\n" + example << QStringList{step1};
     QTest::newRow("count line only, no line end") << QByteArray(" 4 ") << QStringList{};
     QTest::newRow("count 2147483647 on a three-line file")
         << " 2147483647 \r\n" + example + example << QStringList{step1, step1};
-    QTest::newRow("count beyond 64 bits")
-        << " 99999999999999999999999999 \r\n" + example << QStringList{step1};
+    QTest::newRow("count beyond 64 bits") << " 99999999999999999999999999 \r\n" + example << QStringList{step1};
 
     // Line ends of other systems.
     QTest::newRow("LF line ends") << " 2 \n" + QByteArray(example).replace("\r\n", "\n") + "True\tS2\t\n"

@@ -12,9 +12,9 @@
 #include "platform/QtSerialPort.h"
 #include "platform/QtTimer.h"
 
-#include "support/RunWire.h"
 #include "support/FakePlatform.h"
 #include "support/PtyPair.h"
+#include "support/RunWire.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -303,8 +303,8 @@ void InstrumentSessionTest::start_refusals_sendNothing()
     QSignalSpy started(&session, &InstrumentSession::runStarted);
     StepSpec step;
     step.dwell = dwell;
-    const InstrumentSession::Refusal refused =
-        session.start({RunRequest::Mode(mode), std::nullopt}, steps({step}));
+    const InstrumentSession::Refusal refused = session.start({RunRequest::Mode(mode), std::nullopt},
+                                                             steps({step}));
     QCOMPARE(int(refused.reason), reason);
     QVERIFY2(refused.message.startsWith(message), qPrintable(refused.message));
     QVERIFY(fake.port.writes().isEmpty());
@@ -323,7 +323,8 @@ void InstrumentSessionTest::start_modes_cycleCount_data()
     QTest::newRow("continuous") << QList<RunRequest>{{RunRequest::Mode::Continuous, {}}} << -1;
     QTest::newRow("cycle 7") << QList<RunRequest>{{RunRequest::Mode::Cycle, 7}} << 7;
     // No mode in the list: the last run's count again.
-    QTest::newRow("previous") << QList<RunRequest>{{RunRequest::Mode::Cycle, 3}, {RunRequest::Mode::Previous, {}}}
+    QTest::newRow("previous") << QList<RunRequest>{{RunRequest::Mode::Cycle, 3},
+                                                   {RunRequest::Mode::Previous, {}}}
                               << 3;
     QTest::newRow("previous, none before") << QList<RunRequest>{{RunRequest::Mode::Previous, {}}} << 0;
 }
@@ -361,14 +362,16 @@ void InstrumentSessionTest::ownThread_runGoesOnWhileCallerIsBusy()
         // Received here, as the window receives them.
         QList<QPair<int, RunState>> played;
         int ended = 0;
-        connect(&session, &InstrumentSession::stepPlayed, this,
-                [&](int position, const RunState &state) { played.append({position, state}); });
+        connect(&session, &InstrumentSession::stepPlayed, this, [&](int position, const RunState &state) {
+            played.append({position, state});
+        });
         connect(&session, &InstrumentSession::runEnded, this, [&] { ++ended; });
         QCOMPARE(session.probe({1}), 0);
         QCOMPARE(session.setRemote(true), InstrumentSession::LinkResult::Done);
-        QCOMPARE(session.start(Single, steps({StepSpec{true, QStringLiteral("0.02")},
-                                              StepSpec{true, QStringLiteral("0.02")},
-                                              StepSpec{true, QStringLiteral("0.02")}}))
+        QCOMPARE(session
+                     .start(Single, steps({StepSpec{true, QStringLiteral("0.02")},
+                                           StepSpec{true, QStringLiteral("0.02")},
+                                           StepSpec{true, QStringLiteral("0.02")}}))
                      .reason,
                  InstrumentSession::Refusal::Reason::None);
         // This thread is busy (a modal box, a long repaint) far longer than
@@ -405,8 +408,14 @@ void InstrumentSessionTest::ownThread_endingBringsObjectsHome()
     QCOMPARE(session.setRemote(true), InstrumentSession::LinkResult::Done);
 }
 #else
-void InstrumentSessionTest::ownThread_runGoesOnWhileCallerIsBusy() { QSKIP("pseudo-terminals are POSIX only"); }
-void InstrumentSessionTest::ownThread_endingBringsObjectsHome() { QSKIP("pseudo-terminals are POSIX only"); }
+void InstrumentSessionTest::ownThread_runGoesOnWhileCallerIsBusy()
+{
+    QSKIP("pseudo-terminals are POSIX only");
+}
+void InstrumentSessionTest::ownThread_endingBringsObjectsHome()
+{
+    QSKIP("pseudo-terminals are POSIX only");
+}
 #endif
 
 void InstrumentSessionTest::portMap_reachesThePortOnTheSessionsThread_data()

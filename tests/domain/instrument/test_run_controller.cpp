@@ -74,11 +74,16 @@ void RunControllerTest::refusals_data()
     QTest::addColumn<int>("reason");
     QTest::addColumn<QString>("message");
     using R = RunController::Refusal::Reason;
-    QTest::newRow("no port") << "Single" << "1" << "110.00" << false << int(R::PortUnavailable) << QString();
-    QTest::newRow("no cycle count") << "Cycle" << "x" << "110.00" << true << int(R::CycleCount)
-                                    << " 1 to  9999 only!";
+    QTest::newRow("no port") << "Single"
+                             << "1"
+                             << "110.00" << false << int(R::PortUnavailable) << QString();
+    QTest::newRow("no cycle count") << "Cycle"
+                                    << "x"
+                                    << "110.00" << true << int(R::CycleCount) << " 1 to  9999 only!";
     QTest::newRow("voltage out of range")
-        << "Single" << "1" << "999" << true << int(R::StepValue)
+        << "Single"
+        << "1"
+        << "999" << true << int(R::StepValue)
         << "Step1 (row 1): the voltage \"999\" is outside 0 to 310. The program was not run.";
 }
 
@@ -120,7 +125,7 @@ void RunControllerTest::lostLink_endsTheRunWithTheMessage()
     QCOMPARE(ended.at(0).at(0).toString(),
              QStringLiteral("COM 1 : not available. Change the CommPort property to another port."));
     QVERIFY(h.fake.port.writes().isEmpty()); // nothing sent on the dead link
-    h.run.linkLost(); // a second report of the same loss says nothing more
+    h.run.linkLost();                        // a second report of the same loss says nothing more
     QCOMPARE(ended.size(), 1);
 }
 

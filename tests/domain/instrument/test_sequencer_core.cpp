@@ -152,15 +152,24 @@ void SequencerCoreTest::cyclesForMode_data()
     QTest::addColumn<int>("previous");
     QTest::addColumn<bool>("ok");
     QTest::addColumn<int>("cycles");
-    QTest::newRow("Single") << "Single" << "5" << 0 << true << 1;
-    QTest::newRow("Continuous") << "Continuous" << "5" << 0 << true << -1;
-    QTest::newRow("Cycle") << "Cycle" << "5" << 0 << true << 5;
-    QTest::newRow("Cycle, grouped") << "Cycle" << "2,000" << 0 << true << 2000;
-    QTest::newRow("Cycle, no number") << "Cycle" << "x" << 7 << false << 0;
-    QTest::newRow("lower case keeps previous") << "single" << "5" << 7 << true << 7;
-    QTest::newRow("typed text keeps previous") << "Forever" << "5" << -1 << true << -1;
-    QTest::newRow("nothing before the first run") << "" << "5" << 0 << true << 0;
-    QTest::newRow("trailing blank is another text") << "Cycle " << "x" << 3 << true << 3;
+    QTest::newRow("Single") << "Single"
+                            << "5" << 0 << true << 1;
+    QTest::newRow("Continuous") << "Continuous"
+                                << "5" << 0 << true << -1;
+    QTest::newRow("Cycle") << "Cycle"
+                           << "5" << 0 << true << 5;
+    QTest::newRow("Cycle, grouped") << "Cycle"
+                                    << "2,000" << 0 << true << 2000;
+    QTest::newRow("Cycle, no number") << "Cycle"
+                                      << "x" << 7 << false << 0;
+    QTest::newRow("lower case keeps previous") << "single"
+                                               << "5" << 7 << true << 7;
+    QTest::newRow("typed text keeps previous") << "Forever"
+                                               << "5" << -1 << true << -1;
+    QTest::newRow("nothing before the first run") << ""
+                                                  << "5" << 0 << true << 0;
+    QTest::newRow("trailing blank is another text") << "Cycle "
+                                                    << "x" << 3 << true << 3;
 }
 
 void SequencerCoreTest::cyclesForMode()

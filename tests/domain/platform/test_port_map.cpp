@@ -116,28 +116,69 @@ void PortMapTest::portTarget_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("canonical"); // empty: refused
     QTest::addColumn<QString>("errorPart");
-    QTest::newRow("COM1") << "COM1" << "COM1" << "";
-    QTest::newRow("COM 1") << "COM 1" << "COM1" << "";
-    QTest::newRow("bare number") << " 2 " << "COM2" << "";
-    QTest::newRow("port too high") << "300" << "" << "1 to 255";
+    QTest::newRow("COM1") << "COM1"
+                          << "COM1"
+                          << "";
+    QTest::newRow("COM 1") << "COM 1"
+                           << "COM1"
+                           << "";
+    QTest::newRow("bare number") << " 2 "
+                                 << "COM2"
+                                 << "";
+    QTest::newRow("port too high") << "300"
+                                   << ""
+                                   << "1 to 255";
     QTest::newRow("by-id path") << "/dev/serial/by-id/usb-FTDI_FT232R-if00-port0"
-                                << "/dev/serial/by-id/usb-FTDI_FT232R-if00-port0" << "";
-    QTest::newRow("windows device") << R"(\\.\COM12)" << R"(\\.\COM12)" << "";
-    QTest::newRow("tcp") << "tcp://10.0.0.7:4001" << "tcp://10.0.0.7:4001" << "";
-    QTest::newRow("tcp host name") << "TCP://moxa-3.lab:950" << "tcp://moxa-3.lab:950" << "";
-    QTest::newRow("tcp ipv6") << "tcp://[::1]:5025" << "tcp://[::1]:5025" << "";
-    QTest::newRow("tcp without port") << "tcp://10.0.0.7" << "" << "tcp://HOST:PORT";
-    QTest::newRow("tcp port too high") << "tcp://h:70000" << "" << "1 to 65535";
-    QTest::newRow("other scheme") << "udp://h:80" << "" << "only tcp:// and rfc2217://";
-    QTest::newRow("rfc2217") << "RFC2217://10.0.0.7:2217" << "rfc2217://10.0.0.7:2217" << "";
-    QTest::newRow("rfc2217 ipv6") << "rfc2217://[fe80::1]:7000" << "rfc2217://[fe80::1]:7000" << "";
-    QTest::newRow("rfc2217 without port") << "rfc2217://h" << "" << "rfc2217://HOST:PORT";
-    QTest::newRow("visa socket") << "TCPIP::192.168.1.9::5025::SOCKET" << "TCPIP::192.168.1.9::5025::SOCKET" << "";
-    QTest::newRow("visa board 0") << "tcpip0::ac-src.lab::5025::socket" << "TCPIP::ac-src.lab::5025::SOCKET" << "";
-    QTest::newRow("visa ipv6") << "TCPIP0::[::1]::5025::SOCKET" << "TCPIP::[::1]::5025::SOCKET" << "";
-    QTest::newRow("visa instr") << "TCPIP::10.0.0.7::inst0::INSTR" << "" << "TCPIP::HOST::PORT::SOCKET";
-    QTest::newRow("visa port 0") << "TCPIP::h::0::SOCKET" << "" << "1 to 65535";
-    QTest::newRow("relative name") << "ttyUSB0" << "" << "neither";
+                                << "/dev/serial/by-id/usb-FTDI_FT232R-if00-port0"
+                                << "";
+    QTest::newRow("windows device") << R"(\\.\COM12)"
+                                    << R"(\\.\COM12)"
+                                    << "";
+    QTest::newRow("tcp") << "tcp://10.0.0.7:4001"
+                         << "tcp://10.0.0.7:4001"
+                         << "";
+    QTest::newRow("tcp host name") << "TCP://moxa-3.lab:950"
+                                   << "tcp://moxa-3.lab:950"
+                                   << "";
+    QTest::newRow("tcp ipv6") << "tcp://[::1]:5025"
+                              << "tcp://[::1]:5025"
+                              << "";
+    QTest::newRow("tcp without port") << "tcp://10.0.0.7"
+                                      << ""
+                                      << "tcp://HOST:PORT";
+    QTest::newRow("tcp port too high") << "tcp://h:70000"
+                                       << ""
+                                       << "1 to 65535";
+    QTest::newRow("other scheme") << "udp://h:80"
+                                  << ""
+                                  << "only tcp:// and rfc2217://";
+    QTest::newRow("rfc2217") << "RFC2217://10.0.0.7:2217"
+                             << "rfc2217://10.0.0.7:2217"
+                             << "";
+    QTest::newRow("rfc2217 ipv6") << "rfc2217://[fe80::1]:7000"
+                                  << "rfc2217://[fe80::1]:7000"
+                                  << "";
+    QTest::newRow("rfc2217 without port") << "rfc2217://h"
+                                          << ""
+                                          << "rfc2217://HOST:PORT";
+    QTest::newRow("visa socket") << "TCPIP::192.168.1.9::5025::SOCKET"
+                                 << "TCPIP::192.168.1.9::5025::SOCKET"
+                                 << "";
+    QTest::newRow("visa board 0") << "tcpip0::ac-src.lab::5025::socket"
+                                  << "TCPIP::ac-src.lab::5025::SOCKET"
+                                  << "";
+    QTest::newRow("visa ipv6") << "TCPIP0::[::1]::5025::SOCKET"
+                               << "TCPIP::[::1]::5025::SOCKET"
+                               << "";
+    QTest::newRow("visa instr") << "TCPIP::10.0.0.7::inst0::INSTR"
+                                << ""
+                                << "TCPIP::HOST::PORT::SOCKET";
+    QTest::newRow("visa port 0") << "TCPIP::h::0::SOCKET"
+                                 << ""
+                                 << "1 to 65535";
+    QTest::newRow("relative name") << "ttyUSB0"
+                                   << ""
+                                   << "neither";
 }
 
 void PortMapTest::portTarget()
@@ -177,13 +218,17 @@ void PortMapTest::toolTipSaysWhatTheRateMeans_data()
 {
     QTest::addColumn<QString>("target");
     QTest::addColumn<QString>("toolTip");
-    QTest::newRow("device") << "/dev/ttyUSB7" << "/dev/ttyUSB7";
-    QTest::newRow("raw server") << "tcp://10.0.0.7:4001"
-                                << "tcp://10.0.0.7:4001 (serial server, raw TCP: its line runs at the baud rate chosen here)";
-    QTest::newRow("rfc2217 server") << "rfc2217://10.0.0.7:2217"
-                                    << "rfc2217://10.0.0.7:2217 (serial server, RFC 2217: its line is set to the baud rate chosen here)";
-    QTest::newRow("instrument") << "TCPIP0::10.0.0.9::5025::SOCKET"
-                                << "TCPIP::10.0.0.9::5025::SOCKET (instrument on the network: no serial line, the baud rate is not used)";
+    QTest::newRow("device") << "/dev/ttyUSB7"
+                            << "/dev/ttyUSB7";
+    QTest::newRow("raw server")
+        << "tcp://10.0.0.7:4001"
+        << "tcp://10.0.0.7:4001 (serial server, raw TCP: its line runs at the baud rate chosen here)";
+    QTest::newRow("rfc2217 server")
+        << "rfc2217://10.0.0.7:2217"
+        << "rfc2217://10.0.0.7:2217 (serial server, RFC 2217: its line is set to the baud rate chosen here)";
+    QTest::newRow("instrument")
+        << "TCPIP0::10.0.0.9::5025::SOCKET"
+        << "TCPIP::10.0.0.9::5025::SOCKET (instrument on the network: no serial line, the baud rate is not used)";
 }
 
 void PortMapTest::toolTipSaysWhatTheRateMeans()
@@ -208,13 +253,26 @@ void PortMapTest::eachMapping_data()
 #else
     const QString own5 = QStringLiteral("/dev/ttyUSB4");
 #endif
-    QTest::newRow("device") << "device" << "/dev/pts/3" << "/dev/pts/3" << "/dev/pts/3" << false;
-    QTest::newRow("unavailable: no device at all") << "unavailable" << "" << "" << "" << false;
-    QTest::newRow("another number") << "target" << "COM5" << own5 << own5 << false;
-    QTest::newRow("socket") << "target" << "TCPIP::10.0.0.9::5025::SOCKET" << "TCPIP::10.0.0.9::5025::SOCKET"
-                            << "TCPIP::10.0.0.9::5025::SOCKET (instrument on the network: no serial line, the baud rate is not used)"
-                            << true;
-    QTest::newRow("the last mapping wins") << "twice" << "/dev/pts/4" << "/dev/pts/4" << "/dev/pts/4" << false;
+    QTest::newRow("device") << "device"
+                            << "/dev/pts/3"
+                            << "/dev/pts/3"
+                            << "/dev/pts/3" << false;
+    QTest::newRow("unavailable: no device at all") << "unavailable"
+                                                   << ""
+                                                   << ""
+                                                   << "" << false;
+    QTest::newRow("another number") << "target"
+                                    << "COM5" << own5 << own5 << false;
+    QTest::newRow("socket")
+        << "target"
+        << "TCPIP::10.0.0.9::5025::SOCKET"
+        << "TCPIP::10.0.0.9::5025::SOCKET"
+        << "TCPIP::10.0.0.9::5025::SOCKET (instrument on the network: no serial line, the baud rate is not used)"
+        << true;
+    QTest::newRow("the last mapping wins") << "twice"
+                                           << "/dev/pts/4"
+                                           << "/dev/pts/4"
+                                           << "/dev/pts/4" << false;
 }
 
 void PortMapTest::eachMapping()

@@ -163,7 +163,10 @@ void SerialPtyTest::missingDeviceDoesNotOpen()
     QVERIFY(!port.PortOpen());
 }
 #else
-void SerialPtyTest::init() { QSKIP("pseudo-terminals are POSIX only"); }
+void SerialPtyTest::init()
+{
+    QSKIP("pseudo-terminals are POSIX only");
+}
 void SerialPtyTest::cleanup() {}
 void SerialPtyTest::everyHeaderArrivesByteExact_data() {}
 void SerialPtyTest::everyHeaderArrivesByteExact() {}

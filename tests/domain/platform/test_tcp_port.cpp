@@ -54,10 +54,11 @@ QByteArray comPort(std::initializer_list<int> body)
     return b + "\xFF\xF0";
 }
 
-const QByteArray Opening = QByteArray("\xFF\xFB\x00\xFF\xFD\x00\xFF\xFB\x2C", 9) // WILL/DO BINARY, WILL COM-PORT
-                           + comPort({1, 0, 0, 0x25, 0x80})                    // 9600 baud
+const QByteArray Opening = QByteArray("\xFF\xFB\x00\xFF\xFD\x00\xFF\xFB\x2C",
+                                      9)                    // WILL/DO BINARY, WILL COM-PORT
+                           + comPort({1, 0, 0, 0x25, 0x80}) // 9600 baud
                            + comPort({2, 8}) + comPort({3, 1}) + comPort({4, 1}) // 8, none, 1
-                           + comPort({5, 1});                                   // no flow control
+                           + comPort({5, 1});                                    // no flow control
 
 // The far end of one connection: takes it, reads everything at once.
 struct Far
@@ -197,8 +198,9 @@ void TcpPortTest::rfc2217_bytesAsTheServerSeesThem_data()
     QTest::addColumn<QString>("action");
     QTest::addColumn<QByteArray>("after"); // what follows the opening
     QTest::newRow("opening alone") << "" << QByteArray();
-    QTest::newRow("rate picked") << "4800" << comPort({1, 0, 0, 0x12, 0xC0}) + comPort({2, 8}) + comPort({3, 1})
-                                                 + comPort({4, 1}) + comPort({5, 1});
+    QTest::newRow("rate picked") << "4800"
+                                 << comPort({1, 0, 0, 0x12, 0xC0}) + comPort({2, 8}) + comPort({3, 1})
+                                        + comPort({4, 1}) + comPort({5, 1});
     QTest::newRow("255 doubled") << "data" << QByteArray("A\xFF\xFF\r");
     QTest::newRow("purge") << "purge" << comPort({12, 2});
 }
@@ -236,11 +238,16 @@ void TcpPortTest::pace_data()
     QTest::addColumn<QString>("form");
     QTest::addColumn<QString>("settings");
     QTest::addColumn<int>("expectedMs"); // for 96 bytes, on a far end that takes them at once
-    QTest::newRow("tcp, 9600") << "tcp://127.0.0.1:%1" << "9600,n,8,1" << 100;
-    QTest::newRow("tcp, 1200") << "tcp://127.0.0.1:%1" << "1200,n,8,1" << 800;
-    QTest::newRow("tcp, 9600 8E2") << "tcp://127.0.0.1:%1" << "9600,e,8,2" << 120;
-    QTest::newRow("rfc2217, 2400") << "rfc2217://127.0.0.1:%1" << "2400,n,8,1" << 400;
-    QTest::newRow("instrument socket") << "TCPIP::127.0.0.1::%1::SOCKET" << "1200,n,8,1" << 0;
+    QTest::newRow("tcp, 9600") << "tcp://127.0.0.1:%1"
+                               << "9600,n,8,1" << 100;
+    QTest::newRow("tcp, 1200") << "tcp://127.0.0.1:%1"
+                               << "1200,n,8,1" << 800;
+    QTest::newRow("tcp, 9600 8E2") << "tcp://127.0.0.1:%1"
+                                   << "9600,e,8,2" << 120;
+    QTest::newRow("rfc2217, 2400") << "rfc2217://127.0.0.1:%1"
+                                   << "2400,n,8,1" << 400;
+    QTest::newRow("instrument socket") << "TCPIP::127.0.0.1::%1::SOCKET"
+                                       << "1200,n,8,1" << 0;
 }
 
 void TcpPortTest::pace()
@@ -340,7 +347,8 @@ void TcpPortTest::rfc2217_serverLineFollowsTheBaudList()
     QVERIFY(port.setSettings(QStringLiteral("9600,n,8,1")));
     QVERIFY(port.setPortOpen(true));
     QTRY_COMPARE(speed(), speed_t(B9600));
-    for (const auto &[baud, code] : {std::pair{"4800", B4800}, std::pair{"2400", B2400}, std::pair{"9600", B9600}}) {
+    for (const auto &[baud, code] :
+         {std::pair{"4800", B4800}, std::pair{"2400", B2400}, std::pair{"9600", B9600}}) {
         QVERIFY(port.setSettings(QStringLiteral("%1,n,8,1").arg(QLatin1String(baud))));
         QTRY_COMPARE(speed(), speed_t(code));
     }

@@ -24,8 +24,10 @@ void TextMessagesTest::line_data()
     QTest::newRow("no caption") << false << QStringLiteral("x") << QStringLiteral("x");
     // Two-line messages join their lines with a lone CR, which would
     // overwrite the line on a terminal.
-    QTest::newRow("two lines") << true << QStringLiteral("The file have been modefied,\rdo you want to save it?")
-                               << QStringLiteral("Nesk DEMO: The file have been modefied, do you want to save it?");
+    QTest::newRow("two lines") << true
+                               << QStringLiteral("The file have been modefied,\rdo you want to save it?")
+                               << QStringLiteral(
+                                      "Nesk DEMO: The file have been modefied, do you want to save it?");
 }
 
 void TextMessagesTest::line()

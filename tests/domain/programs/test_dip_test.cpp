@@ -59,21 +59,23 @@ void DipTestTest::program_data()
     QTest::addColumn<int>("notices");
 
     QTest::newRow("class 2, 50 Hz") << 2 << 50
-        << QStringList{"Dip 0% 0.5c|0.00|0.01", "Dip 0% 1c|0.00|0.02", "Dip 70% 25c|161.00|0.50",
-                       "Interruption 0% 250c|0.00|5.00"}
-        << 0;
+                                    << QStringList{"Dip 0% 0.5c|0.00|0.01", "Dip 0% 1c|0.00|0.02",
+                                                   "Dip 70% 25c|161.00|0.50", "Interruption 0% 250c|0.00|5.00"}
+                                    << 0;
     QTest::newRow("class 2, 60 Hz") << 2 << 60
-        << QStringList{"Dip 0% 0.5c|0.00|0.008", "Dip 0% 1c|0.00|0.017", "Dip 70% 30c|161.00|0.50",
-                       "Interruption 0% 300c|0.00|5.00"}
-        << 2;
+                                    << QStringList{"Dip 0% 0.5c|0.00|0.008", "Dip 0% 1c|0.00|0.017",
+                                                   "Dip 70% 30c|161.00|0.50", "Interruption 0% 300c|0.00|5.00"}
+                                    << 2;
     QTest::newRow("class 3, 50 Hz") << 3 << 50
-        << QStringList{"Dip 0% 0.5c|0.00|0.01", "Dip 0% 1c|0.00|0.02", "Dip 40% 10c|92.00|0.20",
-                       "Dip 70% 25c|161.00|0.50", "Dip 80% 250c|184.00|5.00", "Interruption 0% 250c|0.00|5.00"}
-        << 0;
+                                    << QStringList{"Dip 0% 0.5c|0.00|0.01",    "Dip 0% 1c|0.00|0.02",
+                                                   "Dip 40% 10c|92.00|0.20",   "Dip 70% 25c|161.00|0.50",
+                                                   "Dip 80% 250c|184.00|5.00", "Interruption 0% 250c|0.00|5.00"}
+                                    << 0;
     QTest::newRow("class 3, 60 Hz") << 3 << 60
-        << QStringList{"Dip 0% 0.5c|0.00|0.008", "Dip 0% 1c|0.00|0.017", "Dip 40% 12c|92.00|0.20",
-                       "Dip 70% 30c|161.00|0.50", "Dip 80% 300c|184.00|5.00", "Interruption 0% 300c|0.00|5.00"}
-        << 2;
+                                    << QStringList{"Dip 0% 0.5c|0.00|0.008",   "Dip 0% 1c|0.00|0.017",
+                                                   "Dip 40% 12c|92.00|0.20",   "Dip 70% 30c|161.00|0.50",
+                                                   "Dip 80% 300c|184.00|5.00", "Interruption 0% 300c|0.00|5.00"}
+                                    << 2;
 }
 
 void DipTestTest::program()
@@ -122,7 +124,8 @@ void DipTestTest::program()
     QCOMPARE(one.rows.size(), size_t(levels.size() * 2 + 1));
     const QList<Event> single = eventsOf(one, QStringLiteral("UT 120V 2.5s"), "120.00", "2.50", hz);
     QCOMPARE(single.size(), levels.size());
-    QCOMPARE(single.constFirst().label, levels.constFirst().section(QLatin1Char('|'), 0, 0) + QStringLiteral(" @45"));
+    QCOMPARE(single.constFirst().label,
+             levels.constFirst().section(QLatin1Char('|'), 0, 0) + QStringLiteral(" @45"));
     QCOMPARE(single.constFirst().phase, QStringLiteral("45.00"));
 }
 

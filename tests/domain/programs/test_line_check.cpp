@@ -67,8 +67,8 @@ void LineCheckTest::stretched_data()
     QTest::newRow("4800: twice the time")
         << four << 4800 << 1 << QList<int>{2, 3} << qint64(1000 + 132 + 167 + 2000) << false;
     QTest::newRow("an unchecked step costs nothing, and its phase is not compared")
-        << QStringList{"230.00|0.00|1.00", "-0.00|90.00|0.06", "0.00|90.00|0.08", "230.00|0.00|1.00"} << 9600 << 1
-        << QList<int>{3} << qint64(1000 + 84 + 2000) << false;
+        << QStringList{"230.00|0.00|1.00", "-0.00|90.00|0.06", "0.00|90.00|0.08", "230.00|0.00|1.00"} << 9600
+        << 1 << QList<int>{3} << qint64(1000 + 84 + 2000) << false;
     QTest::newRow("just in time: 63 characters in 0.07")
         << QStringList{"230.00|0.00|1.00", "0.00|0.00|0.07"} << 9600 << 1 << QList<int>{}
         << qint64(1000 + 2 * 70) << false;
@@ -118,7 +118,8 @@ void LineCheckTest::timelineOfSteps()
     QCOMPARE(starts, (QList<qint64>{0, 1000, 1067, 1151}));
     // "Off" is one character more than "On"; the last step is held again before the end.
     QCOMPARE(held, (QList<qint64>{1000, 67, 84, 2000}));
-    QCOMPARE((QList<bool>{t.steps[0].outputOn, t.steps[1].outputOn, t.steps[2].stretched}), (QList<bool>{true, false, true}));
+    QCOMPARE((QList<bool>{t.steps[0].outputOn, t.steps[1].outputOn, t.steps[2].stretched}),
+             (QList<bool>{true, false, true}));
     QCOMPARE((QList<double>{t.steps[0].volts, t.steps[0].hertz}), (QList<double>{230, 50}));
     QCOMPARE(t.steps[3].label, QStringLiteral("S4"));
 }

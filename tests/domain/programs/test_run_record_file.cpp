@@ -61,7 +61,8 @@ void RunRecordFileTest::recorderWritesWhatTheReaderReads()
         recorder.markRun();
         recorder.record(QStringLiteral(":SOUR:TURN OFF"));
         recorder.record(QStringLiteral(":OUTP ON"));
-        for (const auto &[label, volts, ms] : {std::tuple{"UT", "230.00", 1000}, std::tuple{"Dip", "0.00", 20}}) {
+        for (const auto &[label, volts, ms] :
+             {std::tuple{"UT", "230.00", 1000}, std::tuple{"Dip", "0.00", 20}}) {
             for (const QString &c : {QStringLiteral(":SOUR:STPH 90.00"), QStringLiteral(":SOUR:FREQ 50.00"),
                                      QStringLiteral(":SOUR:RANG Auto"), QStringLiteral(":SOUR:VOLT ") + volts,
                                      QStringLiteral(":SOUR:TURN On")})
@@ -89,7 +90,8 @@ void RunRecordFileTest::recorderWritesWhatTheReaderReads()
     QCOMPARE((QStringList{ut.label, ut.voltage, dip.label, dip.voltage, dip.startPhase}),
              (QStringList{"UT", "230.00", "Dip", "0.00", "90.00"}));
     // The last step until the run's end, which holds it twice.
-    QCOMPARE((QList<qint64>{ut.startMs, ut.heldMs, dip.startMs, dip.heldMs}), (QList<qint64>{0, 1000, 1000, 40}));
+    QCOMPARE((QList<qint64>{ut.startMs, ut.heldMs, dip.startMs, dip.heldMs}),
+             (QList<qint64>{0, 1000, 1000, 40}));
 }
 
 void RunRecordFileTest::cells_data()
@@ -99,22 +101,24 @@ void RunRecordFileTest::cells_data()
     QTest::addColumn<QStringList>("voltages");
 
     const QByteArray t = "2024-05-01T14:03:07.000+00:00,";
-    QTest::newRow("plain")
-        << t + "0,S1,:SOUR:VOLT 1\r\n" + t + "0,S1,:SOUR:TURN On\r\n" + t + "5,S2,:SOUR:VOLT 2\r\n" + t + "5,S2,:SOUR:TURN On\r\n"
-        << QStringList{"S1", "S2"} << QStringList{"1", "2"};
-    QTest::newRow("quoted, with a comma and quotes")
-        << t + "0,\"Dip, \"\"deep\"\"\",\":SOUR:VOLT 1,5\"\r\n" + t + "0,\"Dip, \"\"deep\"\"\",:SOUR:TURN On\r\n"
-        << QStringList{"Dip, \"deep\""} << QStringList{"1,5"};
+    QTest::newRow("plain") << t + "0,S1,:SOUR:VOLT 1\r\n" + t + "0,S1,:SOUR:TURN On\r\n" + t
+                                  + "5,S2,:SOUR:VOLT 2\r\n" + t + "5,S2,:SOUR:TURN On\r\n"
+                           << QStringList{"S1", "S2"} << QStringList{"1", "2"};
+    QTest::newRow("quoted, with a comma and quotes") << t + "0,\"Dip, \"\"deep\"\"\",\":SOUR:VOLT 1,5\"\r\n" + t
+                                                            + "0,\"Dip, \"\"deep\"\"\",:SOUR:TURN On\r\n"
+                                                     << QStringList{"Dip, \"deep\""} << QStringList{"1,5"};
     QTest::newRow("an apostrophe before = + - @ is taken off, before others kept")
-        << t + "0,'=SUM(1),:SOUR:VOLT 1\r\n" + t + "0,'=SUM(1),:SOUR:TURN On\r\n"
-               + t + "9,'-3 dB,:SOUR:VOLT 2\r\n" + t + "9,'-3 dB,:SOUR:TURN On\r\n"
-               + t + "12,'Tis,:SOUR:VOLT 3\r\n" + t + "12,'Tis,:SOUR:TURN On\r\n"
+        << t + "0,'=SUM(1),:SOUR:VOLT 1\r\n" + t + "0,'=SUM(1),:SOUR:TURN On\r\n" + t
+               + "9,'-3 dB,:SOUR:VOLT 2\r\n" + t + "9,'-3 dB,:SOUR:TURN On\r\n" + t + "12,'Tis,:SOUR:VOLT 3\r\n"
+               + t + "12,'Tis,:SOUR:TURN On\r\n"
         << QStringList{"=SUM(1)", "-3 dB", "'Tis"} << QStringList{"1", "2", "3"};
     QTest::newRow("the same label twice in a row is two steps")
-        << t + "0,S1,:SOUR:VOLT 1\r\n" + t + "0,S1,:SOUR:TURN On\r\n" + t + "5,S1,:SOUR:VOLT 2\r\n" + t + "5,S1,:SOUR:TURN On\r\n"
+        << t + "0,S1,:SOUR:VOLT 1\r\n" + t + "0,S1,:SOUR:TURN On\r\n" + t + "5,S1,:SOUR:VOLT 2\r\n" + t
+               + "5,S1,:SOUR:TURN On\r\n"
         << QStringList{"S1", "S1"} << QStringList{"1", "2"};
     QTest::newRow("rows before RUN and LF line ends")
-        << "2024-05-01T14:03:06.000+00:00,,,:SYST:REM \n" + t + "0,S1,:SOUR:VOLT 1\n" + t + "0,S1,:SOUR:TURN On\n"
+        << "2024-05-01T14:03:06.000+00:00,,,:SYST:REM \n" + t + "0,S1,:SOUR:VOLT 1\n" + t
+               + "0,S1,:SOUR:TURN On\n"
         << QStringList{"S1"} << QStringList{"1"};
 }
 
@@ -141,8 +145,8 @@ void RunRecordFileTest::cells()
 
 void RunRecordFileTest::cellsAsTheRecorderWritesThem()
 {
-    const QStringList labels{"=SUM(A1)", "+1", "-3 dB", "@home", "'quoted", "\tTab", "\rCR", "a\\b",
-                             "bell\x07", "back\\x41", "Dip, \"deep\"", "plain"};
+    const QStringList labels{"=SUM(A1)", "+1",   "-3 dB",    "@home",     "'quoted",       "\tTab",
+                             "\rCR",     "a\\b", "bell\x07", "back\\x41", "Dip, \"deep\"", "plain"};
     QByteArray rows;
     for (const QString &label : labels)
         for (const char *command : {":SOUR:VOLT 1", ":SOUR:TURN On"})
@@ -150,7 +154,8 @@ void RunRecordFileTest::cellsAsTheRecorderWritesThem()
                     + QByteArray(command) + "\r\n";
     QTemporaryDir dir;
     QString error;
-    const auto run = readRunRecord(writeFile(dir, QStringLiteral("r.csv"), "time,elapsed_ms,step,command\r\n" + rows), &error);
+    const auto run = readRunRecord(
+        writeFile(dir, QStringLiteral("r.csv"), "time,elapsed_ms,step,command\r\n" + rows), &error);
     QVERIFY2(run, qPrintable(error));
     QStringList read;
     for (const RecordedStep &s : run->steps)

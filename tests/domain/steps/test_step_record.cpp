@@ -30,8 +30,8 @@ void StepRecordTest::makeDefault()
     const StepRecord step = StepRecord::makeDefault(label);
     QVERIFY(step.checked);
     QCOMPARE(step.label, label);
-    const std::array<QString, StepRecord::FieldCount> expected = {
-        "On", "Auto", "110.00", "60.00", "0.00", "360.00", "1.00"};
+    const std::array<QString, StepRecord::FieldCount> expected = {"On",   "Auto",   "110.00", "60.00",
+                                                                  "0.00", "360.00", "1.00"};
     QCOMPARE(step.values, expected);
     QCOMPARE(step.subItem(StepRecord::Voltage), QStringLiteral("110.00"));
     QCOMPARE(step.subItem(StepRecord::WorkTime), QStringLiteral("1.00"));

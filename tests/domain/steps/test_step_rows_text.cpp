@@ -40,17 +40,17 @@ void StepRowsTextTest::accepted_data()
     QTest::addColumn<QStringList>("rows"); // pasted rows are ticked; no label: labelled later
     QTest::newRow("seven cells, LF") << "On\tAuto\t110\t60\t0\t360\t1\n" << QStringList{Default};
     QTest::newRow("CR LF, no last line end") << Good + "Off\tLow\t5\t50\t90\t180\t0.5"
-        << QStringList{Default, "|Off|Low|5.00|50.00|90.00|180.00|0.50"};
+                                             << QStringList{Default, "|Off|Low|5.00|50.00|90.00|180.00|0.50"};
     QTest::newRow("eight cells keep labels") << "Alpha\tOn\tHigh\t310\t500\t360\t0\t65.53"
-        << QStringList{"Alpha|On|High|310.00|500.00|360.00|0.00|65.53"};
+                                             << QStringList{"Alpha|On|High|310.00|500.00|360.00|0.00|65.53"};
     QTest::newRow("empty label cell") << "\t" + Good << QStringList{Default};
     QTest::newRow("eight titles") << Titles + "\r\nS\t" + Good << QStringList{"S" + Default};
     QTest::newRow("seven titles") << Titles.section('\t', 1) + "\n" + Good << QStringList{Default};
     QTest::newRow("quoted cells") << "\"Step 9\"\t\"On\"\t\"Au\"\"to\"\t\"110\"\t60\t0\t360\t1"
-        << QStringList{"Step 9|On|Au\"to|110.00|60.00|0.00|360.00|1.00"};
+                                  << QStringList{"Step 9|On|Au\"to|110.00|60.00|0.00|360.00|1.00"};
     QTest::newRow("blank lines skipped") << "\r\n" + Good + "\t\t\t\t\t\t\t\r\n\r\n" << QStringList{Default};
     QTest::newRow("editor's form") << " 1e2\tAuto\t 309.996 \t+40\t0.004\t.5\t1E1"
-        << QStringList{"| 1e2|Auto|310.00|40.00|0.00|0.50|10.00"};
+                                   << QStringList{"| 1e2|Auto|310.00|40.00|0.00|0.50|10.00"};
     QTest::newRow("only titles") << Titles << QStringList{};
 }
 
@@ -77,18 +77,22 @@ void StepRowsTextTest::refused_data()
                                  << ", column \"Start Phase [Deg]\" holds \"-1\"; allowed: 0 to 360.";
     QTest::newRow("stop phase") << Good + Good + "On\tAuto\t110\t60\t0\t361\t1" << 3
                                 << ", column \"Stop Phase [Deg]\" holds \"361\"; allowed: 0 to 360.";
-    QTest::newRow("dwell, titles count") << Titles + "\nOn\tAuto\t110\t60\t0\t360\t0" << 2
+    QTest::newRow("dwell, titles count")
+        << Titles + "\nOn\tAuto\t110\t60\t0\t360\t0" << 2
         << ", column \"Dwell Time [Sec]\" holds \"0\"; allowed: 0.01 to 65.53.";
-    QTest::newRow("decimal comma") << "On\tAuto\t110\t60\t0\t360\t1,5" << 1
+    QTest::newRow("decimal comma")
+        << "On\tAuto\t110\t60\t0\t360\t1,5" << 1
         << ", column \"Dwell Time [Sec]\" holds \"1,5\", which is no number; allowed: 0.01 to 65.53.";
     QTest::newRow("word") << "On\tAuto\tn/a\t60\t0\t360\t1" << 1
-        << ", column \"Voltage [ V ]\" holds \"n/a\", which is no number; allowed: 0 to 310.";
+                          << ", column \"Voltage [ V ]\" holds \"n/a\", which is no number; allowed: 0 to 310.";
     QTest::newRow("beyond Latin-1") << QString("On\u2713\tAuto\t110\t60\t0\t360\t1") << 1
                                     << ", column \"Output\"" + chars;
     QTest::newRow("quoted line break") << "\"Step\n1\"\t" + Good << 1 << ", column \"Step\"" + chars;
-    QTest::newRow("too few cells") << Good + "On\tAuto\t110" << 2
+    QTest::newRow("too few cells")
+        << Good + "On\tAuto\t110" << 2
         << " has 3 cells; a step has 7 (Output to Dwell Time) or 8 (the label first).";
-    QTest::newRow("step file line") << "True\tStep1\tOn\tAuto\t110\t60\t0\t360\t1\t" << 1
+    QTest::newRow("step file line")
+        << "True\tStep1\tOn\tAuto\t110\t60\t0\t360\t1\t" << 1
         << " has 10 cells; a step has 7 (Output to Dwell Time) or 8 (the label first).";
 }
 

@@ -52,4 +52,3 @@ inline QStringList runTranscript(frmControl &w, FakePlatform &fake, int maxTicks
         out << moment(fake);
     return out;
 }
-

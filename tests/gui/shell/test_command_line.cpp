@@ -4,13 +4,13 @@
 // The command line: what is accepted, what is refused (exit status 2 with a
 // message), the help and version texts, the port mappings it and the
 // settings make, and `quorra FILE`, which opens FILE as File > Open does.
-#include "domain/files/StepFileTestData.h"
 #include "cli/CommandLine.h"
 #include "cli/PortMappings.h"
+#include "domain/files/StepFileTestData.h"
+#include "files/StepDocument.h"
 #include "platform/QtSerialPort.h"
 #include "shell/Application.h"
 #include "shell/frmControl.h"
-#include "files/StepDocument.h"
 #include "steps/StepListView.h"
 #include "support/FakePlatform.h"
 
@@ -46,19 +46,32 @@ void CommandLineTest::refused_data()
 {
     QTest::addColumn<QString>("arguments");
     QTest::addColumn<QString>("messagePart");
-    QTest::newRow("unknown option") << "--fast" << "Unknown option 'fast'";
-    QTest::newRow("two files") << "a.log b.log" << "one step file at most";
-    QTest::newRow("bad com1") << "--com1 ttyUSB0" << "--com1: \"ttyUSB0\" is neither";
-    QTest::newRow("mode without run") << "--mode cycle" << "--mode is only for --run";
-    QTest::newRow("run and a file") << "--run a.log b.log" << "one too many";
-    QTest::newRow("mode") << "--run a.log --mode twice" << "--mode is single, continuous or cycle";
-    QTest::newRow("cycles without cycle") << "--run a.log --cycles 3" << "only for --mode cycle";
-    QTest::newRow("cycles 0") << "--run a.log --mode cycle --cycles 0" << "1 to 9999";
-    QTest::newRow("cycles 2.5") << "--run a.log --mode cycle --cycles 2.5" << "1 to 9999";
-    QTest::newRow("baud") << "--run a.log --baud 19200" << "--baud is 1200, 2400, 4800 or 9600";
-    QTest::newRow("seconds 0") << "--run a.log --seconds 0" << "--seconds is a number of seconds above 0";
-    QTest::newRow("seconds beyond the timer") << "--run a.log --seconds 3e6" << "--seconds";
-    QTest::newRow("port") << "--run a.log --port COM0" << "--port: \"COM0\": a port number is 1 to 255";
+    QTest::newRow("unknown option") << "--fast"
+                                    << "Unknown option 'fast'";
+    QTest::newRow("two files") << "a.log b.log"
+                               << "one step file at most";
+    QTest::newRow("bad com1") << "--com1 ttyUSB0"
+                              << "--com1: \"ttyUSB0\" is neither";
+    QTest::newRow("mode without run") << "--mode cycle"
+                                      << "--mode is only for --run";
+    QTest::newRow("run and a file") << "--run a.log b.log"
+                                    << "one too many";
+    QTest::newRow("mode") << "--run a.log --mode twice"
+                          << "--mode is single, continuous or cycle";
+    QTest::newRow("cycles without cycle") << "--run a.log --cycles 3"
+                                          << "only for --mode cycle";
+    QTest::newRow("cycles 0") << "--run a.log --mode cycle --cycles 0"
+                              << "1 to 9999";
+    QTest::newRow("cycles 2.5") << "--run a.log --mode cycle --cycles 2.5"
+                                << "1 to 9999";
+    QTest::newRow("baud") << "--run a.log --baud 19200"
+                          << "--baud is 1200, 2400, 4800 or 9600";
+    QTest::newRow("seconds 0") << "--run a.log --seconds 0"
+                               << "--seconds is a number of seconds above 0";
+    QTest::newRow("seconds beyond the timer") << "--run a.log --seconds 3e6"
+                                              << "--seconds";
+    QTest::newRow("port") << "--run a.log --port COM0"
+                          << "--port: \"COM0\": a port number is 1 to 255";
 }
 
 void CommandLineTest::refused()
@@ -115,8 +128,8 @@ void CommandLineTest::portMappings_commandLineOverridesSettings()
     settings.setValue(QStringLiteral("Ports/COM1"), QStringLiteral("tcp://10.0.0.7:4001"));
     settings.setValue(QStringLiteral("Ports/COM2"), QStringLiteral("/dev/serial/by-id/usb-adapter"));
 
-    const CommandLineOutcome quoted =
-        parseCommandLine({QStringLiteral("quorra"), QStringLiteral("--com2"), QStringLiteral("COM 7")});
+    const CommandLineOutcome quoted = parseCommandLine(
+        {QStringLiteral("quorra"), QStringLiteral("--com2"), QStringLiteral("COM 7")});
     QVERIFY(quoted.options);
     const PortMappings given = applyPortMappings(*quoted.options, &settings);
     QVERIFY(given.warnings.isEmpty());
@@ -182,8 +195,8 @@ void CommandLineTest::portSetting_unreadableIsNotAvailable()
     // Qt's own words about a value it cannot decode do not reach the user.
     static QStringList qtSaid;
     qtSaid.clear();
-    const QtMessageHandler previous =
-        qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &m) { qtSaid << m; });
+    const QtMessageHandler previous = qInstallMessageHandler(
+        [](QtMsgType, const QMessageLogContext &, const QString &m) { qtSaid << m; });
     const PortMappings mappings = applyPortMappings(ProgramOptions{}, &settings);
     const QStringList &warnings = mappings.warnings;
     qInstallMessageHandler(previous);
@@ -196,7 +209,8 @@ void CommandLineTest::portSetting_unreadableIsNotAvailable()
         return;
     }
     QCOMPARE(warnings.size(), 1);
-    QVERIFY2(warnings[0].startsWith(QStringLiteral("setting Ports/COM1 in ") + path + QStringLiteral(" cannot be read: ")),
+    QVERIFY2(warnings[0].startsWith(QStringLiteral("setting Ports/COM1 in ") + path
+                                    + QStringLiteral(" cannot be read: ")),
              qPrintable(warnings[0]));
     QVERIFY2(warnings[0].contains(why), qPrintable(warnings[0]));
     QVERIFY(warnings[0].endsWith(QStringLiteral("; \"COM 1\" is not available")));

@@ -11,15 +11,15 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLayout>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QComboBox>
-#include <QLineEdit>
 #include <QStatusBar>
 #include <QTest>
 
@@ -68,8 +68,8 @@ void ControlsTest::control_data()
     QTest::addColumn<int>("tabIndex");
 
     const QString client = QStringLiteral("frmControlClient");
-    auto row = [](const char *name, const char *kind, const QString &container, const char *text,
-                  int l, int t, int w, int h, int tab) {
+    auto row = [](const char *name, const char *kind, const QString &container, const char *text, int l, int t,
+                  int w, int h, int tab) {
         QTest::newRow(name) << QString::fromLatin1(kind) << container << QString::fromUtf8(text)
                             << QRect(l, t, w, h) << tab;
     };
@@ -147,10 +147,10 @@ void ControlsTest::focusChain_followsTheTabIndexes()
 {
     FakePlatform fake;
     frmControl w(fake.bundle());
-    const QStringList expected = {
-        "cmdRunStop",      "cmdReset",        "livData",     "chkDataSelectAll", "cmdDataInsert",
-        "cmdDataDelete",   "optSystemMode_0", "optSystemMode_1", "cboRunMode",   "txtCycleTime",
-        "cboCommPort",     "cboBaudRate",     "cmdDataAppend",   "chkOutputRelay"};
+    const QStringList expected = {"cmdRunStop",    "cmdReset",      "livData",         "chkDataSelectAll",
+                                  "cmdDataInsert", "cmdDataDelete", "optSystemMode_0", "optSystemMode_1",
+                                  "cboRunMode",    "txtCycleTime",  "cboCommPort",     "cboBaudRate",
+                                  "cmdDataAppend", "chkOutputRelay"};
 
     QStringList chain;
     QWidget *start = w.ui().cmdRunStop;
@@ -163,9 +163,10 @@ void ControlsTest::focusChain_followsTheTabIndexes()
     } while (next != start);
     QCOMPARE(chain, expected);
 
-    for (QWidget *noFocus : std::initializer_list<QWidget *>{
-             w.ui().fraSystemMode, w.ui().fraRunMode, w.ui().fraComm, w.ui().fraData, w.ui().labCycleTime, w.ui().labCommPort,
-             w.ui().labBaudRate, w.ui().labPortSetting, w.ui().StatusBar1})
+    for (QWidget *noFocus :
+         std::initializer_list<QWidget *>{w.ui().fraSystemMode, w.ui().fraRunMode, w.ui().fraComm,
+                                          w.ui().fraData, w.ui().labCycleTime, w.ui().labCommPort,
+                                          w.ui().labBaudRate, w.ui().labPortSetting, w.ui().StatusBar1})
         QVERIFY2(!(noFocus->focusPolicy() & Qt::TabFocus), qPrintable(noFocus->objectName()));
 }
 
@@ -192,10 +193,10 @@ void ControlsTest::tabKey_visitsTheControlsInOrder()
         visited << focus->objectName();
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     }
-    const QStringList expected = {
-        "cmdRunStop",      "cmdReset",        "livData",     "chkDataSelectAll", "cmdDataInsert",
-        "cmdDataDelete",   "optSystemMode_0", "cboRunMode",   "txtCycleTime",
-        "cboCommPort",     "cboBaudRate",     "cmdDataAppend", "cmdRunStop"};
+    const QStringList expected = {"cmdRunStop",    "cmdReset",      "livData",         "chkDataSelectAll",
+                                  "cmdDataInsert", "cmdDataDelete", "optSystemMode_0", "cboRunMode",
+                                  "txtCycleTime",  "cboCommPort",   "cboBaudRate",     "cmdDataAppend",
+                                  "cmdRunStop"};
     QCOMPARE(visited, expected);
 }
 
@@ -212,9 +213,9 @@ void ControlsTest::menus_data()
 {
     QTest::addColumn<QString>("title");
     QTest::addColumn<QStringList>("items"); // name=caption, "name|" for a separator
-    QTest::newRow("mnuFile") << "&File"
-                             << QStringList{"mnuNew=&New", "mnuOpen=&Open", "numS1|", "mnuSave=&Save",
-                                            "mnuSaveAs=&Save as", "numS2|", "mnuExit=&Exit"};
+    QTest::newRow("mnuFile") << "&File" << QStringList{"mnuNew=&New",   "mnuOpen=&Open",      "numS1|",
+                                                       "mnuSave=&Save", "mnuSaveAs=&Save as", "numS2|",
+                                                       "mnuExit=&Exit"};
     QTest::newRow("mnuHelp") << "&Help" << QStringList{"mnuAbout=&About..."};
 }
 

@@ -3,11 +3,11 @@
 //
 // New, Open, Save and Save as with scripted answers, and the document state
 // (title, Modified, the dialog's name) they leave behind.
+#include "domain/files/StepFileTestData.h"
 #include "files/StepFile.h"
 #include "shell/frmControl.h"
 #include "steps/StepListView.h"
 #include "support/FakePlatform.h"
-#include "domain/files/StepFileTestData.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -20,8 +20,7 @@ using Answer = MessageBox::Answer;
 
 namespace {
 const QString Untitled = QStringLiteral("Tarvel Quorra-7 - Untitled.log");
-const QString Filter =
-    QStringLiteral("All Files (*.*)|*.*|Log Files (*.log)|*.log|Batch Files (*.bat)|*.bat");
+const QString Filter = QStringLiteral("All Files (*.*)|*.*|Log Files (*.log)|*.log|Batch Files (*.bat)|*.bat");
 const QString SaveQuestion = QStringLiteral("The file have no saved, \rdo you want to save it?");
 
 QString titleFor(const QString &path)
@@ -127,8 +126,8 @@ void FileCommandsTest::save_dependsOnTheDocumentState()
     } else if (saveDoes == QLatin1String("save as")) {
         QCOMPARE(dialogs, 1);
         QVERIFY(fake->files.calls.constLast().save);
-        QCOMPARE(readBytes(second), QByteArray(" 1 \r\nTrue\tStep1\t")
-                                        + "On\tAuto\t110.00\t60.00\t0.00\t360.00\t1.00\t\r\n");
+        QCOMPARE(readBytes(second),
+                 QByteArray(" 1 \r\nTrue\tStep1\t") + "On\tAuto\t110.00\t60.00\t0.00\t360.00\t1.00\t\r\n");
         QCOMPARE(window->windowTitle(), titleFor(second));
         // A second Save without edits does nothing.
         window->mnuSave_Click();
@@ -333,10 +332,10 @@ void FileCommandsTest::new_keepsTheDialogsName()
 
 void FileCommandsTest::savePrompt_data()
 {
-    QTest::addColumn<QString>("command");     // new, open
-    QTest::addColumn<Answer>("answer");       // to the save question
-    QTest::addColumn<QString>("saveDialog");  // file, cancel, fail (after Yes)
-    QTest::addColumn<bool>("goesOn");         // the command runs after the question
+    QTest::addColumn<QString>("command");    // new, open
+    QTest::addColumn<Answer>("answer");      // to the save question
+    QTest::addColumn<QString>("saveDialog"); // file, cancel, fail (after Yes)
+    QTest::addColumn<bool>("goesOn");        // the command runs after the question
     QTest::addColumn<bool>("saved");
 
     for (const QString &command : {QStringLiteral("new"), QStringLiteral("open")}) {

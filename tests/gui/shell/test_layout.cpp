@@ -3,8 +3,8 @@
 //
 // The step table and its button row follow the window's outer size, which
 // cannot go below 9480 x 6000 twips.
-#include "shell/ResizeRule.h"
 #include "platform/Twips.h"
+#include "shell/ResizeRule.h"
 #include "shell/frmControl.h"
 #include "steps/StepListView.h"
 #include "support/FakePlatform.h"
@@ -34,8 +34,7 @@ WindowState sized(int width, int height)
 TwipsRect placeOf(const QWidget *w)
 {
     const QRect g = w->geometry();
-    return {pixelsToTwips(g.x()), pixelsToTwips(g.y()), pixelsToTwips(g.width()),
-            pixelsToTwips(g.height())};
+    return {pixelsToTwips(g.x()), pixelsToTwips(g.y()), pixelsToTwips(g.width()), pixelsToTwips(g.height())};
 }
 
 struct Snapshot
@@ -82,7 +81,7 @@ void LayoutTest::rule_data()
 {
     QTest::addColumn<int>("width");
     QTest::addColumn<int>("height");
-    QTest::addColumn<int>("outerWidth");  // after the minimum
+    QTest::addColumn<int>("outerWidth"); // after the minimum
     QTest::addColumn<int>("outerHeight");
     QTest::addColumn<TwipsRect>("frame");
     QTest::addColumn<TwipsRect>("table");
@@ -104,11 +103,10 @@ void LayoutTest::rule_data()
     QTest::newRow("too low") << 12000 << 10 << 12000 << 6000 << TwipsRect{120, 2520, 11640, 2385}
                              << TwipsRect{120, 240, 11400, 1530} << 1890 << 10305 << 8970 << 7635;
     QTest::newRow("too small both ways") << 0 << 0 << 9480 << 6000 << TwipsRect{120, 2520, 9120, 2385}
-                                         << TwipsRect{120, 240, 8880, 1530} << 1890 << 7785 << 6450
-                                         << 5115;
+                                         << TwipsRect{120, 240, 8880, 1530} << 1890 << 7785 << 6450 << 5115;
     QTest::newRow("one twip above the minimum")
-        << 9481 << 6001 << 9481 << 6001 << TwipsRect{120, 2520, 9121, 2386}
-        << TwipsRect{120, 240, 8881, 1531} << 1891 << 7786 << 6451 << 5116;
+        << 9481 << 6001 << 9481 << 6001 << TwipsRect{120, 2520, 9121, 2386} << TwipsRect{120, 240, 8881, 1531}
+        << 1891 << 7786 << 6451 << 5116;
 }
 
 void LayoutTest::rule()

@@ -38,7 +38,8 @@ void LinePaceTest::tickWaitsForTheLine()
     QVERIFY(fake.timer.tick());
     QCOMPARE(moment(fake), stepWire(QString(), QStringLiteral("220.00")) + QStringLiteral("@10"));
     // The held step says so in its row's tooltip, not in the status line.
-    const QString note = w->ui().livData->steps().data(w->ui().livData->steps().index(0, 3), Qt::ToolTipRole).toString();
+    const QString note
+        = w->ui().livData->steps().data(w->ui().livData->steps().index(0, 3), Qt::ToolTipRole).toString();
     QCOMPARE(note, stretchedStepNote(97, 10));
     QVERIFY(w->ui().livData->steps().note(2).isEmpty());
     QVERIFY(w->statusText().startsWith(QStringLiteral("Now Running >> Step2: ( 2 / 2 ) ")));

@@ -73,13 +73,20 @@ void OperatorInputTest::typedListText_picksNothing_data()
     QTest::addColumn<QString>("list");
     QTest::addColumn<QString>("typed");
     QTest::addColumn<int>("finish"); // the key that ends the typing, or 0
-    QTest::newRow("Sin") << "cboRunMode" << "Sin" << 0;
-    QTest::newRow("Cyc Enter") << "cboRunMode" << "Cyc" << int(Qt::Key_Return);
-    QTest::newRow("single Enter") << "cboRunMode" << "single" << int(Qt::Key_Return);
-    QTest::newRow("Cycle Tab") << "cboRunMode" << "Cycle" << int(Qt::Key_Tab);
-    QTest::newRow("com 2 Enter") << "cboCommPort" << "com 2" << int(Qt::Key_Return);
-    QTest::newRow("COM 2 Tab") << "cboCommPort" << "COM 2" << int(Qt::Key_Tab);
-    QTest::newRow("4800 Enter") << "cboBaudRate" << "4800" << int(Qt::Key_Return);
+    QTest::newRow("Sin") << "cboRunMode"
+                         << "Sin" << 0;
+    QTest::newRow("Cyc Enter") << "cboRunMode"
+                               << "Cyc" << int(Qt::Key_Return);
+    QTest::newRow("single Enter") << "cboRunMode"
+                                  << "single" << int(Qt::Key_Return);
+    QTest::newRow("Cycle Tab") << "cboRunMode"
+                               << "Cycle" << int(Qt::Key_Tab);
+    QTest::newRow("com 2 Enter") << "cboCommPort"
+                                 << "com 2" << int(Qt::Key_Return);
+    QTest::newRow("COM 2 Tab") << "cboCommPort"
+                               << "COM 2" << int(Qt::Key_Tab);
+    QTest::newRow("4800 Enter") << "cboBaudRate"
+                                << "4800" << int(Qt::Key_Return);
 }
 
 void OperatorInputTest::typedListText_picksNothing()
@@ -206,10 +213,18 @@ void OperatorInputTest::editorOk_byKeys_data()
     QTest::addColumn<QString>("typed"); // into the voltage field
     QTest::addColumn<QString>("press"); // Alt+O, or Enter on the focused OK or Cancle
     QTest::addColumn<QString>("stored");
-    QTest::newRow("Alt+O refused") << "9999" << "Alt+O" << "110.00";
-    QTest::newRow("Alt+O accepted") << "200" << "Alt+O" << "200.00";
-    QTest::newRow("Enter on OK") << "200" << "cmdOK" << "200.00";
-    QTest::newRow("Enter on Cancle") << "200" << "cmdCancle" << "110.00";
+    QTest::newRow("Alt+O refused") << "9999"
+                                   << "Alt+O"
+                                   << "110.00";
+    QTest::newRow("Alt+O accepted") << "200"
+                                    << "Alt+O"
+                                    << "200.00";
+    QTest::newRow("Enter on OK") << "200"
+                                 << "cmdOK"
+                                 << "200.00";
+    QTest::newRow("Enter on Cancle") << "200"
+                                     << "cmdCancle"
+                                     << "110.00";
 }
 
 void OperatorInputTest::editorOk_byKeys()

@@ -18,7 +18,6 @@
 #include <QRadioButton>
 #include <QTest>
 
-
 class PulledCableTest : public QObject
 {
     Q_OBJECT

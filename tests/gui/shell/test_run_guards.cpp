@@ -17,8 +17,8 @@
 using Kind = FakeSerialPort::Kind;
 
 namespace {
-const QString PortMessage =
-    QStringLiteral("COM 1 : not available. Change the CommPort property to another port.");
+const QString PortMessage = QStringLiteral(
+    "COM 1 : not available. Change the CommPort property to another port.");
 
 // A port that drops its link in the middle of a write, as the real one does
 // when the adapter is pulled: closes, reports the loss, and fails the write.

@@ -137,9 +137,8 @@ void RunOverPtyTest::twoStepSingleRun()
     const qint64 took = run.elapsed();
     QTRY_VERIFY_WITH_TIMEOUT(m_received.endsWith(":OUTP OFF\r"), 2000);
 
-    const QString expected = QStringLiteral(":SYST:LOC \r:SYST:REM \r") + RunStart
-                             + stepWire(BothPhases) + stepWire(QString(), QStringLiteral("220.00"))
-                             + RunEnd;
+    const QString expected = QStringLiteral(":SYST:LOC \r:SYST:REM \r") + RunStart + stepWire(BothPhases)
+                             + stepWire(QString(), QStringLiteral("220.00")) + RunEnd;
     QCOMPARE(m_received, expected.toLatin1());
     QCOMPARE(w->statusText(), QStringLiteral("Now Stop"));
     QVERIFY(m_fake.messages.shown.isEmpty());
@@ -224,10 +223,16 @@ void RunOverPtyTest::stopDuringRun_outputOffAndUnlocked()
     QTRY_VERIFY_WITH_TIMEOUT(m_received.endsWith(":SYST:LOC \r"), 2000);
 }
 #else
-void RunOverPtyTest::init() { QSKIP("pseudo-terminals are POSIX only"); }
+void RunOverPtyTest::init()
+{
+    QSKIP("pseudo-terminals are POSIX only");
+}
 void RunOverPtyTest::cleanup() {}
 void RunOverPtyTest::stamp() {}
-std::unique_ptr<frmControl> RunOverPtyTest::startRemote() { return {}; }
+std::unique_ptr<frmControl> RunOverPtyTest::startRemote()
+{
+    return {};
+}
 void RunOverPtyTest::twoStepSingleRun() {}
 void RunOverPtyTest::farEndGoesAway_runEndsWithOneMessage() {}
 void RunOverPtyTest::editorRewritesRowDuringRun_nextPlayUsesIt() {}

@@ -26,7 +26,8 @@ QList<QStringList> plainRows(const QString &path)
     if (!file.open(QIODevice::ReadOnly))
         return {};
     QList<QStringList> rows;
-    for (const QString &line : QString::fromUtf8(file.readAll()).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts))
+    for (const QString &line :
+         QString::fromUtf8(file.readAll()).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts))
         rows << line.split(QLatin1Char(','));
     return rows.mid(1);
 }
@@ -99,23 +100,33 @@ void RunRecordTest::sameSecond_secondRecordGetsItsOwnFile()
     RunRecorder second(dir.path(), [&] { return at; });
     QVERIFY(first.begin());
     QVERIFY(second.begin());
-    QCOMPARE(recordsIn(dir), QStringList({"quorra-run-20240501-090000-2.csv", "quorra-run-20240501-090000.csv"}));
+    QCOMPARE(recordsIn(dir),
+             QStringList({"quorra-run-20240501-090000-2.csv", "quorra-run-20240501-090000.csv"}));
 }
 
 void RunRecordTest::csvCell_harmlessToSpreadsheetsAndTerminals_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("cell");
-    QTest::newRow("command") << ":SOUR:VOLT 110.00" << ":SOUR:VOLT 110.00";
-    QTest::newRow("minus inside") << "Dip -10%" << "Dip -10%";
-    QTest::newRow("formula") << "=HYPERLINK(\"http://x\",\"go\")" << "\"'=HYPERLINK(\"\"http://x\"\",\"\"go\"\")\"";
-    QTest::newRow("minus") << "-5 V dip" << "'-5 V dip";
-    QTest::newRow("at") << "@SUM(A1)" << "'@SUM(A1)";
-    QTest::newRow("leading TAB") << "\t=1" << "'\\x09=1";
-    QTest::newRow("apostrophe kept apart") << "'=1" << "''=1";
-    QTest::newRow("terminal title") << "\x1b]0;owned\x07Step1" << "\\x1b]0;owned\\x07Step1";
+    QTest::newRow("command") << ":SOUR:VOLT 110.00"
+                             << ":SOUR:VOLT 110.00";
+    QTest::newRow("minus inside") << "Dip -10%"
+                                  << "Dip -10%";
+    QTest::newRow("formula") << "=HYPERLINK(\"http://x\",\"go\")"
+                             << "\"'=HYPERLINK(\"\"http://x\"\",\"\"go\"\")\"";
+    QTest::newRow("minus") << "-5 V dip"
+                           << "'-5 V dip";
+    QTest::newRow("at") << "@SUM(A1)"
+                        << "'@SUM(A1)";
+    QTest::newRow("leading TAB") << "\t=1"
+                                 << "'\\x09=1";
+    QTest::newRow("apostrophe kept apart") << "'=1"
+                                           << "''=1";
+    QTest::newRow("terminal title") << "\x1b]0;owned\x07Step1"
+                                    << "\\x1b]0;owned\\x07Step1";
     QTest::newRow("C1 and DEL") << QString::fromUtf16(u"A\u009b2J\u007f") << "A\\x9b2J\\x7f";
-    QTest::newRow("backslash") << "C:\\x1b" << "C:\\\\x1b";
+    QTest::newRow("backslash") << "C:\\x1b"
+                               << "C:\\\\x1b";
 }
 
 void RunRecordTest::csvCell_harmlessToSpreadsheetsAndTerminals()
@@ -206,7 +217,8 @@ void RunRecordTest::windowRun_rowsAreTheCommandsSent()
     // Each step's six commands carry its label; RUN's, Reset's and the end's none.
     const QStringList steps = column(rows, 2);
     QStringList expected = {"", "", "Step1", "Step1", "Step1", "Step1", "Step1", "Step1", ""};
-    expected << QStringList(5, QStringLiteral("Step2")) << "" << "";
+    expected << QStringList(5, QStringLiteral("Step2")) << ""
+             << "";
     QCOMPARE(steps, expected);
     qint64 last = 0;
     for (const QString &elapsed : column(rows, 1)) {

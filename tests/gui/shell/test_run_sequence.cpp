@@ -69,9 +69,15 @@ void RunSequenceTest::cycle3_phasesOnlyWhereTheyChange()
     const QString row1Again = stepWire(QStringLiteral(":SOUR:STPH 0.00\r")) + "@1000";
     const QString row2 = stepWire(QStringLiteral(":SOUR:STPH 90.00\r")) + "@500";
     const QStringList expected = {
-        RunStart + stepWire(BothPhases) + "@1000", row2, "@500", // cycle 1, last row held twice
-        row1Again, row2, "@500",                                 // cycle 2
-        row1Again, row2, "@500",                                 // cycle 3
+        RunStart + stepWire(BothPhases) + "@1000",
+        row2,
+        "@500", // cycle 1, last row held twice
+        row1Again,
+        row2,
+        "@500", // cycle 2
+        row1Again,
+        row2,
+        "@500", // cycle 3
         RunEnd + "@off",
     };
     QCOMPARE(runTranscript(*w, fake), expected);
@@ -111,7 +117,7 @@ void RunSequenceTest::uncheckedRows_costNoTime()
     const QStringList expected = {
         RunStart + stepWire(BothPhases) + "@1000",
         stepWire(QString(), QStringLiteral("220.00")) + "@2000", // row 3, one d1 after row 1
-        "@2000",                                                  // row 4 passed over, rewind
+        "@2000",                                                 // row 4 passed over, rewind
         RunEnd + "@off",
     };
     QCOMPARE(runTranscript(*w, fake), expected);
@@ -140,11 +146,31 @@ void RunSequenceTest::phaseTexts_comparedExactly_data()
     QTest::addColumn<QString>("start2");
     QTest::addColumn<QString>("stop2");
     QTest::addColumn<QString>("phases2");
-    QTest::newRow("equal texts") << "0.00" << "360.00" << "0.00" << "360.00" << "";
-    QTest::newRow("0.00 then 0") << "0.00" << "360.00" << "0" << "360.00" << ":SOUR:STPH 0\r";
-    QTest::newRow("stop phase only") << "0.00" << "360.00" << "0.00" << "360" << ":SOUR:SPPH 360\r";
-    QTest::newRow("both") << "0.00" << "360.00" << "0" << "360" << ":SOUR:STPH 0\r:SOUR:SPPH 360\r";
-    QTest::newRow("blank counts") << "0.00" << "360.00" << "0.00 " << "360.00" << ":SOUR:STPH 0.00 \r";
+    QTest::newRow("equal texts") << "0.00"
+                                 << "360.00"
+                                 << "0.00"
+                                 << "360.00"
+                                 << "";
+    QTest::newRow("0.00 then 0") << "0.00"
+                                 << "360.00"
+                                 << "0"
+                                 << "360.00"
+                                 << ":SOUR:STPH 0\r";
+    QTest::newRow("stop phase only") << "0.00"
+                                     << "360.00"
+                                     << "0.00"
+                                     << "360"
+                                     << ":SOUR:SPPH 360\r";
+    QTest::newRow("both") << "0.00"
+                          << "360.00"
+                          << "0"
+                          << "360"
+                          << ":SOUR:STPH 0\r:SOUR:SPPH 360\r";
+    QTest::newRow("blank counts") << "0.00"
+                                  << "360.00"
+                                  << "0.00 "
+                                  << "360.00"
+                                  << ":SOUR:STPH 0.00 \r";
 }
 
 void RunSequenceTest::phaseTexts_comparedExactly()
@@ -163,7 +189,8 @@ void RunSequenceTest::phaseTexts_comparedExactly()
     b.stopPhase = stop2;
     setSteps(*w, {a, b});
     const QStringList t = runTranscript(*w, fake);
-    QCOMPARE(t.value(0), RunStart + stepWire(":SOUR:STPH " + start1 + "\r:SOUR:SPPH " + stop1 + "\r") + "@1000");
+    QCOMPARE(t.value(0),
+             RunStart + stepWire(":SOUR:STPH " + start1 + "\r:SOUR:SPPH " + stop1 + "\r") + "@1000");
     QCOMPARE(t.value(1), stepWire(phases2) + "@1000");
 }
 
@@ -243,9 +270,12 @@ void RunSequenceTest::runLocksTheWindow_endUnlocksIt()
     auto w = startedWindow(fake, true);
     setSteps(*w, {StepSpec{}});
     auto locked = [&] {
-        QList<bool> enabled = {w->ui().fraRunMode->isEnabled(), w->ui().fraComm->isEnabled(),
-                               w->ui().fraData->isEnabled(), w->ui().mnuFile->isEnabled(),
-                               w->ui().mnuFile->menuAction()->isEnabled(), w->ui().mnuHelp->isEnabled(),
+        QList<bool> enabled = {w->ui().fraRunMode->isEnabled(),
+                               w->ui().fraComm->isEnabled(),
+                               w->ui().fraData->isEnabled(),
+                               w->ui().mnuFile->isEnabled(),
+                               w->ui().mnuFile->menuAction()->isEnabled(),
+                               w->ui().mnuHelp->isEnabled(),
                                w->ui().mnuHelp->menuAction()->isEnabled()};
         return enabled == QList<bool>(7, false) ? 1 : enabled == QList<bool>(7, true) ? 0 : -1;
     };

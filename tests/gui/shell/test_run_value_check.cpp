@@ -27,7 +27,8 @@ void RunValueCheckTest::run_data()
                          << "voltage holds the control character 0" + unsent;
     QTest::newRow("second command") << int(StepRecord::Voltage) << "110.00;:OUTP ON;*RST"
                                     << "voltage holds \";\"" + unsent;
-    QTest::newRow("ESC") << int(StepRecord::Range) << "Auto\x1b" << "range holds the control character 27" + unsent;
+    QTest::newRow("ESC") << int(StepRecord::Range) << "Auto\x1b"
+                         << "range holds the control character 27" + unsent;
     QTest::newRow("beyond Latin-1") << int(StepRecord::Output) << QString::fromUtf8("On\u03a9")
                                     << QString::fromUtf8("output holds \"\u03a9\"") + unsent;
     // A header or a common command inside an argument: the voltage still
@@ -38,14 +39,20 @@ void RunValueCheckTest::run_data()
                                        << "voltage holds \":\"" + unsent;
     QTest::newRow("common command") << int(StepRecord::StopPhase) << "360.00*RST"
                                     << "stop phase holds \"*\"" + unsent;
-    QTest::newRow("voltage") << int(StepRecord::Voltage) << "99999" << "voltage \"99999\" is outside 0 to 310.";
-    QTest::newRow("frequency") << int(StepRecord::Frequency) << "1,5" << "frequency \"1,5\" is outside 40 to 500.";
+    QTest::newRow("voltage") << int(StepRecord::Voltage) << "99999"
+                             << "voltage \"99999\" is outside 0 to 310.";
+    QTest::newRow("frequency") << int(StepRecord::Frequency) << "1,5"
+                               << "frequency \"1,5\" is outside 40 to 500.";
     QTest::newRow("start phase") << int(StepRecord::StartPhase) << "360.01"
                                  << "start phase \"360.01\" is outside 0 to 360.";
-    QTest::newRow("stop phase") << int(StepRecord::StopPhase) << "-1" << "stop phase \"-1\" is outside 0 to 360.";
-    QTest::newRow("decimal comma") << int(StepRecord::Voltage) << "1,5" << ":SOUR:VOLT 1,5\r";
-    QTest::newRow("lower case") << int(StepRecord::Range) << "low" << ":SOUR:RANG low\r";
-    QTest::newRow("unit after the number") << int(StepRecord::Voltage) << "110 V" << ":SOUR:VOLT 110 V\r";
+    QTest::newRow("stop phase") << int(StepRecord::StopPhase) << "-1"
+                                << "stop phase \"-1\" is outside 0 to 360.";
+    QTest::newRow("decimal comma") << int(StepRecord::Voltage) << "1,5"
+                                   << ":SOUR:VOLT 1,5\r";
+    QTest::newRow("lower case") << int(StepRecord::Range) << "low"
+                                << ":SOUR:RANG low\r";
+    QTest::newRow("unit after the number") << int(StepRecord::Voltage) << "110 V"
+                                           << ":SOUR:VOLT 110 V\r";
 }
 
 void RunValueCheckTest::run()

@@ -19,8 +19,7 @@ using Answer = MessageBox::Answer;
 
 namespace {
 const QString Question = QStringLiteral("The file have been modefied,\rdo you want to save it?");
-const QStringList ShutdownCommands = {QStringLiteral(":SOUR:TURN OFF\r"),
-                                      QStringLiteral(":OUTP OFF\r"),
+const QStringList ShutdownCommands = {QStringLiteral(":SOUR:TURN OFF\r"), QStringLiteral(":OUTP OFF\r"),
                                       QStringLiteral(":SYST:LOC \r")};
 } // namespace
 
@@ -83,8 +82,7 @@ void ShutdownTest::modified_data()
         QTest::newRow(mode + ", Yes, saved") << remote << Answer::Yes << QStringLiteral("file") << true;
         QTest::newRow(mode + ", Yes, save dialog cancelled")
             << remote << Answer::Yes << QStringLiteral("cancel") << false;
-        QTest::newRow(mode + ", Yes, save failed")
-            << remote << Answer::Yes << QStringLiteral("fail") << false;
+        QTest::newRow(mode + ", Yes, save failed") << remote << Answer::Yes << QStringLiteral("fail") << false;
     }
 }
 
@@ -187,8 +185,7 @@ void ShutdownTest::remote_portWillNotOpen_closesWithoutSending()
 
     QCOMPARE(fake.messages.shown.size(), 1);
     const auto &m = fake.messages.shown.first();
-    QCOMPARE(m.text,
-             QStringLiteral("COM 1 : not available. Change the CommPort property to another port."));
+    QCOMPARE(m.text, QStringLiteral("COM 1 : not available. Change the CommPort property to another port."));
     QCOMPARE(m.caption, QStringLiteral("Nesk DEMO"));
     QCOMPARE(m.buttons, MessageBox::Buttons::Ok);
     QCOMPARE(fake.port.count(Kind::Write) + fake.port.count(Kind::WriteFailed), 0);

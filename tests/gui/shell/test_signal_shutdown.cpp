@@ -59,16 +59,17 @@ int runChild(int argc, char **argv)
     const bool remote = argc > 3 && QByteArray(argv[3]) == "remote";
     // Remote chosen a moment after "ready", so that a signal can come during its connect.
     const bool remoteLater = argc > 3 && QByteArray(argv[3]) == "remote-later";
-    return runWindowChild(argc, argv, QString::fromLocal8Bit(argv[2]), [remote, remoteLater, queue](frmControl &window) {
-        if (remoteLater)
-            QTimer::singleShot(300, &window, [&window] { window.ui().optSystemMode_1->click(); });
-        if (remote)
-            window.ui().optSystemMode_1->click();
-        window.cmdDataAppend_Click();
-        for (int queued = 0; queued < queue; queued += 18)
-            window.session().onSessionThread(
-                [&window] { window.session().link().send(QStringLiteral(":SOUR:VOLT 110.00")); });
-    });
+    return runWindowChild(
+        argc, argv, QString::fromLocal8Bit(argv[2]), [remote, remoteLater, queue](frmControl &window) {
+            if (remoteLater)
+                QTimer::singleShot(300, &window, [&window] { window.ui().optSystemMode_1->click(); });
+            if (remote)
+                window.ui().optSystemMode_1->click();
+            window.cmdDataAppend_Click();
+            for (int queued = 0; queued < queue; queued += 18)
+                window.session().onSessionThread(
+                    [&window] { window.session().link().send(QStringLiteral(":SOUR:VOLT 110.00")); });
+        });
 }
 } // namespace
 
@@ -355,7 +356,9 @@ void SignalShutdownTest::signalDuringRemotesConnect_endsAtOnce()
     // No "not available" box held it up, and it ended long before the
     // connect would have given up.
     QVERIFY2(child.exitStatus() == QProcess::NormalExit,
-             qPrintable(QStringLiteral("signal %1: %2").arg(child.exitCode()).arg(QString::fromLocal8Bit(child.readAllStandardError()))));
+             qPrintable(QStringLiteral("signal %1: %2")
+                            .arg(child.exitCode())
+                            .arg(QString::fromLocal8Bit(child.readAllStandardError()))));
     QCOMPARE(child.exitCode(), 128 + SIGTERM);
     QVERIFY2(endedMs < 2000, QByteArray::number(endedMs).constData());
 #endif

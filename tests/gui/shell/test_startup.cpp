@@ -2,8 +2,8 @@
 // Copyright (C) 2026 Quorra maintainers
 
 #include "platform/PortMap.h"
-#include "shell/frmControl.h"
 #include "shell/Texts.h"
+#include "shell/frmControl.h"
 #include "steps/StepListView.h"
 #include "support/FakePlatform.h"
 
@@ -101,7 +101,8 @@ void StartupTest::normalStart_leavesTheDocumentedState()
     QCOMPARE(w.nextStepNumber(), 1);
 
     const QStringList ports = {QStringLiteral("COM 1"), QStringLiteral("COM 2")};
-    const QStringList bauds = {QStringLiteral("1200"), QStringLiteral("2400"), QStringLiteral("4800"), QStringLiteral("9600")};
+    const QStringList bauds = {QStringLiteral("1200"), QStringLiteral("2400"), QStringLiteral("4800"),
+                               QStringLiteral("9600")};
     const QStringList modes = {QStringLiteral("Single"), QStringLiteral("Continuous"), QStringLiteral("Cycle")};
     auto entries = [](QComboBox *c) {
         QStringList l;
@@ -136,11 +137,15 @@ void StartupTest::portList_toolTipsFollowTheWindowsMap_data()
     QTest::addColumn<QString>("com2");
     QTest::addColumn<QString>("toolTip1");
     QTest::addColumn<QString>("toolTip2");
-    QTest::newRow("devices") << "/dev/pts/5" << "/dev/serial/by-id/usb-adapter"
-                             << "/dev/pts/5" << "/dev/serial/by-id/usb-adapter";
-    QTest::newRow("servers") << "tcp://10.0.0.7:4001" << "rfc2217://10.0.0.8:2217"
-                             << "tcp://10.0.0.7:4001 (serial server, raw TCP: its line runs at the baud rate chosen here)"
-                             << "rfc2217://10.0.0.8:2217 (serial server, RFC 2217: its line is set to the baud rate chosen here)";
+    QTest::newRow("devices") << "/dev/pts/5"
+                             << "/dev/serial/by-id/usb-adapter"
+                             << "/dev/pts/5"
+                             << "/dev/serial/by-id/usb-adapter";
+    QTest::newRow("servers")
+        << "tcp://10.0.0.7:4001"
+        << "rfc2217://10.0.0.8:2217"
+        << "tcp://10.0.0.7:4001 (serial server, raw TCP: its line runs at the baud rate chosen here)"
+        << "rfc2217://10.0.0.8:2217 (serial server, RFC 2217: its line is set to the baud rate chosen here)";
 }
 
 void StartupTest::portList_toolTipsFollowTheWindowsMap()

@@ -2,11 +2,11 @@
 // Copyright (C) 2026 Quorra maintainers
 //
 // Reading and writing the main window's step table as a file.
+#include "domain/files/StepFileTestData.h"
 #include "files/StepFile.h"
 #include "shell/frmControl.h"
 #include "steps/StepListView.h"
 #include "support/FakePlatform.h"
-#include "domain/files/StepFileTestData.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -193,8 +193,7 @@ void StepFileIoTest::write_failing_data()
     QTest::newRow("folder is a file") << QStringLiteral("under-file") << QString();
     QTest::newRow("no such folder") << QStringLiteral("no-folder") << QString();
     QTest::newRow("read-only folder") << QStringLiteral("read-only") << QString();
-    QTest::newRow("device full") << QStringLiteral("dev-full")
-                                 << QStringLiteral("No space left on device");
+    QTest::newRow("device full") << QStringLiteral("dev-full") << QStringLiteral("No space left on device");
 }
 
 void StepFileIoTest::write_failing()
@@ -263,7 +262,8 @@ void StepFileIoTest::write_failingHalfway_leavesTheOldFileUntouched()
     small.rlim_cur = 4096;
     auto *previousHandler = std::signal(SIGXFSZ, SIG_IGN);
     QVERIFY(setrlimit(RLIMIT_FSIZE, &small) == 0);
-    const bool written = ModTool::WriteStepFile(window->ui().livData->steps(), path, fake->messages, fake->busy);
+    const bool written = ModTool::WriteStepFile(window->ui().livData->steps(), path, fake->messages,
+                                                fake->busy);
     setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, previousHandler);
 

@@ -106,10 +106,11 @@ void EditCommandsTest::labels_data()
     QTest::addColumn<QString>("commands");
     QTest::addColumn<QStringList>("labels");
     QTest::newRow("first two") << "aa" << QStringList{"Step1", "Step2"};
-    QTest::newRow("delete does not renumber")
-        << "aaa2da" << QStringList{"Step1", "Step3", "Step4"};
+    QTest::newRow("delete does not renumber") << "aaa2da" << QStringList{"Step1", "Step3", "Step4"};
     QTest::newRow("continues after New") << "aaana" << QStringList{"Step4"};
-    QTest::newRow("continues after emptying") << "add" "a" << QStringList{"Step2"};
+    QTest::newRow("continues after emptying") << "add"
+                                                 "a"
+                                              << QStringList{"Step2"};
     QTest::newRow("insert takes the next number") << "aa1i" << QStringList{"Step3", "Step1", "Step2"};
 }
 
@@ -280,7 +281,7 @@ void EditCommandsTest::rowCheck_tickingNeverTicksSelectAll()
     w->ui().livData->steps().setChecked(2, false);
     w->document().setModified(false);
     QVERIFY(w->ui().livData->steps().setData(w->ui().livData->steps().index(1, 0), Qt::Checked,
-                                        Qt::CheckStateRole));
+                                             Qt::CheckStateRole));
     QVERIFY(!w->ui().chkDataSelectAll->isChecked());
     QVERIFY(w->document().modified());
 }
@@ -298,8 +299,7 @@ void EditCommandsTest::rowCheck_byOperator_raisesTheHandler()
     option.initFrom(view);
     option.rect = row;
     option.features = QStyleOptionViewItem::HasCheckIndicator;
-    const QRect check = view->style()->subElementRect(QStyle::SE_ItemViewItemCheckIndicator,
-                                                      &option, view);
+    const QRect check = view->style()->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &option, view);
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, check.center());
     QVERIFY(!view->item(1).checked);
     QVERIFY(!w->ui().chkDataSelectAll->isChecked());
@@ -313,8 +313,7 @@ void EditCommandsTest::selectAll_manyRows_oneNotification()
         rows[i].label = StepDefaults::label(static_cast<qint32>(i + 1));
     w->ui().livData->replaceAll(std::move(rows));
     int notices = 0;
-    connect(&w->ui().livData->steps(), &QAbstractItemModel::dataChanged, this,
-            [&notices] { ++notices; });
+    connect(&w->ui().livData->steps(), &QAbstractItemModel::dataChanged, this, [&notices] { ++notices; });
     w->chkDataSelectAll_Click();
     QCOMPARE(notices, 1);
     QVERIFY(w->ui().livData->item(1).checked);

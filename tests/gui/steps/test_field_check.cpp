@@ -100,12 +100,10 @@ void FieldCheckTest::judge_data()
         {"cycle", "1,000", true, "1"},
     };
     for (const Case &c : cases)
-        QTest::addRow("%s %s", c.field, c.typed)
-            << QString::fromLatin1(c.field) << QString::fromLatin1(c.typed) << c.inRange
-            << QString::fromLatin1(c.result);
+        QTest::addRow("%s %s", c.field, c.typed) << QString::fromLatin1(c.field) << QString::fromLatin1(c.typed)
+                                                 << c.inRange << QString::fromLatin1(c.result);
     for (const NamedRange &f : fields)
-        QTest::addRow("%s -1", f.name) << QString::fromLatin1(f.name) << QStringLiteral("-1")
-                                       << false
+        QTest::addRow("%s -1", f.name) << QString::fromLatin1(f.name) << QStringLiteral("-1") << false
                                        << ModTool::rangeMessage(f.range.minimum, f.range.maximum);
 }
 
@@ -116,8 +114,7 @@ void FieldCheckTest::judge()
     QFETCH(bool, inRange);
     QFETCH(QString, result);
     const FieldRange r = rangeNamed(field);
-    const ModTool::FieldCheck check =
-        ModTool::judgeFieldText(typed, r.minimum, r.maximum, r.decimals);
+    const ModTool::FieldCheck check = ModTool::judgeFieldText(typed, r.minimum, r.maximum, r.decimals);
     QCOMPARE(check.inRange, inRange);
     QCOMPARE(inRange ? check.text : check.message, result);
     QVERIFY(inRange ? check.message.isEmpty() : check.text.isEmpty());
@@ -127,12 +124,18 @@ void FieldCheckTest::messages_data()
 {
     QTest::addColumn<QString>("field");
     QTest::addColumn<QString>("message");
-    QTest::newRow("voltage") << "voltage" << " 0 to  310 only!";
-    QTest::newRow("frequency") << "frequency" << " 40 to  500 only!";
-    QTest::newRow("start phase") << "start phase" << " 0 to  360 only!";
-    QTest::newRow("stop phase") << "stop phase" << " 0 to  360 only!";
-    QTest::newRow("dwell") << "dwell" << " .01 to  65.53 only!";
-    QTest::newRow("cycle") << "cycle" << " 1 to  9999 only!";
+    QTest::newRow("voltage") << "voltage"
+                             << " 0 to  310 only!";
+    QTest::newRow("frequency") << "frequency"
+                               << " 40 to  500 only!";
+    QTest::newRow("start phase") << "start phase"
+                                 << " 0 to  360 only!";
+    QTest::newRow("stop phase") << "stop phase"
+                                << " 0 to  360 only!";
+    QTest::newRow("dwell") << "dwell"
+                           << " .01 to  65.53 only!";
+    QTest::newRow("cycle") << "cycle"
+                           << " 1 to  9999 only!";
 }
 
 void FieldCheckTest::messages()

@@ -103,21 +103,33 @@ namespace {
 // Runs a field's lost-focus or key handler by the field's name.
 void runLostFocus(frmControl &w, frmDataSetting *e, const QString &name)
 {
-    if (name == "txtVoltage") e->txtVoltage_LostFocus();
-    else if (name == "txtFrequency") e->txtFrequency_LostFocus();
-    else if (name == "txtStartPhase") e->txtStartPhase_LostFocus();
-    else if (name == "txtStopPhase") e->txtStopPhase_LostFocus();
-    else if (name == "txtWorkTime") e->txtWorkTime_LostFocus();
-    else w.txtCycleTime_LostFocus();
+    if (name == "txtVoltage")
+        e->txtVoltage_LostFocus();
+    else if (name == "txtFrequency")
+        e->txtFrequency_LostFocus();
+    else if (name == "txtStartPhase")
+        e->txtStartPhase_LostFocus();
+    else if (name == "txtStopPhase")
+        e->txtStopPhase_LostFocus();
+    else if (name == "txtWorkTime")
+        e->txtWorkTime_LostFocus();
+    else
+        w.txtCycleTime_LostFocus();
 }
 void runKeyPress(frmControl &w, frmDataSetting *e, const QString &name, int key)
 {
-    if (name == "txtVoltage") e->txtVoltage_KeyPress(key);
-    else if (name == "txtFrequency") e->txtFrequency_KeyPress(key);
-    else if (name == "txtStartPhase") e->txtStartPhase_KeyPress(key);
-    else if (name == "txtStopPhase") e->txtStopPhase_KeyPress(key);
-    else if (name == "txtWorkTime") e->txtWorkTime_KeyPress(key);
-    else w.txtCycleTime_KeyPress(key);
+    if (name == "txtVoltage")
+        e->txtVoltage_KeyPress(key);
+    else if (name == "txtFrequency")
+        e->txtFrequency_KeyPress(key);
+    else if (name == "txtStartPhase")
+        e->txtStartPhase_KeyPress(key);
+    else if (name == "txtStopPhase")
+        e->txtStopPhase_KeyPress(key);
+    else if (name == "txtWorkTime")
+        e->txtWorkTime_KeyPress(key);
+    else
+        w.txtCycleTime_KeyPress(key);
 }
 } // namespace
 
@@ -127,24 +139,56 @@ void NumericFieldsTest::lostFocus_data()
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("shown");   // the field's text afterwards
     QTest::addColumn<QString>("message"); // empty: none
-    const QString volt = " 0 to  310 only!", freq = " 40 to  500 only!",
-                  phase = " 0 to  360 only!", dwell = " .01 to  65.53 only!",
-                  cycle = " 1 to  9999 only!";
+    const QString volt = " 0 to  310 only!", freq = " 40 to  500 only!", phase = " 0 to  360 only!",
+                  dwell = " .01 to  65.53 only!", cycle = " 1 to  9999 only!";
     // Per field one value taken and one refused; the arithmetic itself is
     // covered without widgets.
-    QTest::newRow("voltage empty") << "txtVoltage" << "" << "0.00" << "";
-    QTest::newRow("voltage 310.004") << "txtVoltage" << "310.004" << "310.004" << volt;
-    QTest::newRow("frequency empty") << "txtFrequency" << "" << "" << freq;
-    QTest::newRow("frequency 50.5") << "txtFrequency" << "50.5" << "50.50" << "";
-    QTest::newRow("start phase 0.5") << "txtStartPhase" << "0.5" << "0.50" << "";
-    QTest::newRow("start phase 361") << "txtStartPhase" << "361" << "361" << phase;
-    QTest::newRow("stop phase 1e2") << "txtStopPhase" << "1e2" << "100.00" << "";
-    QTest::newRow("stop phase -1") << "txtStopPhase" << "-1" << "-1" << phase;
-    QTest::newRow("dwell 65.53") << "txtWorkTime" << "65.53" << "65.53" << "";
-    QTest::newRow("dwell 0.005") << "txtWorkTime" << "0.005" << "0.005" << dwell;
-    QTest::newRow("cycle 12.6") << "txtCycleTime" << "12.6" << "13" << "";
-    QTest::newRow("cycle 1000") << "txtCycleTime" << "1000" << "1,000" << "";
-    QTest::newRow("cycle abc") << "txtCycleTime" << "abc" << "abc" << cycle;
+    QTest::newRow("voltage empty") << "txtVoltage"
+                                   << ""
+                                   << "0.00"
+                                   << "";
+    QTest::newRow("voltage 310.004") << "txtVoltage"
+                                     << "310.004"
+                                     << "310.004" << volt;
+    QTest::newRow("frequency empty") << "txtFrequency"
+                                     << ""
+                                     << "" << freq;
+    QTest::newRow("frequency 50.5") << "txtFrequency"
+                                    << "50.5"
+                                    << "50.50"
+                                    << "";
+    QTest::newRow("start phase 0.5") << "txtStartPhase"
+                                     << "0.5"
+                                     << "0.50"
+                                     << "";
+    QTest::newRow("start phase 361") << "txtStartPhase"
+                                     << "361"
+                                     << "361" << phase;
+    QTest::newRow("stop phase 1e2") << "txtStopPhase"
+                                    << "1e2"
+                                    << "100.00"
+                                    << "";
+    QTest::newRow("stop phase -1") << "txtStopPhase"
+                                   << "-1"
+                                   << "-1" << phase;
+    QTest::newRow("dwell 65.53") << "txtWorkTime"
+                                 << "65.53"
+                                 << "65.53"
+                                 << "";
+    QTest::newRow("dwell 0.005") << "txtWorkTime"
+                                 << "0.005"
+                                 << "0.005" << dwell;
+    QTest::newRow("cycle 12.6") << "txtCycleTime"
+                                << "12.6"
+                                << "13"
+                                << "";
+    QTest::newRow("cycle 1000") << "txtCycleTime"
+                                << "1000"
+                                << "1,000"
+                                << "";
+    QTest::newRow("cycle abc") << "txtCycleTime"
+                               << "abc"
+                               << "abc" << cycle;
 }
 
 void NumericFieldsTest::lostFocus()
@@ -172,8 +216,8 @@ void NumericFieldsTest::lostFocus()
 void NumericFieldsTest::keyPressEnter_data()
 {
     QTest::addColumn<QString>("field");
-    for (const char *name : {"txtVoltage", "txtFrequency", "txtStartPhase", "txtStopPhase",
-                             "txtWorkTime", "txtCycleTime"})
+    for (const char *name :
+         {"txtVoltage", "txtFrequency", "txtStartPhase", "txtStopPhase", "txtWorkTime", "txtCycleTime"})
         QTest::newRow(name) << QString::fromLatin1(name);
 }
 

@@ -76,16 +76,46 @@ void RangedFieldTest::leaveAndEnter_data()
     QTest::addColumn<QString>("message"); // empty when accepted
     QTest::addColumn<QString>("after");   // the field's text afterwards
 
-    QTest::newRow("voltage good") << "voltage" << "110" << "" << "110.00";
-    QTest::newRow("voltage over") << "voltage" << "310.01" << " 0 to  310 only!" << "310.01";
-    QTest::newRow("frequency under") << "frequency" << "39" << " 40 to  500 only!" << "39";
-    QTest::newRow("frequency empty") << "frequency" << "" << " 40 to  500 only!" << "";
-    QTest::newRow("start phase good") << "start phase" << "90.5" << "" << "90.50";
-    QTest::newRow("stop phase over") << "stop phase" << "361" << " 0 to  360 only!" << "361";
-    QTest::newRow("dwell zero") << "dwell" << "0" << " .01 to  65.53 only!" << "0";
-    QTest::newRow("dwell good") << "dwell" << "65.53" << "" << "65.53";
-    QTest::newRow("cycle good") << "cycle" << "12.4" << "" << "12";
-    QTest::newRow("cycle zero") << "cycle" << "0" << " 1 to  9999 only!" << "0";
+    QTest::newRow("voltage good") << "voltage"
+                                  << "110"
+                                  << ""
+                                  << "110.00";
+    QTest::newRow("voltage over") << "voltage"
+                                  << "310.01"
+                                  << " 0 to  310 only!"
+                                  << "310.01";
+    QTest::newRow("frequency under") << "frequency"
+                                     << "39"
+                                     << " 40 to  500 only!"
+                                     << "39";
+    QTest::newRow("frequency empty") << "frequency"
+                                     << ""
+                                     << " 40 to  500 only!"
+                                     << "";
+    QTest::newRow("start phase good") << "start phase"
+                                      << "90.5"
+                                      << ""
+                                      << "90.50";
+    QTest::newRow("stop phase over") << "stop phase"
+                                     << "361"
+                                     << " 0 to  360 only!"
+                                     << "361";
+    QTest::newRow("dwell zero") << "dwell"
+                                << "0"
+                                << " .01 to  65.53 only!"
+                                << "0";
+    QTest::newRow("dwell good") << "dwell"
+                                << "65.53"
+                                << ""
+                                << "65.53";
+    QTest::newRow("cycle good") << "cycle"
+                                << "12.4"
+                                << ""
+                                << "12";
+    QTest::newRow("cycle zero") << "cycle"
+                                << "0"
+                                << " 1 to  9999 only!"
+                                << "0";
 }
 
 // Leaving the field and Enter in it run the same check.
@@ -151,12 +181,18 @@ void RangedFieldTest::accepted_judgesWithoutTouching_data()
     QTest::addColumn<QString>("typed");
     QTest::addColumn<bool>("accepted");
 
-    QTest::newRow("voltage top") << "voltage" << "310" << true;
-    QTest::newRow("voltage rounds up to top") << "voltage" << "309.996" << true;
-    QTest::newRow("voltage just over") << "voltage" << "310.004" << false;
-    QTest::newRow("frequency empty") << "frequency" << "" << false;
-    QTest::newRow("dwell bottom") << "dwell" << ".01" << true;
-    QTest::newRow("cycle over") << "cycle" << "10000" << false;
+    QTest::newRow("voltage top") << "voltage"
+                                 << "310" << true;
+    QTest::newRow("voltage rounds up to top") << "voltage"
+                                              << "309.996" << true;
+    QTest::newRow("voltage just over") << "voltage"
+                                       << "310.004" << false;
+    QTest::newRow("frequency empty") << "frequency"
+                                     << "" << false;
+    QTest::newRow("dwell bottom") << "dwell"
+                                  << ".01" << true;
+    QTest::newRow("cycle over") << "cycle"
+                                << "10000" << false;
 }
 
 void RangedFieldTest::accepted_judgesWithoutTouching()

@@ -145,8 +145,7 @@ void StepEditorTest::layout_data()
     QTest::addColumn<QString>("caption");
     QTest::addColumn<QRect>("twips");
     auto row = [](const char *name, const char *caption, int l, int t, int wd, int h) {
-        QTest::newRow(name) << QString::fromLatin1(name) << QString::fromLatin1(caption)
-                            << QRect(l, t, wd, h);
+        QTest::newRow(name) << QString::fromLatin1(name) << QString::fromLatin1(caption) << QRect(l, t, wd, h);
     };
     row("fraDataSetting", "", 120, 120, 3975, 5175);
     row("labOutput", "Output", 360, 720, 480, 195);
@@ -175,8 +174,8 @@ void StepEditorTest::layout()
     frmDataSetting e(w->ui().livData, fake->messages);
     auto *control = e.findChild<QWidget *>(name);
     QVERIFY(control);
-    const QRect pixels(twipsToPixels(twips.x()), twipsToPixels(twips.y()),
-                       twipsToPixels(twips.width()), twipsToPixels(twips.height()));
+    const QRect pixels(twipsToPixels(twips.x()), twipsToPixels(twips.y()), twipsToPixels(twips.width()),
+                       twipsToPixels(twips.height()));
     if (auto *label = qobject_cast<QLabel *>(control)) {
         // A label keeps its place and grows where its text needs more room.
         QCOMPARE(label->text(), caption);
@@ -198,11 +197,9 @@ void StepEditorTest::tabOrder_startsInOutputAndFollowsTheDesign()
     open();
     activate(editor);
     QCOMPARE(QApplication::focusWidget(), editor->cboOutput);
-    const QList<QWidget *> expected = {editor->cboRange,     editor->txtVoltage,
-                                       editor->txtFrequency, editor->txtStartPhase,
-                                       editor->txtStopPhase, editor->txtWorkTime,
-                                       editor->cmdOK,        editor->cmdCancle,
-                                       editor->cboOutput};
+    const QList<QWidget *> expected = {editor->cboRange,      editor->txtVoltage,   editor->txtFrequency,
+                                       editor->txtStartPhase, editor->txtStopPhase, editor->txtWorkTime,
+                                       editor->cmdOK,         editor->cmdCancle,    editor->cboOutput};
     QList<QWidget *> visited;
     for (int i = 0; i < expected.size(); ++i) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);

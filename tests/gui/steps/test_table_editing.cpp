@@ -89,7 +89,8 @@ private:
     }
     void openContextMenu()
     {
-        QContextMenuEvent event(QContextMenuEvent::Mouse, {5, 5}, table()->viewport()->mapToGlobal(QPoint(5, 5)));
+        QContextMenuEvent event(QContextMenuEvent::Mouse, {5, 5},
+                                table()->viewport()->mapToGlobal(QPoint(5, 5)));
         QApplication::sendEvent(table()->viewport(), &event);
     }
     void threeRows();
@@ -172,9 +173,10 @@ void TableEditingTest::paste_placesCheckedRows_data()
     QTest::addColumn<QStringList>("labels");
     QTest::addColumn<qint32>("counterAfter");
     QTest::newRow("Ctrl+V, unlabelled rows") << Seven + Seven << int(Qt::Key_V) << int(Qt::ControlModifier)
-        << QStringList{"Step1", "Step4", "Step5", "Second", "Step3"} << 6;
-    QTest::newRow("Shift+Insert, labelled rows") << "X\t" + Seven + "Y\t" + Seven << int(Qt::Key_Insert)
-        << int(Qt::ShiftModifier) << QStringList{"Step1", "X", "Y", "Second", "Step3"} << 4;
+                                             << QStringList{"Step1", "Step4", "Step5", "Second", "Step3"} << 6;
+    QTest::newRow("Shift+Insert, labelled rows")
+        << "X\t" + Seven + "Y\t" + Seven << int(Qt::Key_Insert) << int(Qt::ShiftModifier)
+        << QStringList{"Step1", "X", "Y", "Second", "Step3"} << 4;
 }
 
 void TableEditingTest::paste_placesCheckedRows()
@@ -349,10 +351,14 @@ void TableEditingTest::duringRun_noKeyActs()
     const TableState during = state();
     for (QAction *action : menu().menu()->actions())
         QVERIFY2(!action->isEnabled() || action->isSeparator(), qPrintable(action->text()));
-    const std::pair<int, Qt::KeyboardModifiers> keys[] = {
-        {Qt::Key_Z, Ctrl}, {Qt::Key_Y, Ctrl}, {Qt::Key_Z, Ctrl | Qt::ShiftModifier}, {Qt::Key_V, Ctrl},
-        {Qt::Key_X, Ctrl}, {Qt::Key_C, Ctrl}, {Qt::Key_C, Ctrl | Qt::ShiftModifier},
-        {Qt::Key_Insert, Qt::ShiftModifier}};
+    const std::pair<int, Qt::KeyboardModifiers> keys[] = {{Qt::Key_Z, Ctrl},
+                                                          {Qt::Key_Y, Ctrl},
+                                                          {Qt::Key_Z, Ctrl | Qt::ShiftModifier},
+                                                          {Qt::Key_V, Ctrl},
+                                                          {Qt::Key_X, Ctrl},
+                                                          {Qt::Key_C, Ctrl},
+                                                          {Qt::Key_C, Ctrl | Qt::ShiftModifier},
+                                                          {Qt::Key_Insert, Qt::ShiftModifier}};
     for (const auto &[key, modifiers] : keys)
         press(key, modifiers);
     w->livData_Undo(); // reached without its key, it does nothing either
@@ -368,12 +374,16 @@ void TableEditingTest::duringRun_noKeyActs()
 
 void TableEditingTest::contextMenu_enablesWhatCanAct_data()
 {
-    QTest::addColumn<QString>("steps"); // a: Append, c: Copy, u: Undo, r: Redo
+    QTest::addColumn<QString>("steps");   // a: Append, c: Copy, u: Undo, r: Redo
     QTest::addColumn<QString>("enabled"); // Cut, Copy, Copy All, Paste, Undo, Redo
-    QTest::newRow("empty table") << "" << "000000";
-    QTest::newRow("one row copied") << "ac" << "111110";
-    QTest::newRow("undone") << "acu" << "000101";
-    QTest::newRow("undone and redone") << "aur" << "111010";
+    QTest::newRow("empty table") << ""
+                                 << "000000";
+    QTest::newRow("one row copied") << "ac"
+                                    << "111110";
+    QTest::newRow("undone") << "acu"
+                            << "000101";
+    QTest::newRow("undone and redone") << "aur"
+                                       << "111010";
 }
 
 void TableEditingTest::contextMenu_enablesWhatCanAct()
@@ -396,8 +406,8 @@ void TableEditingTest::contextMenu_enablesWhatCanAct()
         captions << action->text() + " " + action->shortcut().toString();
         states += action->isEnabled() ? '1' : '0';
     }
-    QCOMPARE(captions, (QStringList{"Cu&t Ctrl+X", "&Copy Ctrl+C", "Copy &All Ctrl+Shift+C",
-                                    "&Paste Ctrl+V", "&Undo Ctrl+Z", "&Redo Ctrl+Y"}));
+    QCOMPARE(captions, (QStringList{"Cu&t Ctrl+X", "&Copy Ctrl+C", "Copy &All Ctrl+Shift+C", "&Paste Ctrl+V",
+                                    "&Undo Ctrl+Z", "&Redo Ctrl+Y"}));
     QCOMPARE(states, enabled);
     menu().menu()->close();
 }
