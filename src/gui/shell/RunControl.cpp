@@ -107,13 +107,7 @@ void frmControl::cmdRunStop_Click()
         catchUpWithSession();
         return;
     }
-    // The record's side file names the step file only while the table is
-    // what the file holds: with unsaved changes it has no checksum.
-    const QString file = m_document->fileName();
-    const bool saved = !m_document->modified() && QFileInfo(file).isFile();
-    m_session->setRecordDetails({m_ui.cboCommPort->currentText(), m_ui.cboBaudRate->currentText(),
-                                 saved ? QFileInfo(file).absoluteFilePath() : file,
-                                 saved ? fileSha256(file) : QString()});
+    m_session->setRecordDetails(recordDetails());
     const RunRequest request = RunRequest::fromTexts(m_ui.cboRunMode->currentText(), m_ui.txtCycleTime->text());
     // Edits made before the session has said the run started go to it too.
     m_runActive = true;
@@ -123,6 +117,23 @@ void frmControl::cmdRunStop_Click()
         m_runActive = false;
     // The window locks (or shows the run's quick end) before the handler returns.
     catchUpWithSession();
+    showRefusal(refused);
+}
+
+// The record's side file names the step file only while the table is what
+// the file holds: with unsaved changes it has no checksum.
+RunRecorder::RunDetails frmControl::recordDetails() const
+{
+    const QString file = m_document->fileName();
+    const bool saved = !m_document->modified() && QFileInfo(file).isFile();
+    return {m_ui.cboCommPort->currentText(), m_ui.cboBaudRate->currentText(),
+            saved ? QFileInfo(file).absoluteFilePath() : file, saved ? fileSha256(file) : QString()};
+}
+
+// Why RUN did not start: the port has said so itself; the cycle count gets
+// the range message and the field the focus; a step's value is named.
+void frmControl::showRefusal(const InstrumentSession::Refusal &refused)
+{
     switch (refused.reason) {
     case InstrumentSession::Refusal::Reason::None:
     case InstrumentSession::Refusal::Reason::PortUnavailable: return;

@@ -3,6 +3,7 @@
 
 #pragma once
 
+#include "instrument/InstrumentSession.h"
 #include "platform/MessageBox.h"
 #include "platform/Platform.h"
 #include "platform/TextMessages.h"
@@ -12,7 +13,6 @@
 #include <QPointer>
 #include <memory>
 
-class InstrumentSession;
 class PortMap;
 class QShortcut;
 class SessionThread;
@@ -131,6 +131,8 @@ private:
     void connectTableEditing();                          // ClipboardCommands.cpp
     bool tableEditable() const;                          // ClipboardCommands.cpp: not during a run
     void showPlayedStep(int position, qint32 stepTotal); // RunControl.cpp
+    RunRecorder::RunDetails recordDetails() const;       // RunControl.cpp
+    void showRefusal(const InstrumentSession::Refusal &refused); // RunControl.cpp
     // Shows a message box with the application title as caption (unless given).
     MessageBox::Answer MsgBox(const QString &text, MessageBox::Buttons buttons = MessageBox::Buttons::Ok,
                               MessageBox::Icon icon = MessageBox::Icon::None,
