@@ -18,7 +18,7 @@
 //  - the event loop rounds each wait up to a whole millisecond, counted from
 //    whenever it last woke (after a repaint, a serial write...), so the last
 //    wait ends about a millisecond early and the remaining fraction, under
-//    two milliseconds, is slept on the window's thread.
+//    two milliseconds, is slept on the timer's thread.
 // The tick never comes before its deadline.
 //
 // A period set while the tick handler runs counts from that tick's deadline,
