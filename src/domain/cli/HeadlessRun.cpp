@@ -200,9 +200,8 @@ void HeadlessRun::pressRun()
     }
 }
 
-void HeadlessRun::runEnded(const QString &message, const StepPace &pace)
+void HeadlessRun::runEnded(const QString &message)
 {
-    m_pace = pace;
     m_duration = m_since.isValid() ? m_since.elapsed() : 0;
     m_limit.stop();
     if (!message.isEmpty()) {
@@ -252,9 +251,7 @@ void HeadlessRun::finish(int status)
         outcome = QStringLiteral("ended by signal %1").arg(status - 128);
     else if (m_stoppedByLimit)
         outcome = QStringLiteral("stopped after --seconds");
-    if (m_session.running())
-        m_pace = m_session.pace();
-    m_session.finishRecord(outcome, m_pace.stretchedCount);
+    m_session.finishRecord(outcome, m_session.pace().stretchedCount);
     endProgressLine();
     printSummary();
     emit finished(status);
@@ -290,7 +287,7 @@ void HeadlessRun::printSummary()
     QString text = QStringLiteral("Steps played: %1\nDuration: %2 s\nStretched steps: %3\n")
                        .arg(m_played)
                        .arg(QString::number(static_cast<double>(m_duration) / 1000.0, 'f', 3))
-                       .arg(m_pace.stretchedCount);
+                       .arg(m_session.pace().stretchedCount);
     // The directory comes from the command line or the settings: shown, never acted on.
     const QString record = StepText::escapeControls(
         QDir::toNativeSeparators(QFileInfo(m_session.recordPath()).absoluteFilePath()));

@@ -68,7 +68,7 @@ private:
 
     // RUN, once Remote's command has left the line.
     void pressRun();
-    void runEnded(const QString &message, const StepPace &pace);
+    void runEnded(const QString &message);
     void finish(int status);
     void tell(const QString &line);
     void drawProgress();
@@ -83,7 +83,6 @@ private:
     NoBusyPointer m_busy;
     StepTableModel m_steps; // as read from the file
     InstrumentSession m_session;
-    StepPace m_pace; // the run's, once it has ended
     std::unique_ptr<RunPlan> m_plan;
     QTimer m_limit;            // --seconds: STOP
     QTimer m_progress;         // redraws the progress line

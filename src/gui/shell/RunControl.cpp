@@ -109,13 +109,9 @@ void frmControl::cmdRunStop_Click()
     }
     m_session->setRecordDetails(recordDetails());
     const RunRequest request = RunRequest::fromTexts(m_ui.cboRunMode->currentText(), m_ui.txtCycleTime->text());
-    // Edits made before the session has said the run started go to it too.
-    m_runActive = true;
     const InstrumentSession::Refusal refused = m_session->start(request, m_ui.livData->steps().rows());
-    // A run that ended already (or never began) has said so, or says so next.
-    if (refused.reason != InstrumentSession::Refusal::Reason::None || !m_session->running())
-        m_runActive = false;
-    // The window locks (or shows the run's quick end) before the handler returns.
+    // The window locks (or shows the run's quick end) before the handler
+    // returns; nothing could be edited while the session started the run.
     catchUpWithSession();
     showRefusal(refused);
 }
