@@ -42,11 +42,6 @@ QString wire(FakeSerialPort &port)
 }
 
 const RunRequest Single{RunRequest::Mode::Single, {}};
-} // namespace
-
-Q_DECLARE_METATYPE(RunRequest)
-
-namespace {
 
 #ifdef Q_OS_UNIX
 // What has arrived at the far end, read without handling any event.
@@ -82,13 +77,10 @@ private slots:
     void sendFailureDuringRun_endsRunWithMessage();
     void start_refusals_sendNothing_data();
     void start_refusals_sendNothing();
-    void start_modes_cycleCount_data();
-    void start_modes_cycleCount();
     void ownThread_runGoesOnWhileCallerIsBusy();
     void ownThread_endingBringsObjectsHome();
     void portMap_reachesThePortOnTheSessionsThread_data();
     void portMap_reachesThePortOnTheSessionsThread();
-    void portMap_eachSessionItsOwn();
 };
 
 void InstrumentSessionTest::probe_firstPortThatOpens_data()
@@ -315,35 +307,6 @@ void InstrumentSessionTest::start_refusals_sendNothing()
     QCOMPARE(messages.size(), portOpens ? 0 : 1);
 }
 
-void InstrumentSessionTest::start_modes_cycleCount_data()
-{
-    QTest::addColumn<QList<RunRequest>>("runs");
-    QTest::addColumn<int>("cycles");
-    QTest::newRow("single") << QList<RunRequest>{{RunRequest::Mode::Single, {}}} << 1;
-    QTest::newRow("continuous") << QList<RunRequest>{{RunRequest::Mode::Continuous, {}}} << -1;
-    QTest::newRow("cycle 7") << QList<RunRequest>{{RunRequest::Mode::Cycle, 7}} << 7;
-    // No mode in the list: the last run's count again.
-    QTest::newRow("previous") << QList<RunRequest>{{RunRequest::Mode::Cycle, 3},
-                                                   {RunRequest::Mode::Previous, {}}}
-                              << 3;
-    QTest::newRow("previous, none before") << QList<RunRequest>{{RunRequest::Mode::Previous, {}}} << 0;
-}
-
-void InstrumentSessionTest::start_modes_cycleCount()
-{
-    QFETCH(QList<RunRequest>, runs);
-    QFETCH(int, cycles);
-    FakePlatform fake;
-    InstrumentSession session(fake.port, fake.timer, &fake.crash);
-    session.probe({1});
-    session.setRemote(true);
-    for (const RunRequest &run : runs) {
-        session.stop();
-        QCOMPARE(session.start(run, steps({StepSpec{}})).reason, InstrumentSession::Refusal::Reason::None);
-    }
-    QCOMPARE(session.state().RunCycles, cycles);
-}
-
 #ifdef Q_OS_UNIX
 void InstrumentSessionTest::ownThread_runGoesOnWhileCallerIsBusy()
 {
@@ -451,20 +414,6 @@ void InstrumentSessionTest::portMap_reachesThePortOnTheSessionsThread()
     session.setPortMap(PortMap());
     QVERIFY(session.portMap().isEmpty());
     QVERIFY(fake.port.portMap.isEmpty());
-}
-
-void InstrumentSessionTest::portMap_eachSessionItsOwn()
-{
-    FakePlatform first, second;
-    InstrumentSession one(first.port, first.timer);
-    InstrumentSession other(second.port, second.timer);
-    PortMap map;
-    map.setDevice(1, QStringLiteral("/dev/pts/9"));
-    one.setPortMap(map);
-    QCOMPARE(one.portMap().serialDevice(1), QStringLiteral("/dev/pts/9"));
-    QVERIFY(other.portMap().isEmpty());
-    QCOMPARE(second.port.portMapThread, nullptr);
-    QCOMPARE(other.portMap().target(1).kind, PortTarget::Kind::Number);
 }
 
 QTEST_MAIN(InstrumentSessionTest)

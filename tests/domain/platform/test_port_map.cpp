@@ -26,7 +26,6 @@ private slots:
     void toolTipSaysWhatTheRateMeans();
     void eachMapping_data();
     void eachMapping();
-    void copiesAreIndependent();
 };
 
 void PortMapTest::deviceForPort_data()
@@ -306,22 +305,6 @@ void PortMapTest::eachMapping()
 #endif
     QCOMPARE(map.target(2).kind, PortTarget::Kind::Number);
     QCOMPARE(map.target(2).number, 2);
-}
-
-void PortMapTest::copiesAreIndependent()
-{
-    // Two sessions' maps never see each other's mappings.
-    PortMap first;
-    first.setDevice(1, QStringLiteral("/dev/pts/1"));
-    PortMap second = first;
-    QVERIFY(second == first);
-    second.setDevice(1, QStringLiteral("/dev/pts/2"));
-    second.setUnavailable(2);
-    QCOMPARE(first.serialDevice(1), QStringLiteral("/dev/pts/1"));
-    QCOMPARE(first.target(2).kind, PortTarget::Kind::Number);
-    QCOMPARE(second.serialDevice(1), QStringLiteral("/dev/pts/2"));
-    QVERIFY(!(second == first));
-    QVERIFY(PortMap().isEmpty());
 }
 
 QTEST_GUILESS_MAIN(PortMapTest)

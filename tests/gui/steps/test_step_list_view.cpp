@@ -17,10 +17,7 @@ class StepListViewTest : public QObject
 {
     Q_OBJECT
 private slots:
-    void documentRows_showInTheView_data();
-    void documentRows_showInTheView();
     void documentGoneFirst_viewStaysUsable();
-    void mainWindow_tableIsTheDocuments();
 
 private:
     FakeMessageBox messages;
@@ -37,46 +34,6 @@ std::vector<StepRecord> numberedSteps(int n)
     return rows;
 }
 } // namespace
-
-void StepListViewTest::documentRows_showInTheView_data()
-{
-    QTest::addColumn<QString>("change");
-    QTest::addColumn<int>("count");
-    QTest::addColumn<int>("selected");
-    QTest::newRow("replaced") << "replace" << 3 << 1;
-    QTest::newRow("added through the view") << "add" << 1 << 1;
-    QTest::newRow("New") << "new" << 0 << 0;
-}
-
-void StepListViewTest::documentRows_showInTheView()
-{
-    QFETCH(QString, change);
-    QFETCH(int, count);
-    QFETCH(int, selected);
-
-    StepDocument document(files, messages, busy);
-    StepListView view;
-    view.setSteps(document.steps());
-    QCOMPARE(view.model(), &document.steps());
-    QCOMPARE(&view.steps(), &document.steps());
-
-    if (change == "replace") {
-        document.steps().replaceAll(numberedSteps(3));
-    } else if (change == "add") {
-        view.add(1, StepRecord::makeDefault(StepDefaults::label(1)));
-    } else {
-        document.steps().replaceAll(numberedSteps(2));
-        QVERIFY(document.newDocument()); // not modified: asks nothing
-    }
-    QCOMPARE(view.count(), count);
-    QCOMPARE(view.selectedIndex(), selected);
-    QCOMPARE(document.steps().count(), count);
-    if (count > 0)
-        QCOMPARE(view.item(count).label, StepDefaults::label(count));
-    // The table's menu follows the document's rows.
-    QCOMPARE(view.menu().copyAll->isEnabled(), count > 0);
-    QVERIFY(messages.shown.isEmpty());
-}
 
 void StepListViewTest::documentGoneFirst_viewStaysUsable()
 {
@@ -99,20 +56,6 @@ void StepListViewTest::documentGoneFirst_viewStaysUsable()
     QTest::qWait(10); // the view's own delayed reset
     view->hide();
     view.reset();
-}
-
-void StepListViewTest::mainWindow_tableIsTheDocuments()
-{
-    FakePlatform fake;
-    std::unique_ptr<frmControl> w = startedWindow(fake);
-    const auto *table = w->findChild<StepListView *>(QStringLiteral("livData"));
-    QVERIFY(table);
-    QCOMPARE(&table->steps(), &w->document().steps());
-    w->cmdDataAppend_Click();
-    QCOMPARE(w->document().steps().count(), 1);
-    QCOMPARE(w->document().steps().row(1), StepRecord::makeDefault(StepDefaults::label(1)));
-    // The window goes with its document and its view in one piece.
-    w.reset();
 }
 
 QTEST_MAIN(StepListViewTest)
