@@ -153,7 +153,9 @@ bool QtSerialPort::setPortOpen(bool open)
         m_port.close();
         return false;
     }
+#ifdef Q_OS_UNIX
     CrashSignals::setPortHandle(static_cast<int>(m_port.handle()));
+#endif // elsewhere the handle is no file descriptor, and the crash path has none yet
     return true;
 }
 

@@ -3,6 +3,7 @@
 
 #include "platform/QtBusyPointer.h"
 
+#include <QCursor>
 #include <QGuiApplication>
 
 void QtBusyPointer::setBusy(bool busy)
@@ -11,7 +12,7 @@ void QtBusyPointer::setBusy(bool busy)
         return;
     m_busy = busy;
     if (busy)
-        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+        QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
     else
         QGuiApplication::restoreOverrideCursor();
 }
