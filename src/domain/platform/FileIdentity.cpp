@@ -25,6 +25,26 @@ bool replacingChangesFile(const QString &path)
                              && (dir.st_mode & S_ISGID);
     return file.st_gid != (folderGroup ? dir.st_gid : ::getegid());
 }
+#elif defined(Q_OS_WIN)
+#include <QFileInfo>
+
+#include <windows.h>
+
+bool replacingChangesFile(const QString &path)
+{
+    // Windows keeps owners in access lists a new file inherits from its
+    // folder; what it can tell cheaply is a file that other names share.
+    const std::wstring name = QFileInfo(path).absoluteFilePath().replace('/', '\\').toStdWString();
+    HANDLE handle = CreateFileW(name.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return false;
+    BY_HANDLE_FILE_INFORMATION info{};
+    const bool shared = GetFileType(handle) == FILE_TYPE_DISK && GetFileInformationByHandle(handle, &info)
+                        && !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && info.nNumberOfLinks > 1;
+    CloseHandle(handle);
+    return shared;
+}
 #else
 bool replacingChangesFile(const QString &)
 {

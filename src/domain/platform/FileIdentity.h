@@ -9,5 +9,6 @@
 // would make it a different file: one that its other hard links no longer
 // share, or that belongs to another owner or group than the file had (the
 // new file would be the saving user's). False for a path that is no plain
-// file, and where the system cannot tell.
+// file, and where the system cannot tell (on Windows only the shared
+// names are told).
 bool replacingChangesFile(const QString &path);

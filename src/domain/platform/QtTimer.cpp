@@ -62,6 +62,7 @@ qint64 QtTimer::nowNs() const
 
 void QtTimer::restart()
 {
+    m_resolution.hold(m_enabled && m_interval > 0);
     if (m_inTick) {
         if (m_enabled && m_interval > 0)
             m_deadlineNs = nextDeadlineNs(m_tickDeadlineNs, nowNs(), m_interval);

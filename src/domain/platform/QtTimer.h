@@ -4,6 +4,7 @@
 #pragma once
 
 #include "platform/Timer.h"
+#include "platform/TimerResolution.h"
 
 #include <QObject>
 #include <QTimer>
@@ -49,6 +50,8 @@ public:
     // clock unless a test sets its own. deadlineNs() is the next tick's.
     std::function<qint64()> clock;
     qint64 deadlineNs() const { return m_deadlineNs; }
+    // Whether the system timer's finest resolution is held (while it ticks).
+    bool holdsFineResolution() const { return m_resolution.held(); }
 
 private:
     // The deadline of the tick that follows one due at tickDeadlineNs when
@@ -69,4 +72,6 @@ private:
     // handler returns.
     bool m_inTick = false;
     qint64 m_tickDeadlineNs = 0;
+    // The system's finest timer resolution while the timer ticks (a run).
+    TimerResolution m_resolution;
 };

@@ -38,6 +38,36 @@ bool openRegularFile(QFile &file, const QString &path, qint64 maxBytes)
     return true;
 }
 
+#elif defined(Q_OS_WIN)
+#include <fcntl.h>
+#include <io.h>
+#include <windows.h>
+
+bool openRegularFile(QFile &file, const QString &path, qint64 maxBytes)
+{
+    // Opened first and checked on what was opened, as above: a device
+    // (COM1, NUL, a pipe) is refused before anything is read from it.
+    const std::wstring name = QFileInfo(path).absoluteFilePath().replace('/', '\\').toStdWString();
+    HANDLE handle = CreateFileW(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return false;
+    BY_HANDLE_FILE_INFORMATION info{};
+    const bool regular = GetFileType(handle) == FILE_TYPE_DISK && GetFileInformationByHandle(handle, &info)
+                         && !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                         && ((qint64(info.nFileSizeHigh) << 32) | info.nFileSizeLow) <= maxBytes;
+    const int fd = regular ? _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_RDONLY | _O_BINARY) : -1;
+    if (fd < 0) {
+        CloseHandle(handle);
+        return false;
+    }
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        _close(fd);
+        return false;
+    }
+    return true;
+}
+
 #else
 
 bool openRegularFile(QFile &file, const QString &path, qint64 maxBytes)

@@ -7,6 +7,6 @@
 // grants a timing thread: on POSIX systems a real-time round-robin policy
 // (when the process may use it, as root or with a real-time limit), low in
 // its range so that the system's own real-time threads still come first.
-// Elsewhere, or when refused, nothing changes. Returns whether it was
-// raised.
+// On Windows THREAD_PRIORITY_TIME_CRITICAL. Elsewhere, or when refused,
+// nothing changes. Returns whether it was raised.
 bool raiseThreadToRealTime();

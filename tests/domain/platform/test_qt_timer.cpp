@@ -113,6 +113,7 @@ void QtTimerTest::zeroPeriodNeverTicks()
     timer.setInterval(0);
     QTest::qWait(60);
     QCOMPARE(ticks, 0);
+    QVERIFY(!timer.holdsFineResolution());
 }
 
 void QtTimerTest::ticksRepeat_neverEarly_stopWhenDisabled()
@@ -128,9 +129,13 @@ void QtTimerTest::ticksRepeat_neverEarly_stopWhenDisabled()
     clock.start();
     timer.setInterval(25);
     timer.setEnabled(true);
+    // The system timer's fine resolution is held while it ticks, and given
+    // back when the tick handler disables it.
+    QVERIFY(timer.holdsFineResolution());
     QTRY_COMPARE_WITH_TIMEOUT(at.size(), 3, 5000);
     QTest::qWait(80);
     QCOMPARE(at.size(), 3);
+    QVERIFY(!timer.holdsFineResolution());
     QVERIFY(at[0] >= 25 * Ms);
     QVERIFY(at[1] - at[0] >= 25 * Ms);
     QVERIFY(at[2] - at[1] >= 25 * Ms);
