@@ -10,7 +10,10 @@ class QSocketNotifier;
 // Turns SIGINT, SIGTERM and SIGHUP into a Qt signal on the main thread.
 // The signal handler only writes the signal number into a self-pipe; the
 // notifier reads it back in the event loop, where Qt work is allowed.
-// On platforms without POSIX signals install() does nothing and returns false.
+// On Windows a console control handler does the same for Ctrl+C,
+// Ctrl+Break, a closed console, a log-off and a shut-down (their numbers in
+// TerminationSignals.cpp). Elsewhere install() does nothing and returns
+// false.
 class TerminationSignals : public QObject
 {
     Q_OBJECT

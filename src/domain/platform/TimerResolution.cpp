@@ -7,6 +7,7 @@
 
 #ifdef Q_OS_WIN
 #include <windows.h>
+// after windows.h, which it needs
 #include <timeapi.h>
 #endif
 
