@@ -79,8 +79,15 @@ std::optional<PortTarget> parsePortTarget(const QString &text, QString *error)
 
     if (t.startsWith(QLatin1String("tcp://"), Qt::CaseInsensitive))
         return parseHostPort(PortTarget::Kind::Tcp, QStringLiteral("tcp"), t.mid(6), text, error);
-    if (t.startsWith(QLatin1String("rfc2217://"), Qt::CaseInsensitive))
+    if (t.startsWith(QLatin1String("rfc2217://"), Qt::CaseInsensitive)) {
+#ifdef QUORRA_NO_RFC2217
+        return fail(error,
+                    QStringLiteral("\"%1\": this build of the program cannot speak RFC 2217 (it was built "
+                                   "without libtelnet); a serial server in raw TCP mode works as tcp://")
+                        .arg(text));
+#endif
         return parseHostPort(PortTarget::Kind::Rfc2217, QStringLiteral("rfc2217"), t.mid(10), text, error);
+    }
     if (t.contains(QLatin1String("://")))
         return fail(error, QStringLiteral("\"%1\": only tcp:// and rfc2217:// are known").arg(text));
     if (t.startsWith(QLatin1String("TCPIP"), Qt::CaseInsensitive))

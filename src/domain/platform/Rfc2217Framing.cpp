@@ -3,6 +3,7 @@
 
 #include "platform/Rfc2217Framing.h"
 
+#ifndef QUORRA_NO_RFC2217
 #include <libtelnet.h>
 
 namespace {
@@ -103,3 +104,32 @@ QByteArray Rfc2217Framing::received(const QByteArray &bytes)
     telnet_recv(m_telnet, bytes.constData(), static_cast<size_t>(bytes.size()));
     return take();
 }
+
+#else
+
+// Built without libtelnet: rfc2217:// is refused where a port is named, so
+// none of this is ever called.
+Rfc2217Framing::Rfc2217Framing() = default;
+Rfc2217Framing::~Rfc2217Framing() = default;
+QByteArray Rfc2217Framing::opening(const LineSettings &)
+{
+    return {};
+}
+QByteArray Rfc2217Framing::lineSettings(const LineSettings &)
+{
+    return {};
+}
+QByteArray Rfc2217Framing::purgeTransmit()
+{
+    return {};
+}
+QByteArray Rfc2217Framing::data(const QByteArray &bytes)
+{
+    return bytes;
+}
+QByteArray Rfc2217Framing::received(const QByteArray &)
+{
+    return {};
+}
+
+#endif

@@ -151,6 +151,12 @@ void PortMapTest::portTarget_data()
     QTest::newRow("other scheme") << "udp://h:80"
                                   << ""
                                   << "only tcp:// and rfc2217://";
+#ifdef QUORRA_NO_RFC2217
+    // Built without libtelnet: the form is refused, and the message says why.
+    QTest::newRow("rfc2217 without libtelnet") << "rfc2217://10.0.0.7:2217"
+                                               << ""
+                                               << "without libtelnet";
+#else
     QTest::newRow("rfc2217") << "RFC2217://10.0.0.7:2217"
                              << "rfc2217://10.0.0.7:2217"
                              << "";
@@ -160,6 +166,7 @@ void PortMapTest::portTarget_data()
     QTest::newRow("rfc2217 without port") << "rfc2217://h"
                                           << ""
                                           << "rfc2217://HOST:PORT";
+#endif
     QTest::newRow("visa socket") << "TCPIP::192.168.1.9::5025::SOCKET"
                                  << "TCPIP::192.168.1.9::5025::SOCKET"
                                  << "";
