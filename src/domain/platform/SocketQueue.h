@@ -12,7 +12,9 @@
 // socket, so that the rest of the program stays portable.
 
 // Bytes sent and not yet acknowledged by the far end's stack (Linux:
-// SIOCOUTQ). -1 where the system does not say.
+// SIOCOUTQ; Windows 10 1703 and later: SIO_TCP_INFO's bytes in flight, which
+// leave out what the stack has not sent yet). -1 where the system does not
+// say.
 qint64 unacknowledgedBytes(qintptr socket);
 
 // Ends the sending direction in order (a FIN after the last byte) and
