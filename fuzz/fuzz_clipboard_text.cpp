@@ -60,7 +60,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     for (StepRecord &r : labelled)
         if (r.label.isEmpty())
             r.label = QStringLiteral("Step1");
-    const StepRowsText::Pasted again = StepRowsText::parseSteps(StepFileFormat::parse(StepFileFormat::format(labelled)));
+    const StepRowsText::Pasted again = StepRowsText::parseSteps(
+        StepFileFormat::parse(StepFileFormat::format(labelled)));
     if (!again.error.isEmpty() || again.rows != labelled)
         std::abort();
     const StepRowsText::Pasted text = StepRowsText::parse(StepRowsText::format(labelled));
