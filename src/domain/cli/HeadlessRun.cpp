@@ -136,7 +136,7 @@ std::optional<int> HeadlessRun::prepare()
     }
     m_plan = std::make_unique<RunPlan>(m_steps);
     const QString file = QFileInfo(m_options.file).absoluteFilePath();
-    m_session.setRecordDetails({portName(m_options.port), m_options.baud, file, fileSha256(file), {}});
+    m_session.setRecordDetails({portName(m_options.port), m_options.baud, file, fileSha256(file)});
     return std::nullopt;
 }
 
