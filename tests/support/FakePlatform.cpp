@@ -126,6 +126,8 @@ MessageBox::Answer FakeMessageBox::show(const QString &text, Buttons buttons, Ic
 QString FakeFileDialog::answer(bool save, const QString &filter, int filterIndex, const QString &fileName)
 {
     calls.append({save, filter, filterIndex, fileName});
+    if (onShow)
+        onShow(calls.constLast());
     if (answers.empty())
         return {};
     QString a = answers.front();

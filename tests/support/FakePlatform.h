@@ -133,7 +133,8 @@ public:
         QString fileName;
     };
     QList<Call> calls;
-    std::deque<QString> answers; // script; when empty the dialog is cancelled
+    std::deque<QString> answers;              // script; when empty the dialog is cancelled
+    std::function<void(const Call &)> onShow; // while the dialog is "open"
 
     QString showOpen(const QString &filter, int filterIndex, const QString &fileName) override;
     QString showSave(const QString &filter, int filterIndex, const QString &fileName) override;

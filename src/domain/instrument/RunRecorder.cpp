@@ -168,9 +168,12 @@ bool RunRecorder::writeSideFile(bool ended)
     QJsonObject side{{QStringLiteral("record"), QFileInfo(m_file.fileName()).fileName()},
                      {QStringLiteral("port"), m_details->port},
                      {QStringLiteral("baud"), m_details->baud},
-                     {QStringLiteral("stepFile"), m_details->stepFile},
+                     {QStringLiteral("stepFile"),
+                      m_details->stepFile.isEmpty() ? QJsonValue() : QJsonValue(m_details->stepFile)},
                      {QStringLiteral("stepFileSha256"), m_details->stepFileSha256},
                      {QStringLiteral("begun"), isoTime(m_begun)}};
+    if (!m_details->stepFileNote.isEmpty())
+        side.insert(QStringLiteral("stepFileNote"), m_details->stepFileNote);
     if (m_run)
         side.insert(QStringLiteral("run"), isoTime(*m_run));
     if (ended) {

@@ -40,8 +40,9 @@ public:
     {
         QString port;
         QString baud;
-        QString stepFile;       // absolute path
-        QString stepFileSha256; // of the file as the run read it
+        QString stepFile;          // absolute path; empty for a program never saved (null in the file)
+        QString stepFileSha256;    // of the file as the run read it
+        QString stepFileNote = {}; // why the file or its checksum is missing, if it is
     };
 
     // The clock is monotonic from the recorder's creation unless given.

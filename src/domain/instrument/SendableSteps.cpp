@@ -7,6 +7,7 @@
 #include "steps/LenientNumber.h"
 #include "steps/StepTableModel.h"
 #include "steps/StepText.h"
+#include "steps/StepWords.h"
 
 namespace {
 struct SentValue
@@ -44,6 +45,11 @@ UnsendableValue firstUnsendableValue(const StepTableModel &steps)
             const QString &text = row.subItem(sent.field);
             if (const auto c = StepText::firstUnsendable(text))
                 return {position, sent.field, c, 0, 0};
+            if (const QStringList &words = StepWords::of(sent.field); !words.isEmpty()) {
+                if (!StepWords::allows(words, text))
+                    return {position, sent.field, std::nullopt, 0, 0, true};
+                continue;
+            }
             if (!sent.range)
                 continue;
             const double value = lenientNumber(text);
@@ -66,6 +72,9 @@ QString unsendableValueMessage(const StepRecord &row, const UnsendableValue &bad
     if (bad.character)
         text += QStringLiteral(" holds ") + characterText(*bad.character)
                 + QStringLiteral(", which cannot be sent to the instrument.");
+    else if (bad.badWord)
+        text += QStringLiteral(" \"") + row.subItem(bad.field) + QStringLiteral("\" is not ")
+                + StepWords::listed(StepWords::of(bad.field)) + QStringLiteral(".");
     else
         text += QStringLiteral(" \"") + row.subItem(bad.field) + QStringLiteral("\" is outside ")
                 + QString::number(bad.minimum) + QStringLiteral(" to ") + QString::number(bad.maximum)

@@ -4,11 +4,15 @@
 #include "steps/StepRowsText.h"
 
 #include "steps/FieldRange.h"
+#include "steps/LenientNumber.h"
 #include "steps/NumberScan.h"
+#include "steps/NumberText.h"
 #include "steps/StepTableModel.h"
 #include "steps/StepText.h"
+#include "steps/StepWords.h"
 
 #include <array>
+#include <cmath>
 
 namespace {
 
@@ -156,6 +160,11 @@ QString allowed(const FieldRange &range)
         .arg(QString::number(range.minimum), QString::number(range.maximum));
 }
 
+// A dwell a run plays, to the millisecond (0 ms to the longest timer
+// period): what a step file holds and Open takes, which may lie outside the
+// editor's own field.
+constexpr FieldRange PastedDwell{0, 65.535, 2};
+
 const FieldRange *rangeOf(int field)
 {
     switch (field) {
@@ -163,9 +172,18 @@ const FieldRange *rangeOf(int field)
     case StepRecord::Frequency: return &FieldRanges::Frequency;
     case StepRecord::StartPhase: return &FieldRanges::StartPhase;
     case StepRecord::StopPhase: return &FieldRanges::StopPhase;
-    case StepRecord::WorkTime: return &FieldRanges::WorkTime;
+    case StepRecord::WorkTime: return &PastedDwell;
     default: return nullptr;
     }
+}
+
+// A pasted number in the form the editor writes: two decimals, or three for
+// a dwell the two would round (a 60 Hz cycle's 0.008 s stays 8 ms).
+QString pastedText(int field, double value, int decimals)
+{
+    if (field == StepRecord::WorkTime && std::fmod(std::nearbyint(value * 1000.0), 10.0) != 0.0)
+        return fixedText(value, 3);
+    return fixedText(value, decimals);
 }
 
 // Turns one record's cells into a step, or says what is wrong with them.
@@ -209,9 +227,16 @@ public:
                 if (!judged.inRange)
                     return place(line, field) + QStringLiteral(" holds \"%1\"; ").arg(shown(cell))
                            + allowed(*range);
-                value = judged.text;
+                value = pastedText(field, lenientNumber(cell), range->decimals);
             } else {
-                value = cell; // Output and Range: taken as they stand, as the editor takes them
+                // Output and Range: one of their words in any letter case,
+                // kept as they stand, as the editor keeps them.
+                const QStringList &words = StepWords::of(field);
+                if (!StepWords::allows(words, cell))
+                    return place(line, field)
+                           + QStringLiteral(" holds \"%1\"; allowed: %2.")
+                                 .arg(shown(cell), StepWords::listed(words));
+                value = cell;
             }
             above = {true, cell, value};
         }
@@ -269,6 +294,30 @@ Pasted parse(QStringView text)
             pasted.errorLine = line;
             return pasted;
         }
+        pasted.rows.push_back(std::move(step));
+    }
+    return pasted;
+}
+
+Pasted parseSteps(const std::vector<StepRecord> &records)
+{
+    Pasted pasted;
+    RecordChecker checker;
+    std::vector<QString> cells;
+    int line = 0;
+    for (const StepRecord &record : records) {
+        ++line;
+        cells.assign(1, record.label);
+        cells.insert(cells.end(), record.values.begin(), record.values.end());
+        StepRecord step;
+        const QString error = checker.check(cells, line, step);
+        if (!error.isEmpty()) {
+            pasted.rows.clear();
+            pasted.error = error;
+            pasted.errorLine = line;
+            return pasted;
+        }
+        step.checked = record.checked;
         pasted.rows.push_back(std::move(step));
     }
     return pasted;

@@ -36,4 +36,9 @@ struct Pasted
 // first bad cell refuses the whole text.
 Pasted parse(QStringView text);
 
+// Steps this program put on the clipboard in its own form (a step file's
+// records): checked as the text's cells are, each keeping its tick. The
+// line of a refusal counts the steps.
+Pasted parseSteps(const std::vector<StepRecord> &records);
+
 } // namespace StepRowsText

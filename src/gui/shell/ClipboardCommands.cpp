@@ -46,14 +46,14 @@ void frmControl::livData_Copy()
     if (position == 0 || !tableEditable())
         return;
     const std::vector<StepRecord> &rows = m_ui.livData->steps().rows();
-    StepClipboard::put(StepRowsText::format(std::span(rows).subspan(size_t(position - 1), 1)));
+    StepClipboard::put(std::span(rows).subspan(size_t(position - 1), 1));
 }
 
 void frmControl::livData_CopyAll()
 {
     if (m_ui.livData->count() == 0 || !tableEditable())
         return;
-    StepClipboard::put(StepRowsText::format(m_ui.livData->steps().rows()));
+    StepClipboard::put(m_ui.livData->steps().rows());
 }
 
 void frmControl::livData_Cut()
@@ -68,7 +68,7 @@ void frmControl::livData_Paste()
 {
     if (!tableEditable())
         return;
-    StepRowsText::Pasted pasted = StepRowsText::parse(StepClipboard::text());
+    StepRowsText::Pasted pasted = StepClipboard::paste();
     if (!pasted.error.isEmpty()) {
         MsgBox(pasted.error, MessageBox::Buttons::Ok, MessageBox::Icon::Exclamation);
         return;

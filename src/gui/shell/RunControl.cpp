@@ -5,6 +5,8 @@
 // session plays.
 #include "shell/frmControl.h"
 
+#include "instrument/PortText.h"
+
 #include "files/FileChecksum.h"
 #include "files/StepDocument.h"
 #include "instrument/InstrumentSession.h"
@@ -116,14 +118,27 @@ void frmControl::cmdRunStop_Click()
     showRefusal(refused);
 }
 
-// The record's side file names the step file only while the table is what
-// the file holds: with unsaved changes it has no checksum.
+// The record's side file names the device the port is connected to, as a
+// run without the window does, and the step file by its absolute path; the
+// checksum only while the table is what the file holds.
 RunRecorder::RunDetails frmControl::recordDetails() const
 {
+    const QString entry = m_ui.cboCommPort->currentText();
+    const qint16 number = portNumberFromText(entry);
+    const QString device = number > 0 ? m_session->portMap().serialDevice(number) : QString();
+    RunRecorder::RunDetails details{
+        device.isEmpty() ? entry : device, m_ui.cboBaudRate->currentText(), {}, {}, {}};
     const QString file = m_document->fileName();
-    const bool saved = !m_document->modified() && QFileInfo(file).isFile();
-    return {m_ui.cboCommPort->currentText(), m_ui.cboBaudRate->currentText(),
-            saved ? QFileInfo(file).absoluteFilePath() : file, saved ? fileSha256(file) : QString()};
+    if (file.isEmpty()) {
+        details.stepFileNote = QStringLiteral("untitled program: never saved to a file");
+        return details;
+    }
+    details.stepFile = QFileInfo(file).absoluteFilePath();
+    if (!m_document->modified() && QFileInfo(file).isFile())
+        details.stepFileSha256 = fileSha256(file);
+    else
+        details.stepFileNote = QStringLiteral("unsaved changes: the run played the table, not the file");
+    return details;
 }
 
 // Why RUN did not start: the port has said so itself; the cycle count gets

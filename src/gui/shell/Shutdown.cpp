@@ -30,9 +30,15 @@ bool frmControl::Form_Unload()
     // Start-up found no port: nothing was set up, nothing to ask or send.
     if (NoPortAvailable)
         return false;
-    if (!m_closingOnSignal && !m_document->mayDiscard(ModifiedQuestion))
-        return true;
-    m_session->release();
+    // A signal while the question is open ends the close whatever the
+    // answer: the program was kept in a recovery file and the output is off.
+    if (!m_closingOnSignal && !m_document->mayDiscard(ModifiedQuestion)) {
+        if (!m_closingOnSignal)
+            return true;
+    }
+    // A close on a signal has released the instrument already.
+    if (!m_closingOnSignal)
+        m_session->release();
     // What the session said on the way is shown before the window goes.
     catchUpWithSession();
     return false;

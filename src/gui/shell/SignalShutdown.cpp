@@ -62,6 +62,15 @@ void frmControl::closeOnSignal()
                          qPrintable(QDir::toNativeSeparators(path)));
     }
 
+    // The output goes off and the instrument is released here, whatever box
+    // or dialog is open: a signal that comes while the save question of a
+    // close waits has the close already under way, so the close() below
+    // does nothing, and the box returns only once the program is ending.
+    if (!m_closed && !NoPortAvailable) {
+        m_session->release();
+        catchUpWithSession();
+    }
+
     // The secondary windows go too, so the program ends.
     if (DataSetting)
         DataSetting->close();

@@ -3,17 +3,21 @@
 
 #include "steps/StepClipboard.h"
 
+#include "files/StepFileFormat.h"
+
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QMimeData>
 
 namespace StepClipboard {
 
-void put(const QString &text)
+void put(std::span<const StepRecord> rows)
 {
+    const QString text = StepRowsText::format(rows);
     auto *data = new QMimeData;
     data->setText(text);
     data->setData(TabSeparatedType, text.toUtf8());
+    data->setData(StepsType, StepFileFormat::format(std::vector<StepRecord>(rows.begin(), rows.end())));
     QGuiApplication::clipboard()->setMimeData(data);
 }
 
@@ -25,6 +29,14 @@ QString text()
     if (data->hasFormat(TabSeparatedType))
         return QString::fromUtf8(data->data(TabSeparatedType));
     return data->text();
+}
+
+StepRowsText::Pasted paste()
+{
+    const QMimeData *data = QGuiApplication::clipboard()->mimeData();
+    if (data && data->hasFormat(StepsType))
+        return StepRowsText::parseSteps(StepFileFormat::parse(data->data(StepsType)));
+    return StepRowsText::parse(text());
 }
 
 bool hasText()

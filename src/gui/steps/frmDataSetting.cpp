@@ -3,6 +3,9 @@
 
 #include "steps/frmDataSetting.h"
 
+#include "steps/StepTableMenu.h"
+
+#include "platform/AppTitle.h"
 #include "platform/ChoiceList.h"
 #include "platform/Twips.h"
 #include "steps/FieldTools.h"
@@ -143,6 +146,8 @@ void frmDataSetting::Form_Load()
 
     const StepListView *table = openTable();
     const int position = table ? table->selectedIndex() : 0;
+    m_loadedRow = position > 0 ? QPersistentModelIndex(table->model()->index(position - 1, 0))
+                               : QPersistentModelIndex();
     if (position > 0) {
         const StepRecord &row = table->item(position);
         fraDataSetting->setTitle(row.label);
@@ -159,10 +164,16 @@ void frmDataSetting::Form_Load()
 
 void frmDataSetting::cmdOK_Click()
 {
-    // The row selected now, which need not be the row that was loaded. With
-    // no main window or no selected row left there is nothing to write into.
+    // With no main window or no row left there is nothing to write into.
     if (StepListView *table = openTable()) {
-        const int position = table->selectedIndex();
+        const int position = targetRow(*table);
+        if (position == 0 && table->menu().locked()) {
+            messages().show(QStringLiteral("The step this window was opened on is no longer in the table: "
+                                           "nothing was changed."),
+                            MessageBox::Buttons::Ok, MessageBox::Icon::Exclamation, AppTitle,
+                            MessageBox::Answer::Ok);
+            return;
+        }
         if (position > 0) {
             StepRecord row = table->item(position);
             row.values = {cboOutput->currentText(), cboRange->currentText(), txtVoltage->text(),
@@ -172,6 +183,16 @@ void frmDataSetting::cmdOK_Click()
         }
     }
     close();
+}
+
+int frmDataSetting::targetRow(StepListView &table) const
+{
+    // Idle, the row selected now, which need not be the row that was loaded.
+    // During a run the sequencer moves the selection from step to step: the
+    // values belong to the step they were loaded from.
+    if (!table.menu().locked())
+        return table.selectedIndex();
+    return m_loadedRow.isValid() && m_loadedRow.model() == table.model() ? m_loadedRow.row() + 1 : 0;
 }
 
 bool frmDataSetting::focusedFieldAccepted()

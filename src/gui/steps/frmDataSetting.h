@@ -6,6 +6,7 @@
 #include "platform/QtMessageBox.h"
 #include "steps/RangedField.h"
 
+#include <QPersistentModelIndex>
 #include <QPointer>
 #include <QWidget>
 
@@ -20,7 +21,8 @@ class StepListView;
 // The step editor: a window of its own, without owner and without blocking
 // the main window, in which the operator changes the seven values of the
 // step table's selected row. OK writes them into the row that is selected
-// when it is pressed. Closing deletes the window. It knows the table and
+// when it is pressed; during a run, when the selection is the sequencer's,
+// into the row the editor was loaded from. Closing deletes the window. It knows the table and
 // the message boxes, not the window that holds the table.
 class frmDataSetting : public QWidget
 {
@@ -89,7 +91,12 @@ private:
     // The program's message boxes, or our own once the table is gone.
     MessageBox &messages();
 
+    // The row to write into: the selected one, or during a run the loaded
+    // one (0 when it has gone, and then OK says so).
+    int targetRow(StepListView &table) const;
+
     QPointer<StepListView> m_table;
+    QPersistentModelIndex m_loadedRow; // follows inserts and deletes; invalid once removed
     MessageBox &m_messages;
     const QObject *m_watchedMainWindow = nullptr; // for identity only
     bool m_mainWindowClosed = false;

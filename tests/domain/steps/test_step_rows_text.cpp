@@ -32,6 +32,8 @@ private slots:
     void refused_data();
     void refused();
     void quotedCells_comeBackAsTheyWent();
+    void ownSteps_keepTheirTicks_data();
+    void ownSteps_keepTheirTicks();
 };
 
 void StepRowsTextTest::accepted_data()
@@ -46,12 +48,22 @@ void StepRowsTextTest::accepted_data()
     QTest::newRow("empty label cell") << "\t" + Good << QStringList{Default};
     QTest::newRow("eight titles") << Titles + "\r\nS\t" + Good << QStringList{"S" + Default};
     QTest::newRow("seven titles") << Titles.section('\t', 1) + "\n" + Good << QStringList{Default};
-    QTest::newRow("quoted cells") << "\"Step 9\"\t\"On\"\t\"Au\"\"to\"\t\"110\"\t60\t0\t360\t1"
-                                  << QStringList{"Step 9|On|Au\"to|110.00|60.00|0.00|360.00|1.00"};
+    QTest::newRow("quoted cells") << "\"Step \"\"9\"\t\"On\"\t\"Auto\"\t\"110\"\t60\t0\t360\t1"
+                                  << QStringList{"Step \"9|On|Auto|110.00|60.00|0.00|360.00|1.00"};
     QTest::newRow("blank lines skipped") << "\r\n" + Good + "\t\t\t\t\t\t\t\r\n\r\n" << QStringList{Default};
-    QTest::newRow("editor's form") << " 1e2\tAuto\t 309.996 \t+40\t0.004\t.5\t1E1"
-                                   << QStringList{"| 1e2|Auto|310.00|40.00|0.00|0.50|10.00"};
+    QTest::newRow("editor's form") << "On\tAuto\t 309.996 \t+40\t0.004\t.5\t1E1"
+                                   << QStringList{"|On|Auto|310.00|40.00|0.00|0.50|10.00"};
     QTest::newRow("only titles") << Titles << QStringList{};
+    // What a step file holds and a run plays, beyond the editor's fields.
+    QTest::newRow("60 Hz cycle's dwell")
+        << "On\tAuto\t110\t60\t0\t360\t0.008" << QStringList{"|On|Auto|110.00|60.00|0.00|360.00|0.008"};
+    QTest::newRow("longest dwell") << "On\tAuto\t110\t60\t0\t360\t65.535"
+                                   << QStringList{"|On|Auto|110.00|60.00|0.00|360.00|65.535"};
+    QTest::newRow("0 ms dwell") << "On\tAuto\t110\t60\t0\t360\t0"
+                                << QStringList{"|On|Auto|110.00|60.00|0.00|360.00|0.00"};
+    QTest::newRow("words in any case")
+        << "ON\tlow\t110\t60\t0\t360\t1\noff\tHIGH\t110\t60\t0\t360\t1"
+        << QStringList{"|ON|low|110.00|60.00|0.00|360.00|1.00", "|off|HIGH|110.00|60.00|0.00|360.00|1.00"};
 }
 
 void StepRowsTextTest::accepted()
@@ -78,11 +90,21 @@ void StepRowsTextTest::refused_data()
     QTest::newRow("stop phase") << Good + Good + "On\tAuto\t110\t60\t0\t361\t1" << 3
                                 << ", column \"Stop Phase [Deg]\" holds \"361\"; allowed: 0 to 360.";
     QTest::newRow("dwell, titles count")
-        << Titles + "\nOn\tAuto\t110\t60\t0\t360\t0" << 2
-        << ", column \"Dwell Time [Sec]\" holds \"0\"; allowed: 0.01 to 65.53.";
+        << Titles + "\nOn\tAuto\t110\t60\t0\t360\t65.536" << 2
+        << ", column \"Dwell Time [Sec]\" holds \"65.536\"; allowed: 0 to 65.535.";
+    QTest::newRow("negative dwell") << "On\tAuto\t110\t60\t0\t360\t-0.001" << 1
+                                    << ", column \"Dwell Time [Sec]\" holds \"-0.001\"; allowed: 0 to 65.535.";
+    QTest::newRow("output word") << "banana\txyz\t110\t60\t0\t360\t1" << 1
+                                 << ", column \"Output\" holds \"banana\"; allowed: On or Off.";
+    QTest::newRow("output zero for O") << Good + "0ff\tAuto\t110\t60\t0\t360\t1" << 2
+                                       << ", column \"Output\" holds \"0ff\"; allowed: On or Off.";
+    QTest::newRow("range word") << "S\tOn\txyz\t110\t60\t0\t360\t1" << 1
+                                << ", column \"Range\" holds \"xyz\"; allowed: Auto, Low or High.";
+    QTest::newRow("empty range") << "On\t\t110\t60\t0\t360\t1" << 1
+                                 << ", column \"Range\" holds \"\"; allowed: Auto, Low or High.";
     QTest::newRow("decimal comma")
         << "On\tAuto\t110\t60\t0\t360\t1,5" << 1
-        << ", column \"Dwell Time [Sec]\" holds \"1,5\", which is no number; allowed: 0.01 to 65.53.";
+        << ", column \"Dwell Time [Sec]\" holds \"1,5\", which is no number; allowed: 0 to 65.535.";
     QTest::newRow("word") << "On\tAuto\tn/a\t60\t0\t360\t1" << 1
                           << ", column \"Voltage [ V ]\" holds \"n/a\", which is no number; allowed: 0 to 310.";
     QTest::newRow("beyond Latin-1") << QString("On\u2713\tAuto\t110\t60\t0\t360\t1") << 1
@@ -114,6 +136,36 @@ void StepRowsTextTest::quotedCells_comeBackAsTheyWent()
     const QString text = StepRowsText::format(rows);
     QVERIFY(text.startsWith("\"\"\"Q\"\" 1\"\tOn\t") && text.contains("\r\na\"b\tOn\t"));
     QCOMPARE(StepRowsText::parse(text).rows, rows);
+}
+
+void StepRowsTextTest::ownSteps_keepTheirTicks_data()
+{
+    QTest::addColumn<QList<bool>>("ticks");
+    QTest::addColumn<QString>("output"); // of the last step
+    QTest::addColumn<QString>("error");
+    QTest::newRow("all ticked") << QList<bool>{true, true} << "On" << QString();
+    QTest::newRow("mixed") << QList<bool>{false, true, false} << "off" << QString();
+    QTest::newRow("bad word, unticked")
+        << QList<bool>{true, false} << "banana"
+        << "Cannot paste: line 2, column \"Output\" holds \"banana\"; allowed: On or Off.";
+}
+
+void StepRowsTextTest::ownSteps_keepTheirTicks()
+{
+    QFETCH(QList<bool>, ticks);
+    QFETCH(QString, output);
+    QFETCH(QString, error);
+    std::vector<StepRecord> rows;
+    for (const bool tick : ticks)
+        rows.push_back({tick, "S" + QString::number(rows.size()), StepDefaults::values()});
+    rows.back().values[0] = output;
+    rows.back().values[6] = "0.008";
+    const StepRowsText::Pasted pasted = StepRowsText::parseSteps(rows);
+    QCOMPARE(pasted.error, error);
+    if (error.isEmpty())
+        QCOMPARE(pasted.rows, rows);
+    else
+        QVERIFY(pasted.rows.empty());
 }
 
 QTEST_APPLESS_MAIN(StepRowsTextTest)

@@ -7,8 +7,13 @@
 #include "instrument/RunRecorder.h"
 
 #include "RunFixture.h"
+#include "files/StepFileFormat.h"
+#include "instrument/InstrumentSession.h"
+#include "platform/PortMap.h"
 
 #include <QDir>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -58,6 +63,8 @@ private slots:
     void fullDisk_systemsWords_wholeRowsOnly();
     void windowRun_rowsAreTheCommandsSent();
     void windowRun_recordThatFails_toldOnceRunGoesOn();
+    void windowRun_sideFileNamesDeviceAndStepFile_data();
+    void windowRun_sideFileNamesDeviceAndStepFile();
 };
 
 void RunRecordTest::rowsAsWritten_heldUntilRun_flushedAtOnce()
@@ -225,6 +232,64 @@ void RunRecordTest::windowRun_rowsAreTheCommandsSent()
         QVERIFY(elapsed.toLongLong() >= last);
         last = elapsed.toLongLong();
     }
+}
+
+void RunRecordTest::windowRun_sideFileNamesDeviceAndStepFile_data()
+{
+    QTest::addColumn<QString>("program"); // "saved", "edited" or "untitled"
+    QTest::addColumn<bool>("hasFile");
+    QTest::addColumn<bool>("hasChecksum");
+    QTest::addColumn<QString>("note");
+    QTest::newRow("saved, opened by a relative name") << "saved" << true << true << QString();
+    QTest::newRow("edited after Open")
+        << "edited" << true << false << "unsaved changes: the run played the table, not the file";
+    QTest::newRow("untitled") << "untitled" << false << false << "untitled program: never saved to a file";
+}
+
+void RunRecordTest::windowRun_sideFileNamesDeviceAndStepFile()
+{
+    QFETCH(QString, program);
+    QFETCH(bool, hasFile);
+    QFETCH(bool, hasChecksum);
+    QFETCH(QString, note);
+    QTemporaryDir dir;
+    const QString before = QDir::currentPath();
+    QDir::setCurrent(dir.path());
+    FakePlatform fake;
+    auto w = startedWindow(fake, true);
+    PortMap ports;
+    ports.setDevice(1, QStringLiteral("/dev/pts/77"));
+    w->session().setPortMap(ports);
+    w->setRecordDirectory(dir.filePath(QStringLiteral("records")));
+    setSteps(*w, {StepSpec{}});
+    if (program != "untitled") {
+        QFile file(dir.filePath(QStringLiteral("w1.log")));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(StepFileFormat::format(w->ui().livData->steps().rows()));
+        file.close();
+        QVERIFY(w->document().open(QStringLiteral("w1.log")));
+    }
+    if (program == "edited")
+        w->cmdDataAppend_Click();
+    w->cmdRunStop_Click();
+    while (fake.timer.tick()) {
+    }
+    QDir::setCurrent(before);
+
+    const QStringList sides = QDir(dir.filePath(QStringLiteral("records")))
+                                  .entryList({QStringLiteral("quorra-run-*.json")}, QDir::Files);
+    QCOMPARE(sides.size(), 1);
+    QFile side(dir.filePath(QStringLiteral("records/") + sides.constFirst()));
+    QVERIFY(side.open(QIODevice::ReadOnly));
+    const QJsonObject json = QJsonDocument::fromJson(side.readAll()).object();
+    QCOMPARE(json.value("port").toString(), QStringLiteral("/dev/pts/77"));
+    if (hasFile)
+        QCOMPARE(json.value("stepFile").toString(),
+                 QDir(dir.path()).absoluteFilePath(QStringLiteral("w1.log")));
+    else
+        QVERIFY(json.value("stepFile").isNull());
+    QCOMPARE(json.value("stepFileSha256").toString().size(), hasChecksum ? 64 : 0);
+    QCOMPARE(json.value("stepFileNote").toString(), note);
 }
 
 void RunRecordTest::windowRun_recordThatFails_toldOnceRunGoesOn()

@@ -51,6 +51,17 @@ void RunValueCheckTest::run_data()
                                    << ":SOUR:VOLT 1,5\r";
     QTest::newRow("lower case") << int(StepRecord::Range) << "low"
                                 << ":SOUR:RANG low\r";
+    // The instrument rejects any other word and leaves the source as it was.
+    QTest::newRow("output word") << int(StepRecord::Output) << "banana"
+                                 << "output \"banana\" is not On or Off.";
+    QTest::newRow("output zero for O") << int(StepRecord::Output) << "0ff"
+                                       << "output \"0ff\" is not On or Off.";
+    QTest::newRow("empty output") << int(StepRecord::Output) << ""
+                                  << "output \"\" is not On or Off.";
+    QTest::newRow("range word") << int(StepRecord::Range) << "xyz"
+                                << "range \"xyz\" is not Auto, Low or High.";
+    QTest::newRow("typed upper case") << int(StepRecord::Output) << "ON"
+                                      << ":SOUR:TURN ON\r";
     QTest::newRow("unit after the number") << int(StepRecord::Voltage) << "110 V"
                                            << ":SOUR:VOLT 110 V\r";
 }

@@ -14,9 +14,11 @@
 #include "support/PtyPair.h"
 #include "support/WindowChild.h"
 
+#include "steps/frmDataSetting.h"
 #include <QApplication>
 #include <QFile>
 #include <QProcess>
+
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QTest>
@@ -79,6 +81,8 @@ class SignalShutdownTest : public QObject
 private slots:
     void remote_sendsTheThreeCommandsWithoutAQuestion();
     void local_sendsNothing();
+    void whateverIsOpen_sendsTheOffCommandsAndKeepsTheProgram_data();
+    void whateverIsOpen_sendsTheOffCommandsAndKeepsTheProgram();
     void modifiedProgram_isKeptInARecoveryFile();
     void portThatWillNotOpen_noMessageBoxNothingSent();
     void afterANormalClose_nothingIsSentAgain();
@@ -107,6 +111,64 @@ void SignalShutdownTest::remote_sendsTheThreeCommandsWithoutAQuestion()
     QVERIFY(!fake.port.PortOpen());
     QVERIFY(!fake.timer.Enabled());
     QVERIFY(!w->isVisible());
+}
+
+void SignalShutdownTest::whateverIsOpen_sendsTheOffCommandsAndKeepsTheProgram_data()
+{
+    QTest::addColumn<QString>("open"); // what is open when the signal comes
+    QTest::newRow("nothing") << "nothing";
+    QTest::newRow("the save question of a close") << "save question";
+    QTest::newRow("Save As's dialog from the question") << "file dialog";
+    QTest::newRow("a message box") << "message box";
+    QTest::newRow("the step editor") << "step editor";
+}
+
+// The signal is taken while the box is "open", as the real box's event loop
+// takes it.
+void SignalShutdownTest::whateverIsOpen_sendsTheOffCommandsAndKeepsTheProgram()
+{
+    QFETCH(QString, open);
+    FakePlatform fake;
+    auto w = startedWindow(fake, true);
+    w->show();
+    w->cmdDataAppend_Click(); // modified: a normal close asks
+    fake.port.clearEvents();
+    const QStringList before = recoveryFiles();
+    frmControl *window = w.get();
+    fake.messages.onShow = [&](const FakeMessageBox::Shown &) {
+        if (open == "save question" || open == "message box")
+            window->closeOnSignal();
+    };
+    if (open == "file dialog")
+        fake.messages.answers = {MessageBox::Answer::Yes};
+    fake.files.onShow = [&](const FakeFileDialog::Call &) { window->closeOnSignal(); };
+
+    if (open == "nothing")
+        w->closeOnSignal();
+    else if (open == "save question" || open == "file dialog")
+        w->close();
+    else if (open == "message box") { // RUN's refusal
+        w->ui().livData->steps().setSubItem(1, StepRecord::Output, QStringLiteral("banana"));
+        w->cmdRunStop_Click();
+        QCOMPARE(fake.messages.shown.size(), 1);
+    } else {
+        w->livData_DblClick();
+        QVERIFY(w->dataSetting() && w->dataSetting()->isVisible());
+        w->closeOnSignal();
+        QVERIFY(!w->dataSetting() || w->dataSetting()->isHidden());
+    }
+
+    QStringList kept = recoveryFiles();
+    for (const QString &name : before)
+        kept.removeAll(name);
+    for (const QString &name : kept)
+        QFile::remove(QDir::temp().filePath(name));
+    QCOMPARE(fake.port.commands(), ShutdownCommands);
+    QCOMPARE(kept.size(), 1);
+    if (open != "message box") // that box's caller goes on after it; the application then ends
+        QVERIFY(!w->isVisible());
+    fake.messages.onShow = nullptr;
+    fake.files.onShow = nullptr;
 }
 
 void SignalShutdownTest::local_sendsNothing()

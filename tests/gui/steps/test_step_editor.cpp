@@ -33,6 +33,8 @@ private slots:
     void ok_writesTheSevenTextsUnchecked();
     void ok_choiceFromList_andTypedTextKeptAsTyped();
     void ok_writesIntoTheRowSelectedNow();
+    void ok_duringRun_writesIntoTheLoadedRow_data();
+    void ok_duringRun_writesIntoTheLoadedRow();
     void cancel_leavesTableUnchanged_data();
     void cancel_leavesTableUnchanged();
     void secondDoubleClick_bringsSameWindowWithoutReload();
@@ -268,6 +270,62 @@ void StepEditorTest::ok_writesIntoTheRowSelectedNow()
     QCOMPARE(w->ui().livData->item(1).subItem(StepRecord::Voltage), QStringLiteral("110.00"));
     QCOMPARE(w->ui().livData->item(3).subItem(StepRecord::Voltage), QStringLiteral("230.00"));
     QCOMPARE(w->ui().livData->item(3).label, QStringLiteral("Step3"));
+}
+
+void StepEditorTest::ok_duringRun_writesIntoTheLoadedRow_data()
+{
+    QTest::addColumn<bool>("run");
+    QTest::addColumn<int>("loaded");         // the row the editor opens on
+    QTest::addColumn<int>("deleted");        // a row deleted before RUN, or 0
+    QTest::addColumn<QStringList>("labels"); // of the rows at 230 V after OK
+    QTest::newRow("idle: the row selected now") << false << 1 << 0 << QStringList{"Step3"};
+    QTest::newRow("run: the loaded row, not the playing one") << true << 1 << 0 << QStringList{"Step1"};
+    QTest::newRow("run: the loaded row moved up") << true << 3 << 1 << QStringList{"Step3"};
+    QTest::newRow("run: the loaded row deleted") << true << 3 << 3 << QStringList{};
+}
+
+void StepEditorTest::ok_duringRun_writesIntoTheLoadedRow()
+{
+    QFETCH(bool, run);
+    QFETCH(int, loaded);
+    QFETCH(int, deleted);
+    QFETCH(QStringList, labels);
+    w.reset();
+    fake = std::make_unique<FakePlatform>();
+    w = startedWindow(*fake, true); // remote: RUN is enabled
+    for (int i = 0; i < 3; ++i)
+        w->cmdDataAppend_Click();
+    w->ui().livData->select(loaded);
+    open();
+    editor->txtVoltage->setText(QStringLiteral("230.00"));
+    if (deleted) {
+        w->ui().livData->select(deleted);
+        w->cmdDataDelete_Click();
+    }
+    w->ui().livData->select(w->ui().livData->count());
+    if (run) {
+        w->ui().cboRunMode->setCurrentText(QStringLiteral("Continuous"));
+        w->cboRunMode_Click();
+        w->cmdRunStop_Click();
+        QVERIFY(fake->timer.tick()); // the sequencer selects the step it plays
+        QCOMPARE(w->ui().livData->selectedIndex(), 2);
+    }
+    fake->messages.shown.clear();
+    editor->cmdOK_Click();
+    QStringList at230;
+    for (const StepRecord &r : rows())
+        if (r.subItem(StepRecord::Voltage) == QStringLiteral("230.00"))
+            at230 << r.label;
+    QCOMPARE(at230, labels);
+    if (labels.isEmpty()) {
+        QCOMPARE(fake->messages.shown.size(), 1);
+        QVERIFY(fake->messages.shown.first().text.contains("nothing was changed"));
+        QVERIFY(editor && editor->isVisible()); // what was typed is still there
+    } else {
+        QVERIFY(fake->messages.shown.isEmpty());
+    }
+    if (run)
+        w->cmdRunStop_Click();
 }
 
 void StepEditorTest::cancel_leavesTableUnchanged_data()

@@ -54,7 +54,9 @@ private slots:
 
     void copy_givesExactBytes_data();
     void copy_givesExactBytes();
+    void copyAllThenPasteIntoEmptyTable_restoresRows_data();
     void copyAllThenPasteIntoEmptyTable_restoresRows();
+    void cutThenPaste_keepsTheTick();
     void paste_placesCheckedRows_data();
     void paste_placesCheckedRows();
     void paste_refused_changesNothing();
@@ -148,21 +150,44 @@ void TableEditingTest::copy_givesExactBytes()
     QVERIFY(!w->document().modified());
 }
 
+void TableEditingTest::copyAllThenPasteIntoEmptyTable_restoresRows_data()
+{
+    QTest::addColumn<QList<int>>("unticked");
+    QTest::newRow("every row ticked") << QList<int>{};
+    QTest::newRow("row 3 unticked") << QList<int>{3};
+    QTest::newRow("rows 1 and 2 unticked") << QList<int>{1, 2};
+}
+
 void TableEditingTest::copyAllThenPasteIntoEmptyTable_restoresRows()
 {
+    QFETCH(QList<int>, unticked);
     threeRows();
-    table()->steps().setChecked(3, false);
+    for (const int row : unticked)
+        table()->steps().setChecked(row, false);
     std::vector<StepRecord> before = table()->steps().rows();
     press(Qt::Key_C, Ctrl | Qt::ShiftModifier);
     w->mnuNew_Click();
     QCOMPARE(table()->count(), 0);
     press(Qt::Key_V);
-    before[2].checked = true; // pasted rows are new steps: ticked
+    // Within the program the rows keep their ticks.
     QCOMPARE(table()->steps().rows(), before);
     QCOMPARE(table()->selectedIndex(), 1);
     QCOMPARE(w->nextStepNumber(), 4); // the rows brought their labels
     QVERIFY(w->document().modified());
     QVERIFY(w->ui().cmdDataInsert->isEnabled() && w->ui().cmdDataDelete->isEnabled());
+}
+
+void TableEditingTest::cutThenPaste_keepsTheTick()
+{
+    threeRows();
+    table()->steps().setChecked(2, false);
+    const StepRecord second = table()->item(2);
+    press(Qt::Key_X);
+    QCOMPARE(labels(), (QStringList{"Step1", "Step3"}));
+    table()->select(1);
+    press(Qt::Key_V);
+    QCOMPARE(table()->item(1), second);
+    QVERIFY(!table()->item(1).checked);
 }
 
 void TableEditingTest::paste_placesCheckedRows_data()
@@ -206,7 +231,7 @@ void TableEditingTest::paste_refused_changesNothing()
     press(Qt::Key_V);
     QCOMPARE(fake->messages.shown.size(), 1);
     QCOMPARE(fake->messages.shown.last().text,
-             "Cannot paste: line 2, column \"Dwell Time [Sec]\" holds \"70\"; allowed: 0.01 to 65.53.");
+             "Cannot paste: line 2, column \"Dwell Time [Sec]\" holds \"70\"; allowed: 0 to 65.535.");
     QCOMPARE(fake->messages.shown.last().icon, MessageBox::Icon::Exclamation);
     QCOMPARE(table()->steps().rows(), before);
     QCOMPARE(table()->selectedIndex(), 2);
