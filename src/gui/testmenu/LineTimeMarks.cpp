@@ -18,9 +18,12 @@ LineTimeMarks::LineTimeMarks(StepTableModel &steps, QAbstractItemView &view, QOb
     connect(&m_steps, &StepTableModel::modelReset, this, &LineTimeMarks::schedule);
     // A run's notes in the tooltips are no change of the program.
     connect(&m_steps, &StepTableModel::dataChanged, this,
-            [this](const QModelIndex &, const QModelIndex &, const QList<int> &roles) {
-                if (roles != QList<int>{Qt::ToolTipRole})
-                    schedule();
+            [this](const QModelIndex &topLeft, const QModelIndex &bottomRight, const QList<int> &roles) {
+                if (roles == QList<int>{Qt::ToolTipRole})
+                    return;
+                for (int row = topLeft.row(); row <= bottomRight.row() && !m_wholeTable; ++row)
+                    m_changedRows.insert(row + 1);
+                scheduleRows();
             });
     connect(&m_steps, &StepTableModel::rowsInserted, this, &LineTimeMarks::schedule);
     connect(&m_steps, &StepTableModel::rowsRemoved, this, &LineTimeMarks::schedule);
@@ -29,6 +32,7 @@ LineTimeMarks::LineTimeMarks(StepTableModel &steps, QAbstractItemView &view, QOb
 void LineTimeMarks::setActive(bool active)
 {
     m_active = active;
+    m_wholeTable = true;
     refresh();
 }
 
@@ -42,6 +46,13 @@ void LineTimeMarks::setBaud(int baud)
 
 void LineTimeMarks::schedule()
 {
+    m_wholeTable = true;
+    m_changedRows.clear();
+    scheduleRows();
+}
+
+void LineTimeMarks::scheduleRows()
+{
     if (!m_active || m_due)
         return;
     m_due = true;
@@ -54,15 +65,58 @@ void LineTimeMarks::schedule()
 void LineTimeMarks::refresh()
 {
     m_due = false;
-    m_lineMs.clear();
-    if (m_active) {
+    if (!m_active) {
+        m_lineMs.clear();
+    } else if (m_wholeTable || m_changedRows.size() > 64) {
+        m_lineMs.clear();
         LineSettings line;
         line.baud = m_baud;
         for (const StretchedStep &s : checkLine(m_steps, line).stretched)
             m_lineMs.insert(s.position, s.lineMs);
+    } else {
+        // A row's commands depend on itself and on the row played before
+        // it (phases are sent where they changed): the changed rows and the
+        // checked row after each are checked again.
+        QSet<int> rows;
+        for (int position : std::as_const(m_changedRows)) {
+            rows.insert(position);
+            int next = position + 1;
+            while (next <= m_steps.count() && !m_steps.row(next).checked)
+                ++next;
+            if (next <= m_steps.count())
+                rows.insert(next);
+        }
+        for (int position : std::as_const(rows))
+            checkRow(position);
     }
+    m_wholeTable = false;
+    m_changedRows.clear();
     m_view.viewport()->update();
     emit refreshed();
+}
+
+void LineTimeMarks::checkRow(int position)
+{
+    m_lineMs.remove(position);
+    if (position > m_steps.count() || !m_steps.row(position).checked)
+        return;
+    // The row as the line check sees it: after the checked row before it,
+    // or first after RUN.
+    int previous = position - 1;
+    while (previous >= 1 && !m_steps.row(previous).checked)
+        --previous;
+    StepTableModel pair;
+    std::vector<StepRecord> rows;
+    if (previous >= 1)
+        rows.push_back(m_steps.row(previous));
+    rows.push_back(m_steps.row(position));
+    const int last = static_cast<int>(rows.size());
+    pair.replaceAll(std::move(rows));
+    LineSettings line;
+    line.baud = m_baud;
+    for (const StretchedStep &s : checkLine(pair, line).stretched)
+        if (s.position == last)
+            m_lineMs.insert(position, s.lineMs);
 }
 
 QString LineTimeMarks::toolTip(int position) const

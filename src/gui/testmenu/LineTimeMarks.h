@@ -5,6 +5,7 @@
 
 #include <QHash>
 #include <QObject>
+#include <QSet>
 #include <QStyledItemDelegate>
 
 class QAbstractItemView;
@@ -13,7 +14,9 @@ class StepTableModel;
 // Test > Check Line Time: the rows whose commands need longer on the line
 // than their dwell at the chosen baud rate, as the line check of --check
 // finds them, marked in the table's Dwell column. Worked out again after
-// every change of the table or the baud rate, once per burst of changes.
+// every change of the table or the baud rate, once per burst of changes:
+// an edit of some rows checks those rows again, a change of the rows'
+// number or the baud rate the whole table.
 class LineTimeMarks : public QObject
 {
     Q_OBJECT
@@ -35,12 +38,16 @@ signals:
     void refreshed();
 
 private:
-    void schedule();
+    void schedule();     // the whole table is due
+    void scheduleRows(); // the changed rows are due
+    void checkRow(int position);
 
     StepTableModel &m_steps;
     QAbstractItemView &m_view;
     bool m_active = false;
     bool m_due = false;
+    bool m_wholeTable = true;
+    QSet<int> m_changedRows;
     int m_baud = 9600;
     QHash<int, double> m_lineMs;
 };

@@ -101,6 +101,8 @@ private slots:
     void dipProgram_refusals();
     void dipProgram_cancelAtSaveQuestion_changesNothing();
     void lineCheck_marksTheRowsCheckLists();
+    void lineCheck_afterOneEdit_sameAsTheWholeTable_data();
+    void lineCheck_afterOneEdit_sameAsTheWholeTable();
     void chart_followsTheTable_marksThePlayingStep();
     void runRecords_writeRecordSideFileAndReport();
 
@@ -351,6 +353,50 @@ void TestMenuTest::lineCheck_marksTheRowsCheckLists()
     pressTestMenu(*window, 'l');
     QTRY_VERIFY(!window->lineTimeMarks().active());
     QVERIFY(markedRows(*window).isEmpty());
+}
+
+void TestMenuTest::lineCheck_afterOneEdit_sameAsTheWholeTable_data()
+{
+    QTest::addColumn<int>("position");
+    QTest::addColumn<int>("field"); // 0: the check box
+    QTest::addColumn<QString>("text");
+    QTest::newRow("first row unchecked: RUN's commands go with the second") << 1 << 0 << "";
+    QTest::newRow("a phase changed: the next row sends it back") << 3 << int(StepRecord::StartPhase) << "90.00";
+    QTest::newRow("a short dwell") << 5 << int(StepRecord::WorkTime) << "0.01";
+    QTest::newRow("a long dwell") << 2 << int(StepRecord::WorkTime) << "5";
+    QTest::newRow("an unchecked row between") << 4 << 0 << "";
+    QTest::newRow("the last row") << 8 << int(StepRecord::StopPhase) << "180.00";
+}
+
+void TestMenuTest::lineCheck_afterOneEdit_sameAsTheWholeTable()
+{
+    QFETCH(int, position);
+    QFETCH(int, field);
+    QFETCH(QString, text);
+    // Short steps with alternating phases: some need longer at 2400 baud, some not.
+    QList<StepSpec> specs;
+    for (int i = 0; i < 8; ++i) {
+        StepSpec spec;
+        spec.startPhase = i % 2 ? QStringLiteral("90.00") : QStringLiteral("0.00");
+        spec.dwell = i % 3 ? QStringLiteral("0.02") : QStringLiteral("0.06");
+        specs << spec;
+    }
+    setSteps(*window, specs);
+    window->ui().cboBaudRate->setCurrentText(QStringLiteral("2400"));
+    window->cboBaudRate_Click();
+    window->ui().mnuCheckLine->trigger();
+    const StepTableModel &steps = window->ui().livData->steps();
+    QCOMPARE(markedRows(*window), checkRows(steps, 2400));
+    const QList<int> before = checkRows(steps, 2400);
+    if (field == 0) {
+        window->ui().livData->steps().setChecked(position, !steps.row(position).checked);
+    } else {
+        StepRecord row = steps.row(position);
+        row.subItem(field) = text;
+        window->ui().livData->edits().setStep(position, row);
+    }
+    QCOMPARE(markedRows(*window), checkRows(steps, 2400));
+    QVERIFY(!before.isEmpty());
 }
 
 void TestMenuTest::chart_followsTheTable_marksThePlayingStep()
