@@ -72,7 +72,8 @@ int main(int argc, char **argv)
     std::vector<double> edit, scan;
     for (int i = 0; i < Repeats; ++i) {
         edit.push_back(millisecondsOf([&] {
-            steps.setSubItem(50000, StepRecord::WorkTime, i % 2 ? QStringLiteral("0.01") : QStringLiteral("0.10"));
+            steps.setSubItem(50000, StepRecord::WorkTime,
+                             i % 2 ? QStringLiteral("0.01") : QStringLiteral("0.10"));
             marks.refresh();
         }));
         scan.push_back(millisecondsOf([&] {
@@ -134,7 +135,8 @@ int main(int argc, char **argv)
     info.start(QStringLiteral("pdfinfo"), {dir.filePath("hour.pdf")});
     info.waitForFinished();
     const QString out = QString::fromUtf8(info.readAllStandardOutput());
-    const QString pages = out.mid(out.indexOf(QStringLiteral("Pages:")) + 6).section(QLatin1Char('\n'), 0, 0).trimmed();
+    const QString pages
+        = out.mid(out.indexOf(QStringLiteral("Pages:")) + 6).section(QLatin1Char('\n'), 0, 0).trimmed();
     print("report of 360,000 steps", median(report), "baseline: report of 500 steps", median(shortReport),
           "<= 3000 ms");
     std::printf("report of 360,000 steps: %s pages (goal <= 30), %lld bytes\n", qPrintable(pages),

@@ -6,13 +6,13 @@
 #include "report/ProgramChart.h"
 
 #include <QFileInfo>
-#include <QHash>
-#include <algorithm>
 #include <QFontDatabase>
+#include <QHash>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
+#include <algorithm>
 
 namespace {
 constexpr double Margin = 40; // points
@@ -259,24 +259,26 @@ bool writeRunReport(const RecordedRun &run, const ReportProgram &program, const 
                         QStringLiteral("Least [s]"), QStringLiteral("Median [s]"), QStringLiteral("Most [s]"),
                         QStringLiteral("Worst [ms]"), QString()}));
     for (const ReportRowSummary &r : summary)
-        line(summaryRow({r.label, QString::number(r.played), r.dwellMs >= 0 ? seconds(r.dwellMs) : QStringLiteral("-"),
-                         seconds(r.leastMs), seconds(r.medianMs), seconds(r.mostMs),
+        line(summaryRow({r.label, QString::number(r.played),
+                         r.dwellMs >= 0 ? seconds(r.dwellMs) : QStringLiteral("-"), seconds(r.leastMs),
+                         seconds(r.medianMs), seconds(r.mostMs),
                          r.known ? QString::number(r.worstDiffMs) : QStringLiteral("-"),
                          r.heldLonger ? QStringLiteral("*") : QString()}));
 
-    const QString stepColumns = tableRow({QStringLiteral("#"), QStringLiteral("Step"), QStringLiteral("Volt [V]"),
-                                          QStringLiteral("Freq [Hz]"), QStringLiteral("Phase"),
-                                          QStringLiteral("Dwell [s]"), QStringLiteral("Held [s]"),
-                                          QStringLiteral("Diff [ms]"), QString()});
+    const QString stepColumns = tableRow({QStringLiteral("#"), QStringLiteral("Step"),
+                                          QStringLiteral("Volt [V]"), QStringLiteral("Freq [Hz]"),
+                                          QStringLiteral("Phase"), QStringLiteral("Dwell [s]"),
+                                          QStringLiteral("Held [s]"), QStringLiteral("Diff [ms]"), QString()});
     const auto stepLine = [&](qsizetype i) {
         const RecordedStep &s = run.steps[i];
         const bool known = s.expectedMs >= 0;
         QString dwell = known ? seconds(s.dwellMs) : QStringLiteral("-");
         if (known && s.expectedMs != s.dwellMs)
             dwell = QStringLiteral("2x") + dwell; // the last step of a cycle
-        line(tableRow({QString::number(i + 1), s.label, s.voltage, s.frequency, s.startPhase, dwell,
-                       seconds(s.heldMs), known ? QString::number(s.heldMs - s.expectedMs) : QStringLiteral("-"),
-                       heldLonger(s) ? QStringLiteral("*") : QString()}));
+        line(
+            tableRow({QString::number(i + 1), s.label, s.voltage, s.frequency, s.startPhase, dwell,
+                      seconds(s.heldMs), known ? QString::number(s.heldMs - s.expectedMs) : QStringLiteral("-"),
+                      heldLonger(s) ? QStringLiteral("*") : QString()}));
     };
 
     const QList<qsizetype> differing = differingSteps(run);

@@ -71,7 +71,8 @@ QString writeReportFor(const QString &recordPath, const QString &pdf)
     ReportProgram program;
     if (QFileInfo(run->stepFile).isFile()) {
         StepTableModel steps;
-        TextMessages quiet(TextMessages::standardError(QStringLiteral("quorra: ")), TextMessages::Caption::Left);
+        TextMessages quiet(TextMessages::standardError(QStringLiteral("quorra: ")),
+                           TextMessages::Caption::Left);
         NoBusyPointer busy;
         program.path = run->stepFile;
         program.sha256 = fileSha256(run->stepFile);

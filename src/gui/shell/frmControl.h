@@ -187,7 +187,7 @@ private:
     TestSettings m_testSettings;
     QSettings *m_settingsStore = nullptr;
     ReportViewer m_reportViewer = desktopReportViewer();
-    QString m_lastReport;  // the last run's report, once written
+    QString m_lastReport; // the last run's report, once written
     bool m_reportBusy = false;
 
     Platform m_platform;

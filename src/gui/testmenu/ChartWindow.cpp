@@ -3,8 +3,8 @@
 
 #include "testmenu/ChartWindow.h"
 
-#include "report/ProgramChart.h"
 #include "programs/LineCheck.h"
+#include "report/ProgramChart.h"
 #include "steps/StepTableModel.h"
 
 #include <QPainter>
@@ -99,7 +99,8 @@ void ChartWindow::paintEvent(QPaintEvent *)
     if (m_plot.isEmpty() || m_timeline.steps.isEmpty())
         return;
     const TimelineStep &last = m_timeline.steps.last();
-    const double length = static_cast<double>(std::max<qint64>({m_timeline.lengthMs, last.startMs + last.heldMs, 1}));
+    const double length = static_cast<double>(
+        std::max<qint64>({m_timeline.lengthMs, last.startMs + last.heldMs, 1}));
     const auto span = [&](int position) -> QRectF {
         const int i = position < m_firstSpan.size() ? m_firstSpan[position] : -1;
         if (i < 0)

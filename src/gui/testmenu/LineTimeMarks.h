@@ -56,7 +56,9 @@ private:
 class LineTimeDelegate : public QStyledItemDelegate
 {
 public:
-    LineTimeDelegate(const LineTimeMarks &marks, QObject *parent) : QStyledItemDelegate(parent), m_marks(marks) {}
+    LineTimeDelegate(const LineTimeMarks &marks, QObject *parent) : QStyledItemDelegate(parent), m_marks(marks)
+    {
+    }
     bool helpEvent(QHelpEvent *event, QAbstractItemView *view, const QStyleOptionViewItem &option,
                    const QModelIndex &index) override;
 

@@ -12,7 +12,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-RunRecordsDialog::RunRecordsDialog(const QString &directory, bool writeReports, QWidget *parent) : QDialog(parent)
+RunRecordsDialog::RunRecordsDialog(const QString &directory, bool writeReports, QWidget *parent)
+    : QDialog(parent)
 {
     setObjectName(QStringLiteral("frmRunRecords"));
     setWindowTitle(QStringLiteral("Run Records"));

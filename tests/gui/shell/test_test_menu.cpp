@@ -128,10 +128,14 @@ void TestMenuTest::accessKeys_reachEachItem_data()
     QTest::addColumn<char>("key");
     QTest::addColumn<QString>("item");
     QTest::addColumn<QString>("opens"); // the dialog or window's object name
-    QTest::newRow("IEC program") << 'i' << "mnuDipTest" << "frmDipTest";
-    QTest::newRow("check line time") << 'l' << "mnuCheckLine" << "";
-    QTest::newRow("chart") << 'c' << "mnuChart" << "frmChart";
-    QTest::newRow("run records") << 'r' << "mnuRunRecords" << "frmRunRecords";
+    QTest::newRow("IEC program") << 'i' << "mnuDipTest"
+                                 << "frmDipTest";
+    QTest::newRow("check line time") << 'l' << "mnuCheckLine"
+                                     << "";
+    QTest::newRow("chart") << 'c' << "mnuChart"
+                           << "frmChart";
+    QTest::newRow("run records") << 'r' << "mnuRunRecords"
+                                 << "frmRunRecords";
 }
 
 void TestMenuTest::accessKeys_reachEachItem()
@@ -193,9 +197,15 @@ void TestMenuTest::dipProgram_sameFileAsGenerate_data()
     QTest::addColumn<QString>("repeats");
     QTest::addColumn<QString>("gap");
     QTest::addColumn<bool>("roundingNote");
-    QTest::newRow("defaults, class 2") << 2 << "230" << 50 << "0,90" << "3" << "10" << false;
-    QTest::newRow("class 3 at 60 Hz") << 3 << "120" << 60 << "0,90,180,270" << "1" << "0.5" << true;
-    QTest::newRow("one angle, short gap") << 3 << "230.5" << 50 << "45" << "2" << "0.01" << false;
+    QTest::newRow("defaults, class 2") << 2 << "230" << 50 << "0,90"
+                                       << "3"
+                                       << "10" << false;
+    QTest::newRow("class 3 at 60 Hz") << 3 << "120" << 60 << "0,90,180,270"
+                                      << "1"
+                                      << "0.5" << true;
+    QTest::newRow("one angle, short gap") << 3 << "230.5" << 50 << "45"
+                                          << "2"
+                                          << "0.01" << false;
 }
 
 void TestMenuTest::dipProgram_sameFileAsGenerate()
@@ -257,13 +267,20 @@ void TestMenuTest::dipProgram_refusals_data()
     QTest::addColumn<QString>("field");
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("refusal");
-    QTest::newRow("UT above 310 V") << "txtVoltage" << "311"
+    QTest::newRow("UT above 310 V") << "txtVoltage"
+                                    << "311"
                                     << "--voltage (UT) is above 0 and at most 310 V, not 311";
-    QTest::newRow("UT no number") << "txtVoltage" << "abc"
+    QTest::newRow("UT no number") << "txtVoltage"
+                                  << "abc"
                                   << "--voltage (UT) is above 0 and at most 310 V, not nan";
-    QTest::newRow("angle 360") << "txtAngles" << "0,360" << "--angles are whole degrees from 0 to 359, not 360";
-    QTest::newRow("repeats 0") << "txtRepeats" << "0" << "--repeats is from 1 to 10000, not 0";
-    QTest::newRow("gap too long") << "txtGap" << "65.6"
+    QTest::newRow("angle 360") << "txtAngles"
+                               << "0,360"
+                               << "--angles are whole degrees from 0 to 359, not 360";
+    QTest::newRow("repeats 0") << "txtRepeats"
+                               << "0"
+                               << "--repeats is from 1 to 10000, not 0";
+    QTest::newRow("gap too long") << "txtGap"
+                                  << "65.6"
                                   << "--gap is from 0.01 to 65.535 seconds (the longest dwell the "
                                      "instrument's timer holds), not 65.6";
 }
@@ -309,7 +326,8 @@ void TestMenuTest::dipProgram_cancelAtSaveQuestion_changesNothing()
     fake->messages.answers.push_back(Answer::No);
     onDialog([](QDialog &d) { QTest::keyClick(&d, Qt::Key_Return); });
     pressTestMenu(*window, 'i');
-    QTRY_COMPARE(window->ui().livData->count(), 49); // class 2: 4 levels x 2 angles x 3, each after a gap, and the last gap
+    QTRY_COMPARE(window->ui().livData->count(),
+                 49); // class 2: 4 levels x 2 angles x 3, each after a gap, and the last gap
     window->livData_Undo();
     QCOMPARE(window->ui().livData->count(), 2);
 }
@@ -336,7 +354,8 @@ void TestMenuTest::lineCheck_marksTheRowsCheckLists()
         QCOMPARE(markedRows(*window), expected);
     }
     const int first = markedRows(*window).constFirst();
-    QCOMPARE(window->lineTimeMarks().toolTip(first).right(31), QStringLiteral(" s on the line at 9600 baud; held longer").right(31));
+    QCOMPARE(window->lineTimeMarks().toolTip(first).right(31),
+             QStringLiteral(" s on the line at 9600 baud; held longer").right(31));
     QVERIFY(window->lineTimeMarks().toolTip(first).startsWith(QStringLiteral("Needs 0.")));
 
     // An edit that lengthens the first marked step clears its mark; Undo brings it back.
