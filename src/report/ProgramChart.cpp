@@ -134,7 +134,7 @@ struct Range
 };
 } // namespace
 
-void drawProgramChart(QPainter &p, const QRectF &area, const Timeline &timeline, const ChartStyle &style)
+QRectF drawProgramChart(QPainter &p, const QRectF &area, const Timeline &timeline, const ChartStyle &style)
 {
     p.save();
     p.setRenderHint(QPainter::Antialiasing, true);
@@ -153,7 +153,7 @@ void drawProgramChart(QPainter &p, const QRectF &area, const Timeline &timeline,
     r.setBottom(area.bottom() - (style.timeNote.isEmpty() ? 2.4 : 3.4) * line);
     if (r.width() < 10 || r.height() < 10) {
         p.restore();
-        return;
+        return {};
     }
 
     // Scales: volts from 0, hertz around the values, time from RUN.
@@ -310,4 +310,5 @@ void drawProgramChart(QPainter &p, const QRectF &area, const Timeline &timeline,
     if (timeline.endless)
         key(Qt::transparent, QStringLiteral("the last step holds until STOP"));
     p.restore();
+    return r;
 }

@@ -22,5 +22,7 @@ struct ChartStyle
     QString timeNote; // under the time axis, e.g. "stretched at 9600 baud"
 };
 
-void drawProgramChart(QPainter &painter, const QRectF &area, const Timeline &timeline,
-                      const ChartStyle &style = {});
+// Returns the plot's rectangle (empty when the area is too small): time runs
+// from its left edge at RUN to its right edge at the timeline's end.
+QRectF drawProgramChart(QPainter &painter, const QRectF &area, const Timeline &timeline,
+                        const ChartStyle &style = {});

@@ -7,10 +7,12 @@
 
 #include <QFileInfo>
 #include <QFontDatabase>
+#include <QHash>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
+#include <algorithm>
 
 namespace {
 constexpr double Margin = 40; // points
@@ -86,6 +88,79 @@ QStringList header(const RecordedRun &run, const ReportProgram &program, qint64 
                      .arg(program.matched);
     return lines;
 }
+
+// Times in the record are whole milliseconds.
+constexpr qint64 RecordResolutionMs = 1;
+constexpr qsizetype MaxListedDifferences = 1000;
+constexpr qsizetype MaxFullTable = 500;
+
+QString summaryRow(const QStringList &cells)
+{
+    static const int widths[] = {-30, 8, 10, 10, 10, 10, 10, 1};
+    QString row;
+    for (qsizetype i = 0; i < cells.size() && i < 8; ++i) {
+        const int w = widths[i];
+        QString cell = cells[i];
+        if (w < 0 && cell.size() > -w)
+            cell = cell.left(-w - 1) + QChar(0x2026);
+        row += w < 0 ? cell.leftJustified(-w) : cell.rightJustified(w);
+        row += QLatin1Char(' ');
+    }
+    return row;
+}
+} // namespace
+
+QList<ReportRowSummary> summariseRows(const RecordedRun &run)
+{
+    // The record names a step by its label; with its dwell that tells the
+    // program's rows apart (the IEC program's gaps share theirs and are one).
+    QHash<QPair<QString, int>, qsizetype> index;
+    QList<ReportRowSummary> rows;
+    QList<QList<qint64>> held;
+    for (const RecordedStep &s : run.steps) {
+        const auto key = qMakePair(s.label, s.dwellMs);
+        auto it = index.find(key);
+        if (it == index.end()) {
+            it = index.insert(key, rows.size());
+            ReportRowSummary r;
+            r.label = s.label;
+            r.dwellMs = s.dwellMs;
+            rows << r;
+            held << QList<qint64>();
+        }
+        ReportRowSummary &r = rows[*it];
+        ++r.played;
+        held[*it] << s.heldMs;
+        if (s.expectedMs >= 0) {
+            const qint64 diff = s.heldMs - s.expectedMs;
+            if (!r.known || std::abs(diff) > std::abs(r.worstDiffMs))
+                r.worstDiffMs = diff;
+            r.known = true;
+        }
+        r.heldLonger = r.heldLonger || heldLonger(s);
+    }
+    for (qsizetype i = 0; i < rows.size(); ++i) {
+        QList<qint64> &times = held[i];
+        std::sort(times.begin(), times.end());
+        rows[i].leastMs = times.constFirst();
+        rows[i].mostMs = times.constLast();
+        rows[i].medianMs = times[times.size() / 2];
+    }
+    return rows;
+}
+
+QList<qsizetype> differingSteps(const RecordedRun &run)
+{
+    QList<qsizetype> steps;
+    for (qsizetype i = 0; i < run.steps.size(); ++i) {
+        const RecordedStep &s = run.steps[i];
+        if (s.expectedMs >= 0 && std::abs(s.heldMs - s.expectedMs) > RecordResolutionMs)
+            steps << i;
+    }
+    return steps;
+}
+
+namespace {
 } // namespace
 
 bool writeRunReport(const RecordedRun &run, const ReportProgram &program, const QString &path, QString *error)
@@ -135,41 +210,100 @@ bool writeRunReport(const RecordedRun &run, const ReportProgram &program, const 
                      {QStringLiteral("What was sent"), QString()});
     y += ChartHeight + 10;
 
-    // The table of steps, continued over as many pages as it needs.
+    // The sections that follow, continued over as many pages as they need.
     p.setFont(mono);
     const QFontMetricsF monoMetrics(mono, &pdf);
     const double rowHeight = monoMetrics.height();
-    const QString columns = tableRow({QStringLiteral("#"), QStringLiteral("Step"), QStringLiteral("Volt [V]"),
-                                      QStringLiteral("Freq [Hz]"), QStringLiteral("Phase"),
-                                      QStringLiteral("Dwell [s]"), QStringLiteral("Held [s]"),
-                                      QStringLiteral("Diff [ms]"), QString()});
+    int pageNumber = 1;
+    QString columns;
     const auto columnLine = [&] {
+        if (columns.isEmpty())
+            return;
         y += rowHeight;
         p.drawText(QPointF(page.left(), y), columns);
         p.drawLine(QPointF(page.left(), y + 2), QPointF(page.right(), y + 2));
         y += 2;
     };
-    columnLine();
-    int pageNumber = 1;
-    for (qsizetype i = 0; i < run.steps.size(); ++i) {
+    bool pagesLeft = true;
+    const auto line = [&](const QString &text) {
+        if (!pagesLeft)
+            return;
         if (y + rowHeight > page.bottom() - rowHeight) {
             p.drawText(QPointF(page.left(), page.bottom()), QStringLiteral("Page %1").arg(pageNumber++));
-            if (!pdf.newPage())
-                break;
+            if (!pdf.newPage()) {
+                pagesLeft = false;
+                return;
+            }
             y = page.top();
             columnLine();
         }
+        y += rowHeight;
+        p.drawText(QPointF(page.left(), y), text);
+    };
+    const auto section = [&](const QString &heading, const QString &columnText) {
+        columns.clear();
+        y += rowHeight / 2;
+        p.setFont(body);
+        line(heading);
+        p.setFont(mono);
+        columns = columnText;
+        if (y + 3 * rowHeight > page.bottom() - rowHeight)
+            line(QString()); // no heading alone at a page's foot
+        columnLine();
+    };
+
+    const QList<ReportRowSummary> summary = summariseRows(run);
+    section(QStringLiteral("Steps by program row (label and dwell): %1 rows; * held longer at least once")
+                .arg(summary.size()),
+            summaryRow({QStringLiteral("Step"), QStringLiteral("Played"), QStringLiteral("Dwell [s]"),
+                        QStringLiteral("Least [s]"), QStringLiteral("Median [s]"), QStringLiteral("Most [s]"),
+                        QStringLiteral("Worst [ms]"), QString()}));
+    for (const ReportRowSummary &r : summary)
+        line(summaryRow({r.label, QString::number(r.played),
+                         r.dwellMs >= 0 ? seconds(r.dwellMs) : QStringLiteral("-"), seconds(r.leastMs),
+                         seconds(r.medianMs), seconds(r.mostMs),
+                         r.known ? QString::number(r.worstDiffMs) : QStringLiteral("-"),
+                         r.heldLonger ? QStringLiteral("*") : QString()}));
+
+    const QString stepColumns = tableRow({QStringLiteral("#"), QStringLiteral("Step"),
+                                          QStringLiteral("Volt [V]"), QStringLiteral("Freq [Hz]"),
+                                          QStringLiteral("Phase"), QStringLiteral("Dwell [s]"),
+                                          QStringLiteral("Held [s]"), QStringLiteral("Diff [ms]"), QString()});
+    const auto stepLine = [&](qsizetype i) {
         const RecordedStep &s = run.steps[i];
         const bool known = s.expectedMs >= 0;
         QString dwell = known ? seconds(s.dwellMs) : QStringLiteral("-");
         if (known && s.expectedMs != s.dwellMs)
             dwell = QStringLiteral("2x") + dwell; // the last step of a cycle
-        y += rowHeight;
-        p.drawText(QPointF(page.left(), y),
-                   tableRow({QString::number(i + 1), s.label, s.voltage, s.frequency, s.startPhase, dwell,
-                             seconds(s.heldMs),
-                             known ? QString::number(s.heldMs - s.expectedMs) : QStringLiteral("-"),
-                             heldLonger(s) ? QStringLiteral("*") : QString()}));
+        line(
+            tableRow({QString::number(i + 1), s.label, s.voltage, s.frequency, s.startPhase, dwell,
+                      seconds(s.heldMs), known ? QString::number(s.heldMs - s.expectedMs) : QStringLiteral("-"),
+                      heldLonger(s) ? QStringLiteral("*") : QString()}));
+    };
+
+    const QList<qsizetype> differing = differingSteps(run);
+    section(QStringLiteral("Steps held more than %1 ms other than their dwell: %2")
+                .arg(RecordResolutionMs)
+                .arg(differing.size()),
+            differing.isEmpty() ? QString() : stepColumns);
+    for (qsizetype n = 0; n < differing.size() && n < MaxListedDifferences; ++n)
+        stepLine(differing[n]);
+    if (differing.size() > MaxListedDifferences)
+        line(QStringLiteral("... and %1 more; the record holds every step.")
+                 .arg(differing.size() - MaxListedDifferences));
+
+    if (run.steps.size() <= MaxFullTable) {
+        section(QStringLiteral("Every step played"), stepColumns);
+        for (qsizetype i = 0; i < run.steps.size(); ++i)
+            stepLine(i);
+    } else {
+        columns.clear();
+        line(QString());
+        p.setFont(body);
+        line(QStringLiteral("%1 steps were played: the record holds each of them; this report lists every "
+                            "step only for runs of at most %2.")
+                 .arg(run.steps.size())
+                 .arg(MaxFullTable));
     }
     p.drawText(QPointF(page.left(), page.bottom()), QStringLiteral("Page %1").arg(pageNumber));
     if (!p.end()) {

@@ -11,10 +11,15 @@
 #include <QSettings>
 #include <QTextStream>
 
-bool startWindow(frmControl &window, const ProgramOptions &options, const QSettings *settings)
+bool startWindow(frmControl &window, const ProgramOptions &options, const QSettings *settings, QSettings *store)
 {
-    if (settings)
-        window.setRecordDirectory(settings->value(QStringLiteral("Record/Directory")).toString());
+    if (settings) {
+        TestSettings test;
+        test.recordDirectory = settings->value(QStringLiteral("Record/Directory")).toString();
+        test.writeReports = settings->value(QStringLiteral("Record/WriteReports"), false).toBool();
+        test.checkLineTime = settings->value(QStringLiteral("Test/CheckLineTime"), false).toBool();
+        window.setTestSettings(test, store);
+    }
     window.Form_Load();
     if (window.noPortAvailable())
         return false;
@@ -32,7 +37,11 @@ int runProgram(QApplication &app, const Platform &platform, const ProgramOptions
 
     frmControl window(platform);
     window.setPortMap(mappings.map);
-    if (!startWindow(window, options, settings))
+    // What the Test menu changes goes to the same settings.
+    std::unique_ptr<QSettings> store;
+    if (settings)
+        store = std::make_unique<QSettings>(settings->fileName(), settings->format());
+    if (!startWindow(window, options, settings, store.get()))
         return 0;
 
     TerminationSignals terminations;

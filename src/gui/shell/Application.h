@@ -21,4 +21,5 @@ int runProgram(QApplication &app, const Platform &platform, const ProgramOptions
 // Start-up as the command line and the settings ask: the window's own
 // start-up, then the file given, opened as File > Open opens it. The
 // window's port map must be set before. False when no port opened.
-bool startWindow(frmControl &window, const ProgramOptions &options, const QSettings *settings = nullptr);
+bool startWindow(frmControl &window, const ProgramOptions &options, const QSettings *settings = nullptr,
+                 QSettings *store = nullptr);

@@ -170,6 +170,16 @@ void frmControlUi::setupUi(QMainWindow *window)
     numS2 = mnuFile->addSeparator();
     numS2->setObjectName(QStringLiteral("numS2"));
     mnuExit = addItem(mnuFile, "mnuExit", QStringLiteral("&Exit"));
+    mnuTest = window->menuBar()->addMenu(QStringLiteral("&Test"));
+    mnuTest->setObjectName(QStringLiteral("mnuTest"));
+    mnuDipTest = addItem(mnuTest, "mnuDipTest", QStringLiteral("&IEC 61000-4-11 Program..."));
+    mnuCheckLine = addItem(mnuTest, "mnuCheckLine", QStringLiteral("Check &Line Time"));
+    mnuCheckLine->setCheckable(true);
+    mnuChart = addItem(mnuTest, "mnuChart", QStringLiteral("&Chart"));
+    mnuTest->addSeparator();
+    mnuRunRecords = addItem(mnuTest, "mnuRunRecords", QStringLiteral("&Run Records..."));
+    mnuOpenReport = addItem(mnuTest, "mnuOpenReport", QStringLiteral("&Open Last Report"));
+    mnuOpenReport->setEnabled(false);
     mnuHelp = window->menuBar()->addMenu(QStringLiteral("&Help"));
     mnuHelp->setObjectName(QStringLiteral("mnuHelp"));
     mnuAbout = addItem(mnuHelp, "mnuAbout", QStringLiteral("&About..."));
@@ -206,6 +216,7 @@ void frmControl::connectHandlers()
     connect(m_ui.mnuAbout, &QAction::triggered, this, [this] { mnuAbout_Click(); });
     connectCycleTimeField();
     connectTableEditing();
+    connectTestMenu();
     connectRun();
     // The "not available" message names the port list's entry as shown.
     connect(m_ui.cboCommPort, &QComboBox::currentTextChanged, this,

@@ -177,13 +177,13 @@ void frmControl::showPlayedStep(int position, qint32 stepTotal)
 }
 
 // Disables (or enables again) what must not change while the table plays:
-// the run mode, port and table frames and the File and Help menus; the
+// the run mode, port and table frames and the File, Test and Help menus; the
 // button's caption follows ("&STOP" while locked, "&RUN" after).
 void frmControl::setRunLocked(bool locked)
 {
     for (QGroupBox *frame : {m_ui.fraRunMode, m_ui.fraComm, m_ui.fraData})
         frame->setEnabled(!locked);
-    for (QMenu *menu : {m_ui.mnuFile, m_ui.mnuHelp}) {
+    for (QMenu *menu : {m_ui.mnuFile, m_ui.mnuTest, m_ui.mnuHelp}) {
         menu->setEnabled(!locked);
         menu->menuAction()->setEnabled(!locked); // greys the menu bar entry too
     }

@@ -2,6 +2,7 @@
 // Copyright (C) 2026 Quorra maintainers
 
 #include "shell/frmControl.h"
+#include "testmenu/ChartWindow.h"
 
 #include "files/FileTexts.h"
 #include "files/StepDocument.h"
@@ -37,6 +38,7 @@ frmControl::frmControl(const Platform &platform, QWidget *parent) : QMainWindow(
 
 frmControl::~frmControl()
 {
+    delete Chart; // it draws the table, which goes with the window
     m_sessionThread.reset();
 }
 

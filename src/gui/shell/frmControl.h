@@ -8,6 +8,8 @@
 #include "platform/Platform.h"
 #include "platform/TextMessages.h"
 #include "shell/frmControlUi.h"
+#include "testmenu/ReportViewer.h"
+#include "testmenu/RunRecordsDialog.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -19,6 +21,9 @@ class SessionThread;
 class StepDocument;
 class frmDataSetting;
 class frmAbout;
+class ChartWindow;
+class LineTimeMarks;
+class QSettings;
 
 // The main window: the operator's controls and their handlers. The work is
 // done by what the window holds, none of which sees the window:
@@ -48,6 +53,14 @@ public:
     // The secondary windows, while open.
     QPointer<frmDataSetting> dataSetting() const { return DataSetting; }
     QPointer<frmAbout> about() const { return About; }
+    QPointer<ChartWindow> chart() const { return Chart; }
+    LineTimeMarks &lineTimeMarks() { return *m_lineMarks; }
+    // The Test menu's settings, read at start; changes go to the store
+    // when there is one.
+    void setTestSettings(const TestSettings &settings, QSettings *store);
+    const TestSettings &testSettings() const { return m_testSettings; }
+    void setReportViewer(ReportViewer viewer) { m_reportViewer = std::move(viewer); }
+    QString lastReport() const { return m_lastReport; }
     // The number the next new step's label takes; set as a long session
     // of editing leaves it.
     qint32 nextStepNumber() const { return NextStepNumber; }
@@ -102,6 +115,16 @@ public:
     void mnuOpen_Click();
     void mnuSave_Click();
     void mnuSaveAs_Click();
+    // test menu
+    void mnuDipTest_Click();
+    void mnuCheckLine_Click();
+    void mnuChart_Click();
+    void mnuRunRecords_Click();
+    void mnuOpenReport_Click();
+
+signals:
+    // The last run's report is written (see lastReport()).
+    void reportWritten(const QString &path);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -129,6 +152,8 @@ private:
     void setRunLocked(bool locked);                      // RunControl.cpp
     void setDataButtons();                               // EditCommands.cpp: Insert/Delete follow the row count
     void connectTableEditing();                          // ClipboardCommands.cpp
+    void connectTestMenu();                              // TestMenu.cpp
+    void writeReportAfterRun();                          // TestMenu.cpp
     bool tableEditable() const;                          // ClipboardCommands.cpp: not during a run
     void showPlayedStep(int position, qint32 stepTotal); // RunControl.cpp
     RunRecorder::RunDetails recordDetails() const;       // RunControl.cpp
@@ -157,6 +182,13 @@ private:
     // The secondary windows, when open.
     QPointer<frmDataSetting> DataSetting;
     QPointer<frmAbout> About;
+    QPointer<ChartWindow> Chart;
+    LineTimeMarks *m_lineMarks = nullptr;
+    TestSettings m_testSettings;
+    QSettings *m_settingsStore = nullptr;
+    ReportViewer m_reportViewer = desktopReportViewer();
+    QString m_lastReport; // the last run's report, once written
+    bool m_reportBusy = false;
 
     Platform m_platform;
     WindowMessages m_messages{*this};

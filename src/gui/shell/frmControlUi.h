@@ -55,6 +55,12 @@ struct frmControlUi
     QAction *mnuSaveAs = nullptr;
     QAction *numS2 = nullptr;
     QAction *mnuExit = nullptr;
+    QMenu *mnuTest = nullptr;
+    QAction *mnuDipTest = nullptr;    // "&IEC 61000-4-11 Program..."
+    QAction *mnuCheckLine = nullptr;  // "Check &Line Time", a check mark
+    QAction *mnuChart = nullptr;      // "&Chart"
+    QAction *mnuRunRecords = nullptr; // "&Run Records..."
+    QAction *mnuOpenReport = nullptr; // "&Open Last Report"
     QMenu *mnuHelp = nullptr;
     QAction *mnuAbout = nullptr;
 

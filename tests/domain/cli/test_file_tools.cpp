@@ -377,8 +377,11 @@ void FileToolsTest::checkAgreesWithPacedRun_reportOfTheRun()
     QVERIFY2(text.contains(QStringLiteral("Stretched: %1").arg(checked.size())), qPrintable(text));
     static const QRegularExpression row(QStringLiteral(
         "^\\s*(\\d+)\\s+(.+?)\\s+(\\S+)\\s+(\\S+)\\s+(\\S+)\\s+(\\S+)\\s+(\\d+\\.\\d{3})\\s+(-?\\d+)\\s*\\*?\\s*$"));
+    // The table of every step played, after the steps held other than their dwell.
     QList<QStringList> table;
-    for (const QString &line : text.split(QLatin1Char('\n'))) {
+    const qsizetype everyStep = text.indexOf(QLatin1String("Every step played"));
+    QVERIFY2(everyStep >= 0, qPrintable(text));
+    for (const QString &line : text.mid(everyStep).split(QLatin1Char('\n'))) {
         const QRegularExpressionMatch m = row.match(line);
         if (m.hasMatch())
             table << QStringList{m.captured(2), m.captured(3), m.captured(7)};

@@ -1,0 +1,230 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorra maintainers
+//
+// The Test menu: the IEC 61000-4-11 program, the line check, the chart and
+// the run records with their reports.
+#include "shell/frmControl.h"
+
+#include "files/FileChecksum.h"
+#include "files/StepDocument.h"
+#include "programs/DipTest.h"
+#include "programs/RunRecordFile.h"
+#include "report/RunReport.h"
+#include "steps/StepEdits.h"
+#include "steps/StepListView.h"
+#include "steps/StepUndoCommands.h"
+#include "testmenu/ChartWindow.h"
+#include "testmenu/DipTestDialog.h"
+#include "testmenu/LineTimeMarks.h"
+
+#include "files/StepFile.h"
+#include "platform/BusyPointer.h"
+#include "platform/TextMessages.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QMenu>
+#include <QPointer>
+#include <QSettings>
+#include <QThread>
+
+namespace {
+// A generated program in place of the table, as one step of the history.
+class ReplaceTableCommand : public StepCommand
+{
+public:
+    ReplaceTableCommand(StepEdits &edits, std::vector<StepRecord> before, std::vector<StepRecord> after)
+        : StepCommand(edits, QStringLiteral("IEC 61000-4-11 Program")), m_before(std::move(before)),
+          m_after(std::move(after))
+    {
+    }
+    void redo() override
+    {
+        table().steps().replaceAll(m_after);
+        changed();
+    }
+    void undo() override
+    {
+        table().steps().replaceAll(m_before);
+        changed();
+    }
+
+private:
+    std::vector<StepRecord> m_before, m_after;
+};
+
+bool onlyToolTips(const QList<int> &roles)
+{
+    return roles == QList<int>{Qt::ToolTipRole};
+}
+
+// The record's report beside it: "run.csv" gives "run.pdf". Empty when
+// written, the reason otherwise.
+QString writeReportFor(const QString &recordPath, const QString &pdf)
+{
+    QString error;
+    std::optional<RecordedRun> run = readRunRecord(recordPath, &error);
+    if (!run)
+        return error;
+    ReportProgram program;
+    if (QFileInfo(run->stepFile).isFile()) {
+        StepTableModel steps;
+        TextMessages quiet(TextMessages::standardError(QStringLiteral("quorra: ")),
+                           TextMessages::Caption::Left);
+        NoBusyPointer busy;
+        program.path = run->stepFile;
+        program.sha256 = fileSha256(run->stepFile);
+        if (ModTool::ReadStepFile(steps, run->stepFile, quiet, busy)) {
+            program.loaded = true;
+            program.matched = matchProgram(*run, steps);
+        }
+    }
+    if (!writeRunReport(*run, program, pdf, &error))
+        return error.isEmpty() ? QStringLiteral("it cannot be written") : error;
+    return {};
+}
+} // namespace
+
+void frmControl::connectTestMenu()
+{
+    StepListView &view = *m_ui.livData;
+    m_lineMarks = new LineTimeMarks(view.steps(), view, this);
+    view.setItemDelegateForColumn(StepRecord::WorkTime, new LineTimeDelegate(*m_lineMarks, &view));
+    connect(m_ui.mnuDipTest, &QAction::triggered, this, [this] { mnuDipTest_Click(); });
+    connect(m_ui.mnuCheckLine, &QAction::triggered, this, [this] { mnuCheckLine_Click(); });
+    connect(m_ui.mnuChart, &QAction::triggered, this, [this] { mnuChart_Click(); });
+    connect(m_ui.mnuRunRecords, &QAction::triggered, this, [this] { mnuRunRecords_Click(); });
+    connect(m_ui.mnuOpenReport, &QAction::triggered, this, [this] { mnuOpenReport_Click(); });
+    // The baud rate the marks and the chart assume is the list's.
+    connect(m_ui.cboBaudRate, &QComboBox::currentTextChanged, this, [this](const QString &baud) {
+        m_lineMarks->setBaud(baud.toInt());
+        if (Chart)
+            Chart->setBaud(baud.toInt());
+    });
+    InstrumentSession *session = m_session.get();
+    connect(session, &InstrumentSession::runStarted, this, [this] {
+        if (Chart)
+            Chart->runStarted();
+    });
+    connect(session, &InstrumentSession::stepPlayed, this, [this](int position, const RunState &) {
+        if (Chart)
+            Chart->stepPlayed(position);
+    });
+    connect(session, &InstrumentSession::stepHeld, this, [this](int position, int, int) {
+        if (Chart)
+            Chart->stepHeld(position);
+    });
+    connect(session, &InstrumentSession::runEnded, this, [this] {
+        if (Chart)
+            Chart->runEnded();
+        writeReportAfterRun();
+    });
+}
+
+void frmControl::setTestSettings(const TestSettings &settings, QSettings *store)
+{
+    m_testSettings = settings;
+    m_settingsStore = store;
+    setRecordDirectory(settings.recordDirectory);
+    m_ui.mnuCheckLine->setChecked(settings.checkLineTime);
+    m_lineMarks->setBaud(m_ui.cboBaudRate->currentText().toInt());
+    m_lineMarks->setActive(settings.checkLineTime);
+}
+
+void frmControl::mnuDipTest_Click()
+{
+    DipTestDialog dialog(this);
+    if (dialog.exec() != QDialog::Accepted || !dialog.error().isEmpty())
+        return;
+    // As New: a modified program is offered for saving first.
+    std::vector<StepRecord> before = m_document->steps().rows();
+    if (!m_document->newDocument())
+        return;
+    m_ui.livData->edits().clearHistory();
+    std::vector<StepRecord> rows = DipTest::generate(dialog.options()).rows;
+    m_ui.livData->edits().history().push(
+        new ReplaceTableCommand(m_ui.livData->edits(), std::move(before), std::move(rows)));
+    m_document->setModified(true);
+    setDataButtons();
+}
+
+void frmControl::mnuCheckLine_Click()
+{
+    m_testSettings.checkLineTime = m_ui.mnuCheckLine->isChecked();
+    if (m_settingsStore)
+        m_settingsStore->setValue(QStringLiteral("Test/CheckLineTime"), m_testSettings.checkLineTime);
+    m_lineMarks->setBaud(m_ui.cboBaudRate->currentText().toInt());
+    m_lineMarks->setActive(m_testSettings.checkLineTime);
+}
+
+void frmControl::mnuChart_Click()
+{
+    if (!Chart) {
+        Chart = new ChartWindow(m_ui.livData->steps(), m_ui.cboBaudRate->currentText().toInt());
+        // Tooltip notes of a run are no change of the program.
+        connect(&m_ui.livData->steps(), &StepTableModel::dataChanged, Chart,
+                [chart = Chart.data()](const QModelIndex &, const QModelIndex &, const QList<int> &roles) {
+                    if (!onlyToolTips(roles))
+                        chart->programChanged();
+                });
+    }
+    Chart->show();
+    Chart->raise();
+    Chart->activateWindow();
+}
+
+void frmControl::mnuRunRecords_Click()
+{
+    RunRecordsDialog dialog(m_testSettings.recordDirectory, m_testSettings.writeReports, this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    m_testSettings.recordDirectory = dialog.directory();
+    m_testSettings.writeReports = dialog.writeReports();
+    setRecordDirectory(m_testSettings.recordDirectory);
+    if (m_settingsStore) {
+        m_settingsStore->setValue(QStringLiteral("Record/Directory"), m_testSettings.recordDirectory);
+        m_settingsStore->setValue(QStringLiteral("Record/WriteReports"), m_testSettings.writeReports);
+    }
+}
+
+void frmControl::mnuOpenReport_Click()
+{
+    if (!m_lastReport.isEmpty() && m_reportViewer)
+        m_reportViewer(m_lastReport);
+}
+
+void frmControl::writeReportAfterRun()
+{
+    const QString record = m_session->recordPath();
+    if (!m_testSettings.writeReports || m_testSettings.recordDirectory.isEmpty() || record.isEmpty())
+        return;
+    const QString pdf = (record.endsWith(QLatin1String(".csv")) ? record.chopped(4) : record)
+                        + QStringLiteral(".pdf");
+    // On a thread of its own: a long run's report takes its time, and the
+    // window (and a next run) goes on meanwhile.
+    QPointer<frmControl> window(this);
+    m_reportBusy = true;
+    QThread *worker = QThread::create([window, record, pdf] {
+        const QString why = writeReportFor(record, pdf);
+        QMetaObject::invokeMethod(
+            qApp,
+            [window, pdf, why] {
+                if (!window)
+                    return;
+                window->m_reportBusy = false;
+                if (!why.isEmpty()) {
+                    window->MsgBox(QStringLiteral("The report %1 was not written: %2")
+                                       .arg(QDir::toNativeSeparators(pdf), why));
+                    return;
+                }
+                window->m_lastReport = pdf;
+                window->m_ui.mnuOpenReport->setEnabled(true);
+                emit window->reportWritten(pdf);
+            },
+            Qt::QueuedConnection);
+    });
+    connect(worker, &QThread::finished, worker, &QObject::deleteLater);
+    worker->start(QThread::LowPriority);
+}

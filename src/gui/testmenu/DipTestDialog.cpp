@@ -1,0 +1,133 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorra maintainers
+
+#include "testmenu/DipTestDialog.h"
+
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <cmath>
+
+namespace {
+QString lengthText(qint64 ms)
+{
+    const qint64 h = ms / 3600000, m = ms / 60000 % 60;
+    const QString s = QString::number(static_cast<double>(ms % 60000) / 1000.0, 'f', 3)
+                          .rightJustified(6, QLatin1Char('0'));
+    if (h > 0)
+        return QStringLiteral("%1:%2:%3").arg(h).arg(m, 2, 10, QLatin1Char('0')).arg(s);
+    return QStringLiteral("%1:%2").arg(m).arg(s);
+}
+} // namespace
+
+DipTestDialog::DipTestDialog(QWidget *parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("frmDipTest"));
+    setWindowTitle(QStringLiteral("IEC 61000-4-11 Program"));
+    const DipTest::Options defaults;
+    cboClass = new QComboBox(this);
+    cboClass->setObjectName(QStringLiteral("cboClass"));
+    cboClass->addItems({QStringLiteral("2"), QStringLiteral("3")});
+    cboClass->setCurrentText(QString::number(defaults.testClass));
+    txtVoltage = new QLineEdit(QString::number(defaults.ut), this);
+    txtVoltage->setObjectName(QStringLiteral("txtVoltage"));
+    cboFrequency = new QComboBox(this);
+    cboFrequency->setObjectName(QStringLiteral("cboFrequency"));
+    cboFrequency->addItems({QStringLiteral("50"), QStringLiteral("60")});
+    QStringList angles;
+    for (int a : defaults.angles)
+        angles << QString::number(a);
+    txtAngles = new QLineEdit(angles.join(QLatin1Char(',')), this);
+    txtAngles->setObjectName(QStringLiteral("txtAngles"));
+    txtRepeats = new QLineEdit(QString::number(defaults.repeats), this);
+    txtRepeats->setObjectName(QStringLiteral("txtRepeats"));
+    txtGap = new QLineEdit(QString::number(defaults.gapSeconds), this);
+    txtGap->setObjectName(QStringLiteral("txtGap"));
+    lblSummary = new QLabel(this);
+    lblSummary->setObjectName(QStringLiteral("lblSummary"));
+    lblNotes = new QLabel(this);
+    lblNotes->setObjectName(QStringLiteral("lblNotes"));
+    lblNotes->setWordWrap(true);
+    buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+
+    auto *form = new QFormLayout;
+    form->addRow(QStringLiteral("Test &class:"), cboClass);
+    form->addRow(QStringLiteral("&UT (V):"), txtVoltage);
+    form->addRow(QStringLiteral("&Frequency (Hz):"), cboFrequency);
+    form->addRow(QStringLiteral("&Angles (degrees):"), txtAngles);
+    form->addRow(QStringLiteral("&Repeats:"), txtRepeats);
+    form->addRow(QStringLiteral("&Gap (s):"), txtGap);
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addWidget(lblSummary);
+    layout->addWidget(lblNotes);
+    layout->addWidget(buttons);
+
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    for (QLineEdit *field : {txtVoltage, txtAngles, txtRepeats, txtGap})
+        connect(field, &QLineEdit::textChanged, this, &DipTestDialog::update);
+    for (QComboBox *list : {cboClass, cboFrequency})
+        connect(list, &QComboBox::currentIndexChanged, this, &DipTestDialog::update);
+    update();
+}
+
+DipTest::Options DipTestDialog::options() const
+{
+    DipTest::Options o;
+    o.testClass = cboClass->currentText().toInt();
+    o.frequency = cboFrequency->currentText().toInt();
+    bool ok = false;
+    o.ut = txtVoltage->text().trimmed().toDouble(&ok);
+    if (!ok || !std::isfinite(o.ut))
+        o.ut = std::nan("");
+    o.repeats = txtRepeats->text().trimmed().toInt(&ok);
+    if (!ok)
+        o.repeats = 0;
+    o.gapSeconds = txtGap->text().trimmed().toDouble(&ok);
+    if (!ok || !std::isfinite(o.gapSeconds))
+        o.gapSeconds = std::nan("");
+    o.angles.clear();
+    for (const QString &text : txtAngles->text().split(QLatin1Char(','))) {
+        const int angle = text.trimmed().toInt(&ok);
+        o.angles << (ok ? angle : -1);
+    }
+    return o;
+}
+
+QString DipTestDialog::error() const
+{
+    // The refusals are those of --generate, in its words.
+    return DipTest::optionsError(options());
+}
+
+QString DipTestDialog::summaryText() const
+{
+    return lblSummary->text();
+}
+
+QString DipTestDialog::noteText() const
+{
+    return lblNotes->text();
+}
+
+void DipTestDialog::update()
+{
+    const QString why = error();
+    buttons->button(QDialogButtonBox::Ok)->setEnabled(why.isEmpty());
+    if (!why.isEmpty()) {
+        lblSummary->setText(why);
+        lblNotes->clear();
+        return;
+    }
+    const DipTest::Program program = DipTest::generate(options());
+    qint64 ms = 0;
+    for (const StepRecord &row : program.rows)
+        ms += std::llround(row.subItem(StepRecord::WorkTime).toDouble() * 1000.0);
+    lblSummary->setText(QStringLiteral("%1 steps, %2 long").arg(program.rows.size()).arg(lengthText(ms)));
+    lblNotes->setText(program.notices.join(QLatin1Char('\n')));
+}

@@ -1,0 +1,12 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorra maintainers
+
+#include "testmenu/ReportViewer.h"
+
+#include <QDesktopServices>
+#include <QUrl>
+
+ReportViewer desktopReportViewer()
+{
+    return [](const QString &path) { QDesktopServices::openUrl(QUrl::fromLocalFile(path)); };
+}

@@ -1,0 +1,12 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorra maintainers
+
+#pragma once
+
+#include <QString>
+#include <functional>
+
+// Opens a report with the desktop's viewer; tests put a recorder in its
+// place so that no viewer starts.
+using ReportViewer = std::function<void(const QString &path)>;
+ReportViewer desktopReportViewer();
