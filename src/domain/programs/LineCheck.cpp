@@ -110,7 +110,7 @@ QString lineCheckReport(const LineCheck &check, const LineSettings &line)
     } else {
         text += QStringLiteral("Steps whose commands need longer on the line than their dwell at ") + rate
                 + QStringLiteral(":\n");
-        for (const StretchedStep &s : check.stretched)
+        for (const StretchedRow &s : check.stretched)
             text += QStringLiteral("  step %1  %2  dwell %3  line %4\n")
                         .arg(s.position)
                         .arg(s.label, seconds(s.dwellMs), seconds(s.lineMs));

@@ -17,7 +17,7 @@ class StepTableModel;
 // its commands need longer on the line, until they have left, as the pace
 // of a real run holds it; the last step of each cycle held once more before
 // the rewind.
-struct StretchedStep
+struct StretchedRow
 {
     int position = 0; // 1-based row
     QString label;
@@ -27,7 +27,7 @@ struct StretchedStep
 
 struct LineCheck
 {
-    QList<StretchedStep> stretched;
+    QList<StretchedRow> stretched;
     Timeline timeline;
     qint64 stepsPlayed = 0;
 };

@@ -71,7 +71,7 @@ void LineTimeMarks::refresh()
         m_lineMs.clear();
         LineSettings line;
         line.baud = m_baud;
-        for (const StretchedStep &s : checkLine(m_steps, line).stretched)
+        for (const StretchedRow &s : checkLine(m_steps, line).stretched)
             m_lineMs.insert(s.position, s.lineMs);
     } else {
         // A row's commands depend on itself and on the row played before
@@ -114,7 +114,7 @@ void LineTimeMarks::checkRow(int position)
     pair.replaceAll(std::move(rows));
     LineSettings line;
     line.baud = m_baud;
-    for (const StretchedStep &s : checkLine(pair, line).stretched)
+    for (const StretchedRow &s : checkLine(pair, line).stretched)
         if (s.position == last)
             m_lineMs.insert(position, s.lineMs);
 }

@@ -93,7 +93,7 @@ void LineCheckTest::stretched()
     fill(steps, rows);
     const LineCheck check = checkLine(steps, at(baud), cycles);
     QList<int> found;
-    for (const StretchedStep &s : check.stretched) {
+    for (const StretchedRow &s : check.stretched) {
         found << s.position;
         QVERIFY(s.lineMs > s.dwellMs);
         QCOMPARE(s.label, steps.row(s.position).label);

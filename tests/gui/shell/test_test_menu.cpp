@@ -72,7 +72,7 @@ QList<int> checkRows(const StepTableModel &steps, int baud)
     LineSettings line;
     line.baud = baud;
     QList<int> rows;
-    for (const StretchedStep &s : checkLine(steps, line).stretched)
+    for (const StretchedRow &s : checkLine(steps, line).stretched)
         rows << s.position;
     return rows;
 }
