@@ -23,7 +23,8 @@ bool FakeSerialPort::setPortOpen(bool open)
         events.append({Kind::Close, m_port, m_settings, {}});
         return true;
     }
-    if (!openablePorts.contains(m_port)) {
+    m_openFailed = !openablePorts.contains(m_port);
+    if (m_openFailed) {
         events.append({Kind::OpenFailed, m_port, m_settings, {}});
         return false;
     }

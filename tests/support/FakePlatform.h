@@ -42,6 +42,8 @@ public:
 
     QSet<int> openablePorts = {1, 2};
     bool failWrites = false;
+    // What openFailure() says after an open of a port not in openablePorts.
+    QString openFailureText;
     // What OutputPendingMs() reports while open; a discard sets it to 0.
     int pendingMs = 0;
     QList<Event> events;
@@ -60,6 +62,7 @@ public:
     bool setSettings(const QString &settings) override;
     bool PortOpen() const override { return m_open; }
     bool setPortOpen(bool open) override;
+    QString openFailure() const override { return m_openFailed ? openFailureText : QString(); }
     bool setOutput(const QString &text) override;
     int OutputPendingMs() const override { return m_open ? pendingMs : 0; }
     bool discardOutput() override;
@@ -77,6 +80,7 @@ private:
     qint16 m_port = 1;
     QString m_settings = QStringLiteral("9600,n,8,1");
     bool m_open = false;
+    bool m_openFailed = false;
 };
 
 class FakeTimer : public Timer

@@ -94,6 +94,12 @@ HeadlessRun::HeadlessRun(const HeadlessRunOptions &options, SerialPort &port, Ti
             [this](const QString &text) { m_messages.show(text, {}, {}, {}, {}); });
     connect(&m_session, &InstrumentSession::recordFailed, this,
             [this](const QString &message) { m_messages.show(message, {}, {}, {}, {}); });
+    // After the "not available" message, the reason the port gives.
+    connect(&m_session, &InstrumentSession::portOpenTried, this,
+            [this](const QString &entry, bool opened, const QString &failure) {
+                if (!opened && !failure.isEmpty())
+                    tell(QStringLiteral("quorra: %1 could not be opened: %2").arg(entry, failure));
+            });
     connect(&m_session, &InstrumentSession::runStarted, this, [this] { m_since.start(); });
     connect(&m_session, &InstrumentSession::stepPlayed, this, [this](int position, const RunState &state) {
         ++m_played;

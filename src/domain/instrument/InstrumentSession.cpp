@@ -28,6 +28,7 @@ InstrumentSession::InstrumentSession(SerialPort &port, Timer &timer, CrashGuard 
     connect(&m_run, &RunController::runEnded, this,
             [this](const QString &text) { emit runEnded(text, m_run.pace()); });
     connect(&m_recording, &RunRecording::failed, this, &InstrumentSession::recordFailed);
+    connect(&m_link, &SerialLink::portOpenTried, this, &InstrumentSession::portOpenTried);
 }
 
 // The parts, though children, are members: each leaves the session as it
@@ -169,7 +170,7 @@ void InstrumentSession::timerTick()
 
 void InstrumentSession::tellNotAvailable()
 {
-    onSessionThread([&] { m_link.showNotAvailable(); });
+    onSessionThread([&] { m_link.tellOpenFailed(); });
 }
 
 void InstrumentSession::beginRecord()

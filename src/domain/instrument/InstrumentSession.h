@@ -101,7 +101,8 @@ public:
     void stopTicks();
     // What a tick of the timer does: the line's pace, then the sequencer.
     void timerTick();
-    // The "not available" message, as an action that needs the port says it.
+    // The "not available" message, as an action that needs the port says it,
+    // then portOpenTried with the port's reason.
     void tellNotAvailable();
 
     // --- a record from the first command to the last (a run without a window)
@@ -140,6 +141,9 @@ signals:
     void runEnded(const QString &message, const StepPace &pace);
     // The record cannot be written; the run goes on without it.
     void recordFailed(const QString &message);
+    // The port of the list entry opened, or could not (after the "not
+    // available" message), and why (empty when the port cannot tell).
+    void portOpenTried(const QString &entry, bool opened, const QString &failure);
 
 private:
     // The link's messages become the session's signal.

@@ -31,10 +31,21 @@ bool SerialLink::send(const QString &text)
 
 bool SerialLink::ensureOpen()
 {
-    if (m_port.PortOpen() || m_port.setPortOpen(true))
+    if (m_port.PortOpen())
         return true;
-    showNotAvailable();
+    if (m_port.setPortOpen(true)) {
+        emit portOpenTried(m_portName, true, QString());
+        return true;
+    }
+    tellOpenFailed();
     return false;
+}
+
+void SerialLink::tellOpenFailed()
+{
+    showNotAvailable();
+    if (TerminationSignals::requestedSignal() == 0)
+        emit portOpenTried(m_portName, false, m_port.openFailure());
 }
 
 void SerialLink::dropUnsent()

@@ -48,6 +48,8 @@ public:
     void setPortName(const QString &entry) { m_portName = entry; }
     QString notAvailableMessage() const;
     void showNotAvailable();
+    // The message, then portOpenTried with the port's reason.
+    void tellOpenFailed();
 
 signals:
     // A command the port took, without its CR.
@@ -55,6 +57,10 @@ signals:
     // The open port failed on its own (adapter unplugged, far end gone); it
     // has been closed already.
     void linkLost();
+    // An action that needs the port opened it, or could not (after the
+    // message; failure says why, empty when the port cannot tell). The
+    // start-up probe's silent tries say nothing.
+    void portOpenTried(const QString &entry, bool opened, const QString &failure);
 
 private:
     SerialPort &m_port;

@@ -19,6 +19,19 @@
 
 namespace {
 constexpr int MaxCloseWaitMs = 2000;
+
+// What the operator can do something about, in the port list's words.
+QString openFailureText(QSerialPort::SerialPortError error, const QString &systemText)
+{
+    switch (error) {
+    case QSerialPort::DeviceNotFoundError: return QStringLiteral("no such device");
+    // Qt reports a device another program holds (its lock file, an
+    // exclusive open) as a permission error.
+    case QSerialPort::PermissionError: return QStringLiteral("busy (held by another program) or no permission");
+    case QSerialPort::OpenError: return QStringLiteral("busy: already open");
+    default: return systemText;
+    }
+}
 } // namespace
 
 QtSerialPort::QtSerialPort(QObject *parent) : QObject(parent)
@@ -139,18 +152,24 @@ bool QtSerialPort::setPortOpen(bool open)
         closeAfterDrain();
         return true;
     }
+    m_openFailure.clear();
     const QString device = m_portMap.serialDevice(m_commPort);
-    if (device.isEmpty())
+    if (device.isEmpty()) {
+        m_openFailure = QStringLiteral("no such device");
         return false; // connected to nothing
+    }
     m_port.setPortName(device);
     // Write-only: a port that also reads floods errorOccurred once its far
     // end has gone.
-    if (!m_port.open(QIODevice::WriteOnly))
+    if (!m_port.open(QIODevice::WriteOnly)) {
+        m_openFailure = openFailureText(m_port.error(), m_port.errorString());
         return false;
+    }
     m_knownRoom = 0;
     m_lineFreeAtMs = nowMs();
     if (!applySettings()) {
         m_port.close();
+        m_openFailure = QStringLiteral("%1 does not take the line settings %2").arg(device, m_settings);
         return false;
     }
 #ifdef Q_OS_UNIX

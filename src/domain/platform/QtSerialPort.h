@@ -26,6 +26,7 @@ public:
     bool setSettings(const QString &settings) override;
     bool PortOpen() const override { return m_port.isOpen(); }
     bool setPortOpen(bool open) override;
+    QString openFailure() const override { return m_openFailure; }
     bool setOutput(const QString &text) override;
     int OutputPendingMs() const override;
     bool discardOutput() override;
@@ -48,6 +49,7 @@ private:
     PortMap m_portMap;
     QString m_settings = QStringLiteral("9600,n,8,1");
     static constexpr qint64 GuaranteedRoom = 2048;
+    QString m_openFailure;            // why the last open failed
     qint64 m_knownRoom = 0;           // bytes the driver is known to take without blocking
     bool m_flushing = false;          // inside the forced write of setOutput()
     double m_charMs = 10000.0 / 9600; // one character's time on the line

@@ -27,6 +27,7 @@ public:
     bool setSettings(const QString &settings) override;
     bool PortOpen() const override { return active().PortOpen(); }
     bool setPortOpen(bool open) override;
+    QString openFailure() const override { return active().openFailure(); }
     bool setOutput(const QString &text) override { return active().setOutput(text); }
     int OutputPendingMs() const override { return active().OutputPendingMs(); }
     bool discardOutput() override { return active().discardOutput(); }

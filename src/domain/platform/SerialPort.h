@@ -33,6 +33,9 @@ public:
     // Opening can fail (no such device, busy, no permission): returns false.
     virtual bool PortOpen() const = 0;
     virtual bool setPortOpen(bool open) = 0;
+    // Why the last open failed, in a few words ("connection refused", "no
+    // such device"); empty when it opened or the port cannot tell.
+    virtual QString openFailure() const { return {}; }
 
     // Hands the text to the serial service, one byte per character
     // (Latin-1). Does not wait for the bytes to leave. Returns false when

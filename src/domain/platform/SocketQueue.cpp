@@ -62,9 +62,10 @@ bool shutdownSending(qintptr socket)
 }
 
 qintptr connectInSlices(const QHostAddress &address, quint16 port, int timeoutMs, int sliceMs,
-                        const std::function<bool()> &giveUp)
+                        const std::function<bool()> &giveUp, QString *why)
 {
 #if defined(Q_OS_WIN)
+    Q_UNUSED(why);
     Q_UNUSED(address);
     Q_UNUSED(port);
     Q_UNUSED(timeoutMs);
@@ -96,12 +97,18 @@ qintptr connectInSlices(const QHostAddress &address, quint16 port, int timeoutMs
         return -1;
     ::fcntl(fd, F_SETFD, FD_CLOEXEC);
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
-    const auto fail = [fd] {
+    const auto fail = [fd, why](int error, const QString &timedOut = {}) {
+        if (why)
+            *why = !timedOut.isEmpty()     ? timedOut
+                   : error == ECONNREFUSED ? QStringLiteral("connection refused")
+                   : error == ENETUNREACH || error == EHOSTUNREACH
+                       ? QStringLiteral("no route to the host")
+                       : QString::fromLocal8Bit(std::strerror(error));
         ::close(fd);
         return qintptr(-1);
     };
     if (::connect(fd, reinterpret_cast<sockaddr *>(&storage), size) != 0 && errno != EINPROGRESS)
-        return fail();
+        return fail(errno);
     const QDeadlineTimer deadline(timeoutMs);
     for (;;) {
         pollfd p{fd, POLLOUT, 0};
@@ -111,11 +118,15 @@ qintptr connectInSlices(const QHostAddress &address, quint16 port, int timeoutMs
             int error = 0;
             socklen_t length = sizeof error;
             if (::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length) != 0 || error != 0)
-                return fail();
+                return fail(error != 0 ? error : errno);
             return fd;
         }
-        if ((ready < 0 && errno != EINTR) || deadline.hasExpired() || (giveUp && giveUp()))
-            return fail();
+        if (ready < 0 && errno != EINTR)
+            return fail(errno);
+        if (deadline.hasExpired())
+            return fail(0, QStringLiteral("no answer within %1 s").arg(timeoutMs / 1000.0));
+        if (giveUp && giveUp())
+            return fail(0, QStringLiteral("given up: the program was told to end"));
     }
 #endif
 }

@@ -26,10 +26,11 @@ bool shutdownSending(qintptr socket);
 // at the first slice after giveUp() holds. Returns the connected socket
 // (non-blocking, for the caller to own), -1 when it did not connect, or
 // NoSlicedConnect where the system offers no such connect (then the caller
-// waits in one piece).
+// waits in one piece). When it did not connect, why says why in a few
+// words ("connection refused", "no answer within 3 s").
 constexpr qintptr NoSlicedConnect = -2;
 qintptr connectInSlices(const QHostAddress &address, quint16 port, int timeoutMs, int sliceMs,
-                        const std::function<bool()> &giveUp);
+                        const std::function<bool()> &giveUp, QString *why = nullptr);
 
 // Closes a socket no one else owns.
 void closeSocket(qintptr socket);

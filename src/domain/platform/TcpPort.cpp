@@ -91,6 +91,7 @@ bool TcpPort::setPortOpen(bool open)
         m_telnet = std::make_unique<Rfc2217Framing>();
         m_crashPrefix = m_telnet->purgeTransmit();
         if (!writeFramed(m_telnet->opening(parseLineSettings(m_settings).value_or(LineSettings{})))) {
+            m_openFailure = QStringLiteral("the server closed the connection at once");
             m_linked = false;
             m_socket.abort();
             return false;
@@ -115,6 +116,7 @@ void TcpPort::armCrashPath()
 bool TcpPort::connectTo(const PortTarget &target)
 {
     m_socket.abort();
+    m_openFailure.clear();
     // Bounded: a refused connection returns at once, a host that does not
     // answer after the timeout, and a termination signal (nothing is under
     // remote control yet) at the next slice. A name is looked up first,
@@ -123,20 +125,33 @@ bool TcpPort::connectTo(const PortTarget &target)
     // the platform layer's and the socket is handed to Qt once connected.
     QHostAddress address;
     if (!address.setAddress(target.host)) {
-        const QList<QHostAddress> found = QHostInfo::fromName(target.host).addresses();
-        if (found.isEmpty())
+        const QHostInfo lookup = QHostInfo::fromName(target.host);
+        const QList<QHostAddress> found = lookup.addresses();
+        if (found.isEmpty()) {
+            m_openFailure = lookup.error() == QHostInfo::HostNotFound
+                                ? QStringLiteral("unknown host %1").arg(target.host)
+                                : QStringLiteral("the host %1 could not be looked up: %2")
+                                      .arg(target.host, lookup.errorString());
             return false;
+        }
         address = found.first();
     }
-    const qintptr connected = connectInSlices(address, target.tcpPort, ConnectTimeoutMs, ConnectSliceMs,
-                                              [] { return TerminationSignals::requestedSignal() != 0; });
+    const qintptr connected = connectInSlices(
+        address, target.tcpPort, ConnectTimeoutMs, ConnectSliceMs,
+        [] { return TerminationSignals::requestedSignal() != 0; }, &m_openFailure);
     if (connected == NoSlicedConnect) {
         m_socket.connectToHost(address, target.tcpPort);
         if (m_socket.waitForConnected(ConnectTimeoutMs))
             return true;
+        m_openFailure = m_socket.error() == QAbstractSocket::ConnectionRefusedError
+                            ? QStringLiteral("connection refused")
+                        : m_socket.error() == QAbstractSocket::SocketTimeoutError
+                            ? QStringLiteral("no answer within %1 s").arg(ConnectTimeoutMs / 1000.0)
+                            : m_socket.errorString();
     } else if (connected >= 0) {
         if (m_socket.setSocketDescriptor(connected))
             return true;
+        m_openFailure = m_socket.errorString();
         closeSocket(connected);
     }
     m_socket.abort();

@@ -48,6 +48,7 @@ public:
     bool setSettings(const QString &settings) override;
     bool PortOpen() const override { return m_linked; }
     bool setPortOpen(bool open) override;
+    QString openFailure() const override { return m_openFailure; }
     bool setOutput(const QString &text) override;
     int OutputPendingMs() const override;
     // What was handed to the connection cannot be taken back; an RFC 2217
@@ -78,6 +79,7 @@ private:
     QTcpSocket m_socket{this}; // a child: it moves to another thread with the port
     PortTarget::Kind m_kind = PortTarget::Kind::Tcp;
     std::unique_ptr<Rfc2217Framing> m_telnet; // rfc2217:// only
+    QString m_openFailure;                    // why the last open failed
     QByteArray m_crashPrefix;                 // the purge, on rfc2217://
     qint16 m_commPort = 1;
     PortMap m_portMap;

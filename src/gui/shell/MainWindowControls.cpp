@@ -219,7 +219,10 @@ void frmControl::connectHandlers()
     connectTestMenu();
     connectRun();
     // The "not available" message names the port list's entry as shown.
-    connect(m_ui.cboCommPort, &QComboBox::currentTextChanged, this,
-            [this](const QString &entry) { m_session->setPortName(entry); });
+    connect(m_ui.cboCommPort, &QComboBox::currentTextChanged, this, [this](const QString &entry) {
+        m_session->setPortName(entry);
+        // The list's tooltip is the chosen entry's: why it last failed.
+        m_ui.cboCommPort->setToolTip(m_ui.cboCommPort->currentData(Qt::ToolTipRole).toString());
+    });
     connect(m_document.get(), &StepDocument::titleChanged, this, &QWidget::setWindowTitle);
 }

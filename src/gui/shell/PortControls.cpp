@@ -6,6 +6,7 @@
 
 #include "instrument/InstrumentSession.h"
 #include "instrument/PortText.h"
+#include "platform/PortMap.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -15,6 +16,25 @@ void frmControl::cboCommPort_Click()
 {
     m_session->choosePort(m_ui.cboCommPort->currentText());
     catchUpWithSession();
+}
+
+void frmControl::showPortFailure(const QString &entry, bool opened, const QString &failure)
+{
+    // The entry's tooltip says what it is connected to and, while its last
+    // open failed, why.
+    QComboBox *ports = m_ui.cboCommPort;
+    QString tip = m_session->portMap().toolTip(portNumberFromText(entry));
+    if (!opened) {
+        const QString why = QStringLiteral("%1 could not be opened: %2")
+                                .arg(entry,
+                                     failure.isEmpty() ? QStringLiteral("the port does not say why") : failure);
+        tip = tip.isEmpty() ? why : tip + QLatin1Char('\n') + why;
+    }
+    const int index = ports->findText(entry);
+    if (index >= 0)
+        ports->setItemData(index, tip, Qt::ToolTipRole);
+    if (ports->currentText() == entry)
+        ports->setToolTip(tip);
 }
 
 void frmControl::cboBaudRate_Click()

@@ -40,6 +40,7 @@ void frmControl::connectRun()
     });
     InstrumentSession *session = m_session.get();
     connect(session, &InstrumentSession::message, this, [this](const QString &text) { MsgBox(text); });
+    connect(session, &InstrumentSession::portOpenTried, this, &frmControl::showPortFailure);
     connect(session, &InstrumentSession::runStarted, this, [this] {
         m_runActive = true;
         m_ui.livData->steps().clearNotes();

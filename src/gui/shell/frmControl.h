@@ -164,6 +164,9 @@ private:
                               const QString &caption = QString(),
                               MessageBox::Answer defaultButton = MessageBox::Answer::Ok);
     void setStatusText(const QString &text);
+    // The port list's tooltip says why the entry's port did not open at its
+    // last try, and nothing once it has opened.
+    void showPortFailure(const QString &entry, bool opened, const QString &failure); // PortControls.cpp
     // Shows now what the session has told the window and the window has
     // not shown yet, so that a handler ends with the window showing what it
     // did (its messages too), whichever thread the session is on.

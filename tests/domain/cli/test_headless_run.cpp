@@ -490,6 +490,11 @@ void HeadlessRunTest::farEndClosesMidRun_exitOne()
     const Outcome closed = run({file, "--port", "tcp://127.0.0.1:1"});
     QCOMPARE(closed.exitCode, 1);
     QVERIFY(closed.err.contains(QStringLiteral("tcp://127.0.0.1:1 : not available.")));
+    // ...and then why, in the port's words.
+    QVERIFY2(closed.err.endsWith(
+                 QStringLiteral("not available. Change the CommPort property to another port.\n"
+                                "quorra: tcp://127.0.0.1:1 could not be opened: connection refused\n")),
+             qPrintable(closed.err));
 }
 
 void HeadlessRunTest::interrupt_offCommandsThen130()

@@ -95,6 +95,8 @@ class TcpPortTest : public QObject
 private slots:
     void opensWritesAndCloses();
     void refusedConnection_doesNotOpen();
+    void openFailure_saysWhy_data();
+    void openFailure_saysWhy();
     void serverGoesAway_linkLostOnceThenReopens_data();
     void serverGoesAway_linkLostOnceThenReopens();
     void rfc2217_bytesAsTheServerSeesThem_data();
@@ -152,6 +154,50 @@ void TcpPortTest::refusedConnection_doesNotOpen()
     QVERIFY(!port.setPortOpen(true));
     QVERIFY(!port.PortOpen());
     QVERIFY(!port.setOutput(QStringLiteral("*RST\r")));
+}
+
+void TcpPortTest::openFailure_saysWhy_data()
+{
+    QTest::addColumn<QString>("port");    // what port 1 connects to; %1 a listener's port
+    QTest::addColumn<bool>("busy");       // another port holds the device first
+    QTest::addColumn<QString>("failure"); // what the port says; empty: it opens
+    QTest::newRow("refused") << "tcp://127.0.0.1:closed" << false << "connection refused";
+    QTest::newRow("no such device") << "/nonexistent/quorra-test/COM1" << false << "no such device";
+    QTest::newRow("listening server opens") << "tcp://127.0.0.1:%1" << false << "";
+#ifdef Q_OS_UNIX
+    QTest::newRow("pty opens") << "pty" << false << "";
+    QTest::newRow("pty held by another port") << "pty" << true << "busy";
+#endif
+}
+
+void TcpPortTest::openFailure_saysWhy()
+{
+    QFETCH(QString, port);
+    QFETCH(bool, busy);
+    QFETCH(QString, failure);
+    QTcpServer server;
+    QVERIFY(server.listen(QHostAddress::LocalHost));
+    PtyPair pty;
+    PortMap map;
+    if (port == QLatin1String("pty")) {
+        QVERIFY(pty.open());
+        map.setDevice(1, pty.deviceName());
+    } else if (port.startsWith(QLatin1Char('/'))) {
+        map.setDevice(1, port);
+    } else {
+        const quint16 number = port.endsWith(QLatin1String("closed")) ? closedPort() : server.serverPort();
+        map.set(1, tcpTo(number));
+    }
+    RoutedPort holder, routed;
+    holder.setPortMap(map);
+    routed.setPortMap(map);
+    if (busy)
+        QVERIFY(holder.setPortOpen(true));
+    QCOMPARE(routed.setPortOpen(true), failure.isEmpty());
+    if (failure.isEmpty())
+        QVERIFY(routed.openFailure().isEmpty());
+    else
+        QVERIFY2(routed.openFailure().startsWith(failure), qPrintable(routed.openFailure()));
 }
 
 void TcpPortTest::serverGoesAway_linkLostOnceThenReopens_data()

@@ -68,9 +68,16 @@ void PortControlsTest::portChoice_failing_leavesNoPortOpen_messageNamesIt()
     FakePlatform fake;
     auto w = startedWindow(fake, true);
     fake.port.openablePorts = {1};
+    fake.port.openFailureText = QStringLiteral("connection refused");
+    const QString connectedTo = w->ui().cboCommPort->itemData(1, Qt::ToolTipRole).toString();
+    QVERIFY(!connectedTo.isEmpty());
     w->ui().cboCommPort->setCurrentText(QStringLiteral("COM 2"));
     w->cboCommPort_Click();
     QVERIFY(!fake.port.PortOpen());
+    // The list's tooltip says, below what the entry is connected to, why,
+    // until the port opens.
+    QCOMPARE(w->ui().cboCommPort->toolTip(),
+             connectedTo + QStringLiteral("\nCOM 2 could not be opened: connection refused"));
     QCOMPARE(kindsOf(fake.port), (QList<Kind>{Kind::Close, Kind::OpenFailed}));
     QCOMPARE(fake.messages.shown.size(), 1);
     const auto &m = fake.messages.shown.first();
@@ -81,6 +88,11 @@ void PortControlsTest::portChoice_failing_leavesNoPortOpen_messageNamesIt()
     // Remote stays chosen, RUN and Reset stay enabled.
     QVERIFY(w->ui().cmdRunStop->isEnabled());
     QVERIFY(w->ui().cmdReset->isEnabled());
+
+    fake.port.openablePorts = {1, 2};
+    w->cboCommPort_Click();
+    QVERIFY(fake.port.PortOpen());
+    QCOMPARE(w->ui().cboCommPort->toolTip(), connectedTo);
 }
 
 void PortControlsTest::portChoice_underLocal_leavesNewPortOpen()
