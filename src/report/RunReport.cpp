@@ -5,6 +5,9 @@
 
 #include "report/ProgramChart.h"
 
+#include "files/WholeFile.h"
+
+#include <QBuffer>
 #include <QFileInfo>
 #include <QFontDatabase>
 #include <QPageLayout>
@@ -47,6 +50,25 @@ QString tableRow(const QStringList &cells)
     return row;
 }
 
+// Where the record and its side file disagree, or the file is not as written.
+QStringList damageNotes(const RecordedRun &run)
+{
+    QStringList notes;
+    if (!run.endRecorded)
+        notes << QStringLiteral("The record ends %1 s after RUN, before the run's end (no \":OUTP \" after "
+                                "the last step).")
+                     .arg(seconds(run.lastMs))
+              << QStringLiteral("It is cut, whatever the side file says (\"%1\"); the last step's held time "
+                                "is unknown.")
+                     .arg(orUnknown(run.outcome));
+    if (run.strayLines > 0)
+        notes << QStringLiteral("%1 line(s) of the record are not records and were skipped, the first "
+                                "at line %2.")
+                     .arg(run.strayLines)
+                     .arg(run.firstStrayLine);
+    return notes;
+}
+
 QStringList header(const RecordedRun &run, const ReportProgram &program, qint64 stretchedFromTimes)
 {
     QStringList lines;
@@ -67,7 +89,9 @@ QStringList header(const RecordedRun &run, const ReportProgram &program, qint64 
         lines << QStringLiteral("Program compared: ") + program.path + QStringLiteral(": ") + compared;
         if (!program.sha256.isEmpty() && program.sha256 != run.stepFileSha256)
             lines << QStringLiteral("Its SHA-256: ") + program.sha256;
-    }
+    } else if (!run.stepFile.isEmpty() && !QFileInfo(run.stepFile).isFile())
+        lines << QStringLiteral("Step file not found: ") + run.stepFile
+                     + QStringLiteral(" (the dwells cannot be compared)");
     lines << QStringLiteral("Port: ") + orUnknown(run.port) + QStringLiteral("    Baud: ")
                  + orUnknown(run.baud);
     lines << QStringLiteral("Start (RUN): ") + timeText(run.runAt) + QStringLiteral("    End: ")
@@ -84,13 +108,18 @@ QStringList header(const RecordedRun &run, const ReportProgram &program, qint64 
         lines << QStringLiteral("The program gives the dwell of the first %1 steps only: after them the "
                                 "record does not follow it.")
                      .arg(program.matched);
+    lines << damageNotes(run);
     return lines;
 }
 } // namespace
 
 bool writeRunReport(const RecordedRun &run, const ReportProgram &program, const QString &path, QString *error)
 {
-    QPdfWriter pdf(path);
+    // Drawn in memory, then written whole: a full disk leaves no part of a report.
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QPdfWriter pdf(&buffer);
     pdf.setResolution(72);
     pdf.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
                                   QMarginsF(Margin, Margin, Margin, Margin), QPageLayout::Point));
@@ -166,15 +195,21 @@ bool writeRunReport(const RecordedRun &run, const ReportProgram &program, const 
             dwell = QStringLiteral("2x") + dwell; // the last step of a cycle
         y += rowHeight;
         p.drawText(QPointF(page.left(), y),
-                   tableRow({QString::number(i + 1), s.label, s.voltage, s.frequency, s.startPhase, dwell,
-                             seconds(s.heldMs),
-                             known ? QString::number(s.heldMs - s.expectedMs) : QStringLiteral("-"),
-                             heldLonger(s) ? QStringLiteral("*") : QString()}));
+                   tableRow(
+                       {QString::number(i + 1), s.label, s.voltage, s.frequency, s.startPhase, dwell,
+                        s.heldMs < 0 ? QStringLiteral("unknown") : seconds(s.heldMs),
+                        known && s.heldMs >= 0 ? QString::number(s.heldMs - s.expectedMs) : QStringLiteral("-"),
+                        heldLonger(s) ? QStringLiteral("*") : QString()}));
     }
     p.drawText(QPointF(page.left(), page.bottom()), QStringLiteral("Page %1").arg(pageNumber));
     if (!p.end()) {
         *error = QStringLiteral("cannot write \"%1\"").arg(path);
         return false;
     }
-    return true;
+    buffer.close();
+    QString reason;
+    if (writeWholeFile(path, bytes, reason))
+        return true;
+    *error = QStringLiteral("cannot write \"%1\": %2").arg(path, reason);
+    return false;
 }
