@@ -3,6 +3,9 @@
 
 #include "report/ProgramPlot.h"
 
+#include "files/WholeFile.h"
+
+#include <QBuffer>
 #include <QFileInfo>
 #include <QImage>
 #include <QPageLayout>
@@ -23,6 +26,18 @@ bool writeProgramPlot(const Timeline &timeline, const ChartStyle &style, const Q
         *error = QStringLiteral("cannot write \"%1\"").arg(path);
         return false;
     };
+    // Drawn in memory, then written whole: a full disk leaves no part of a picture.
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    const auto written = [&] {
+        buffer.close();
+        QString reason;
+        if (writeWholeFile(path, bytes, reason))
+            return true;
+        *error = QStringLiteral("cannot write \"%1\": %2").arg(path, reason);
+        return false;
+    };
     if (suffix == QLatin1String("png")) {
         QImage image(Width, Height, QImage::Format_RGB32);
         image.fill(Qt::white);
@@ -30,11 +45,11 @@ bool writeProgramPlot(const Timeline &timeline, const ChartStyle &style, const Q
             QPainter painter(&image);
             drawProgramChart(painter, QRectF(10, 10, Width - 20, Height - 20), timeline, style);
         }
-        return image.save(path, "PNG") || failed();
+        return image.save(&buffer, "PNG") ? written() : failed();
     }
     if (suffix == QLatin1String("svg")) {
         QSvgGenerator svg;
-        svg.setFileName(path);
+        svg.setOutputDevice(&buffer);
         svg.setSize(QSize(Width, Height));
         svg.setViewBox(QRect(0, 0, Width, Height));
         svg.setTitle(style.title);
@@ -42,10 +57,10 @@ bool writeProgramPlot(const Timeline &timeline, const ChartStyle &style, const Q
         if (!painter.begin(&svg))
             return failed();
         drawProgramChart(painter, QRectF(10, 10, Width - 20, Height - 20), timeline, style);
-        return painter.end() || failed();
+        return painter.end() ? written() : failed();
     }
     if (suffix == QLatin1String("pdf")) {
-        QPdfWriter pdf(path);
+        QPdfWriter pdf(&buffer);
         pdf.setResolution(72);
         pdf.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Landscape,
                                       QMarginsF(28, 28, 28, 28), QPageLayout::Point));
@@ -56,7 +71,7 @@ bool writeProgramPlot(const Timeline &timeline, const ChartStyle &style, const Q
             return failed();
         const QRect page = pdf.pageLayout().paintRectPixels(pdf.resolution());
         drawProgramChart(painter, QRectF(0, 0, page.width(), page.height()), timeline, style);
-        return painter.end() || failed();
+        return painter.end() ? written() : failed();
     }
     *error = QStringLiteral("the picture is a .png, .svg or .pdf file, not \"%1\"").arg(path);
     return false;

@@ -5,6 +5,9 @@
 
 #include "report/ProgramChart.h"
 
+#include "files/WholeFile.h"
+
+#include <QBuffer>
 #include <QFileInfo>
 #include <QFontDatabase>
 #include <QHash>
@@ -49,6 +52,25 @@ QString tableRow(const QStringList &cells)
     return row;
 }
 
+// Where the record and its side file disagree, or the file is not as written.
+QStringList damageNotes(const RecordedRun &run)
+{
+    QStringList notes;
+    if (!run.endRecorded)
+        notes << QStringLiteral("The record ends %1 s after RUN, before the run's end (no \":OUTP \" after "
+                                "the last step).")
+                     .arg(seconds(run.lastMs))
+              << QStringLiteral("It is cut, whatever the side file says (\"%1\"); the last step's held time "
+                                "is unknown.")
+                     .arg(orUnknown(run.outcome));
+    if (run.strayLines > 0)
+        notes << QStringLiteral("%1 line(s) of the record are not records and were skipped, the first "
+                                "at line %2.")
+                     .arg(run.strayLines)
+                     .arg(run.firstStrayLine);
+    return notes;
+}
+
 QStringList header(const RecordedRun &run, const ReportProgram &program, qint64 stretchedFromTimes)
 {
     QStringList lines;
@@ -69,7 +91,9 @@ QStringList header(const RecordedRun &run, const ReportProgram &program, qint64 
         lines << QStringLiteral("Program compared: ") + program.path + QStringLiteral(": ") + compared;
         if (!program.sha256.isEmpty() && program.sha256 != run.stepFileSha256)
             lines << QStringLiteral("Its SHA-256: ") + program.sha256;
-    }
+    } else if (!run.stepFile.isEmpty() && !QFileInfo(run.stepFile).isFile())
+        lines << QStringLiteral("Step file not found: ") + run.stepFile
+                     + QStringLiteral(" (the dwells cannot be compared)");
     lines << QStringLiteral("Port: ") + orUnknown(run.port) + QStringLiteral("    Baud: ")
                  + orUnknown(run.baud);
     lines << QStringLiteral("Start (RUN): ") + timeText(run.runAt) + QStringLiteral("    End: ")
@@ -86,6 +110,7 @@ QStringList header(const RecordedRun &run, const ReportProgram &program, qint64 
         lines << QStringLiteral("The program gives the dwell of the first %1 steps only: after them the "
                                 "record does not follow it.")
                      .arg(program.matched);
+    lines << damageNotes(run);
     return lines;
 }
 
@@ -93,6 +118,11 @@ QStringList header(const RecordedRun &run, const ReportProgram &program, qint64 
 constexpr qint64 RecordResolutionMs = 1;
 constexpr qsizetype MaxListedDifferences = 1000;
 constexpr qsizetype MaxFullTable = 500;
+
+QString heldText(qint64 ms)
+{
+    return ms < 0 ? QStringLiteral("unknown") : seconds(ms);
+}
 
 QString summaryRow(const QStringList &cells)
 {
@@ -130,6 +160,9 @@ QList<ReportRowSummary> summariseRows(const RecordedRun &run)
         }
         ReportRowSummary &r = rows[*it];
         ++r.played;
+        // A cut record's last step: played, its held time unknown.
+        if (s.heldMs < 0)
+            continue;
         held[*it] << s.heldMs;
         if (s.expectedMs >= 0) {
             const qint64 diff = s.heldMs - s.expectedMs;
@@ -141,6 +174,10 @@ QList<ReportRowSummary> summariseRows(const RecordedRun &run)
     }
     for (qsizetype i = 0; i < rows.size(); ++i) {
         QList<qint64> &times = held[i];
+        if (times.isEmpty()) {
+            rows[i].leastMs = rows[i].medianMs = rows[i].mostMs = -1;
+            continue;
+        }
         std::sort(times.begin(), times.end());
         rows[i].leastMs = times.constFirst();
         rows[i].mostMs = times.constLast();
@@ -154,18 +191,19 @@ QList<qsizetype> differingSteps(const RecordedRun &run)
     QList<qsizetype> steps;
     for (qsizetype i = 0; i < run.steps.size(); ++i) {
         const RecordedStep &s = run.steps[i];
-        if (s.expectedMs >= 0 && std::abs(s.heldMs - s.expectedMs) > RecordResolutionMs)
+        if (s.expectedMs >= 0 && s.heldMs >= 0 && std::abs(s.heldMs - s.expectedMs) > RecordResolutionMs)
             steps << i;
     }
     return steps;
 }
 
-namespace {
-} // namespace
-
 bool writeRunReport(const RecordedRun &run, const ReportProgram &program, const QString &path, QString *error)
 {
-    QPdfWriter pdf(path);
+    // Drawn in memory, then written whole: a full disk leaves no part of a report.
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QPdfWriter pdf(&buffer);
     pdf.setResolution(72);
     pdf.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
                                   QMarginsF(Margin, Margin, Margin, Margin), QPageLayout::Point));
@@ -260,8 +298,8 @@ bool writeRunReport(const RecordedRun &run, const ReportProgram &program, const 
                         QStringLiteral("Worst [ms]"), QString()}));
     for (const ReportRowSummary &r : summary)
         line(summaryRow({r.label, QString::number(r.played),
-                         r.dwellMs >= 0 ? seconds(r.dwellMs) : QStringLiteral("-"), seconds(r.leastMs),
-                         seconds(r.medianMs), seconds(r.mostMs),
+                         r.dwellMs >= 0 ? seconds(r.dwellMs) : QStringLiteral("-"), heldText(r.leastMs),
+                         heldText(r.medianMs), heldText(r.mostMs),
                          r.known ? QString::number(r.worstDiffMs) : QStringLiteral("-"),
                          r.heldLonger ? QStringLiteral("*") : QString()}));
 
@@ -275,10 +313,10 @@ bool writeRunReport(const RecordedRun &run, const ReportProgram &program, const 
         QString dwell = known ? seconds(s.dwellMs) : QStringLiteral("-");
         if (known && s.expectedMs != s.dwellMs)
             dwell = QStringLiteral("2x") + dwell; // the last step of a cycle
-        line(
-            tableRow({QString::number(i + 1), s.label, s.voltage, s.frequency, s.startPhase, dwell,
-                      seconds(s.heldMs), known ? QString::number(s.heldMs - s.expectedMs) : QStringLiteral("-"),
-                      heldLonger(s) ? QStringLiteral("*") : QString()}));
+        line(tableRow({QString::number(i + 1), s.label, s.voltage, s.frequency, s.startPhase, dwell,
+                       heldText(s.heldMs),
+                       known && s.heldMs >= 0 ? QString::number(s.heldMs - s.expectedMs) : QStringLiteral("-"),
+                       heldLonger(s) ? QStringLiteral("*") : QString()}));
     };
 
     const QList<qsizetype> differing = differingSteps(run);
@@ -310,5 +348,10 @@ bool writeRunReport(const RecordedRun &run, const ReportProgram &program, const 
         *error = QStringLiteral("cannot write \"%1\"").arg(path);
         return false;
     }
-    return true;
+    buffer.close();
+    QString reason;
+    if (writeWholeFile(path, bytes, reason))
+        return true;
+    *error = QStringLiteral("cannot write \"%1\": %2").arg(path, reason);
+    return false;
 }

@@ -23,7 +23,7 @@ struct ReportRowSummary
     QString label;
     int dwellMs = -1; // -1: the program is not known
     qint64 played = 0;
-    qint64 leastMs = 0, medianMs = 0, mostMs = 0; // held
+    qint64 leastMs = 0, medianMs = 0, mostMs = 0; // held; -1: not known
     qint64 worstDiffMs = 0;                       // held less what the sequencer holds, furthest from 0
     bool known = false;                           // the worst difference is known
     bool heldLonger = false;                      // ever held longer for the line

@@ -77,6 +77,25 @@ void RunReportTest::summary_medianAndWorst()
     QVERIFY(rows[0].heldLonger);
     QVERIFY(!rows[1].heldLonger);
     QCOMPARE(differingSteps(run), (QList<qsizetype>{0, 3}));
+
+    // A cut record: the last step's held time is unknown. It counts as
+    // played and changes neither the times nor the differing steps; a row
+    // played only then has no times at all.
+    RecordedRun cut = runOf(4, 0);
+    cut.steps[0].heldMs = 30;
+    cut.steps[3].heldMs = -1;
+    cut.steps.append(cut.steps[3]);
+    cut.steps.last().label = QStringLiteral("Step9");
+    const QList<ReportRowSummary> cutRows = summariseRows(cut);
+    QCOMPARE(cutRows.size(), 4);
+    QCOMPARE(cutRows[0].played, 2);
+    QCOMPARE(cutRows[0].leastMs, 30);
+    QCOMPARE(cutRows[0].mostMs, 30);
+    QCOMPARE(cutRows[0].worstDiffMs, 20);
+    QCOMPARE(cutRows[3].played, 1);
+    QCOMPARE(cutRows[3].medianMs, -1);
+    QVERIFY(!cutRows[3].known);
+    QCOMPARE(differingSteps(cut), (QList<qsizetype>{0}));
 }
 
 void RunReportTest::sections_followTheRunsLength_data()

@@ -66,6 +66,18 @@ QString heldUntilStopMessage(const StepRecord &row, int position)
                             " The program was not run.");
 }
 
+// A program whose steps are all unchecked plays nothing and waits for STOP,
+// as in the window. An empty table ends at once and is not held.
+bool waitsForStop(const StepTableModel &steps)
+{
+    if (steps.count() == 0)
+        return false;
+    for (int position = 1; position <= steps.count(); ++position)
+        if (steps.row(position).checked)
+            return false;
+    return true;
+}
+
 void print(std::FILE *stream, const QString &text)
 {
     std::fputs(text.toLocal8Bit().constData(), stream);
@@ -137,6 +149,13 @@ std::optional<int> HeadlessRun::prepare()
     if (!m_options.seconds) {
         if (const int held = firstStepHeldUntilStop(m_steps)) {
             m_messages.show(heldUntilStopMessage(m_steps.row(held), held), {}, {}, {}, {});
+            return Refused;
+        }
+        if (waitsForStop(m_steps)) {
+            m_messages.show(QStringLiteral("No step is checked: the run waits for STOP, and a run without a"
+                                           " window has nobody to press it. Give --seconds to end the run."
+                                           " The program was not run."),
+                            {}, {}, {}, {});
             return Refused;
         }
     }

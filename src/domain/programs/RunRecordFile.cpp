@@ -151,15 +151,29 @@ std::optional<RecordedRun> readRunRecord(const QString &csvPath, QString *error)
     QString voltage, frequency, phase, output;
     RecordedStep *current = nullptr;
     qint64 endMs = -1;
+    qint64 line = 1;
+    const auto stray = [&] {
+        if (run.strayLines++ == 0)
+            run.firstStrayLine = line;
+    };
     while (rows.next(fields)) {
-        if (fields.size() < 4)
+        ++line;
+        if (fields.size() != 4) {
+            if (fields != QList<QByteArray>{QByteArray()}) // a blank line at the end is none
+                stray();
             continue;
-        ++run.rows;
-        lastTime = fields[0];
+        }
         bool timed = false;
         const qint64 elapsed = fields[1].toLongLong(&timed);
+        if (!timed && !fields[1].isEmpty()) {
+            stray();
+            continue;
+        }
+        ++run.rows;
+        lastTime = fields[0];
         if (!timed)
             continue; // before RUN, in a record of a run that never started
+        run.lastMs = std::max(run.lastMs, elapsed);
         if (!run.runAt.isValid()) {
             run.runAt = QDateTime::fromString(QString::fromLatin1(fields[0]), Qt::ISODateWithMs);
             if (run.runAt.isValid())
@@ -202,9 +216,10 @@ std::optional<RecordedRun> readRunRecord(const QString &csvPath, QString *error)
             current->output = output;
         }
     }
-    if (current && current->heldMs == 0 && endMs >= 0)
-        current->heldMs = std::max<qint64>(0, endMs - current->startMs);
-    run.durationMs = endMs >= 0 ? endMs : (current ? current->startMs + current->heldMs : 0);
+    run.endRecorded = !current || endMs >= 0;
+    if (current && current->heldMs == 0)
+        current->heldMs = endMs >= 0 ? std::max<qint64>(0, endMs - current->startMs) : -1;
+    run.durationMs = endMs >= 0 ? endMs : run.lastMs;
     run.endAt = QDateTime::fromString(QString::fromLatin1(lastTime), Qt::ISODateWithMs);
     return run;
 }
@@ -236,7 +251,7 @@ qint64 matchProgram(RecordedRun &run, const StepTableModel &program)
 
 bool heldLonger(const RecordedStep &step)
 {
-    if (step.expectedMs < 0)
+    if (step.expectedMs < 0 || step.heldMs < 0)
         return false;
     return step.heldMs - step.expectedMs > std::max<qint64>(5, step.expectedMs / 50);
 }
@@ -248,7 +263,7 @@ Timeline recordedTimeline(const RecordedRun &run)
     for (const RecordedStep &recorded : run.steps) {
         TimelineStep step;
         step.startMs = recorded.startMs;
-        step.heldMs = recorded.heldMs;
+        step.heldMs = std::max<qint64>(0, recorded.heldMs);
         step.volts = lenientNumber(recorded.voltage);
         step.hertz = lenientNumber(recorded.frequency);
         step.outputOn = recorded.output.trimmed().compare(QLatin1String("off"), Qt::CaseInsensitive) != 0;

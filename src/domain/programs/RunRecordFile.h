@@ -22,7 +22,7 @@ struct RecordedStep
     QString startPhase; // the last one sent, for steps that did not send it
     QString output;
     qint64 startMs = 0; // elapsed from RUN
-    qint64 heldMs = 0;  // until the next step, or the end of the run
+    qint64 heldMs = 0;  // until the next step, or the end of the run; -1: unknown (a cut record)
     // From the program, when it is known: the step's dwell, and what the
     // sequencer holds it for (twice the dwell for the last step of a cycle).
     int dwellMs = -1;
@@ -45,6 +45,13 @@ struct RecordedRun
     QDateTime endAt;       // the last row
     qint64 durationMs = 0; // RUN to the output switched off at the end
     qint64 rows = 0;
+    // Where the file is not what the recorder writes: lines that are no
+    // record (skipped), and whether the run's end (":OUTP " after the steps)
+    // is in it. lastMs: the last time the record holds.
+    qint64 strayLines = 0;
+    qint64 firstStrayLine = 0; // its line number, 1 the header
+    bool endRecorded = false;
+    qint64 lastMs = 0;
     QList<RecordedStep> steps;
 };
 

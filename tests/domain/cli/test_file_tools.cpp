@@ -108,6 +108,34 @@ QList<RowStep> rowSteps(const QString &csv)
     }
     return steps;
 }
+// A record of two steps as the recorder writes it, the second cut off
+// before the run's end; whole adds the end of the run.
+QByteArray recordRows(bool whole)
+{
+    QByteArray csv = "time,elapsed_ms,step,command\r\n"
+                     "2026-12-08T05:00:00.000Z,,,:SYST:LOC \r\n"
+                     "2026-12-08T05:00:00.100Z,0,,:SOUR:TURN OFF\r\n"
+                     "2026-12-08T05:00:00.100Z,0,,:OUTP ON\r\n"
+                     "2026-12-08T05:00:00.100Z,0,S1,:SOUR:FREQ 50.00\r\n"
+                     "2026-12-08T05:00:00.100Z,0,S1,:SOUR:VOLT 230.00\r\n"
+                     "2026-12-08T05:00:00.100Z,0,S1,:SOUR:TURN ON\r\n"
+                     "2026-12-08T05:00:01.100Z,1000,S2,:SOUR:FREQ 50.00\r\n"
+                     "2026-12-08T05:00:01.100Z,1000,S2,:SOUR:VOLT 0.00\r\n"
+                     "2026-12-08T05:00:01.100Z,1000,S2,:SOUR:TURN ON\r\n";
+    if (whole)
+        csv += "2026-12-08T05:00:02.100Z,2000,,:SOUR:TURN OFF\r\n"
+               "2026-12-08T05:00:02.100Z,2000,,:OUTP OFF\r\n";
+    return csv;
+}
+
+bool writeRecord(const QString &csvPath, const QByteArray &csv, const QString &stepFile)
+{
+    QFile file(csvPath), side(csvPath.chopped(4) + QStringLiteral(".json"));
+    const QByteArray json = "{\"port\":\"COM 1\",\"baud\":\"9600\",\"stepFile\":\"" + stepFile.toUtf8()
+                            + "\",\"outcome\":\"completed\",\"stretchedSteps\":0}";
+    return file.open(QIODevice::WriteOnly) && file.write(csv) == csv.size() && side.open(QIODevice::WriteOnly)
+           && side.write(json) == json.size();
+}
 } // namespace
 
 class FileToolsTest : public QObject
@@ -123,6 +151,10 @@ private slots:
     void checkStatus();
     void plotFiles_data();
     void plotFiles();
+    void fullDisk_data();
+    void fullDisk();
+    void damagedRecord_data();
+    void damagedRecord();
     void checkAgreesWithPacedRun_reportOfTheRun();
 
 private:
@@ -321,6 +353,98 @@ void FileToolsTest::plotFiles()
         QVERIFY2(text.contains(QLatin1String("Voltage [V]")), qPrintable(text));
         QVERIFY2(text.contains(QLatin1String("4 held longer than their dwell at 9600 baud")), qPrintable(text));
     }
+}
+
+void FileToolsTest::fullDisk_data()
+{
+    // A full disk is a path that leads to /dev/full, which refuses every
+    // write for root too; beside each, the same on a disk with room.
+    QTest::addColumn<QString>("tool");
+    QTest::addColumn<QString>("suffix");
+    QTest::addColumn<bool>("full");
+    for (const char *suffix : {"png", "svg", "pdf"}) {
+        QTest::addRow("--plot .%s, full disk", suffix) << "--plot" << suffix << true;
+        QTest::addRow("--plot .%s, room", suffix) << "--plot" << suffix << false;
+    }
+    QTest::newRow("--report, full disk") << "--report"
+                                         << "pdf" << true;
+    QTest::newRow("--report, room") << "--report"
+                                    << "pdf" << false;
+}
+
+void FileToolsTest::fullDisk()
+{
+#ifndef Q_OS_UNIX
+    QSKIP("/dev/full is POSIX only");
+#else
+    QFETCH(QString, tool);
+    QFETCH(QString, suffix);
+    QFETCH(bool, full);
+    QTemporaryDir dir;
+    const QString program = writeSteps(dir.filePath(QStringLiteral("p.log")), tightProgram());
+    const QString record = dir.filePath(QStringLiteral("r.csv"));
+    QVERIFY(writeRecord(record, recordRows(true), program));
+    const QString output = dir.filePath(QStringLiteral("out.") + suffix);
+    if (full)
+        QVERIFY(QFile::link(QStringLiteral("/dev/full"), output));
+    const Outcome outcome = run({tool, tool == QLatin1String("--plot") ? program : record, "--output", output});
+    if (full) {
+        QCOMPARE(outcome.exitCode, 1);
+        QVERIFY2(outcome.err.contains(
+                     QStringLiteral("cannot write \"%1\": No space left on device").arg(output)),
+                 qPrintable(outcome.err));
+        QVERIFY(!outcome.out.contains(QLatin1String("Report: ")));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::System).size(), 4); // nothing beside them
+    } else {
+        QCOMPARE(outcome.exitCode, 0);
+        QVERIFY(QFileInfo(output).size() > 100);
+    }
+#endif
+}
+
+void FileToolsTest::damagedRecord_data()
+{
+    QTest::addColumn<QByteArray>("csv");
+    QTest::addColumn<bool>("stepFileThere");
+    QTest::addColumn<QStringList>("says");
+    QTest::addColumn<QStringList>("saysNot");
+    const QString cut = QStringLiteral("The record ends 1.000 s after RUN, before the run's end");
+    const QString stray = QStringLiteral("line(s) of the record are not records");
+    const QString missing = QStringLiteral("Step file not found: ");
+    QTest::newRow("whole record") << recordRows(true) << true << QStringList{"Ended: completed", "1.000"}
+                                  << QStringList{cut, stray, missing, "held time is unknown"};
+    QTest::newRow("cut after step 2") << recordRows(false) << true
+                                      << QStringList{cut, "the last step's held time is unknown", "unknown"}
+                                      << QStringList{stray, "-1000"};
+    QTest::newRow("junk appended") << recordRows(true) + "garbage\r\nx,y,z,w\r\n"
+                                   << true
+                                   << QStringList{"2 " + stray + " and were skipped, the first at line 13"}
+                                   << QStringList{cut};
+    QTest::newRow("step file gone") << recordRows(true) << false << QStringList{missing} << QStringList{cut};
+}
+
+void FileToolsTest::damagedRecord()
+{
+    QFETCH(QByteArray, csv);
+    QFETCH(bool, stepFileThere);
+    QFETCH(QStringList, says);
+    QFETCH(QStringList, saysNot);
+    QTemporaryDir dir;
+    QString program = dir.filePath(QStringLiteral("gone.log"));
+    if (stepFileThere)
+        program = writeSteps(dir.filePath(QStringLiteral("p.log")),
+                             {step("S1", "230.00", "0.00", "1.00"), step("S2", "0.00", "0.00", "1.00")});
+    const QString record = dir.filePath(QStringLiteral("r.csv"));
+    QVERIFY(writeRecord(record, csv, program));
+    const QString pdf = dir.filePath(QStringLiteral("r.pdf"));
+    const Outcome outcome = run({"--report", record, "--output", pdf});
+    QCOMPARE(outcome.exitCode, 0);
+    const QString text = popplerOutput(QStringLiteral("pdftotext"),
+                                       {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+    for (const QString &s : says)
+        QVERIFY2(text.contains(s), qPrintable(s + QStringLiteral(" in:\n") + text));
+    for (const QString &s : saysNot)
+        QVERIFY2(!text.contains(s), qPrintable(s + QStringLiteral(" in:\n") + text));
 }
 
 void FileToolsTest::checkAgreesWithPacedRun_reportOfTheRun()

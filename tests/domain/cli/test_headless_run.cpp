@@ -128,6 +128,8 @@ private slots:
     void transcript();
     void refusedBeforeAnythingIsSent_data();
     void refusedBeforeAnythingIsSent();
+    void heldUntilStop_data();
+    void heldUntilStop();
     void runWaitsForRemotesCommand_data();
     void runWaitsForRemotesCommand();
     void stepsWholeAtTheFarEnd_data();
@@ -301,6 +303,8 @@ void HeadlessRunTest::refusedBeforeAnythingIsSent_data()
         QTest::addRow("0 ms step: \"%s\"", dwell)
             << QStringList{"FILE"} << QStringList{"Step2", "On", dwell}
             << "Step2 (row 2): the dwell time \"" + QLatin1String(dwell) + held;
+    QTest::newRow("no step checked") << QStringList{"UNCHECKED"} << good
+                                     << "No step is checked: the run waits for STOP";
     QTest::newRow("header in a value") << QStringList{"FILE"} << QStringList{"Step2", "Off:OUTP ON", "0.05"}
                                        << "Step2 (row 2): the output holds \":\"";
     QTest::newRow("control text in a label")
@@ -319,7 +323,13 @@ void HeadlessRunTest::refusedBeforeAnythingIsSent()
     secondStep.subItem(StepRecord::Output) = second[1];
     const QString good = writeSteps(dir, {step(1, "110.00", "0.05"), secondStep});
     const QString bad = writeSteps(badDir, {step(1, "110.00", "0.05"), step(2, "110.00", "70.00")});
-    arguments.replaceInStrings(QStringLiteral("FILE"), good).replaceInStrings(QStringLiteral("BAD"), bad);
+    QTemporaryDir uncheckedDir;
+    StepRecord first = step(1, "110.00", "0.05"), last = step(2, "110.00", "0.05");
+    first.checked = last.checked = false;
+    const QString unchecked = writeSteps(uncheckedDir, {first, last});
+    arguments.replaceInStrings(QStringLiteral("FILE"), good)
+        .replaceInStrings(QStringLiteral("BAD"), bad)
+        .replaceInStrings(QStringLiteral("UNCHECKED"), unchecked);
 
     SourceLink link([] { return 0.0; }, Cable::Tcp);
     link.setLive(true);
@@ -330,6 +340,38 @@ void HeadlessRunTest::refusedBeforeAnythingIsSent()
     QCOMPARE(static_cast<TcpCable &>(link.cable()).connectionCount(), 0);
     QVERIFY(receivedLines(link).isEmpty());
     QVERIFY(outcome.out.isEmpty());
+}
+
+void HeadlessRunTest::heldUntilStop_data()
+{
+    // Programs that wait for STOP are refused unless --seconds presses it.
+    QTest::addColumn<bool>("firstChecked");
+    QTest::addColumn<QString>("dwell");
+    QTest::addColumn<bool>("seconds");
+    QTest::addColumn<bool>("refused");
+    QTest::newRow("checked steps: played") << true << "0.20" << false << false;
+    QTest::newRow("no step checked: refused") << false << "0.20" << false << true;
+    QTest::newRow("no step checked, --seconds: played") << false << "0.20" << true << false;
+    QTest::newRow("a 0 ms step: refused") << true << "0" << false << true;
+    QTest::newRow("a 0 ms step, --seconds: played") << true << "0" << true << false;
+}
+
+void HeadlessRunTest::heldUntilStop()
+{
+    QFETCH(bool, firstChecked);
+    QFETCH(QString, dwell);
+    QFETCH(bool, seconds);
+    QFETCH(bool, refused);
+    QTemporaryDir dir;
+    HeadlessRunOptions options;
+    options.file = writeSteps(dir, {step(1, "110.00", dwell, firstChecked), step(2, "0.00", "0.20", false)});
+    options.port.number = 1;
+    if (seconds)
+        options.seconds = 0.5;
+    FakePlatform fake;
+    HeadlessRun run(options, fake.port, fake.timer);
+    QCOMPARE(run.prepare(), refused ? std::optional<int>(HeadlessRun::Refused) : std::nullopt);
+    QVERIFY(fake.port.commands().isEmpty());
 }
 
 void HeadlessRunTest::runWaitsForRemotesCommand_data()
