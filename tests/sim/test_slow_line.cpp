@@ -312,7 +312,14 @@ void SlowLineTest::endOfRun_offCommandsComeNext()
     QVERIFY(!source.state().output);
     // The line held the steps.
     QVERIFY(!w || stalled || w->session().pace().stretchedCount > 0);
-    QVERIFY(fake.messages.shown.isEmpty());
+    // A socket's far end that reads nothing during the close never closes
+    // its side: the window says that the output may still be on.
+    if (stalled && how == QLatin1String("Exit") && Via(via) == Via::Socket) {
+        QCOMPARE(fake.messages.shown.size(), 1);
+        QVERIFY(fake.messages.shown[0].text.startsWith(QStringLiteral("The off commands could not be delivered")));
+    } else {
+        QVERIFY(fake.messages.shown.isEmpty());
+    }
     w.reset();
     m_far = nullptr;
 #endif

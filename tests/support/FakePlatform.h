@@ -44,6 +44,8 @@ public:
     bool failWrites = false;
     // What openFailure() says after an open of a port not in openablePorts.
     QString openFailureText;
+    // What closeDelivered() says: false plays a far end that took nothing.
+    bool delivers = true;
     // What OutputPendingMs() reports while open; a discard sets it to 0.
     int pendingMs = 0;
     QList<Event> events;
@@ -63,6 +65,7 @@ public:
     bool PortOpen() const override { return m_open; }
     bool setPortOpen(bool open) override;
     QString openFailure() const override { return m_openFailed ? openFailureText : QString(); }
+    bool closeDelivered() const override { return delivers; }
     bool setOutput(const QString &text) override;
     int OutputPendingMs() const override { return m_open ? pendingMs : 0; }
     bool discardOutput() override;

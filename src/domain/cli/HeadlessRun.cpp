@@ -7,6 +7,7 @@
 #include "files/FileChecksum.h"
 #include "files/StepFile.h"
 #include "instrument/Commands.h"
+#include "instrument/PortText.h"
 #include "instrument/RunModes.h"
 #include "instrument/SequencerCore.h"
 #include "platform/CrashSignals.h"
@@ -185,7 +186,7 @@ void HeadlessRun::start()
     case InstrumentSession::LinkResult::Done: break;
     case InstrumentSession::LinkResult::NotOpened: finish(openFailedStatus()); return;
     case InstrumentSession::LinkResult::NotSent:
-        m_session.release();
+        releaseInstrument();
         finish(LinkFailed);
         return;
     }
@@ -213,14 +214,14 @@ void HeadlessRun::pressRun()
         // The port is checked again by RUN; the steps were checked before.
         if (!refused.message.isEmpty())
             m_messages.show(refused.message, {}, {}, {}, {});
-        m_session.release();
+        releaseInstrument();
         finish(refused.reason == RunController::Refusal::Reason::PortUnavailable ? LinkFailed : Refused);
         return;
     }
     // An empty table: RUN plays nothing, as in the window.
     if (!m_session.running() && !m_done && m_duration < 0) {
         m_duration = 0;
-        m_session.release();
+        releaseInstrument();
         finish(Done);
     }
 }
@@ -237,7 +238,7 @@ void HeadlessRun::runEnded(const QString &message)
     QTimer::singleShot(0, this, [this] {
         if (m_done)
             return;
-        m_session.release();
+        releaseInstrument();
         finish(m_lost ? LinkFailed : Done);
     });
 }
@@ -256,8 +257,14 @@ void HeadlessRun::terminate(int signalNumber)
         return;
     if (m_session.running() && m_since.isValid())
         m_duration = m_since.elapsed();
-    m_session.release();
+    releaseInstrument();
     finish(128 + signalNumber);
+}
+
+void HeadlessRun::releaseInstrument()
+{
+    if (!m_session.release())
+        m_offUndelivered = true;
 }
 
 void HeadlessRun::finish(int status)
@@ -265,6 +272,10 @@ void HeadlessRun::finish(int status)
     if (m_done)
         return;
     m_done = true;
+    // A run whose off commands may not have reached the instrument did not
+    // end well, however it ended.
+    if (m_offUndelivered && status == Done)
+        status = LinkFailed;
     m_limit.stop();
     m_progress.stop();
     QString outcome = QStringLiteral("completed");
@@ -276,9 +287,13 @@ void HeadlessRun::finish(int status)
         outcome = QStringLiteral("ended by signal %1").arg(status - 128);
     else if (m_stoppedByLimit)
         outcome = QStringLiteral("stopped after --seconds");
+    if (m_offUndelivered)
+        outcome += QStringLiteral("; off commands not delivered");
     m_session.finishRecord(outcome, m_session.pace().stretchedCount);
     endProgressLine();
     printSummary();
+    if (m_offUndelivered && m_duration < 0)
+        tell(offUndeliveredMessage(portName(m_options.port)));
     emit finished(status);
 }
 
@@ -324,6 +339,8 @@ void HeadlessRun::printSummary()
                 + QStringLiteral(" (") + failure + QStringLiteral(")\n");
     else if (!m_session.recordPath().isEmpty())
         text += QStringLiteral("Record: ") + record + QLatin1Char('\n');
+    if (m_offUndelivered)
+        text += StepText::escapeControls(offUndeliveredMessage(portName(m_options.port))) + QLatin1Char('\n');
     print(stdout, text);
 }
 

@@ -69,6 +69,7 @@ private:
     // RUN, once Remote's command has left the line.
     void pressRun();
     void runEnded(const QString &message);
+    void releaseInstrument();
     void finish(int status);
     void tell(const QString &line);
     void drawProgress();
@@ -96,6 +97,7 @@ private:
     bool m_showProgress = false;
     bool m_lineDrawn = false;
     bool m_lost = false;
+    bool m_offUndelivered = false; // the release's off commands may not have left
     bool m_done = false;
     bool m_stoppedByLimit = false;
 };

@@ -148,13 +148,14 @@ void InstrumentSession::updateStep(int position, const StepRecord &row)
     });
 }
 
-void InstrumentSession::release()
+bool InstrumentSession::release()
 {
-    onSessionThread([&] {
+    return onSessionThread([&] {
         if (!m_remote)
-            return;
-        m_run.releaseInstrument();
+            return true;
+        const bool delivered = m_run.releaseInstrument();
         armCrashGuard(false);
+        return delivered;
     });
 }
 

@@ -95,8 +95,10 @@ public:
     // Closing under remote control: no further step, the commands not yet
     // on the line dropped, the output off, the instrument back to local
     // operation, the port closed and the crash guard disarmed. Nothing
-    // under local control.
-    void release();
+    // under local control. Returns false when the off commands may not have
+    // reached the instrument: the port did not open, a write failed, or the
+    // close saw the far end take none of them.
+    bool release();
     // No further tick; a run in progress stays as it is.
     void stopTicks();
     // What a tick of the timer does: the line's pace, then the sequencer.

@@ -19,6 +19,12 @@ inline QString labelForBaud(const QString &baud)
     return baud + QStringLiteral(",8,N,1");
 }
 
+// The message for off commands that did not leave the port on release.
+inline QString offUndeliveredMessage(const QString &entry)
+{
+    return QStringLiteral("The off commands could not be delivered to %1: the output may still be on").arg(entry);
+}
+
 // The message for a port that cannot be opened, naming its list entry.
 inline QString portNotAvailableMessage(const QString &entry)
 {

@@ -120,19 +120,20 @@ void RunController::stopTicks()
     m_timer.setEnabled(false);
 }
 
-void RunController::releaseInstrument()
+bool RunController::releaseInstrument()
 {
     stopTicks();
     if (!m_link.ensureOpen())
-        return;
+        return false;
     // Commands of steps not yet on the line would only delay the output's
     // switching off.
     if (m_running)
         m_link.dropUnsent();
-    m_link.send(Command::Turn + Command::Off);
-    m_link.send(Command::OutputRelay + Command::Off);
-    m_link.send(Command::Local);
+    bool sent = m_link.send(Command::Turn + Command::Off);
+    sent = m_link.send(Command::OutputRelay + Command::Off) && sent;
+    sent = m_link.send(Command::Local) && sent;
     m_link.close();
+    return sent && m_link.closeDelivered();
 }
 
 void RunController::timerTick()

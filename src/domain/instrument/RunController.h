@@ -71,8 +71,8 @@ public:
     // Closing under remote operation: no further step, the commands not yet
     // on the line dropped if a run is going, the output off, the instrument
     // back to local operation, the port closed. A failed write does not
-    // stop the ones after it.
-    void releaseInstrument();
+    // stop the ones after it. False when the commands may not have left.
+    bool releaseInstrument();
 
 signals:
     void runStarted();

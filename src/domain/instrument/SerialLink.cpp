@@ -71,6 +71,11 @@ void SerialLink::close()
         m_port.setPortOpen(false);
 }
 
+bool SerialLink::closeDelivered() const
+{
+    return m_port.closeDelivered();
+}
+
 bool SerialLink::tryPort(qint16 number)
 {
     close();

@@ -37,6 +37,8 @@ public:
     int pendingMs() const;
     // Closes the port if it is open.
     void close();
+    // Whether the last close saw every byte written leave the port.
+    bool closeDelivered() const;
     // Tries the port of this number, silently: closes the open one first.
     bool tryPort(qint16 number);
     // Switches to the port of a list entry ("COM 2") and opens it.

@@ -55,6 +55,7 @@ void QtSerialPort::closeAfterDrain()
     // commands leave first, for as long as they need at the line's rate, and
     // never more than two seconds, in case nothing is reading them.
     const int needMs = OutputPendingMs();
+    m_closeDelivered = true;
     if (needMs > 0) {
         const QDeadlineTimer lineDone(std::min(needMs, MaxCloseWaitMs));
         const QDeadlineTimer deadline(std::min(needMs + 50, MaxCloseWaitMs));
@@ -65,6 +66,17 @@ void QtSerialPort::closeAfterDrain()
         // What the driver no longer counts may still be in the adapter.
         if (m_port.isOpen() && !lineDone.hasExpired())
             QThread::msleep(static_cast<unsigned long>(lineDone.remainingTime()));
+        // Bytes still queued when the line should have carried them: a far
+        // end that does not read, or flow control that holds the line. They
+        // get the rest of the two seconds; what is left then never left.
+        const QDeadlineTimer giveUp(MaxCloseWaitMs - std::min(needMs + 50, MaxCloseWaitMs));
+        while (m_port.isOpen() && !giveUp.hasExpired() && (m_port.bytesToWrite() > 0 || bytesQueued() > 0)) {
+            if (m_port.bytesToWrite() > 0)
+                m_port.waitForBytesWritten(static_cast<int>(std::max<qint64>(1, giveUp.remainingTime())));
+            else
+                QThread::msleep(2);
+        }
+        m_closeDelivered = !m_port.isOpen() || (m_port.bytesToWrite() == 0 && bytesQueued() == 0);
     }
     if (m_port.isOpen())
         m_port.close();

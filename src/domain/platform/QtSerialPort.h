@@ -27,6 +27,7 @@ public:
     bool PortOpen() const override { return m_port.isOpen(); }
     bool setPortOpen(bool open) override;
     QString openFailure() const override { return m_openFailure; }
+    bool closeDelivered() const override { return m_closeDelivered; }
     bool setOutput(const QString &text) override;
     int OutputPendingMs() const override;
     bool discardOutput() override;
@@ -50,6 +51,7 @@ private:
     QString m_settings = QStringLiteral("9600,n,8,1");
     static constexpr qint64 GuaranteedRoom = 2048;
     QString m_openFailure;            // why the last open failed
+    bool m_closeDelivered = true;     // the last close saw every byte leave
     qint64 m_knownRoom = 0;           // bytes the driver is known to take without blocking
     bool m_flushing = false;          // inside the forced write of setOutput()
     double m_charMs = 10000.0 / 9600; // one character's time on the line

@@ -28,6 +28,7 @@ public:
     bool PortOpen() const override { return active().PortOpen(); }
     bool setPortOpen(bool open) override;
     QString openFailure() const override { return active().openFailure(); }
+    bool closeDelivered() const override { return active().closeDelivered(); }
     bool setOutput(const QString &text) override { return active().setOutput(text); }
     int OutputPendingMs() const override { return active().OutputPendingMs(); }
     bool discardOutput() override { return active().discardOutput(); }

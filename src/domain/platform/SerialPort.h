@@ -36,6 +36,10 @@ public:
     // Why the last open failed, in a few words ("connection refused", "no
     // such device"); empty when it opened or the port cannot tell.
     virtual QString openFailure() const { return {}; }
+    // Whether the last close saw every byte written leave: false when the
+    // far end took none of the last bytes before the close gave up on it
+    // (a server that does not read, a line held by flow control).
+    virtual bool closeDelivered() const { return true; }
 
     // Hands the text to the serial service, one byte per character
     // (Latin-1). Does not wait for the bytes to leave. Returns false when

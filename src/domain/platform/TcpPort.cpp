@@ -235,6 +235,11 @@ void TcpPort::closeAfterDrain()
     while (m_socket.state() == QAbstractSocket::ConnectedState && m_socket.bytesToWrite() > 0
            && !deadline.hasExpired())
         m_socket.waitForBytesWritten(static_cast<int>(std::max<qint64>(1, deadline.remainingTime())));
+    // Only the server's own close after ours says that it read the last
+    // bytes: a server that never reads takes them into its buffer and
+    // acknowledges them all the same.
+    m_closeDelivered = false;
+    const bool allWritten = m_socket.bytesToWrite() == 0;
     // A serial server may drop what its line has not sent yet once the
     // connection ends (ser2net empties its device's queue on close): the
     // connection stays until the bytes can have left the line, as a serial
@@ -257,6 +262,7 @@ void TcpPort::closeAfterDrain()
         if (m_socket.state() != QAbstractSocket::UnconnectedState)
             m_socket.waitForDisconnected(static_cast<int>(std::max<qint64>(1, deadline.remainingTime())));
     }
+    m_closeDelivered = allWritten && m_socket.state() == QAbstractSocket::UnconnectedState;
     // Unread bytes would turn the close into a reset.
     if (m_socket.state() != QAbstractSocket::UnconnectedState) {
         m_socket.readAll();

@@ -49,6 +49,7 @@ public:
     bool PortOpen() const override { return m_linked; }
     bool setPortOpen(bool open) override;
     QString openFailure() const override { return m_openFailure; }
+    bool closeDelivered() const override { return m_closeDelivered; }
     bool setOutput(const QString &text) override;
     int OutputPendingMs() const override;
     // What was handed to the connection cannot be taken back; an RFC 2217
@@ -80,6 +81,7 @@ private:
     PortTarget::Kind m_kind = PortTarget::Kind::Tcp;
     std::unique_ptr<Rfc2217Framing> m_telnet; // rfc2217:// only
     QString m_openFailure;                    // why the last open failed
+    bool m_closeDelivered = true;             // the last close saw the server take everything
     QByteArray m_crashPrefix;                 // the purge, on rfc2217://
     qint16 m_commPort = 1;
     PortMap m_portMap;

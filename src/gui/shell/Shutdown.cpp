@@ -5,6 +5,7 @@
 // stay open; the program ends when its last window has closed.
 #include "files/StepDocument.h"
 #include "instrument/InstrumentSession.h"
+#include "instrument/PortText.h"
 #include "shell/frmControl.h"
 
 #include <QCloseEvent>
@@ -37,10 +38,12 @@ bool frmControl::Form_Unload()
             return true;
     }
     // A close on a signal has released the instrument already.
-    if (!m_closingOnSignal)
-        m_session->release();
+    const bool delivered = m_closingOnSignal || m_session->release();
     // What the session said on the way is shown before the window goes.
     catchUpWithSession();
+    if (!delivered)
+        MsgBox(offUndeliveredMessage(m_ui.cboCommPort->currentText()), MessageBox::Buttons::Ok,
+               MessageBox::Icon::Exclamation);
     return false;
 }
 

@@ -25,6 +25,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <atomic>
+#include <chrono>
 #include <thread>
 
 #ifdef Q_OS_UNIX
@@ -141,6 +143,8 @@ private slots:
     void signalDuringConnect_endsAtOnce_data();
     void signalDuringConnect_endsAtOnce();
     void serverResetsMidRun_exitOneMessageOnce();
+    void offCommandsUntaken_summarySaysSo_data();
+    void offCommandsUntaken_summarySaysSo();
 
 private:
     // Runs quorra with the arguments while the virtual source listens.
@@ -686,6 +690,57 @@ void HeadlessRunTest::serverResetsMidRun_exitOneMessageOnce()
     QCOMPARE(outcome.err,
              target + QStringLiteral(" : not available. Change the CommPort property to another port.\n"));
     QCOMPARE(afterReset, QByteArray(":SOUR:TURN OFF\r:OUTP OFF\r:SYST:LOC \r"));
+#endif
+}
+
+void HeadlessRunTest::offCommandsUntaken_summarySaysSo_data()
+{
+    QTest::addColumn<bool>("reads");
+    QTest::newRow("a server that reads") << true;
+    QTest::newRow("a server that never reads") << false;
+}
+
+void HeadlessRunTest::offCommandsUntaken_summarySaysSo()
+{
+#ifndef Q_OS_UNIX
+    QSKIP("POSIX sockets only");
+#else
+    QFETCH(bool, reads);
+    quint16 port = 0;
+    const int listener = listenOnLoopback(4, &port);
+    QVERIFY(listener >= 0);
+    // Start-up's connection read to its end; the run's read to its end, or
+    // held without a read until the program has gone.
+    std::atomic<bool> programGone{false};
+    std::thread server([&] {
+        char buffer[512];
+        const int startup = acceptWithin(listener, 10000);
+        while (::read(startup, buffer, sizeof buffer) > 0) {
+        }
+        ::close(startup);
+        const int run = acceptWithin(listener, 10000);
+        if (reads) {
+            while (::read(run, buffer, sizeof buffer) > 0) {
+            }
+        } else {
+            while (!programGone)
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        ::close(run);
+    });
+    QTemporaryDir dir;
+    const QString file = writeSteps(dir, {step(1, "110.00", "0.05"), step(2, "120.00", "0.05")});
+    const QString target = QStringLiteral("tcp://127.0.0.1:%1").arg(port);
+    const Outcome outcome = run({file, "--mode", "continuous", "--seconds", "1", "--port", target});
+    programGone = true;
+    server.join();
+    ::close(listener);
+    const QString said = QStringLiteral("The off commands could not be delivered to ") + target
+                         + QStringLiteral(": the output may still be on\n");
+    QCOMPARE(outcome.exitCode, reads ? 0 : 1);
+    QVERIFY2(outcome.out.startsWith(QStringLiteral("Steps played: ")), qPrintable(outcome.out));
+    QCOMPARE(outcome.out.endsWith(said), !reads);
+    QCOMPARE(outcome.err, QString());
 #endif
 }
 

@@ -35,6 +35,7 @@ private slots:
     void cancelledClose_canBeRepeated();
     void remote_portWillNotOpen_closesWithoutSending();
     void remote_failingWrites_allTriedThenPortClosed();
+    void remote_farEndTakesNothing_saysTheOutputMayBeOn();
     void noPortAtStartUp_closesSilently();
     void exit_closesTheWindow();
     void otherWindowKeepsTheProgramRunning();
@@ -183,11 +184,14 @@ void ShutdownTest::remote_portWillNotOpen_closesWithoutSending()
 
     QVERIFY(w->close());
 
-    QCOMPARE(fake.messages.shown.size(), 1);
+    // The port, then what that means for the output.
+    QCOMPARE(fake.messages.shown.size(), 2);
     const auto &m = fake.messages.shown.first();
     QCOMPARE(m.text, QStringLiteral("COM 1 : not available. Change the CommPort property to another port."));
     QCOMPARE(m.caption, QStringLiteral("Nesk DEMO"));
     QCOMPARE(m.buttons, MessageBox::Buttons::Ok);
+    QCOMPARE(fake.messages.shown[1].text,
+             QStringLiteral("The off commands could not be delivered to COM 1: the output may still be on"));
     QCOMPARE(fake.port.count(Kind::Write) + fake.port.count(Kind::WriteFailed), 0);
     QVERIFY(!fake.timer.Enabled());
 }
@@ -204,7 +208,25 @@ void ShutdownTest::remote_failingWrites_allTriedThenPortClosed()
             tried << e.text;
     QCOMPARE(tried, ShutdownCommands);
     QCOMPARE(fake.port.events.constLast().kind, Kind::Close);
-    QVERIFY(fake.messages.shown.isEmpty());
+    QCOMPARE(fake.messages.shown.size(), 1);
+    QCOMPARE(fake.messages.shown[0].text,
+             QStringLiteral("The off commands could not be delivered to COM 1: the output may still be on"));
+    QCOMPARE(fake.messages.shown[0].caption, QStringLiteral("Nesk DEMO"));
+}
+
+void ShutdownTest::remote_farEndTakesNothing_saysTheOutputMayBeOn()
+{
+    // Written, but the port's close saw none of it leave: said once, as the
+    // window goes. A port that delivers says nothing (the cases above).
+    FakePlatform fake;
+    auto w = startedWindow(fake, true);
+    fake.port.delivers = false;
+    QVERIFY(w->close());
+    QCOMPARE(fake.port.writes(), ShutdownCommands);
+    QCOMPARE(fake.messages.shown.size(), 1);
+    QCOMPARE(fake.messages.shown[0].text,
+             QStringLiteral("The off commands could not be delivered to COM 1: the output may still be on"));
+    QCOMPARE(fake.messages.shown[0].icon, MessageBox::Icon::Exclamation);
 }
 
 void ShutdownTest::noPortAtStartUp_closesSilently()
