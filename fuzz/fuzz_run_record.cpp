@@ -29,7 +29,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const std::optional<RecordedRun> run = readRunRecord(path, &error);
     if (!run)
         return error.isEmpty() ? (std::abort(), 0) : 0;
-    const auto lines = std::count(data, data + size, uint8_t('\n')) + std::count(data, data + size, uint8_t('\r')) + 1;
+    const auto lines = std::count(data, data + size, uint8_t('\n'))
+                       + std::count(data, data + size, uint8_t('\r')) + 1;
     if (run->rows > lines || run->steps.size() > lines || run->strayLines > lines)
         std::abort();
     for (const RecordedStep &step : run->steps)
