@@ -316,7 +316,8 @@ void SlowLineTest::endOfRun_offCommandsComeNext()
     // its side: the window says that the output may still be on.
     if (stalled && how == QLatin1String("Exit") && Via(via) == Via::Socket) {
         QCOMPARE(fake.messages.shown.size(), 1);
-        QVERIFY(fake.messages.shown[0].text.startsWith(QStringLiteral("The off commands could not be delivered")));
+        QVERIFY(
+            fake.messages.shown[0].text.startsWith(QStringLiteral("The off commands could not be delivered")));
     } else {
         QVERIFY(fake.messages.shown.isEmpty());
     }

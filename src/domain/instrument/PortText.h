@@ -22,7 +22,8 @@ inline QString labelForBaud(const QString &baud)
 // The message for off commands that did not leave the port on release.
 inline QString offUndeliveredMessage(const QString &entry)
 {
-    return QStringLiteral("The off commands could not be delivered to %1: the output may still be on").arg(entry);
+    return QStringLiteral("The off commands could not be delivered to %1: the output may still be on")
+        .arg(entry);
 }
 
 // The message for a port that cannot be opened, naming its list entry.
