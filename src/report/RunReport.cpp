@@ -37,19 +37,27 @@ QString orUnknown(const QString &text)
 }
 
 // One row of the step table, columns padded for a fixed-width font.
-QString tableRow(const QStringList &cells)
+// Cells padded to their column's width: negative widths are left-aligned
+// and cut with an ellipsis, positive ones right-aligned.
+QString fixedColumns(const QStringList &cells, std::initializer_list<int> widths)
 {
-    static const int widths[] = {7, -28, 9, 9, 7, 8, 8, 8, 1};
     QString row;
-    for (qsizetype i = 0; i < cells.size() && i < 9; ++i) {
-        const int w = widths[i];
-        QString cell = cells[i];
+    qsizetype i = 0;
+    for (const int w : widths) {
+        if (i >= cells.size())
+            break;
+        QString cell = cells[i++];
         if (w < 0 && cell.size() > -w)
             cell = cell.left(-w - 1) + QChar(0x2026);
         row += w < 0 ? cell.leftJustified(-w) : cell.rightJustified(w);
         row += QLatin1Char(' ');
     }
     return row;
+}
+
+QString tableRow(const QStringList &cells)
+{
+    return fixedColumns(cells, {7, -28, 9, 9, 7, 8, 8, 8, 1});
 }
 
 // Where the record and its side file disagree, or the file is not as written.
@@ -126,17 +134,7 @@ QString heldText(qint64 ms)
 
 QString summaryRow(const QStringList &cells)
 {
-    static const int widths[] = {-30, 8, 10, 10, 10, 10, 10, 1};
-    QString row;
-    for (qsizetype i = 0; i < cells.size() && i < 8; ++i) {
-        const int w = widths[i];
-        QString cell = cells[i];
-        if (w < 0 && cell.size() > -w)
-            cell = cell.left(-w - 1) + QChar(0x2026);
-        row += w < 0 ? cell.leftJustified(-w) : cell.rightJustified(w);
-        row += QLatin1Char(' ');
-    }
-    return row;
+    return fixedColumns(cells, {-30, 8, 10, 10, 10, 10, 10, 1});
 }
 } // namespace
 
