@@ -9,6 +9,7 @@
 #include "shell/frmControl.h"
 
 #include <QCloseEvent>
+#include <QComboBox>
 
 namespace {
 const QString ModifiedQuestion = QStringLiteral("The file have been modefied,") + QChar(13)
