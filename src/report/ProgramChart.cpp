@@ -132,6 +132,35 @@ struct Range
 {
     double low = 0, high = 1;
 };
+
+// What the chart says in place of its lines when nothing plays over time.
+QString nothingToDraw(const Timeline &t)
+{
+    if (t.steps.isEmpty())
+        return t.endless ? QStringLiteral("No step is checked: RUN plays no step and waits for STOP")
+                         : QStringLiteral("The program has no steps: RUN plays nothing");
+    const TimelineStep &last = t.steps.last();
+    if (std::max(t.lengthMs, last.startMs + last.heldMs) > 0)
+        return {};
+    const QString first = t.steps.first().label.isEmpty() ? QStringLiteral("The first step")
+                                                          : t.steps.first().label;
+    return first + QStringLiteral(" has a dwell of 0 ms: it holds from RUN until STOP");
+}
+
+// The title in bold at the top left; returns where the text after it starts.
+double drawTitle(QPainter &p, const QRectF &area, double line, const QString &title)
+{
+    if (title.isEmpty())
+        return area.left();
+    const QFont font = p.font();
+    QFont bold = font;
+    bold.setBold(true);
+    p.setFont(bold);
+    p.drawText(QPointF(area.left(), area.top() + line), title);
+    const double end = area.left() + QFontMetricsF(bold, p.device()).horizontalAdvance(title) + 2 * line;
+    p.setFont(font);
+    return end;
+}
 } // namespace
 
 QRectF drawProgramChart(QPainter &p, const QRectF &area, const Timeline &timeline, const ChartStyle &style)
@@ -155,6 +184,14 @@ QRectF drawProgramChart(QPainter &p, const QRectF &area, const Timeline &timelin
         p.restore();
         return {};
     }
+    if (const QString nothing = nothingToDraw(timeline); !nothing.isEmpty()) {
+        p.setPen(QPen(Qt::black, 0));
+        p.drawRect(r);
+        p.drawText(r, Qt::AlignCenter | Qt::TextWordWrap, nothing);
+        drawTitle(p, area, line, style.title);
+        p.restore();
+        return r;
+    }
 
     // Scales: volts from 0, hertz around the values, time from RUN.
     double vMax = 0, fMin = 1e300, fMax = -1e300;
@@ -177,7 +214,8 @@ QRectF drawProgramChart(QPainter &p, const QRectF &area, const Timeline &timelin
     if (!timeline.steps.isEmpty())
         length = std::max(length, timeline.steps.last().startMs + timeline.steps.last().heldMs);
     length = std::max<qint64>(length, 1);
-    const double tStep = niceStep(static_cast<double>(length), 8);
+    // Ticks fall on whole milliseconds: finer ones would share a place.
+    const double tStep = std::max(1.0, niceStep(static_cast<double>(length), 8));
 
     auto X = [&](qint64 ms) {
         return r.left() + r.width() * static_cast<double>(ms) / static_cast<double>(length);
@@ -290,16 +328,8 @@ QRectF drawProgramChart(QPainter &p, const QRectF &area, const Timeline &timelin
         p.drawText(QPointF(r.left(), r.bottom() + 3.1 * line), style.timeNote);
 
     // Title and the key to the shading.
-    double x = area.left();
+    double x = drawTitle(p, area, line, style.title);
     const double keyY = area.top() + line;
-    if (!style.title.isEmpty()) {
-        QFont bold = font;
-        bold.setBold(true);
-        p.setFont(bold);
-        p.drawText(QPointF(x, keyY), style.title);
-        x += QFontMetricsF(bold, p.device()).horizontalAdvance(style.title) + 2 * line;
-        p.setFont(font);
-    }
     const auto key = [&](const QColor &colour, const QString &text) {
         p.fillRect(QRectF(x, keyY - metrics.ascent() * 0.8, line, metrics.ascent() * 0.8), colour);
         p.drawText(QPointF(x + 1.3 * line, keyY), text);

@@ -161,9 +161,11 @@ QString readRun(const QCommandLineParser &parser, const Options &o, HeadlessRunO
         bool ok = false;
         const double s = parser.value(o.seconds).toDouble(&ok);
         // The limit goes to a timer in milliseconds.
-        if (!ok || !std::isfinite(s) || s <= 0 || s * 1000 > std::numeric_limits<int>::max())
-            return QStringLiteral("--seconds is a number of seconds above 0, not \"%1\"")
-                .arg(parser.value(o.seconds));
+        constexpr double MostSeconds = std::numeric_limits<int>::max() / 1000.0;
+        if (!ok || !std::isfinite(s) || s <= 0 || s > MostSeconds)
+            return QStringLiteral(
+                       "--seconds is a number of seconds above 0 and at most %1 (24.8 days), not \"%2\"")
+                .arg(QString::number(MostSeconds, 'f', 3), parser.value(o.seconds));
         run.seconds = s;
     }
     run.port.number = 1;

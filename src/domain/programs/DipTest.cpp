@@ -28,6 +28,31 @@ StepRecord stepAt(const QString &label, double volts, int frequency, int angle, 
     row.subItem(StepRecord::WorkTime) = dwellText(dwellMs);
     return row;
 }
+// UT and every level of the class above 0 % written as voltages that differ
+// from each other and from 0 V.
+bool levelsDiffer(int testClass, double ut)
+{
+    QStringList written{voltsText(ut)};
+    for (const Level &level : levelsOf(testClass)) {
+        written << voltsText(std::round(ut * level.percent) / 100.0);
+    }
+    written.removeAll(voltsText(0));
+    written.removeDuplicates();
+    QStringList distinctPercents{QStringLiteral("100")};
+    for (const Level &level : levelsOf(testClass))
+        if (level.percent > 0)
+            distinctPercents << QString::number(level.percent);
+    distinctPercents.removeDuplicates();
+    return written.size() == distinctPercents.size();
+}
+
+double lowestDistinctUt(int testClass)
+{
+    int hundredths = 1;
+    while (!levelsDiffer(testClass, hundredths / 100.0))
+        ++hundredths;
+    return hundredths / 100.0;
+}
 } // namespace
 
 QList<Level> levelsOf(int testClass)
@@ -52,11 +77,24 @@ QString optionsError(const Options &o)
         return QStringLiteral("--voltage (UT) is above 0 and at most %1 V, not %2").arg(MaxVoltage).arg(o.ut);
     if (o.frequency != 50 && o.frequency != 60)
         return QStringLiteral("--frequency is 50 or 60, not %1").arg(o.frequency);
+    if (!levelsDiffer(o.testClass, o.ut))
+        return QStringLiteral("--voltage (UT) of %1 V gives levels that the step file's two decimals "
+                              "cannot tell apart; the lowest UT for class %2 is %3 V")
+            .arg(QString::number(o.ut, 'g', 6))
+            .arg(o.testClass)
+            .arg(voltsText(lowestDistinctUt(o.testClass)));
     if (o.angles.isEmpty())
         return QStringLiteral("--angles needs at least one angle");
-    for (int angle : o.angles)
+    for (qsizetype i = 0; i < o.angles.size(); ++i) {
+        const int angle = o.angles[i];
         if (angle < 0 || angle > 359)
             return QStringLiteral("--angles are whole degrees from 0 to 359, not %1").arg(angle);
+        // The same angle twice writes each of its events twice under one label.
+        if (o.angles.indexOf(angle) < i)
+            return QStringLiteral("--angles holds %1 twice: each angle is tested once (--repeats "
+                                  "plays an event more than once)")
+                .arg(angle);
+    }
     if (o.repeats < 1 || o.repeats > MaxRepeats)
         return QStringLiteral("--repeats is from 1 to %1, not %2").arg(MaxRepeats).arg(o.repeats);
     // A dwell of 0 would never end; the timer holds 65.535 s at most.

@@ -41,8 +41,9 @@ int runProgram(QApplication &app, const Platform &platform, const ProgramOptions
     std::unique_ptr<QSettings> store;
     if (settings)
         store = std::make_unique<QSettings>(settings->fileName(), settings->format());
+    // No port opened: the window said so and closed; a script sees it failed.
     if (!startWindow(window, options, settings, store.get()))
-        return 0;
+        return 1;
 
     TerminationSignals terminations;
     QObject::connect(&terminations, &TerminationSignals::terminationRequested, &window, [&](int signalNumber) {

@@ -151,6 +151,8 @@ private slots:
     void checkStatus();
     void plotFiles_data();
     void plotFiles();
+    void plotOfNothing_data();
+    void plotOfNothing();
     void fullDisk_data();
     void fullDisk();
     void damagedRecord_data();
@@ -244,6 +246,10 @@ void FileToolsTest::refused_data()
                                           "55",         "--voltage",     "230",     "--output", "out.log"}
                            << "--frequency";
     QTest::newRow("angle 360") << dips + QStringList{"--voltage", "230", "--angles", "0,360"} << "--angles";
+    QTest::newRow("angle twice") << dips + QStringList{"--voltage", "230", "--angles", "0,0,90"}
+                                 << "--angles holds 0 twice";
+    QTest::newRow("UT whose levels look alike")
+        << dips + QStringList{"--voltage", "0.01"} << "the lowest UT for class 2 is 0.02 V";
     QTest::newRow("angle 12.5") << dips + QStringList{"--voltage", "230", "--angles", "12.5"} << "--angles";
     QTest::newRow("gap beyond 65.535 s") << dips + QStringList{"--voltage", "230", "--gap", "70"} << "--gap";
     QTest::newRow("another standard") << QStringList{"--generate", "iec61000-4-34", "--class",
@@ -353,6 +359,36 @@ void FileToolsTest::plotFiles()
         QVERIFY2(text.contains(QLatin1String("Voltage [V]")), qPrintable(text));
         QVERIFY2(text.contains(QLatin1String("4 held longer than their dwell at 9600 baud")), qPrintable(text));
     }
+}
+
+void FileToolsTest::plotOfNothing_data()
+{
+    QTest::addColumn<bool>("checked");
+    QTest::addColumn<QString>("dwell");
+    QTest::addColumn<QString>("says");
+    QTest::newRow("every step unchecked") << false << "1.00"
+                                          << "No step is checked";
+    QTest::newRow("first step 0 ms") << true << "0.00"
+                                     << "A has a dwell of 0 ms";
+    QTest::newRow("a step that plays") << true << "1.00"
+                                       << "Time from RUN [s]";
+}
+
+void FileToolsTest::plotOfNothing()
+{
+    QFETCH(bool, checked);
+    QFETCH(QString, dwell);
+    QFETCH(QString, says);
+    std::vector<StepRecord> rows{step("A", "230.00", "0.00", dwell), step("B", "0.00", "0.00", "1.00")};
+    for (StepRecord &row : rows)
+        row.checked = checked;
+    const QString program = writeSteps(m_dir.filePath(QStringLiteral("nothing.log")), rows);
+    const QString picture = m_dir.filePath(QStringLiteral("nothing.pdf"));
+    QCOMPARE(run({"--plot", program, "--output", picture}).exitCode, 0);
+    const QString text = popplerOutput(QStringLiteral("pdftotext"), {picture, QStringLiteral("-")});
+    QVERIFY2(text.contains(says), qPrintable(text));
+    // The time axis is drawn only where time passes.
+    QCOMPARE(text.contains(QLatin1String("Time from RUN")), says.startsWith(QLatin1String("Time")));
 }
 
 void FileToolsTest::fullDisk_data()

@@ -144,9 +144,12 @@ void DipTestTest::refused_data()
     QTest::newRow("UT 0") << 2 << 0.0 << 50 << both << 3 << 10.0 << "--voltage";
     QTest::newRow("UT above 310") << 2 << 310.01 << 50 << both << 3 << 10.0 << "--voltage";
     QTest::newRow("UT NaN") << 2 << qQNaN() << 50 << both << 3 << 10.0 << "--voltage";
+    QTest::newRow("class 3 UT 0.05: 70 % and 80 % both 0.04 V")
+        << 3 << 0.05 << 50 << both << 3 << 10.0 << "--voltage (UT) of 0.05 V";
     QTest::newRow("55 Hz") << 2 << 230.0 << 55 << both << 3 << 10.0 << "--frequency";
     QTest::newRow("angle 360") << 2 << 230.0 << 50 << QList<int>{0, 360} << 3 << 10.0 << "--angles";
     QTest::newRow("angle -1") << 2 << 230.0 << 50 << QList<int>{-1} << 3 << 10.0 << "--angles";
+    QTest::newRow("angle twice") << 2 << 230.0 << 50 << QList<int>{0, 90, 0} << 3 << 10.0 << "--angles holds 0";
     QTest::newRow("no angle") << 2 << 230.0 << 50 << QList<int>{} << 3 << 10.0 << "--angles";
     QTest::newRow("no repeat") << 2 << 230.0 << 50 << both << 0 << 10.0 << "--repeats";
     QTest::newRow("gap 0: a dwell that never ends") << 2 << 230.0 << 50 << both << 3 << 0.0 << "--gap";
@@ -168,6 +171,8 @@ void DipTestTest::refused()
 
     // The limits themselves are taken.
     QCOMPARE(DipTest::optionsError({3, 310, 60, {0, 359}, 1, 65.535}), QString());
+    QCOMPARE(DipTest::optionsError({3, 0.06, 50, {0}, 1, 1}), QString());
+    QCOMPARE(DipTest::optionsError({2, 0.02, 50, {0}, 1, 1}), QString());
 }
 
 void DipTestTest::dwellText_data()

@@ -68,8 +68,8 @@ void CommandLineTest::refused_data()
                           << "--baud is 1200, 2400, 4800 or 9600";
     QTest::newRow("seconds 0") << "--run a.log --seconds 0"
                                << "--seconds is a number of seconds above 0";
-    QTest::newRow("seconds beyond the timer") << "--run a.log --seconds 3e6"
-                                              << "--seconds";
+    QTest::newRow("seconds beyond the timer") << "--run a.log --seconds 100000000"
+                                              << "at most 2147483.647 (24.8 days)";
     QTest::newRow("port") << "--run a.log --port COM0"
                           << "--port: \"COM0\": a port number is 1 to 255";
 }

@@ -2,11 +2,13 @@
 // Copyright (C) 2026 Quorra maintainers
 
 #include "platform/PortMap.h"
+#include "shell/Application.h"
 #include "shell/Texts.h"
 #include "shell/frmControl.h"
 #include "steps/StepListView.h"
 #include "support/FakePlatform.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -23,6 +25,7 @@ private slots:
     void firstPortOpens_secondNeverTried();
     void firstPortFails_secondOpensSilently();
     void noPortOpens_oneMessageNothingWritten();
+    void noPortOpens_programEndsWithStatus1();
     void normalStart_leavesTheDocumentedState();
     void normalStart_writesOnlyTheLocalCommand();
     void portList_toolTipsFollowTheWindowsMap();
@@ -69,6 +72,14 @@ void StartupTest::noPortOpens_oneMessageNothingWritten()
     QCOMPARE(fake.port.count(Kind::OpenFailed), 2);
     QVERIFY(!fake.port.PortOpen());
     QVERIFY(!w.isVisible());
+}
+
+void StartupTest::noPortOpens_programEndsWithStatus1()
+{
+    FakePlatform fake;
+    fake.port.openablePorts = {};
+    QCOMPARE(runProgram(*qApp, fake.bundle(), ProgramOptions()), 1);
+    QCOMPARE(fake.messages.shown.size(), 1);
 }
 
 void StartupTest::normalStart_leavesTheDocumentedState()
