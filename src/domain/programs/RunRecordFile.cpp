@@ -21,6 +21,9 @@ class CsvRows
 public:
     explicit CsvRows(const QByteArray &bytes) : m_bytes(bytes) {}
 
+    // How much of the bytes has been read, from 0 to 1.
+    double done() const { return m_bytes.isEmpty() ? 1.0 : double(m_at) / double(m_bytes.size()); }
+
     bool next(QList<QByteArray> &fields)
     {
         fields.clear();
@@ -125,7 +128,8 @@ void readSideFile(RecordedRun &run)
 }
 } // namespace
 
-std::optional<RecordedRun> readRunRecord(const QString &csvPath, QString *error)
+std::optional<RecordedRun> readRunRecord(const QString &csvPath, QString *error,
+                                         const std::function<bool(double)> &progress)
 {
     QFile file(csvPath);
     if (!file.open(QIODevice::ReadOnly)) {
@@ -158,6 +162,10 @@ std::optional<RecordedRun> readRunRecord(const QString &csvPath, QString *error)
     };
     while (rows.next(fields)) {
         ++line;
+        if (progress && line % 65536 == 0 && !progress(rows.done())) {
+            *error = QStringLiteral("cancelled");
+            return std::nullopt;
+        }
         if (fields.size() != 4) {
             if (fields != QList<QByteArray>{QByteArray()}) // a blank line at the end is none
                 stray();

@@ -8,6 +8,7 @@
 #include <QDateTime>
 #include <QList>
 #include <QString>
+#include <functional>
 #include <optional>
 
 class StepTableModel;
@@ -58,7 +59,11 @@ struct RecordedRun
 // Reads a record; nullopt with *error saying why when it is no record.
 // Text cells that a spreadsheet would take for a formula may carry one
 // leading apostrophe; it is taken off.
-std::optional<RecordedRun> readRunRecord(const QString &csvPath, QString *error);
+// progress, where given, hears how much of the file has been read (0 to 1)
+// every few thousand lines; when it returns false the reading stops there,
+// with nullopt and *error "cancelled".
+std::optional<RecordedRun> readRunRecord(const QString &csvPath, QString *error,
+                                         const std::function<bool(double)> &progress = {});
 
 // Gives each recorded step its dwell from the program that was played, by
 // playing the program alongside: the steps must come in the order the

@@ -16,6 +16,7 @@
 #include "testmenu/ChartWindow.h"
 #include "testmenu/DipTestDialog.h"
 #include "testmenu/LineTimeMarks.h"
+#include "testmenu/ReportTask.h"
 
 #include "files/StepFile.h"
 #include "platform/BusyPointer.h"
@@ -60,31 +61,6 @@ bool onlyToolTips(const QList<int> &roles)
     return roles == QList<int>{Qt::ToolTipRole};
 }
 
-// The record's report beside it: "run.csv" gives "run.pdf". Empty when
-// written, the reason otherwise.
-QString writeReportFor(const QString &recordPath, const QString &pdf)
-{
-    QString error;
-    std::optional<RecordedRun> run = readRunRecord(recordPath, &error);
-    if (!run)
-        return error;
-    ReportProgram program;
-    if (QFileInfo(run->stepFile).isFile()) {
-        StepTableModel steps;
-        TextMessages quiet(TextMessages::standardError(QStringLiteral("quorra: ")),
-                           TextMessages::Caption::Left);
-        NoBusyPointer busy;
-        program.path = run->stepFile;
-        program.sha256 = fileSha256(run->stepFile);
-        if (ModTool::ReadStepFile(steps, run->stepFile, quiet, busy)) {
-            program.loaded = true;
-            program.matched = matchProgram(*run, steps);
-        }
-    }
-    if (!writeRunReport(*run, program, pdf, &error))
-        return error.isEmpty() ? QStringLiteral("it cannot be written") : error;
-    return {};
-}
 } // namespace
 
 void frmControl::connectTestMenu()
@@ -202,29 +178,20 @@ void frmControl::writeReportAfterRun()
         return;
     const QString pdf = (record.endsWith(QLatin1String(".csv")) ? record.chopped(4) : record)
                         + QStringLiteral(".pdf");
-    // On a thread of its own: a long run's report takes its time, and the
-    // window (and a next run) goes on meanwhile.
-    QPointer<frmControl> window(this);
+    // Beside the window and a next run, with its progress after a second.
     m_reportBusy = true;
-    QThread *worker = QThread::create([window, record, pdf] {
-        const QString why = writeReportFor(record, pdf);
-        QMetaObject::invokeMethod(
-            qApp,
-            [window, pdf, why] {
-                if (!window)
-                    return;
-                window->m_reportBusy = false;
-                if (!why.isEmpty()) {
-                    window->MsgBox(QStringLiteral("The report %1 was not written: %2")
-                                       .arg(QDir::toNativeSeparators(pdf), why));
-                    return;
-                }
-                window->m_lastReport = pdf;
-                window->m_ui.mnuOpenReport->setEnabled(true);
-                emit window->reportWritten(pdf);
-            },
-            Qt::QueuedConnection);
+    m_reportTask = new ReportTask(record, pdf, this);
+    connect(m_reportTask, &ReportTask::finished, this, [this](const QString &written, const QString &why) {
+        m_reportBusy = false;
+        if (why == ReportTask::Cancelled)
+            return; // the operator asked for it
+        if (!why.isEmpty()) {
+            MsgBox(QStringLiteral("The report %1 was not written: %2")
+                       .arg(QDir::toNativeSeparators(written), why));
+            return;
+        }
+        m_lastReport = written;
+        m_ui.mnuOpenReport->setEnabled(true);
+        emit reportWritten(written);
     });
-    connect(worker, &QThread::finished, worker, &QObject::deleteLater);
-    worker->start(QThread::LowPriority);
 }

@@ -8,6 +8,7 @@
 #include "platform/Platform.h"
 #include "platform/TextMessages.h"
 #include "shell/frmControlUi.h"
+#include "testmenu/ReportTask.h"
 #include "testmenu/ReportViewer.h"
 #include "testmenu/RunRecordsDialog.h"
 
@@ -61,6 +62,7 @@ public:
     const TestSettings &testSettings() const { return m_testSettings; }
     void setReportViewer(ReportViewer viewer) { m_reportViewer = std::move(viewer); }
     QString lastReport() const { return m_lastReport; }
+    ReportTask *reportTask() const { return m_reportTask; }
     // The number the next new step's label takes; set as a long session
     // of editing leaves it.
     qint32 nextStepNumber() const { return NextStepNumber; }
@@ -192,6 +194,7 @@ private:
     ReportViewer m_reportViewer = desktopReportViewer();
     QString m_lastReport; // the last run's report, once written
     bool m_reportBusy = false;
+    QPointer<ReportTask> m_reportTask; // the report being written, if any
 
     Platform m_platform;
     WindowMessages m_messages{*this};

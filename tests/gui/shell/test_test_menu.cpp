@@ -7,20 +7,24 @@
 // with its report.
 #include "RunFixture.h"
 #include "cli/FileTools.h"
+#include "files/StepFileFormat.h"
 #include "files/WholeFile.h"
 #include "programs/LineCheck.h"
 #include "steps/StepEdits.h"
 #include "testmenu/ChartWindow.h"
 #include "testmenu/DipTestDialog.h"
 #include "testmenu/LineTimeMarks.h"
+#include "testmenu/ReportTask.h"
 #include "testmenu/RunRecordsDialog.h"
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QMenu>
 #include <QMenuBar>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
@@ -103,8 +107,12 @@ private slots:
     void lineCheck_marksTheRowsCheckLists();
     void lineCheck_afterOneEdit_sameAsTheWholeTable_data();
     void lineCheck_afterOneEdit_sameAsTheWholeTable();
+    void lineCheck_followsPasteOpenAndNew_data();
+    void lineCheck_followsPasteOpenAndNew();
     void chart_followsTheTable_marksThePlayingStep();
     void runRecords_writeRecordSideFileAndReport();
+    void report_cancelledOrFailed_data();
+    void report_cancelledOrFailed();
 
 private:
     std::unique_ptr<FakePlatform> fake;
@@ -374,6 +382,52 @@ void TestMenuTest::lineCheck_marksTheRowsCheckLists()
     QVERIFY(markedRows(*window).isEmpty());
 }
 
+void TestMenuTest::lineCheck_followsPasteOpenAndNew_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::newRow("paste") << "paste";
+    QTest::newRow("open") << "open";
+    QTest::newRow("new") << "new";
+}
+
+void TestMenuTest::lineCheck_followsPasteOpenAndNew()
+{
+    QFETCH(QString, how);
+    pressTestMenu(*window, 'l');
+    QTRY_VERIFY(window->lineTimeMarks().active());
+    const StepTableModel &steps = window->ui().livData->steps();
+    // A 10 ms step between two in time: its commands need 58 ms at 9600 baud.
+    const QString rows = QStringLiteral("A\tOn\tAuto\t230.00\t50.00\t0.00\t360.00\t1.00\r\n"
+                                        "B\tOn\tAuto\t0.00\t50.00\t0.00\t360.00\t0.01\r\n"
+                                        "C\tOn\tAuto\t230.00\t50.00\t0.00\t360.00\t1.00\r\n");
+    if (how == QLatin1String("paste")) {
+        QApplication::clipboard()->setText(rows);
+        window->livData_Paste();
+    } else {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("marks.log"));
+        std::vector<StepRecord> records;
+        for (const QString &line : rows.split(QStringLiteral("\r\n"), Qt::SkipEmptyParts)) {
+            const QStringList cells = line.split(QLatin1Char('\t'));
+            StepRecord r;
+            r.checked = true;
+            r.label = cells.first();
+            std::copy(cells.begin() + 1, cells.end(), r.values.begin());
+            records.push_back(r);
+        }
+        QString error;
+        QVERIFY(writeWholeFile(path, StepFileFormat::format(records), error));
+        QVERIFY(window->OpenStepFile(path));
+        if (how == QLatin1String("new")) {
+            QCOMPARE(markedRows(*window), QList<int>{2});
+            window->mnuNew_Click();
+            QCOMPARE(window->ui().livData->count(), 0);
+        }
+    }
+    QCOMPARE(markedRows(*window), checkRows(steps, 9600));
+    QCOMPARE(markedRows(*window).size(), how == QLatin1String("new") ? 0 : 1);
+}
+
 void TestMenuTest::lineCheck_afterOneEdit_sameAsTheWholeTable_data()
 {
     QTest::addColumn<int>("position");
@@ -474,6 +528,45 @@ void TestMenuTest::runRecords_writeRecordSideFileAndReport()
     QTRY_VERIFY(window->ui().mnuOpenReport->isEnabled());
     pressTestMenu(*window, 'o');
     QTRY_COMPARE(opened, QStringList{base + QStringLiteral(".pdf")});
+}
+
+void TestMenuTest::report_cancelledOrFailed_data()
+{
+    QTest::addColumn<bool>("cancel");
+    QTest::addColumn<bool>("writable");
+    QTest::addColumn<QString>("why");
+    QTest::newRow("cancelled") << true << true << ReportTask::Cancelled;
+    QTest::newRow("no room for the report") << false << false << "cannot write";
+    QTest::newRow("written") << false << true << QString();
+}
+
+void TestMenuTest::report_cancelledOrFailed()
+{
+    QFETCH(bool, cancel);
+    QFETCH(bool, writable);
+    QFETCH(QString, why);
+    // A record long enough that cancelling stops it while it is read.
+    QTemporaryDir dir;
+    const QString csv = dir.filePath(QStringLiteral("quorra-run-long.csv"));
+    QByteArray rows = "time,elapsed_ms,step,command\r\n";
+    for (int i = 0; i < 100000; ++i)
+        rows += "2026-12-08T05:00:00.000Z," + QByteArray::number(i * 10) + ",S" + QByteArray::number(i % 7)
+                + ",:SOUR:VOLT 230.00\r\n";
+    QString error;
+    QVERIFY(writeWholeFile(csv, rows, error));
+    const QString pdf = writable ? dir.filePath(QStringLiteral("quorra-run-long.pdf"))
+                                 : dir.filePath(QStringLiteral("no/such/dir/quorra-run-long.pdf"));
+
+    auto *task = new ReportTask(csv, pdf, window.get());
+    QVERIFY(task->progressDialog());
+    QCOMPARE(task->progressDialog()->windowModality(), Qt::NonModal); // a run goes on beside it
+    QSignalSpy finished(task, &ReportTask::finished);
+    if (cancel)
+        task->cancel();
+    QVERIFY(finished.wait(20000));
+    const QString said = finished.constFirst().at(1).toString();
+    QVERIFY2(why.isEmpty() ? said.isEmpty() : said.startsWith(why), qPrintable(said));
+    QCOMPARE(QFileInfo::exists(pdf), why.isEmpty());
 }
 
 QTEST_MAIN(TestMenuTest)
