@@ -11,28 +11,29 @@
 #include "report/RunReport.h"
 #include "steps/StepTableModel.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QCoreApplication>
 #include <QProgressDialog>
 #include <QThread>
 #include <QTimer>
 
 const QString ReportTask::Cancelled = QStringLiteral("cancelled");
 
-QString writeReportFor(const QString &recordPath, const QString &pdf, const std::function<bool(double)> &progress)
+QString writeReportFor(const QString &recordPath, const QString &pdf,
+                       const std::function<bool(double)> &progress)
 {
     QString error;
     // Reading the record is most of the work: a long run's is tens of megabytes.
-    std::optional<RecordedRun> run = readRunRecord(recordPath, &error, [&](double done) {
-        return progress(done * 0.9);
-    });
+    std::optional<RecordedRun> run = readRunRecord(recordPath, &error,
+                                                   [&](double done) { return progress(done * 0.9); });
     if (!run)
         return error;
     ReportProgram program;
     if (QFileInfo(run->stepFile).isFile()) {
         StepTableModel steps;
-        TextMessages quiet(TextMessages::standardError(QStringLiteral("quorra: ")), TextMessages::Caption::Left);
+        TextMessages quiet(TextMessages::standardError(QStringLiteral("quorra: ")),
+                           TextMessages::Caption::Left);
         NoBusyPointer busy;
         program.path = run->stepFile;
         program.sha256 = fileSha256(run->stepFile);
@@ -51,8 +52,9 @@ QString writeReportFor(const QString &recordPath, const QString &pdf, const std:
 ReportTask::ReportTask(const QString &record, const QString &pdf, QWidget *window)
     : QObject(window), m_poll(new QTimer(this))
 {
-    m_dialog = new QProgressDialog(QStringLiteral("Writing the report %1...").arg(QDir::toNativeSeparators(pdf)),
-                                   QStringLiteral("Cancel"), 0, 1000, window);
+    m_dialog = new QProgressDialog(
+        QStringLiteral("Writing the report %1...").arg(QDir::toNativeSeparators(pdf)), QStringLiteral("Cancel"),
+        0, 1000, window);
     m_dialog->setObjectName(QStringLiteral("dlgReportProgress"));
     m_dialog->setWindowModality(Qt::NonModal); // a run goes on beside it
     m_dialog->setMinimumDuration(1000);

@@ -49,4 +49,5 @@ private:
 // the record names where it can still be read. Empty when written, the
 // reason otherwise. progress hears how far it is (0 to 1) and stops it
 // by returning false.
-QString writeReportFor(const QString &recordPath, const QString &pdf, const std::function<bool(double)> &progress);
+QString writeReportFor(const QString &recordPath, const QString &pdf,
+                       const std::function<bool(double)> &progress);
