@@ -11,6 +11,7 @@
 #include "instrument/RunModes.h"
 #include "instrument/SequencerCore.h"
 #include "platform/CrashSignals.h"
+#include "platform/Guardian.h"
 #include "platform/QtTimer.h"
 #include "platform/RoutedPort.h"
 #include "platform/Terminal.h"
@@ -360,6 +361,11 @@ int runHeadless(const ProgramOptions &options, const QSettings *settings,
     CrashSignals crash;
     crash.install();
     HeadlessRun headless(run, port, timer, &crash);
+    // Said on the main thread; the guardian's watch runs on one of its own.
+    Guardian guardian(Guardian::installedProgram(), [&headless](const QString &text) {
+        QMetaObject::invokeMethod(
+            &headless, [&headless, text] { headless.say(QStringLiteral("quorra: ") + text); }, Qt::QueuedConnection);
+    });
     headless.setPortMap(mappings.map);
     QString directory = run.recordDirectory;
     if (directory.isEmpty() && settings)

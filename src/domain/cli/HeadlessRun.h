@@ -59,6 +59,8 @@ public:
     void start();
     // A termination signal: no further step, the close path, 128 + n.
     void terminate(int signalNumber);
+    // A line on standard error, after the progress line.
+    void say(const QString &line) { tell(line); }
 
 signals:
     void finished(int exitStatus);

@@ -6,7 +6,36 @@
 #include <algorithm>
 #include <atomic>
 #include <cstring>
+#include <functional>
 #include <iterator>
+#include <mutex>
+
+namespace {
+// The crash path as the observer sees it, on every system.
+std::mutex g_pathLock;
+CrashPath g_path;
+CrashObserver *g_observer = nullptr;
+
+void changePath(const std::function<void(CrashPath &)> &change)
+{
+    const std::lock_guard lock(g_pathLock);
+    CrashPath changed = g_path;
+    change(changed);
+    if (changed == g_path)
+        return;
+    g_path = changed;
+    if (g_observer)
+        g_observer->crashPathChanged(g_path);
+}
+} // namespace
+
+void CrashSignals::setObserver(CrashObserver *observer)
+{
+    const std::lock_guard lock(g_pathLock);
+    g_observer = observer;
+    if (g_observer)
+        g_observer->crashPathChanged(g_path);
+}
 
 #ifdef Q_OS_UNIX
 #include <cerrno>
@@ -165,6 +194,7 @@ bool CrashSignals::install()
 
 void CrashSignals::setCrashOutput(const QByteArray &bytes)
 {
+    changePath([&](CrashPath &path) { path.bytes = bytes; });
     if (bytes.isEmpty()) {
         g_active = -1;
         return;
@@ -179,10 +209,16 @@ void CrashSignals::setCrashOutput(const QByteArray &bytes)
 void CrashSignals::setPortHandle(int fd)
 {
     g_port = fd;
+    changePath([&](CrashPath &path) { path.serialFd = fd; });
 }
 
 void CrashSignals::setSocketHandle(int fd, const QByteArray &prefix, int holdMs)
 {
+    changePath([&](CrashPath &path) {
+        path.socketFd = fd;
+        path.prefix = fd < 0 ? QByteArray() : prefix.left(MaxPrefixBytes);
+        path.holdMs = fd < 0 ? 0 : std::clamp(holdMs, 0, 2000);
+    });
     g_socket = -1;
     if (fd < 0)
         return;
@@ -201,7 +237,10 @@ bool CrashSignals::install()
     return false;
 }
 
-void CrashSignals::setCrashOutput(const QByteArray &) {}
+void CrashSignals::setCrashOutput(const QByteArray &bytes)
+{
+    changePath([&](CrashPath &path) { path.bytes = bytes; });
+}
 
 void CrashSignals::setPortHandle(int) {}
 
