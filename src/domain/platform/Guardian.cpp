@@ -120,6 +120,7 @@ void Guardian::crashPathChanged(const CrashPath &path)
         // these bytes last.
         if (m_watcher.joinable())
             m_watcher.join();
+        CrashSignals::setGuardianChannel(-1);
         ::close(m_channel);
         m_channel = -1;
         m_pid = -1;
@@ -206,6 +207,7 @@ void Guardian::start()
     }
     m_channel = pair[0];
     m_pid = pid;
+    CrashSignals::setGuardianChannel(m_channel);
     m_disarming = false;
     m_reaped = false;
     {
@@ -265,6 +267,7 @@ void Guardian::send(const CrashPath &path)
 void Guardian::disarm()
 {
 #ifdef Q_OS_UNIX
+    CrashSignals::setGuardianChannel(-1);
     m_disarming = true;
     GuardProtocol::Message message;
     message.type = GuardProtocol::Type::Disarm;
