@@ -132,7 +132,8 @@ int main(int argc, char **argv)
     }
     CrashSignals::setPortHandle(-1);
     const double start = median(startMs), baseline = median(trueMs), rss = median(rssKb);
-    std::printf("guardian start to holding the port: median %.2f ms over %d runs (goal <= 10 ms)\n", start, Runs);
+    std::printf("guardian start to holding the port: median %.2f ms over %d runs (goal <= 10 ms)\n", start,
+                Runs);
     std::printf("  of which the program's own part (spawn, first state sent): median %.2f ms\n",
                 median(spawnPartMs));
     std::printf("  /bin/true started and reaped:     median %.2f ms; ratio %.2f\n", baseline, start / baseline);
@@ -167,10 +168,11 @@ int main(int argc, char **argv)
     // The lone CR, ":SOUR:TURN OFF" and ":OUTP OFF" on the line, a
     // character cut short before them, and 50 ms.
     const double goal = (QByteArray("\r:SOUR:TURN OFF\r:OUTP OFF\r").size() + 1) * CharMs + 50.0;
-    std::printf("SIGKILL to \":OUTP OFF\" complete at the far end (pty, 9600 baud): median %.1f ms over %d runs,"
-                " min %.1f, max %.1f\n",
-                median(offMs), KillRuns, *std::min_element(offMs.begin(), offMs.end()),
-                *std::max_element(offMs.begin(), offMs.end()));
+    std::printf(
+        "SIGKILL to \":OUTP OFF\" complete at the far end (pty, 9600 baud): median %.1f ms over %d runs,"
+        " min %.1f, max %.1f\n",
+        median(offMs), KillRuns, *std::min_element(offMs.begin(), offMs.end()),
+        *std::max_element(offMs.begin(), offMs.end()));
     std::printf("  goal (off commands' line time + 50 ms): %.1f ms; ratio %.2f\n", goal, median(offMs) / goal);
     return 0;
 #endif

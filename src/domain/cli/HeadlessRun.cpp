@@ -394,7 +394,8 @@ int runHeadless(const ProgramOptions &options, const QSettings *settings,
     // Said on the main thread; the guardian's watch runs on one of its own.
     Guardian guardian(Guardian::installedProgram(), [&headless](const QString &text) {
         QMetaObject::invokeMethod(
-            &headless, [&headless, text] { headless.say(QStringLiteral("quorra: ") + text); }, Qt::QueuedConnection);
+            &headless, [&headless, text] { headless.say(QStringLiteral("quorra: ") + text); },
+            Qt::QueuedConnection);
     });
     headless.setPortMap(mappings.map);
     QString directory = run.recordDirectory;

@@ -126,7 +126,8 @@ bool isSocket(int fd)
 
 bool releaseOnSocket(int fd, const Slot &slot)
 {
-    const bool written = writeAll(fd, g_prefix, g_prefixSize, true) && writeAll(fd, slot.bytes, slot.size, true);
+    const bool written = writeAll(fd, g_prefix, g_prefixSize, true)
+                         && writeAll(fd, slot.bytes, slot.size, true);
     // The process's end closes the connection, and a serial server may
     // drop what its line has not sent by then.
     timespec hold{g_holdMs / 1000, (g_holdMs % 1000) * 1000000L};

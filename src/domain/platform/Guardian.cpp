@@ -88,7 +88,8 @@ QString Guardian::installedProgram()
 {
     const QDir here(QCoreApplication::applicationDirPath());
     const QString beside = here.filePath(ProgramName);
-    const QString installed = QDir::cleanPath(here.filePath(QStringLiteral("../libexec/quorra/") + ProgramName));
+    const QString installed = QDir::cleanPath(
+        here.filePath(QStringLiteral("../libexec/quorra/") + ProgramName));
     return QFileInfo(beside).isFile() || !QFileInfo(installed).isFile() ? beside : installed;
 }
 
@@ -154,13 +155,15 @@ void Guardian::start()
 {
 #ifdef Q_OS_UNIX
     if (!QFileInfo(m_program).isExecutable()) {
-        tellOnce(QStringLiteral("The guardian %1 could not be started (not found)").arg(m_program) + withoutIt());
+        tellOnce(QStringLiteral("The guardian %1 could not be started (not found)").arg(m_program)
+                 + withoutIt());
         return;
     }
     int pair[2];
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pair) != 0) {
-        tellOnce(QStringLiteral("The guardian %1 could not be started (%2)").arg(m_program, qt_error_string(errno))
-                 + withoutIt());
+        tellOnce(
+            QStringLiteral("The guardian %1 could not be started (%2)").arg(m_program, qt_error_string(errno))
+            + withoutIt());
         return;
     }
     // Above the descriptor it becomes in the guardian, so that the move
@@ -201,8 +204,9 @@ void Guardian::start()
     ::close(childEnd);
     if (failed != 0) {
         ::close(pair[0]);
-        tellOnce(QStringLiteral("The guardian %1 could not be started (%2)").arg(m_program, qt_error_string(failed))
-                 + withoutIt());
+        tellOnce(
+            QStringLiteral("The guardian %1 could not be started (%2)").arg(m_program, qt_error_string(failed))
+            + withoutIt());
         return;
     }
     m_channel = pair[0];
@@ -228,9 +232,11 @@ void Guardian::send(const CrashPath &path)
                    : path.socketFd >= 0 ? GuardProtocol::Kind::Socket
                                         : GuardProtocol::Kind::None;
     message.holdMs = static_cast<std::uint16_t>(std::clamp(path.holdMs, 0, GuardProtocol::MaxHoldMs));
-    message.prefixSize = static_cast<std::uint8_t>(std::min<qsizetype>(path.prefix.size(), GuardProtocol::MaxPrefix));
+    message.prefixSize = static_cast<std::uint8_t>(
+        std::min<qsizetype>(path.prefix.size(), GuardProtocol::MaxPrefix));
     std::memcpy(message.prefix, path.prefix.constData(), message.prefixSize);
-    message.bytesSize = static_cast<std::uint8_t>(std::min<qsizetype>(path.bytes.size(), GuardProtocol::MaxBytes));
+    message.bytesSize = static_cast<std::uint8_t>(
+        std::min<qsizetype>(path.bytes.size(), GuardProtocol::MaxBytes));
     std::memcpy(message.bytes, path.bytes.constData(), message.bytesSize);
 
     iovec whole{&message, sizeof message};
@@ -317,7 +323,8 @@ void Guardian::watch(int channel, qint64 pid)
     while (::waitpid(static_cast<pid_t>(pid), &status, 0) < 0 && errno == EINTR) {
     }
     m_reaped = true;
-    tellOnce(QStringLiteral("The guardian %1 ended on its own (%2)").arg(m_program, exitText(status)) + withoutIt());
+    tellOnce(QStringLiteral("The guardian %1 ended on its own (%2)").arg(m_program, exitText(status))
+             + withoutIt());
 #else
     Q_UNUSED(channel);
     Q_UNUSED(pid);

@@ -20,8 +20,8 @@
 #ifdef Q_OS_UNIX
 #include <csignal>
 #include <poll.h>
-#include <sys/wait.h>
 #include <sys/socket.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #endif
 
@@ -100,7 +100,8 @@ void GuardianTest::release_data()
     QTest::addColumn<bool>("written");
     QTest::newRow("pty: program gone") << Port::Pty << End::ProgramGone << QByteArray() << true;
     QTest::newRow("pty: disarmed") << Port::Pty << End::Disarmed << QByteArray() << false;
-    QTest::newRow("pty: port closed, then gone") << Port::Pty << End::PortClosedThenGone << QByteArray() << false;
+    QTest::newRow("pty: port closed, then gone")
+        << Port::Pty << End::PortClosedThenGone << QByteArray() << false;
     QTest::newRow("socket: program gone") << Port::Socket << End::ProgramGone << QByteArray() << true;
     QTest::newRow("socket with a prefix: program gone")
         << Port::Socket << End::ProgramGone << QByteArray("\xff\xfa\x2c\x0c\x02\xff\xf0", 7) << true;
