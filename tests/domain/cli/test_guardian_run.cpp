@@ -304,7 +304,9 @@ void GuardianRunTest::ctrlZ_outputOffBeforeSuspending()
     SourceLink link([&] { return static_cast<double>(since.nsecsElapsed()) / 1e6; }, Cable::Pty);
     link.setLive(true);
     QProcess process;
-    start(process, {file, "--mode", "continuous", "--port", link.farEndPath()});
+    // A process group of its own, as a shell's job has: the system does
+    // not stop a process of an orphaned group (such as a test runner's).
+    start(process, {file, "--mode", "continuous", "--port", link.farEndPath()}, true);
     QVERIFY(process.waitForStarted());
     const qint64 pid = process.processId();
     QTRY_VERIFY_WITH_TIMEOUT(receivedLines(link).size() >= 14, 10000);
