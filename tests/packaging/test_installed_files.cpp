@@ -8,6 +8,7 @@
 #include "Version.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -65,6 +66,18 @@ private slots:
         QCOMPARE(examples.entryList(QDir::Files), source.entryList(QDir::Files));
         for (const QString &name : source.entryList(QDir::Files))
             QVERIFY2(contents(examples.filePath(name)) == contents(source.filePath(name)), qPrintable(name));
+    }
+
+    void guardian_installedWhereTheProgramLooks()
+    {
+        // An installed quorra looks in ../libexec/quorra from its own folder.
+        const QFileInfo guard(at("libexec/quorra/quorra-guard"));
+        QVERIFY2(guard.isFile() && guard.isExecutable(), qPrintable(guard.filePath()));
+        QVERIFY(QFileInfo(at("bin/quorra")).isExecutable());
+        QVERIFY(!QFileInfo::exists(at("bin/quorra-guard"))); // not a command of its own
+        QString said;
+        QCOMPARE(run(guard.filePath(), {}, &said), 2); // by hand it does nothing, and says why
+        QVERIFY2(said.contains(QLatin1String("not run by hand")), qPrintable(said));
     }
 
     void manualPages_nameTheExamples_data()

@@ -145,6 +145,8 @@ private slots:
     void endOfRun_offCommandsComeNext();
     void crash_data();
     void crash();
+    void killed_data();
+    void killed();
 
 private:
     // Collects what arrives, handling events, for ms or until `until` holds.
@@ -368,6 +370,56 @@ void SlowLineTest::crash()
     collect(5000, [&] { return m_bytes.endsWith(crashBytes); });
     collect(200);
     QVERIFY2(m_bytes.endsWith(crashBytes), m_bytes.right(80).constData());
+    SourceModel source;
+    source.receive(m_bytes, 0.0, LineSettings{});
+    source.advanceToEnd();
+    QVERIFY(!source.state().output);
+    QVERIFY(!source.state().relay);
+    m_far = nullptr;
+#endif
+}
+
+void SlowLineTest::killed_data()
+{
+    QTest::addColumn<int>("via");
+#ifdef Q_OS_UNIX
+    QTest::newRow("pty at 960 B/s") << int(Via::Pty);
+    QTest::newRow("tcp") << int(Via::Socket);
+    QTest::newRow("ser2net raw") << int(Via::Ser2netRaw);
+    QTest::newRow("ser2net rfc2217") << int(Via::Ser2netRfc2217);
+#endif
+}
+
+void SlowLineTest::killed()
+{
+#ifndef Q_OS_UNIX
+    QSKIP("POSIX signals only");
+#else
+    // The window killed with SIGKILL during a run, which it cannot see: its
+    // guardian puts the off commands on the line, whole, and they are the
+    // last the far end receives.
+    QFETCH(int, via);
+    const QByteArray crashBytes = "\r:SOUR:TURN OFF\r:OUTP OFF\r:SYST:LOC \r";
+    FarEnd far;
+    QString error;
+    QVERIFY2(far.open(Via(via), Via(via) == Via::Socket ? 1e6 : LineRate, &error), qPrintable(error));
+    m_far = &far;
+    m_bytes.clear();
+    m_ms.clear();
+    QProcess child;
+    child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--child"), far.target});
+    QVERIFY(child.waitForStarted());
+    QTRY_VERIFY_WITH_TIMEOUT((child.waitForReadyRead(10), child.canReadLine()), 20000);
+    QCOMPARE(child.readLine().trimmed(), QByteArray("ready"));
+    collect(500);
+    QVERIFY(m_bytes.contains(":SOUR:TURN On\r"));
+    ::kill(static_cast<pid_t>(child.processId()), SIGKILL);
+    QVERIFY(child.waitForFinished(10000));
+    QCOMPARE(child.exitStatus(), QProcess::CrashExit);
+    collect(5000, [&] { return m_bytes.endsWith(crashBytes); });
+    collect(300);
+    QVERIFY2(m_bytes.endsWith(crashBytes), m_bytes.right(80).constData());
+    QCOMPARE(m_bytes.count(crashBytes), 1); // once
     SourceModel source;
     source.receive(m_bytes, 0.0, LineSettings{});
     source.advanceToEnd();

@@ -30,7 +30,8 @@ int runWindowChild(int argc, char **argv, const QString &device, const std::func
         options.com1 = deviceTarget(device);
     options.com2 = deviceTarget(QStringLiteral("/nonexistent/quorra-port"));
     QApplication app(argc, argv);
-    QtPlatform platform;
+    // The guardian of this build, as the program finds its own beside it.
+    QtPlatform platform(QStringLiteral(QUORRA_GUARD_EXECUTABLE));
     QTimer::singleShot(0, &app, [setUp] {
         for (QWidget *w : QApplication::topLevelWidgets()) {
             if (auto *window = qobject_cast<frmControl *>(w)) {

@@ -11,6 +11,7 @@
 #include "instrument/RunModes.h"
 #include "instrument/SequencerCore.h"
 #include "platform/CrashSignals.h"
+#include "platform/Guardian.h"
 #include "platform/QtTimer.h"
 #include "platform/RoutedPort.h"
 #include "platform/Terminal.h"
@@ -21,6 +22,12 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QSettings>
+#include <QThread>
+
+#include <algorithm>
+#ifdef Q_OS_UNIX
+#include <csignal>
+#endif
 
 namespace {
 RunRequest runRequest(const HeadlessRunOptions &options)
@@ -261,6 +268,30 @@ void HeadlessRun::terminate(int signalNumber)
     finish(128 + signalNumber);
 }
 
+void HeadlessRun::suspend()
+{
+#ifdef Q_OS_UNIX
+    if (m_done) {
+        TerminationSignals::suspendProcess();
+        return;
+    }
+    if (m_session.running()) {
+        if (m_since.isValid())
+            m_duration = m_since.elapsed();
+        m_session.stop(); // STOP: ":SOUR:TURN OFF", ":OUTP OFF"
+    }
+    // A suspended process moves nothing from its own buffers to the line.
+    QElapsedTimer waited;
+    waited.start();
+    for (int pendingMs; (pendingMs = m_session.pendingMs()) > 0 && waited.elapsed() < 2000;)
+        QThread::msleep(static_cast<unsigned long>(std::min(pendingMs, 20)));
+    endProgressLine();
+    TerminationSignals::suspendProcess();
+    releaseInstrument();
+    finish(128 + SIGTSTP);
+#endif
+}
+
 void HeadlessRun::releaseInstrument()
 {
     if (!m_session.release())
@@ -360,6 +391,12 @@ int runHeadless(const ProgramOptions &options, const QSettings *settings,
     CrashSignals crash;
     crash.install();
     HeadlessRun headless(run, port, timer, &crash);
+    // Said on the main thread; the guardian's watch runs on one of its own.
+    Guardian guardian(Guardian::installedProgram(), [&headless](const QString &text) {
+        QMetaObject::invokeMethod(
+            &headless, [&headless, text] { headless.say(QStringLiteral("quorra: ") + text); },
+            Qt::QueuedConnection);
+    });
     headless.setPortMap(mappings.map);
     QString directory = run.recordDirectory;
     if (directory.isEmpty() && settings)
@@ -372,7 +409,8 @@ int runHeadless(const ProgramOptions &options, const QSettings *settings,
     TerminationSignals terminations;
     QObject::connect(&terminations, &TerminationSignals::terminationRequested, &headless,
                      &HeadlessRun::terminate);
-    terminations.install();
+    QObject::connect(&terminations, &TerminationSignals::suspendRequested, &headless, &HeadlessRun::suspend);
+    terminations.installSuspend();
     // Queued: the status is kept even when the run ends before exec() starts.
     QObject::connect(
         &headless, &HeadlessRun::finished, QCoreApplication::instance(),

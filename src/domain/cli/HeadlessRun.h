@@ -59,6 +59,13 @@ public:
     void start();
     // A termination signal: no further step, the close path, 128 + n.
     void terminate(int signalNumber);
+    // Ctrl+Z: a run suspended would hold the output on, so the run is
+    // stopped as STOP stops it and its off commands leave the line first;
+    // then the process is suspended. Continued, it takes the close path
+    // and ends with 128 + SIGTSTP.
+    void suspend();
+    // A line on standard error, after the progress line.
+    void say(const QString &line) { tell(line); }
 
 signals:
     void finished(int exitStatus);

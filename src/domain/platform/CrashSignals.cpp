@@ -3,10 +3,41 @@
 
 #include "platform/CrashSignals.h"
 
+#include "platform/GuardProtocol.h"
+
 #include <algorithm>
 #include <atomic>
 #include <cstring>
+#include <functional>
 #include <iterator>
+#include <mutex>
+
+namespace {
+// The crash path as the observer sees it, on every system.
+std::mutex g_pathLock;
+CrashPath g_path;
+CrashObserver *g_observer = nullptr;
+
+void changePath(const std::function<void(CrashPath &)> &change)
+{
+    const std::lock_guard lock(g_pathLock);
+    CrashPath changed = g_path;
+    change(changed);
+    if (changed == g_path)
+        return;
+    g_path = changed;
+    if (g_observer)
+        g_observer->crashPathChanged(g_path);
+}
+} // namespace
+
+void CrashSignals::setObserver(CrashObserver *observer)
+{
+    const std::lock_guard lock(g_pathLock);
+    g_observer = observer;
+    if (g_observer)
+        g_observer->crashPathChanged(g_path);
+}
 
 #ifdef Q_OS_UNIX
 #include <cerrno>
@@ -25,6 +56,12 @@ struct sigaction g_previous[std::size(FatalSignals)];
 static_assert(std::atomic<int>::is_always_lock_free);
 std::atomic<int> g_port{-1};
 std::atomic<int> g_socket{-1};
+std::atomic<int> g_guardian{-1};
+const GuardProtocol::Message g_disarm = [] {
+    GuardProtocol::Message disarm;
+    disarm.type = GuardProtocol::Type::Disarm;
+    return disarm;
+}();
 // Written only while g_socket is -1, so the handler never reads it half-made.
 char g_prefix[CrashSignals::MaxPrefixBytes];
 size_t g_prefixSize = 0;
@@ -54,7 +91,8 @@ constexpr int NoSigPipe = 0;
 #endif
 
 // Writes all of bytes, retrying a full queue a bounded number of times.
-void writeAll(int fd, const char *at, size_t left, bool socket)
+// True when all of them went.
+bool writeAll(int fd, const char *at, size_t left, bool socket)
 {
     for (int attempt = 0; left > 0 && attempt < 1000; ++attempt) {
         const ssize_t n = socket ? ::send(fd, at, left, NoSigPipe) : ::write(fd, at, left);
@@ -65,6 +103,7 @@ void writeAll(int fd, const char *at, size_t left, bool socket)
             break;
         }
     }
+    return left == 0;
 }
 
 // A descriptor of the handler's own for fd, and fd itself pointed at
@@ -85,10 +124,10 @@ bool isSocket(int fd)
     return ::fstat(fd, &info) == 0 && S_ISSOCK(info.st_mode);
 }
 
-void releaseOnSocket(int fd, const Slot &slot)
+bool releaseOnSocket(int fd, const Slot &slot)
 {
-    writeAll(fd, g_prefix, g_prefixSize, true);
-    writeAll(fd, slot.bytes, slot.size, true);
+    const bool written = writeAll(fd, g_prefix, g_prefixSize, true)
+                         && writeAll(fd, slot.bytes, slot.size, true);
     // The process's end closes the connection, and a serial server may
     // drop what its line has not sent by then.
     timespec hold{g_holdMs / 1000, (g_holdMs % 1000) * 1000000L};
@@ -100,6 +139,7 @@ void releaseOnSocket(int fd, const Slot &slot)
     while (::recv(fd, sink, sizeof sink, MSG_DONTWAIT) > 0) {
     }
     ::shutdown(fd, SHUT_WR);
+    return written;
 }
 
 extern "C" void onCrashSignal(int signalNumber)
@@ -109,13 +149,17 @@ extern "C" void onCrashSignal(int signalNumber)
     const int socket = g_socket.load();
     const int active = g_active.load();
     // A stale descriptor that now names some other file is left alone.
+    bool released = false;
     if (fd >= 0 && active >= 0 && ::isatty(fd)) {
         const int own = takeOver(fd);
         if (::tcflush(own, TCOFLUSH) == 0)
-            writeAll(own, g_slots[active].bytes, g_slots[active].size, false);
+            released = writeAll(own, g_slots[active].bytes, g_slots[active].size, false);
     } else if (socket >= 0 && active >= 0 && isSocket(socket)) {
-        releaseOnSocket(takeOver(socket), g_slots[active]);
+        released = releaseOnSocket(takeOver(socket), g_slots[active]);
     }
+    // Done here: the guardian, which would send them again, is disarmed.
+    if (const int guardian = g_guardian.load(); guardian >= 0 && released)
+        ::send(guardian, &g_disarm, sizeof g_disarm, NoSigPipe);
     errno = saved;
     // Back to the default action (not every system resets SIGILL on entry);
     // the signal raised here is held until the handler returns, then ends
@@ -165,6 +209,7 @@ bool CrashSignals::install()
 
 void CrashSignals::setCrashOutput(const QByteArray &bytes)
 {
+    changePath([&](CrashPath &path) { path.bytes = bytes; });
     if (bytes.isEmpty()) {
         g_active = -1;
         return;
@@ -176,13 +221,24 @@ void CrashSignals::setCrashOutput(const QByteArray &bytes)
     g_active = idle;
 }
 
+void CrashSignals::setGuardianChannel(int fd)
+{
+    g_guardian = fd;
+}
+
 void CrashSignals::setPortHandle(int fd)
 {
     g_port = fd;
+    changePath([&](CrashPath &path) { path.serialFd = fd; });
 }
 
 void CrashSignals::setSocketHandle(int fd, const QByteArray &prefix, int holdMs)
 {
+    changePath([&](CrashPath &path) {
+        path.socketFd = fd;
+        path.prefix = fd < 0 ? QByteArray() : prefix.left(MaxPrefixBytes);
+        path.holdMs = fd < 0 ? 0 : std::clamp(holdMs, 0, 2000);
+    });
     g_socket = -1;
     if (fd < 0)
         return;
@@ -201,7 +257,12 @@ bool CrashSignals::install()
     return false;
 }
 
-void CrashSignals::setCrashOutput(const QByteArray &) {}
+void CrashSignals::setCrashOutput(const QByteArray &bytes)
+{
+    changePath([&](CrashPath &path) { path.bytes = bytes; });
+}
+
+void CrashSignals::setGuardianChannel(int) {}
 
 void CrashSignals::setPortHandle(int) {}
 

@@ -5,6 +5,30 @@
 
 #include "platform/CrashGuard.h"
 
+#include <QByteArray>
+
+// What the crash path would do now: the port it writes to (a serial
+// device's descriptor, or a network port's socket with its prefix and hold
+// time) and the bytes; no bytes: nothing.
+struct CrashPath
+{
+    int serialFd = -1;
+    int socketFd = -1;
+    QByteArray prefix;
+    int holdMs = 0;
+    QByteArray bytes;
+
+    bool operator==(const CrashPath &) const = default;
+};
+
+// Told each time the crash path changes, on the thread that changed it.
+class CrashObserver
+{
+public:
+    virtual ~CrashObserver() = default;
+    virtual void crashPathChanged(const CrashPath &path) = 0;
+};
+
 // CrashGuard on the fatal signals (SIGSEGV, SIGBUS, SIGFPE, SIGILL,
 // SIGABRT). The handler only does what is safe in a crashed process: on a
 // serial port it empties the driver's output queue and writes the prepared
@@ -37,6 +61,14 @@ public:
     static void setSocketHandle(int fd, const QByteArray &prefix = {}, int holdMs = 0);
 
     static constexpr int MaxPrefixBytes = 16;
+
+    // One observer per process (nullptr: none); it is told the crash path
+    // as it is now, at once and after every change.
+    static void setObserver(CrashObserver *observer);
+    // The guardian's channel, -1 while none runs: once the handler has
+    // written the bytes itself, it disarms the guardian, so that they go
+    // out once.
+    static void setGuardianChannel(int fd);
 
     static constexpr int MaxBytes = 120;
 

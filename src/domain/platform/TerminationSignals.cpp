@@ -10,6 +10,7 @@
 #ifdef Q_OS_UNIX
 #include <csignal>
 #include <fcntl.h>
+#include <pthread.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -17,6 +18,24 @@ namespace {
 int g_pipe[2] = {-1, -1};
 static_assert(std::atomic<int>::is_always_lock_free);
 std::atomic<int> g_requested{0};
+
+extern "C" void onSuspendSignal(int signalNumber)
+{
+    const int saved = errno;
+    const unsigned char byte = static_cast<unsigned char>(signalNumber);
+    [[maybe_unused]] const ssize_t n = ::write(g_pipe[0], &byte, 1);
+    errno = saved;
+}
+
+bool catchSuspend()
+{
+    struct sigaction action
+    {};
+    action.sa_handler = onSuspendSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    return sigaction(SIGTSTP, &action, nullptr) == 0;
+}
 
 extern "C" void onTerminationSignal(int signalNumber)
 {
@@ -83,7 +102,7 @@ TerminationSignals::~TerminationSignals()
         {};
         action.sa_handler = SIG_DFL;
         sigemptyset(&action.sa_mask);
-        for (int s : {SIGINT, SIGTERM, SIGHUP})
+        for (int s : {SIGINT, SIGTERM, SIGHUP, SIGTSTP})
             sigaction(s, &action, nullptr);
     }
 #elif defined(Q_OS_WIN)
@@ -127,6 +146,32 @@ bool TerminationSignals::install()
 #endif
 }
 
+bool TerminationSignals::installSuspend()
+{
+#ifdef Q_OS_UNIX
+    return install() && catchSuspend();
+#else
+    return false;
+#endif
+}
+
+void TerminationSignals::suspendProcess()
+{
+#ifdef Q_OS_UNIX
+    struct sigaction action
+    {};
+    action.sa_handler = SIG_DFL;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGTSTP, &action, nullptr);
+    sigset_t tstp;
+    sigemptyset(&tstp);
+    sigaddset(&tstp, SIGTSTP);
+    pthread_sigmask(SIG_UNBLOCK, &tstp, nullptr);
+    ::raise(SIGTSTP); // stopped here until continued
+    catchSuspend();
+#endif
+}
+
 int TerminationSignals::requestedSignal()
 {
 #if defined(Q_OS_UNIX) || defined(Q_OS_WIN)
@@ -140,7 +185,11 @@ void TerminationSignals::readPipe()
 {
 #ifdef Q_OS_UNIX
     unsigned char byte = 0;
-    if (::read(g_pipe[1], &byte, 1) == 1)
+    if (::read(g_pipe[1], &byte, 1) != 1)
+        return;
+    if (byte == SIGTSTP)
+        emit suspendRequested();
+    else
         emit terminationRequested(byte);
 #endif
 }

@@ -22,6 +22,11 @@ public:
     ~TerminationSignals() override;
 
     bool install();
+    // Ctrl+Z (SIGTSTP) as suspendRequested; elsewhere than POSIX false.
+    bool installSuspend();
+    // Suspends the process as SIGTSTP's default action does; returns once
+    // it is continued (SIGCONT), with SIGTSTP caught again.
+    static void suspendProcess();
 
     // The first termination signal this process received, 0 for none. Work
     // that blocks the event loop for a while (a network connect) asks it,
@@ -30,6 +35,7 @@ public:
 
 signals:
     void terminationRequested(int signalNumber);
+    void suspendRequested();
 
 private:
     void readPipe();

@@ -3,13 +3,17 @@
 
 #pragma once
 
+#include "platform/AppTitle.h"
 #include "platform/CrashSignals.h"
+#include "platform/Guardian.h"
 #include "platform/Platform.h"
 #include "platform/QtBusyPointer.h"
 #include "platform/QtFileDialog.h"
 #include "platform/QtMessageBox.h"
 #include "platform/QtTimer.h"
 #include "platform/RoutedPort.h"
+
+#include <QCoreApplication>
 
 // The real platform services, owned together.
 struct QtPlatform
@@ -20,7 +24,22 @@ struct QtPlatform
     QtFileDialog files;
     QtBusyPointer busy;
     CrashSignals crash;
+    // Under remote control; its trouble is shown on the window's thread,
+    // in the program's message style.
+    Guardian guardian;
 
-    QtPlatform() { crash.install(); }
+    explicit QtPlatform(const QString &guardProgram = Guardian::installedProgram())
+        : guardian(guardProgram, [this](const QString &text) {
+              QMetaObject::invokeMethod(
+                  QCoreApplication::instance(),
+                  [this, text] {
+                      messages.show(text, MessageBox::Buttons::Ok, MessageBox::Icon::Exclamation, AppTitle,
+                                    MessageBox::Answer::Ok);
+                  },
+                  Qt::QueuedConnection);
+          })
+    {
+        crash.install();
+    }
     Platform bundle() { return {&port, &timer, &messages, &files, &busy, &crash, true}; }
 };
