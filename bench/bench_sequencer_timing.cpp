@@ -21,6 +21,7 @@
 //    run (skipped with --quiet-only or --hidden).
 //  - quiet, chart open: the same with the chart window marking each step
 //    (skipped with --hidden);
+//  - quiet, guardian armed: the same with quorra-guard holding the port;
 // Each prints the median and 99th percentile of each step's period error
 // (arrival of a step's commands to arrival of the next step's, less 10 ms),
 // the last step's double hold, and the whole run's duration against its
@@ -32,6 +33,8 @@
 // Goals: 99th percentile <= 1.5 x the baseline's, whole run <= 1.001 x
 // nominal, median error <= 0.1 ms, long periods within 1 ms.
 #include "instrument/InstrumentSession.h"
+#include "platform/CrashSignals.h"
+#include "platform/Guardian.h"
 #include "platform/PortMap.h"
 #include "platform/QtTimer.h"
 #include "platform/RoutedPort.h"
@@ -570,6 +573,9 @@ int main(int argc, char *argv[])
     platform.port = &port;
     platform.timer = &timer;
     platform.sessionThread = true; // as the program runs it
+    // The crash path as the program has it; the guardian joins it later.
+    CrashSignals crash;
+    platform.crash = &crash;
     fake.messages.onShow = [](const FakeMessageBox::Shown &m) {
         std::fprintf(stderr, "message: %s\n", qPrintable(m.text));
     };
@@ -617,6 +623,23 @@ int main(int argc, char *argv[])
             return 1;
         std::printf("  whole-run ratio with the chart open against without: %+.5f   (goal within 0.0005)\n",
                     charted->ratio - quiet->ratio);
+    }
+
+    // The guardian armed: it holds the port beside the program and writes nothing.
+    {
+        Guardian guardian(QStringLiteral(QUORRA_GUARD_EXECUTABLE), [](const QString &text) {
+            std::fprintf(stderr, "guardian: %s\n", qPrintable(text));
+        });
+        if (guardian.processId() < 0) {
+            std::fprintf(stderr, "the guardian did not start\n");
+            return 1;
+        }
+        const std::optional<Figures> guarded = shortSteps(w, timer, farEnd, "quiet, guardian armed",
+                                                          bareSleepLateness(Steps, 10.0), quietRig);
+        if (!guarded)
+            return 1;
+        std::printf("  whole-run ratio with the guardian armed against without: %+.5f   (goal within 0.0005)\n",
+                    guarded->ratio - quiet->ratio);
     }
 
     if (!quietOnly && !hidden) {
