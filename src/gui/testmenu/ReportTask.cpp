@@ -77,13 +77,13 @@ ReportTask::ReportTask(const QString &record, const QString &pdf, QWidget *windo
         });
         QMetaObject::invokeMethod(
             qApp,
-            [task, pdf, why, shared] {
+            [task, pdf, why] {
                 if (!task)
                     return;
                 task->m_poll->stop();
                 if (task->m_dialog)
                     task->m_dialog->deleteLater();
-                emit task->finished(pdf, shared->cancelled.load() && !why.isEmpty() ? Cancelled : why);
+                emit task->finished(pdf, why);
                 task->deleteLater();
             },
             Qt::QueuedConnection);

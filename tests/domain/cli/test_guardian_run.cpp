@@ -54,6 +54,22 @@ QString writeSteps(const QTemporaryDir &dir)
     return path;
 }
 
+// The virtual source at the far end, live, its clock running from its making.
+struct LiveSource
+{
+    explicit LiveSource(Cable cable)
+        : link([this] { return static_cast<double>(since.nsecsElapsed()) / 1e6; }, cable)
+    {
+        link.setLive(true);
+    }
+    QElapsedTimer since = [] {
+        QElapsedTimer t;
+        t.start();
+        return t;
+    }();
+    SourceLink link;
+};
+
 QStringList receivedLines(const SourceLink &link)
 {
     QStringList lines;
@@ -168,11 +184,9 @@ void GuardianRunTest::killed_offCommandsWhole()
     QFETCH(Kill, kill);
     QTemporaryDir dir;
     const QString file = writeSteps(dir);
-    QElapsedTimer since;
-    since.start();
-    SourceLink link([&] { return static_cast<double>(since.nsecsElapsed()) / 1e6; }, cable);
+    LiveSource source(cable);
+    SourceLink &link = source.link;
     QVERIFY2(link.isOpen(), qPrintable(link.errorText()));
-    link.setLive(true);
     QProcess process;
     start(process, {file, "--mode", "continuous", "--port", link.farEndPath()}, kill == Kill::ProcessGroup);
     QVERIFY(process.waitForStarted());
@@ -266,11 +280,9 @@ void GuardianRunTest::normalEnd_nothingExtraNoGuardianLeft()
     QFETCH(Cable, cable);
     QTemporaryDir dir;
     const QString file = writeSteps(dir);
-    QElapsedTimer since;
-    since.start();
-    SourceLink link([&] { return static_cast<double>(since.nsecsElapsed()) / 1e6; }, cable);
+    LiveSource source(cable);
+    SourceLink &link = source.link;
     QVERIFY2(link.isOpen(), qPrintable(link.errorText()));
-    link.setLive(true);
     QProcess process;
     start(process, {file, "--port", link.farEndPath()});
     QVERIFY(process.waitForStarted());
@@ -299,10 +311,8 @@ void GuardianRunTest::ctrlZ_outputOffBeforeSuspending()
 #else
     QTemporaryDir dir;
     const QString file = writeSteps(dir);
-    QElapsedTimer since;
-    since.start();
-    SourceLink link([&] { return static_cast<double>(since.nsecsElapsed()) / 1e6; }, Cable::Pty);
-    link.setLive(true);
+    LiveSource source(Cable::Pty);
+    SourceLink &link = source.link;
     QProcess process;
     // A process group of its own, as a shell's job has: the system does
     // not stop a process of an orphaned group (such as a test runner's).
