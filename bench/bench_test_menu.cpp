@@ -17,6 +17,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTreeView>
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -87,6 +88,17 @@ int main(int argc, char **argv)
     print("line marks after one edit, 100,000 rows", median(edit), "baseline: read every dwell", median(scan),
           "<= 20 ms");
 
+    // A redraw as the window does it: the first paint starts the work, the
+    // window's events carry it on in slices, the last paint draws the
+    // picture. longestWait: the longest the window went without answering.
+    double longestWait = 0;
+    const auto redraw = [&longestWait](ChartWindow &c) {
+        c.programChanged();
+        longestWait = std::max(longestWait, millisecondsOf([&] { c.grab(); }));
+        while (c.working())
+            longestWait = std::max(longestWait, millisecondsOf([] { QCoreApplication::processEvents(); }));
+        longestWait = std::max(longestWait, millisecondsOf([&] { c.grab(); }));
+    };
     ChartWindow chart(steps, 9600);
     chart.resize(900, 420);
     StepTableModel small;
@@ -95,30 +107,26 @@ int main(int argc, char **argv)
     smallChart.resize(900, 420);
     std::vector<double> big, little;
     for (int i = 0; i < Repeats; ++i) {
-        big.push_back(millisecondsOf([&] {
-            chart.programChanged();
-            chart.grab();
-        }));
-        little.push_back(millisecondsOf([&] {
-            smallChart.programChanged();
-            smallChart.grab();
-        }));
+        big.push_back(millisecondsOf([&] { redraw(chart); }));
+        little.push_back(millisecondsOf([&] { redraw(smallChart); }));
     }
     print("chart redraw, 100,000 rows", median(big), "baseline: 100 rows", median(little), "<= 150 ms");
     {
-        // The longest program a picture holds: what the window's chart costs at most.
+        // The longest program a picture holds: worked out in slices, with
+        // a progress dialog after a second.
         StepTableModel longest;
         longest.replaceAll(rows(1000000));
         ChartWindow longChart(longest, 9600);
         longChart.resize(900, 420);
         std::vector<double> most;
+        longestWait = 0;
         for (int i = 0; i < 3; ++i)
-            most.push_back(millisecondsOf([&] {
-                longChart.programChanged();
-                longChart.grab();
-            }));
+            most.push_back(millisecondsOf([&] { redraw(longChart); }));
         print("chart redraw, 1,000,000 rows", median(most), "baseline: 100 rows", median(little),
-              "none set (shown without progress)");
+              "none (progress after 1 s)");
+        std::printf("chart redraw, 1,000,000 rows: the window answered within %.2f ms throughout (goal: under"
+                    " 100 ms, the picture itself included)\n",
+                    longestWait);
     }
 
     std::vector<double> mark, none;

@@ -8,7 +8,9 @@
 #include "steps/LenientNumber.h"
 #include "steps/StepTableModel.h"
 
+#include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace {
 TimelineStep timelineStep(const StepRecord &row, qint64 startMs)
@@ -43,62 +45,87 @@ QString lengthText(qint64 ms)
 
 LineCheck checkLine(const StepTableModel &steps, const LineSettings &line, int cycles)
 {
-    LineCheck check;
-    const double charMs = characterMs(line);
-    RunState run;
-    run.StepTotal = steps.count();
-    run.RunCycles = std::max(1, cycles);
-    run.CyclesLeft = run.RunCycles;
-    run.CurrentStep = 1;
-    run.LastSentStep = 0;
-    if (run.StepTotal == 0)
-        return check; // RUN plays nothing
+    LineChecker checker(steps, line, cycles);
+    checker.advance(std::numeric_limits<qint64>::max());
+    return checker.takeResult();
+}
 
+LineChecker::LineChecker(const StepTableModel &steps, const LineSettings &line, int cycles, Detail detail)
+    : m_steps(steps), m_charMs(characterMs(line)), m_detail(detail)
+{
+    m_run.StepTotal = steps.count();
+    m_run.RunCycles = std::max(1, cycles);
+    m_run.CyclesLeft = m_run.RunCycles;
+    m_run.CurrentStep = 1;
+    m_run.LastSentStep = 0;
     // RUN's commands go out just before the first step's.
-    double waitingMs = commandsLineMs({Command::Turn + Command::Off, Command::OutputRelay + Command::On},
-                                      charMs);
-    qint64 now = 0;
-    int lastPeriodMs = -1; // the timer's period; -1 while it was never armed
-    Timeline &timeline = check.timeline;
-    for (;;) {
-        const SequencerStep step = advanceSequencer(run, steps);
-        if (step.action == SequencerStep::Action::EndOfRun)
+    m_waitingMs = commandsLineMs({Command::Turn + Command::Off, Command::OutputRelay + Command::On}, m_charMs);
+    const auto checked = std::count_if(steps.rows().begin(), steps.rows().end(),
+                                       [](const StepRecord &r) { return r.checked; });
+    m_expectedSteps = static_cast<qint64>(checked) * m_run.RunCycles;
+    m_done = m_run.StepTotal == 0; // RUN plays nothing
+}
+
+double LineChecker::progress() const
+{
+    if (m_done || m_expectedSteps == 0)
+        return 1.0;
+    // All steps played, the end not reached yet: not quite done.
+    return std::min(0.999, static_cast<double>(m_check.stepsPlayed) / static_cast<double>(m_expectedSteps));
+}
+
+bool LineChecker::advance(qint64 steps)
+{
+    Timeline &timeline = m_check.timeline;
+    const bool keepTimeline = m_detail == Detail::Timeline;
+    for (qint64 n = 0; !m_done && n < steps; ++n) {
+        const SequencerStep step = advanceSequencer(m_run, m_steps);
+        if (step.action == SequencerStep::Action::EndOfRun) {
+            m_done = true;
             break;
+        }
         if (step.action == SequencerStep::Action::Rewind) {
             // The timer keeps the last step's period: one more of it, or,
             // never armed, no tick at all.
-            if (lastPeriodMs <= 0) {
+            if (m_lastPeriodMs <= 0) {
                 timeline.endless = true;
+                m_done = true;
                 break;
             }
-            now += lastPeriodMs;
-            timeline.steps.last().heldMs += lastPeriodMs;
+            m_now += m_lastPeriodMs;
+            if (keepTimeline)
+                timeline.steps.last().heldMs += m_lastPeriodMs;
             continue;
         }
-        const StepRecord &row = steps.row(step.position);
-        const double lineMs = waitingMs + commandsLineMs(step.commands, charMs);
-        waitingMs = 0;
-        ++check.stepsPlayed;
-        TimelineStep played = timelineStep(row, now);
-        lastPeriodMs = step.periodMs;
+        const StepRecord &row = m_steps.row(step.position);
+        const double lineMs = m_waitingMs + commandsLineMs(step.commands, m_charMs);
+        m_waitingMs = 0;
+        ++m_check.stepsPlayed;
+        m_lastPeriodMs = step.periodMs;
         if (step.periodMs == 0) {
             // No tick follows: the run stays here until STOP.
-            timeline.steps.append(played);
+            timeline.steps.append(timelineStep(row, m_now));
             timeline.endless = true;
+            m_done = true;
             break;
         }
-        played.heldMs = step.periodMs;
-        if (lineMs > step.periodMs) {
+        qint64 heldMs = step.periodMs;
+        const bool stretched = lineMs > step.periodMs;
+        if (stretched) {
             // The tick that ends the step waits for the line.
-            played.stretched = true;
-            played.heldMs = static_cast<qint64>(std::ceil(lineMs));
-            check.stretched.append({step.position, row.label, step.periodMs, lineMs});
+            heldMs = static_cast<qint64>(std::ceil(lineMs));
+            m_check.stretched.append({step.position, row.label, step.periodMs, lineMs});
         }
-        now += played.heldMs;
-        timeline.steps.append(played);
+        if (keepTimeline) {
+            TimelineStep played = timelineStep(row, m_now);
+            played.heldMs = heldMs;
+            played.stretched = stretched;
+            timeline.steps.append(played);
+        }
+        m_now += heldMs;
     }
-    timeline.lengthMs = now;
-    return check;
+    timeline.lengthMs = m_now;
+    return m_done;
 }
 
 QString lineCheckReport(const LineCheck &check, const LineSettings &line)

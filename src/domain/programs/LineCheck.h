@@ -3,6 +3,7 @@
 
 #pragma once
 
+#include "instrument/RunState.h"
 #include "platform/LineSettings.h"
 #include "programs/Timeline.h"
 
@@ -36,6 +37,38 @@ struct LineCheck
 // these settings. A step's line time includes what was sent before it and
 // had not left yet: RUN's own two commands before the first step.
 LineCheck checkLine(const StepTableModel &steps, const LineSettings &line, int cycles = 1);
+
+// The same check a slice at a time, for a window that must stay live
+// through a program of millions of steps. The table must not change
+// between slices: start again after a change.
+class LineChecker
+{
+public:
+    enum class Detail { Timeline, StretchedOnly };
+
+    LineChecker(const StepTableModel &steps, const LineSettings &line, int cycles = 1,
+                Detail detail = Detail::Timeline);
+
+    // Plays up to `steps` more steps; true once the check is complete.
+    bool advance(qint64 steps);
+    bool done() const { return m_done; }
+    // How far it is, 0 to 1, by the steps a complete check plays.
+    double progress() const;
+    const LineCheck &result() const { return m_check; }
+    LineCheck takeResult() { return std::move(m_check); }
+
+private:
+    const StepTableModel &m_steps;
+    double m_charMs;
+    Detail m_detail;
+    RunState m_run;
+    LineCheck m_check;
+    double m_waitingMs = 0;
+    qint64 m_now = 0;
+    int m_lastPeriodMs = -1; // the timer's period; -1 while it was never armed
+    qint64 m_expectedSteps = 0;
+    bool m_done = false;
+};
 
 // "Step 3  Dip 0% 0.5c @90  dwell 0.010 s  line 0.102 s", one line per
 // stretched step, then "Expected length: 1:02.340 (62.340 s)".

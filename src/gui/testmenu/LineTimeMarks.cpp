@@ -11,6 +11,7 @@
 #include <QHelpEvent>
 #include <QTimer>
 #include <QToolTip>
+#include <limits>
 
 LineTimeMarks::LineTimeMarks(StepTableModel &steps, QAbstractItemView &view, QObject *parent)
     : QObject(parent), m_steps(steps), m_view(view)
@@ -71,7 +72,9 @@ void LineTimeMarks::refresh()
         m_lineMs.clear();
         LineSettings line;
         line.baud = m_baud;
-        for (const StretchedRow &s : checkLine(m_steps, line).stretched)
+        LineChecker checker(m_steps, line, 1, LineChecker::Detail::StretchedOnly);
+        checker.advance(std::numeric_limits<qint64>::max());
+        for (const StretchedRow &s : checker.result().stretched)
             m_lineMs.insert(s.position, s.lineMs);
     } else {
         // A row's commands depend on itself and on the row played before

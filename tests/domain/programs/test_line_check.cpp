@@ -5,7 +5,7 @@
 // steps whose commands need longer than their dwell (RUN's commands before
 // the first step, phase commands only where they change, unchecked steps
 // skipped), the run's length with the last step held again before each
-// rewind, and runs that never end.
+// rewind, and runs that never end; the same worked out a slice at a time.
 #include "programs/LineCheck.h"
 
 #include "steps/StepTableModel.h"
@@ -101,6 +101,28 @@ void LineCheckTest::stretched()
     QCOMPARE(found, positions);
     QCOMPARE(check.timeline.lengthMs, lengthMs);
     QCOMPARE(check.timeline.endless, endless);
+
+    // A step a slice, as a window works out a long program, and without the
+    // timeline, as the table's marks do: the same answer.
+    for (const auto detail : {LineChecker::Detail::Timeline, LineChecker::Detail::StretchedOnly}) {
+        LineChecker sliced(steps, at(baud), cycles, detail);
+        double before = sliced.progress();
+        int slices = 0;
+        while (!sliced.advance(1)) {
+            QVERIFY(sliced.progress() >= before && sliced.progress() < 1.0);
+            before = sliced.progress();
+            QVERIFY(++slices < 100);
+        }
+        QCOMPARE(sliced.progress(), 1.0);
+        QList<int> slicedFound;
+        for (const StretchedRow &s : sliced.result().stretched)
+            slicedFound << s.position;
+        QCOMPARE(slicedFound, positions);
+        QCOMPARE(sliced.result().timeline.lengthMs, lengthMs);
+        QCOMPARE(sliced.result().stepsPlayed, check.stepsPlayed);
+        if (detail == LineChecker::Detail::Timeline)
+            QCOMPARE(sliced.result().timeline.steps.size(), check.timeline.steps.size());
+    }
 }
 
 void LineCheckTest::timelineOfSteps()

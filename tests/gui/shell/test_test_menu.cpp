@@ -110,6 +110,7 @@ private slots:
     void lineCheck_followsPasteOpenAndNew_data();
     void lineCheck_followsPasteOpenAndNew();
     void chart_followsTheTable_marksThePlayingStep();
+    void chart_longProgram_inSlices_restartedOrCancelled();
     void runRecords_writeRecordSideFileAndReport();
     void report_cancelledOrFailed_data();
     void report_cancelledOrFailed();
@@ -497,6 +498,50 @@ void TestMenuTest::chart_followsTheTable_marksThePlayingStep()
     while (fake->timer.tick()) {
     }
     QTRY_COMPARE(chart->playingRow(), 0);
+}
+
+void TestMenuTest::chart_longProgram_inSlices_restartedOrCancelled()
+{
+    // Longer than a slice takes, in any build.
+    constexpr int Rows = 200000;
+    StepTableModel steps;
+    steps.replaceAll(std::vector<StepRecord>(Rows, StepRecord::makeDefault(QStringLiteral("S"))));
+    ChartWindow chart(steps, 9600);
+    chart.resize(600, 300);
+    chart.grab();
+    QVERIFY(chart.working());
+    QVERIFY(chart.progressDialog());
+    QCOMPARE(chart.drawings(), 0);
+
+    // A change while it works: the work starts again on the new program.
+    steps.add(1, StepRecord::makeDefault(QStringLiteral("first")));
+    QVERIFY(!chart.working());
+    chart.grab();
+    QTRY_VERIFY_WITH_TIMEOUT(!chart.working(), 60000);
+    chart.grab();
+    QCOMPARE(chart.drawings(), 1);
+    QCOMPARE(chart.timeline().steps.size(), Rows + 1);
+    QCOMPARE(chart.timeline().steps.first().label, QStringLiteral("first"));
+    QVERIFY(!chart.progressDialog());
+
+    // Cancel on the progress dialog: nothing drawn until the next change.
+    steps.remove(1);
+    chart.grab();
+    QVERIFY(chart.working());
+    QPushButton *cancel = chart.progressDialog()->findChild<QPushButton *>();
+    QVERIFY(cancel);
+    cancel->click();
+    QVERIFY(!chart.working());
+    QVERIFY(!chart.progressDialog());
+    QTest::qWait(50);
+    chart.grab();
+    QVERIFY(!chart.working());
+    QCOMPARE(chart.drawings(), 1);
+    steps.add(1, StepRecord::makeDefault(QStringLiteral("again")));
+    chart.grab();
+    QTRY_VERIFY_WITH_TIMEOUT(!chart.working(), 60000);
+    chart.grab();
+    QCOMPARE(chart.drawings(), 2);
 }
 
 void TestMenuTest::runRecords_writeRecordSideFileAndReport()
