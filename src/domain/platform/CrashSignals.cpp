@@ -226,13 +226,13 @@ void CrashSignals::setGuardianChannel(int fd)
     g_guardian = fd;
 }
 
-void CrashSignals::setPortHandle(int fd)
+void CrashSignals::setPortHandle(qintptr fd)
 {
-    g_port = fd;
+    g_port = static_cast<int>(fd);
     changePath([&](CrashPath &path) { path.serialFd = fd; });
 }
 
-void CrashSignals::setSocketHandle(int fd, const QByteArray &prefix, int holdMs)
+void CrashSignals::setSocketHandle(qintptr fd, const QByteArray &prefix, int holdMs)
 {
     changePath([&](CrashPath &path) {
         path.socketFd = fd;
@@ -245,7 +245,7 @@ void CrashSignals::setSocketHandle(int fd, const QByteArray &prefix, int holdMs)
     g_holdMs = std::clamp(holdMs, 0, 2000);
     g_prefixSize = std::min<size_t>(size_t(prefix.size()), sizeof g_prefix);
     std::memcpy(g_prefix, prefix.constData(), g_prefixSize);
-    g_socket = fd;
+    g_socket = static_cast<int>(fd);
 }
 
 #else
@@ -264,8 +264,8 @@ void CrashSignals::setCrashOutput(const QByteArray &bytes)
 
 void CrashSignals::setGuardianChannel(int) {}
 
-void CrashSignals::setPortHandle(int) {}
+void CrashSignals::setPortHandle(qintptr) {}
 
-void CrashSignals::setSocketHandle(int, const QByteArray &, int) {}
+void CrashSignals::setSocketHandle(qintptr, const QByteArray &, int) {}
 
 #endif

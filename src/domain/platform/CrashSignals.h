@@ -9,11 +9,12 @@
 
 // What the crash path would do now: the port it writes to (a serial
 // device's descriptor, or a network port's socket with its prefix and hold
-// time) and the bytes; no bytes: nothing.
+// time) and the bytes; no bytes: nothing. A port is its native handle (a
+// file descriptor, or on Windows a HANDLE or SOCKET), -1 for none.
 struct CrashPath
 {
-    int serialFd = -1;
-    int socketFd = -1;
+    qintptr serialFd = -1;
+    qintptr socketFd = -1;
     QByteArray prefix;
     int holdMs = 0;
     QByteArray bytes;
@@ -52,13 +53,13 @@ public:
 
     // The open serial port's file descriptor, -1 while none is open. Set by
     // the serial port as it opens and closes.
-    static void setPortHandle(int fd);
+    static void setPortHandle(qintptr fd);
     // The open network port's socket, -1 while none is open, the bytes
     // that go before the prepared ones on it (at most MaxPrefixBytes), and
     // how long the connection is held open after them, so that a serial
     // server has put them on its line before the connection ends. Set by
     // the network port as it opens, changes its rate and closes.
-    static void setSocketHandle(int fd, const QByteArray &prefix = {}, int holdMs = 0);
+    static void setSocketHandle(qintptr fd, const QByteArray &prefix = {}, int holdMs = 0);
 
     static constexpr int MaxPrefixBytes = 16;
 

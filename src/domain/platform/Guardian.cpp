@@ -227,7 +227,7 @@ void Guardian::send(const CrashPath &path)
 #ifdef Q_OS_UNIX
     GuardProtocol::Message message;
     message.type = GuardProtocol::Type::State;
-    const int fd = path.serialFd >= 0 ? path.serialFd : path.socketFd;
+    const int fd = static_cast<int>(path.serialFd >= 0 ? path.serialFd : path.socketFd);
     message.kind = path.serialFd >= 0   ? GuardProtocol::Kind::Serial
                    : path.socketFd >= 0 ? GuardProtocol::Kind::Socket
                                         : GuardProtocol::Kind::None;

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
+#include <type_traits>
 
 #ifdef Q_OS_UNIX
 #include <poll.h>
@@ -19,6 +20,17 @@
 
 namespace {
 constexpr int MaxCloseWaitMs = 2000;
+
+// The port's handle as the crash path keeps it: a file descriptor, or on
+// Windows a HANDLE.
+template <typename Handle>
+qintptr nativeHandle(Handle handle)
+{
+    if constexpr (std::is_pointer_v<Handle>)
+        return reinterpret_cast<qintptr>(handle);
+    else
+        return static_cast<qintptr>(handle);
+}
 
 // What the operator can do something about, in the port list's words.
 QString openFailureText(QSerialPort::SerialPortError error, const QString &systemText)
@@ -184,9 +196,7 @@ bool QtSerialPort::setPortOpen(bool open)
         m_openFailure = QStringLiteral("%1 does not take the line settings %2").arg(device, m_settings);
         return false;
     }
-#ifdef Q_OS_UNIX
-    CrashSignals::setPortHandle(static_cast<int>(m_port.handle()));
-#endif // elsewhere the handle is no file descriptor, and the crash path has none yet
+    CrashSignals::setPortHandle(nativeHandle(m_port.handle()));
     return true;
 }
 

@@ -110,7 +110,7 @@ void TcpPort::armCrashPath()
     const int holdMs = pacedByLine() ? static_cast<int>(
                            std::ceil(lineTimeMs(CrashSignals::MaxBytes + StepBytes, m_charMs)))
                                      : 0;
-    CrashSignals::setSocketHandle(static_cast<int>(m_socket.socketDescriptor()), m_crashPrefix, holdMs);
+    CrashSignals::setSocketHandle(m_socket.socketDescriptor(), m_crashPrefix, holdMs);
 }
 
 bool TcpPort::connectTo(const PortTarget &target)
