@@ -226,7 +226,7 @@ void CrashSignals::setGuardianChannel(int fd)
     g_guardian = fd;
 }
 
-void CrashSignals::setPortHandle(qintptr fd)
+void CrashSignals::setPortHandle(qintptr fd, int)
 {
     g_port = static_cast<int>(fd);
     changePath([&](CrashPath &path) { path.serialFd = fd; });
@@ -248,8 +248,48 @@ void CrashSignals::setSocketHandle(qintptr fd, const QByteArray &prefix, int hol
     g_socket = static_cast<int>(fd);
 }
 
+#elif defined(Q_OS_WIN)
+#include "platform/WindowsCrashRelease.h"
+
+CrashSignals::~CrashSignals()
+{
+    if (m_installed)
+        WindowsCrashRelease::setBytes(nullptr, 0);
+}
+
+bool CrashSignals::install()
+{
+    m_installed = m_installed || WindowsCrashRelease::install();
+    return m_installed;
+}
+
+void CrashSignals::setCrashOutput(const QByteArray &bytes)
+{
+    changePath([&](CrashPath &path) { path.bytes = bytes; });
+    WindowsCrashRelease::setBytes(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+}
+
+void CrashSignals::setGuardianChannel(int) {}
+
+void CrashSignals::setPortHandle(qintptr fd, int characterUs)
+{
+    WindowsCrashRelease::setSerialPort(fd, characterUs);
+    changePath([&](CrashPath &path) { path.serialFd = fd; });
+}
+
+void CrashSignals::setSocketHandle(qintptr fd, const QByteArray &prefix, int holdMs)
+{
+    changePath([&](CrashPath &path) {
+        path.socketFd = fd;
+        path.prefix = fd < 0 ? QByteArray() : prefix.left(MaxPrefixBytes);
+        path.holdMs = fd < 0 ? 0 : std::clamp(holdMs, 0, 2000);
+    });
+    WindowsCrashRelease::setSocket(fd, prefix.constData(), static_cast<std::size_t>(prefix.size()), holdMs);
+}
+
 #else
 
+// No crash path here: the guardian, where there is one, is the only one.
 CrashSignals::~CrashSignals() = default;
 
 bool CrashSignals::install()
@@ -264,7 +304,7 @@ void CrashSignals::setCrashOutput(const QByteArray &bytes)
 
 void CrashSignals::setGuardianChannel(int) {}
 
-void CrashSignals::setPortHandle(qintptr) {}
+void CrashSignals::setPortHandle(qintptr, int) {}
 
 void CrashSignals::setSocketHandle(qintptr, const QByteArray &, int) {}
 

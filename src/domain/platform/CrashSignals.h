@@ -38,8 +38,8 @@ public:
 // ends the sending direction in order, so that they are not lost to a
 // reset. Then the signal takes its default action (ending the process,
 // with a core dump where those are enabled). One per process.
-// On platforms without POSIX signals install() does nothing and returns
-// false.
+// On Windows the same is done from the unhandled-exception filter (see
+// WindowsCrashRelease); elsewhere install() does nothing and returns false.
 class CrashSignals : public CrashGuard
 {
 public:
@@ -51,9 +51,11 @@ public:
     bool install();
     void setCrashOutput(const QByteArray &bytes) override;
 
-    // The open serial port's file descriptor, -1 while none is open. Set by
-    // the serial port as it opens and closes.
-    static void setPortHandle(qintptr fd);
+    // The open serial port's file descriptor (on Windows its HANDLE), -1
+    // while none is open, and a character's time on its line (Windows waits
+    // that long a byte after the write; a terminal is drained). Set by the
+    // serial port as it opens and closes.
+    static void setPortHandle(qintptr fd, int characterUs = 1042);
     // The open network port's socket, -1 while none is open, the bytes
     // that go before the prepared ones on it (at most MaxPrefixBytes), and
     // how long the connection is held open after them, so that a serial
