@@ -15,8 +15,8 @@
 
 #include "platform/WindowsCrashRelease.h"
 
-#include <winsock2.h>
 #include <windows.h>
+#include <winsock2.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -129,6 +129,10 @@ int main(int argc, char **argv)
         WindowsCrashRelease::setSocket(static_cast<std::intptr_t>(s), nullptr, 0, 50);
     }
     WindowsCrashRelease::setBytes(Off, std::strlen(Off));
+    // The step's own time on the line (19 ms at 9600 baud) has passed, as
+    // it has when a run is under way: the purge before the off commands
+    // only drops what is still queued.
+    Sleep(100);
     std::fflush(stdout);
     crash(argv[3]);
     // A plain end: the program's own close path would have run; the crash

@@ -96,7 +96,8 @@ int tcp(const char *portPath, const char *outPath)
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     socklen_t size = sizeof address;
     if (listener < 0 || ::bind(listener, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0
-        || ::listen(listener, 1) != 0 || ::getsockname(listener, reinterpret_cast<sockaddr *>(&address), &size) != 0)
+        || ::listen(listener, 1) != 0
+        || ::getsockname(listener, reinterpret_cast<sockaddr *>(&address), &size) != 0)
         return fail("listen");
     FILE *port = std::fopen(portPath, "w");
     if (!port)

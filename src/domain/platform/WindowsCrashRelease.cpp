@@ -4,8 +4,8 @@
 #include "platform/WindowsCrashRelease.h"
 
 #ifdef _WIN32
-#include <winsock2.h>
 #include <windows.h>
+#include <winsock2.h>
 
 #include <algorithm>
 #include <atomic>

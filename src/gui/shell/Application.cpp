@@ -8,6 +8,7 @@
 #include "shell/frmControl.h"
 
 #include <QApplication>
+#include <QSessionManager>
 #include <QSettings>
 #include <QTextStream>
 
@@ -51,6 +52,19 @@ int runProgram(QApplication &app, const Platform &platform, const ProgramOptions
         app.exit(128 + signalNumber);
     });
     terminations.install();
+    // Log-off and shut-down (on Windows the desktop's end-of-session
+    // question): the close path, asking only where the session allows it.
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &window, [&window](QSessionManager &manager) {
+        const bool mayAsk = manager.allowsInteraction();
+        const bool goesOn = window.endOfSession(mayAsk);
+        if (mayAsk)
+            manager.release();
+        if (!goesOn)
+            manager.cancel();
+    });
+    // A session that ends anyway (the desktop did not wait for the answer)
+    // still releases the instrument on the way out.
+    QObject::connect(&app, &QCoreApplication::aboutToQuit, &window, [&window] { window.endOfSession(false); });
 
     window.show();
     return app.exec();

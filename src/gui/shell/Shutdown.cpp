@@ -34,7 +34,7 @@ bool frmControl::Form_Unload()
         return false;
     // A signal while the question is open ends the close whatever the
     // answer: the program was kept in a recovery file and the output is off.
-    if (!m_closingOnSignal && !m_document->mayDiscard(ModifiedQuestion)) {
+    if (!m_closingOnSignal && !m_questionAnswered && !m_document->mayDiscard(ModifiedQuestion)) {
         if (!m_closingOnSignal)
             return true;
     }
@@ -46,6 +46,22 @@ bool frmControl::Form_Unload()
         MsgBox(offUndeliveredMessage(m_ui.cboCommPort->currentText()), MessageBox::Buttons::Ok,
                MessageBox::Icon::Exclamation);
     return false;
+}
+
+bool frmControl::endOfSession(bool mayAsk)
+{
+    if (m_closed || m_closingOnSignal)
+        return true;
+    if (!mayAsk || NoPortAvailable) {
+        closeOnSignal();
+        return true;
+    }
+    if (!m_document->mayDiscard(ModifiedQuestion))
+        return false;
+    m_questionAnswered = true;
+    close();
+    m_questionAnswered = false;
+    return m_closed;
 }
 
 void frmControl::closeEvent(QCloseEvent *event)

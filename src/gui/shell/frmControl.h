@@ -86,6 +86,12 @@ public:
     // Closes on a termination signal: no question and no dialog; a modified
     // program is kept in a recovery file whose path goes to standard error.
     void closeOnSignal();
+    // The desktop's session ends (log-off, shut-down). mayAsk: the session
+    // lets the program ask the operator; the save question is then asked as
+    // at Exit, and false (Cancel) asks the desktop to cancel the end.
+    // Without it, as on a termination signal. The instrument is released
+    // whenever the end goes on.
+    bool endOfSession(bool mayAsk);
     void Form_Resize();
     void mnuAbout_Click();
     // instrument
@@ -202,6 +208,7 @@ private:
     std::unique_ptr<InstrumentSession> m_session;
     std::unique_ptr<SessionThread> m_sessionThread; // ends before the session goes
     bool m_inResize = false;
-    bool m_closingOnSignal = false; // no questions: message boxes go to standard error
-    bool m_closed = false;          // the close path has run
+    bool m_questionAnswered = false; // the save question of this close was asked already
+    bool m_closingOnSignal = false;  // no questions: message boxes go to standard error
+    bool m_closed = false;           // the close path has run
 };

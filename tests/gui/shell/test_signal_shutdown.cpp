@@ -86,6 +86,8 @@ private slots:
     void modifiedProgram_isKeptInARecoveryFile();
     void portThatWillNotOpen_noMessageBoxNothingSent();
     void afterANormalClose_nothingIsSentAgain();
+    void endOfSession_data();
+    void endOfSession();
     void realSignal_data();
     void realSignal();
     void signalDuringRemotesConnect_endsAtOnce();
@@ -169,6 +171,59 @@ void SignalShutdownTest::whateverIsOpen_sendsTheOffCommandsAndKeepsTheProgram()
         QVERIFY(!w->isVisible());
     fake.messages.onShow = nullptr;
     fake.files.onShow = nullptr;
+}
+
+void SignalShutdownTest::endOfSession_data()
+{
+    QTest::addColumn<bool>("mayAsk");   // the desktop lets the program ask
+    QTest::addColumn<bool>("modified"); // the program has unsaved changes
+    QTest::addColumn<QList<MessageBox::Answer>>("answers");
+    QTest::addColumn<bool>("goesOn");   // the session may end
+    QTest::addColumn<int>("questions"); // save questions shown
+    QTest::addColumn<bool>("recovery"); // a recovery file was written
+    using A = MessageBox::Answer;
+    QTest::newRow("asked, No: released, asked once") << true << true << QList<A>{A::No} << true << 1 << false;
+    QTest::newRow("asked, Cancel: the end is cancelled, nothing sent")
+        << true << true << QList<A>{A::Cancel} << false << 1 << false;
+    QTest::newRow("nothing to save: released without a question")
+        << true << false << QList<A>{} << true << 0 << false;
+    QTest::newRow("no asking: released, the program kept in a recovery file")
+        << false << true << QList<A>{} << true << 0 << true;
+}
+
+// Log-off or shut-down, as the desktop's end-of-session request reaches the window.
+void SignalShutdownTest::endOfSession()
+{
+    QFETCH(bool, mayAsk);
+    QFETCH(bool, modified);
+    QFETCH(QList<MessageBox::Answer>, answers);
+    QFETCH(bool, goesOn);
+    QFETCH(int, questions);
+    QFETCH(bool, recovery);
+    FakePlatform fake;
+    auto w = startedWindow(fake, true);
+    w->show();
+    if (modified)
+        w->cmdDataAppend_Click();
+    fake.port.clearEvents();
+    fake.messages.answers = {answers.begin(), answers.end()};
+    const QStringList before = recoveryFiles();
+    QCOMPARE(w->endOfSession(mayAsk), goesOn);
+    QStringList kept = recoveryFiles();
+    for (const QString &name : before)
+        kept.removeAll(name);
+    for (const QString &name : kept)
+        QFile::remove(QDir::temp().filePath(name));
+    QCOMPARE(fake.messages.shown.size(), questions);
+    QCOMPARE(kept.size(), recovery ? 1 : 0);
+    QCOMPARE(fake.port.commands(), goesOn ? ShutdownCommands : QStringList());
+    QCOMPARE(w->isVisible(), !goesOn);
+    // A quit after the end sends nothing again.
+    fake.port.clearEvents();
+    if (goesOn) {
+        QVERIFY(w->endOfSession(false));
+        QCOMPARE(fake.port.commands(), QStringList());
+    }
 }
 
 void SignalShutdownTest::local_sendsNothing()
