@@ -25,7 +25,7 @@
 #include <QThread>
 
 #include <algorithm>
-#ifdef Q_OS_UNIX
+#ifdef Q_OS_UNIX // SIGTSTP: job control has no Windows counterpart
 #include <csignal>
 #endif
 
@@ -270,7 +270,7 @@ void HeadlessRun::terminate(int signalNumber)
 
 void HeadlessRun::suspend()
 {
-#ifdef Q_OS_UNIX
+#ifdef Q_OS_UNIX // Ctrl+Z: a Windows console has no job control, so no suspend
     if (m_done) {
         TerminationSignals::suspendProcess();
         return;

@@ -16,6 +16,8 @@
 #ifdef Q_OS_UNIX
 #include <poll.h>
 #include <sys/ioctl.h>
+#elif defined(Q_OS_WIN)
+#include <windows.h>
 #endif
 
 namespace {
@@ -114,6 +116,11 @@ qint64 QtSerialPort::bytesQueued() const
     int inDriver = 0;
     if (::ioctl(static_cast<int>(m_port.handle()), TIOCOUTQ, &inDriver) == 0 && inDriver > 0)
         queued += inDriver;
+#elif defined(Q_OS_WIN)
+    DWORD errors = 0;
+    COMSTAT status{};
+    if (::ClearCommError(m_port.handle(), &errors, &status))
+        queued += status.cbOutQue;
 #endif
     return queued;
 }
@@ -240,6 +247,8 @@ bool QtSerialPort::driverHasRoom(qint64 bytes)
     m_knownRoom = 0;
     return false;
 #else
+    // Windows: Qt's overlapped writes wait in Qt's own buffer, and the
+    // pace of the line alone decides when the next command goes.
     Q_UNUSED(bytes);
     return true;
 #endif

@@ -157,7 +157,7 @@ bool TerminationSignals::installSuspend()
 
 void TerminationSignals::suspendProcess()
 {
-#ifdef Q_OS_UNIX
+#ifdef Q_OS_UNIX // job control: POSIX only (installSuspend() returns false elsewhere)
     struct sigaction action
     {};
     action.sa_handler = SIG_DFL;
@@ -183,7 +183,7 @@ int TerminationSignals::requestedSignal()
 
 void TerminationSignals::readPipe()
 {
-#ifdef Q_OS_UNIX
+#ifdef Q_OS_UNIX // the signal pipe; Windows' console handler posts to the window's thread instead
     unsigned char byte = 0;
     if (::read(g_pipe[1], &byte, 1) != 1)
         return;

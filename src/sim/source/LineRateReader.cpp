@@ -7,7 +7,7 @@
 #include <chrono>
 #include <cmath>
 
-#ifdef Q_OS_UNIX
+#ifdef Q_OS_UNIX // the virtual source reads a pseudo-terminal: POSIX only (on Windows it runs on --tcp)
 #include <cerrno>
 #include <poll.h>
 #include <pthread.h>
@@ -34,7 +34,7 @@ double LineRateReader::clockMs()
 LineRateReader::LineRateReader(int masterFd, double bytesPerSecond)
     : m_fd(masterFd), m_charMs(charMsFor(bytesPerSecond))
 {
-#ifdef Q_OS_UNIX
+#ifdef Q_OS_UNIX // the virtual source reads a pseudo-terminal: POSIX only (on Windows it runs on --tcp)
     // Packet mode tells this end when the writer flushes its output.
     int on = 1;
     m_packetMode = ::ioctl(m_fd, TIOCPKT, &on) == 0;
@@ -47,7 +47,7 @@ LineRateReader::~LineRateReader()
     m_stop = true;
     if (m_thread.joinable())
         m_thread.join();
-#ifdef Q_OS_UNIX
+#ifdef Q_OS_UNIX // the virtual source reads a pseudo-terminal: POSIX only (on Windows it runs on --tcp)
     if (m_packetMode) {
         int off = 0;
         ::ioctl(m_fd, TIOCPKT, &off);
@@ -76,7 +76,7 @@ qint64 LineRateReader::inCable() const
 
 void LineRateReader::run()
 {
-#ifdef Q_OS_UNIX
+#ifdef Q_OS_UNIX // the virtual source reads a pseudo-terminal: POSIX only (on Windows it runs on --tcp)
     // A flush must be seen when it happens, not when a busy machine gets
     // round to this thread: real-time priority where allowed.
     sched_param param{};
@@ -108,7 +108,7 @@ int LineRateReader::waitMs(double now) const
 
 void LineRateReader::readSome(double now)
 {
-#ifdef Q_OS_UNIX
+#ifdef Q_OS_UNIX // the virtual source reads a pseudo-terminal: POSIX only (on Windows it runs on --tcp)
     if (m_charMs <= 0)
         return; // stalled meanwhile
     char buffer[512];

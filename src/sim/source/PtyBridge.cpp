@@ -5,7 +5,7 @@
 
 #include <QSocketNotifier>
 
-#ifdef Q_OS_UNIX
+#ifdef Q_OS_UNIX // pseudo-terminals: POSIX only; main.cpp refuses the pty cable elsewhere
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>

@@ -3,7 +3,7 @@
 
 #include "source/SocketFarEnd.h"
 
-#ifdef Q_OS_UNIX
+#ifdef Q_OS_UNIX // a far end for the POSIX tests and the demo's pty cable; not built into a Windows program
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <poll.h>
@@ -19,7 +19,7 @@ SocketFarEnd::~SocketFarEnd()
     if (m_thread.joinable())
         m_thread.join();
     m_readers.clear();
-#ifdef Q_OS_UNIX
+#ifdef Q_OS_UNIX // a far end for the POSIX tests and the demo's pty cable; not built into a Windows program
     for (int fd : m_fds)
         ::close(fd);
     if (m_listener >= 0)
@@ -29,7 +29,7 @@ SocketFarEnd::~SocketFarEnd()
 
 bool SocketFarEnd::listen()
 {
-#ifdef Q_OS_UNIX
+#ifdef Q_OS_UNIX // a far end for the POSIX tests and the demo's pty cable; not built into a Windows program
     m_listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (m_listener < 0)
         return false;
@@ -50,7 +50,7 @@ bool SocketFarEnd::listen()
 
 void SocketFarEnd::acceptLoop()
 {
-#ifdef Q_OS_UNIX
+#ifdef Q_OS_UNIX // a far end for the POSIX tests and the demo's pty cable; not built into a Windows program
     while (!m_stop) {
         pollfd p{m_listener, POLLIN, 0};
         if (::poll(&p, 1, 20) <= 0)
