@@ -15,8 +15,10 @@
 
 #include "platform/WindowsCrashRelease.h"
 
-#include <windows.h>
+// winsock2.h must come before windows.h.
 #include <winsock2.h>
+
+#include <windows.h>
 
 #include <cstdio>
 #include <cstdlib>

@@ -48,46 +48,23 @@ extern "C" void onTerminationSignal(int signalNumber)
 }
 } // namespace
 #elif defined(Q_OS_WIN)
-#include <windows.h>
+#include "platform/WindowsConsoleEvents.h"
 
 namespace {
 std::atomic<int> g_requested{0};
 std::atomic<TerminationSignals *> g_installed{nullptr};
 
-// The console's events as the signal numbers the run's exit status counts
-// from: Ctrl+C is SIGINT (130), Ctrl+Break Windows' SIGBREAK (149), a closed
-// console a hang-up (129), a log-off or shut-down SIGTERM (143).
-int signalForEvent(DWORD event)
+// On the event's thread: to the window's (or the run's) thread, queued.
+void onConsoleEvent(int signalNumber)
 {
-    switch (event) {
-    case CTRL_C_EVENT: return 2;
-    case CTRL_BREAK_EVENT: return 21;
-    case CTRL_CLOSE_EVENT: return 1;
-    case CTRL_LOGOFF_EVENT:
-    case CTRL_SHUTDOWN_EVENT: return 15;
-    default: return 0;
-    }
-}
-
-// Called on a thread the system starts for the event.
-BOOL WINAPI onConsoleEvent(DWORD event)
-{
-    const int signalNumber = signalForEvent(event);
     TerminationSignals *installed = g_installed.load();
-    if (signalNumber == 0 || !installed)
-        return FALSE;
+    if (!installed)
+        return;
     int none = 0;
     g_requested.compare_exchange_strong(none, signalNumber);
     QMetaObject::invokeMethod(
         installed, [installed, signalNumber] { emit installed->terminationRequested(signalNumber); },
         Qt::QueuedConnection);
-    // After a closed console, a log-off or a shut-down the process ends as
-    // soon as this returns: it is held here while the main thread switches
-    // the output off, and the process's own exit ends it (the system gives
-    // up after its own limit, 5 s for a closed console).
-    if (event == CTRL_CLOSE_EVENT || event == CTRL_LOGOFF_EVENT || event == CTRL_SHUTDOWN_EVENT)
-        Sleep(20000);
-    return TRUE;
 }
 } // namespace
 #endif
@@ -106,9 +83,13 @@ TerminationSignals::~TerminationSignals()
             sigaction(s, &action, nullptr);
     }
 #elif defined(Q_OS_WIN)
+    // Gone with the program's close: a handler held for a closed console,
+    // a log-off or a shut-down may now let the system end the process.
     TerminationSignals *self = this;
-    if (g_installed.compare_exchange_strong(self, nullptr))
-        SetConsoleCtrlHandler(onConsoleEvent, FALSE);
+    if (g_installed.compare_exchange_strong(self, nullptr)) {
+        WindowsConsoleEvents::finished();
+        WindowsConsoleEvents::uninstall();
+    }
 #endif
 }
 
@@ -140,7 +121,7 @@ bool TerminationSignals::install()
     TerminationSignals *none = nullptr;
     if (!g_installed.compare_exchange_strong(none, this))
         return none == this;
-    return SetConsoleCtrlHandler(onConsoleEvent, TRUE) != 0;
+    return WindowsConsoleEvents::install(onConsoleEvent);
 #else
     return false;
 #endif

@@ -4,8 +4,10 @@
 #include "platform/WindowsCrashRelease.h"
 
 #ifdef _WIN32
-#include <windows.h>
+// winsock2.h must come before windows.h.
 #include <winsock2.h>
+
+#include <windows.h>
 
 #include <algorithm>
 #include <atomic>
