@@ -4,9 +4,9 @@
 #include "ReleaseWindows.h"
 
 #ifdef _WIN32
+#include <windows.h>
 #include <winsock2.h>
 #include <ws2tcpip.h>
-#include <windows.h>
 
 #include <algorithm>
 #include <chrono>
@@ -30,7 +30,9 @@ long long characterUs(HANDLE port)
     if (!GetCommState(port, &dcb) || dcb.BaudRate == 0)
         return 1042; // 9600 baud, 10 bits
     const long long halfBits = 2 * (1 + dcb.ByteSize + (dcb.Parity != NOPARITY ? 1 : 0))
-                               + (dcb.StopBits == ONESTOPBIT ? 2 : dcb.StopBits == ONE5STOPBITS ? 3 : 4);
+                               + (dcb.StopBits == ONESTOPBIT     ? 2
+                                  : dcb.StopBits == ONE5STOPBITS ? 3
+                                                                 : 4);
     return halfBits * 500000 / dcb.BaudRate;
 }
 
@@ -165,7 +167,8 @@ bool releaseHandle(const HeldHandle &held, int deadlineMs)
 {
     const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(deadlineMs);
     switch (held.kind) {
-    case GuardProtocol::Kind::Serial: return releaseSerial(reinterpret_cast<HANDLE>(held.handle), held.bytes, deadline);
+    case GuardProtocol::Kind::Serial:
+        return releaseSerial(reinterpret_cast<HANDLE>(held.handle), held.bytes, deadline);
     case GuardProtocol::Kind::Socket: return releaseSocket(static_cast<SOCKET>(held.handle), held, deadline);
     case GuardProtocol::Kind::None: break;
     }

@@ -14,8 +14,8 @@
 #include <cstdio>
 
 #ifdef _WIN32
-#include <winsock2.h>
 #include <windows.h>
+#include <winsock2.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -104,8 +104,9 @@ int release(const HeldHandle &held)
         return 0;
     }
     const bool delivered = releaseHandle(held, ReleaseDeadlineMs);
-    log(!delivered, handleName(held) + ": quorra ended under remote control without switching the output off; "
-                        + (delivered ? "the off commands were sent" : "the off commands could not all be sent"));
+    log(!delivered,
+        handleName(held) + ": quorra ended under remote control without switching the output off; "
+            + (delivered ? "the off commands were sent" : "the off commands could not all be sent"));
     return delivered ? 0 : 1;
 }
 

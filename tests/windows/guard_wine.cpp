@@ -17,8 +17,8 @@
 
 #include "platform/GuardLaunchWindows.h"
 
-#include <winsock2.h>
 #include <windows.h>
+#include <winsock2.h>
 
 #include <cstdio>
 #include <cstdlib>

@@ -6,8 +6,8 @@
 #ifdef _WIN32
 #include "platform/GuardProtocol.h"
 
-#include <winsock2.h>
 #include <windows.h>
+#include <winsock2.h>
 
 #include <algorithm>
 #include <atomic>
@@ -66,7 +66,8 @@ std::wstring commandLine(const wchar_t *program, HANDLE channel, HANDLE watched)
 {
     wchar_t tail[160];
     std::swprintf(tail, sizeof tail / sizeof tail[0], L" --for %lu --channel %llu --program %llu",
-                  GetCurrentProcessId(), static_cast<unsigned long long>(reinterpret_cast<std::uintptr_t>(channel)),
+                  GetCurrentProcessId(),
+                  static_cast<unsigned long long>(reinterpret_cast<std::uintptr_t>(channel)),
                   static_cast<unsigned long long>(reinterpret_cast<std::uintptr_t>(watched)));
     return L"\"" + std::wstring(program) + L"\"" + tail;
 }
@@ -84,15 +85,17 @@ bool start(const wchar_t *program, Child &child, unsigned long &error, void *log
     const std::wstring name = pipeName();
     // Ours is overlapped, so that the answers are awaited beside a stop;
     // the guardian's end is a plain one.
-    HANDLE own = CreateNamedPipeW(name.c_str(), PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED | FILE_FLAG_FIRST_PIPE_INSTANCE,
-                                  PIPE_TYPE_BYTE | PIPE_READMODE_BYTE | PIPE_WAIT | PIPE_REJECT_REMOTE_CLIENTS, 1,
-                                  4096, 4096, 0, nullptr);
+    HANDLE own = CreateNamedPipeW(name.c_str(),
+                                  PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED | FILE_FLAG_FIRST_PIPE_INSTANCE,
+                                  PIPE_TYPE_BYTE | PIPE_READMODE_BYTE | PIPE_WAIT | PIPE_REJECT_REMOTE_CLIENTS,
+                                  1, 4096, 4096, 0, nullptr);
     if (own == INVALID_HANDLE_VALUE) {
         error = GetLastError();
         return false;
     }
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    HANDLE theirs = CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, &inherit, OPEN_EXISTING, 0, nullptr);
+    HANDLE theirs = CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, &inherit, OPEN_EXISTING, 0,
+                                nullptr);
     HANDLE watched = nullptr;
     HANDLE log = nullptr;
     const bool made = theirs != INVALID_HANDLE_VALUE
