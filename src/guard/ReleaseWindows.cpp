@@ -4,9 +4,10 @@
 #include "ReleaseWindows.h"
 
 #ifdef _WIN32
-#include <windows.h>
-#include <winsock2.h>
+#include <winsock2.h> // before windows.h
 #include <ws2tcpip.h>
+
+#include <windows.h>
 
 #include <algorithm>
 #include <chrono>

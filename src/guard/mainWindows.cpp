@@ -14,8 +14,9 @@
 #include <cstdio>
 
 #ifdef _WIN32
+#include <winsock2.h> // before windows.h
+
 #include <windows.h>
-#include <winsock2.h>
 
 #include <cstdlib>
 #include <cstring>

@@ -8,17 +8,22 @@
 // and the off commands, waits for its Ack, and then either is killed
 // (TerminateProcess, as a task manager ends it: the guardian must send the
 // off commands, whole, once) or disarms the guardian and ends normally
-// (the guardian must end with status 0 and send nothing).
+// (the guardian must end with status 0 and send nothing), or crashes with
+// the crash path armed as well, which sends the off commands itself and
+// then disarms the guardian, as the program wires them: the far end must
+// hold them once.
 //
 //   guard_wine serial COM1 HOW GUARD.EXE
 //   guard_wine tcp PORT HOW GUARD.EXE
-//   HOW: kill or disarm
+//   HOW: kill, disarm or crash
 // The guardian's log goes to this program's standard error.
 
 #include "platform/GuardLaunchWindows.h"
+#include "platform/WindowsCrashRelease.h"
+
+#include <winsock2.h> // before windows.h
 
 #include <windows.h>
-#include <winsock2.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -26,6 +31,13 @@
 #include <string>
 
 namespace {
+void *g_channel = nullptr;
+
+void disarmGuardian()
+{
+    GuardLaunch::sendDisarm(g_channel);
+}
+
 const char Step[] = ":SOUR:VOLT 230.00\r";
 const char Off[] = "\r:SOUR:TURN OFF\r:OUTP OFF\r:SYST:LOC \r";
 
@@ -123,6 +135,17 @@ int main(int argc, char **argv)
 
     if (std::strcmp(argv[3], "kill") == 0)
         TerminateProcess(GetCurrentProcess(), 9);
+    if (std::strcmp(argv[3], "crash") == 0) {
+        g_channel = child.channel;
+        WindowsCrashRelease::setAfterRelease(disarmGuardian);
+        if (!WindowsCrashRelease::install())
+            return fail("install");
+        WindowsCrashRelease::setSerialPort(state.serial, 1042);
+        WindowsCrashRelease::setSocket(state.socket, nullptr, 0, 50);
+        WindowsCrashRelease::setBytes(Off, std::strlen(Off));
+        volatile int *nowhere = nullptr;
+        *nowhere = 1;
+    }
 
     // The program's own close path: the guardian ends and sends nothing.
     if (!GuardLaunch::sendDisarm(child.channel))

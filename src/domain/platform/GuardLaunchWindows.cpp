@@ -6,8 +6,9 @@
 #ifdef _WIN32
 #include "platform/GuardProtocol.h"
 
+#include <winsock2.h> // before windows.h
+
 #include <windows.h>
-#include <winsock2.h>
 
 #include <algorithm>
 #include <atomic>
