@@ -104,9 +104,11 @@ int release(const HeldHandle &held)
                    "nothing sent");
         return 0;
     }
+    // Named first: a peer that has closed has no address.
+    const std::string name = handleName(held);
     const bool delivered = releaseHandle(held, ReleaseDeadlineMs);
     log(!delivered,
-        handleName(held) + ": quorra ended under remote control without switching the output off; "
+        name + ": quorra ended under remote control without switching the output off; "
             + (delivered ? "the off commands were sent" : "the off commands could not all be sent"));
     return delivered ? 0 : 1;
 }
