@@ -9,15 +9,8 @@
 
 #include <cstdio>
 
-#ifdef _WIN32
-
-int main()
-{
-    std::fputs("quorra-guard: the guardian is not built for this system\n", stderr);
-    return 1;
-}
-
-#else
+// The Windows side is mainWindows.cpp.
+#ifndef _WIN32
 
 #include "Release.h"
 #include "platform/GuardProtocol.h"

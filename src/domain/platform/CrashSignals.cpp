@@ -221,9 +221,9 @@ void CrashSignals::setCrashOutput(const QByteArray &bytes)
     g_active = idle;
 }
 
-void CrashSignals::setGuardianChannel(int fd)
+void CrashSignals::setGuardianChannel(qintptr fd)
 {
-    g_guardian = fd;
+    g_guardian = static_cast<int>(fd);
 }
 
 void CrashSignals::setPortHandle(qintptr fd, int)
@@ -249,7 +249,20 @@ void CrashSignals::setSocketHandle(qintptr fd, const QByteArray &prefix, int hol
 }
 
 #elif defined(Q_OS_WIN)
+#include "platform/GuardLaunchWindows.h"
 #include "platform/WindowsCrashRelease.h"
+
+namespace {
+std::atomic<qintptr> g_guardian{-1};
+
+// Called by the crash path once the bytes went out: the guardian, which
+// would send them again, is disarmed.
+void disarmGuardian()
+{
+    if (const qintptr channel = g_guardian.load(); channel != -1)
+        GuardLaunch::sendDisarm(reinterpret_cast<void *>(channel));
+}
+} // namespace
 
 CrashSignals::~CrashSignals()
 {
@@ -259,6 +272,7 @@ CrashSignals::~CrashSignals()
 
 bool CrashSignals::install()
 {
+    WindowsCrashRelease::setAfterRelease(disarmGuardian);
     m_installed = m_installed || WindowsCrashRelease::install();
     return m_installed;
 }
@@ -269,7 +283,10 @@ void CrashSignals::setCrashOutput(const QByteArray &bytes)
     WindowsCrashRelease::setBytes(bytes.constData(), static_cast<std::size_t>(bytes.size()));
 }
 
-void CrashSignals::setGuardianChannel(int) {}
+void CrashSignals::setGuardianChannel(qintptr fd)
+{
+    g_guardian = fd;
+}
 
 void CrashSignals::setPortHandle(qintptr fd, int characterUs)
 {
@@ -302,7 +319,7 @@ void CrashSignals::setCrashOutput(const QByteArray &bytes)
     changePath([&](CrashPath &path) { path.bytes = bytes; });
 }
 
-void CrashSignals::setGuardianChannel(int) {}
+void CrashSignals::setGuardianChannel(qintptr) {}
 
 void CrashSignals::setPortHandle(qintptr, int) {}
 

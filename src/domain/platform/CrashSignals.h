@@ -68,10 +68,10 @@ public:
     // One observer per process (nullptr: none); it is told the crash path
     // as it is now, at once and after every change.
     static void setObserver(CrashObserver *observer);
-    // The guardian's channel, -1 while none runs: once the handler has
-    // written the bytes itself, it disarms the guardian, so that they go
-    // out once.
-    static void setGuardianChannel(int fd);
+    // The guardian's channel (a socket's descriptor; on Windows the pipe's
+    // HANDLE), -1 while none runs: once the handler has written the bytes
+    // itself, it disarms the guardian, so that they go out once.
+    static void setGuardianChannel(qintptr fd);
 
     static constexpr int MaxBytes = 120;
 

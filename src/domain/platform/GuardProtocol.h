@@ -44,4 +44,20 @@ struct Message
 };
 
 constexpr char Ack = 'A';
+
+// On Windows the channel is a pipe, both ways, and the guardian watches a
+// handle of the program's process besides; both come as handle values on
+// its command line (--channel H --program H). A State carries the port
+// itself: a serial port's HANDLE, already duplicated into the guardian's
+// process, or a socket's WSAPROTOCOL_INFOW from WSADuplicateSocketW, from
+// which the guardian makes a socket of its own. The end of the pipe, or the
+// program's process ending, without a Disarm means the program is gone.
+constexpr std::size_t MaxSocketInfo = 640; // sizeof(WSAPROTOCOL_INFOW) is 628
+
+struct WindowsMessage
+{
+    Message message;
+    std::uint64_t handle = 0;            // Kind::Serial: the HANDLE in the guardian
+    char socketInfo[MaxSocketInfo] = {}; // Kind::Socket
+};
 } // namespace GuardProtocol

@@ -23,10 +23,16 @@
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#elif defined(Q_OS_WIN)
+#include <windows.h>
 #endif
 
 namespace {
+#ifdef Q_OS_WIN
+const QString ProgramName = QStringLiteral("quorra-guard.exe");
+#else
 const QString ProgramName = QStringLiteral("quorra-guard");
+#endif
 
 QString withoutIt()
 {
@@ -81,6 +87,16 @@ Guardian::~Guardian()
     if (m_watcher.joinable())
         m_watcher.join();
     ::close(m_channel);
+#elif defined(Q_OS_WIN)
+    if (!m_child.process)
+        return;
+    // As above: the guardian takes the closed pipe as the program's end.
+    m_disarming = true;
+    SetEvent(m_stop);
+    if (m_watcher.joinable())
+        m_watcher.join();
+    CrashSignals::setGuardianChannel(-1);
+    closeChannel();
 #endif
 }
 
@@ -115,15 +131,14 @@ void Guardian::tellOnce(const QString &text)
 void Guardian::crashPathChanged(const CrashPath &path)
 {
     const std::lock_guard lock(m_lock);
-#ifdef Q_OS_UNIX
+#if defined(Q_OS_UNIX) || defined(Q_OS_WIN)
     if (m_pid >= 0 && m_reaped) {
         // Gone on its own (told by the watcher): not started again while
         // these bytes last.
         if (m_watcher.joinable())
             m_watcher.join();
         CrashSignals::setGuardianChannel(-1);
-        ::close(m_channel);
-        m_channel = -1;
+        closeChannel();
         m_pid = -1;
         m_failed = true;
     }
@@ -219,6 +234,33 @@ void Guardian::start()
         m_statesSent = m_statesTaken = 0;
     }
     m_watcher = std::thread(&Guardian::watch, this, m_channel, m_pid);
+#elif defined(Q_OS_WIN)
+    if (!QFileInfo(m_program).isExecutable()) {
+        tellOnce(QStringLiteral("The guardian %1 could not be started (not found)").arg(m_program)
+                 + withoutIt());
+        return;
+    }
+    const std::wstring path = QDir::toNativeSeparators(m_program).toStdWString();
+    unsigned long error = 0;
+    m_stop = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    if (!m_stop || !GuardLaunch::start(path.c_str(), m_child, error)) {
+        if (!m_stop)
+            error = GetLastError();
+        closeChannel();
+        tellOnce(QStringLiteral("The guardian %1 could not be started (%2)")
+                     .arg(m_program, qt_error_string(static_cast<int>(error)))
+                 + withoutIt());
+        return;
+    }
+    m_pid = static_cast<qint64>(m_child.pid);
+    CrashSignals::setGuardianChannel(reinterpret_cast<qintptr>(m_child.channel));
+    m_disarming = false;
+    m_reaped = false;
+    {
+        const std::lock_guard taken(m_takenLock);
+        m_statesSent = m_statesTaken = 0;
+    }
+    m_watcher = std::thread(&Guardian::watch, this, -1, m_pid);
 #endif
 }
 
@@ -265,6 +307,22 @@ void Guardian::send(const CrashPath &path)
     // failed one means the guardian has gone, which the watcher tells.
     if (n == static_cast<ssize_t>(sizeof message))
         m_sent = path;
+#elif defined(Q_OS_WIN)
+    GuardLaunch::State state;
+    state.serial = path.serialFd;
+    state.socket = path.serialFd == -1 ? path.socketFd : -1;
+    state.prefix = path.prefix.constData();
+    state.prefixSize = static_cast<std::size_t>(path.prefix.size());
+    state.holdMs = path.holdMs;
+    state.bytes = path.bytes.constData();
+    state.bytesSize = static_cast<std::size_t>(path.bytes.size());
+    {
+        const std::lock_guard taken(m_takenLock);
+        ++m_statesSent;
+    }
+    // A failed write means the guardian has gone, which the watcher tells.
+    if (GuardLaunch::sendState(m_child, state))
+        m_sent = path;
 #else
     Q_UNUSED(path);
 #endif
@@ -292,6 +350,23 @@ void Guardian::disarm()
     }
     ::close(m_channel);
     m_channel = -1;
+    m_pid = -1;
+    m_reaped = false;
+    m_sent = {};
+#elif defined(Q_OS_WIN)
+    CrashSignals::setGuardianChannel(-1);
+    m_disarming = true;
+    GuardLaunch::sendDisarm(m_child.channel);
+    // It closes its copy of the port and ends; one that does not is ended.
+    unsigned long status = 0;
+    if (!GuardLaunch::waitForEnd(m_child, 2000, status)) {
+        GuardLaunch::kill(m_child);
+        GuardLaunch::waitForEnd(m_child, 2000, status);
+    }
+    SetEvent(m_stop);
+    if (m_watcher.joinable())
+        m_watcher.join();
+    closeChannel();
     m_pid = -1;
     m_reaped = false;
     m_sent = {};
@@ -325,8 +400,44 @@ void Guardian::watch(int channel, qint64 pid)
     m_reaped = true;
     tellOnce(QStringLiteral("The guardian %1 ended on its own (%2)").arg(m_program, exitText(status))
              + withoutIt());
+#elif defined(Q_OS_WIN)
+    Q_UNUSED(channel);
+    Q_UNUSED(pid);
+    for (;;) {
+        const int answers = GuardLaunch::readAcks(m_child, m_stop, -1);
+        if (answers == GuardLaunch::Stopped)
+            return;
+        if (answers == GuardLaunch::Ended)
+            break;
+        const std::lock_guard taken(m_takenLock);
+        m_statesTaken += answers;
+        m_takenChanged.notify_all();
+    }
+    if (m_disarming)
+        return;
+    // Its end of the pipe closes as it ends.
+    unsigned long status = 0;
+    const bool ended = GuardLaunch::waitForEnd(m_child, 5000, status);
+    m_reaped = true;
+    tellOnce(QStringLiteral("The guardian %1 ended on its own (%2)")
+                 .arg(m_program,
+                      ended ? QStringLiteral("exit status %1").arg(status) : QStringLiteral("pipe closed"))
+             + withoutIt());
 #else
     Q_UNUSED(channel);
     Q_UNUSED(pid);
+#endif
+}
+
+void Guardian::closeChannel()
+{
+#ifdef Q_OS_UNIX
+    ::close(m_channel);
+    m_channel = -1;
+#elif defined(Q_OS_WIN)
+    GuardLaunch::close(m_child);
+    if (m_stop)
+        CloseHandle(m_stop);
+    m_stop = nullptr;
 #endif
 }

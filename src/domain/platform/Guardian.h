@@ -4,6 +4,7 @@
 #pragma once
 
 #include "platform/CrashSignals.h"
+#include "platform/GuardLaunchWindows.h"
 
 #include <QString>
 
@@ -23,7 +24,8 @@
 //
 // If it cannot be started, or ends on its own, trouble is told once (on
 // the thread that found it) and the program goes on without it.
-// On systems without the POSIX calls it does nothing.
+// On Windows the guardian watches the program's process and a pipe
+// (GuardLaunch); on other systems without the POSIX calls it does nothing.
 class Guardian : public CrashObserver
 {
 public:
@@ -52,11 +54,16 @@ private:
     void disarm();
     void watch(int channel, qint64 pid);
     void tellOnce(const QString &text);
+    void closeChannel();
 
     QString m_program;
     Trouble m_trouble;
     mutable std::mutex m_lock;
     int m_channel = -1; // the program's end of the guardian's socket
+#ifdef Q_OS_WIN
+    GuardLaunch::Child m_child; // its process and the program's end of its pipe
+    void *m_stop = nullptr;     // an event: the watcher stops
+#endif
     qint64 m_pid = -1;
     bool m_failed = false; // not started, or gone, while these bytes last
     CrashPath m_sent;
