@@ -73,7 +73,7 @@ int main(int argc, char **argv)
     {
         unsigned long event;
         int signalNumber;
-    } table[] = {{CTRL_C_EVENT, 2}, {CTRL_BREAK_EVENT, 21}, {CTRL_CLOSE_EVENT, 1},
+    } table[] = {{CTRL_C_EVENT, 2},       {CTRL_BREAK_EVENT, 21},    {CTRL_CLOSE_EVENT, 1},
                  {CTRL_LOGOFF_EVENT, 15}, {CTRL_SHUTDOWN_EVENT, 15}, {99, 0}};
     for (const auto &row : table)
         if (WindowsConsoleEvents::signalForEvent(row.event) != row.signalNumber)

@@ -39,7 +39,7 @@ QString withoutIt()
     return QStringLiteral(": should the program be killed under remote control, the output may stay on.");
 }
 
-#ifdef Q_OS_UNIX
+#ifdef Q_OS_UNIX // a wait status; on Windows the exit code is told as it is
 QString exitText(int status)
 {
     if (WIFSIGNALED(status))
