@@ -64,7 +64,12 @@ void ChartWindow::cancelDrawing()
     m_checker.reset();
     m_slices.stop();
     m_cancelled = true;
-    delete m_progress;
+    // Called from the dialog's own Cancel: it goes once that has returned.
+    if (m_progress) {
+        m_progress->hide();
+        m_progress->deleteLater();
+        m_progress = nullptr;
+    }
     update();
 }
 
