@@ -11,6 +11,7 @@
 //
 //   console_event_wine COM1 break|close
 
+#include "WinePort.h"
 #include "platform/WindowsConsoleEvents.h"
 
 #include <windows.h>
@@ -21,7 +22,7 @@
 #include <string>
 
 namespace {
-const char Step[] = ":SOUR:VOLT 230.00\r";
+using WinePort::Step;
 const char Off[] = ":SOUR:TURN OFF\r:OUTP OFF\r:SYST:LOC \r";
 constexpr int Failed = 70; // not any event's status
 
@@ -43,18 +44,6 @@ DWORD WINAPI systemThread(void *event)
     if (!g_released)
         g_returnedBeforeRelease = 1;
     return 0;
-}
-
-bool write(HANDLE port, const char *text)
-{
-    OVERLAPPED overlapped{};
-    overlapped.hEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    DWORD written = 0;
-    bool done = WriteFile(port, text, DWORD(std::strlen(text)), &written, &overlapped) != 0;
-    if (!done && GetLastError() == ERROR_IO_PENDING)
-        done = GetOverlappedResult(port, &overlapped, &written, TRUE) != 0;
-    CloseHandle(overlapped.hEvent);
-    return done && written == std::strlen(text);
 }
 
 int fail(const char *what)
@@ -79,12 +68,10 @@ int main(int argc, char **argv)
         if (WindowsConsoleEvents::signalForEvent(row.event) != row.signalNumber)
             return fail("an event maps to the wrong signal");
 
-    const std::string path = std::string("\\\\.\\") + argv[1];
-    HANDLE port = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                              FILE_FLAG_OVERLAPPED, nullptr);
+    HANDLE port = WinePort::openSerial(argv[1]);
     if (port == INVALID_HANDLE_VALUE)
         return fail("COM1 does not open");
-    if (!write(port, Step))
+    if (!WinePort::writeSerial(port, Step))
         return fail("the step was not written");
     Sleep(100);
 
@@ -99,7 +86,7 @@ int main(int argc, char **argv)
     // The run's end: output off, local operation, after a moment in which
     // a handler that did not wait would have let the process go.
     Sleep(200);
-    if (!write(port, Off))
+    if (!WinePort::writeSerial(port, Off))
         return fail("the off commands were not written");
     g_released = true;
     WindowsConsoleEvents::finished();

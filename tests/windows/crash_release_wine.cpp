@@ -13,10 +13,10 @@
 //   HOW: access-violation, stack-overflow, abort, or exit (no crash: nothing
 //        more is sent)
 
+#include "WinePort.h"
 #include "platform/WindowsCrashRelease.h"
 
 // winsock2.h must come before windows.h.
-#include <winsock2.h>
 
 #include <windows.h>
 
@@ -26,60 +26,13 @@
 #include <string>
 
 namespace {
-const char Step[] = ":SOUR:VOLT 230.00\r";
+using WinePort::Step;
 const char Off[] = "\r:SOUR:TURN OFF\r:OUTP OFF\r:SYST:LOC \r";
 
 int fail(const char *what)
 {
     std::fprintf(stderr, "crash_release_wine: %s failed (%lu)\n", what, GetLastError());
     return 70; // not the status of any crash
-}
-
-HANDLE openSerial(const char *name)
-{
-    const std::string path = std::string("\\\\.\\") + name;
-    HANDLE port = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                              FILE_FLAG_OVERLAPPED, nullptr);
-    if (port == INVALID_HANDLE_VALUE)
-        return port;
-    DCB dcb{};
-    dcb.DCBlength = sizeof dcb;
-    GetCommState(port, &dcb);
-    dcb.BaudRate = CBR_9600;
-    dcb.ByteSize = 8;
-    dcb.Parity = NOPARITY;
-    dcb.StopBits = ONESTOPBIT;
-    SetCommState(port, &dcb);
-    return port;
-}
-
-bool writeSerial(HANDLE port, const char *text)
-{
-    OVERLAPPED overlapped{};
-    overlapped.hEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    DWORD written = 0;
-    bool done = WriteFile(port, text, DWORD(std::strlen(text)), &written, &overlapped) != 0;
-    if (!done && GetLastError() == ERROR_IO_PENDING)
-        done = GetOverlappedResult(port, &overlapped, &written, TRUE) != 0;
-    CloseHandle(overlapped.hEvent);
-    return done && written == std::strlen(text);
-}
-
-SOCKET openSocket(int port)
-{
-    WSADATA data;
-    if (WSAStartup(MAKEWORD(2, 2), &data) != 0)
-        return INVALID_SOCKET;
-    SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(static_cast<u_short>(port));
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (s == INVALID_SOCKET || connect(s, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0)
-        return INVALID_SOCKET;
-    u_long nonBlocking = 1; // as Qt keeps its sockets
-    ioctlsocket(s, FIONBIO, &nonBlocking);
-    return s;
 }
 
 // Deep enough to use up any thread's stack (the depth comes from outside,
@@ -116,14 +69,14 @@ int main(int argc, char **argv)
         return fail("install");
     const bool serial = std::strcmp(argv[1], "serial") == 0;
     if (serial) {
-        HANDLE port = openSerial(argv[2]);
+        HANDLE port = WinePort::openSerial(argv[2]);
         if (port == INVALID_HANDLE_VALUE)
             return fail("CreateFile");
-        if (!writeSerial(port, Step))
+        if (!WinePort::writeSerial(port, Step))
             return fail("WriteFile");
         WindowsCrashRelease::setSerialPort(reinterpret_cast<std::intptr_t>(port), 1042);
     } else {
-        SOCKET s = openSocket(std::atoi(argv[2]));
+        SOCKET s = WinePort::openSocket(std::atoi(argv[2]));
         if (s == INVALID_SOCKET)
             return fail("connect");
         if (send(s, Step, int(std::strlen(Step)), 0) != int(std::strlen(Step)))

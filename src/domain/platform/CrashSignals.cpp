@@ -29,6 +29,15 @@ void changePath(const std::function<void(CrashPath &)> &change)
     if (g_observer)
         g_observer->crashPathChanged(g_path);
 }
+// The network port as the observer sees it.
+void notePathSocket(qintptr fd, const QByteArray &prefix, int holdMs)
+{
+    changePath([&](CrashPath &path) {
+        path.socketFd = fd;
+        path.prefix = fd < 0 ? QByteArray() : prefix.left(CrashSignals::MaxPrefixBytes);
+        path.holdMs = fd < 0 ? 0 : std::clamp(holdMs, 0, 2000);
+    });
+}
 } // namespace
 
 void CrashSignals::setObserver(CrashObserver *observer)
@@ -234,11 +243,7 @@ void CrashSignals::setPortHandle(qintptr fd, int)
 
 void CrashSignals::setSocketHandle(qintptr fd, const QByteArray &prefix, int holdMs)
 {
-    changePath([&](CrashPath &path) {
-        path.socketFd = fd;
-        path.prefix = fd < 0 ? QByteArray() : prefix.left(MaxPrefixBytes);
-        path.holdMs = fd < 0 ? 0 : std::clamp(holdMs, 0, 2000);
-    });
+    notePathSocket(fd, prefix, holdMs);
     g_socket = -1;
     if (fd < 0)
         return;
@@ -296,11 +301,7 @@ void CrashSignals::setPortHandle(qintptr fd, int characterUs)
 
 void CrashSignals::setSocketHandle(qintptr fd, const QByteArray &prefix, int holdMs)
 {
-    changePath([&](CrashPath &path) {
-        path.socketFd = fd;
-        path.prefix = fd < 0 ? QByteArray() : prefix.left(MaxPrefixBytes);
-        path.holdMs = fd < 0 ? 0 : std::clamp(holdMs, 0, 2000);
-    });
+    notePathSocket(fd, prefix, holdMs);
     WindowsCrashRelease::setSocket(fd, prefix.constData(), static_cast<std::size_t>(prefix.size()), holdMs);
 }
 
