@@ -8,8 +8,6 @@
 namespace {
 // The console's event numbers, as wincon.h gives them.
 enum : unsigned long { CtrlC = 0, CtrlBreak = 1, Close = 2, Logoff = 5, Shutdown = 6 };
-
-std::atomic<WindowsConsoleEvents::Request> g_request{nullptr};
 } // namespace
 
 int WindowsConsoleEvents::signalForEvent(unsigned long event)
@@ -31,6 +29,7 @@ static_assert(CTRL_C_EVENT == CtrlC && CTRL_BREAK_EVENT == CtrlBreak && CTRL_CLO
               && CTRL_LOGOFF_EVENT == Logoff && CTRL_SHUTDOWN_EVENT == Shutdown);
 
 namespace {
+std::atomic<WindowsConsoleEvents::Request> g_request{nullptr};
 // Manual reset: once finished, every held handler goes.
 HANDLE g_finished = nullptr;
 
