@@ -8,11 +8,11 @@
 // complete at the far end (against the off commands' own line time and
 // 50 ms). Medians of several runs.
 #include "BenchTiming.h"
-#include "files/StepFileFormat.h"
-#include "instrument/Commands.h"
-#include "platform/CrashSignals.h"
-#include "platform/Guardian.h"
-#include "source/SourceLink.h"
+#include "domain/files/StepFileFormat.h"
+#include "domain/instrument/Commands.h"
+#include "domain/system/CrashSignals.h"
+#include "domain/system/Guardian.h"
+#include "sim/source/SourceLink.h"
 #include "support/PtyPair.h"
 
 #include <QCoreApplication>

@@ -5,9 +5,9 @@
 // undo. Prints medians and the ratio against a plain insert of the same
 // rows into the table's model, measured in the same run.
 #include "BenchTiming.h"
-#include "shell/frmControl.h"
-#include "steps/StepListView.h"
-#include "steps/StepRowsText.h"
+#include "domain/steps/StepRowsText.h"
+#include "gui/shell/frmControl.h"
+#include "gui/steps/StepListView.h"
 #include "support/FakePlatform.h"
 
 #include <QApplication>

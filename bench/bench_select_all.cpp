@@ -5,8 +5,8 @@
 // "Select All". Prints medians and the ratio against ticking the rows one
 // by one with a change notice each, measured in the same run.
 #include "BenchTiming.h"
-#include "shell/frmControl.h"
-#include "steps/StepListView.h"
+#include "gui/shell/frmControl.h"
+#include "gui/steps/StepListView.h"
 #include "support/FakePlatform.h"
 
 #include <QApplication>

@@ -32,15 +32,15 @@
 // 3 periods each of 5 s, 20 s and 65.53 s, the longest a step can have.
 // Goals: 99th percentile <= 1.5 x the baseline's, whole run <= 1.001 x
 // nominal, median error <= 0.1 ms, long periods within 1 ms.
-#include "instrument/InstrumentSession.h"
-#include "platform/CrashSignals.h"
-#include "platform/Guardian.h"
-#include "platform/PortMap.h"
-#include "platform/QtTimer.h"
-#include "platform/RoutedPort.h"
-#include "platform/ThreadPriority.h"
-#include "shell/frmControl.h"
-#include "steps/StepListView.h"
+#include "domain/instrument/InstrumentSession.h"
+#include "domain/ports/PortMap.h"
+#include "domain/ports/RoutedPort.h"
+#include "domain/system/CrashSignals.h"
+#include "domain/system/Guardian.h"
+#include "domain/system/QtTimer.h"
+#include "domain/system/ThreadPriority.h"
+#include "gui/shell/frmControl.h"
+#include "gui/steps/StepListView.h"
 #include "support/FakePlatform.h"
 
 #include <QApplication>

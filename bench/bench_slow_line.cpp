@@ -21,13 +21,13 @@
 // ms for rfc2217://), and the soak's resident memory after
 // its first minute (or tenth, when shorter) and at its end (goal: growth
 // under 1 MB). A quick look: bench_slow_line --minute 5 --soak 30.
-#include "platform/PortMap.h"
-#include "platform/QtTimer.h"
-#include "platform/RoutedPort.h"
-#include "shell/frmControl.h"
-#include "source/LineRateReader.h"
-#include "source/SourceModel.h"
-#include "steps/StepListView.h"
+#include "domain/ports/PortMap.h"
+#include "domain/ports/RoutedPort.h"
+#include "domain/system/QtTimer.h"
+#include "gui/shell/frmControl.h"
+#include "gui/steps/StepListView.h"
+#include "sim/source/LineRateReader.h"
+#include "sim/source/SourceModel.h"
 #include "support/FakePlatform.h"
 #include "support/PtyPair.h"
 #include "support/SerialServer.h"

@@ -5,9 +5,9 @@
 // the main window's File menu handlers (on the fake platform, the dialog
 // answering the path), against the in-memory codec on the same bytes.
 // Goal: 100,000 rows open in under 300 ms and within 5x of the plain parse.
-#include "files/StepFileFormat.h"
-#include "shell/frmControl.h"
-#include "steps/StepListView.h"
+#include "domain/files/StepFileFormat.h"
+#include "gui/shell/frmControl.h"
+#include "gui/steps/StepListView.h"
 #include "support/FakePlatform.h"
 
 #include <QApplication>

@@ -6,11 +6,11 @@
 // mark of the chart, and the report of an hour of 10 ms steps. Each against
 // a baseline measured in the same run.
 #include "BenchTiming.h"
+#include "domain/steps/LenientNumber.h"
+#include "domain/steps/StepTableModel.h"
+#include "gui/testmenu/ChartWindow.h"
+#include "gui/testmenu/LineTimeMarks.h"
 #include "report/RunReport.h"
-#include "steps/LenientNumber.h"
-#include "steps/StepTableModel.h"
-#include "testmenu/ChartWindow.h"
-#include "testmenu/LineTimeMarks.h"
 
 #include <QApplication>
 #include <QFileInfo>

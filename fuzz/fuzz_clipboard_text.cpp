@@ -7,10 +7,10 @@
 // only what Paste may place (the output and range words, numbers in their
 // ranges, nothing a step file cannot hold) and must come back unchanged
 // through a copy.
-#include "files/StepFileFormat.h"
-#include "steps/StepRowsText.h"
-#include "steps/StepText.h"
-#include "steps/StepWords.h"
+#include "domain/files/StepFileFormat.h"
+#include "domain/steps/StepRowsText.h"
+#include "domain/steps/StepText.h"
+#include "domain/steps/StepWords.h"
 
 #include <cstdint>
 #include <cstdlib>

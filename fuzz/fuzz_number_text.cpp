@@ -4,8 +4,8 @@
 // Fuzzes the lenient number parse and the number formats built on it: any
 // text must parse without a fault, and every finite value must format into
 // text that reads back as (nearly) the same number.
-#include "steps/LenientNumber.h"
-#include "steps/NumberText.h"
+#include "domain/steps/LenientNumber.h"
+#include "domain/steps/NumberText.h"
 
 #include <QString>
 #include <cmath>

@@ -4,8 +4,8 @@
 // Fuzzes what an RFC 2217 server sends, as TcpPort hands it to the
 // framing: any bytes, in any split, must be taken without a fault, and the
 // answers to the server's negotiation stay bounded by what it sent.
-#include "platform/LineSettings.h"
-#include "platform/Rfc2217Framing.h"
+#include "domain/ports/LineSettings.h"
+#include "domain/ports/Rfc2217Framing.h"
 
 #include <cstdint>
 #include <cstdlib>

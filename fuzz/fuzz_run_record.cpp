@@ -5,7 +5,7 @@
 // file must read without a fault, never make up more steps or rows than
 // the file has lines, and give every step a held time that is known
 // (0 or more) or marked unknown (-1).
-#include "programs/RunRecordFile.h"
+#include "domain/programs/RunRecordFile.h"
 
 #include <QFile>
 #include <QTemporaryDir>

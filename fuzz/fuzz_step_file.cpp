@@ -4,7 +4,7 @@
 // Fuzzes the step file reader: any bytes must read without a fault, never
 // make up more rows than the file has lines, and what was read must write
 // and read back unchanged.
-#include "files/StepFileFormat.h"
+#include "domain/files/StepFileFormat.h"
 
 #include <algorithm>
 #include <cstdint>

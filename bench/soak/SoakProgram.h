@@ -5,7 +5,7 @@
 
 // The program the soak plays: four steps of one tick each, round and round.
 
-#include "steps/StepRecord.h"
+#include "domain/steps/StepRecord.h"
 
 #include <iterator>
 #include <vector>

@@ -3,15 +3,15 @@
 
 #include "soak/SoakRun.h"
 
-#include "demo/WindowDriver.h"
-#include "platform/PortMap.h"
-#include "platform/QtTimer.h"
-#include "shell/frmControl.h"
+#include "domain/ports/PortMap.h"
+#include "domain/system/QtTimer.h"
+#include "gui/shell/frmControl.h"
+#include "gui/steps/StepListView.h"
+#include "sim/demo/WindowDriver.h"
+#include "sim/source/VirtualTimer.h"
+#include "sim/source/WireTiming.h"
 #include "soak/Memory.h"
 #include "soak/SoakProgram.h"
-#include "source/VirtualTimer.h"
-#include "source/WireTiming.h"
-#include "steps/StepListView.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>

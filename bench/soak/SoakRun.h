@@ -6,13 +6,13 @@
 // The run itself: the window, its port and timer, the cable and the source,
 // the checks, and the figures they give (pace, memory, faults).
 
-#include "demo/HeadlessServices.h"
-#include "platform/QtSerialPort.h"
-#include "platform/TextMessages.h"
+#include "domain/ports/QtSerialPort.h"
+#include "domain/ui/TextMessages.h"
+#include "sim/demo/HeadlessServices.h"
+#include "sim/source/PtyBridge.h"
+#include "sim/source/SourceModel.h"
 #include "soak/ExpectedRun.h"
 #include "soak/Ledger.h"
-#include "source/PtyBridge.h"
-#include "source/SourceModel.h"
 #include "support/TapPort.h"
 
 #include <QElapsedTimer>

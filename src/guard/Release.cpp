@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 Quorra maintainers
 
-#include "Release.h"
+#include "guard/Release.h"
 
 #ifndef _WIN32
 #include <arpa/inet.h>

@@ -3,7 +3,7 @@
 
 #pragma once
 
-#include "platform/GuardProtocol.h"
+#include "domain/system/GuardProtocol.h"
 
 #include <string>
 

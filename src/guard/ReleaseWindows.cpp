@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 Quorra maintainers
 
-#include "ReleaseWindows.h"
+#include "guard/ReleaseWindows.h"
 
 #ifdef _WIN32
 #include <winsock2.h> // before windows.h

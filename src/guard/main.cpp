@@ -12,8 +12,8 @@
 // The Windows side is mainWindows.cpp.
 #ifndef _WIN32
 
-#include "Release.h"
-#include "platform/GuardProtocol.h"
+#include "domain/system/GuardProtocol.h"
+#include "guard/Release.h"
 
 #include <algorithm>
 #include <cerrno>

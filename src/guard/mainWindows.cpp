@@ -9,7 +9,7 @@
 // it writes the off commands to the port, logs one line and ends. While
 // the program lives it writes nothing.
 
-#include "ReleaseWindows.h"
+#include "guard/ReleaseWindows.h"
 
 #include <cstdio>
 

@@ -3,7 +3,7 @@
 
 #include "report/ProgramPlot.h"
 
-#include "files/WholeFile.h"
+#include "domain/files/WholeFile.h"
 
 #include <QBuffer>
 #include <QFileInfo>

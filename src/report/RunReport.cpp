@@ -5,7 +5,7 @@
 
 #include "report/ProgramChart.h"
 
-#include "files/WholeFile.h"
+#include "domain/files/WholeFile.h"
 
 #include <QBuffer>
 #include <QFileInfo>

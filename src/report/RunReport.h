@@ -3,7 +3,7 @@
 
 #pragma once
 
-#include "programs/RunRecordFile.h"
+#include "domain/programs/RunRecordFile.h"
 
 #include <QString>
 

@@ -3,11 +3,11 @@
 //
 // quorra-demo: the program's main window wired to a virtual AC source.
 // Its arguments: sim/DemoArguments.h, or quorra-demo --help.
-#include "cli/CommandLine.h"
-#include "demo/DemoArguments.h"
-#include "demo/DryRun.h"
-#include "demo/LiveDemo.h"
-#include "source/ServeSource.h"
+#include "app/CommandLine.h"
+#include "sim/demo/DemoArguments.h"
+#include "sim/demo/DryRun.h"
+#include "sim/demo/LiveDemo.h"
+#include "sim/source/ServeSource.h"
 
 #include <QApplication>
 #include <QTextStream>

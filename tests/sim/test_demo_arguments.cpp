@@ -2,7 +2,7 @@
 // Copyright (C) 2026 Quorra maintainers
 //
 // quorra-demo's arguments: the forms it has always taken, and what it refuses.
-#include "demo/DemoArguments.h"
+#include "sim/demo/DemoArguments.h"
 
 #include <QTest>
 

@@ -3,9 +3,9 @@
 //
 // Dry runs: the main window plays its table on a virtual clock, through its
 // real serial code and a pseudo-terminal, to the virtual source.
-#include "demo/DryRun.h"
-#include "shell/frmControl.h"
-#include "steps/StepListView.h"
+#include "gui/shell/frmControl.h"
+#include "gui/steps/StepListView.h"
+#include "sim/demo/DryRun.h"
 
 #include <QTest>
 #include <QTextStream>

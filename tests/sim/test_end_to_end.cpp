@@ -5,13 +5,13 @@
 // wired over a pseudo-terminal to the virtual source running live: what the
 // run sends is what the source receives, and the source ends in the state
 // the run left it.
-#include "demo/WindowDriver.h"
-#include "platform/PortMap.h"
-#include "platform/QtSerialPort.h"
-#include "platform/QtTimer.h"
-#include "shell/frmControl.h"
-#include "source/SourceLink.h"
-#include "steps/StepListView.h"
+#include "domain/ports/PortMap.h"
+#include "domain/ports/QtSerialPort.h"
+#include "domain/system/QtTimer.h"
+#include "gui/shell/frmControl.h"
+#include "gui/steps/StepListView.h"
+#include "sim/demo/WindowDriver.h"
+#include "sim/source/SourceLink.h"
 #include "support/FakePlatform.h"
 #include "support/TapPort.h"
 

@@ -3,7 +3,7 @@
 //
 // The virtual source's command set: what each header does to the state, and
 // the lines it refuses without changing anything.
-#include "source/SourceCommand.h"
+#include "sim/source/SourceCommand.h"
 
 #include <QTest>
 

@@ -4,8 +4,8 @@
 // The virtual source between the wire and its commands: how bytes become
 // lines, when each line has arrived at the line speed, and which steps the
 // line stretches.
-#include "source/SourceModel.h"
-#include "source/StretchedStep.h"
+#include "sim/source/SourceModel.h"
+#include "sim/source/StretchedStep.h"
 
 #include <QRandomGenerator>
 #include <QTest>

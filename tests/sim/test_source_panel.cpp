@@ -4,11 +4,11 @@
 // The front panel and the cable under it: what the program's serial adapter
 // writes shows up on the panel, refused lines in red, and the line settings
 // are the ones the program set.
-#include "demo/SourceChart.h"
-#include "demo/SourcePanel.h"
-#include "platform/PortMap.h"
-#include "platform/QtSerialPort.h"
-#include "source/SourceLink.h"
+#include "domain/ports/PortMap.h"
+#include "domain/ports/QtSerialPort.h"
+#include "sim/demo/SourceChart.h"
+#include "sim/demo/SourcePanel.h"
+#include "sim/source/SourceLink.h"
 
 #include <QListWidget>
 #include <QTest>

@@ -5,14 +5,14 @@
 // to an instrument behind a serial server: start-up's ":SYST:LOC " and a
 // run arrive as sent, and a server that drops the connection is a lost link
 // with the port's own message.
-#include "demo/WindowDriver.h"
-#include "platform/PortMap.h"
-#include "platform/QtTimer.h"
-#include "platform/RoutedPort.h"
-#include "shell/frmControl.h"
-#include "source/SourceLink.h"
-#include "source/TcpCable.h"
-#include "steps/StepListView.h"
+#include "domain/ports/PortMap.h"
+#include "domain/ports/RoutedPort.h"
+#include "domain/system/QtTimer.h"
+#include "gui/shell/frmControl.h"
+#include "gui/steps/StepListView.h"
+#include "sim/demo/WindowDriver.h"
+#include "sim/source/SourceLink.h"
+#include "sim/source/TcpCable.h"
 #include "support/FakePlatform.h"
 #include "support/TapPort.h"
 

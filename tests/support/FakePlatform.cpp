@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 Quorra maintainers
 
-#include "support/FakePlatform.h"
+#include "FakePlatform.h"
 
-#include "shell/frmControl.h"
+#include "gui/shell/frmControl.h"
 
 #include <QRadioButton>
 

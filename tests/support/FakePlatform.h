@@ -6,17 +6,17 @@
 // Fakes of the platform seams. Each records everything it is asked and
 // answers from a script the test sets up.
 
-#include "files/StepDocument.h"
-#include "instrument/InstrumentSession.h"
-#include "platform/BusyPointer.h"
-#include "platform/CrashGuard.h"
-#include "platform/FileDialog.h"
-#include "platform/MessageBox.h"
-#include "platform/Platform.h"
-#include "platform/PortMap.h"
-#include "platform/SerialPort.h"
-#include "platform/Timer.h"
-#include "shell/frmControl.h"
+#include "domain/Platform.h"
+#include "domain/files/StepDocument.h"
+#include "domain/instrument/InstrumentSession.h"
+#include "domain/ports/PortMap.h"
+#include "domain/ports/SerialPort.h"
+#include "domain/system/CrashGuard.h"
+#include "domain/system/Timer.h"
+#include "domain/ui/BusyPointer.h"
+#include "domain/ui/FileDialog.h"
+#include "domain/ui/MessageBox.h"
+#include "gui/shell/frmControl.h"
 
 #include <QByteArray>
 #include <QList>

@@ -6,7 +6,7 @@
 // Steps for the run tests and what they put on the wire, with or without a
 // window.
 
-#include "steps/StepRecord.h"
+#include "domain/steps/StepRecord.h"
 
 #include <QString>
 

@@ -3,7 +3,7 @@
 
 #pragma once
 
-#include "platform/SerialPort.h"
+#include "domain/ports/SerialPort.h"
 
 #include <functional>
 

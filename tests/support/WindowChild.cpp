@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 Quorra maintainers
 
-#include "support/WindowChild.h"
+#include "WindowChild.h"
 
-#include "platform/PortTarget.h"
-#include "platform/QtPlatform.h"
-#include "shell/Application.h"
-#include "shell/frmControl.h"
+#include "app/Application.h"
+#include "domain/ports/PortTarget.h"
+#include "gui/shell/frmControl.h"
+#include "gui/widgets/QtPlatform.h"
 
 #include <QApplication>
 #include <QTimer>

@@ -12,7 +12,7 @@
 //   console_event_wine COM1 break|close
 
 #include "WinePort.h"
-#include "platform/WindowsConsoleEvents.h"
+#include "domain/system/WindowsConsoleEvents.h"
 
 #include <windows.h>
 

@@ -14,7 +14,7 @@
 //        more is sent)
 
 #include "WinePort.h"
-#include "platform/WindowsCrashRelease.h"
+#include "domain/system/WindowsCrashRelease.h"
 
 // winsock2.h must come before windows.h.
 

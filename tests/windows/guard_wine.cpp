@@ -19,8 +19,8 @@
 // The guardian's log goes to this program's standard error.
 
 #include "WinePort.h"
-#include "platform/GuardLaunchWindows.h"
-#include "platform/WindowsCrashRelease.h"
+#include "domain/system/GuardLaunchWindows.h"
+#include "domain/system/WindowsCrashRelease.h"
 
 #include <winsock2.h> // before windows.h
 

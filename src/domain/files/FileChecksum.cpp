@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 Quorra maintainers
 
-#include "files/FileChecksum.h"
+#include "domain/files/FileChecksum.h"
 
 #include <QCryptographicHash>
 #include <QFile>

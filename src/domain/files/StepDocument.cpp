@@ -3,12 +3,12 @@
 //
 // New, Open, Save and Save as, and the document state they keep: Modified,
 // the file dialog's name, and the file the title names.
-#include "files/StepDocument.h"
+#include "domain/files/StepDocument.h"
 
-#include "files/FileTexts.h"
-#include "files/StepFile.h"
-#include "platform/FileDialog.h"
-#include "platform/MessageBox.h"
+#include "domain/files/FileTexts.h"
+#include "domain/files/StepFile.h"
+#include "domain/ui/FileDialog.h"
+#include "domain/ui/MessageBox.h"
 
 StepDocument::StepDocument(FileDialog &files, MessageBox &messages, BusyPointer &busy, QObject *parent)
     : QObject(parent), m_files(files), m_messages(messages), m_busy(busy)

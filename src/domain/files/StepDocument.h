@@ -3,7 +3,7 @@
 
 #pragma once
 
-#include "steps/StepTableModel.h"
+#include "domain/steps/StepTableModel.h"
 
 #include <QObject>
 #include <QString>

@@ -1,16 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 Quorra maintainers
 
-#include "files/StepFile.h"
+#include "domain/files/StepFile.h"
 
-#include "files/FileTexts.h"
-#include "files/StepFileFormat.h"
-#include "files/WholeFile.h"
-#include "platform/AppTitle.h"
-#include "platform/BusyPointer.h"
-#include "platform/MessageBox.h"
-#include "platform/RegularFile.h"
-#include "steps/StepTableModel.h"
+#include "domain/files/FileTexts.h"
+#include "domain/files/StepFileFormat.h"
+#include "domain/files/WholeFile.h"
+#include "domain/steps/StepTableModel.h"
+#include "domain/system/RegularFile.h"
+#include "domain/ui/AppTitle.h"
+#include "domain/ui/BusyPointer.h"
+#include "domain/ui/MessageBox.h"
 
 #include <QFile>
 

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 Quorra maintainers
 
-#include "files/StepFileFormat.h"
+#include "domain/files/StepFileFormat.h"
 
-#include "steps/NumberScan.h"
+#include "domain/steps/NumberScan.h"
 
 #include <algorithm>
 #include <array>

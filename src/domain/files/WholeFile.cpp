@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 Quorra maintainers
 
-#include "files/WholeFile.h"
+#include "domain/files/WholeFile.h"
 
-#include "platform/FileIdentity.h"
+#include "domain/system/FileIdentity.h"
 
 #include <QFile>
 #include <QFileInfo>

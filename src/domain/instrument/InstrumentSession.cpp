@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 Quorra maintainers
 
-#include "instrument/InstrumentSession.h"
+#include "domain/instrument/InstrumentSession.h"
 
-#include "instrument/Commands.h"
-#include "platform/CrashGuard.h"
-#include "platform/SerialPort.h"
+#include "domain/instrument/Commands.h"
+#include "domain/ports/SerialPort.h"
+#include "domain/system/CrashGuard.h"
 
 InstrumentSession::InstrumentSession(SerialPort &port, Timer &timer, CrashGuard *crash, QObject *parent)
     : QObject(parent), m_port(port), m_crash(crash), m_link(port, m_messages), m_run(timer, m_link, m_steps),

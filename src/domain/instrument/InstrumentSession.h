@@ -3,14 +3,14 @@
 
 #pragma once
 
-#include "instrument/RunController.h"
-#include "instrument/RunModes.h"
-#include "instrument/RunRecorder.h"
-#include "instrument/RunRecording.h"
-#include "instrument/SerialLink.h"
-#include "platform/MessageBox.h"
-#include "platform/PortMap.h"
-#include "steps/StepTableModel.h"
+#include "domain/instrument/RunController.h"
+#include "domain/instrument/RunModes.h"
+#include "domain/instrument/RunRecorder.h"
+#include "domain/instrument/RunRecording.h"
+#include "domain/instrument/SerialLink.h"
+#include "domain/ports/PortMap.h"
+#include "domain/steps/StepTableModel.h"
+#include "domain/ui/MessageBox.h"
 
 #include <QList>
 #include <QMetaObject>

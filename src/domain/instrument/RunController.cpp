@@ -1,16 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 Quorra maintainers
 
-#include "instrument/RunController.h"
+#include "domain/instrument/RunController.h"
 
-#include "instrument/Commands.h"
-#include "instrument/RunModes.h"
-#include "instrument/SendableSteps.h"
-#include "instrument/SequencerCore.h"
-#include "instrument/SerialLink.h"
-#include "platform/Timer.h"
-#include "steps/FieldRange.h"
-#include "steps/StepTableModel.h"
+#include "domain/instrument/Commands.h"
+#include "domain/instrument/RunModes.h"
+#include "domain/instrument/SendableSteps.h"
+#include "domain/instrument/SequencerCore.h"
+#include "domain/instrument/SerialLink.h"
+#include "domain/steps/FieldRange.h"
+#include "domain/steps/StepTableModel.h"
+#include "domain/system/Timer.h"
 
 #include <algorithm>
 

@@ -3,8 +3,8 @@
 
 #pragma once
 
-#include "instrument/RunState.h"
-#include "instrument/StepPace.h"
+#include "domain/instrument/RunState.h"
+#include "domain/instrument/StepPace.h"
 
 #include <QObject>
 #include <QString>

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 Quorra maintainers
 
-#include "instrument/RunModes.h"
+#include "domain/instrument/RunModes.h"
 
-#include "instrument/SequencerCore.h"
-#include "steps/NumberScan.h"
+#include "domain/instrument/SequencerCore.h"
+#include "domain/steps/NumberScan.h"
 
 #include <charconv>
 #include <cmath>

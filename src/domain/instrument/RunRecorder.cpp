@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 Quorra maintainers
 
-#include "instrument/RunRecorder.h"
+#include "domain/instrument/RunRecorder.h"
 
-#include "steps/StepText.h"
+#include "domain/steps/StepText.h"
 
 #include <QDir>
 #include <QElapsedTimer>

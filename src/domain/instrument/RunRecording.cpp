@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 Quorra maintainers
 
-#include "instrument/RunRecording.h"
+#include "domain/instrument/RunRecording.h"
 
-#include "instrument/RunController.h"
-#include "instrument/RunRecorder.h"
-#include "instrument/SerialLink.h"
-#include "steps/StepTableModel.h"
+#include "domain/instrument/RunController.h"
+#include "domain/instrument/RunRecorder.h"
+#include "domain/instrument/SerialLink.h"
+#include "domain/steps/StepTableModel.h"
 
 RunRecording::RunRecording(SerialLink &link, RunController &run, const StepTableModel &steps, QObject *parent)
     : QObject(parent), m_steps(steps)

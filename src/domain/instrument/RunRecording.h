@@ -3,7 +3,7 @@
 
 #pragma once
 
-#include "instrument/RunRecorder.h"
+#include "domain/instrument/RunRecorder.h"
 
 #include <QObject>
 #include <QString>

@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 Quorra maintainers
 
-#include "instrument/SendableSteps.h"
+#include "domain/instrument/SendableSteps.h"
 
-#include "steps/FieldRange.h"
-#include "steps/LenientNumber.h"
-#include "steps/StepTableModel.h"
-#include "steps/StepText.h"
-#include "steps/StepWords.h"
+#include "domain/steps/FieldRange.h"
+#include "domain/steps/LenientNumber.h"
+#include "domain/steps/StepTableModel.h"
+#include "domain/steps/StepText.h"
+#include "domain/steps/StepWords.h"
 
 namespace {
 struct SentValue

@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 Quorra maintainers
 
-#include "instrument/SequencerCore.h"
+#include "domain/instrument/SequencerCore.h"
 
-#include "instrument/Commands.h"
-#include "platform/LineSettings.h"
-#include "platform/Timer.h"
-#include "steps/LenientNumber.h"
-#include "steps/StepTableModel.h"
+#include "domain/instrument/Commands.h"
+#include "domain/ports/LineSettings.h"
+#include "domain/steps/LenientNumber.h"
+#include "domain/steps/StepTableModel.h"
+#include "domain/system/Timer.h"
 
 #include <QDateTime>
 #include <QLocale>

@@ -3,7 +3,7 @@
 
 #pragma once
 
-#include "instrument/RunState.h"
+#include "domain/instrument/RunState.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,14 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 Quorra maintainers
 
-#include "instrument/SerialLink.h"
+#include "domain/instrument/SerialLink.h"
 
-#include "instrument/Commands.h"
-#include "instrument/PortText.h"
-#include "platform/AppTitle.h"
-#include "platform/MessageBox.h"
-#include "platform/SerialPort.h"
-#include "platform/TerminationSignals.h"
+#include "domain/instrument/Commands.h"
+#include "domain/instrument/PortText.h"
+#include "domain/ports/SerialPort.h"
+#include "domain/system/TerminationSignals.h"
+#include "domain/ui/AppTitle.h"
+#include "domain/ui/MessageBox.h"
 
 SerialLink::SerialLink(SerialPort &port, MessageBox &messages, QObject *parent)
     : QObject(parent), m_port(port), m_messages(messages)

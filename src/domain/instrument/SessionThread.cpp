@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 Quorra maintainers
 
-#include "instrument/SessionThread.h"
+#include "domain/instrument/SessionThread.h"
 
-#include "instrument/InstrumentSession.h"
-#include "platform/ThreadPriority.h"
+#include "domain/instrument/InstrumentSession.h"
+#include "domain/system/ThreadPriority.h"
 
 SessionThread::SessionThread(InstrumentSession &session, const QList<QObject *> &companions)
     : m_session(session), m_home(QThread::currentThread())

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 Quorra maintainers
 
-#include "instrument/StepPace.h"
+#include "domain/instrument/StepPace.h"
 
-#include "steps/StepText.h"
+#include "domain/steps/StepText.h"
 
 QString stretchedStepNote(int heldMs, int dwellMs)
 {

@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 Quorra maintainers
 
-#include "programs/LineCheck.h"
+#include "domain/programs/LineCheck.h"
 
-#include "instrument/Commands.h"
-#include "instrument/SequencerCore.h"
-#include "steps/LenientNumber.h"
-#include "steps/StepTableModel.h"
+#include "domain/instrument/Commands.h"
+#include "domain/instrument/SequencerCore.h"
+#include "domain/steps/LenientNumber.h"
+#include "domain/steps/StepTableModel.h"
 
 #include <algorithm>
 #include <cmath>

@@ -3,9 +3,9 @@
 
 #pragma once
 
-#include "instrument/RunState.h"
-#include "platform/LineSettings.h"
-#include "programs/Timeline.h"
+#include "domain/instrument/RunState.h"
+#include "domain/ports/LineSettings.h"
+#include "domain/programs/Timeline.h"
 
 #include <QList>
 #include <QString>

@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 Quorra maintainers
 
-#include "programs/RunRecordFile.h"
+#include "domain/programs/RunRecordFile.h"
 
-#include "instrument/Commands.h"
-#include "instrument/RunRecorder.h"
-#include "instrument/SequencerCore.h"
-#include "steps/LenientNumber.h"
-#include "steps/StepTableModel.h"
+#include "domain/instrument/Commands.h"
+#include "domain/instrument/RunRecorder.h"
+#include "domain/instrument/SequencerCore.h"
+#include "domain/steps/LenientNumber.h"
+#include "domain/steps/StepTableModel.h"
 
 #include <QFile>
 #include <QJsonDocument>

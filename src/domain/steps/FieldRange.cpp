@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 Quorra maintainers
 
-#include "steps/FieldRange.h"
+#include "domain/steps/FieldRange.h"
 
-#include "steps/LenientNumber.h"
-#include "steps/NumberText.h"
+#include "domain/steps/LenientNumber.h"
+#include "domain/steps/NumberText.h"
 
 namespace ModTool {
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 Quorra maintainers
 
-#include "steps/NumberText.h"
+#include "domain/steps/NumberText.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,15 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 Quorra maintainers
 
-#include "steps/StepRowsText.h"
+#include "domain/steps/StepRowsText.h"
 
-#include "steps/FieldRange.h"
-#include "steps/LenientNumber.h"
-#include "steps/NumberScan.h"
-#include "steps/NumberText.h"
-#include "steps/StepTableModel.h"
-#include "steps/StepText.h"
-#include "steps/StepWords.h"
+#include "domain/steps/FieldRange.h"
+#include "domain/steps/LenientNumber.h"
+#include "domain/steps/NumberScan.h"
+#include "domain/steps/NumberText.h"
+#include "domain/steps/StepTableModel.h"
+#include "domain/steps/StepText.h"
+#include "domain/steps/StepWords.h"
 
 #include <array>
 #include <cmath>

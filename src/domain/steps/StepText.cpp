@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 Quorra maintainers
 
-#include "steps/StepText.h"
+#include "domain/steps/StepText.h"
 
 namespace StepText {
 

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 Quorra maintainers
 
-#include "steps/StepWords.h"
+#include "domain/steps/StepWords.h"
 
-#include "steps/StepRecord.h"
+#include "domain/steps/StepRecord.h"
 
 namespace StepWords {
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 Quorra maintainers
 
-#include "shell/AppIcon.h"
+#include "gui/shell/AppIcon.h"
 
 // The resources live in a static library: without a reference from code
 // that is linked in, the linker would drop them. (Q_INIT_RESOURCE must not be

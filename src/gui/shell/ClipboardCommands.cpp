@@ -4,14 +4,14 @@
 // The step table's clipboard and undo commands, from its keys and its
 // context menu: Cut, Copy, Copy All, Paste, Undo and Redo. Every change
 // they make is a step of the table's history, as the other edits are.
-#include "shell/frmControl.h"
+#include "gui/shell/frmControl.h"
 
-#include "files/StepDocument.h"
-#include "instrument/InstrumentSession.h"
-#include "steps/StepClipboard.h"
-#include "steps/StepListView.h"
-#include "steps/StepRowsText.h"
-#include "steps/StepTableMenu.h"
+#include "domain/files/StepDocument.h"
+#include "domain/instrument/InstrumentSession.h"
+#include "domain/steps/StepRowsText.h"
+#include "gui/steps/StepClipboard.h"
+#include "gui/steps/StepListView.h"
+#include "gui/steps/StepTableMenu.h"
 
 #include <QAction>
 #include <span>

@@ -3,10 +3,10 @@
 //
 // The cycle count field's numeric-entry behaviour: its whole text selected
 // on entry, its range checked on leaving and on Enter.
-#include "shell/frmControl.h"
+#include "gui/shell/frmControl.h"
 
-#include "steps/NumericField.h"
-#include "steps/RangedField.h"
+#include "gui/steps/NumericField.h"
+#include "gui/steps/RangedField.h"
 
 #include <QLineEdit>
 

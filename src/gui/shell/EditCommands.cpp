@@ -3,11 +3,11 @@
 //
 // The step table's editing commands and the double click that opens the
 // step editor. Every one of them marks the document modified.
-#include "shell/frmControl.h"
+#include "gui/shell/frmControl.h"
 
-#include "files/StepDocument.h"
-#include "steps/StepListView.h"
-#include "steps/frmDataSetting.h"
+#include "domain/files/StepDocument.h"
+#include "gui/steps/StepListView.h"
+#include "gui/steps/frmDataSetting.h"
 
 #include <QCheckBox>
 #include <QPushButton>

@@ -3,10 +3,10 @@
 //
 // New, Open, Save and Save as: the document does the work, the window shows
 // its title and follows the table's row count.
-#include "shell/frmControl.h"
+#include "gui/shell/frmControl.h"
 
-#include "files/StepDocument.h"
-#include "steps/StepListView.h"
+#include "domain/files/StepDocument.h"
+#include "gui/steps/StepListView.h"
 
 void frmControl::mnuNew_Click()
 {

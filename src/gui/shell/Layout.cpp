@@ -2,12 +2,12 @@
 // Copyright (C) 2026 Quorra maintainers
 //
 // The resize rule of the main window, and the about box command.
-#include "shell/frmControl.h"
+#include "gui/shell/frmControl.h"
 
-#include "platform/Twips.h"
-#include "shell/ResizeRule.h"
-#include "shell/frmAbout.h"
-#include "steps/StepListView.h"
+#include "gui/shell/ResizeRule.h"
+#include "gui/shell/frmAbout.h"
+#include "gui/steps/StepListView.h"
+#include "gui/widgets/Twips.h"
 
 #include <QCheckBox>
 #include <QGroupBox>

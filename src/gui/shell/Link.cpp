@@ -2,9 +2,9 @@
 // Copyright (C) 2026 Quorra maintainers
 //
 // The window's message boxes and status line.
-#include "shell/frmControl.h"
+#include "gui/shell/frmControl.h"
 
-#include "platform/AppTitle.h"
+#include "domain/ui/AppTitle.h"
 
 #include <QCoreApplication>
 #include <QLabel>

@@ -3,16 +3,16 @@
 //
 // The main window's controls: kinds, names, captions, design places and
 // tab order, and the wiring of their events to the handlers.
-#include "shell/frmControl.h"
-#include "shell/frmControlUi.h"
+#include "gui/shell/frmControl.h"
+#include "gui/shell/frmControlUi.h"
 
-#include "files/StepDocument.h"
-#include "instrument/InstrumentSession.h"
-#include "platform/ChoiceList.h"
-#include "platform/Twips.h"
-#include "shell/AppIcon.h"
-#include "shell/ResizeRule.h"
-#include "steps/StepListView.h"
+#include "domain/files/StepDocument.h"
+#include "domain/instrument/InstrumentSession.h"
+#include "gui/shell/AppIcon.h"
+#include "gui/shell/ResizeRule.h"
+#include "gui/steps/StepListView.h"
+#include "gui/widgets/ChoiceList.h"
+#include "gui/widgets/Twips.h"
 
 #include <QAction>
 #include <QCheckBox>

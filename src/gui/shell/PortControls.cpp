@@ -2,11 +2,11 @@
 // Copyright (C) 2026 Quorra maintainers
 //
 // The operator's link controls: port, baud rate, remote/local and reset.
-#include "shell/frmControl.h"
+#include "gui/shell/frmControl.h"
 
-#include "instrument/InstrumentSession.h"
-#include "instrument/PortText.h"
-#include "platform/PortMap.h"
+#include "domain/instrument/InstrumentSession.h"
+#include "domain/instrument/PortText.h"
+#include "domain/ports/PortMap.h"
 
 #include <QComboBox>
 #include <QLabel>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 Quorra maintainers
 
-#include "shell/ResizeRule.h"
+#include "gui/shell/ResizeRule.h"
 
 #include <algorithm>
 

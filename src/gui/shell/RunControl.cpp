@@ -3,19 +3,19 @@
 //
 // RUN/STOP and the run modes: the window's side of a run, which the
 // session plays.
-#include "shell/frmControl.h"
+#include "gui/shell/frmControl.h"
 
-#include "instrument/PortText.h"
+#include "domain/instrument/PortText.h"
 
-#include "files/FileChecksum.h"
-#include "files/StepDocument.h"
-#include "instrument/InstrumentSession.h"
-#include "instrument/RunModes.h"
-#include "instrument/SequencerCore.h"
-#include "shell/Texts.h"
-#include "steps/FieldRange.h"
-#include "steps/StepListView.h"
-#include "steps/StepTableMenu.h"
+#include "domain/files/FileChecksum.h"
+#include "domain/files/StepDocument.h"
+#include "domain/instrument/InstrumentSession.h"
+#include "domain/instrument/RunModes.h"
+#include "domain/instrument/SequencerCore.h"
+#include "domain/steps/FieldRange.h"
+#include "gui/shell/Texts.h"
+#include "gui/steps/StepListView.h"
+#include "gui/steps/StepTableMenu.h"
 
 #include <QAction>
 #include <QComboBox>

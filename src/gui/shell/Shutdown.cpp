@@ -3,10 +3,10 @@
 //
 // Closing the main window. Other windows (the step editor, the about box)
 // stay open; the program ends when its last window has closed.
-#include "files/StepDocument.h"
-#include "instrument/InstrumentSession.h"
-#include "instrument/PortText.h"
-#include "shell/frmControl.h"
+#include "domain/files/StepDocument.h"
+#include "domain/instrument/InstrumentSession.h"
+#include "domain/instrument/PortText.h"
+#include "gui/shell/frmControl.h"
 
 #include <QCloseEvent>
 #include <QComboBox>

@@ -5,14 +5,14 @@
 // window's own close path, without waiting for an operator. Under remote
 // operation the output goes off and the instrument returns to local
 // operation; a modified program is kept in a recovery file.
-#include "shell/frmControl.h"
+#include "gui/shell/frmControl.h"
 
-#include "files/StepDocument.h"
-#include "files/StepFileFormat.h"
-#include "instrument/InstrumentSession.h"
-#include "shell/frmAbout.h"
-#include "steps/StepListView.h"
-#include "steps/frmDataSetting.h"
+#include "domain/files/StepDocument.h"
+#include "domain/files/StepFileFormat.h"
+#include "domain/instrument/InstrumentSession.h"
+#include "gui/shell/frmAbout.h"
+#include "gui/steps/StepListView.h"
+#include "gui/steps/frmDataSetting.h"
 
 #include <QCoreApplication>
 #include <QDateTime>

@@ -3,24 +3,24 @@
 //
 // The Test menu: the IEC 61000-4-11 program, the line check, the chart and
 // the run records with their reports.
-#include "shell/frmControl.h"
+#include "gui/shell/frmControl.h"
 
-#include "files/FileChecksum.h"
-#include "files/StepDocument.h"
-#include "programs/DipTest.h"
-#include "programs/RunRecordFile.h"
+#include "domain/files/FileChecksum.h"
+#include "domain/files/StepDocument.h"
+#include "domain/programs/DipTest.h"
+#include "domain/programs/RunRecordFile.h"
+#include "gui/steps/StepEdits.h"
+#include "gui/steps/StepListView.h"
+#include "gui/steps/StepUndoCommands.h"
+#include "gui/testmenu/ChartWindow.h"
+#include "gui/testmenu/DipTestDialog.h"
+#include "gui/testmenu/LineTimeMarks.h"
+#include "gui/testmenu/ReportTask.h"
 #include "report/RunReport.h"
-#include "steps/StepEdits.h"
-#include "steps/StepListView.h"
-#include "steps/StepUndoCommands.h"
-#include "testmenu/ChartWindow.h"
-#include "testmenu/DipTestDialog.h"
-#include "testmenu/LineTimeMarks.h"
-#include "testmenu/ReportTask.h"
 
-#include "files/StepFile.h"
-#include "platform/BusyPointer.h"
-#include "platform/TextMessages.h"
+#include "domain/files/StepFile.h"
+#include "domain/ui/BusyPointer.h"
+#include "domain/ui/TextMessages.h"
 
 #include <QApplication>
 #include <QComboBox>

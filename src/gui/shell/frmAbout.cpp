@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 Quorra maintainers
 
-#include "shell/frmAbout.h"
+#include "gui/shell/frmAbout.h"
 
 #include "Version.h"
-#include "platform/AppTitle.h"
-#include "platform/Twips.h"
-#include "shell/AppIcon.h"
+#include "domain/ui/AppTitle.h"
+#include "gui/shell/AppIcon.h"
+#include "gui/widgets/Twips.h"
 
 #include <QFrame>
 #include <QLabel>

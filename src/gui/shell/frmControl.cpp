@@ -1,20 +1,20 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 Quorra maintainers
 
-#include "shell/frmControl.h"
-#include "testmenu/ChartWindow.h"
+#include "gui/shell/frmControl.h"
+#include "gui/testmenu/ChartWindow.h"
 
-#include "files/FileTexts.h"
-#include "files/StepDocument.h"
-#include "instrument/InstrumentSession.h"
-#include "instrument/PortText.h"
-#include "instrument/SessionThread.h"
-#include "platform/ChoiceList.h"
-#include "platform/PortMap.h"
-#include "platform/SerialPort.h"
-#include "platform/Timer.h"
-#include "shell/Texts.h"
-#include "steps/StepListView.h"
+#include "domain/files/FileTexts.h"
+#include "domain/files/StepDocument.h"
+#include "domain/instrument/InstrumentSession.h"
+#include "domain/instrument/PortText.h"
+#include "domain/instrument/SessionThread.h"
+#include "domain/ports/PortMap.h"
+#include "domain/ports/SerialPort.h"
+#include "domain/system/Timer.h"
+#include "gui/shell/Texts.h"
+#include "gui/steps/StepListView.h"
+#include "gui/widgets/ChoiceList.h"
 
 #include <QComboBox>
 #include <QLineEdit>

@@ -3,14 +3,14 @@
 
 #pragma once
 
-#include "instrument/InstrumentSession.h"
-#include "platform/MessageBox.h"
-#include "platform/Platform.h"
-#include "platform/TextMessages.h"
-#include "shell/frmControlUi.h"
-#include "testmenu/ReportTask.h"
-#include "testmenu/ReportViewer.h"
-#include "testmenu/RunRecordsDialog.h"
+#include "domain/Platform.h"
+#include "domain/instrument/InstrumentSession.h"
+#include "domain/ui/MessageBox.h"
+#include "domain/ui/TextMessages.h"
+#include "gui/shell/frmControlUi.h"
+#include "gui/testmenu/ReportTask.h"
+#include "gui/testmenu/ReportViewer.h"
+#include "gui/testmenu/RunRecordsDialog.h"
 
 #include <QMainWindow>
 #include <QPointer>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 Quorra maintainers
 
-#include "steps/FieldTools.h"
+#include "gui/steps/FieldTools.h"
 
 #include <QLineEdit>
 #include <QPointer>

@@ -3,8 +3,8 @@
 
 #pragma once
 
-#include "platform/MessageBox.h"
-#include "steps/FieldRange.h"
+#include "domain/steps/FieldRange.h"
+#include "domain/ui/MessageBox.h"
 
 class QLineEdit;
 

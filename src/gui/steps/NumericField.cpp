@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 Quorra maintainers
 
-#include "steps/NumericField.h"
+#include "gui/steps/NumericField.h"
 
 #include <QCoreApplication>
 #include <QFocusEvent>

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 Quorra maintainers
 
-#include "steps/RangedField.h"
+#include "gui/steps/RangedField.h"
 
-#include "steps/FieldTools.h"
+#include "gui/steps/FieldTools.h"
 
 #include <QLineEdit>
 

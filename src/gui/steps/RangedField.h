@@ -3,7 +3,7 @@
 
 #pragma once
 
-#include "steps/FieldRange.h"
+#include "domain/steps/FieldRange.h"
 
 class MessageBox;
 class QLineEdit;

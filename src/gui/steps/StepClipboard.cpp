@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 Quorra maintainers
 
-#include "steps/StepClipboard.h"
+#include "gui/steps/StepClipboard.h"
 
-#include "files/StepFileFormat.h"
+#include "domain/files/StepFileFormat.h"
 
 #include <QClipboard>
 #include <QGuiApplication>

@@ -3,7 +3,7 @@
 
 #pragma once
 
-#include "steps/StepRowsText.h"
+#include "domain/steps/StepRowsText.h"
 
 #include <QString>
 #include <span>

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 Quorra maintainers
 
-#include "steps/StepEdits.h"
+#include "gui/steps/StepEdits.h"
 
-#include "steps/StepListView.h"
-#include "steps/StepUndoCommands.h"
+#include "gui/steps/StepListView.h"
+#include "gui/steps/StepUndoCommands.h"
 
 #include <algorithm>
 #include <limits>

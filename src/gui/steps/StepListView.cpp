@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 Quorra maintainers
 
-#include "steps/StepListView.h"
+#include "gui/steps/StepListView.h"
 
-#include "steps/StepTableMenu.h"
+#include "gui/steps/StepTableMenu.h"
 
 #include <QAccessible>
 #include <QHeaderView>

@@ -3,8 +3,8 @@
 
 #pragma once
 
-#include "steps/StepEdits.h"
-#include "steps/StepTableModel.h"
+#include "domain/steps/StepTableModel.h"
+#include "gui/steps/StepEdits.h"
 
 #include <QTreeView>
 #include <memory>

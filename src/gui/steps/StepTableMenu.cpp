@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 Quorra maintainers
 
-#include "steps/StepTableMenu.h"
+#include "gui/steps/StepTableMenu.h"
 
-#include "steps/StepClipboard.h"
-#include "steps/StepListView.h"
+#include "gui/steps/StepClipboard.h"
+#include "gui/steps/StepListView.h"
 
 #include <QAction>
 #include <QClipboard>

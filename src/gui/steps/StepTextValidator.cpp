@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 Quorra maintainers
 
-#include "steps/StepTextValidator.h"
+#include "gui/steps/StepTextValidator.h"
 
-#include "steps/StepText.h"
+#include "domain/steps/StepText.h"
 
 QValidator::State StepTextValidator::validate(QString &input, int &) const
 {

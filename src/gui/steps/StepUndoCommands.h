@@ -3,7 +3,7 @@
 
 #pragma once
 
-#include "steps/StepRecord.h"
+#include "domain/steps/StepRecord.h"
 
 #include <QUndoCommand>
 #include <vector>

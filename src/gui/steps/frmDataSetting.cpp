@@ -1,17 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 Quorra maintainers
 
-#include "steps/frmDataSetting.h"
+#include "gui/steps/frmDataSetting.h"
 
-#include "steps/StepTableMenu.h"
+#include "gui/steps/StepTableMenu.h"
 
-#include "platform/AppTitle.h"
-#include "platform/ChoiceList.h"
-#include "platform/Twips.h"
-#include "steps/FieldTools.h"
-#include "steps/NumericField.h"
-#include "steps/StepListView.h"
-#include "steps/StepTextValidator.h"
+#include "domain/ui/AppTitle.h"
+#include "gui/steps/FieldTools.h"
+#include "gui/steps/NumericField.h"
+#include "gui/steps/StepListView.h"
+#include "gui/steps/StepTextValidator.h"
+#include "gui/widgets/ChoiceList.h"
+#include "gui/widgets/Twips.h"
 
 #include <QComboBox>
 #include <QGroupBox>

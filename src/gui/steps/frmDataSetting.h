@@ -3,8 +3,8 @@
 
 #pragma once
 
-#include "platform/QtMessageBox.h"
-#include "steps/RangedField.h"
+#include "gui/steps/RangedField.h"
+#include "gui/widgets/QtMessageBox.h"
 
 #include <QPersistentModelIndex>
 #include <QPointer>

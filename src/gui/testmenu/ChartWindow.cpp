@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 Quorra maintainers
 
-#include "testmenu/ChartWindow.h"
+#include "gui/testmenu/ChartWindow.h"
 
-#include "programs/LineCheck.h"
+#include "domain/programs/LineCheck.h"
+#include "domain/steps/StepTableModel.h"
 #include "report/ProgramChart.h"
-#include "steps/StepTableModel.h"
 
 #include <QPainter>
 #include <QProgressDialog>

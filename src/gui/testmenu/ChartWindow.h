@@ -3,7 +3,7 @@
 
 #pragma once
 
-#include "programs/Timeline.h"
+#include "domain/programs/Timeline.h"
 
 #include <QElapsedTimer>
 #include <QPixmap>

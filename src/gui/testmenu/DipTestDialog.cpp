@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 Quorra maintainers
 
-#include "testmenu/DipTestDialog.h"
+#include "gui/testmenu/DipTestDialog.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>

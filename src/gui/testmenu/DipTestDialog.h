@@ -3,7 +3,7 @@
 
 #pragma once
 
-#include "programs/DipTest.h"
+#include "domain/programs/DipTest.h"
 
 #include <QDialog>
 

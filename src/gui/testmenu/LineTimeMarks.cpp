@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 Quorra maintainers
 
-#include "testmenu/LineTimeMarks.h"
+#include "gui/testmenu/LineTimeMarks.h"
 
-#include "programs/LineCheck.h"
-#include "steps/StepRecord.h"
-#include "steps/StepTableModel.h"
+#include "domain/programs/LineCheck.h"
+#include "domain/steps/StepRecord.h"
+#include "domain/steps/StepTableModel.h"
 
 #include <QAbstractItemView>
 #include <QHelpEvent>

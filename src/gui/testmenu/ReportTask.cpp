@@ -1,15 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 Quorra maintainers
 
-#include "testmenu/ReportTask.h"
+#include "gui/testmenu/ReportTask.h"
 
-#include "files/FileChecksum.h"
-#include "files/StepFile.h"
-#include "platform/BusyPointer.h"
-#include "platform/TextMessages.h"
-#include "programs/RunRecordFile.h"
+#include "domain/files/FileChecksum.h"
+#include "domain/files/StepFile.h"
+#include "domain/programs/RunRecordFile.h"
+#include "domain/steps/StepTableModel.h"
+#include "domain/ui/BusyPointer.h"
+#include "domain/ui/TextMessages.h"
 #include "report/RunReport.h"
-#include "steps/StepTableModel.h"
 
 #include <QCoreApplication>
 #include <QDir>

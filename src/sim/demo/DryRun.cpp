@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 Quorra maintainers
 
-#include "demo/DryRun.h"
+#include "sim/demo/DryRun.h"
 
-#include "instrument/InstrumentSession.h"
-#include "platform/PortMap.h"
-#include "shell/frmControl.h"
-#include "steps/StepListView.h"
+#include "domain/instrument/InstrumentSession.h"
+#include "domain/ports/PortMap.h"
+#include "gui/shell/frmControl.h"
+#include "gui/steps/StepListView.h"
 
 #include <QTextStream>
 #include <algorithm>

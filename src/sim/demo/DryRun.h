@@ -3,13 +3,13 @@
 
 #pragma once
 
-#include "demo/HeadlessServices.h"
-#include "demo/WindowDriver.h"
-#include "platform/Platform.h"
-#include "platform/QtSerialPort.h"
-#include "platform/TextMessages.h"
-#include "source/SourceLink.h"
-#include "source/VirtualTimer.h"
+#include "domain/Platform.h"
+#include "domain/ports/QtSerialPort.h"
+#include "domain/ui/TextMessages.h"
+#include "sim/demo/HeadlessServices.h"
+#include "sim/demo/WindowDriver.h"
+#include "sim/source/SourceLink.h"
+#include "sim/source/VirtualTimer.h"
 
 #include <QList>
 #include <QString>

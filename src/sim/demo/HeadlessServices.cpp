@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 Quorra maintainers
 
-#include "demo/HeadlessServices.h"
+#include "sim/demo/HeadlessServices.h"
 
 QString ScriptedFileDialog::showOpen(const QString &filter, int filterIndex, const QString &fileName)
 {

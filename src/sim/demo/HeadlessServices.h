@@ -3,8 +3,8 @@
 
 #pragma once
 
-#include "platform/BusyPointer.h"
-#include "platform/FileDialog.h"
+#include "domain/ui/BusyPointer.h"
+#include "domain/ui/FileDialog.h"
 
 #include <QStringList>
 #include <deque>

@@ -1,15 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 Quorra maintainers
 
-#include "demo/LiveDemo.h"
+#include "sim/demo/LiveDemo.h"
 
-#include "demo/HeadlessServices.h"
-#include "demo/SourcePanel.h"
-#include "platform/PortMap.h"
-#include "platform/QtPlatform.h"
-#include "shell/frmControl.h"
-#include "source/SourceLink.h"
-#include "steps/StepListView.h"
+#include "domain/ports/PortMap.h"
+#include "gui/shell/frmControl.h"
+#include "gui/steps/StepListView.h"
+#include "gui/widgets/QtPlatform.h"
+#include "sim/demo/HeadlessServices.h"
+#include "sim/demo/SourcePanel.h"
+#include "sim/source/SourceLink.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

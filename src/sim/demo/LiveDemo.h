@@ -3,8 +3,8 @@
 
 #pragma once
 
-#include "demo/DryRun.h"
-#include "source/SourceLink.h"
+#include "sim/demo/DryRun.h"
+#include "sim/source/SourceLink.h"
 
 #include <QString>
 #include <optional>

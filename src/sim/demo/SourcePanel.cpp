@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 Quorra maintainers
 
-#include "demo/SourcePanel.h"
+#include "sim/demo/SourcePanel.h"
 
-#include "demo/SourceChart.h"
-#include "source/SourceLink.h"
+#include "sim/demo/SourceChart.h"
+#include "sim/source/SourceLink.h"
 
 #include <QFontDatabase>
 #include <QFormLayout>

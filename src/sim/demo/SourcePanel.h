@@ -3,8 +3,8 @@
 
 #pragma once
 
-#include "source/SourceModel.h"
-#include "source/StretchedStep.h"
+#include "sim/source/SourceModel.h"
+#include "sim/source/StretchedStep.h"
 
 #include <QTimer>
 #include <QWidget>

@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 Quorra maintainers
 
-#include "demo/WindowDriver.h"
+#include "sim/demo/WindowDriver.h"
 
-#include "demo/HeadlessServices.h"
-#include "instrument/InstrumentSession.h"
-#include "platform/Timer.h"
-#include "shell/frmControl.h"
-#include "steps/StepListView.h"
+#include "domain/instrument/InstrumentSession.h"
+#include "domain/system/Timer.h"
+#include "gui/shell/frmControl.h"
+#include "gui/steps/StepListView.h"
+#include "sim/demo/HeadlessServices.h"
 
 #include <QComboBox>
 #include <QLineEdit>

@@ -3,7 +3,7 @@
 
 #pragma once
 
-#include "source/StretchedStep.h"
+#include "sim/source/StretchedStep.h"
 
 #include <QString>
 #include <optional>

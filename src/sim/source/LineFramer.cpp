@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 Quorra maintainers
 
-#include "source/LineFramer.h"
+#include "sim/source/LineFramer.h"
 
 std::optional<LineFramer::Frame> LineFramer::push(char byte)
 {

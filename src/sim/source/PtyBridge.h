@@ -3,7 +3,7 @@
 
 #pragma once
 
-#include "source/SourceCable.h"
+#include "sim/source/SourceCable.h"
 
 class QSocketNotifier;
 

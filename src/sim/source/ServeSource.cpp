@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 Quorra maintainers
 
-#include "source/ServeSource.h"
+#include "sim/source/ServeSource.h"
 
-#include "platform/TerminationSignals.h"
+#include "domain/system/TerminationSignals.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -3,7 +3,7 @@
 
 #pragma once
 
-#include "source/SourceLink.h"
+#include "sim/source/SourceLink.h"
 
 class QTextStream;
 

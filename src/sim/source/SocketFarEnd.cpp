@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 Quorra maintainers
 
-#include "source/SocketFarEnd.h"
+#include "sim/source/SocketFarEnd.h"
 
 #ifdef Q_OS_UNIX // a far end for the POSIX tests and the demo's pty cable; not built into a Windows program
 #include <arpa/inet.h>

@@ -3,7 +3,7 @@
 
 #pragma once
 
-#include "source/LineRateReader.h"
+#include "sim/source/LineRateReader.h"
 
 #include <atomic>
 #include <memory>

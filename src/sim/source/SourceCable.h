@@ -3,7 +3,7 @@
 
 #pragma once
 
-#include "platform/LineSettings.h"
+#include "domain/ports/LineSettings.h"
 
 #include <QByteArray>
 #include <QObject>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 Quorra maintainers
 
-#include "source/SourceCommand.h"
+#include "sim/source/SourceCommand.h"
 
 #include <QRegularExpression>
 #include <optional>

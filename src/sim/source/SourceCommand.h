@@ -3,7 +3,7 @@
 
 #pragma once
 
-#include "source/SourceState.h"
+#include "sim/source/SourceState.h"
 
 #include <QByteArray>
 #include <QString>

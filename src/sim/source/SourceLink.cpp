@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 Quorra maintainers
 
-#include "source/SourceLink.h"
+#include "sim/source/SourceLink.h"
 
-#include "source/PtyBridge.h"
-#include "source/TcpCable.h"
+#include "sim/source/PtyBridge.h"
+#include "sim/source/TcpCable.h"
 
 #include <algorithm>
 #include <cmath>

@@ -3,11 +3,11 @@
 
 #pragma once
 
-#include "platform/PortTarget.h"
-#include "source/LineRateReader.h"
-#include "source/SourceCable.h"
-#include "source/SourceModel.h"
-#include "source/StretchedStep.h"
+#include "domain/ports/PortTarget.h"
+#include "sim/source/LineRateReader.h"
+#include "sim/source/SourceCable.h"
+#include "sim/source/SourceModel.h"
+#include "sim/source/StretchedStep.h"
 
 #include <QList>
 #include <QObject>

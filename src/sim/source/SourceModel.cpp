@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 Quorra maintainers
 
-#include "source/SourceModel.h"
+#include "sim/source/SourceModel.h"
 
-#include "source/SourceCommand.h"
+#include "sim/source/SourceCommand.h"
 
 #include <limits>
 

@@ -3,10 +3,10 @@
 
 #pragma once
 
-#include "platform/LineSettings.h"
-#include "source/LineFramer.h"
-#include "source/SourceState.h"
-#include "source/WireTiming.h"
+#include "domain/ports/LineSettings.h"
+#include "sim/source/LineFramer.h"
+#include "sim/source/SourceState.h"
+#include "sim/source/WireTiming.h"
 
 #include <QByteArray>
 #include <QList>

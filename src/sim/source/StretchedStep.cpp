@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 Quorra maintainers
 
-#include "source/StretchedStep.h"
+#include "sim/source/StretchedStep.h"
 
-#include "source/WireTiming.h"
+#include "sim/source/WireTiming.h"
 
 #include <cmath>
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 Quorra maintainers
 
-#include "source/TcpCable.h"
+#include "sim/source/TcpCable.h"
 
 TcpCable::TcpCable(quint16 port, QObject *parent) : SourceCable(parent)
 {

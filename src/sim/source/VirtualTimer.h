@@ -3,7 +3,7 @@
 
 #pragma once
 
-#include "platform/Timer.h"
+#include "domain/system/Timer.h"
 
 #include <optional>
 

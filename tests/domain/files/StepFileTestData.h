@@ -5,7 +5,7 @@
 
 // Rows, bytes and paths shared by the step file tests.
 
-#include "steps/StepRecord.h"
+#include "domain/steps/StepRecord.h"
 
 #include <QByteArray>
 #include <QDir>

@@ -3,7 +3,7 @@
 //
 // The step file's bytes: what is written, and how every kind of line reads.
 #include "StepFileTestData.h"
-#include "files/StepFileFormat.h"
+#include "domain/files/StepFileFormat.h"
 
 #include <QTest>
 

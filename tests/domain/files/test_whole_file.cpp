@@ -4,7 +4,7 @@
 // Saving over an existing file: replaced whole where that leaves the file
 // what it was, rewritten in place where replacing is impossible or would
 // change its links or its owner.
-#include "files/WholeFile.h"
+#include "domain/files/WholeFile.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -5,12 +5,12 @@
 // wire, the crash guard following remote control, a row rewritten during a
 // run, and the session on a thread of its own keeping its run going while
 // the caller's thread is busy.
-#include "instrument/Commands.h"
-#include "instrument/InstrumentSession.h"
-#include "instrument/SessionThread.h"
-#include "platform/PortMap.h"
-#include "platform/QtSerialPort.h"
-#include "platform/QtTimer.h"
+#include "domain/instrument/Commands.h"
+#include "domain/instrument/InstrumentSession.h"
+#include "domain/instrument/SessionThread.h"
+#include "domain/ports/PortMap.h"
+#include "domain/ports/QtSerialPort.h"
+#include "domain/system/QtTimer.h"
 
 #include "support/FakePlatform.h"
 #include "support/PtyPair.h"

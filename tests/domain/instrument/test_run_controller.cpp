@@ -3,10 +3,10 @@
 //
 // A run without a window: the run controller and the serial link on the
 // fake port and timer, as a headless run uses them.
-#include "instrument/RunController.h"
-#include "instrument/RunModes.h"
-#include "instrument/SerialLink.h"
-#include "steps/StepTableModel.h"
+#include "domain/instrument/RunController.h"
+#include "domain/instrument/RunModes.h"
+#include "domain/instrument/SerialLink.h"
+#include "domain/steps/StepTableModel.h"
 #include "support/FakePlatform.h"
 
 #include <QSignalSpy>

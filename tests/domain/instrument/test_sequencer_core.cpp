@@ -3,9 +3,9 @@
 //
 // The sequencer's decisions without a window: dwell periods, the progress
 // line, the cycle count read from the cycle field, and the cycle counter.
-#include "instrument/RunModes.h"
-#include "instrument/SequencerCore.h"
-#include "steps/StepTableModel.h"
+#include "domain/instrument/RunModes.h"
+#include "domain/instrument/SequencerCore.h"
+#include "domain/steps/StepTableModel.h"
 
 #include "support/RunWire.h"
 

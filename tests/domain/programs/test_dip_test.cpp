@@ -4,7 +4,7 @@
 // The IEC 61000-4-11 programs as generated: every event of the class at its
 // level, duration and angle, repeated with the gap at UT before each one
 // and after the last, labelled; and the options that are refused.
-#include "programs/DipTest.h"
+#include "domain/programs/DipTest.h"
 
 #include <QTest>
 

@@ -6,9 +6,9 @@
 // the first step, phase commands only where they change, unchecked steps
 // skipped), the run's length with the last step held again before each
 // rewind, and runs that never end; the same worked out a slice at a time.
-#include "programs/LineCheck.h"
+#include "domain/programs/LineCheck.h"
 
-#include "steps/StepTableModel.h"
+#include "domain/steps/StepTableModel.h"
 
 #include <QTest>
 

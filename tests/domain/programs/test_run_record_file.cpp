@@ -5,10 +5,10 @@
 // baud, step file, how the run ended), cells quoted or with the apostrophe
 // a spreadsheet needs, the steps grouped from their commands with the time
 // each was held, and the dwell of each from the program that was played.
-#include "programs/RunRecordFile.h"
+#include "domain/programs/RunRecordFile.h"
 
-#include "instrument/RunRecorder.h"
-#include "steps/StepTableModel.h"
+#include "domain/instrument/RunRecorder.h"
+#include "domain/steps/StepTableModel.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 Quorra maintainers
 
-#include "steps/LenientNumber.h"
+#include "domain/steps/LenientNumber.h"
 
 #include <QTest>
 #include <cmath>

@@ -3,7 +3,7 @@
 //
 // Steps as spreadsheet text: what a paste accepts and what it refuses, and
 // cells a spreadsheet quotes coming back as they went out.
-#include "steps/StepRowsText.h"
+#include "domain/steps/StepRowsText.h"
 
 #include <QTest>
 

@@ -7,8 +7,8 @@
 // and a transcript of what goes out on the wire at RUN and at each timer
 // tick.
 
-#include "shell/frmControl.h"
-#include "steps/StepListView.h"
+#include "gui/shell/frmControl.h"
+#include "gui/steps/StepListView.h"
 #include "support/FakePlatform.h"
 #include "support/RunWire.h"
 

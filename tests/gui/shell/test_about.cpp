@@ -2,9 +2,9 @@
 // Copyright (C) 2026 Quorra maintainers
 //
 // The about box: its texts and places, one instance, not modal, and closing.
-#include "platform/Twips.h"
-#include "shell/frmAbout.h"
-#include "shell/frmControl.h"
+#include "gui/shell/frmAbout.h"
+#include "gui/shell/frmControl.h"
+#include "gui/widgets/Twips.h"
 #include "support/FakePlatform.h"
 
 #include <QAction>

@@ -4,14 +4,14 @@
 // The command line: what is accepted, what is refused (exit status 2 with a
 // message), the help and version texts, the port mappings it and the
 // settings make, and `quorra FILE`, which opens FILE as File > Open does.
-#include "cli/CommandLine.h"
-#include "cli/PortMappings.h"
+#include "app/Application.h"
+#include "app/CommandLine.h"
+#include "app/PortMappings.h"
+#include "domain/files/StepDocument.h"
 #include "domain/files/StepFileTestData.h"
-#include "files/StepDocument.h"
-#include "platform/QtSerialPort.h"
-#include "shell/Application.h"
-#include "shell/frmControl.h"
-#include "steps/StepListView.h"
+#include "domain/ports/QtSerialPort.h"
+#include "gui/shell/frmControl.h"
+#include "gui/steps/StepListView.h"
 #include "support/FakePlatform.h"
 
 #include <QFile>

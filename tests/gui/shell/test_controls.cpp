@@ -3,9 +3,9 @@
 //
 // The main window's controls: kind, container, caption, place, focus order
 // and menus, row by row against the window's design.
-#include "platform/Twips.h"
-#include "shell/frmControl.h"
-#include "steps/StepListView.h"
+#include "gui/shell/frmControl.h"
+#include "gui/steps/StepListView.h"
+#include "gui/widgets/Twips.h"
 #include "support/FakePlatform.h"
 
 #include <QAction>

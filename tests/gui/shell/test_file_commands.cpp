@@ -3,10 +3,10 @@
 //
 // New, Open, Save and Save as with scripted answers, and the document state
 // (title, Modified, the dialog's name) they leave behind.
+#include "domain/files/StepFile.h"
 #include "domain/files/StepFileTestData.h"
-#include "files/StepFile.h"
-#include "shell/frmControl.h"
-#include "steps/StepListView.h"
+#include "gui/shell/frmControl.h"
+#include "gui/steps/StepListView.h"
 #include "support/FakePlatform.h"
 
 #include <QDir>

@@ -3,10 +3,10 @@
 //
 // The step table and its button row follow the window's outer size, which
 // cannot go below 9480 x 6000 twips.
-#include "platform/Twips.h"
-#include "shell/ResizeRule.h"
-#include "shell/frmControl.h"
-#include "steps/StepListView.h"
+#include "gui/shell/ResizeRule.h"
+#include "gui/shell/frmControl.h"
+#include "gui/steps/StepListView.h"
+#include "gui/widgets/Twips.h"
 #include "support/FakePlatform.h"
 
 #include <QCheckBox>

@@ -3,10 +3,10 @@
 //
 // The operator's keys and clicks: typed list text picks nothing, a click on
 // the selected option raises nothing, OK by any key checks the focused field.
-#include "platform/QtMessageBox.h"
-#include "shell/frmControl.h"
-#include "steps/StepListView.h"
-#include "steps/frmDataSetting.h"
+#include "gui/shell/frmControl.h"
+#include "gui/steps/StepListView.h"
+#include "gui/steps/frmDataSetting.h"
+#include "gui/widgets/QtMessageBox.h"
 #include "support/FakePlatform.h"
 
 #include <QClipboard>

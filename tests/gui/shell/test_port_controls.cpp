@@ -3,7 +3,7 @@
 //
 // The operator's link controls on the fake port: port and baud choices,
 // Remote/Local and Reset.
-#include "shell/frmControl.h"
+#include "gui/shell/frmControl.h"
 #include "support/FakePlatform.h"
 
 #include <QComboBox>

@@ -4,11 +4,11 @@
 // The serial adapter goes away in the middle of a run (its far end closes):
 // the run ends as STOP does, the operator is told once, and choosing the
 // port again reconnects.
-#include "platform/PortMap.h"
-#include "platform/QtSerialPort.h"
-#include "shell/Texts.h"
-#include "shell/frmControl.h"
-#include "steps/StepListView.h"
+#include "domain/ports/PortMap.h"
+#include "domain/ports/QtSerialPort.h"
+#include "gui/shell/Texts.h"
+#include "gui/shell/frmControl.h"
+#include "gui/steps/StepListView.h"
 #include "support/FakePlatform.h"
 #include "support/PtyPair.h"
 

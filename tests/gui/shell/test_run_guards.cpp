@@ -4,7 +4,7 @@
 // What RUN, Reset and a running program do when something is wrong: a dwell
 // the timer cannot hold, a cycle count that is no number, a port that is
 // closed, a write that fails, a link that drops.
-#include "shell/frmControl.h"
+#include "gui/shell/frmControl.h"
 
 #include "RunFixture.h"
 

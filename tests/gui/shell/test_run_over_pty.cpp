@@ -4,11 +4,11 @@
 // A real run: the program's serial adapter and timer, a pseudo-terminal as
 // the instrument, with the session on the window's thread and on its own.
 // Bytes and order are checked exactly, timing loosely.
-#include "platform/PortMap.h"
-#include "platform/QtSerialPort.h"
-#include "platform/QtTimer.h"
-#include "shell/frmControl.h"
-#include "steps/StepEdits.h"
+#include "domain/ports/PortMap.h"
+#include "domain/ports/QtSerialPort.h"
+#include "domain/system/QtTimer.h"
+#include "gui/shell/frmControl.h"
+#include "gui/steps/StepEdits.h"
 
 #include "RunFixture.h"
 #include "support/PtyPair.h"

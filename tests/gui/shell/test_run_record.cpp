@@ -4,12 +4,12 @@
 // The record of a run: the CSV file as written (header, quoting, times,
 // rows held until RUN, flushed at once), and the window's runs recorded
 // row for row as their commands went to the port.
-#include "instrument/RunRecorder.h"
+#include "domain/instrument/RunRecorder.h"
 
 #include "RunFixture.h"
-#include "files/StepFileFormat.h"
-#include "instrument/InstrumentSession.h"
-#include "platform/PortMap.h"
+#include "domain/files/StepFileFormat.h"
+#include "domain/instrument/InstrumentSession.h"
+#include "domain/ports/PortMap.h"
 
 #include <QDir>
 #include <QJsonDocument>

@@ -3,8 +3,8 @@
 //
 // Whole runs on the fake port and timer: the wire transcript at RUN and at
 // each tick, with the period the timer was armed with, byte for byte.
-#include "instrument/SequencerCore.h"
-#include "shell/Texts.h"
+#include "domain/instrument/SequencerCore.h"
+#include "gui/shell/Texts.h"
 
 #include "RunFixture.h"
 

@@ -3,8 +3,8 @@
 //
 // Closing the main window: the save question, and handing a remote
 // instrument back to local operation.
-#include "shell/frmControl.h"
-#include "steps/StepListView.h"
+#include "gui/shell/frmControl.h"
+#include "gui/steps/StepListView.h"
 #include "support/FakePlatform.h"
 
 #include <QApplication>

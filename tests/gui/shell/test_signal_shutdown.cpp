@@ -5,16 +5,16 @@
 // The first group drives the handler on the fakes; the second sends real
 // signals to a child process running the real program on a pseudo-terminal.
 // A crash under remote operation still switches the output off.
-#include "files/StepFileFormat.h"
-#include "instrument/SerialLink.h"
-#include "platform/PortMap.h"
-#include "shell/frmControl.h"
-#include "steps/StepListView.h"
+#include "domain/files/StepFileFormat.h"
+#include "domain/instrument/SerialLink.h"
+#include "domain/ports/PortMap.h"
+#include "gui/shell/frmControl.h"
+#include "gui/steps/StepListView.h"
 #include "support/FakePlatform.h"
 #include "support/PtyPair.h"
 #include "support/WindowChild.h"
 
-#include "steps/frmDataSetting.h"
+#include "gui/steps/frmDataSetting.h"
 #include <QApplication>
 #include <QFile>
 #include <QProcess>

@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 Quorra maintainers
 
-#include "platform/PortMap.h"
-#include "shell/Application.h"
-#include "shell/Texts.h"
-#include "shell/frmControl.h"
-#include "steps/StepListView.h"
+#include "app/Application.h"
+#include "domain/ports/PortMap.h"
+#include "gui/shell/Texts.h"
+#include "gui/shell/frmControl.h"
+#include "gui/steps/StepListView.h"
 #include "support/FakePlatform.h"
 
 #include <QApplication>

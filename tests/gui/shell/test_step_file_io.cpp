@@ -2,10 +2,10 @@
 // Copyright (C) 2026 Quorra maintainers
 //
 // Reading and writing the main window's step table as a file.
+#include "domain/files/StepFile.h"
 #include "domain/files/StepFileTestData.h"
-#include "files/StepFile.h"
-#include "shell/frmControl.h"
-#include "steps/StepListView.h"
+#include "gui/shell/frmControl.h"
+#include "gui/steps/StepListView.h"
 #include "support/FakePlatform.h"
 
 #include <QDir>

@@ -6,16 +6,16 @@
 // --check finds them, the chart window during a run, and a run's record
 // with its report.
 #include "RunFixture.h"
-#include "cli/FileTools.h"
-#include "files/StepFileFormat.h"
-#include "files/WholeFile.h"
-#include "programs/LineCheck.h"
-#include "steps/StepEdits.h"
-#include "testmenu/ChartWindow.h"
-#include "testmenu/DipTestDialog.h"
-#include "testmenu/LineTimeMarks.h"
-#include "testmenu/ReportTask.h"
-#include "testmenu/RunRecordsDialog.h"
+#include "app/FileTools.h"
+#include "domain/files/StepFileFormat.h"
+#include "domain/files/WholeFile.h"
+#include "domain/programs/LineCheck.h"
+#include "gui/steps/StepEdits.h"
+#include "gui/testmenu/ChartWindow.h"
+#include "gui/testmenu/DipTestDialog.h"
+#include "gui/testmenu/LineTimeMarks.h"
+#include "gui/testmenu/ReportTask.h"
+#include "gui/testmenu/RunRecordsDialog.h"
 
 #include <QApplication>
 #include <QCheckBox>

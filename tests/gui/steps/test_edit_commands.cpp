@@ -2,8 +2,8 @@
 // Copyright (C) 2026 Quorra maintainers
 //
 // Insert, Append, Delete, Select All and the row check boxes.
-#include "shell/frmControl.h"
-#include "steps/StepListView.h"
+#include "gui/shell/frmControl.h"
+#include "gui/steps/StepListView.h"
 #include "support/FakePlatform.h"
 
 #include <QCheckBox>

@@ -2,8 +2,8 @@
 // Copyright (C) 2026 Quorra maintainers
 //
 // The range check's arithmetic and texts, without widgets.
-#include "steps/FieldTools.h"
-#include "steps/NumberText.h"
+#include "domain/steps/NumberText.h"
+#include "gui/steps/FieldTools.h"
 
 #include <QTest>
 

@@ -3,10 +3,10 @@
 //
 // The six numeric entry fields: their handlers, and their wiring to real
 // focus and key events, including the focus changes a message box causes.
-#include "shell/frmControl.h"
-#include "steps/FieldTools.h"
-#include "steps/StepListView.h"
-#include "steps/frmDataSetting.h"
+#include "gui/shell/frmControl.h"
+#include "gui/steps/FieldTools.h"
+#include "gui/steps/StepListView.h"
+#include "gui/steps/frmDataSetting.h"
 #include "support/FakePlatform.h"
 
 #include <QLineEdit>

@@ -4,7 +4,7 @@
 // A ranged field's judgement when OK is pressed: the range's edges, and a
 // field that is gone. Its focus, leave and Enter are the step editor's and
 // the cycle field's tests.
-#include "steps/RangedField.h"
+#include "gui/steps/RangedField.h"
 #include "support/FakePlatform.h"
 
 #include <QLineEdit>

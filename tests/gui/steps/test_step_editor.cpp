@@ -3,10 +3,10 @@
 //
 // The step editor window: opening, loading, OK, Cancel, a second double
 // click, and what OK does when its row or the main window has gone.
-#include "platform/Twips.h"
-#include "shell/frmControl.h"
-#include "steps/StepListView.h"
-#include "steps/frmDataSetting.h"
+#include "gui/shell/frmControl.h"
+#include "gui/steps/StepListView.h"
+#include "gui/steps/frmDataSetting.h"
+#include "gui/widgets/Twips.h"
 #include "support/FakePlatform.h"
 
 #include <QComboBox>

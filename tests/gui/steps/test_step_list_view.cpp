@@ -3,10 +3,10 @@
 //
 // The step table view shows the step document's table: the rows are the
 // document's, whoever changes them, and the view outlives them safely.
-#include "files/StepDocument.h"
-#include "shell/frmControl.h"
-#include "steps/StepListView.h"
-#include "steps/StepTableMenu.h"
+#include "domain/files/StepDocument.h"
+#include "gui/shell/frmControl.h"
+#include "gui/steps/StepListView.h"
+#include "gui/steps/StepTableMenu.h"
 #include "support/FakePlatform.h"
 
 #include <QAction>

@@ -5,10 +5,10 @@
 // real clipboard: Copy, Copy All, Cut and Paste; undo and redo of every kind
 // of change; the history's end at New, Open and a run's start; the context
 // menu; and the keys during a run.
-#include "shell/frmControl.h"
-#include "steps/StepListView.h"
-#include "steps/StepTableMenu.h"
-#include "steps/frmDataSetting.h"
+#include "gui/shell/frmControl.h"
+#include "gui/steps/StepListView.h"
+#include "gui/steps/StepTableMenu.h"
+#include "gui/steps/frmDataSetting.h"
 #include "support/FakePlatform.h"
 
 #include <QAction>

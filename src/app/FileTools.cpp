@@ -1,0 +1,86 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorra maintainers
+
+#include "app/FileTools.h"
+
+#include "domain/ui/TextMessages.h"
+
+#include "domain/files/StepFile.h"
+#include "domain/files/StepFileFormat.h"
+#include "domain/files/WholeFile.h"
+#include "domain/instrument/RunController.h"
+#include "domain/ports/LineSettings.h"
+#include "domain/programs/DipTest.h"
+#include "domain/programs/LineCheck.h"
+#include "domain/steps/StepTableModel.h"
+#include "domain/ui/BusyPointer.h"
+#include "domain/ui/MessageBox.h"
+
+#include <cstdio>
+
+namespace {
+constexpr int Written = 0;
+constexpr int NotWritten = 1;
+constexpr int Unreadable = 2;
+constexpr int Stretched = 1;
+
+} // namespace
+
+void printOut(const QString &text)
+{
+    std::fputs(text.toLocal8Bit().constData(), stdout);
+    std::fflush(stdout);
+}
+
+void printError(const QString &text)
+{
+    std::fputs(text.toLocal8Bit().constData(), stderr);
+    std::fflush(stderr);
+}
+
+bool readProgramForTool(const QString &path, StepTableModel &steps)
+{
+    // The file reader's messages go to standard error.
+    TextMessages messages(TextMessages::standardError(QStringLiteral("quorra: ")), TextMessages::Caption::Left);
+    NoBusyPointer busy;
+    if (!ModTool::ReadStepFile(steps, path, messages, busy))
+        return false;
+    const RunController::Refusal refused = RunController::checkSteps(steps);
+    if (refused.reason != RunController::Refusal::Reason::None) {
+        messages.show(refused.message, {}, {}, {}, {});
+        return false;
+    }
+    return true;
+}
+
+int runGenerate(const ToolOptions &options)
+{
+    // The options were checked when the command line was read.
+    const DipTest::Program program = DipTest::generate(options.dips);
+    QString error;
+    if (!writeWholeFile(options.output, StepFileFormat::format(program.rows), error)) {
+        printError(QStringLiteral("quorra: ") + error + QLatin1Char('\n'));
+        return NotWritten;
+    }
+    for (const QString &notice : program.notices)
+        printOut(QStringLiteral("Note: ") + notice + QLatin1Char('\n'));
+    printOut(QStringLiteral("Wrote %1 steps (IEC 61000-4-11, class %2, UT %3 V, %4 Hz) to %5\n")
+                 .arg(program.rows.size())
+                 .arg(options.dips.testClass)
+                 .arg(options.dips.ut)
+                 .arg(options.dips.frequency)
+                 .arg(options.output));
+    return Written;
+}
+
+int runCheck(const ToolOptions &options)
+{
+    StepTableModel steps;
+    if (!readProgramForTool(options.input, steps))
+        return Unreadable;
+    LineSettings line;
+    line.baud = options.baud.toInt();
+    const LineCheck check = checkLine(steps, line);
+    printOut(lineCheckReport(check, line));
+    return check.stretched.isEmpty() ? Written : Stretched;
+}

@@ -1,0 +1,25 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorra maintainers
+
+#pragma once
+
+#include "app/CommandLine.h"
+
+#include <QString>
+
+class StepTableModel;
+
+// quorra --generate and --check: they need no port, no display and no
+// event loop. Each returns the exit status and prints to standard output
+// (what was done) and standard error (what went wrong).
+int runGenerate(const ToolOptions &options);
+int runCheck(const ToolOptions &options);
+
+// Reads a step file for a tool: false, with the reason on standard error,
+// when the file cannot be read or holds steps a run refuses (a dwell the
+// timer cannot hold, a value that cannot be sent).
+bool readProgramForTool(const QString &path, StepTableModel &steps);
+
+// Writes text to standard output or standard error, in the local encoding.
+void printOut(const QString &text);
+void printError(const QString &text);

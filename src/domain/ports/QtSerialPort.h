@@ -1,0 +1,61 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorra maintainers
+
+#pragma once
+
+#include "domain/ports/PortMap.h"
+#include "domain/ports/SerialPort.h"
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QSerialPort>
+#include <functional>
+
+// SerialPort on QSerialPort: opened write-only, 8N1, no flow control.
+class QtSerialPort : public QObject, public SerialPort
+{
+    Q_OBJECT
+public:
+    explicit QtSerialPort(QObject *parent = nullptr);
+    ~QtSerialPort() override;
+
+    qint16 CommPort() const override { return m_commPort; }
+    void setCommPort(qint16 port) override { m_commPort = port; }
+    void setPortMap(const PortMap &map) override { m_portMap = map; }
+    QString Settings() const override { return m_settings; }
+    bool setSettings(const QString &settings) override;
+    bool PortOpen() const override { return m_port.isOpen(); }
+    bool setPortOpen(bool open) override;
+    QString openFailure() const override { return m_openFailure; }
+    bool closeDelivered() const override { return m_closeDelivered; }
+    bool setOutput(const QString &text) override;
+    int OutputPendingMs() const override;
+    bool discardOutput() override;
+
+    // The clock the line's rate is counted on, in milliseconds; a monotonic
+    // real-time clock unless a run on a virtual clock gives its own.
+    using Clock = std::function<double()>;
+    void setClock(Clock clock);
+
+private:
+    bool applySettings();
+    void closeAfterDrain();
+    bool driverHasRoom(qint64 bytes);
+    qint64 bytesQueued() const; // in the port's buffer and the driver's queue
+    double nowMs() const;
+    void onErrorOccurred(QSerialPort::SerialPortError error);
+
+    QSerialPort m_port{this}; // a child: it moves to another thread with the port
+    qint16 m_commPort = 1;
+    PortMap m_portMap;
+    QString m_settings = QStringLiteral("9600,n,8,1");
+    static constexpr qint64 GuaranteedRoom = 2048;
+    QString m_openFailure;            // why the last open failed
+    bool m_closeDelivered = true;     // the last close saw every byte leave
+    qint64 m_knownRoom = 0;           // bytes the driver is known to take without blocking
+    bool m_flushing = false;          // inside the forced write of setOutput()
+    double m_charMs = 10000.0 / 9600; // one character's time on the line
+    double m_lineFreeAtMs = 0.0;      // when the bytes written so far can have left, at the earliest
+    QElapsedTimer m_since;
+    Clock m_clock;
+};
