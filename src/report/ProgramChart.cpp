@@ -161,6 +161,220 @@ double drawTitle(QPainter &p, const QRectF &area, double line, const QString &ti
     p.setFont(font);
     return end;
 }
+// Where the chart draws and how its values map onto it: volts from 0, hertz
+// around the values, time from RUN to the timeline's end.
+struct ChartFrame
+{
+    ChartFrame(const QFont &font, QPaintDevice *device)
+        : metrics(font, device)
+        , line(metrics.height())
+    {
+    }
+
+    QFontMetricsF metrics;
+    double line = 0;
+    QRectF plot;
+    Range volts, hertz;
+    double vStep = 1, fStep = 1, tStep = 1;
+    qint64 lengthMs = 1;
+
+    double x(qint64 ms) const
+    {
+        return plot.left() + plot.width() * static_cast<double>(ms) / static_cast<double>(lengthMs);
+    }
+    double yVolts(double v) const
+    {
+        return plot.bottom() - plot.height() * (v - volts.low) / (volts.high - volts.low);
+    }
+    double yHertz(double f) const
+    {
+        return plot.bottom() - plot.height() * (f - hertz.low) / (hertz.high - hertz.low);
+    }
+};
+
+// The plot's rectangle inside the area, leaving room for the axes' numbers,
+// the title, the key and the time note.
+QRectF plotArea(const QRectF &area, const QFontMetricsF &metrics, const ChartStyle &style)
+{
+    const double line = metrics.height();
+    QRectF r(area.left() + metrics.horizontalAdvance(QStringLiteral("0000 V")) + line,
+             area.top() + (style.title.isEmpty() ? 0.5 : 1.6) * line + line, 0, 0);
+    r.setRight(area.right() - metrics.horizontalAdvance(QStringLiteral("00.0 Hz")) - line);
+    r.setBottom(area.bottom() - (style.timeNote.isEmpty() ? 2.4 : 3.4) * line);
+    return r;
+}
+
+void setScales(ChartFrame &c, const Timeline &timeline)
+{
+    double vMax = 0, fMin = 1e300, fMax = -1e300;
+    for (const TimelineStep &s : timeline.steps) {
+        if (std::isfinite(s.volts))
+            vMax = std::max(vMax, s.volts);
+        if (std::isfinite(s.hertz)) {
+            fMin = std::min(fMin, s.hertz);
+            fMax = std::max(fMax, s.hertz);
+        }
+    }
+    c.vStep = niceStep(std::max(vMax, 10.0) * 1.1, 6);
+    c.volts = Range{0, std::ceil(std::max(vMax, 10.0) * 1.1 / c.vStep) * c.vStep};
+    if (fMin > fMax)
+        fMin = fMax = 50;
+    const double fPad = std::max((fMax - fMin) * 0.1, std::max(fMax, 1.0) * 0.1);
+    c.fStep = niceStep(fMax - fMin + 2 * fPad, 5);
+    c.hertz = Range{std::floor((fMin - fPad) / c.fStep) * c.fStep, std::ceil((fMax + fPad) / c.fStep) * c.fStep};
+    qint64 length = timeline.lengthMs;
+    if (!timeline.steps.isEmpty())
+        length = std::max(length, timeline.steps.last().startMs + timeline.steps.last().heldMs);
+    c.lengthMs = std::max<qint64>(length, 1);
+    // Ticks fall on whole milliseconds: finer ones would share a place.
+    c.tStep = std::max(1.0, niceStep(static_cast<double>(c.lengthMs), 8));
+}
+
+void drawGrid(QPainter &p, const ChartFrame &c)
+{
+    const QRectF &r = c.plot;
+    p.setPen(QPen(GridColour, 0));
+    for (double v = c.volts.low; v <= c.volts.high + c.vStep / 2; v += c.vStep)
+        p.drawLine(QPointF(r.left(), c.yVolts(v)), QPointF(r.right(), c.yVolts(v)));
+    for (double t = 0; t <= static_cast<double>(c.lengthMs) + c.tStep / 2; t += c.tStep) {
+        const double x = c.x(static_cast<qint64>(t));
+        p.drawLine(QPointF(x, r.top()), QPointF(x, r.bottom()));
+    }
+}
+
+// Shaded spans under the lines: the output off, and the stretched steps.
+void drawShading(QPainter &p, const ChartFrame &c, const Timeline &timeline)
+{
+    const QRectF &r = c.plot;
+    const auto x = [&c](qint64 ms) { return c.x(ms); };
+    for (const QRectF &band : spans(
+             timeline, [](const TimelineStep &s) { return !s.outputOn; }, x, r.top(), r.bottom(), 1))
+        p.fillRect(band, OffColour);
+    // Stretched steps are often the shortest: at least a few pixels wide,
+    // with a mark on the top edge.
+    for (const QRectF &band : spans(
+             timeline, [](const TimelineStep &s) { return s.stretched; }, x, r.top(), r.bottom(), 3)) {
+        p.fillRect(band, StretchedColour);
+        p.fillRect(QRectF(band.left(), r.top(), std::max(band.width(), 3.0), c.line * 0.4), QColor(200, 0, 0));
+    }
+}
+
+// The two step lines; an output that is off carries no voltage.
+void drawStepLines(QPainter &p, const ChartFrame &c, const Timeline &timeline)
+{
+    StepLine vLine, fLine;
+    for (const TimelineStep &s : timeline.steps) {
+        const double x0 = c.x(s.startMs), x1 = c.x(s.startMs + s.heldMs);
+        const double v = c.yVolts(s.outputOn && std::isfinite(s.volts)
+                                      ? std::clamp(s.volts, c.volts.low, c.volts.high)
+                                      : 0.0);
+        const double f = c.yHertz(std::isfinite(s.hertz) ? std::clamp(s.hertz, c.hertz.low, c.hertz.high)
+                                                         : c.hertz.low);
+        vLine.add(x0, v);
+        vLine.add(x1, v);
+        fLine.add(x0, f);
+        fLine.add(x1, f);
+    }
+    QPen fPen(FrequencyColour, 1.2);
+    fPen.setStyle(Qt::DashLine);
+    p.setPen(fPen);
+    drawStepLine(p, fLine.finish());
+    p.setPen(QPen(VoltageColour, 1.6));
+    drawStepLine(p, vLine.finish());
+}
+
+// Labels above their spans where they fit, or standing upright in a short
+// step's span; never over the one before, and a label like the last one
+// drawn is not repeated.
+void drawStepLabels(QPainter &p, const ChartFrame &c, const Timeline &timeline)
+{
+    const QRectF &r = c.plot;
+    const double line = c.line;
+    p.setPen(Qt::black);
+    double freeFrom = r.left();
+    QString lastDrawn;
+    for (const TimelineStep &s : timeline.steps) {
+        const double x0 = c.x(s.startMs), x1 = c.x(s.startMs + s.heldMs);
+        if (x0 < freeFrom || s.label == lastDrawn || s.label.isEmpty())
+            continue;
+        const double width = c.metrics.horizontalAdvance(s.label);
+        if (x1 - x0 >= width + 4) {
+            const double y = std::max(r.top() + line, c.yVolts(s.outputOn ? s.volts : 0.0) - 0.3 * line);
+            p.drawText(QPointF(x0 + 2, y), s.label);
+            freeFrom = x0 + width + 6;
+        } else {
+            // Upright, inside the step's own span, where its line is not:
+            // reading up from its level when the room above holds it, else
+            // reading up to just under its level.
+            const double level = c.yVolts(s.outputOn ? s.volts : 0.0);
+            const double pad = line * 0.3;
+            const double foot = level - r.top() >= width + 2 * pad
+                                    ? level - pad
+                                    : std::min(level + pad + width, r.bottom() - pad);
+            p.save();
+            p.translate(x0 + c.metrics.ascent() * 0.5 + 1, foot);
+            p.rotate(-90);
+            p.drawText(QPointF(0, 0), s.label);
+            p.restore();
+            freeFrom = x0 + line;
+        }
+        lastDrawn = s.label;
+    }
+}
+
+// The frame, the axes' numbers and names, and the note under the time axis.
+void drawAxes(QPainter &p, const ChartFrame &c, const QRectF &area, const ChartStyle &style)
+{
+    const QRectF &r = c.plot;
+    const QFontMetricsF &metrics = c.metrics;
+    const double line = c.line;
+    p.setPen(QPen(Qt::black, 0));
+    p.drawRect(r);
+    const double tick = line * 0.3;
+    for (double v = c.volts.low; v <= c.volts.high + c.vStep / 2; v += c.vStep) {
+        const QString text = QString::number(v);
+        p.drawText(QPointF(r.left() - tick - metrics.horizontalAdvance(text) - 2,
+                           c.yVolts(v) + metrics.ascent() / 2.5),
+                   text);
+    }
+    for (double f = c.hertz.low; f <= c.hertz.high + c.fStep / 2; f += c.fStep)
+        p.drawText(QPointF(r.right() + tick + 2, c.yHertz(f) + metrics.ascent() / 2.5), QString::number(f));
+    for (double t = 0; t <= static_cast<double>(c.lengthMs) + c.tStep / 2; t += c.tStep) {
+        const QString text = timeTick(t, c.tStep);
+        const double x = c.x(static_cast<qint64>(t));
+        p.drawText(QPointF(x - metrics.horizontalAdvance(text) / 2, r.bottom() + line), text);
+    }
+    p.setPen(VoltageColour);
+    p.drawText(QPointF(area.left(), r.top() - 0.5 * line), QStringLiteral("Voltage [V]"));
+    p.setPen(FrequencyColour);
+    const QString fName = QStringLiteral("Frequency [Hz]");
+    p.drawText(QPointF(area.right() - metrics.horizontalAdvance(fName), r.top() - 0.5 * line), fName);
+    p.setPen(Qt::black);
+    const QString tName = c.tStep < 60000       ? QStringLiteral("Time from RUN [s]")
+                          : c.lengthMs >= 3600000 ? QStringLiteral("Time from RUN [h:min:s]")
+                                                  : QStringLiteral("Time from RUN [min:s]");
+    p.drawText(QPointF(r.center().x() - metrics.horizontalAdvance(tName) / 2, r.bottom() + 2.1 * line), tName);
+    if (!style.timeNote.isEmpty())
+        p.drawText(QPointF(r.left(), r.bottom() + 3.1 * line), style.timeNote);
+}
+
+// The title and, after it, the key to the shading.
+void drawKey(QPainter &p, const ChartFrame &c, const QRectF &area, const Timeline &timeline,
+             const ChartStyle &style)
+{
+    const double line = c.line;
+    double x = drawTitle(p, area, line, style.title);
+    const double keyY = area.top() + line;
+    const auto key = [&](const QColor &colour, const QString &text) {
+        p.fillRect(QRectF(x, keyY - c.metrics.ascent() * 0.8, line, c.metrics.ascent() * 0.8), colour);
+        p.drawText(QPointF(x + 1.3 * line, keyY), text);
+        x += 1.3 * line + c.metrics.horizontalAdvance(text) + line;
+    };
+    key(OffColour, QStringLiteral("output off"));
+    key(StretchedColour, QStringLiteral("held longer for the line"));
+    if (timeline.endless)
+        key(Qt::transparent, QStringLiteral("the last step holds until STOP"));
+}
 } // namespace
 
 QRectF drawProgramChart(QPainter &p, const QRectF &area, const Timeline &timeline, const ChartStyle &style)
@@ -172,14 +386,9 @@ QRectF drawProgramChart(QPainter &p, const QRectF &area, const Timeline &timelin
     font.setStyleStrategy(QFont::PreferNoShaping); // labels read back as written
     font.setPointSizeF(std::clamp(area.height() / 40.0, 6.0, 10.0));
     p.setFont(font);
-    const QFontMetricsF metrics(font, p.device());
-    const double line = metrics.height();
-
-    const QRectF plot(area.left() + metrics.horizontalAdvance(QStringLiteral("0000 V")) + line,
-                      area.top() + (style.title.isEmpty() ? 0.5 : 1.6) * line + line, 0, 0);
-    QRectF r = plot;
-    r.setRight(area.right() - metrics.horizontalAdvance(QStringLiteral("00.0 Hz")) - line);
-    r.setBottom(area.bottom() - (style.timeNote.isEmpty() ? 2.4 : 3.4) * line);
+    ChartFrame chart(font, p.device());
+    chart.plot = plotArea(area, chart.metrics, style);
+    const QRectF &r = chart.plot;
     if (r.width() < 10 || r.height() < 10) {
         p.restore();
         return {};
@@ -188,157 +397,20 @@ QRectF drawProgramChart(QPainter &p, const QRectF &area, const Timeline &timelin
         p.setPen(QPen(Qt::black, 0));
         p.drawRect(r);
         p.drawText(r, Qt::AlignCenter | Qt::TextWordWrap, nothing);
-        drawTitle(p, area, line, style.title);
+        drawTitle(p, area, chart.line, style.title);
         p.restore();
         return r;
     }
 
-    // Scales: volts from 0, hertz around the values, time from RUN.
-    double vMax = 0, fMin = 1e300, fMax = -1e300;
-    for (const TimelineStep &s : timeline.steps) {
-        if (std::isfinite(s.volts))
-            vMax = std::max(vMax, s.volts);
-        if (std::isfinite(s.hertz)) {
-            fMin = std::min(fMin, s.hertz);
-            fMax = std::max(fMax, s.hertz);
-        }
-    }
-    const double vStep = niceStep(std::max(vMax, 10.0) * 1.1, 6);
-    const Range volts{0, std::ceil(std::max(vMax, 10.0) * 1.1 / vStep) * vStep};
-    if (fMin > fMax)
-        fMin = fMax = 50;
-    const double fPad = std::max((fMax - fMin) * 0.1, std::max(fMax, 1.0) * 0.1);
-    const double fStep = niceStep(fMax - fMin + 2 * fPad, 5);
-    const Range hertz{std::floor((fMin - fPad) / fStep) * fStep, std::ceil((fMax + fPad) / fStep) * fStep};
-    qint64 length = timeline.lengthMs;
-    if (!timeline.steps.isEmpty())
-        length = std::max(length, timeline.steps.last().startMs + timeline.steps.last().heldMs);
-    length = std::max<qint64>(length, 1);
-    // Ticks fall on whole milliseconds: finer ones would share a place.
-    const double tStep = std::max(1.0, niceStep(static_cast<double>(length), 8));
-
-    auto X = [&](qint64 ms) {
-        return r.left() + r.width() * static_cast<double>(ms) / static_cast<double>(length);
-    };
-    auto YV = [&](double v) { return r.bottom() - r.height() * (v - volts.low) / (volts.high - volts.low); };
-    auto YF = [&](double f) { return r.bottom() - r.height() * (f - hertz.low) / (hertz.high - hertz.low); };
-
-    // Grid and axes.
-    p.setPen(QPen(GridColour, 0));
-    for (double v = volts.low; v <= volts.high + vStep / 2; v += vStep)
-        p.drawLine(QPointF(r.left(), YV(v)), QPointF(r.right(), YV(v)));
-    for (double t = 0; t <= static_cast<double>(length) + tStep / 2; t += tStep)
-        p.drawLine(QPointF(X(static_cast<qint64>(t)), r.top()), QPointF(X(static_cast<qint64>(t)), r.bottom()));
-
-    // Shaded spans under the lines.
-    for (const QRectF &band : spans(
-             timeline, [](const TimelineStep &s) { return !s.outputOn; }, X, r.top(), r.bottom(), 1))
-        p.fillRect(band, OffColour);
-    // Stretched steps are often the shortest: at least a few pixels wide,
-    // with a mark on the top edge.
-    for (const QRectF &band : spans(
-             timeline, [](const TimelineStep &s) { return s.stretched; }, X, r.top(), r.bottom(), 3)) {
-        p.fillRect(band, StretchedColour);
-        p.fillRect(QRectF(band.left(), r.top(), std::max(band.width(), 3.0), line * 0.4), QColor(200, 0, 0));
-    }
-
-    // The two step lines; an output that is off carries no voltage.
-    StepLine vLine, fLine;
-    for (const TimelineStep &s : timeline.steps) {
-        const double x0 = X(s.startMs), x1 = X(s.startMs + s.heldMs);
-        const double v = YV(s.outputOn && std::isfinite(s.volts) ? std::clamp(s.volts, volts.low, volts.high)
-                                                                 : 0.0);
-        const double f = YF(std::isfinite(s.hertz) ? std::clamp(s.hertz, hertz.low, hertz.high) : hertz.low);
-        vLine.add(x0, v);
-        vLine.add(x1, v);
-        fLine.add(x0, f);
-        fLine.add(x1, f);
-    }
+    setScales(chart, timeline);
+    drawGrid(p, chart);
+    drawShading(p, chart, timeline);
     p.setClipRect(r.adjusted(-2, -2, 2, 2));
-    QPen fPen(FrequencyColour, 1.2);
-    fPen.setStyle(Qt::DashLine);
-    p.setPen(fPen);
-    drawStepLine(p, fLine.finish());
-    p.setPen(QPen(VoltageColour, 1.6));
-    drawStepLine(p, vLine.finish());
-
-    // Labels above their spans where they fit, or standing upright in a
-    // short step's span; never over the one before, and a label like the
-    // last one drawn is not repeated.
-    p.setPen(Qt::black);
-    double freeFrom = r.left();
-    QString lastDrawn;
-    for (const TimelineStep &s : timeline.steps) {
-        const double x0 = X(s.startMs), x1 = X(s.startMs + s.heldMs);
-        if (x0 < freeFrom || s.label == lastDrawn || s.label.isEmpty())
-            continue;
-        const double width = metrics.horizontalAdvance(s.label);
-        if (x1 - x0 >= width + 4) {
-            const double y = std::max(r.top() + line, YV(s.outputOn ? s.volts : 0.0) - 0.3 * line);
-            p.drawText(QPointF(x0 + 2, y), s.label);
-            freeFrom = x0 + width + 6;
-        } else {
-            // Upright, inside the step's own span, where its line is not:
-            // reading up from its level when the room above holds it, else
-            // reading up to just under its level.
-            const double level = YV(s.outputOn ? s.volts : 0.0);
-            const double pad = line * 0.3;
-            const double foot = level - r.top() >= width + 2 * pad
-                                    ? level - pad
-                                    : std::min(level + pad + width, r.bottom() - pad);
-            p.save();
-            p.translate(x0 + metrics.ascent() * 0.5 + 1, foot);
-            p.rotate(-90);
-            p.drawText(QPointF(0, 0), s.label);
-            p.restore();
-            freeFrom = x0 + line;
-        }
-        lastDrawn = s.label;
-    }
+    drawStepLines(p, chart, timeline);
+    drawStepLabels(p, chart, timeline);
     p.setClipping(false);
-
-    // Axes with their numbers.
-    p.setPen(QPen(Qt::black, 0));
-    p.drawRect(r);
-    const double tick = line * 0.3;
-    for (double v = volts.low; v <= volts.high + vStep / 2; v += vStep) {
-        const QString text = QString::number(v);
-        p.drawText(QPointF(r.left() - tick - metrics.horizontalAdvance(text) - 2,
-                           YV(v) + metrics.ascent() / 2.5),
-                   text);
-    }
-    for (double f = hertz.low; f <= hertz.high + fStep / 2; f += fStep)
-        p.drawText(QPointF(r.right() + tick + 2, YF(f) + metrics.ascent() / 2.5), QString::number(f));
-    for (double t = 0; t <= static_cast<double>(length) + tStep / 2; t += tStep) {
-        const QString text = timeTick(t, tStep);
-        const double x = X(static_cast<qint64>(t));
-        p.drawText(QPointF(x - metrics.horizontalAdvance(text) / 2, r.bottom() + line), text);
-    }
-    p.setPen(VoltageColour);
-    p.drawText(QPointF(area.left(), r.top() - 0.5 * line), QStringLiteral("Voltage [V]"));
-    p.setPen(FrequencyColour);
-    const QString fName = QStringLiteral("Frequency [Hz]");
-    p.drawText(QPointF(area.right() - metrics.horizontalAdvance(fName), r.top() - 0.5 * line), fName);
-    p.setPen(Qt::black);
-    const QString tName = tStep < 60000       ? QStringLiteral("Time from RUN [s]")
-                          : length >= 3600000 ? QStringLiteral("Time from RUN [h:min:s]")
-                                              : QStringLiteral("Time from RUN [min:s]");
-    p.drawText(QPointF(r.center().x() - metrics.horizontalAdvance(tName) / 2, r.bottom() + 2.1 * line), tName);
-    if (!style.timeNote.isEmpty())
-        p.drawText(QPointF(r.left(), r.bottom() + 3.1 * line), style.timeNote);
-
-    // Title and the key to the shading.
-    double x = drawTitle(p, area, line, style.title);
-    const double keyY = area.top() + line;
-    const auto key = [&](const QColor &colour, const QString &text) {
-        p.fillRect(QRectF(x, keyY - metrics.ascent() * 0.8, line, metrics.ascent() * 0.8), colour);
-        p.drawText(QPointF(x + 1.3 * line, keyY), text);
-        x += 1.3 * line + metrics.horizontalAdvance(text) + line;
-    };
-    key(OffColour, QStringLiteral("output off"));
-    key(StretchedColour, QStringLiteral("held longer for the line"));
-    if (timeline.endless)
-        key(Qt::transparent, QStringLiteral("the last step holds until STOP"));
+    drawAxes(p, chart, area, style);
+    drawKey(p, chart, area, timeline, style);
     p.restore();
     return r;
 }
