@@ -50,8 +50,6 @@ QString openFailureText(QSerialPort::SerialPortError error, const QString &syste
 
 QtSerialPort::QtSerialPort(QObject *parent) : QObject(parent)
 {
-    m_since.start();
-    m_charMs = characterMs(m_settings);
     connect(&m_port, &QSerialPort::errorOccurred, this, &QtSerialPort::onErrorOccurred);
     connect(&m_port, &QIODevice::aboutToClose, this, [] { CrashSignals::setPortHandle(-1); });
 }
@@ -96,17 +94,6 @@ void QtSerialPort::closeAfterDrain()
         m_port.close();
 }
 
-double QtSerialPort::nowMs() const
-{
-    return m_clock ? m_clock() : static_cast<double>(m_since.nsecsElapsed()) / 1e6;
-}
-
-void QtSerialPort::setClock(Clock clock)
-{
-    m_clock = std::move(clock);
-    m_lineFreeAtMs = nowMs();
-}
-
 qint64 QtSerialPort::bytesQueued() const
 {
     if (!m_port.isOpen())
@@ -129,9 +116,7 @@ int QtSerialPort::OutputPendingMs() const
 {
     if (!m_port.isOpen())
         return 0;
-    const double ms = std::max(m_lineFreeAtMs - nowMs(), lineTimeMs(bytesQueued(), m_charMs));
-    // Well under a character's time is rounding, not a byte.
-    return ms > 0.05 ? static_cast<int>(std::ceil(ms)) : 0;
+    return m_pace.pendingMs(bytesQueued());
 }
 
 bool QtSerialPort::discardOutput()
@@ -142,8 +127,7 @@ bool QtSerialPort::discardOutput()
     // Also flushes the driver's queue (tcflush on POSIX, PurgeComm on Windows).
     m_port.clear(QSerialPort::Output);
     m_knownRoom = 0;
-    // The character being sent when the queue went still completes.
-    m_lineFreeAtMs = nowMs() + (onTheWay ? m_charMs : 0.0);
+    m_pace.discarded(onTheWay);
     return onTheWay;
 }
 
@@ -152,7 +136,7 @@ bool QtSerialPort::setSettings(const QString &settings)
     if (!parseLineSettings(settings))
         return false;
     m_settings = settings;
-    m_charMs = characterMs(settings);
+    m_pace.setSettings(*parseLineSettings(settings));
     return !m_port.isOpen() || applySettings();
 }
 
@@ -197,13 +181,13 @@ bool QtSerialPort::setPortOpen(bool open)
         return false;
     }
     m_knownRoom = 0;
-    m_lineFreeAtMs = nowMs();
+    m_pace.restart();
     if (!applySettings()) {
         m_port.close();
         m_openFailure = QStringLiteral("%1 does not take the line settings %2").arg(device, m_settings);
         return false;
     }
-    CrashSignals::setPortHandle(nativeHandle(m_port.handle()), static_cast<int>(std::lround(m_charMs * 1000)));
+    CrashSignals::setPortHandle(nativeHandle(m_port.handle()), static_cast<int>(std::lround(m_pace.characterMs() * 1000)));
     return true;
 }
 
@@ -215,7 +199,7 @@ bool QtSerialPort::setOutput(const QString &text)
     if (m_port.write(bytes) != bytes.size())
         return false;
     // The bytes cannot leave sooner than the line carries them.
-    m_lineFreeAtMs = std::max(m_lineFreeAtMs, nowMs()) + lineTimeMs(bytes.size(), m_charMs);
+    m_pace.wrote(bytes.size());
     // Hand the bytes to the driver now rather than on the next event loop
     // pass, so they are on their way when the handler returns. While the
     // driver's queue is full they wait in the port's own buffer instead: a

@@ -3,10 +3,10 @@
 
 #pragma once
 
+#include "domain/ports/LinePace.h"
 #include "domain/ports/PortMap.h"
 #include "domain/ports/SerialPort.h"
 
-#include <QElapsedTimer>
 #include <QObject>
 #include <QSerialPort>
 #include <functional>
@@ -32,17 +32,15 @@ public:
     int OutputPendingMs() const override;
     bool discardOutput() override;
 
-    // The clock the line's rate is counted on, in milliseconds; a monotonic
-    // real-time clock unless a run on a virtual clock gives its own.
-    using Clock = std::function<double()>;
-    void setClock(Clock clock);
+    // The clock the line's rate is counted on (see LinePace).
+    using Clock = LinePace::Clock;
+    void setClock(Clock clock) { m_pace.setClock(std::move(clock)); }
 
 private:
     bool applySettings();
     void closeAfterDrain();
     bool driverHasRoom(qint64 bytes);
     qint64 bytesQueued() const; // in the port's buffer and the driver's queue
-    double nowMs() const;
     void onErrorOccurred(QSerialPort::SerialPortError error);
 
     QSerialPort m_port{this}; // a child: it moves to another thread with the port
@@ -54,8 +52,5 @@ private:
     bool m_closeDelivered = true;     // the last close saw every byte leave
     qint64 m_knownRoom = 0;           // bytes the driver is known to take without blocking
     bool m_flushing = false;          // inside the forced write of setOutput()
-    double m_charMs = 10000.0 / 9600; // one character's time on the line
-    double m_lineFreeAtMs = 0.0;      // when the bytes written so far can have left, at the earliest
-    QElapsedTimer m_since;
-    Clock m_clock;
+    LinePace m_pace;
 };

@@ -23,8 +23,6 @@ constexpr int ConnectSliceMs = 20;
 
 TcpPort::TcpPort(QObject *parent) : QObject(parent)
 {
-    m_since.start();
-    m_charMs = characterMs(m_settings);
     // Write-only link: what a server sends back is read only for its
     // Telnet negotiation, and dropped, so it cannot pile up.
     connect(&m_socket, &QTcpSocket::readyRead, this, &TcpPort::readServer);
@@ -43,24 +41,13 @@ TcpPort::~TcpPort()
         closeAfterDrain();
 }
 
-double TcpPort::nowMs() const
-{
-    return m_clock ? m_clock() : static_cast<double>(m_since.nsecsElapsed()) / 1e6;
-}
-
-void TcpPort::setClock(Clock clock)
-{
-    m_clock = std::move(clock);
-    m_lineFreeAtMs = nowMs();
-}
-
 bool TcpPort::setSettings(const QString &settings)
 {
     const std::optional<LineSettings> line = parseLineSettings(settings);
     if (!line)
         return false;
     m_settings = settings;
-    m_charMs = characterMs(*line);
+    m_pace.setSettings(*line);
     // The server's line follows at once; its acknowledgement is not needed.
     if (m_linked && m_telnet)
         writeFramed(m_telnet->lineSettings(*line));
@@ -83,7 +70,7 @@ bool TcpPort::setPortOpen(bool open)
     // Each command leaves when it is written, not when the next fills a segment.
     m_socket.setSocketOption(QAbstractSocket::LowDelayOption, 1);
     m_kind = target.kind;
-    m_lineFreeAtMs = nowMs();
+    m_pace.restart();
     m_linked = true;
     m_telnet.reset();
     m_crashPrefix.clear();
@@ -108,7 +95,7 @@ void TcpPort::armCrashPath()
     // still on its way need on the line.
     constexpr int StepBytes = 128;
     const int holdMs = pacedByLine() ? static_cast<int>(
-                           std::ceil(lineTimeMs(CrashSignals::MaxBytes + StepBytes, m_charMs)))
+                           std::ceil(lineTimeMs(CrashSignals::MaxBytes + StepBytes, m_pace.characterMs())))
                                      : 0;
     CrashSignals::setSocketHandle(m_socket.socketDescriptor(), m_crashPrefix, holdMs);
 }
@@ -164,7 +151,7 @@ bool TcpPort::setOutput(const QString &text)
         return false;
     const QByteArray bytes = text.toLatin1();
     // The bytes cannot leave the server sooner than its line carries them.
-    m_lineFreeAtMs = std::max(m_lineFreeAtMs, nowMs()) + lineTimeMs(bytes.size(), m_charMs);
+    m_pace.wrote(bytes.size());
     return writeFramed(m_telnet ? m_telnet->data(bytes) : bytes);
 }
 
@@ -197,9 +184,7 @@ int TcpPort::pendingMs() const
     // acknowledged everything, the step waits a millisecond more.
     if (!pacedByLine())
         return queued > 0 ? 1 : 0;
-    const double ms = std::max(m_lineFreeAtMs - nowMs(), lineTimeMs(queued, m_charMs));
-    // Well under a character's time is rounding, not a byte.
-    return ms > 0.05 ? static_cast<int>(std::ceil(ms)) : 0;
+    return m_pace.pendingMs(queued);
 }
 
 bool TcpPort::discardOutput()
@@ -208,8 +193,7 @@ bool TcpPort::discardOutput()
         return false;
     const bool onTheWay = OutputPendingMs() > 0;
     writeFramed(m_telnet->purgeTransmit());
-    // The character being sent when the server's queue went completes.
-    m_lineFreeAtMs = nowMs() + (onTheWay ? m_charMs : 0.0);
+    m_pace.discarded(onTheWay);
     return onTheWay;
 }
 

@@ -3,11 +3,11 @@
 
 #pragma once
 
+#include "domain/ports/LinePace.h"
 #include "domain/ports/PortMap.h"
 #include "domain/ports/PortTarget.h"
 #include "domain/ports/SerialPort.h"
 
-#include <QElapsedTimer>
 #include <QObject>
 #include <QTcpSocket>
 #include <functional>
@@ -61,9 +61,9 @@ public:
     // What the open connection leads to.
     PortTarget::Kind kind() const { return m_kind; }
 
-    // The clock the line's rate is counted on, as for the serial port.
-    using Clock = std::function<double()>;
-    void setClock(Clock clock);
+    // The clock the line's rate is counted on (see LinePace).
+    using Clock = LinePace::Clock;
+    void setClock(Clock clock) { m_pace.setClock(std::move(clock)); }
 
 private:
     bool connectTo(const PortTarget &target);
@@ -72,7 +72,6 @@ private:
     bool writeFramed(const QByteArray &bytes);
     qint64 bytesQueued() const; // in the socket's buffer and not acknowledged
     bool pacedByLine() const { return m_kind != PortTarget::Kind::Socket; }
-    double nowMs() const;
     void readServer();
     void closeAfterDrain();
     void dropLink();
@@ -87,8 +86,5 @@ private:
     PortMap m_portMap;
     QString m_settings = QStringLiteral("9600,n,8,1");
     bool m_linked = false; // connected by setPortOpen and not yet closed or lost
-    double m_charMs = 10000.0 / 9600;
-    double m_lineFreeAtMs = 0.0; // when the bytes written so far can have left the line
-    QElapsedTimer m_since;
-    Clock m_clock;
+    LinePace m_pace; // the server's line
 };
