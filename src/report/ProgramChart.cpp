@@ -165,11 +165,7 @@ double drawTitle(QPainter &p, const QRectF &area, double line, const QString &ti
 // around the values, time from RUN to the timeline's end.
 struct ChartFrame
 {
-    ChartFrame(const QFont &font, QPaintDevice *device)
-        : metrics(font, device)
-        , line(metrics.height())
-    {
-    }
+    ChartFrame(const QFont &font, QPaintDevice *device) : metrics(font, device), line(metrics.height()) {}
 
     QFontMetricsF metrics;
     double line = 0;
@@ -221,7 +217,8 @@ void setScales(ChartFrame &c, const Timeline &timeline)
         fMin = fMax = 50;
     const double fPad = std::max((fMax - fMin) * 0.1, std::max(fMax, 1.0) * 0.1);
     c.fStep = niceStep(fMax - fMin + 2 * fPad, 5);
-    c.hertz = Range{std::floor((fMin - fPad) / c.fStep) * c.fStep, std::ceil((fMax + fPad) / c.fStep) * c.fStep};
+    c.hertz = Range{std::floor((fMin - fPad) / c.fStep) * c.fStep,
+                    std::ceil((fMax + fPad) / c.fStep) * c.fStep};
     qint64 length = timeline.lengthMs;
     if (!timeline.steps.isEmpty())
         length = std::max(length, timeline.steps.last().startMs + timeline.steps.last().heldMs);
@@ -265,9 +262,8 @@ void drawStepLines(QPainter &p, const ChartFrame &c, const Timeline &timeline)
     StepLine vLine, fLine;
     for (const TimelineStep &s : timeline.steps) {
         const double x0 = c.x(s.startMs), x1 = c.x(s.startMs + s.heldMs);
-        const double v = c.yVolts(s.outputOn && std::isfinite(s.volts)
-                                      ? std::clamp(s.volts, c.volts.low, c.volts.high)
-                                      : 0.0);
+        const double v = c.yVolts(
+            s.outputOn && std::isfinite(s.volts) ? std::clamp(s.volts, c.volts.low, c.volts.high) : 0.0);
         const double f = c.yHertz(std::isfinite(s.hertz) ? std::clamp(s.hertz, c.hertz.low, c.hertz.high)
                                                          : c.hertz.low);
         vLine.add(x0, v);
@@ -350,7 +346,7 @@ void drawAxes(QPainter &p, const ChartFrame &c, const QRectF &area, const ChartS
     const QString fName = QStringLiteral("Frequency [Hz]");
     p.drawText(QPointF(area.right() - metrics.horizontalAdvance(fName), r.top() - 0.5 * line), fName);
     p.setPen(Qt::black);
-    const QString tName = c.tStep < 60000       ? QStringLiteral("Time from RUN [s]")
+    const QString tName = c.tStep < 60000         ? QStringLiteral("Time from RUN [s]")
                           : c.lengthMs >= 3600000 ? QStringLiteral("Time from RUN [h:min:s]")
                                                   : QStringLiteral("Time from RUN [min:s]");
     p.drawText(QPointF(r.center().x() - metrics.horizontalAdvance(tName) / 2, r.bottom() + 2.1 * line), tName);

@@ -187,7 +187,8 @@ bool QtSerialPort::setPortOpen(bool open)
         m_openFailure = QStringLiteral("%1 does not take the line settings %2").arg(device, m_settings);
         return false;
     }
-    CrashSignals::setPortHandle(nativeHandle(m_port.handle()), static_cast<int>(std::lround(m_pace.characterMs() * 1000)));
+    CrashSignals::setPortHandle(nativeHandle(m_port.handle()),
+                                static_cast<int>(std::lround(m_pace.characterMs() * 1000)));
     return true;
 }
 

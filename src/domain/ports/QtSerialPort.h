@@ -48,9 +48,9 @@ private:
     PortMap m_portMap;
     QString m_settings = QStringLiteral("9600,n,8,1");
     static constexpr qint64 GuaranteedRoom = 2048;
-    QString m_openFailure;            // why the last open failed
-    bool m_closeDelivered = true;     // the last close saw every byte leave
-    qint64 m_knownRoom = 0;           // bytes the driver is known to take without blocking
-    bool m_flushing = false;          // inside the forced write of setOutput()
+    QString m_openFailure;        // why the last open failed
+    bool m_closeDelivered = true; // the last close saw every byte leave
+    qint64 m_knownRoom = 0;       // bytes the driver is known to take without blocking
+    bool m_flushing = false;      // inside the forced write of setOutput()
     LinePace m_pace;
 };

@@ -86,5 +86,5 @@ private:
     PortMap m_portMap;
     QString m_settings = QStringLiteral("9600,n,8,1");
     bool m_linked = false; // connected by setPortOpen and not yet closed or lost
-    LinePace m_pace; // the server's line
+    LinePace m_pace;       // the server's line
 };

@@ -37,21 +37,20 @@ void TestLinePaceCounting::pending_data()
     QTest::newRow("ten bytes") << "9600,n,8,1" << QList<Event>{{Event::Write, 10}} << qint64(0) << 11;
     QTest::newRow("partly carried") << "9600,n,8,1" << QList<Event>{{Event::Write, 10}, {Event::Wait, 5}}
                                     << qint64(0) << 6;
-    QTest::newRow("carried") << "9600,n,8,1" << QList<Event>{{Event::Write, 10}, {Event::Wait, 11}}
-                             << qint64(0) << 0;
+    QTest::newRow("carried") << "9600,n,8,1" << QList<Event>{{Event::Write, 10}, {Event::Wait, 11}} << qint64(0)
+                             << 0;
     QTest::newRow("writes queue behind each other")
         << "9600,n,8,1" << QList<Event>{{Event::Write, 10}, {Event::Wait, 2}, {Event::Write, 10}} << qint64(0)
         << 19;
     QTest::newRow("a write after a still line starts now")
         << "9600,n,8,1" << QList<Event>{{Event::Write, 10}, {Event::Wait, 100}, {Event::Write, 10}} << qint64(0)
         << 11;
-    QTest::newRow("a queue longer than the count") << "9600,n,8,1" << QList<Event>{{Event::Write, 10}}
-                                                   << qint64(48) << 50;
+    QTest::newRow("a queue longer than the count")
+        << "9600,n,8,1" << QList<Event>{{Event::Write, 10}} << qint64(48) << 50;
     QTest::newRow("dropped while a character was on the line")
         << "9600,n,8,1" << QList<Event>{{Event::Write, 60}, {Event::DropOnTheWay, 0}} << qint64(0) << 2;
-    QTest::newRow("dropped on a still line") << "9600,n,8,1"
-                                             << QList<Event>{{Event::Write, 60}, {Event::Drop, 0}} << qint64(0)
-                                             << 0;
+    QTest::newRow("dropped on a still line")
+        << "9600,n,8,1" << QList<Event>{{Event::Write, 60}, {Event::Drop, 0}} << qint64(0) << 0;
     // 1200 baud 7E2: eleven bits, 9.1667 ms a character.
     QTest::newRow("slow line, more bits") << "1200,e,7,2" << QList<Event>{{Event::Write, 3}} << qint64(0) << 28;
 }
@@ -70,7 +69,10 @@ void TestLinePaceCounting::pending()
     for (const Event &e : events) {
         switch (e.kind) {
         case Event::Write: pace.wrote(static_cast<qint64>(e.amount)); break;
-        case Event::Drop: now += 20; pace.discarded(false); break;
+        case Event::Drop:
+            now += 20;
+            pace.discarded(false);
+            break;
         case Event::DropOnTheWay: pace.discarded(true); break;
         case Event::Wait: now += e.amount; break;
         }

@@ -1,0 +1,231 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorra maintainers
+
+// From starting the program to its window on the screen, against a bare Qt
+// window measured the same way in the same run: each is started as a new
+// process on a display of its own (Xvfb), and the time runs from the
+// start to the X server's notice that its top-level window is mapped.
+// Both come up on the same display with the same settings folder; the
+// program's COM 1 is a pseudo-terminal, so it opens as on a bench.
+// Beside it, each program's start to its end without a window (quorra
+// --version against the bare window's program ending at once): what
+// loading the libraries costs before any window is made.
+
+#include "BenchTiming.h"
+#include "support/PtyPair.h"
+
+#include <QByteArray>
+#include <QTemporaryDir>
+#include <xcb/xcb.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+extern char **environ;
+
+namespace {
+constexpr int Rounds = 11;
+
+double nowMs()
+{
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+pid_t spawn(const std::vector<std::string> &arguments, const std::vector<std::string> &extraEnvironment)
+{
+    std::vector<char *> argv;
+    for (const std::string &a : arguments)
+        argv.push_back(const_cast<char *>(a.c_str()));
+    argv.push_back(nullptr);
+    std::vector<std::string> env(extraEnvironment);
+    for (char **e = environ; *e; ++e)
+        env.emplace_back(*e);
+    std::vector<char *> envp;
+    for (std::string &e : env)
+        envp.push_back(e.data());
+    envp.push_back(nullptr);
+    // What the programs print is not the benchmark's.
+    posix_spawn_file_actions_t quiet;
+    posix_spawn_file_actions_init(&quiet);
+    posix_spawn_file_actions_addopen(&quiet, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&quiet, 2, "/dev/null", O_WRONLY, 0);
+    pid_t pid = -1;
+    const int failed = posix_spawn(&pid, argv[0], &quiet, nullptr, argv.data(), envp.data());
+    posix_spawn_file_actions_destroy(&quiet);
+    return failed ? -1 : pid;
+}
+
+// Waits for a top-level window to be mapped on the display; false after 10 s.
+bool waitForMappedWindow(xcb_connection_t *x)
+{
+    const double until = nowMs() + 10000;
+    for (;;) {
+        while (xcb_generic_event_t *event = xcb_poll_for_event(x)) {
+            const bool mapped = (event->response_type & 0x7f) == XCB_MAP_NOTIFY
+                                && !reinterpret_cast<xcb_map_notify_event_t *>(event)->override_redirect;
+            std::free(event);
+            if (mapped)
+                return true;
+        }
+        const double left = until - nowMs();
+        if (left <= 0)
+            return false;
+        pollfd p{xcb_get_file_descriptor(x), POLLIN, 0};
+        poll(&p, 1, static_cast<int>(left) + 1);
+    }
+}
+
+void drain(xcb_connection_t *x)
+{
+    xcb_flush(x);
+    while (xcb_generic_event_t *event = xcb_poll_for_event(x))
+        std::free(event);
+}
+
+void end(pid_t pid)
+{
+    kill(pid, SIGTERM);
+    int status = 0;
+    waitpid(pid, &status, 0);
+}
+
+struct XServer
+{
+    pid_t server = -1;
+    std::string name;
+};
+
+XServer startXvfb()
+{
+    int fds[2];
+    if (pipe(fds) != 0)
+        return {};
+    fcntl(fds[0], F_SETFD, FD_CLOEXEC);
+    XServer d;
+    d.server = spawn({"/usr/bin/Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0", "1280x1024x24",
+                      "-nolisten", "tcp"},
+                     {});
+    close(fds[1]);
+    char buffer[16] = {};
+    std::string number;
+    pollfd p{fds[0], POLLIN, 0};
+    while (poll(&p, 1, 10000) > 0) {
+        const ssize_t n = read(fds[0], buffer, sizeof buffer);
+        if (n <= 0)
+            break;
+        number.append(buffer, static_cast<size_t>(n));
+        if (number.find('\n') != std::string::npos)
+            break;
+    }
+    close(fds[0]);
+    while (!number.empty() && (number.back() == '\n' || number.back() == '\r'))
+        number.pop_back();
+    if (number.empty()) {
+        if (d.server > 0)
+            end(d.server);
+        return {};
+    }
+    d.name = ":" + number;
+    return d;
+}
+
+void report(const char *what, const std::vector<double> &program, const std::vector<double> &bare)
+{
+    const double p = median(program), b = median(bare);
+    std::printf("%s: quorra median %.1f ms (min %.1f, max %.1f); bare Qt median %.1f ms (min %.1f, max %.1f); "
+                "ratio %.2f\n",
+                what, p, *std::min_element(program.begin(), program.end()),
+                *std::max_element(program.begin(), program.end()), b,
+                *std::min_element(bare.begin(), bare.end()), *std::max_element(bare.begin(), bare.end()), p / b);
+}
+} // namespace
+
+int main()
+{
+    if (access("/usr/bin/Xvfb", X_OK) != 0) {
+        std::fprintf(stderr, "bench_start_window needs Xvfb: sudo apt-get install -y xvfb\n");
+        return 1;
+    }
+    const XServer display = startXvfb();
+    if (display.name.empty()) {
+        std::fprintf(stderr, "bench_start_window: Xvfb did not start\n");
+        return 1;
+    }
+    xcb_connection_t *x = xcb_connect(display.name.c_str(), nullptr);
+    if (xcb_connection_has_error(x)) {
+        std::fprintf(stderr, "bench_start_window: cannot reach %s\n", display.name.c_str());
+        end(display.server);
+        return 1;
+    }
+    const xcb_screen_t *screen = xcb_setup_roots_iterator(xcb_get_setup(x)).data;
+    const uint32_t mask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
+    xcb_change_window_attributes(x, screen->root, XCB_CW_EVENT_MASK, &mask);
+    xcb_flush(x);
+
+    PtyPair cable;
+    QTemporaryDir settings;
+    if (!cable.open() || !settings.isValid()) {
+        std::fprintf(stderr, "bench_start_window: no pseudo-terminal or scratch folder\n");
+        end(display.server);
+        return 1;
+    }
+    const std::vector<std::string> environment{"DISPLAY=" + display.name, "QT_QPA_PLATFORM=xcb",
+                                               "XDG_CONFIG_HOME=" + settings.path().toStdString(),
+                                               "XDG_RUNTIME_DIR=" + settings.path().toStdString()};
+    const std::vector<std::string> program{QUORRA_EXECUTABLE, "--com1", cable.deviceName().toStdString()};
+    const std::vector<std::string> bare{BARE_WINDOW_EXECUTABLE};
+
+    const auto toWindow = [&](const std::vector<std::string> &arguments) {
+        drain(x);
+        const double start = nowMs();
+        const pid_t pid = spawn(arguments, environment);
+        const bool shown = pid > 0 && waitForMappedWindow(x);
+        const double ms = nowMs() - start;
+        if (pid > 0)
+            end(pid);
+        return shown ? ms : -1.0;
+    };
+    const auto toExit = [&](const std::vector<std::string> &arguments) {
+        const double start = nowMs();
+        const pid_t pid = spawn(arguments, environment);
+        int status = 0;
+        if (pid > 0)
+            waitpid(pid, &status, 0);
+        return nowMs() - start;
+    };
+
+    // One round of each first, so that both start from a warm file cache.
+    toWindow(program);
+    toWindow(bare);
+    std::vector<double> programWindow, bareWindowMs, programExit, bareExit;
+    for (int round = 0; round < Rounds; ++round) {
+        const double p = toWindow(program), b = toWindow(bare);
+        if (p < 0 || b < 0) {
+            std::fprintf(stderr, "bench_start_window: a window did not appear within 10 s\n");
+            end(display.server);
+            return 1;
+        }
+        programWindow.push_back(p);
+        bareWindowMs.push_back(b);
+        programExit.push_back(toExit({QUORRA_EXECUTABLE, "--version"}));
+        bareExit.push_back(toExit({BARE_WINDOW_EXECUTABLE, "--exit"}));
+    }
+    std::printf("%d rounds on Xvfb %s\n", Rounds, display.name.c_str());
+    report("start to a mapped window", programWindow, bareWindowMs);
+    report("start to exit without a window (quorra --version; the bare one ends at once)", programExit, bareExit);
+    std::printf("goal: the window ratio at most 1.5\n");
+    xcb_disconnect(x);
+    end(display.server);
+    return 0;
+}
