@@ -147,7 +147,8 @@ void report(const char *what, const std::vector<double> &program, const std::vec
                 "ratio %.2f\n",
                 what, p, *std::min_element(program.begin(), program.end()),
                 *std::max_element(program.begin(), program.end()), b,
-                *std::min_element(bare.begin(), bare.end()), *std::max_element(bare.begin(), bare.end()), p / b);
+                *std::min_element(bare.begin(), bare.end()), *std::max_element(bare.begin(), bare.end()),
+                p / b);
 }
 } // namespace
 
@@ -223,7 +224,8 @@ int main()
     }
     std::printf("%d rounds on Xvfb %s\n", Rounds, display.name.c_str());
     report("start to a mapped window", programWindow, bareWindowMs);
-    report("start to exit without a window (quorra --version; the bare one ends at once)", programExit, bareExit);
+    report("start to exit without a window (quorra --version; the bare one ends at once)", programExit,
+           bareExit);
     std::printf("goal: the window ratio at most 1.5\n");
     xcb_disconnect(x);
     end(display.server);
