@@ -25,23 +25,38 @@ void TestLayering::direction_data()
     QTest::addColumn<QString>("include");
     QTest::addColumn<bool>("allowed");
 
-    QTest::newRow("domain within domain") << "domain/ports/A.cpp" << "\"domain/steps/B.h\"" << true;
-    QTest::newRow("domain reaching the window") << "domain/ports/A.cpp" << "\"gui/shell/frmControl.h\"" << false;
-    QTest::newRow("domain reaching the report") << "domain/steps/A.h" << "\"report/RunReport.h\"" << false;
-    QTest::newRow("domain reaching a front end") << "domain/files/A.cpp" << "\"app/FileTools.h\"" << false;
-    QTest::newRow("domain with Qt Gui") << "domain/files/A.cpp" << "<QPainter>" << false;
-    QTest::newRow("domain with a Qt Widgets module") << "domain/files/A.cpp" << "<QtWidgets/QLabel>" << false;
-    QTest::newRow("virtual source reaching the demo") << "sim/source/A.cpp" << "\"sim/demo/B.h\"" << false;
-    QTest::newRow("report on the domain") << "report/A.cpp" << "\"domain/programs/Timeline.h\"" << true;
-    QTest::newRow("report reaching the window") << "report/A.cpp" << "\"gui/testmenu/B.h\"" << false;
-    QTest::newRow("report reaching a front end") << "report/A.cpp" << "\"app/ReportTools.h\"" << false;
-    QTest::newRow("front end drawing a report") << "app/ReportTools.cpp" << "\"report/RunReport.h\"" << true;
-    QTest::newRow("front end without a window reaching it")
-        << "app/HeadlessRun.cpp" << "\"gui/shell/frmControl.h\"" << false;
-    QTest::newRow("front end without a window with widgets") << "app/HeadlessRun.cpp" << "<QLabel>" << false;
-    QTest::newRow("the window's application") << "app/Application.cpp" << "\"gui/shell/frmControl.h\"" << true;
-    QTest::newRow("the program's main") << "app/main.cpp" << "<QApplication>" << true;
-    QTest::newRow("the window on the domain") << "gui/shell/A.cpp" << "\"domain/ports/PortMap.h\"" << true;
+    QTest::newRow("domain within domain") << "domain/ports/A.cpp"
+                                          << "\"domain/steps/B.h\"" << true;
+    QTest::newRow("domain reaching the window") << "domain/ports/A.cpp"
+                                                << "\"gui/shell/frmControl.h\"" << false;
+    QTest::newRow("domain reaching the report") << "domain/steps/A.h"
+                                                << "\"report/RunReport.h\"" << false;
+    QTest::newRow("domain reaching a front end") << "domain/files/A.cpp"
+                                                 << "\"app/FileTools.h\"" << false;
+    QTest::newRow("domain with Qt Gui") << "domain/files/A.cpp"
+                                        << "<QPainter>" << false;
+    QTest::newRow("domain with a Qt Widgets module") << "domain/files/A.cpp"
+                                                     << "<QtWidgets/QLabel>" << false;
+    QTest::newRow("virtual source reaching the demo") << "sim/source/A.cpp"
+                                                      << "\"sim/demo/B.h\"" << false;
+    QTest::newRow("report on the domain") << "report/A.cpp"
+                                          << "\"domain/programs/Timeline.h\"" << true;
+    QTest::newRow("report reaching the window") << "report/A.cpp"
+                                                << "\"gui/testmenu/B.h\"" << false;
+    QTest::newRow("report reaching a front end") << "report/A.cpp"
+                                                 << "\"app/ReportTools.h\"" << false;
+    QTest::newRow("front end drawing a report") << "app/ReportTools.cpp"
+                                                << "\"report/RunReport.h\"" << true;
+    QTest::newRow("front end without a window reaching it") << "app/HeadlessRun.cpp"
+                                                            << "\"gui/shell/frmControl.h\"" << false;
+    QTest::newRow("front end without a window with widgets") << "app/HeadlessRun.cpp"
+                                                             << "<QLabel>" << false;
+    QTest::newRow("the window's application") << "app/Application.cpp"
+                                              << "\"gui/shell/frmControl.h\"" << true;
+    QTest::newRow("the program's main") << "app/main.cpp"
+                                        << "<QApplication>" << true;
+    QTest::newRow("the window on the domain") << "gui/shell/A.cpp"
+                                              << "\"domain/ports/PortMap.h\"" << true;
 }
 
 void TestLayering::direction()
