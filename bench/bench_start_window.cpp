@@ -14,11 +14,9 @@
 #include "BenchTiming.h"
 #include "support/PtyPair.h"
 
-#include <QByteArray>
 #include <QTemporaryDir>
 #include <xcb/xcb.h>
 
-#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstring>

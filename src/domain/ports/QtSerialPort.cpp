@@ -133,10 +133,11 @@ bool QtSerialPort::discardOutput()
 
 bool QtSerialPort::setSettings(const QString &settings)
 {
-    if (!parseLineSettings(settings))
+    const std::optional<LineSettings> line = parseLineSettings(settings);
+    if (!line)
         return false;
     m_settings = settings;
-    m_pace.setSettings(*parseLineSettings(settings));
+    m_pace.setSettings(*line);
     return !m_port.isOpen() || applySettings();
 }
 
