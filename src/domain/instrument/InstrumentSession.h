@@ -120,10 +120,6 @@ public:
     // Milliseconds the commands already written still need on the line.
     int pendingMs() const;
 
-    // The parts, for tests and tools on the session's thread.
-    SerialLink &link() { return m_link; }
-    RunController &run() { return m_run; }
-
     // Runs f on the session's thread and returns its result: at once when
     // called there, otherwise waiting for it.
     template <typename F>

@@ -3,6 +3,7 @@
 
 #include "domain/instrument/RunRecorder.h"
 
+#include "domain/instrument/RecordWriter.h"
 #include "domain/steps/StepText.h"
 
 #include <QDir>
@@ -112,7 +113,10 @@ bool RunRecorder::begin()
     if (!writeWhole("time,elapsed_ms,step,command\r\n"))
         return false;
     m_begun = m_clock();
-    return writeSideFile(false);
+    if (!writeSideFile(false))
+        return false;
+    m_writer = std::make_unique<RecordWriter>(m_file, m_whole);
+    return true;
 }
 
 bool RunRecorder::markRun()
@@ -136,11 +140,20 @@ bool RunRecorder::record(const QString &command, const QString &step)
     return write(row);
 }
 
+bool RunRecorder::flush()
+{
+    if (m_writer)
+        m_writer->drain();
+    return checkWriter();
+}
+
 bool RunRecorder::finish()
 {
     bool ok = true;
     for (const Row &row : std::exchange(m_held, {}))
         ok = write(row) && ok;
+    ok = flush() && ok;
+    m_writer.reset();
     if (m_file.isOpen() && !failed() && !QFileInfo::exists(m_file.fileName()))
         return fail(QStringLiteral("\"%1\" was removed before the run's end").arg(m_file.fileName()));
     if (m_file.isOpen()) {
@@ -192,27 +205,29 @@ bool RunRecorder::writeSideFile(bool ended)
 
 bool RunRecorder::write(const Row &row)
 {
-    if (failed() || !m_file.isOpen())
+    if (failed() || !m_writer)
         return true; // reported already, or never begun
+    if (!checkWriter())
+        return false;
     const QString elapsed = m_run ? QString::number(m_run->msecsTo(row.at)) : QString();
-    return writeWhole((isoTime(row.at) + QLatin1Char(',') + elapsed + QLatin1Char(',') + csvCell(row.step)
-                       + QLatin1Char(',') + csvCell(row.command) + QStringLiteral("\r\n"))
-                          .toUtf8());
+    m_writer->append((isoTime(row.at) + QLatin1Char(',') + elapsed + QLatin1Char(',') + csvCell(row.step)
+                      + QLatin1Char(',') + csvCell(row.command) + QStringLiteral("\r\n"))
+                         .toUtf8());
+    return true;
 }
 
 bool RunRecorder::writeWhole(const QByteArray &line)
 {
-    const QString why = writeAll(m_file, line);
-    if (why.isEmpty()) {
-        m_whole += line.size();
+    const QString why = RecordWriter::appendWhole(m_file, m_whole, line);
+    return why.isEmpty() || fail(QStringLiteral("cannot write \"%1\": %2").arg(m_file.fileName(), why));
+}
+
+bool RunRecorder::checkWriter()
+{
+    if (failed() || !m_writer)
         return true;
-    }
-    // Whatever part of the row got through is taken back: the record ends
-    // with its last whole row (shortening a file needs no room).
-    QString text = QStringLiteral("cannot write \"%1\": %2").arg(m_file.fileName(), why);
-    if (m_file.size() != m_whole && !m_file.resize(m_whole))
-        text += QStringLiteral("; its last row is cut short");
-    return fail(text);
+    const QString why = m_writer->failure();
+    return why.isEmpty() || fail(QStringLiteral("cannot write \"%1\": %2").arg(m_file.fileName(), why));
 }
 
 bool RunRecorder::fail(const QString &why)
@@ -221,6 +236,7 @@ bool RunRecorder::fail(const QString &why)
         return true;
     m_error = why;
     m_held.clear();
+    m_writer.reset(); // the file is the writer's until it ends
     if (m_file.isOpen())
         m_file.close();
     return false;

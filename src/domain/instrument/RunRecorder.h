@@ -8,7 +8,10 @@
 #include <QList>
 #include <QString>
 #include <functional>
+#include <memory>
 #include <optional>
+
+class RecordWriter;
 
 // The record of one run: every command sent, one CSV row each (RFC 4180),
 // in DIR/quorra-run-YYYYMMDD-HHMMSS.csv with the header
@@ -17,13 +20,15 @@
 // from RUN (negative before it), step is the label of the step whose
 // command it is (empty for the others), command is without its CR.
 //
-// Each row goes to the file as it is written, so a crash keeps what went
-// out. Rows before RUN are held until RUN is known (their elapsed time
-// needs it), then written at once. A record that cannot be written fails
-// once: the call that failed returns false and errorText() says why, in
-// the system's words; a row cut short is taken back, so the file ends with
-// a whole row. The recorder then stays quiet, so the run goes on without
-// it. A record whose file was removed before it was finished fails too.
+// Each row goes to the file as soon as it is recorded, by a writer on a
+// thread of its own (RecordWriter), so a crash keeps what went out and a
+// slow disk never holds up the caller. Rows before RUN are held until RUN
+// is known (their elapsed time needs it), then written at once. A record
+// that cannot be written fails once: the first call after the writer found
+// it (or finish()) returns false and errorText() says why, in the system's
+// words; a row cut short is taken back, so the file ends with a whole row.
+// The recorder then stays quiet, so the run goes on without it. A record
+// whose file was removed before it was finished fails too.
 //
 // The step and command cells are text from a file: csvCell() makes them
 // harmless to a spreadsheet and a terminal.
@@ -59,6 +64,9 @@ public:
     // Writes what is held (with an empty elapsed_ms when RUN never came)
     // and closes the file.
     bool finish();
+    // Waits until every row recorded so far is in the file; false when the
+    // record failed meanwhile.
+    bool flush();
 
     // The run's details, before begin(): with them the side file is kept.
     void setDetails(const RunDetails &details) { m_details = details; }
@@ -98,6 +106,8 @@ private:
     };
     bool write(const Row &row);
     bool writeWhole(const QByteArray &line);
+    // The writer's failure, once, as the record's; true while there is none.
+    bool checkWriter();
     bool writeSideFile(bool ended);
     bool fail(const QString &why);
 
@@ -107,7 +117,8 @@ private:
     std::optional<QDateTime> m_run;
     QList<Row> m_held;
     QString m_error;
-    qint64 m_whole = 0; // the file's size up to its last whole row
+    qint64 m_whole = 0;                     // the file's size up to its last whole row, before the writer
+    std::unique_ptr<RecordWriter> m_writer; // the file's from the header on
     std::optional<RunDetails> m_details;
     QDateTime m_begun;
     QString m_outcome;

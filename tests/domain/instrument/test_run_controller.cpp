@@ -11,6 +11,7 @@
 
 #include <QSignalSpy>
 #include <QTest>
+#include <limits>
 
 namespace {
 struct Headless
@@ -41,6 +42,7 @@ private slots:
     void refusals();
     void lostLink_endsTheRunWithTheMessage();
     void link_reportsEveryCommandItSends();
+    void continuous_neverWrapsToZero();
 };
 
 void RunControllerTest::singleRun_playsEveryStepAndEndsOnce()
@@ -144,6 +146,22 @@ void RunControllerTest::link_reportsEveryCommandItSends()
     h.fake.port.failWrites = true;
     QVERIFY(!h.link.send(QStringLiteral("*RST")));
     QCOMPARE(sent.size(), seen.size()); // a refused command is not reported as sent
+}
+
+void RunControllerTest::continuous_neverWrapsToZero()
+{
+    Headless h(1);
+    h.run.start(RunRequest::fromTexts(u"Continuous", u"1"));
+    // As if the run had rewound about two thousand million times already.
+    h.run.state().CyclesLeft = std::numeric_limits<qint32>::min() + 1;
+    for (int i = 0; i < 6; ++i)
+        QVERIFY(h.fake.timer.tick());
+    QCOMPARE(h.run.state().CyclesLeft, std::numeric_limits<qint32>::min());
+    QVERIFY(h.run.running());
+    h.fake.port.clearEvents();
+    QVERIFY(h.fake.timer.tick());
+    QVERIFY(h.fake.port.writes().isEmpty()); // a rewind: nothing sent
+    QCOMPARE(h.fake.timer.Interval(), 1000);
 }
 
 QTEST_MAIN(RunControllerTest)

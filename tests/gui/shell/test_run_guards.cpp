@@ -115,7 +115,7 @@ void RunGuardsTest::cycleFieldNoNumber_refusesWithRangeMessage()
     w->cmdRunStop_Click();
     QVERIFY(fake.port.writes().isEmpty());
     QCOMPARE(w->ui().cmdRunStop->text(), QStringLiteral("&RUN"));
-    QCOMPARE(w->session().run().state().RunCycles, 1); // untouched
+    QCOMPARE(w->session().state().RunCycles, 1); // untouched
     QCOMPARE(fake.messages.shown.size(), 1);
     const auto &m = fake.messages.shown.first();
     QCOMPARE(m.text, QStringLiteral(" 1 to  9999 only!"));

@@ -6,6 +6,8 @@
 // row for row as their commands went to the port.
 #include "domain/instrument/RunRecorder.h"
 
+#include "domain/instrument/RecordWriter.h"
+
 #include "RunFixture.h"
 #include "domain/files/StepFileFormat.h"
 #include "domain/instrument/InstrumentSession.h"
@@ -20,7 +22,10 @@
 
 #ifdef Q_OS_UNIX
 #include <csignal>
+#include <fcntl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #endif
 
 namespace {
@@ -61,6 +66,7 @@ private slots:
     void csvCell_harmlessToSpreadsheetsAndTerminals();
     void fullDisk_systemsWords_wholeRowsOnly_data();
     void fullDisk_systemsWords_wholeRowsOnly();
+    void stalledFile_callerNeverWaits_rowsArriveInOrder();
     void windowRun_rowsAreTheCommandsSent();
     void windowRun_recordThatFails_toldOnceRunGoesOn();
     void windowRun_sideFileNamesDeviceAndStepFile_data();
@@ -85,6 +91,7 @@ void RunRecordTest::rowsAsWritten_heldUntilRun_flushedAtOnce()
     QVERIFY(record.record(QStringLiteral(":SOUR:VOLT 1,5"), QStringLiteral("Step \"A\", 1")));
 
     // Readable while the record is still open: every row has been flushed.
+    QVERIFY(record.flush());
     QFile file(record.path());
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll(),
@@ -182,6 +189,7 @@ void RunRecordTest::fullDisk_systemsWords_wholeRowsOnly()
     ok = record.markRun() && ok;
     for (int i = 0; i < 3; ++i)
         ok = record.record(QStringLiteral(":SOUR:TURN OFF")) && ok;
+    ok = record.flush() && ok; // written while the limit holds
     const QString path = record.path();
     ::setrlimit(RLIMIT_FSIZE, &before);
     std::signal(SIGXFSZ, oldHandler);
@@ -195,6 +203,46 @@ void RunRecordTest::fullDisk_systemsWords_wholeRowsOnly()
     // Whole rows only: what got through of the cut row was taken back.
     QVERIFY(bytes.isEmpty() || bytes.endsWith("\r\n"));
     QCOMPARE(bytes.count("\r\n"), lines);
+#endif
+}
+
+void RunRecordTest::stalledFile_callerNeverWaits_rowsArriveInOrder()
+{
+#ifndef Q_OS_UNIX
+    QSKIP("a pipe stands in for a stalled disk on POSIX");
+#else
+    // A pipe nobody reads yet takes 64 KiB and then blocks its writer, as a
+    // stalled disk would. Were the rows written by the caller, the appends
+    // below would never return.
+    QTemporaryDir dir;
+    const QByteArray fifo = QFile::encodeName(dir.filePath(QStringLiteral("stalled")));
+    QVERIFY(::mkfifo(fifo.constData(), 0600) == 0);
+    const int reader = ::open(fifo.constData(), O_RDONLY | O_NONBLOCK);
+    QVERIFY(reader >= 0);
+    QFile file(QFile::decodeName(fifo));
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+    QByteArray expected;
+    {
+        RecordWriter writer(file, 0);
+        for (int i = 0; i < 200; ++i) {
+            const QByteArray row = QByteArray::number(i) + ',' + QByteArray(1000, 'x') + "\r\n";
+            writer.append(row);
+            expected += row;
+        }
+        QCOMPARE(writer.failure(), QString());
+        // Now the disk comes back: everything arrives, in order.
+        ::fcntl(reader, F_SETFL, 0);
+        QByteArray got;
+        char buffer[4096];
+        while (got.size() < expected.size()) {
+            const ssize_t n = ::read(reader, buffer, sizeof buffer);
+            QVERIFY(n > 0);
+            got.append(buffer, n);
+        }
+        writer.drain();
+        QCOMPARE(got, expected);
+    }
+    ::close(reader);
 #endif
 }
 

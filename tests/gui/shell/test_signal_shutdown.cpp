@@ -68,9 +68,13 @@ int runChild(int argc, char **argv)
             if (remote)
                 window.ui().optSystemMode_1->click();
             window.cmdDataAppend_Click();
+            // The line's queue filled as a long step would fill it; the
+            // session has no call for a bare command, so its link is
+            // found among its parts, on its thread.
             for (int queued = 0; queued < queue; queued += 18)
-                window.session().onSessionThread(
-                    [&window] { window.session().link().send(QStringLiteral(":SOUR:VOLT 110.00")); });
+                window.session().onSessionThread([&window] {
+                    window.session().findChild<SerialLink *>()->send(QStringLiteral(":SOUR:VOLT 110.00"));
+                });
         });
 }
 } // namespace
