@@ -10,6 +10,7 @@
 #include "domain/instrument/PortText.h"
 #include "domain/instrument/RunModes.h"
 #include "domain/instrument/SequencerCore.h"
+#include "domain/instrument/SessionThread.h"
 #include "domain/ports/RoutedPort.h"
 #include "domain/steps/StepText.h"
 #include "domain/system/CrashSignals.h"
@@ -109,6 +110,10 @@ HeadlessRun::HeadlessRun(const HeadlessRunOptions &options, SerialPort &port, Ti
                          QObject *parent)
     : QObject(parent), m_options(options), m_session(port, timer, crash)
 {
+    // The session, the port and the timer on a thread of their own, as in
+    // the window.
+    m_sessionThread = std::make_unique<SessionThread>(
+        m_session, QList<QObject *>{dynamic_cast<QObject *>(&port), dynamic_cast<QObject *>(&timer)});
     m_session.setPortName(portName(options.port));
     connect(&m_session, &InstrumentSession::message, this,
             [this](const QString &text) { m_messages.show(text, {}, {}, {}, {}); });

@@ -19,6 +19,7 @@
 #include <optional>
 
 class CrashGuard;
+class SessionThread;
 class QSettings;
 class SerialPort;
 class Timer;
@@ -91,6 +92,7 @@ private:
     NoBusyPointer m_busy;
     StepTableModel m_steps; // as read from the file
     InstrumentSession m_session;
+    std::unique_ptr<SessionThread> m_sessionThread; // ends before the session goes
     std::unique_ptr<RunPlan> m_plan;
     QTimer m_limit;            // --seconds: STOP
     QTimer m_progress;         // redraws the progress line

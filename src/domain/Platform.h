@@ -20,7 +20,4 @@ struct Platform
     FileDialog *files = nullptr;
     BusyPointer *busy = nullptr;
     CrashGuard *crash = nullptr; // optional
-    // The instrument session, with the port and the timer, on a thread of
-    // its own (the real platform); the fakes keep one thread.
-    bool sessionThread = false;
 };

@@ -101,13 +101,17 @@ QStringList windowTranscript(const QString &file, const RunChoice &choice, qsize
     chooseRemote(window);
     chooseRunMode(window, choice);
     window.cmdRunStop_Click();
+    settle(window);
     // A step of 0 ms is held until STOP: no tick comes.
     while (isRunning(window) && (stopAfter < 0 || fake.port.commands().size() < stopAfter)
            && fake.timer.tick()) {
     }
-    if (isRunning(window))
+    if (isRunning(window)) {
         window.cmdRunStop_Click();
+        settle(window);
+    }
     window.close();
+    settle(window);
     return fake.port.commands();
 }
 
@@ -413,13 +417,9 @@ void HeadlessRunTest::stepsWholeAtTheFarEnd_data()
     QTest::addColumn<int>("fromNth");  // its occurrence on the wire
     QTest::addColumn<QString>("to");   // the first line of the next step's
     QTest::addColumn<int>("toNth");
-    QTest::addColumn<bool>("live"); // the far end reads at the line's rate, or at once
     // The first step's commands begin with RUN's own two.
-    QTest::newRow("first step") << ":SOUR:TURN OFF" << 0 << ":SOUR:FREQ 50.00" << 1 << true;
-    QTest::newRow("third step") << ":SOUR:FREQ 50.00" << 2 << ":SOUR:FREQ 50.00" << 3 << true;
-    // Read at once, the first step's commands come straight after Remote's:
-    // its dwell must still count from when they are written.
-    QTest::newRow("first step, read at once") << ":SOUR:TURN OFF" << 0 << ":SOUR:FREQ 50.00" << 1 << false;
+    QTest::newRow("first step") << ":SOUR:TURN OFF" << 0 << ":SOUR:FREQ 50.00" << 1;
+    QTest::newRow("third step") << ":SOUR:FREQ 50.00" << 2 << ":SOUR:FREQ 50.00" << 3;
 }
 
 void HeadlessRunTest::stepsWholeAtTheFarEnd()
@@ -431,21 +431,19 @@ void HeadlessRunTest::stepsWholeAtTheFarEnd()
     QFETCH(int, fromNth);
     QFETCH(QString, to);
     QFETCH(int, toNth);
-    QFETCH(bool, live);
     QTemporaryDir dir;
     const QString file = writeSteps(dir, {step(1, "101.00", "0.20"), step(2, "102.00", "0.20"),
                                           step(3, "103.00", "0.20"), step(4, "104.00", "0.20")});
     QElapsedTimer since;
     since.start();
     SourceLink link([&] { return static_cast<double>(since.nsecsElapsed()) / 1e6; }, Cable::Pty);
-    link.setLive(live);
+    link.setLive(true); // read at the line's rate
     const Outcome outcome = run({file, "--port", link.farEndPath()}, &link);
     QCOMPARE(outcome.exitCode, 0);
 
     // When each line began to arrive: a step lasts, at the instrument, from
     // the start of its commands on the line to the start of the next step's.
-    // Read at once, a line arrives whole.
-    const double charMs = live ? 1000.0 / 960.0 : 0.0;
+    const double charMs = 1000.0 / 960.0;
     QHash<QString, QList<double>> starts; // per line text, in order
     for (const ReceivedLine &line : link.model().transcript())
         starts[QString::fromLatin1(line.text)] << line.ms - double(line.text.size() + 1) * charMs;

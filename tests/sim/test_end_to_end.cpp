@@ -57,11 +57,12 @@ void EndToEndTest::singleRunArrivesAsSent()
     FakeBusyPointer busy;
     frmControl window(Platform{&tap, &timer, &messages, &files, &busy});
     window.setPortMap(ports);
-    link.setStepProbe([&] { return playingStep(window, timer); });
+    link.setStepProbe([&] { return playingStep(window); });
 
     // The operator's pauses let the source read each action's commands
     // apart, as the event loop does between clicks.
     window.Form_Load();
+    settle(window);
     QVERIFY(!window.noPortAvailable());
     QTest::qWait(20);
     chooseRemote(window);
@@ -70,6 +71,7 @@ void EndToEndTest::singleRunArrivesAsSent()
     window.ui().livData->add(2, row("Step2", {"On", "High", "230.00", "60.00", "90.00", "270.00", "0.10"}));
     chooseRunMode(window, {});
     window.cmdRunStop_Click();
+    settle(window);
     QVERIFY(isRunning(window));
 
     QTRY_COMPARE_WITH_TIMEOUT(window.statusText(), QStringLiteral("Now Stop"), 10000);

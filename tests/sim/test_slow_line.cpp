@@ -59,9 +59,11 @@ std::vector<StepRecord> shortSteps()
 void startContinuousRun(frmControl &w)
 {
     w.ui().optSystemMode_1->click();
+    settle(w);
     w.ui().livData->replaceAll(shortSteps());
     w.ui().cboRunMode->setCurrentText(QStringLiteral("Continuous"));
     w.cmdRunStop_Click();
+    settle(w);
 }
 
 // The child: the real program on the given port, running the steps above.
@@ -245,6 +247,7 @@ void SlowLineTest::endOfRun_offCommandsComeNext()
         w = std::make_unique<frmControl>(platform);
         w->setPortMap(ports);
         w->Form_Load();
+        settle(*w);
         w->show();
         startContinuousRun(*w);
     }
@@ -268,10 +271,11 @@ void SlowLineTest::endOfRun_offCommandsComeNext()
         QVERIFY(child.waitForFinished(10000));
         QCOMPARE(child.exitCode(), 128 + SIGTERM);
     } else if (how == QLatin1String("Exit")) {
-        QVERIFY(w->close());
+        QVERIFY(closeAndSettle(*w));
         QVERIFY(!port.PortOpen());
     } else {
         w->cmdRunStop_Click();
+        settle(*w);
     }
     if (stalled) {
         collect(200);

@@ -55,6 +55,7 @@ void TcpSourceTest::startUpRunAndDroppedLink()
     frmControl w(platform);
     w.setPortMap(ports);
     w.Form_Load();
+    settle(w);
 
     QCOMPARE(w.ui().cboCommPort->currentText(), QStringLiteral("COM 1"));
     QVERIFY(w.ui()
@@ -75,6 +76,7 @@ void TcpSourceTest::startUpRunAndDroppedLink()
     w.ui().livData->add(1, step);
     chooseRunMode(w, {});
     w.cmdRunStop_Click();
+    settle(w);
     QTRY_COMPARE_WITH_TIMEOUT(w.statusText(), QStringLiteral("Now Stop"), 10000);
     QTRY_COMPARE(received(), written);
     QCOMPARE(written.last(), QStringLiteral(":OUTP OFF\r"));
@@ -84,6 +86,7 @@ void TcpSourceTest::startUpRunAndDroppedLink()
     // The server drops the connection during a continuous run.
     chooseRunMode(w, RunChoice{RunChoice::Mode::Continuous, 1});
     w.cmdRunStop_Click();
+    settle(w);
     QVERIFY(isRunning(w));
     auto &cable = static_cast<TcpCable &>(link.cable());
     QTRY_COMPARE(cable.connectionCount(), 1);

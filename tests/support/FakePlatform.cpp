@@ -3,8 +3,11 @@
 
 #include "FakePlatform.h"
 
+#include "gui/shell/SessionWait.h"
 #include "gui/shell/frmControl.h"
 
+#include <QCoreApplication>
+#include <QPointer>
 #include <QRadioButton>
 
 bool FakeSerialPort::setSettings(const QString &settings)
@@ -83,12 +86,14 @@ int FakeSerialPort::count(Kind kind) const
 
 void FakeSerialPort::loseLink()
 {
-    if (!m_open)
-        return;
-    m_open = false;
-    events.append({Kind::Close, m_port, m_settings, {}});
-    if (onLinkLost)
-        onLinkLost();
+    callOnThreadOf(*this, [this] {
+        if (!m_open)
+            return;
+        m_open = false;
+        events.append({Kind::Close, m_port, m_settings, {}});
+        if (onLinkLost)
+            onLinkLost();
+    });
 }
 
 void FakeTimer::setInterval(int ms)
@@ -105,10 +110,16 @@ void FakeTimer::setEnabled(bool enabled)
 
 bool FakeTimer::tick()
 {
-    if (!m_enabled || m_interval <= 0 || !onTick)
-        return false;
-    onTick();
-    return true;
+    bool ticked = false;
+    callOnThreadOf(*this, [this, &ticked] {
+        if (!m_enabled || m_interval <= 0 || !onTick)
+            return;
+        onTick();
+        ticked = true;
+    });
+    if (ticked && afterTick)
+        afterTick();
+    return ticked;
 }
 
 MessageBox::Answer FakeMessageBox::show(const QString &text, Buttons buttons, Icon icon, const QString &caption,
@@ -150,12 +161,31 @@ std::unique_ptr<frmControl> startedWindow(FakePlatform &fake, bool remote)
 {
     auto window = std::make_unique<frmControl>(fake.bundle());
     window->Form_Load();
+    settle(*window);
     if (remote) {
         window->ui().optSystemMode_1->setChecked(true);
         window->optSystemMode_Click(1);
+        settle(*window);
     }
+    settle(*window);
+    fake.timer.afterTick = [w = QPointer<frmControl>(window.get())] {
+        if (w)
+            settle(*w);
+    };
     fake.port.clearEvents();
     fake.messages.shown.clear();
     fake.timer.history.clear();
     return window;
+}
+
+bool settle(frmControl &window)
+{
+    return waitForSession(window);
+}
+
+bool closeAndSettle(frmControl &window)
+{
+    window.close();
+    settle(window);
+    return window.closed();
 }

@@ -12,6 +12,7 @@
 #include "domain/ports/PortMap.h"
 #include "domain/ports/SerialPort.h"
 #include "domain/system/CrashGuard.h"
+#include "domain/system/ThreadCall.h"
 #include "domain/system/Timer.h"
 #include "domain/ui/BusyPointer.h"
 #include "domain/ui/FileDialog.h"
@@ -20,6 +21,8 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QMetaObject>
+#include <QObject>
 #include <QSet>
 #include <QStringList>
 #include <QThread>
@@ -28,7 +31,10 @@
 
 class frmControl;
 
-class FakeSerialPort : public SerialPort
+// The fakes are QObjects only so that they move to the session's thread
+// with the session; what the far end or the clock does (loseLink(),
+// tick()) then happens there, as with the real port and timer.
+class FakeSerialPort : public QObject, public SerialPort
 {
 public:
     enum class Kind { Open, OpenFailed, Close, Write, WriteFailed, Settings, Discard };
@@ -86,7 +92,7 @@ private:
     bool m_openFailed = false;
 };
 
-class FakeTimer : public Timer
+class FakeTimer : public QObject, public Timer
 {
 public:
     struct Arm
@@ -101,9 +107,13 @@ public:
     bool Enabled() const override { return m_enabled; }
     void setEnabled(bool enabled) override;
 
-    // Delivers one tick as the real timer would: only when enabled with a
-    // non-zero period. Returns whether it ticked.
+    // Delivers one tick as the real timer would, on its thread: only when
+    // enabled with a non-zero period. Returns whether it ticked.
     bool tick();
+    // Runs on the caller's thread after each tick: a window's harness lets
+    // the window hear what the tick said, as the dwell before the next
+    // tick would.
+    std::function<void()> afterTick;
 
 private:
     int m_interval = 0;
@@ -165,8 +175,12 @@ public:
 class FakeCrashGuard : public CrashGuard
 {
 public:
-    QByteArray bytes; // what a crash would write now
+    QByteArray bytes;  // what a crash would write now
+    qintptr port = -1; // and where: the serial port's handle, or the socket
+    qintptr socket = -1;
     void setCrashOutput(const QByteArray &b) override { bytes = b; }
+    void setCrashPort(qintptr handle, int) override { port = handle; }
+    void setCrashSocket(qintptr s, const QByteArray &, int) override { socket = s; }
 };
 
 struct FakePlatform
@@ -184,3 +198,9 @@ struct FakePlatform
 // A main window on the fakes after a normal start (COM 1 opens), with the
 // start-up's events cleared. Remote chosen when asked.
 std::unique_ptr<frmControl> startedWindow(FakePlatform &fake, bool remote = false);
+// Waits until the session has done what the window asked of it and the
+// window has heard everything the session said; false after 5 s.
+bool settle(frmControl &window);
+// Closes the window as its close box does and waits for the close to go
+// through (under Remote it waits for the release): whether it closed.
+bool closeAndSettle(frmControl &window);

@@ -29,6 +29,9 @@ InstrumentSession::InstrumentSession(SerialPort &port, Timer &timer, CrashGuard 
             [this](const QString &text) { emit runEnded(text, m_run.pace()); });
     connect(&m_recording, &RunRecording::failed, this, &InstrumentSession::recordFailed);
     connect(&m_link, &SerialLink::portOpenTried, this, &InstrumentSession::portOpenTried);
+    // The ports tell the crash path where its bytes go.
+    m_port.setCrashGuard(crash);
+    m_link.setOpenAbandoned([this] { return m_request != 0 && m_request <= m_abandonedUpTo.load(); });
 }
 
 // The parts, though children, are members: each leaves the session as it
@@ -94,6 +97,12 @@ InstrumentSession::LinkResult InstrumentSession::setRemote(bool remote)
     return onSessionThread([&] {
         m_remote = remote;
         m_run.stopTicks();
+        // Local after a Remote whose connect was given up: nothing went out
+        // since the last Local, so there is nothing to hand back.
+        if (!remote && !m_port.PortOpen() && m_link.lastOpenAbandoned()) {
+            armCrashGuard(false);
+            return LinkResult::Done;
+        }
         LinkResult result = LinkResult::NotOpened;
         if (m_link.ensureOpen()) {
             result = sendOrReport(remote ? Command::Remote : Command::Local) ? LinkResult::Done
@@ -154,6 +163,8 @@ bool InstrumentSession::release()
         if (!m_remote)
             return true;
         const bool delivered = m_run.releaseInstrument();
+        // Handed back: a second release has nothing to do.
+        m_remote = false;
         armCrashGuard(false);
         return delivered;
     });
@@ -235,4 +246,14 @@ void InstrumentSession::armCrashGuard(bool remote)
     // that ends any command cut short.
     if (m_crash)
         m_crash->setCrashOutput(remote ? Command::crashRelease() : QByteArray());
+}
+
+std::optional<InstrumentSession::PlayingStep> InstrumentSession::playingStep() const
+{
+    return onSessionThread([&]() -> std::optional<PlayingStep> {
+        const int position = m_run.state().LastSentStep;
+        if (!m_run.running() || position < 1 || position > m_steps.count())
+            return std::nullopt;
+        return PlayingStep{m_steps.row(position).label, m_run.armedMs()};
+    });
 }

@@ -10,12 +10,14 @@
 #include "domain/instrument/SerialLink.h"
 #include "domain/ports/PortMap.h"
 #include "domain/steps/StepTableModel.h"
+#include "domain/system/ThreadCall.h"
 #include "domain/ui/MessageBox.h"
 
 #include <QList>
 #include <QMetaObject>
 #include <QObject>
 #include <QThread>
+#include <atomic>
 #include <optional>
 #include <type_traits>
 #include <vector>
@@ -33,11 +35,13 @@ class Timer;
 // sequence of their own.
 //
 // The session plays the program from its own copy of the table (given to
-// start() and kept up to date by updateStep()), so that it can live on a
-// thread of its own (SessionThread) where nothing a window does delays a
-// step. Every call may then come from any thread: it is carried out on the
-// session's, the caller waiting for its result, and the signals reach a
-// front end on another thread queued, in the order they were raised.
+// start() and kept up to date by updateStep()), and lives on a thread of its
+// own (SessionThread) where nothing a window does delays a step. Every call
+// may come from any thread: it is carried out on the session's, the caller
+// waiting for its result, and the signals reach a front end on another
+// thread queued, in the order they were raised. A window that must not wait
+// on the line (a connect, a close that drains) asks through request()
+// instead and hears the end as a queued call.
 class InstrumentSession : public QObject
 {
     Q_OBJECT
@@ -119,11 +123,31 @@ public:
     StepPace pace() const;
     // Milliseconds the commands already written still need on the line.
     int pendingMs() const;
+    // During a run, the step whose commands went out last and the period
+    // the timer was armed with after them (0: held until STOP).
+    struct PlayingStep
+    {
+        QString label;
+        int armedMs = 0;
+    };
+    std::optional<PlayingStep> playingStep() const;
 
     // Runs f on the session's thread and returns its result: at once when
     // called there, otherwise waiting for it.
     template <typename F>
     auto onSessionThread(F &&f) const -> std::invoke_result_t<F>;
+
+    // --- work asked without waiting ------------------------------------------
+    // Queues work(session) on the session's thread and returns at once; then
+    // done(result) is queued to context's thread, after the signals the work
+    // raised. Requests are carried out in the order they were made. context
+    // must outlive the session's thread.
+    template <typename Work, typename Done>
+    void request(QObject *context, Work work, Done done);
+    // From any thread: the requests made until now give up their opens,
+    // silently: a connect under way at its next slice, one not begun yet at
+    // once. Later requests open as usual.
+    void abandonRequests() { m_abandonedUpTo = m_requested.load(); }
 
 signals:
     // A message for the operator, under the application's title.
@@ -172,24 +196,39 @@ private:
     RunController m_run;
     RunRecording m_recording;
     bool m_remote = false;
-    PortMap m_portMap; // as given to m_port
+    PortMap m_portMap;                       // as given to m_port
+    std::atomic<quint64> m_requested{0};     // requests made
+    std::atomic<quint64> m_abandonedUpTo{0}; // requests given up
+    quint64 m_request = 0;                   // the request being carried out, 0 for none
 };
 
 template <typename F>
 auto InstrumentSession::onSessionThread(F &&f) const -> std::invoke_result_t<F>
 {
-    using Result = std::invoke_result_t<F>;
-    if (QThread::currentThread() == thread()) {
-        return f();
-    } else if constexpr (std::is_void_v<Result>) {
-        QMetaObject::invokeMethod(const_cast<InstrumentSession *>(this), std::forward<F>(f),
-                                  Qt::BlockingQueuedConnection);
-    } else {
-        std::optional<Result> result;
-        QMetaObject::invokeMethod(
-            const_cast<InstrumentSession *>(this), [&] { result.emplace(f()); }, Qt::BlockingQueuedConnection);
-        return std::move(*result);
-    }
+    return callOnThreadOf(*this, std::forward<F>(f));
+}
+
+template <typename Work, typename Done>
+void InstrumentSession::request(QObject *context, Work work, Done done)
+{
+    const quint64 ticket = ++m_requested;
+    QMetaObject::invokeMethod(
+        this,
+        [this, ticket, context, work = std::move(work), done = std::move(done)]() mutable {
+            m_request = ticket;
+            if constexpr (std::is_void_v<std::invoke_result_t<Work &, InstrumentSession &>>) {
+                work(*this);
+                m_request = 0;
+                QMetaObject::invokeMethod(context, std::move(done), Qt::QueuedConnection);
+            } else {
+                auto result = work(*this);
+                m_request = 0;
+                QMetaObject::invokeMethod(
+                    context, [done = std::move(done), result = std::move(result)]() mutable { done(result); },
+                    Qt::QueuedConnection);
+            }
+        },
+        Qt::QueuedConnection);
 }
 
 Q_DECLARE_METATYPE(RunState)

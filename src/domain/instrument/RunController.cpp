@@ -115,6 +115,11 @@ void RunController::linkLost()
     emit runEnded(m_link.notAvailableMessage());
 }
 
+int RunController::armedMs() const
+{
+    return m_timer.Enabled() ? m_timer.Interval() : 0;
+}
+
 void RunController::stopTicks()
 {
     m_timer.setEnabled(false);

@@ -44,6 +44,8 @@ public:
     // The counters themselves, for a test that puts a run where a very
     // long one would be.
     RunState &state() { return m_run; }
+    // The period the timer is armed with; 0 when no tick will come.
+    int armedMs() const;
     // Steps the line held past their dwell in this run (or the last one).
     const StepPace &pace() const { return m_pace; }
 

@@ -34,11 +34,20 @@ bool SerialLink::ensureOpen()
     if (m_port.PortOpen())
         return true;
     if (m_port.setPortOpen(true)) {
+        m_lastOpenAbandoned = false;
         emit portOpenTried(m_portName, true, QString());
         return true;
     }
-    tellOpenFailed();
+    m_lastOpenAbandoned = m_openAbandoned && m_openAbandoned();
+    if (!m_lastOpenAbandoned)
+        tellOpenFailed();
     return false;
+}
+
+void SerialLink::setOpenAbandoned(std::function<bool()> abandoned)
+{
+    m_openAbandoned = abandoned;
+    m_port.setOpenAbandoned(std::move(abandoned));
 }
 
 void SerialLink::tellOpenFailed()

@@ -5,6 +5,7 @@
 
 #include <QObject>
 #include <QString>
+#include <functional>
 
 class MessageBox;
 class SerialPort;
@@ -24,8 +25,13 @@ public:
     // the write failed.
     bool send(const QString &text);
     // Opens the port if it is closed; on failure shows the "not available"
-    // message and returns false.
+    // message and returns false. An open the operator gave up on
+    // (setOpenAbandoned) fails silently.
     bool ensureOpen();
+    // Asked while an open waits (a connect): while it holds, the open gives up.
+    void setOpenAbandoned(std::function<bool()> abandoned);
+    // Whether the last open that failed was given up rather than refused.
+    bool lastOpenAbandoned() const { return m_lastOpenAbandoned; }
     // Drops the commands not yet on the line; a command cut short on the
     // wire is ended with a lone CR, so that the instrument discards the
     // fragment and reads what follows whole.
@@ -68,4 +74,6 @@ private:
     SerialPort &m_port;
     MessageBox &m_messages;
     QString m_portName;
+    std::function<bool()> m_openAbandoned;
+    bool m_lastOpenAbandoned = false;
 };

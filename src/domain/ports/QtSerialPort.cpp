@@ -4,7 +4,7 @@
 #include "domain/ports/QtSerialPort.h"
 
 #include "domain/ports/LineSettings.h"
-#include "domain/system/CrashSignals.h"
+#include "domain/system/CrashGuard.h"
 
 #include <QDeadlineTimer>
 #include <QThread>
@@ -51,7 +51,10 @@ QString openFailureText(QSerialPort::SerialPortError error, const QString &syste
 QtSerialPort::QtSerialPort(QObject *parent) : QObject(parent)
 {
     connect(&m_port, &QSerialPort::errorOccurred, this, &QtSerialPort::onErrorOccurred);
-    connect(&m_port, &QIODevice::aboutToClose, this, [] { CrashSignals::setPortHandle(-1); });
+    connect(&m_port, &QIODevice::aboutToClose, this, [this] {
+        if (m_crash)
+            m_crash->setCrashPort(-1, 0);
+    });
 }
 
 QtSerialPort::~QtSerialPort()
@@ -188,8 +191,9 @@ bool QtSerialPort::setPortOpen(bool open)
         m_openFailure = QStringLiteral("%1 does not take the line settings %2").arg(device, m_settings);
         return false;
     }
-    CrashSignals::setPortHandle(nativeHandle(m_port.handle()),
-                                static_cast<int>(std::lround(m_pace.characterMs() * 1000)));
+    if (m_crash)
+        m_crash->setCrashPort(nativeHandle(m_port.handle()),
+                              static_cast<int>(std::lround(m_pace.characterMs() * 1000)));
     return true;
 }
 

@@ -27,6 +27,7 @@ public:
     bool PortOpen() const override { return m_port.isOpen(); }
     bool setPortOpen(bool open) override;
     QString openFailure() const override { return m_openFailure; }
+    void setCrashGuard(CrashGuard *guard) override { m_crash = guard; }
     bool closeDelivered() const override { return m_closeDelivered; }
     bool setOutput(const QString &text) override;
     int OutputPendingMs() const override;
@@ -48,9 +49,10 @@ private:
     PortMap m_portMap;
     QString m_settings = QStringLiteral("9600,n,8,1");
     static constexpr qint64 GuaranteedRoom = 2048;
-    QString m_openFailure;        // why the last open failed
-    bool m_closeDelivered = true; // the last close saw every byte leave
-    qint64 m_knownRoom = 0;       // bytes the driver is known to take without blocking
-    bool m_flushing = false;      // inside the forced write of setOutput()
+    QString m_openFailure;         // why the last open failed
+    CrashGuard *m_crash = nullptr; // told the handle while open
+    bool m_closeDelivered = true;  // the last close saw every byte leave
+    qint64 m_knownRoom = 0;        // bytes the driver is known to take without blocking
+    bool m_flushing = false;       // inside the forced write of setOutput()
     LinePace m_pace;
 };

@@ -28,6 +28,16 @@ public:
     bool PortOpen() const override { return active().PortOpen(); }
     bool setPortOpen(bool open) override;
     QString openFailure() const override { return active().openFailure(); }
+    // A serial open never waits; a connect does.
+    void setOpenAbandoned(std::function<bool()> abandoned) override
+    {
+        m_tcp.setOpenAbandoned(std::move(abandoned));
+    }
+    void setCrashGuard(CrashGuard *guard) override
+    {
+        m_serial.setCrashGuard(guard);
+        m_tcp.setCrashGuard(guard);
+    }
     bool closeDelivered() const override { return active().closeDelivered(); }
     bool setOutput(const QString &text) override { return active().setOutput(text); }
     int OutputPendingMs() const override { return active().OutputPendingMs(); }

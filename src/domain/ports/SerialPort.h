@@ -6,6 +6,7 @@
 #include <QString>
 #include <functional>
 
+class CrashGuard;
 class PortMap;
 
 // The serial line to the instrument, reduced to what the program asks of
@@ -57,6 +58,13 @@ public:
     // that the command on the wire may have been cut short.
     virtual bool discardOutput() = 0;
 
+    // Asked at each slice of an open that waits (a connect): while it holds,
+    // the open gives up. Called on the port's thread; where an open never
+    // waits, the port needs none.
+    virtual void setOpenAbandoned(std::function<bool()> abandoned) { (void)abandoned; }
+    // The crash path the port tells where its bytes go, as it opens and
+    // closes (nullptr: none). A port with no handle of its own needs none.
+    virtual void setCrashGuard(CrashGuard *guard) { (void)guard; }
     // Raised when an open port fails on its own (adapter unplugged, far end
     // gone). The port has already been closed when this runs.
     std::function<void()> onLinkLost;

@@ -126,7 +126,7 @@ qintptr connectInSlices(const QHostAddress &address, quint16 port, int timeoutMs
         if (deadline.hasExpired())
             return fail(0, QStringLiteral("no answer within %1 s").arg(timeoutMs / 1000.0));
         if (giveUp && giveUp())
-            return fail(0, QStringLiteral("given up: the program was told to end"));
+            return fail(0, QStringLiteral("given up"));
     }
 #endif
 }

@@ -23,7 +23,7 @@ bool shutdownSending(qintptr socket);
 
 // Connects a new TCP socket to address:port, watching the connect in
 // slices of sliceMs: it ends when connected, refused, after timeoutMs, or
-// at the first slice after giveUp() holds. Returns the connected socket
+// at the first slice after giveUp() holds ("given up"). Returns the connected socket
 // (non-blocking, for the caller to own), -1 when it did not connect, or
 // NoSlicedConnect where the system offers no such connect (then the caller
 // waits in one piece). When it did not connect, why says why in a few

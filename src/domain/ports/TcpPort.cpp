@@ -6,7 +6,7 @@
 #include "domain/ports/LineSettings.h"
 #include "domain/ports/Rfc2217Framing.h"
 #include "domain/ports/SocketQueue.h"
-#include "domain/system/CrashSignals.h"
+#include "domain/system/CrashGuard.h"
 #include "domain/system/TerminationSignals.h"
 
 #include <QDeadlineTimer>
@@ -95,9 +95,10 @@ void TcpPort::armCrashPath()
     // still on its way need on the line.
     constexpr int StepBytes = 128;
     const int holdMs = pacedByLine() ? static_cast<int>(
-                           std::ceil(lineTimeMs(CrashSignals::MaxBytes + StepBytes, m_pace.characterMs())))
+                           std::ceil(lineTimeMs(CrashGuard::MaxBytes + StepBytes, m_pace.characterMs())))
                                      : 0;
-    CrashSignals::setSocketHandle(m_socket.socketDescriptor(), m_crashPrefix, holdMs);
+    if (m_crash)
+        m_crash->setCrashSocket(m_socket.socketDescriptor(), m_crashPrefix, holdMs);
 }
 
 bool TcpPort::connectTo(const PortTarget &target)
@@ -106,7 +107,7 @@ bool TcpPort::connectTo(const PortTarget &target)
     m_openFailure.clear();
     // Bounded: a refused connection returns at once, a host that does not
     // answer after the timeout, and a termination signal (nothing is under
-    // remote control yet) at the next slice. A name is looked up first,
+    // remote control yet) or an operator who gave up at the next slice. A name is looked up first,
     // and that wait cannot be cut short. Qt's own wait cannot be sliced (it
     // gives a connect up for good when it times out), so the connect is
     // the platform layer's and the socket is handed to Qt once connected.
@@ -125,7 +126,8 @@ bool TcpPort::connectTo(const PortTarget &target)
     }
     const qintptr connected = connectInSlices(
         address, target.tcpPort, ConnectTimeoutMs, ConnectSliceMs,
-        [] { return TerminationSignals::requestedSignal() != 0; }, &m_openFailure);
+        [this] { return TerminationSignals::requestedSignal() != 0 || (m_openAbandoned && m_openAbandoned()); },
+        &m_openFailure);
     if (connected == NoSlicedConnect) {
         m_socket.connectToHost(address, target.tcpPort);
         if (m_socket.waitForConnected(ConnectTimeoutMs))
@@ -210,7 +212,8 @@ void TcpPort::readServer()
 void TcpPort::closeAfterDrain()
 {
     m_linked = false; // our own close is not a lost link
-    CrashSignals::setSocketHandle(-1);
+    if (m_crash)
+        m_crash->setCrashSocket(-1, {}, 0);
     // Everything written goes to the kernel first, then the connection is
     // ended in order: the server reads the last commands, then the end. It
     // closes its side once it has taken them all; never wait more than two
@@ -260,7 +263,8 @@ void TcpPort::dropLink()
     if (!m_linked)
         return;
     m_linked = false;
-    CrashSignals::setSocketHandle(-1);
+    if (m_crash)
+        m_crash->setCrashSocket(-1, {}, 0);
     m_socket.abort();
     m_telnet.reset();
     if (onLinkLost)

@@ -49,6 +49,8 @@ public:
     bool PortOpen() const override { return m_linked; }
     bool setPortOpen(bool open) override;
     QString openFailure() const override { return m_openFailure; }
+    void setOpenAbandoned(std::function<bool()> abandoned) override { m_openAbandoned = std::move(abandoned); }
+    void setCrashGuard(CrashGuard *guard) override { m_crash = guard; }
     bool closeDelivered() const override { return m_closeDelivered; }
     bool setOutput(const QString &text) override;
     int OutputPendingMs() const override;
@@ -80,6 +82,8 @@ private:
     PortTarget::Kind m_kind = PortTarget::Kind::Tcp;
     std::unique_ptr<Rfc2217Framing> m_telnet; // rfc2217:// only
     QString m_openFailure;                    // why the last open failed
+    std::function<bool()> m_openAbandoned;    // the operator gave the open up
+    CrashGuard *m_crash = nullptr;            // told the socket while connected
     bool m_closeDelivered = true;             // the last close saw the server take everything
     QByteArray m_crashPrefix;                 // the purge, on rfc2217://
     qint16 m_commPort = 1;

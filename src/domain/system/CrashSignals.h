@@ -50,17 +50,23 @@ public:
 
     bool install();
     void setCrashOutput(const QByteArray &bytes) override;
+    void setCrashPort(qintptr handle, int characterUs) override { setPortHandle(handle, characterUs); }
+    void setCrashSocket(qintptr socket, const QByteArray &prefix, int holdMs) override
+    {
+        setSocketHandle(socket, prefix, holdMs);
+    }
 
     // The open serial port's file descriptor (on Windows its HANDLE), -1
     // while none is open, and a character's time on its line (Windows waits
     // that long a byte after the write; a terminal is drained). Set by the
-    // serial port as it opens and closes.
+    // serial port as it opens and closes, through setCrashPort().
     static void setPortHandle(qintptr fd, int characterUs = 1042);
     // The open network port's socket, -1 while none is open, the bytes
     // that go before the prepared ones on it (at most MaxPrefixBytes), and
     // how long the connection is held open after them, so that a serial
     // server has put them on its line before the connection ends. Set by
-    // the network port as it opens, changes its rate and closes.
+    // the network port as it opens, changes its rate and closes, through
+    // setCrashSocket().
     static void setSocketHandle(qintptr fd, const QByteArray &prefix = {}, int holdMs = 0);
 
     static constexpr int MaxPrefixBytes = 16;
@@ -72,8 +78,6 @@ public:
     // HANDLE), -1 while none runs: once the handler has written the bytes
     // itself, it disarms the guardian, so that they go out once.
     static void setGuardianChannel(qintptr fd);
-
-    static constexpr int MaxBytes = 120;
 
 private:
     bool m_installed = false;

@@ -6,7 +6,6 @@
 
 #include "domain/ui/AppTitle.h"
 
-#include <QCoreApplication>
 #include <QLabel>
 
 MessageBox::Answer frmControl::MsgBox(const QString &text, MessageBox::Buttons buttons, MessageBox::Icon icon,
@@ -23,12 +22,6 @@ MessageBox::Answer frmControl::WindowMessages::show(const QString &text, Buttons
     if (m_window.m_closingOnSignal)
         return m_standardError.show(text, buttons, icon, caption, defaultButton);
     return m_window.m_platform.messages->show(text, buttons, icon, caption, defaultButton);
-}
-
-void frmControl::catchUpWithSession()
-{
-    // The session's signals come to the window as posted calls.
-    QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
 }
 
 QString frmControl::statusText() const

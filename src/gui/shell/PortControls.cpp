@@ -6,7 +6,6 @@
 
 #include "domain/instrument/InstrumentSession.h"
 #include "domain/instrument/PortText.h"
-#include "domain/ports/PortMap.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -14,8 +13,8 @@
 
 void frmControl::cboCommPort_Click()
 {
-    m_session->choosePort(m_ui.cboCommPort->currentText());
-    catchUpWithSession();
+    const QString entry = m_ui.cboCommPort->currentText();
+    onLine([entry](InstrumentSession &session) { session.choosePort(entry); }, [] {});
 }
 
 void frmControl::showPortFailure(const QString &entry, bool opened, const QString &failure)
@@ -23,7 +22,7 @@ void frmControl::showPortFailure(const QString &entry, bool opened, const QStrin
     // The entry's tooltip says what it is connected to and, while its last
     // open failed, why.
     QComboBox *ports = m_ui.cboCommPort;
-    QString tip = m_session->portMap().toolTip(portNumberFromText(entry));
+    QString tip = m_portMap.toolTip(portNumberFromText(entry));
     if (!opened) {
         const QString why = QStringLiteral("%1 could not be opened: %2")
                                 .arg(entry,
@@ -40,24 +39,33 @@ void frmControl::showPortFailure(const QString &entry, bool opened, const QStrin
 void frmControl::cboBaudRate_Click()
 {
     const QString baud = m_ui.cboBaudRate->currentText();
-    m_session->applyBaud(baud);
+    onLine([baud](InstrumentSession &session) { session.applyBaud(baud); }, [] {});
     m_ui.labPortSetting->setText(labelForBaud(baud));
 }
 
 void frmControl::optSystemMode_Click(int index)
 {
     const bool remote = index == 1;
-    const InstrumentSession::LinkResult result = m_session->setRemote(remote);
-    catchUpWithSession();
-    if (result == InstrumentSession::LinkResult::NotOpened)
-        return;
-    // RUN and Reset are for remote operation.
-    m_ui.cmdRunStop->setEnabled(remote);
-    m_ui.cmdReset->setEnabled(remote);
+    // Local while Remote is still connecting: that connect gives up.
+    if (!remote && lineBusy())
+        m_session->abandonRequests();
+    onLine([remote](InstrumentSession &session) { return session.setRemote(remote); },
+           [this, remote](InstrumentSession::LinkResult result) {
+               if (result == InstrumentSession::LinkResult::NotOpened)
+                   return;
+               // RUN and Reset are for remote operation.
+               m_linkButtons = remote;
+               showLinkButtons();
+           });
+}
+
+void frmControl::showLinkButtons()
+{
+    m_ui.cmdRunStop->setEnabled(m_linkButtons && !lineBusy());
+    m_ui.cmdReset->setEnabled(m_linkButtons && !lineBusy());
 }
 
 void frmControl::cmdReset_Click()
 {
-    m_session->reset();
-    catchUpWithSession();
+    onLine([](InstrumentSession &session) { session.reset(); }, [] {});
 }

@@ -13,6 +13,7 @@
 #include "domain/instrument/RunModes.h"
 #include "domain/instrument/SequencerCore.h"
 #include "domain/steps/FieldRange.h"
+#include "domain/ui/BusyPointer.h"
 #include "gui/shell/Texts.h"
 #include "gui/steps/StepListView.h"
 #include "gui/steps/StepTableMenu.h"
@@ -46,7 +47,7 @@ void frmControl::connectRun()
         m_ui.livData->steps().clearNotes();
         // A run plays the table as it stands: its history ends here.
         m_ui.livData->edits().clearHistory();
-        setRunLocked(true);
+        applyLocks();
     });
     // A step the line held past its dwell says so in its row's tooltip.
     connect(session, &InstrumentSession::stepHeld, this, [this](int position, int heldMs, int dwellMs) {
@@ -66,7 +67,7 @@ void frmControl::connectRun()
     });
     connect(session, &InstrumentSession::runEnded, this, [this](const QString &message, const StepPace &pace) {
         m_runActive = false;
-        setRunLocked(false);
+        applyLocks();
         setStatusText(Texts::NowStop);
         // Steps the line held past their dwell are told once per run, on
         // standard error; each one's row says it in its tooltip.
@@ -106,17 +107,17 @@ void frmControl::cboRunMode_Click()
 void frmControl::cmdRunStop_Click()
 {
     if (m_runActive) {
-        m_session->stop(); // STOP
-        catchUpWithSession();
+        m_session->stop(); // STOP: at once, between two steps
         return;
     }
     m_session->setRecordDetails(recordDetails());
     const RunRequest request = RunRequest::fromTexts(m_ui.cboRunMode->currentText(), m_ui.txtCycleTime->text());
-    const InstrumentSession::Refusal refused = m_session->start(request, m_ui.livData->steps().rows());
-    // The window locks (or shows the run's quick end) before the handler
-    // returns; nothing could be edited while the session started the run.
-    catchUpWithSession();
-    showRefusal(refused);
+    // RUN may have to open the port again first. The window is locked from
+    // here until the session has started the run (or refused it), so
+    // nothing is edited meanwhile.
+    onLine([request, steps = m_ui.livData->steps().rows()](
+               InstrumentSession &session) mutable { return session.start(request, std::move(steps)); },
+           [this](const InstrumentSession::Refusal &refused) { showRefusal(refused); });
 }
 
 // The record's side file names the device the port is connected to, as a
@@ -126,7 +127,7 @@ RunRecorder::RunDetails frmControl::recordDetails() const
 {
     const QString entry = m_ui.cboCommPort->currentText();
     const qint16 number = portNumberFromText(entry);
-    const QString device = number > 0 ? m_session->portMap().serialDevice(number) : QString();
+    const QString device = number > 0 ? m_portMap.serialDevice(number) : QString();
     RunRecorder::RunDetails details{
         device.isEmpty() ? entry : device, m_ui.cboBaudRate->currentText(), {}, {}, {}};
     const QString file = m_document->fileName();
@@ -177,22 +178,31 @@ void frmControl::showPlayedStep(int position, qint32 stepTotal)
         runningStatusText(m_ui.livData->item(position).label, position, stepTotal, currentStartTimeText()));
 }
 
-// Disables (or enables again) what must not change while the table plays:
-// the run mode, port and table frames and the File, Test and Help menus; the
-// button's caption follows ("&STOP" while locked, "&RUN" after).
-void frmControl::setRunLocked(bool locked)
+// Disables (or enables again) what must not change while the table plays
+// or the line is worked on: the run mode, port and table frames and the
+// File, Test and Help menus; the button's caption follows the run ("&STOP"
+// while it goes on, "&RUN" after).
+void frmControl::applyLocks()
 {
+    const bool locked = m_runActive || m_lineWork > 0;
     for (QGroupBox *frame : {m_ui.fraRunMode, m_ui.fraComm, m_ui.fraData})
         frame->setEnabled(!locked);
     for (QMenu *menu : {m_ui.mnuFile, m_ui.mnuTest, m_ui.mnuHelp}) {
         menu->setEnabled(!locked);
         menu->menuAction()->setEnabled(!locked); // greys the menu bar entry too
     }
-    m_ui.cmdRunStop->setText(locked ? Texts::StopCaption : Texts::RunCaption);
+    m_ui.cmdRunStop->setText(m_runActive ? Texts::StopCaption : Texts::RunCaption);
     // "&STOP" and "Re&set" share their S, and a key that two buttons share
     // only moves the focus between them: the first Alt+S would pass over
     // STOP to Reset. While a run goes on the key is STOP's alone.
-    m_ui.cmdReset->setShortcut(locked ? QKeySequence() : QKeySequence::mnemonic(m_ui.cmdReset->text()));
-    m_stopKey->setEnabled(locked);
+    m_ui.cmdReset->setShortcut(m_runActive ? QKeySequence() : QKeySequence::mnemonic(m_ui.cmdReset->text()));
+    m_stopKey->setEnabled(m_runActive);
     m_ui.livData->menu().setLocked(locked); // the table's keys too
+    showLinkButtons();
+}
+
+void frmControl::setLineBusy(bool busy)
+{
+    m_platform.busy->setBusy(busy);
+    applyLocks();
 }

@@ -26,26 +26,45 @@ void frmControl::mnuExit_Click()
 // which happens only when the save question is asked and the operator
 // answers Cancel, or answers Yes and the save does not go through. A close
 // on a termination signal asks nothing. Under remote operation the session
-// switches the output off and hands the instrument back to local operation.
+// switches the output off and hands the instrument back to local operation;
+// the window waits for that without freezing (its close is put off until
+// then, the pointer busy and the controls locked).
 bool frmControl::Form_Unload()
 {
     // Start-up found no port: nothing was set up, nothing to ask or send.
     if (NoPortAvailable)
         return false;
+    // A close on a signal has released the instrument already.
+    if (m_closingOnSignal || m_released)
+        return false;
+    if (m_releasing)
+        return true; // a second close while the first one releases
     // A signal while the question is open ends the close whatever the
     // answer: the program was kept in a recovery file and the output is off.
-    if (!m_closingOnSignal && !m_questionAnswered && !m_document->mayDiscard(ModifiedQuestion)) {
-        if (!m_closingOnSignal)
-            return true;
-    }
-    // A close on a signal has released the instrument already.
-    const bool delivered = m_closingOnSignal || m_session->release();
-    // What the session said on the way is shown before the window goes.
-    catchUpWithSession();
-    if (!delivered)
-        MsgBox(offUndeliveredMessage(m_ui.cboCommPort->currentText()), MessageBox::Buttons::Ok,
-               MessageBox::Icon::Exclamation);
-    return false;
+    if (!m_questionAnswered && !m_document->mayDiscard(ModifiedQuestion) && !m_closingOnSignal)
+        return true;
+    if (m_closingOnSignal)
+        return false;
+    releaseThenClose();
+    return true;
+}
+
+void frmControl::releaseThenClose()
+{
+    m_releasing = true;
+    // A Remote still connecting gives up: the release opens the port itself.
+    if (lineBusy())
+        m_session->abandonRequests();
+    onLine([](InstrumentSession &session) { return session.release(); },
+           [this](bool delivered) {
+               m_releasing = false;
+               m_released = true;
+               // What the session said on the way has been shown already.
+               if (!delivered && !m_closingOnSignal)
+                   MsgBox(offUndeliveredMessage(m_ui.cboCommPort->currentText()), MessageBox::Buttons::Ok,
+                          MessageBox::Icon::Exclamation);
+               close();
+           });
 }
 
 bool frmControl::endOfSession(bool mayAsk)
@@ -61,7 +80,8 @@ bool frmControl::endOfSession(bool mayAsk)
     m_questionAnswered = true;
     close();
     m_questionAnswered = false;
-    return m_closed;
+    // The close goes on once the instrument is released.
+    return m_closed || m_releasing;
 }
 
 void frmControl::closeEvent(QCloseEvent *event)

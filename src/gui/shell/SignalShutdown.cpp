@@ -66,10 +66,10 @@ void frmControl::closeOnSignal()
     // or dialog is open: a signal that comes while the save question of a
     // close waits has the close already under way, so the close() below
     // does nothing, and the box returns only once the program is ending.
-    if (!m_closed && !NoPortAvailable) {
+    // A release the close asked for already is carried out first; this one
+    // then finds nothing left to do.
+    if (!m_closed && !NoPortAvailable)
         m_session->release();
-        catchUpWithSession();
-    }
 
     // The secondary windows go too, so the program ends.
     if (DataSetting)

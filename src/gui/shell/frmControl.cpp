@@ -9,7 +9,6 @@
 #include "domain/instrument/InstrumentSession.h"
 #include "domain/instrument/PortText.h"
 #include "domain/instrument/SessionThread.h"
-#include "domain/ports/PortMap.h"
 #include "domain/ports/SerialPort.h"
 #include "domain/system/Timer.h"
 #include "gui/shell/Texts.h"
@@ -29,10 +28,10 @@ frmControl::frmControl(const Platform &platform, QWidget *parent) : QMainWindow(
     m_ui.livData->setSteps(m_document->steps());
     m_session = std::make_unique<InstrumentSession>(*m_platform.port, *m_platform.timer, m_platform.crash);
     m_session->setRecordEachRun(true);
-    if (m_platform.sessionThread)
-        m_sessionThread = std::make_unique<SessionThread>(
-            *m_session, QList<QObject *>{dynamic_cast<QObject *>(m_platform.port),
-                                         dynamic_cast<QObject *>(m_platform.timer)});
+    // The port and the timer go with the session to its thread.
+    m_sessionThread = std::make_unique<SessionThread>(
+        *m_session,
+        QList<QObject *>{dynamic_cast<QObject *>(m_platform.port), dynamic_cast<QObject *>(m_platform.timer)});
     connectHandlers();
 }
 
@@ -44,6 +43,7 @@ frmControl::~frmControl()
 
 void frmControl::setPortMap(const PortMap &map)
 {
+    m_portMap = map;
     m_session->setPortMap(map);
 }
 
@@ -56,7 +56,7 @@ void frmControl::Form_Load()
     ports->addItem(QStringLiteral("COM 1"));
     ports->addItem(QStringLiteral("COM 2"));
     // Each entry's tooltip tells what it is connected to.
-    const PortMap map = m_session->portMap();
+    const PortMap &map = m_portMap;
     QList<qint16> numbers;
     for (int i = 0; i < ports->count(); ++i) {
         numbers << portNumberFromText(ports->itemText(i));

@@ -5,6 +5,7 @@
 
 #include "domain/Platform.h"
 #include "domain/instrument/InstrumentSession.h"
+#include "domain/ports/PortMap.h"
 #include "domain/ui/MessageBox.h"
 #include "domain/ui/TextMessages.h"
 #include "gui/shell/frmControlUi.h"
@@ -16,7 +17,6 @@
 #include <QPointer>
 #include <memory>
 
-class PortMap;
 class QShortcut;
 class SessionThread;
 class StepDocument;
@@ -29,8 +29,7 @@ class QSettings;
 // The main window: the operator's controls and their handlers. The work is
 // done by what the window holds, none of which sees the window:
 //   InstrumentSession  the instrument: port, remote/local, reset, a run and
-//                      its record; on a thread of its own where the
-//                      platform runs sessions so
+//                      its record; on a thread of its own
 //   StepDocument       Modified, the file and the title; New, Open, Save
 // Each handler reads its controls, calls one of them and shows the result;
 // their signals become what the controls show.
@@ -68,7 +67,7 @@ public:
     qint32 nextStepNumber() const { return NextStepNumber; }
     void setNextStepNumber(qint32 number) { NextStepNumber = number; }
     // What the port list's entries connect to, for the session and the
-    // entries' tooltips; before Form_Load.
+    // entries' tooltips; the port follows it from its next opening on.
     void setPortMap(const PortMap &map);
     // Each run's record goes to this directory (the setting
     // Record/Directory); empty: no records.
@@ -78,6 +77,12 @@ public:
     bool OpenStepFile(const QString &path);
 
     QString statusText() const;
+    // Work on the line asked of the session and not ended yet (a connect,
+    // a close that drains): the window is locked meanwhile.
+    bool lineBusy() const { return m_lineWork > 0; }
+    // The close has gone through (the instrument released where it was
+    // under remote control).
+    bool closed() const { return m_closed; }
 
     // --- handlers ----------------------------------------------------------------
     // shell
@@ -154,10 +159,12 @@ private:
         TextMessages m_standardError{TextMessages::standardError()};
     };
 
-    void connectHandlers();                              // MainWindowControls.cpp
-    void connectCycleTimeField();                        // CycleTimeField.cpp
-    void connectRun();                                   // RunControl.cpp
-    void setRunLocked(bool locked);                      // RunControl.cpp
+    void connectHandlers();       // MainWindowControls.cpp
+    void connectCycleTimeField(); // CycleTimeField.cpp
+    void connectRun();            // RunControl.cpp
+    // Locks (or unlocks) what must not change while the table plays or the
+    // line is being worked on.
+    void applyLocks();                                   // RunControl.cpp
     void setDataButtons();                               // EditCommands.cpp: Insert/Delete follow the row count
     void connectTableEditing();                          // ClipboardCommands.cpp
     void connectTestMenu();                              // TestMenu.cpp
@@ -175,10 +182,17 @@ private:
     // The port list's tooltip says why the entry's port did not open at its
     // last try, and nothing once it has opened.
     void showPortFailure(const QString &entry, bool opened, const QString &failure); // PortControls.cpp
-    // Shows now what the session has told the window and the window has
-    // not shown yet, so that a handler ends with the window showing what it
-    // did (its messages too), whichever thread the session is on.
-    void catchUpWithSession();
+    // Work on the line (opening, connecting, closing) is asked of the
+    // session without waiting: meanwhile the pointer is busy and what a run
+    // locks is locked, and then(result) runs once the session is done, after
+    // what it said on the way.
+    template <typename Work, typename Then>
+    void onLine(Work work, Then then);
+    void setLineBusy(bool busy); // RunControl.cpp
+    // Under Remote and idle, RUN and Reset can be pressed.
+    void showLinkButtons(); // PortControls.cpp
+    // The close goes on once the instrument is released.
+    void releaseThenClose(); // Shutdown.cpp
 
     // --- state ---------------------------------------------------------------------
     bool NoPortAvailable = false;
@@ -186,6 +200,11 @@ private:
     // From RUN to the run's end as the session tells it: the table's
     // changes go to the session's copy meanwhile.
     bool m_runActive = false;
+    int m_lineWork = 0;         // requests to the session not ended yet
+    bool m_linkButtons = false; // RUN and Reset: Remote was chosen and went through
+    PortMap m_portMap;          // as given to the session
+    bool m_released = false;    // the close has released the instrument
+    bool m_releasing = false;   // the close waits for the release
 
     frmControlUi m_ui;
     QShortcut *m_stopKey = nullptr; // Escape: STOP, while a run goes on
@@ -212,3 +231,15 @@ private:
     bool m_closingOnSignal = false;  // no questions: message boxes go to standard error
     bool m_closed = false;           // the close path has run
 };
+
+template <typename Work, typename Then>
+void frmControl::onLine(Work work, Then then)
+{
+    if (m_lineWork++ == 0)
+        setLineBusy(true);
+    m_session->request(this, std::move(work), [this, then = std::move(then)](auto &&...result) mutable {
+        if (--m_lineWork == 0)
+            setLineBusy(false);
+        then(result...);
+    });
+}

@@ -41,5 +41,5 @@ struct QtPlatform
     {
         crash.install();
     }
-    Platform bundle() { return {&port, &timer, &messages, &files, &busy, &crash, true}; }
+    Platform bundle() { return {&port, &timer, &messages, &files, &busy, &crash}; }
 };

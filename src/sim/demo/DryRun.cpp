@@ -5,6 +5,7 @@
 
 #include "domain/instrument/InstrumentSession.h"
 #include "domain/ports/PortMap.h"
+#include "gui/shell/SessionWait.h"
 #include "gui/shell/frmControl.h"
 #include "gui/steps/StepListView.h"
 
@@ -39,9 +40,8 @@ DryRun::DryRun()
                      });
     // The line's rate counts on the same virtual clock as the timer.
     m_port.setClock([this] { return m_clock; });
-    m_link.setStepProbe([this]() -> std::optional<StepContext> {
-        return m_window ? playingStep(*m_window, m_timer) : std::nullopt;
-    });
+    m_link.setStepProbe(
+        [this]() -> std::optional<StepContext> { return m_window ? playingStep(*m_window) : std::nullopt; });
     if (!m_link.isOpen()) {
         m_error = m_link.errorText();
         return;
@@ -52,6 +52,7 @@ DryRun::DryRun()
     m_window = std::make_unique<frmControl>(Platform{&m_port, &m_timer, &m_messages, &m_files, &m_busy});
     m_window->setPortMap(ports);
     m_window->Form_Load();
+    waitForSession(*m_window);
     m_link.poll();
     if (m_window->noPortAvailable())
         m_error = QStringLiteral("the main window could not open the virtual source's port");
@@ -117,6 +118,7 @@ DryRun::Result DryRun::play(const PlayOptions &options)
                                        : std::numeric_limits<double>::infinity();
     note(QStringLiteral("RUN pressed (%1)").arg(choice.text()));
     m_window->cmdRunStop_Click();
+    waitForSession(*m_window);
     m_link.poll();
 
     while (isRunning(*m_window)) {
@@ -124,12 +126,13 @@ DryRun::Result DryRun::play(const PlayOptions &options)
         if (tick && *tick <= stopAt) {
             advanceTo(*tick);
             m_timer.fire();
+            waitForSession(*m_window);
             m_link.poll();
             continue;
         }
         if (!tick) {
             // Nothing will ever tick again: the window waits for STOP.
-            const auto step = playingStep(*m_window, m_timer);
+            const auto step = playingStep(*m_window);
             const QString held = step ? QStringLiteral("%1 is held until STOP (dwell 0 ms)").arg(step->label)
                                       : QStringLiteral("no checked step was played; the run waits for STOP");
             if (limitSeconds) {
@@ -145,6 +148,7 @@ DryRun::Result DryRun::play(const PlayOptions &options)
         }
         note(QStringLiteral("STOP pressed"));
         m_window->cmdRunStop_Click();
+        waitForSession(*m_window);
         m_link.poll();
         break;
     }

@@ -66,7 +66,7 @@ int runLiveDemo(const std::optional<QString> &showFile, const PlayOptions &optio
     SourcePanel panel(link);
     frmControl window(platform);
     window.setPortMap(ports);
-    link.setStepProbe([&] { return playingStep(window, qt.timer); });
+    link.setStepProbe([&] { return playingStep(window); });
     link.setLive(true);
 
     window.Form_Load();

@@ -4,7 +4,7 @@
 #include "sim/demo/WindowDriver.h"
 
 #include "domain/instrument/InstrumentSession.h"
-#include "domain/system/Timer.h"
+#include "gui/shell/SessionWait.h"
 #include "gui/shell/frmControl.h"
 #include "gui/steps/StepListView.h"
 #include "sim/demo/HeadlessServices.h"
@@ -47,15 +47,14 @@ QPushButton *runStopButton(const frmControl &window)
     return control<QPushButton>(window, "cmdRunStop");
 }
 
-std::optional<StepContext> playingStep(const frmControl &window, const Timer &timer)
+std::optional<StepContext> playingStep(const frmControl &window)
 {
-    if (!isRunning(window))
+    // Asked of the session, on its thread: the reader of a live line calls
+    // this from a thread of its own.
+    const auto step = window.session().playingStep();
+    if (!step)
         return std::nullopt;
-    const StepListView *table = stepTable(window);
-    const int row = table->selectedIndex();
-    if (row < 1 || row > table->count())
-        return std::nullopt;
-    return StepContext{table->item(row).label, timer.Enabled() ? timer.Interval() : 0};
+    return StepContext{step->label, step->armedMs};
 }
 
 void openStepFile(frmControl &window, ScriptedFileDialog &dialog, const QString &path)
@@ -68,6 +67,7 @@ void chooseRemote(frmControl &window)
 {
     control<QRadioButton>(window, "optSystemMode_1")->setChecked(true);
     window.optSystemMode_Click(1);
+    waitForSession(window);
 }
 
 void chooseRunMode(frmControl &window, const RunChoice &choice)
@@ -85,4 +85,5 @@ void chooseBaudRate(frmControl &window, const QString &baud)
     QComboBox *baudRate = control<QComboBox>(window, "cboBaudRate");
     baudRate->setCurrentIndex(baudRate->findText(baud));
     window.cboBaudRate_Click();
+    waitForSession(window);
 }

@@ -12,7 +12,6 @@ class QPushButton;
 class StepListView;
 class frmControl;
 class ScriptedFileDialog;
-class Timer;
 
 // Works the main window as an operator would, through its own handlers.
 
@@ -33,7 +32,7 @@ StepListView *stepTable(const frmControl &window);
 QPushButton *runStopButton(const frmControl &window);
 
 // The step being played and the dwell armed for it, while a run is on.
-std::optional<StepContext> playingStep(const frmControl &window, const Timer &timer);
+std::optional<StepContext> playingStep(const frmControl &window);
 
 // File > Open with the dialog answered by the path.
 void openStepFile(frmControl &window, ScriptedFileDialog &dialog, const QString &path);

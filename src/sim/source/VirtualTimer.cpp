@@ -3,6 +3,8 @@
 
 #include "sim/source/VirtualTimer.h"
 
+#include "domain/system/ThreadCall.h"
+
 #include <algorithm>
 
 void VirtualTimer::setInterval(int milliseconds)
@@ -22,18 +24,25 @@ void VirtualTimer::restart()
     m_due = m_clock + m_interval;
 }
 
-std::optional<double> VirtualTimer::nextTick() const
+std::optional<double> VirtualTimer::due() const
 {
     if (!m_enabled || m_interval == 0)
         return std::nullopt;
     return m_due;
 }
 
+std::optional<double> VirtualTimer::nextTick() const
+{
+    return callOnThreadOf(*this, [this] { return due(); });
+}
+
 void VirtualTimer::fire()
 {
-    if (!nextTick())
-        return;
-    restart();
-    if (onTick)
-        onTick();
+    callOnThreadOf(*this, [this] {
+        if (!due())
+            return;
+        restart();
+        if (onTick)
+            onTick();
+    });
 }

@@ -5,14 +5,17 @@
 
 #include "domain/system/Timer.h"
 
+#include <QObject>
 #include <optional>
 
 // The sequencer's timer on a virtual clock, for dry runs: it ticks when the
 // caller says the time has come, so a run of minutes plays in an instant
 // with exactly the timing the real timer gives. Same rules as the real one:
 // setting Interval or Enabled restarts the countdown from the clock's
-// current time, and each tick starts the next period.
-class VirtualTimer : public Timer
+// current time, and each tick starts the next period. A QObject so that it
+// moves to the session's thread with the session: nextTick() and fire() are
+// carried out there, the caller waiting.
+class VirtualTimer : public QObject, public Timer
 {
 public:
     explicit VirtualTimer(const double &clockMs) : m_clock(clockMs) {}
@@ -28,6 +31,7 @@ public:
     void fire();
 
 private:
+    std::optional<double> due() const;
     void restart();
 
     const double &m_clock;

@@ -79,6 +79,7 @@ private slots:
     void start_refusals_sendNothing();
     void ownThread_runGoesOnWhileCallerIsBusy();
     void ownThread_endingBringsObjectsHome();
+    void request_callerGoesOn_endComesAfterWhatTheWorkSaid();
     void portMap_reachesThePortOnTheSessionsThread_data();
     void portMap_reachesThePortOnTheSessionsThread();
 };
@@ -316,7 +317,8 @@ void InstrumentSessionTest::ownThread_runGoesOnWhileCallerIsBusy()
     ports.setDevice(1, pty.deviceName());
     QtSerialPort port;
     QtTimer timer;
-    InstrumentSession session(port, timer);
+    FakeCrashGuard crash;
+    InstrumentSession session(port, timer, &crash);
     {
         SessionThread thread(session, {&port, &timer});
         session.setPortMap(ports); // carried out on the session's thread
@@ -331,6 +333,8 @@ void InstrumentSessionTest::ownThread_runGoesOnWhileCallerIsBusy()
         connect(&session, &InstrumentSession::runEnded, this, [&] { ++ended; });
         QCOMPARE(session.probe({1}), 0);
         QCOMPARE(session.setRemote(true), InstrumentSession::LinkResult::Done);
+        // The port told the crash path its handle, through the session's guard.
+        QVERIFY(crash.port >= 0);
         QCOMPARE(session
                      .start(Single, steps({StepSpec{true, QStringLiteral("0.02")},
                                            StepSpec{true, QStringLiteral("0.02")},
@@ -350,7 +354,31 @@ void InstrumentSessionTest::ownThread_runGoesOnWhileCallerIsBusy()
         QCOMPARE(played.at(2).first, 3);
         QCOMPARE(played.at(2).second.StepTotal, 3);
         session.release();
+        QCOMPARE(crash.port, qintptr(-1));
     }
+}
+
+// What the window asks without waiting: the call returns at once, and the
+// end is heard after the messages the work raised, in that order.
+void InstrumentSessionTest::request_callerGoesOn_endComesAfterWhatTheWorkSaid()
+{
+    FakePlatform fake;
+    fake.port.openablePorts = {};
+    InstrumentSession session(fake.port, fake.timer);
+    SessionThread thread(session, {&fake.port, &fake.timer});
+    session.setPortName(QStringLiteral("COM 1"));
+    QStringList heard;
+    connect(&session, &InstrumentSession::message, this, [&heard](const QString &text) { heard << text; });
+    session.request(
+        this, [](InstrumentSession &s) { return s.setRemote(true); },
+        [&heard](InstrumentSession::LinkResult result) {
+            heard << (result == InstrumentSession::LinkResult::NotOpened ? QStringLiteral("end: not opened")
+                                                                         : QStringLiteral("end: other"));
+        });
+    QVERIFY(heard.isEmpty()); // nothing is heard before this thread looks
+    QTRY_COMPARE(heard.size(), 2);
+    QCOMPARE(heard, (QStringList{"COM 1 : not available. Change the CommPort property to another port.",
+                                 "end: not opened"}));
 }
 
 void InstrumentSessionTest::ownThread_endingBringsObjectsHome()

@@ -47,6 +47,7 @@ inline QStringList runTranscript(frmControl &w, FakePlatform &fake, int maxTicks
 {
     QStringList out;
     w.cmdRunStop_Click();
+    settle(w);
     out << moment(fake);
     for (int i = 0; i < maxTicks && fake.timer.tick(); ++i)
         out << moment(fake);

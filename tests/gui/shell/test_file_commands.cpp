@@ -204,7 +204,7 @@ void FileCommandsTest::save_failed_keepsModified_andClosingStillAsks()
     QCOMPARE(window->windowTitle(), titleFor(path));
 
     fake->messages.answers = {Answer::Cancel};
-    QVERIFY(!window->close());
+    QVERIFY(!closeAndSettle(*window));
     QCOMPARE(fake->messages.shown.size(), 2);
     QCOMPARE(fake->messages.shown.constLast().text,
              QStringLiteral("The file have been modefied,\rdo you want to save it?"));

@@ -26,6 +26,7 @@ void LinePaceTest::tickWaitsForTheLine()
     b.voltage = QStringLiteral("220.00");
     setSteps(*w, {a, b});
     w->cmdRunStop_Click();
+    settle(*w);
     QCOMPARE(moment(fake), RunStart + stepWire(BothPhases) + QStringLiteral("@10"));
 
     // Step 1's commands need 84 ms more, then 3: nothing is sent meanwhile.
@@ -57,6 +58,7 @@ void LinePaceTest::tickWaitsForTheLine()
 
     // The next RUN starts without remarks.
     w->cmdRunStop_Click();
+    settle(*w);
     QVERIFY(w->ui().livData->steps().note(1).isEmpty());
     QCOMPARE(w->session().pace().stretchedCount, 0);
 }
@@ -84,12 +86,14 @@ void LinePaceTest::endingDropsWhatIsNotOnTheLine()
     w->show();
     setSteps(*w, {StepSpec{}});
     w->cmdRunStop_Click();
+    settle(*w);
     fake.port.clearEvents();
     fake.port.pendingMs = pendingMs;
-    if (how == QLatin1String("stop"))
+    if (how == QLatin1String("stop")) {
         w->cmdRunStop_Click();
-    else if (how == QLatin1String("close"))
-        QVERIFY(w->close());
+        settle(*w);
+    } else if (how == QLatin1String("close"))
+        QVERIFY(closeAndSettle(*w));
     else
         w->closeOnSignal();
     QCOMPARE(fake.port.events.first().kind, FakeSerialPort::Kind::Discard);

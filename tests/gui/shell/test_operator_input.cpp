@@ -107,6 +107,7 @@ void OperatorInputTest::typedListText_picksNothing()
 void OperatorInputTest::startup_arrowKeysMoveOnFromShownBaud_headers()
 {
     QTest::keyClick(w->ui().cboBaudRate, Qt::Key_Up);
+    settle(*w);
     QCOMPARE(fake->port.Settings(), QStringLiteral("4800,n,8,1"));
     QStringList headers;
     for (int i = 0; i < w->ui().livData->model()->columnCount(); ++i)
@@ -152,11 +153,14 @@ void OperatorInputTest::optionClick_raisesOnlyWhenItSelects()
     QFETCH(QString, click);
     QFETCH(QStringList, sent);
     QRadioButton *remote = w->ui().optSystemMode_1;
-    if (remoteFirst)
+    if (remoteFirst) {
         QTest::keyClick(remote, Qt::Key_Space);
+        settle(*w);
+    }
     if (running) {
         w->ui().cmdDataAppend->click();
         w->ui().cmdRunStop->click();
+        settle(*w);
     }
     fake->port.clearEvents();
     if (click.isEmpty())
@@ -191,9 +195,12 @@ void OperatorInputTest::runKeys_stopAtFirstPress()
     QFETCH(int, modifiers);
     QFETCH(QStringList, sent);
     QTest::keyClick(w->ui().optSystemMode_1, Qt::Key_Space); // Remote
+    settle(*w);
     w->ui().cmdDataAppend->click();
-    if (running)
+    if (running) {
         w->ui().cmdRunStop->click();
+        settle(*w);
+    }
     fake->port.clearEvents();
     QTest::keyClick(w.get(), Qt::Key(key), Qt::KeyboardModifiers(modifiers));
     QTest::qWait(150); // an access key clicks once its button has shown the press

@@ -4,13 +4,29 @@
 // The operator's link controls on the fake port: port and baud choices,
 // Remote/Local and Reset.
 #include "gui/shell/frmControl.h"
+
+#include "domain/ports/PortTarget.h"
+#include "domain/ports/RoutedPort.h"
+#include "domain/system/QtTimer.h"
 #include "support/FakePlatform.h"
+#include "support/PtyPair.h"
 
 #include <QComboBox>
+#include <QElapsedTimer>
+#include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <QTimer>
+#include <vector>
+
+#ifdef Q_OS_UNIX
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+#endif
 
 using Kind = FakeSerialPort::Kind;
 
@@ -27,6 +43,7 @@ void choose(frmControl &w, bool remote)
 {
     (remote ? w.ui().optSystemMode_1 : w.ui().optSystemMode_0)->setChecked(true);
     w.optSystemMode_Click(remote ? 1 : 0);
+    settle(w);
 }
 } // namespace
 
@@ -46,6 +63,8 @@ private slots:
     void reset_notPossibleUnderLocal();
     void modeCommand_refused_data();
     void modeCommand_refused();
+    void remoteConnecting_windowAnswers_localGivesUp_data();
+    void remoteConnecting_windowAnswers_localGivesUp();
 };
 
 void PortControlsTest::portChoice_closesOldPortBeforeOpeningNew()
@@ -54,6 +73,7 @@ void PortControlsTest::portChoice_closesOldPortBeforeOpeningNew()
     auto w = startedWindow(fake, true);
     w->ui().cboCommPort->setCurrentText(QStringLiteral("COM 2"));
     w->cboCommPort_Click();
+    settle(*w);
     QCOMPARE(kindsOf(fake.port), (QList<Kind>{Kind::Close, Kind::Open}));
     QCOMPARE(fake.port.events[0].port, 1);
     QCOMPARE(fake.port.events[1].port, 2);
@@ -73,6 +93,7 @@ void PortControlsTest::portChoice_failing_leavesNoPortOpen_messageNamesIt()
     QVERIFY(!connectedTo.isEmpty());
     w->ui().cboCommPort->setCurrentText(QStringLiteral("COM 2"));
     w->cboCommPort_Click();
+    settle(*w);
     QVERIFY(!fake.port.PortOpen());
     // The list's tooltip says, below what the entry is connected to, why,
     // until the port opens.
@@ -91,6 +112,7 @@ void PortControlsTest::portChoice_failing_leavesNoPortOpen_messageNamesIt()
 
     fake.port.openablePorts = {1, 2};
     w->cboCommPort_Click();
+    settle(*w);
     QVERIFY(fake.port.PortOpen());
     QCOMPARE(w->ui().cboCommPort->toolTip(), connectedTo);
 }
@@ -101,6 +123,7 @@ void PortControlsTest::portChoice_underLocal_leavesNewPortOpen()
     auto w = startedWindow(fake, false);
     w->ui().cboCommPort->setCurrentText(QStringLiteral("COM 2"));
     w->cboCommPort_Click();
+    settle(*w);
     QVERIFY(fake.port.PortOpen());
     QCOMPARE(fake.port.CommPort(), qint16(2));
     QVERIFY(!w->ui().cmdRunStop->isEnabled());
@@ -121,6 +144,7 @@ void PortControlsTest::baudChoice()
     auto w = startedWindow(fake, open);
     w->ui().cboBaudRate->setCurrentText(QStringLiteral("4800"));
     w->cboBaudRate_Click();
+    settle(*w);
     QCOMPARE(w->ui().labPortSetting->text(), QStringLiteral("4800,8,N,1"));
     QCOMPARE(fake.port.Settings(), QStringLiteral("4800,n,8,1"));
     QCOMPARE(fake.port.PortOpen(), open);
@@ -166,6 +190,7 @@ void PortControlsTest::local_portFails_buttonsStayEnabled()
     fake.port.openablePorts = {1};
     w->ui().cboCommPort->setCurrentText(QStringLiteral("COM 2"));
     w->cboCommPort_Click();
+    settle(*w);
     fake.messages.shown.clear();
     choose(*w, false);
     QCOMPARE(fake.messages.shown.size(), 1);
@@ -179,6 +204,7 @@ void PortControlsTest::reset_sendsOnlyTheResetCommand()
     FakePlatform fake;
     auto w = startedWindow(fake, true);
     w->cmdReset_Click();
+    settle(*w);
     QCOMPARE(fake.port.writes(), QStringList{"*RST\r"});
     QCOMPARE(fake.port.writes().first().toLatin1(), QByteArray("*RST\r"));
     QVERIFY(fake.timer.history.isEmpty());
@@ -217,6 +243,98 @@ void PortControlsTest::modeCommand_refused()
              QStringLiteral("COM 1 : not available. Change the CommPort property to another port."));
     QCOMPARE(fake.messages.shown.first().caption, QStringLiteral("Nesk DEMO"));
     QCOMPARE(w->ui().cmdRunStop->isEnabled(), remote);
+}
+
+void PortControlsTest::remoteConnecting_windowAnswers_localGivesUp_data()
+{
+    QTest::addColumn<QString>("ending"); // what the operator does while it connects
+    QTest::newRow("Local") << "local";
+    QTest::newRow("Exit") << "exit";
+}
+
+// Remote on a port whose server never answers (a listener with a full
+// backlog drops the connection request): the connect takes up to 3 s on
+// the session's thread, and meanwhile the window goes on handling its
+// events, locked and with the busy pointer. Local or Exit gives the connect
+// up at once.
+void PortControlsTest::remoteConnecting_windowAnswers_localGivesUp()
+{
+#ifndef Q_OS_UNIX
+    QSKIP("pseudo-terminals and the listener's backlog are POSIX here");
+#else
+    QFETCH(QString, ending);
+    const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    QVERIFY(::bind(listener, reinterpret_cast<sockaddr *>(&address), length) == 0);
+    QVERIFY(::listen(listener, 0) == 0);
+    QVERIFY(::getsockname(listener, reinterpret_cast<sockaddr *>(&address), &length) == 0);
+    // Connections nobody accepts fill the backlog.
+    std::vector<int> waiting;
+    for (int i = 0; i < 3; ++i) {
+        waiting.push_back(::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0));
+        ::connect(waiting.back(), reinterpret_cast<sockaddr *>(&address), length);
+    }
+    QTest::qWait(50);
+
+    PtyPair pty;
+    QVERIFY(pty.open());
+    FakePlatform fake;
+    RoutedPort port;
+    QtTimer timer;
+    Platform platform = fake.bundle();
+    platform.port = &port;
+    platform.timer = &timer;
+    PortMap ports;
+    ports.setDevice(1, pty.deviceName());
+    auto w = std::make_unique<frmControl>(platform);
+    w->setPortMap(ports);
+    w->Form_Load();
+    QVERIFY(settle(*w));
+    // From its next opening on, COM 1 is the server that never answers.
+    ports.set(1, *parsePortTarget(QStringLiteral("tcp://127.0.0.1:%1").arg(ntohs(address.sin_port))));
+    w->setPortMap(ports);
+    fake.messages.shown.clear();
+
+    int turns = 0;
+    QTimer beat;
+    connect(&beat, &QTimer::timeout, [&turns] { ++turns; });
+    beat.start(10);
+    QElapsedTimer connecting;
+    connecting.start();
+    w->ui().optSystemMode_1->click();
+    QTRY_VERIFY_WITH_TIMEOUT(turns >= 5, 1000);
+    QVERIFY(w->lineBusy()); // still connecting, and the window answers
+    QVERIFY(fake.busy.busy);
+    QVERIFY(!w->ui().fraComm->isEnabled());
+    QVERIFY(!w->ui().cmdRunStop->isEnabled());
+
+    if (ending == QLatin1String("local")) {
+        w->ui().optSystemMode_0->click();
+        QTRY_VERIFY_WITH_TIMEOUT(!w->lineBusy(), 1000);
+        QVERIFY(!port.PortOpen());
+        QVERIFY(!w->ui().cmdRunStop->isEnabled());
+        QVERIFY(w->ui().fraComm->isEnabled());
+    } else {
+        // The close gives the Remote's connect up, then tries once more to
+        // switch the output off: the operator may have left it on earlier.
+        w->close();
+        QTRY_VERIFY_WITH_TIMEOUT(w->closed(), 5000);
+    }
+    QVERIFY(!fake.busy.busy);
+    // Given up on the operator's word: no "not available" message for it.
+    // The close's own try is told, with the warning that the output may
+    // still be on.
+    QCOMPARE(fake.messages.shown.size(), ending == QLatin1String("local") ? 0 : 2);
+    if (ending == QLatin1String("exit"))
+        QCOMPARE(fake.messages.shown.last().icon, MessageBox::Icon::Exclamation);
+    QVERIFY(connecting.elapsed() < (ending == QLatin1String("local") ? 3000 : 6500));
+    for (int fd : waiting)
+        ::close(fd);
+    ::close(listener);
+#endif
 }
 
 QTEST_MAIN(PortControlsTest)

@@ -43,11 +43,14 @@ void PulledCableTest::farEndClosesMidRun_oneMessageRunEndsReconnects()
     frmControl w(platform);
     w.setPortMap(ports);
     w.Form_Load();
+    settle(w);
     w.ui().optSystemMode_1->setChecked(true);
     w.optSystemMode_Click(1);
+    settle(w);
     w.cmdDataAppend_Click();
     w.cmdDataAppend_Click();
     w.cmdRunStop_Click();
+    settle(w);
     QCOMPARE(w.ui().cmdRunStop->text(), Texts::StopCaption);
     QVERIFY(first.read(-1, 100).endsWith(":SOUR:TURN On\r"));
 
@@ -73,12 +76,15 @@ void PulledCableTest::farEndClosesMidRun_oneMessageRunEndsReconnects()
     PtyPair second;
     QVERIFY(second.open());
     ports.setDevice(1, second.deviceName());
-    w.session().setPortMap(ports);
+    w.setPortMap(ports);
     w.cboCommPort_Click();
+    settle(w);
     QVERIFY(port.PortOpen());
     w.optSystemMode_Click(1);
+    settle(w);
     QCOMPARE(second.read(-1, 100), QByteArray(":SYST:REM \r"));
     w.cmdRunStop_Click();
+    settle(w);
     const QByteArray runStart(":SOUR:TURN OFF\r:OUTP ON\r:SOUR:STPH 0.00\r");
     QByteArray run = second.read(int(runStart.size()));
     QVERIFY(run.startsWith(runStart));
@@ -86,6 +92,7 @@ void PulledCableTest::farEndClosesMidRun_oneMessageRunEndsReconnects()
     // what is left of it is dropped and a lone CR ends it before the off
     // commands. (A pseudo-terminal has taken the whole step already.)
     w.cmdRunStop_Click();
+    settle(w);
     run += second.read(-1, 100);
     QVERIFY(run.endsWith(":SOUR:TURN On\r\r:SOUR:TURN OFF\r:OUTP OFF\r"));
     QCOMPARE(fake.messages.shown.size(), 1);

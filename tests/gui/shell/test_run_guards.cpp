@@ -38,6 +38,7 @@ public:
 
 bool isIdle(frmControl &w)
 {
+    settle(w);
     return w.ui().cmdRunStop->text() == QStringLiteral("&RUN") && w.ui().fraData->isEnabled()
            && w.ui().fraComm->isEnabled() && w.ui().fraRunMode->isEnabled()
            && w.statusText() == QStringLiteral("Now Stop");
@@ -81,6 +82,7 @@ void RunGuardsTest::dwellOutsideTimerRange_refusesRun()
     setSteps(*w, {StepSpec{}, StepSpec{}, bad});
     w->ui().livData->steps().setRow(3, stepRecord(7, bad)); // labels loaded from a file may be anything
     w->cmdRunStop_Click();
+    settle(*w);
     QCOMPARE(fake.port.events.size(), 0);
     QVERIFY(fake.timer.history.isEmpty());
     QCOMPARE(w->ui().cmdRunStop->text(), QStringLiteral("&RUN"));
@@ -97,6 +99,7 @@ void RunGuardsTest::dwellOutsideTimerRange_refusesRun()
     w->ui().livData->steps().setChecked(3, false);
     fake.messages.shown.clear();
     w->cmdRunStop_Click();
+    settle(*w);
     QVERIFY(fake.messages.shown.isEmpty());
     QCOMPARE(w->ui().cmdRunStop->text(), QStringLiteral("&STOP"));
 }
@@ -113,6 +116,7 @@ void RunGuardsTest::cycleFieldNoNumber_refusesWithRangeMessage()
     fake.messages.shown.clear();
 
     w->cmdRunStop_Click();
+    settle(*w);
     QVERIFY(fake.port.writes().isEmpty());
     QCOMPARE(w->ui().cmdRunStop->text(), QStringLiteral("&RUN"));
     QCOMPARE(w->session().state().RunCycles, 1); // untouched
@@ -143,6 +147,7 @@ void RunGuardsTest::closedPort_runTriesItAgain()
     fake.port.openablePorts = {1};
     w->ui().cboCommPort->setCurrentText(QStringLiteral("COM 2"));
     w->cboCommPort_Click();
+    settle(*w);
     QVERIFY(w->ui().cmdRunStop->isEnabled());
     fake.port.clearEvents();
     fake.messages.shown.clear();
@@ -150,6 +155,7 @@ void RunGuardsTest::closedPort_runTriesItAgain()
         fake.port.openablePorts = {1, 2};
 
     w->cmdRunStop_Click();
+    settle(*w);
     if (portComesBack) {
         QVERIFY(fake.messages.shown.isEmpty());
         QCOMPARE(fake.port.events.first().kind, Kind::Open);
@@ -173,9 +179,11 @@ void RunGuardsTest::closedPort_resetTriesItAgain()
     fake.port.openablePorts = {1};
     w->ui().cboCommPort->setCurrentText(QStringLiteral("COM 2"));
     w->cboCommPort_Click();
+    settle(*w);
     fake.port.clearEvents();
     fake.messages.shown.clear();
     w->cmdReset_Click();
+    settle(*w);
     QCOMPARE(fake.messages.shown.size(), 1);
     QCOMPARE(fake.port.count(Kind::Write) + fake.port.count(Kind::WriteFailed), 0);
 }
@@ -201,6 +209,7 @@ void RunGuardsTest::failedWriteDuringRun_endsRunWithOneMessage()
     if (where == 0)
         fake.port.failWrites = true;
     w->cmdRunStop_Click();
+    settle(*w);
     if (where >= 1) {
         if (where == 2) {
             QVERIFY(fake.timer.tick());
@@ -210,10 +219,13 @@ void RunGuardsTest::failedWriteDuringRun_endsRunWithOneMessage()
         fake.port.clearEvents();
         if (where <= 2)
             QVERIFY(fake.timer.tick());
-        else if (where == 3)
+        else if (where == 3) {
             w->cmdRunStop_Click();
-        else
+            settle(*w);
+        } else {
             w->cmdReset_Click();
+            settle(*w);
+        }
     }
     QVERIFY(isIdle(*w));
     QVERIFY(!fake.timer.Enabled());
@@ -241,11 +253,14 @@ void RunGuardsTest::droppedLinkInsideWrite_oneMessage()
     platform.port = &port;
     frmControl w(platform);
     w.Form_Load();
+    settle(w);
     w.ui().optSystemMode_1->setChecked(true);
     w.optSystemMode_Click(1);
+    settle(w);
     setSteps(w, {StepSpec{}, StepSpec{}});
     port.dropOnWrite = where == 0;
     w.cmdRunStop_Click();
+    settle(w);
     if (where >= 1) {
         if (where == 2) {
             QVERIFY(fake.timer.tick());
@@ -254,10 +269,13 @@ void RunGuardsTest::droppedLinkInsideWrite_oneMessage()
         port.dropOnWrite = true;
         if (where <= 2)
             QVERIFY(fake.timer.tick());
-        else if (where == 3)
+        else if (where == 3) {
             w.cmdRunStop_Click();
-        else
+            settle(w);
+        } else {
             w.cmdReset_Click();
+            settle(w);
+        }
     }
     QVERIFY(isIdle(w));
     QVERIFY(!fake.timer.tick());
@@ -271,6 +289,7 @@ void RunGuardsTest::linkLostBetweenTicks_endsRun()
     auto w = startedWindow(fake, true);
     setSteps(*w, {StepSpec{}, StepSpec{}});
     w->cmdRunStop_Click();
+    settle(*w);
     fake.port.clearEvents();
     fake.port.loseLink();
     QVERIFY(isIdle(*w));
@@ -281,6 +300,7 @@ void RunGuardsTest::linkLostBetweenTicks_endsRun()
     // The next RUN opens the port again.
     fake.messages.shown.clear();
     w->cmdRunStop_Click();
+    settle(*w);
     QVERIFY(fake.port.PortOpen());
     QCOMPARE(w->ui().cmdRunStop->text(), QStringLiteral("&STOP"));
 }
@@ -300,6 +320,7 @@ void RunGuardsTest::failedReset_whileIdle_saysSo()
     auto w = startedWindow(fake, true);
     fake.port.failWrites = true;
     w->cmdReset_Click();
+    settle(*w);
     QCOMPARE(fake.messages.shown.size(), 1);
     QCOMPARE(fake.messages.shown.first().text, PortMessage);
     QCOMPARE(w->ui().cmdRunStop->text(), QStringLiteral("&RUN"));

@@ -30,13 +30,9 @@ class RunOverPtyTest : public QObject
 private slots:
     void init();
     void cleanup();
-    void twoStepSingleRun_data() { sessionThreads(); }
     void twoStepSingleRun();
-    void farEndGoesAway_runEndsWithOneMessage_data() { sessionThreads(); }
     void farEndGoesAway_runEndsWithOneMessage();
-    void editorRewritesRowDuringRun_nextPlayUsesIt_data() { sessionThreads(); }
     void editorRewritesRowDuringRun_nextPlayUsesIt();
-    void stopDuringRun_outputOffAndUnlocked_data() { sessionThreads(); }
     void stopDuringRun_outputOffAndUnlocked();
 
 private:
@@ -44,12 +40,6 @@ private:
     // collects what arrives at the far end.
     std::unique_ptr<frmControl> startRemote();
     void stamp();
-    static void sessionThreads()
-    {
-        QTest::addColumn<bool>("sessionThread");
-        QTest::newRow("window's thread") << false;
-        QTest::newRow("own thread") << true;
-    }
 
     PtyPair m_pty;
     int m_master = -1;
@@ -114,11 +104,12 @@ std::unique_ptr<frmControl> RunOverPtyTest::startRemote()
     Platform platform = m_fake.bundle();
     platform.port = m_port.get();
     platform.timer = m_timer.get();
-    platform.sessionThread = QTest::currentDataTag() == QByteArray("own thread");
     auto w = std::make_unique<frmControl>(platform);
     w->Form_Load();
+    settle(*w);
     w->ui().optSystemMode_1->setChecked(true);
     w->optSystemMode_Click(1);
+    settle(*w);
     return w;
 }
 
@@ -133,6 +124,7 @@ void RunOverPtyTest::twoStepSingleRun()
     QElapsedTimer run;
     run.start();
     w->cmdRunStop_Click();
+    settle(*w);
     QTRY_COMPARE_WITH_TIMEOUT(w->ui().cmdRunStop->text(), QStringLiteral("&RUN"), 5000);
     const qint64 took = run.elapsed();
     QTRY_VERIFY_WITH_TIMEOUT(m_received.endsWith(":OUTP OFF\r"), 2000);
@@ -166,6 +158,7 @@ void RunOverPtyTest::farEndGoesAway_runEndsWithOneMessage()
     setSteps(*w, {step, step, step});
     chooseRunMode(*w, QStringLiteral("Continuous"));
     w->cmdRunStop_Click();
+    settle(*w);
     QTRY_VERIFY_WITH_TIMEOUT(m_lines.size() >= 12, 3000);
     // The instrument's end of the cable is gone: the next write fails.
     m_notifier.reset();
@@ -188,6 +181,7 @@ void RunOverPtyTest::editorRewritesRowDuringRun_nextPlayUsesIt()
     setSteps(*w, {step, step});
     chooseRunMode(*w, QStringLiteral("Cycle"), QStringLiteral("2"));
     w->cmdRunStop_Click();
+    settle(*w);
     QTRY_VERIFY_WITH_TIMEOUT(m_received.count(":SOUR:VOLT 110.00\r") == 1, 3000);
     // As the step editor's OK writes the row, while the first step plays.
     StepRecord row = w->ui().livData->item(1);
@@ -210,9 +204,11 @@ void RunOverPtyTest::stopDuringRun_outputOffAndUnlocked()
     setSteps(*w, {step, step, step});
     chooseRunMode(*w, QStringLiteral("Continuous"));
     w->cmdRunStop_Click();
+    settle(*w);
     QTRY_COMPARE_WITH_TIMEOUT(w->ui().cmdRunStop->text(), QStringLiteral("&STOP"), 3000);
     QTRY_VERIFY_WITH_TIMEOUT(m_received.count(":SOUR:FREQ ") >= 4, 3000);
     w->ui().cmdRunStop->click();
+    settle(*w);
     QTRY_COMPARE_WITH_TIMEOUT(w->ui().cmdRunStop->text(), QStringLiteral("&RUN"), 3000);
     QVERIFY(w->ui().fraData->isEnabled());
     QTRY_VERIFY_WITH_TIMEOUT(m_received.endsWith(RunEnd.toLatin1()), 2000);
@@ -220,6 +216,7 @@ void RunOverPtyTest::stopDuringRun_outputOffAndUnlocked()
     QVERIFY(m_fake.messages.shown.isEmpty());
     // Closing under Remote hands the instrument back.
     w->close();
+    settle(*w);
     QTRY_VERIFY_WITH_TIMEOUT(m_received.endsWith(":SYST:LOC \r"), 2000);
 }
 #else

@@ -256,11 +256,14 @@ void RunRecordTest::windowRun_rowsAreTheCommandsSent()
     second.startPhase = QStringLiteral("90.00");
     setSteps(*w, {StepSpec{}, second});
     w->cmdRunStop_Click();
+    settle(*w);
     w->cmdReset_Click(); // between steps: no step's command
+    settle(*w);
     while (fake.timer.tick()) {
     }
     QCOMPARE(w->statusText(), QStringLiteral("Now Stop"));
     w->ui().optSystemMode_0->click(); // after the run: not in its record
+    settle(*w);
 
     const QStringList files = recordsIn(dir);
     QCOMPARE(files.size(), 1);
@@ -307,7 +310,7 @@ void RunRecordTest::windowRun_sideFileNamesDeviceAndStepFile()
     auto w = startedWindow(fake, true);
     PortMap ports;
     ports.setDevice(1, QStringLiteral("/dev/pts/77"));
-    w->session().setPortMap(ports);
+    w->setPortMap(ports);
     w->setRecordDirectory(dir.filePath(QStringLiteral("records")));
     setSteps(*w, {StepSpec{}});
     if (program != "untitled") {
@@ -320,6 +323,7 @@ void RunRecordTest::windowRun_sideFileNamesDeviceAndStepFile()
     if (program == "edited")
         w->cmdDataAppend_Click();
     w->cmdRunStop_Click();
+    settle(*w);
     while (fake.timer.tick()) {
     }
     QDir::setCurrent(before);
@@ -350,6 +354,7 @@ void RunRecordTest::windowRun_recordThatFails_toldOnceRunGoesOn()
     w->setRecordDirectory(blocker.fileName());
     setSteps(*w, {StepSpec{}});
     w->cmdRunStop_Click();
+    settle(*w);
     while (fake.timer.tick()) {
     }
     QTest::qWait(10); // the message waits for the sending handler to finish

@@ -90,6 +90,7 @@ void RunSequenceTest::continuous_playsUntilStop()
     setSteps(*w, {StepSpec{}});
     chooseRunMode(*w, QStringLiteral("Continuous"));
     w->cmdRunStop_Click();
+    settle(*w);
     QCOMPARE(moment(fake), RunStart + stepWire(BothPhases) + "@1000");
     for (int cycle = 1; cycle <= 5; ++cycle) {
         QVERIFY(fake.timer.tick());
@@ -99,6 +100,7 @@ void RunSequenceTest::continuous_playsUntilStop()
         QCOMPARE(moment(fake), stepWire(QString()) + "@1000");
     }
     w->cmdRunStop_Click();
+    settle(*w);
     QCOMPARE(moment(fake), RunEnd + "@off");
     QCOMPARE(w->statusText(), QStringLiteral("Now Stop"));
 }
@@ -135,6 +137,7 @@ void RunSequenceTest::allUnchecked_rewindsOnceThenWaitsForStop()
     QCOMPARE(w->session().state().CurrentStep, 1);
     QCOMPARE(w->ui().cmdRunStop->text(), QStringLiteral("&STOP"));
     w->cmdRunStop_Click();
+    settle(*w);
     QCOMPARE(moment(fake), RunEnd + "@off");
 }
 
@@ -200,6 +203,7 @@ void RunSequenceTest::statusText_firstOfFourRows()
     setSteps(*w, {StepSpec{}, StepSpec{}, StepSpec{}, StepSpec{}});
     const QDateTime before = QDateTime::currentDateTime();
     w->cmdRunStop_Click();
+    settle(*w);
     const QDateTime after = QDateTime::currentDateTime();
     const QString prefix = QStringLiteral("Now Running >> Step1: ( 1 / 4 )     Start Time: ");
     const QString text = w->statusText();
@@ -216,6 +220,7 @@ void RunSequenceTest::emptyTable_runDoesNothing()
     FakePlatform fake;
     auto w = startedWindow(fake, true);
     w->cmdRunStop_Click();
+    settle(*w);
     QVERIFY(fake.port.writes().isEmpty());
     QCOMPARE(w->ui().cmdRunStop->text(), QStringLiteral("&RUN"));
     QVERIFY(w->ui().fraData->isEnabled());
@@ -259,6 +264,7 @@ void RunSequenceTest::cycleField_readAsItIsWritten()
     setSteps(*w, {unchecked});
     chooseRunMode(*w, QStringLiteral("Cycle"), QStringLiteral("1,000"));
     w->cmdRunStop_Click();
+    settle(*w);
     QCOMPARE(w->session().state().RunCycles, 1000);
     QCOMPARE(w->session().state().CyclesLeft, 999); // one rewind in the first call
 }
@@ -280,6 +286,7 @@ void RunSequenceTest::runLocksTheWindow_endUnlocksIt()
     };
     QCOMPARE(locked(), 0);
     w->cmdRunStop_Click();
+    settle(*w);
     QCOMPARE(locked(), 1);
     QCOMPARE(w->ui().cmdRunStop->text(), QStringLiteral("&STOP"));
     QVERIFY(w->ui().fraSystemMode->isEnabled());
@@ -298,10 +305,12 @@ void RunSequenceTest::stop_endsAtOnce_selectionStaysOnLastRow()
     auto w = startedWindow(fake, true);
     setSteps(*w, {StepSpec{}, StepSpec{}, StepSpec{}});
     w->cmdRunStop_Click();
+    settle(*w);
     QVERIFY(fake.timer.tick());
     QCOMPARE(w->ui().livData->selectedIndex(), 2);
     fake.port.clearEvents();
     w->cmdRunStop_Click();
+    settle(*w);
     QCOMPARE(moment(fake), RunEnd + "@off");
     QCOMPARE(w->statusText(), QStringLiteral("Now Stop"));
     QCOMPARE(w->ui().livData->selectedIndex(), 2);
@@ -314,10 +323,12 @@ void RunSequenceTest::local_haltsTicks_outputStaysOn_remoteThenStop()
     auto w = startedWindow(fake, true);
     setSteps(*w, {StepSpec{}, StepSpec{}});
     w->cmdRunStop_Click();
+    settle(*w);
     fake.port.clearEvents();
 
     w->ui().optSystemMode_0->setChecked(true);
     w->optSystemMode_Click(0);
+    settle(*w);
     QCOMPARE(fake.port.writes(), QStringList{":SYST:LOC \r"});
     QVERIFY(!fake.port.PortOpen());
     QVERIFY(!fake.timer.tick());
@@ -327,10 +338,12 @@ void RunSequenceTest::local_haltsTicks_outputStaysOn_remoteThenStop()
 
     w->ui().optSystemMode_1->setChecked(true);
     w->optSystemMode_Click(1);
+    settle(*w);
     QVERIFY(w->ui().cmdRunStop->isEnabled());
     QVERIFY(!fake.timer.tick()); // still halted
     fake.port.clearEvents();
     w->cmdRunStop_Click();
+    settle(*w);
     QCOMPARE(moment(fake), RunEnd + "@off");
     QVERIFY(w->ui().fraData->isEnabled());
 }
@@ -341,8 +354,10 @@ void RunSequenceTest::reset_goesOutBetweenSteps_runCarriesOn()
     auto w = startedWindow(fake, true);
     setSteps(*w, {StepSpec{}, StepSpec{}});
     w->cmdRunStop_Click();
+    settle(*w);
     fake.port.clearEvents();
     w->cmdReset_Click();
+    settle(*w);
     QCOMPARE(moment(fake), QStringLiteral("*RST\r@1000"));
     QVERIFY(fake.timer.tick());
     QCOMPARE(moment(fake), stepWire(QString()) + "@1000");
@@ -360,6 +375,7 @@ void RunSequenceTest::zeroDwell_staysOnTheRowUntilStop()
     QVERIFY(fake.timer.Enabled());
     QCOMPARE(w->ui().cmdRunStop->text(), QStringLiteral("&STOP"));
     w->cmdRunStop_Click();
+    settle(*w);
     QCOMPARE(moment(fake), RunEnd + "@off");
 }
 

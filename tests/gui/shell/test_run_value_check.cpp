@@ -76,6 +76,7 @@ void RunValueCheckTest::run()
     setSteps(*w, {StepSpec{}, StepSpec{}});
     w->ui().livData->steps().setSubItem(2, field, text);
     w->ui().cmdRunStop->click();
+    settle(*w);
     if (result.startsWith(':')) {
         QVERIFY(fake.messages.shown.isEmpty());
         QVERIFY(fake.timer.tick());
@@ -88,6 +89,7 @@ void RunValueCheckTest::run()
     // Unchecked, the step is never sent: the run goes ahead.
     w->ui().livData->steps().setChecked(2, false);
     w->ui().cmdRunStop->click();
+    settle(*w);
     QCOMPARE(w->ui().cmdRunStop->text(), QStringLiteral("&STOP"));
 }
 

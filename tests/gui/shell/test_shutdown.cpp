@@ -56,7 +56,7 @@ void ShutdownTest::unmodified()
     if (remote)
         fake.timer.setEnabled(true); // as during a run
 
-    QVERIFY(w->close());
+    QVERIFY(closeAndSettle(*w));
 
     QVERIFY(fake.messages.shown.isEmpty());
     if (!remote) {
@@ -115,7 +115,7 @@ void ShutdownTest::modified()
             writesBeforeQuestion = fake.port.writes().size();
     };
 
-    QCOMPARE(w->close(), closes);
+    QCOMPARE(closeAndSettle(*w), closes);
 
     QCOMPARE(fake.messages.shown.first().text, Question);
     QCOMPARE(writesBeforeQuestion, 0);
@@ -146,7 +146,7 @@ void ShutdownTest::questionText()
     auto w = startedWindow(fake);
     w->document().setModified(true);
     fake.messages.answers = {Answer::No};
-    QVERIFY(w->close());
+    QVERIFY(closeAndSettle(*w));
     QCOMPARE(fake.messages.shown.size(), 1);
     const auto &q = fake.messages.shown.first();
     QCOMPARE(q.text, Question);
@@ -164,11 +164,14 @@ void ShutdownTest::cancelledClose_canBeRepeated()
     w->document().setModified(true);
     fake.messages.answers = {Answer::Cancel, Answer::Cancel, Answer::No};
     w->mnuExit_Click();
+    settle(*w);
     QVERIFY(w->isVisible());
     w->mnuExit_Click();
+    settle(*w);
     QVERIFY(w->isVisible());
     QVERIFY(fake.port.events.isEmpty());
     w->mnuExit_Click();
+    settle(*w);
     QVERIFY(!w->isVisible());
     QCOMPARE(fake.messages.shown.size(), 3);
     QCOMPARE(fake.port.writes(), ShutdownCommands);
@@ -182,7 +185,7 @@ void ShutdownTest::remote_portWillNotOpen_closesWithoutSending()
     fake.port.openablePorts = {};
     fake.port.clearEvents();
 
-    QVERIFY(w->close());
+    QVERIFY(closeAndSettle(*w));
 
     // The port, then what that means for the output.
     QCOMPARE(fake.messages.shown.size(), 2);
@@ -201,7 +204,7 @@ void ShutdownTest::remote_failingWrites_allTriedThenPortClosed()
     FakePlatform fake;
     auto w = startedWindow(fake, true);
     fake.port.failWrites = true;
-    QVERIFY(w->close());
+    QVERIFY(closeAndSettle(*w));
     QStringList tried;
     for (const auto &e : fake.port.events)
         if (e.kind == Kind::WriteFailed)
@@ -221,7 +224,7 @@ void ShutdownTest::remote_farEndTakesNothing_saysTheOutputMayBeOn()
     FakePlatform fake;
     auto w = startedWindow(fake, true);
     fake.port.delivers = false;
-    QVERIFY(w->close());
+    QVERIFY(closeAndSettle(*w));
     QCOMPARE(fake.port.writes(), ShutdownCommands);
     QCOMPARE(fake.messages.shown.size(), 1);
     QCOMPARE(fake.messages.shown[0].text,
@@ -235,6 +238,7 @@ void ShutdownTest::noPortAtStartUp_closesSilently()
     fake.port.openablePorts = {};
     frmControl w(fake.bundle());
     w.Form_Load();
+    settle(w);
     QCOMPARE(fake.messages.shown.size(), 1); // start-up's own message only
     QVERIFY(w.noPortAvailable());
 
@@ -255,7 +259,7 @@ void ShutdownTest::exit_closesTheWindow()
     w->show();
     QVERIFY(QTest::qWaitForWindowExposed(w.get()));
     w->ui().mnuExit->trigger();
-    QVERIFY(!w->isVisible());
+    QTRY_VERIFY(!w->isVisible());
     QVERIFY(fake.messages.shown.isEmpty());
 }
 

@@ -65,8 +65,10 @@ int runChild(int argc, char **argv)
         argc, argv, QString::fromLocal8Bit(argv[2]), [remote, remoteLater, queue](frmControl &window) {
             if (remoteLater)
                 QTimer::singleShot(300, &window, [&window] { window.ui().optSystemMode_1->click(); });
-            if (remote)
+            if (remote) {
                 window.ui().optSystemMode_1->click();
+                settle(window);
+            }
             window.cmdDataAppend_Click();
             // The line's queue filled as a long step would fill it; the
             // session has no call for a bare command, so its link is
@@ -151,11 +153,13 @@ void SignalShutdownTest::whateverIsOpen_sendsTheOffCommandsAndKeepsTheProgram()
 
     if (open == "nothing")
         w->closeOnSignal();
-    else if (open == "save question" || open == "file dialog")
+    else if (open == "save question" || open == "file dialog") {
         w->close();
-    else if (open == "message box") { // RUN's refusal
+        settle(*w);
+    } else if (open == "message box") { // RUN's refusal
         w->ui().livData->steps().setSubItem(1, StepRecord::Output, QStringLiteral("banana"));
         w->cmdRunStop_Click();
+        settle(*w);
         QCOMPARE(fake.messages.shown.size(), 1);
     } else {
         w->livData_DblClick();
@@ -213,6 +217,7 @@ void SignalShutdownTest::endOfSession()
     fake.messages.answers = {answers.begin(), answers.end()};
     const QStringList before = recoveryFiles();
     QCOMPARE(w->endOfSession(mayAsk), goesOn);
+    settle(*w); // a close that goes on waits for the release
     QStringList kept = recoveryFiles();
     for (const QString &name : before)
         kept.removeAll(name);
@@ -279,7 +284,7 @@ void SignalShutdownTest::afterANormalClose_nothingIsSentAgain()
     FakePlatform fake;
     auto w = startedWindow(fake, true);
     w->show();
-    QVERIFY(w->close());
+    QVERIFY(closeAndSettle(*w));
     QCOMPARE(fake.port.commands(), ShutdownCommands);
     fake.port.clearEvents();
     w->closeOnSignal();
@@ -357,11 +362,14 @@ void SignalShutdownTest::crashGuardFollowsRemote()
     auto w = startedWindow(fake, false);
     QVERIFY(fake.crash.bytes.isEmpty());
     w->ui().optSystemMode_1->click();
+    settle(*w);
     QCOMPARE(fake.crash.bytes, CrashBytes);
     w->ui().optSystemMode_0->click();
+    settle(*w);
     QVERIFY(fake.crash.bytes.isEmpty());
     w->ui().optSystemMode_1->click();
-    QVERIFY(w->close()); // the instrument is back in local operation
+    settle(*w);
+    QVERIFY(closeAndSettle(*w)); // the instrument is back in local operation
     QVERIFY(fake.crash.bytes.isEmpty());
 }
 

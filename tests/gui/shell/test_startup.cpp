@@ -36,6 +36,7 @@ void StartupTest::firstPortOpens_secondNeverTried()
     FakePlatform fake;
     frmControl w(fake.bundle());
     w.Form_Load();
+    settle(w);
     QCOMPARE(w.ui().cboCommPort->currentText(), QStringLiteral("COM 1"));
     for (const auto &e : fake.port.events)
         QCOMPARE(e.port, 1);
@@ -49,6 +50,7 @@ void StartupTest::firstPortFails_secondOpensSilently()
     fake.port.openablePorts = {2};
     frmControl w(fake.bundle());
     w.Form_Load();
+    settle(w);
     QCOMPARE(w.ui().cboCommPort->currentText(), QStringLiteral("COM 2"));
     QVERIFY(fake.messages.shown.isEmpty());
     QCOMPARE(fake.port.CommPort(), qint16(2));
@@ -61,6 +63,7 @@ void StartupTest::noPortOpens_oneMessageNothingWritten()
     fake.port.openablePorts = {};
     frmControl w(fake.bundle());
     w.Form_Load();
+    settle(w);
     QCOMPARE(fake.messages.shown.size(), 1);
     const auto &m = fake.messages.shown.first();
     QCOMPARE(m.text, QStringLiteral("All communication ports are not available. Please check the ports!!"));
@@ -87,6 +90,7 @@ void StartupTest::normalStart_leavesTheDocumentedState()
     FakePlatform fake;
     frmControl w(fake.bundle());
     w.Form_Load();
+    settle(w);
     QCOMPARE(w.windowTitle(), QStringLiteral("Tarvel Quorra-7 - Untitled.log"));
     QCOMPARE(w.ui().livData->count(), 0);
     QCOMPARE(w.ui().livData->model()->columnCount(), 8);
@@ -130,6 +134,7 @@ void StartupTest::normalStart_writesOnlyTheLocalCommand()
     FakePlatform fake;
     frmControl w(fake.bundle());
     w.Form_Load();
+    settle(w);
     QCOMPARE(fake.port.writes(), QStringList{QStringLiteral(":SYST:LOC \r")});
     QCOMPARE(fake.port.writes().first().toLatin1(), QByteArray(":SYST:LOC \r"));
     // The probe opens COM 1, the port choice reopens it, Local closes it.
@@ -149,6 +154,7 @@ void StartupTest::portList_toolTipsFollowTheWindowsMap()
     frmControl w(fake.bundle());
     w.setPortMap(map);
     w.Form_Load();
+    settle(w);
     QVERIFY(fake.port.portMap == map); // the port opens by it
     QCOMPARE(w.ui().cboCommPort->itemData(1, Qt::ToolTipRole).toString(), map.toolTip(2));
 

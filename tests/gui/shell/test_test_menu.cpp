@@ -186,6 +186,7 @@ void TestMenuTest::accessKeys_reachEachItem()
 void TestMenuTest::menu_disabledDuringRun()
 {
     window->ui().optSystemMode_1->click();
+    settle(*window);
     setSteps(*window, {StepSpec{}, StepSpec{}});
     QTest::keyClick(window.get(), Qt::Key_R, Qt::AltModifier); // RUN
     QTRY_VERIFY(!window->ui().mnuTest->isEnabled());
@@ -358,6 +359,7 @@ void TestMenuTest::lineCheck_marksTheRowsCheckLists()
     for (const char *baud : {"9600", "1200", "9600"}) {
         window->ui().cboBaudRate->setCurrentText(QString::fromLatin1(baud));
         window->cboBaudRate_Click();
+        settle(*window);
         const QList<int> expected = checkRows(steps, QString::fromLatin1(baud).toInt());
         QVERIFY(!expected.isEmpty());
         QCOMPARE(markedRows(*window), expected);
@@ -458,6 +460,7 @@ void TestMenuTest::lineCheck_afterOneEdit_sameAsTheWholeTable()
     setSteps(*window, specs);
     window->ui().cboBaudRate->setCurrentText(QStringLiteral("2400"));
     window->cboBaudRate_Click();
+    settle(*window);
     window->ui().mnuCheckLine->trigger();
     const StepTableModel &steps = window->ui().livData->steps();
     QCOMPARE(markedRows(*window), checkRows(steps, 2400));
@@ -476,6 +479,7 @@ void TestMenuTest::lineCheck_afterOneEdit_sameAsTheWholeTable()
 void TestMenuTest::chart_followsTheTable_marksThePlayingStep()
 {
     window->ui().optSystemMode_1->click();
+    settle(*window);
     setSteps(*window, {StepSpec{}, StepSpec{}, StepSpec{}});
     pressTestMenu(*window, 'c');
     QTRY_VERIFY(window->chart() && window->chart()->isVisible());
@@ -492,6 +496,7 @@ void TestMenuTest::chart_followsTheTable_marksThePlayingStep()
     window->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(window.get()));
     window->cmdRunStop_Click();
+    settle(*window);
     QTRY_COMPARE(chart->playingRow(), 1);
     fake->timer.tick();
     QTRY_COMPARE(chart->playingRow(), 2);
@@ -548,6 +553,7 @@ void TestMenuTest::runRecords_writeRecordSideFileAndReport()
 {
     QTemporaryDir dir;
     window->ui().optSystemMode_1->click();
+    settle(*window);
     setSteps(*window, {StepSpec{}, StepSpec{}});
     onDialog([&](QDialog &d) {
         auto &records = static_cast<RunRecordsDialog &>(d);
@@ -561,6 +567,7 @@ void TestMenuTest::runRecords_writeRecordSideFileAndReport()
 
     QSignalSpy written(window.get(), &frmControl::reportWritten);
     window->cmdRunStop_Click();
+    settle(*window);
     while (fake->timer.tick()) {
     }
     QVERIFY(written.wait(20000) || written.count() == 1);

@@ -307,6 +307,7 @@ void StepEditorTest::ok_duringRun_writesIntoTheLoadedRow()
         w->ui().cboRunMode->setCurrentText(QStringLiteral("Continuous"));
         w->cboRunMode_Click();
         w->cmdRunStop_Click();
+        settle(*w);
         QVERIFY(fake->timer.tick()); // the sequencer selects the step it plays
         QCOMPARE(w->ui().livData->selectedIndex(), 2);
     }
@@ -324,8 +325,10 @@ void StepEditorTest::ok_duringRun_writesIntoTheLoadedRow()
     } else {
         QVERIFY(fake->messages.shown.isEmpty());
     }
-    if (run)
+    if (run) {
         w->cmdRunStop_Click();
+        settle(*w);
+    }
 }
 
 void StepEditorTest::cancel_leavesTableUnchanged_data()
@@ -421,7 +424,7 @@ void StepEditorTest::ok_afterMainWindowClosed_writesNothing()
     open();
     editor->txtVoltage->setText(QStringLiteral("1.00"));
     w->document().setModified(false); // no save question on closing
-    QVERIFY(w->close());
+    QVERIFY(closeAndSettle(*w));
     QVERIFY(editor->isVisible()); // the editor outlives the main window
     editor->cmdOK_Click();
     QCOMPARE(w->ui().livData->item(1).subItem(StepRecord::Voltage), QStringLiteral("110.00"));

@@ -350,8 +350,10 @@ void TableEditingTest::history_endsAt()
         QCOMPARE(table()->count(), 1);
     } else {
         w->cmdRunStop_Click();
+        settle(*w);
         QVERIFY(w->session().running());
         w->cmdRunStop_Click(); // STOP
+        settle(*w);
     }
     const TableState after = state();
     QVERIFY(!menu().undo->isEnabled());
@@ -368,6 +370,7 @@ void TableEditingTest::duringRun_noKeyActs()
     const QString clipboard = "On\tAuto\t1\t50\t0\t360\t2";
     QApplication::clipboard()->setText(clipboard);
     w->cmdRunStop_Click();
+    settle(*w);
     QVERIFY(w->session().running());
     // The editor's OK during the run is a change like any other, but
     // nothing is undone while the table plays.
@@ -393,6 +396,7 @@ void TableEditingTest::duringRun_noKeyActs()
     QVERIFY(!menu().menu()->isVisible());
 
     w->cmdRunStop_Click(); // STOP: the editor's change can be taken back now
+    settle(*w);
     press(Qt::Key_Z);
     QCOMPARE(table()->item(1).subItem(StepRecord::Voltage), QString("110.00"));
 }
