@@ -11,6 +11,7 @@
 #include "gui/steps/StepListView.h"
 #include "support/FakePlatform.h"
 #include "support/RunWire.h"
+#include "support/SessionRig.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -30,16 +31,6 @@ inline void chooseRunMode(frmControl &w, const QString &mode, const QString &cyc
     w.cboRunMode_Click();
     if (!cycles.isNull())
         w.ui().txtCycleTime->setText(cycles);
-}
-
-// The bytes written since the last call, then where the timer stands: the
-// period of the next tick ("@1000") or "@off" when none will come.
-inline QString moment(FakePlatform &fake)
-{
-    QString text = fake.port.writes().join(QString());
-    fake.port.clearEvents();
-    const bool ticking = fake.timer.Enabled() && fake.timer.Interval() > 0;
-    return text + (ticking ? QStringLiteral("@%1").arg(fake.timer.Interval()) : QStringLiteral("@off"));
 }
 
 // RUN, then ticks until the timer stops or maxTicks have passed.

@@ -21,12 +21,9 @@ class RunSequenceTest : public QObject
     Q_OBJECT
 private slots:
     void single_oneRow_rewindAtOneSecond_endAtTwo();
-    void cycle3_phasesOnlyWhereTheyChange();
     void continuous_playsUntilStop();
     void uncheckedRows_costNoTime();
     void allUnchecked_rewindsOnceThenWaitsForStop();
-    void phaseTexts_comparedExactly_data();
-    void phaseTexts_comparedExactly();
     void statusText_firstOfFourRows();
     void emptyTable_runDoesNothing();
     void unknownModeText_reusesPreviousCount();
@@ -53,34 +50,6 @@ void RunSequenceTest::single_oneRow_rewindAtOneSecond_endAtTwo()
     QCOMPARE(w->statusText(), QStringLiteral("Now Stop"));
     QCOMPARE(w->ui().cmdRunStop->text(), QStringLiteral("&RUN"));
     QCOMPARE(w->session().state().CyclesLeft, 0);
-}
-
-void RunSequenceTest::cycle3_phasesOnlyWhereTheyChange()
-{
-    FakePlatform fake;
-    auto w = startedWindow(fake, true);
-    StepSpec second;
-    second.dwell = QStringLiteral("0.50");
-    second.startPhase = QStringLiteral("90.00");
-    setSteps(*w, {StepSpec{}, second});
-    chooseRunMode(*w, QStringLiteral("Cycle"), QStringLiteral("3"));
-
-    const QString row1Again = stepWire(QStringLiteral(":SOUR:STPH 0.00\r")) + "@1000";
-    const QString row2 = stepWire(QStringLiteral(":SOUR:STPH 90.00\r")) + "@500";
-    const QStringList expected = {
-        RunStart + stepWire(BothPhases) + "@1000",
-        row2,
-        "@500", // cycle 1, last row held twice
-        row1Again,
-        row2,
-        "@500", // cycle 2
-        row1Again,
-        row2,
-        "@500", // cycle 3
-        RunEnd + "@off",
-    };
-    QCOMPARE(runTranscript(*w, fake), expected);
-    QCOMPARE(w->session().state().RunCycles, 3);
 }
 
 void RunSequenceTest::continuous_playsUntilStop()
@@ -139,61 +108,6 @@ void RunSequenceTest::allUnchecked_rewindsOnceThenWaitsForStop()
     w->cmdRunStop_Click();
     settle(*w);
     QCOMPARE(moment(fake), RunEnd + "@off");
-}
-
-void RunSequenceTest::phaseTexts_comparedExactly_data()
-{
-    QTest::addColumn<QString>("start1");
-    QTest::addColumn<QString>("stop1");
-    QTest::addColumn<QString>("start2");
-    QTest::addColumn<QString>("stop2");
-    QTest::addColumn<QString>("phases2");
-    QTest::newRow("equal texts") << "0.00"
-                                 << "360.00"
-                                 << "0.00"
-                                 << "360.00"
-                                 << "";
-    QTest::newRow("0.00 then 0") << "0.00"
-                                 << "360.00"
-                                 << "0"
-                                 << "360.00"
-                                 << ":SOUR:STPH 0\r";
-    QTest::newRow("stop phase only") << "0.00"
-                                     << "360.00"
-                                     << "0.00"
-                                     << "360"
-                                     << ":SOUR:SPPH 360\r";
-    QTest::newRow("both") << "0.00"
-                          << "360.00"
-                          << "0"
-                          << "360"
-                          << ":SOUR:STPH 0\r:SOUR:SPPH 360\r";
-    QTest::newRow("blank counts") << "0.00"
-                                  << "360.00"
-                                  << "0.00 "
-                                  << "360.00"
-                                  << ":SOUR:STPH 0.00 \r";
-}
-
-void RunSequenceTest::phaseTexts_comparedExactly()
-{
-    QFETCH(QString, start1);
-    QFETCH(QString, stop1);
-    QFETCH(QString, start2);
-    QFETCH(QString, stop2);
-    QFETCH(QString, phases2);
-    FakePlatform fake;
-    auto w = startedWindow(fake, true);
-    StepSpec a, b;
-    a.startPhase = start1;
-    a.stopPhase = stop1;
-    b.startPhase = start2;
-    b.stopPhase = stop2;
-    setSteps(*w, {a, b});
-    const QStringList t = runTranscript(*w, fake);
-    QCOMPARE(t.value(0),
-             RunStart + stepWire(":SOUR:STPH " + start1 + "\r:SOUR:SPPH " + stop1 + "\r") + "@1000");
-    QCOMPARE(t.value(1), stepWire(phases2) + "@1000");
 }
 
 void RunSequenceTest::statusText_firstOfFourRows()

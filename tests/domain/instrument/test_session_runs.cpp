@@ -1,0 +1,100 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorra maintainers
+//
+// Whole runs played by the session on the fake port and timer, on its own
+// thread: the wire transcript at RUN and at each tick, with the period the
+// timer was armed with, byte for byte. What the window adds to a run (its
+// locks, caption, status line and selection) is tested with the window.
+#include "support/SessionRig.h"
+
+#include <QTest>
+
+class SessionRunsTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void cycle3_phasesOnlyWhereTheyChange();
+    void phaseTexts_comparedExactly_data();
+    void phaseTexts_comparedExactly();
+};
+
+void SessionRunsTest::cycle3_phasesOnlyWhereTheyChange()
+{
+    SessionRig rig;
+    StepSpec second;
+    second.dwell = QStringLiteral("0.50");
+    second.startPhase = QStringLiteral("90.00");
+
+    const QString row1Again = stepWire(QStringLiteral(":SOUR:STPH 0.00\r")) + "@1000";
+    const QString row2 = stepWire(QStringLiteral(":SOUR:STPH 90.00\r")) + "@500";
+    const QStringList expected = {
+        RunStart + stepWire(BothPhases) + "@1000",
+        row2,
+        "@500", // cycle 1, last row held twice
+        row1Again,
+        row2,
+        "@500", // cycle 2
+        row1Again,
+        row2,
+        "@500", // cycle 3
+        RunEnd + "@off",
+    };
+    QCOMPARE(rig.transcript({StepSpec{}, second}, QStringLiteral("Cycle"), QStringLiteral("3")), expected);
+    QCOMPARE(rig.session.state().RunCycles, 3);
+}
+
+void SessionRunsTest::phaseTexts_comparedExactly_data()
+{
+    QTest::addColumn<QString>("start1");
+    QTest::addColumn<QString>("stop1");
+    QTest::addColumn<QString>("start2");
+    QTest::addColumn<QString>("stop2");
+    QTest::addColumn<QString>("phases2");
+    QTest::newRow("equal texts") << "0.00"
+                                 << "360.00"
+                                 << "0.00"
+                                 << "360.00"
+                                 << "";
+    QTest::newRow("0.00 then 0") << "0.00"
+                                 << "360.00"
+                                 << "0"
+                                 << "360.00"
+                                 << ":SOUR:STPH 0\r";
+    QTest::newRow("stop phase only") << "0.00"
+                                     << "360.00"
+                                     << "0.00"
+                                     << "360"
+                                     << ":SOUR:SPPH 360\r";
+    QTest::newRow("both") << "0.00"
+                          << "360.00"
+                          << "0"
+                          << "360"
+                          << ":SOUR:STPH 0\r:SOUR:SPPH 360\r";
+    QTest::newRow("blank counts") << "0.00"
+                                  << "360.00"
+                                  << "0.00 "
+                                  << "360.00"
+                                  << ":SOUR:STPH 0.00 \r";
+}
+
+void SessionRunsTest::phaseTexts_comparedExactly()
+{
+    QFETCH(QString, start1);
+    QFETCH(QString, stop1);
+    QFETCH(QString, start2);
+    QFETCH(QString, stop2);
+    QFETCH(QString, phases2);
+    SessionRig rig;
+    StepSpec a, b;
+    a.startPhase = start1;
+    a.stopPhase = stop1;
+    b.startPhase = start2;
+    b.stopPhase = stop2;
+    const QStringList t = rig.transcript({a, b});
+    QCOMPARE(t.value(0),
+             RunStart + stepWire(":SOUR:STPH " + start1 + "\r:SOUR:SPPH " + stop1 + "\r") + "@1000");
+    QCOMPARE(t.value(1), stepWire(phases2) + "@1000");
+}
+
+QTEST_MAIN(SessionRunsTest)
+#include "test_session_runs.moc"
