@@ -41,15 +41,26 @@ struct SessionRig
         fake.timer.history.clear();
     }
 
+    static std::vector<StepRecord> rows(const QList<StepSpec> &specs)
+    {
+        std::vector<StepRecord> out;
+        for (int i = 0; i < specs.size(); ++i)
+            out.push_back(stepRecord(i + 1, specs[i]));
+        return out;
+    }
+
     // RUN on these steps in this mode ("Single", "Cycle" with its count...).
+    InstrumentSession::Refusal start(std::vector<StepRecord> steps,
+                                     const QString &mode = QStringLiteral("Single"),
+                                     const QString &cycles = QStringLiteral("1"))
+    {
+        return session.start(RunRequest::fromTexts(mode, cycles), std::move(steps));
+    }
     InstrumentSession::Refusal start(const QList<StepSpec> &specs,
                                      const QString &mode = QStringLiteral("Single"),
                                      const QString &cycles = QStringLiteral("1"))
     {
-        std::vector<StepRecord> rows;
-        for (int i = 0; i < specs.size(); ++i)
-            rows.push_back(stepRecord(i + 1, specs[i]));
-        return session.start(RunRequest::fromTexts(mode, cycles), std::move(rows));
+        return start(rows(specs), mode, cycles);
     }
 
     // RUN, then ticks until the timer stops or maxTicks have passed.

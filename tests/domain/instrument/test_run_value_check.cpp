@@ -3,10 +3,10 @@
 //
 // RUN refuses a program whose checked steps would send more than one command
 // each, or drive the source beyond what the editor allows; texts that the
-// program's own files hold go out unchanged.
-#include "RunFixture.h"
+// program's own files hold go out unchanged. The session's refusal; the
+// window shows it in a box (tests/gui/shell/test_run_guards.cpp).
+#include "support/SessionRig.h"
 
-#include <QPushButton>
 #include <QTest>
 
 class RunValueCheckTest : public QObject
@@ -71,26 +71,23 @@ void RunValueCheckTest::run()
     QFETCH(int, field);
     QFETCH(QString, text);
     QFETCH(QString, result);
-    FakePlatform fake;
-    auto w = startedWindow(fake, true);
-    setSteps(*w, {StepSpec{}, StepSpec{}});
-    w->ui().livData->steps().setSubItem(2, field, text);
-    w->ui().cmdRunStop->click();
-    settle(*w);
+    SessionRig rig;
+    FakePlatform &fake = rig.fake;
+    std::vector<StepRecord> steps = SessionRig::rows({StepSpec{}, StepSpec{}});
+    steps[1].subItem(field) = text;
+    const InstrumentSession::Refusal refused = rig.start(steps);
     if (result.startsWith(':')) {
-        QVERIFY(fake.messages.shown.isEmpty());
+        QVERIFY(refused.message.isEmpty());
         QVERIFY(fake.timer.tick());
         QVERIFY2(fake.port.writes().contains(result), qPrintable(fake.port.writes().join('|')));
         return;
     }
     QVERIFY(fake.port.events.isEmpty());
-    QCOMPARE(fake.messages.shown.size(), 1);
-    QCOMPARE(fake.messages.shown.first().text, "Step2 (row 2): the " + result + " The program was not run.");
+    QCOMPARE(refused.message, "Step2 (row 2): the " + result + " The program was not run.");
     // Unchecked, the step is never sent: the run goes ahead.
-    w->ui().livData->steps().setChecked(2, false);
-    w->ui().cmdRunStop->click();
-    settle(*w);
-    QCOMPARE(w->ui().cmdRunStop->text(), QStringLiteral("&STOP"));
+    steps[1].checked = false;
+    rig.start(steps);
+    QVERIFY(rig.session.running());
 }
 
 QTEST_MAIN(RunValueCheckTest)
