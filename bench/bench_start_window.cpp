@@ -9,7 +9,10 @@
 // program's COM 1 is a pseudo-terminal, so it opens as on a bench.
 // Beside it, each program's start to its end without a window (quorra
 // --version against the bare window's program ending at once): what
-// loading the libraries costs before any window is made.
+// loading the libraries costs before any window is made; and the bare
+// window with a line of text, which pays for the font database (the
+// system's font configuration read at the first text) as every window
+// with a label does.
 
 #include "BenchTiming.h"
 #include "support/PtyPair.h"
@@ -184,6 +187,7 @@ int main()
                                                "XDG_RUNTIME_DIR=" + settings.path().toStdString()};
     const std::vector<std::string> program{QUORRA_EXECUTABLE, "--com1", cable.deviceName().toStdString()};
     const std::vector<std::string> bare{BARE_WINDOW_EXECUTABLE};
+    const std::vector<std::string> bareText{BARE_WINDOW_EXECUTABLE, "--text"};
 
     const auto toWindow = [&](const std::vector<std::string> &arguments) {
         drain(x);
@@ -207,21 +211,24 @@ int main()
     // One round of each first, so that both start from a warm file cache.
     toWindow(program);
     toWindow(bare);
-    std::vector<double> programWindow, bareWindowMs, programExit, bareExit;
+    toWindow(bareText);
+    std::vector<double> programWindow, bareWindowMs, bareTextMs, programExit, bareExit;
     for (int round = 0; round < Rounds; ++round) {
-        const double p = toWindow(program), b = toWindow(bare);
-        if (p < 0 || b < 0) {
+        const double p = toWindow(program), b = toWindow(bare), t = toWindow(bareText);
+        if (p < 0 || b < 0 || t < 0) {
             std::fprintf(stderr, "bench_start_window: a window did not appear within 10 s\n");
             end(display.server);
             return 1;
         }
         programWindow.push_back(p);
         bareWindowMs.push_back(b);
+        bareTextMs.push_back(t);
         programExit.push_back(toExit({QUORRA_EXECUTABLE, "--version"}));
         bareExit.push_back(toExit({BARE_WINDOW_EXECUTABLE, "--exit"}));
     }
     std::printf("%d rounds on Xvfb %s\n", Rounds, display.name.c_str());
     report("start to a mapped window", programWindow, bareWindowMs);
+    report("start to a mapped window, the bare one with a line of text", programWindow, bareTextMs);
     report("start to exit without a window (quorra --version; the bare one ends at once)", programExit,
            bareExit);
     std::printf("goal: the window ratio at most 1.5\n");
