@@ -3,10 +3,12 @@
 //
 // Whole runs played by the session on the fake port and timer, on its own
 // thread: the wire transcript at RUN and at each tick, with the period the
-// timer was armed with, byte for byte. What the window adds to a run (its
-// locks, caption, status line and selection) is tested with the window.
+// timer was armed with, byte for byte; and what the session does with a
+// port that is not there. What the window adds (its locks, caption, status
+// line, selection and boxes) is tested with the window.
 #include "support/SessionRig.h"
 
+#include <QSignalSpy>
 #include <QTest>
 
 class SessionRunsTest : public QObject
@@ -16,6 +18,7 @@ private slots:
     void cycle3_phasesOnlyWhereTheyChange();
     void phaseTexts_comparedExactly_data();
     void phaseTexts_comparedExactly();
+    void closedPort_resetTriesItAgain();
 };
 
 void SessionRunsTest::cycle3_phasesOnlyWhereTheyChange()
@@ -94,6 +97,22 @@ void SessionRunsTest::phaseTexts_comparedExactly()
     QCOMPARE(t.value(0),
              RunStart + stepWire(":SOUR:STPH " + start1 + "\r:SOUR:SPPH " + stop1 + "\r") + "@1000");
     QCOMPARE(t.value(1), stepWire(phases2) + "@1000");
+}
+
+void SessionRunsTest::closedPort_resetTriesItAgain()
+{
+    SessionRig rig;
+    FakePlatform &fake = rig.fake;
+    // Another port chosen under Remote fails to open.
+    fake.port.openablePorts = {1};
+    rig.session.setPortName(QStringLiteral("COM 2"));
+    rig.session.choosePort(QStringLiteral("COM 2"));
+    fake.port.clearEvents();
+    QSignalSpy messages(&rig.session, &InstrumentSession::message);
+    QCOMPARE(rig.session.reset(), InstrumentSession::LinkResult::NotOpened);
+    QTRY_COMPARE(messages.size(), 1);
+    QCOMPARE(fake.port.count(FakeSerialPort::Kind::Write) + fake.port.count(FakeSerialPort::Kind::WriteFailed),
+             0);
 }
 
 QTEST_MAIN(SessionRunsTest)
