@@ -4,6 +4,7 @@
 #include "domain/instrument/RecordWriter.h"
 
 #include "domain/instrument/RunRecorder.h"
+#include "domain/system/ThreadPriority.h"
 
 #include <QFileDevice>
 #include <utility>
@@ -48,6 +49,10 @@ QString RecordWriter::failure() const
 
 void RecordWriter::work()
 {
+    // At the session's priority, so that a row follows its command at once
+    // even on a busy machine (a program killed meanwhile keeps the record
+    // equal to the wire); a slow disk makes it sleep, never spin.
+    raiseThreadToRealTime();
     std::unique_lock lock(m_mutex);
     for (;;) {
         m_wake.wait(lock, [this] { return m_ending || !m_queue.empty(); });
