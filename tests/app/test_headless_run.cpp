@@ -16,6 +16,7 @@
 #include "sim/source/SourceLink.h"
 #include "sim/source/TcpCable.h"
 #include "support/FakePlatform.h"
+#include "support/Loopback.h"
 
 #include <QApplication>
 #include <QDir>
@@ -573,37 +574,11 @@ void HeadlessRunTest::interrupt_offCommandsThen130()
 
 #ifdef Q_OS_UNIX
 namespace {
-// A loopback listener; its port is that of a serial server.
-int listenOnLoopback(int backlog, quint16 *port)
-{
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t size = sizeof a;
-    if (fd < 0 || ::bind(fd, reinterpret_cast<sockaddr *>(&a), size) != 0 || ::listen(fd, backlog) != 0
-        || ::getsockname(fd, reinterpret_cast<sockaddr *>(&a), &size) != 0)
-        return -1;
-    *port = ntohs(a.sin_port);
-    return fd;
-}
-
 // The next connection, or -1 after timeoutMs (a test that fails must not hang).
 int acceptWithin(int listener, int timeoutMs)
 {
     pollfd p{listener, POLLIN, 0};
     return ::poll(&p, 1, timeoutMs) > 0 ? ::accept(listener, nullptr, nullptr) : -1;
-}
-
-int connectTo(quint16 port)
-{
-    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    a.sin_port = htons(port);
-    ::connect(fd, reinterpret_cast<sockaddr *>(&a), sizeof a);
-    return fd;
 }
 } // namespace
 #endif

@@ -16,7 +16,6 @@
 #include <QList>
 #include <QMetaObject>
 #include <QObject>
-#include <QThread>
 #include <atomic>
 #include <optional>
 #include <type_traits>

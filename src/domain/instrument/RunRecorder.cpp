@@ -218,15 +218,16 @@ bool RunRecorder::write(const Row &row)
 
 bool RunRecorder::writeWhole(const QByteArray &line)
 {
-    const QString why = RecordWriter::appendWhole(m_file, m_whole, line);
-    return why.isEmpty() || fail(QStringLiteral("cannot write \"%1\": %2").arg(m_file.fileName(), why));
+    return wrote(RecordWriter::appendWhole(m_file, m_whole, line));
 }
 
 bool RunRecorder::checkWriter()
 {
-    if (failed() || !m_writer)
-        return true;
-    const QString why = m_writer->failure();
+    return failed() || !m_writer || wrote(m_writer->failure());
+}
+
+bool RunRecorder::wrote(const QString &why)
+{
     return why.isEmpty() || fail(QStringLiteral("cannot write \"%1\": %2").arg(m_file.fileName(), why));
 }
 

@@ -108,6 +108,8 @@ private:
     bool writeWhole(const QByteArray &line);
     // The writer's failure, once, as the record's; true while there is none.
     bool checkWriter();
+    // why (the system's words) as the record's failure; true when empty.
+    bool wrote(const QString &why);
     bool writeSideFile(bool ended);
     bool fail(const QString &why);
 

@@ -79,7 +79,6 @@ private slots:
     void start_refusals_sendNothing();
     void ownThread_runGoesOnWhileCallerIsBusy();
     void ownThread_endingBringsObjectsHome();
-    void request_callerGoesOn_endComesAfterWhatTheWorkSaid();
     void portMap_reachesThePortOnTheSessionsThread_data();
     void portMap_reachesThePortOnTheSessionsThread();
 };
@@ -356,29 +355,6 @@ void InstrumentSessionTest::ownThread_runGoesOnWhileCallerIsBusy()
         session.release();
         QCOMPARE(crash.port, qintptr(-1));
     }
-}
-
-// What the window asks without waiting: the call returns at once, and the
-// end is heard after the messages the work raised, in that order.
-void InstrumentSessionTest::request_callerGoesOn_endComesAfterWhatTheWorkSaid()
-{
-    FakePlatform fake;
-    fake.port.openablePorts = {};
-    InstrumentSession session(fake.port, fake.timer);
-    SessionThread thread(session, {&fake.port, &fake.timer});
-    session.setPortName(QStringLiteral("COM 1"));
-    QStringList heard;
-    connect(&session, &InstrumentSession::message, this, [&heard](const QString &text) { heard << text; });
-    session.request(
-        this, [](InstrumentSession &s) { return s.setRemote(true); },
-        [&heard](InstrumentSession::LinkResult result) {
-            heard << (result == InstrumentSession::LinkResult::NotOpened ? QStringLiteral("end: not opened")
-                                                                         : QStringLiteral("end: other"));
-        });
-    QVERIFY(heard.isEmpty()); // nothing is heard before this thread looks
-    QTRY_COMPARE(heard.size(), 2);
-    QCOMPARE(heard, (QStringList{"COM 1 : not available. Change the CommPort property to another port.",
-                                 "end: not opened"}));
 }
 
 void InstrumentSessionTest::ownThread_endingBringsObjectsHome()

@@ -1,0 +1,15 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorra maintainers
+
+#pragma once
+
+#include <QtGlobal>
+
+// Loopback sockets for the tests that play a serial server (POSIX; elsewhere
+// both return -1).
+// A listener on 127.0.0.1 with this backlog (0: a full queue after a few
+// connections nobody accepts, so that a further connect waits unanswered);
+// its port goes to *port. -1 when it cannot listen.
+int listenOnLoopback(int backlog, quint16 *port);
+// A non-blocking connect to 127.0.0.1:port, left as it stands.
+int connectTo(quint16 port);
