@@ -6,6 +6,7 @@
 #include "app/FileTools.h"
 #include "app/HeadlessRun.h"
 #include "app/ReportTools.h"
+#include "gui/widgets/FontWarmUp.h"
 #include "gui/widgets/QtPlatform.h"
 
 #include <QApplication>
@@ -74,6 +75,7 @@ int main(int argc, char *argv[])
         return runHeadless(*parsed.options, &settings);
     }
 
+    const FontWarmUp fonts; // beside the connection to the display
     QApplication app(argc, argv);
     nameSettings();
     const QSettings settings;

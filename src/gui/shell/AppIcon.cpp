@@ -3,6 +3,10 @@
 
 #include "gui/shell/AppIcon.h"
 
+#include <QEvent>
+#include <QTimer>
+#include <QWidget>
+
 // The resources live in a static library: without a reference from code
 // that is linked in, the linker would drop them. (Q_INIT_RESOURCE must not be
 // used inside a namespace, hence a static function at file scope.)
@@ -28,4 +32,35 @@ QPixmap appIconPixmap32()
 {
     ensureResources();
     return QPixmap(QStringLiteral(":/icons/quorra-32.png"));
+}
+
+namespace {
+// Watches a window for its first paint; what is queued then runs once the
+// frame has gone to the screen.
+class FirstFrameIcon : public QObject
+{
+public:
+    explicit FirstFrameIcon(QWidget *window) : QObject(window), m_window(window)
+    {
+        window->installEventFilter(this);
+    }
+
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (watched == m_window && event->type() == QEvent::Paint) {
+            m_window->removeEventFilter(this);
+            QTimer::singleShot(0, m_window, [window = m_window] { window->setWindowIcon(appIcon()); });
+            deleteLater();
+        }
+        return false;
+    }
+
+private:
+    QWidget *m_window;
+};
+} // namespace
+
+void setIconAfterFirstFrame(QWidget *window)
+{
+    new FirstFrameIcon(window);
 }

@@ -10,3 +10,8 @@
 // src/resources/quorra.svg, which is also what the desktop entry shows.
 QIcon appIcon();
 QPixmap appIconPixmap32();
+
+class QWidget;
+// Gives a window the icon once its first frame is drawn: the icon's images
+// are decoded when it is made, and the window comes up without waiting.
+void setIconAfterFirstFrame(QWidget *window);

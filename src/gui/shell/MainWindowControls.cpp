@@ -25,7 +25,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStatusBar>
-#include <QTimer>
 
 #include <functional>
 #include <memory>
@@ -185,9 +184,7 @@ void frmControlUi::setupUi(QMainWindow *window)
     mnuHelp->setObjectName(QStringLiteral("mnuHelp"));
     mnuAbout = addItem(mnuHelp, "mnuAbout", QStringLiteral("&About..."));
 
-    // The icon's images are decoded when it is made: after the first show,
-    // so that the window comes up without waiting for them.
-    QTimer::singleShot(0, window, [window] { window->setWindowIcon(appIcon()); });
+    setIconAfterFirstFrame(window);
     // The minimum is an outer size; the resize handler corrects it for the
     // frame once the window is shown and the frame is known.
     window->setMinimumSize(twipsToPixels(ResizeRule::MinimumWidth), twipsToPixels(ResizeRule::MinimumHeight));

@@ -39,6 +39,14 @@ void frmControl::connectRun()
         if (m_runActive && m_ui.cmdRunStop->isEnabled())
             m_ui.cmdRunStop->click();
     });
+    // Most line work ends at once (an idle line, a port that opens): the
+    // pointer is left alone for it rather than blinking, and turns busy only
+    // for work that lasts, as a connect or a slow close does.
+    m_busyPointerDelay = new QTimer(this);
+    m_busyPointerDelay->setSingleShot(true);
+    m_busyPointerDelay->setInterval(BusyPointerDelayMs);
+    connect(m_busyPointerDelay, &QTimer::timeout, this, [this] { m_platform.busy->setBusy(true); });
+
     InstrumentSession *session = m_session.get();
     connect(session, &InstrumentSession::message, this, [this](const QString &text) { MsgBox(text); });
     connect(session, &InstrumentSession::portOpenTried, this, &frmControl::showPortFailure);
@@ -203,6 +211,12 @@ void frmControl::applyLocks()
 
 void frmControl::setLineBusy(bool busy)
 {
-    m_platform.busy->setBusy(busy);
+    if (busy) {
+        m_busyPointerDelay->start();
+    } else {
+        if (!m_busyPointerDelay->isActive())
+            m_platform.busy->setBusy(false);
+        m_busyPointerDelay->stop();
+    }
     applyLocks();
 }

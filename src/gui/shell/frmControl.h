@@ -18,6 +18,7 @@
 #include <memory>
 
 class QShortcut;
+class QTimer;
 class SessionThread;
 class StepDocument;
 class frmDataSetting;
@@ -39,6 +40,9 @@ class frmControl : public QMainWindow
 public:
     explicit frmControl(const Platform &platform, QWidget *parent = nullptr);
     ~frmControl() override;
+
+    // How long line work goes on before the pointer turns busy.
+    static constexpr int BusyPointerDelayMs = 50;
 
     // Start-up: runs once, before the window is first shown. When no port
     // opens it shows its message, notes that no port is available and
@@ -183,9 +187,10 @@ private:
     // last try, and nothing once it has opened.
     void showPortFailure(const QString &entry, bool opened, const QString &failure); // PortControls.cpp
     // Work on the line (opening, connecting, closing) is asked of the
-    // session without waiting: meanwhile the pointer is busy and what a run
-    // locks is locked, and then(result) runs once the session is done, after
-    // what it said on the way.
+    // session without waiting: meanwhile what a run locks is locked, the
+    // pointer busy once the work lasts long enough to be seen, and
+    // then(result) runs once the session is done, after what it said on the
+    // way.
     template <typename Work, typename Then>
     void onLine(Work work, Then then);
     void setLineBusy(bool busy); // RunControl.cpp
@@ -207,7 +212,8 @@ private:
     bool m_releasing = false;   // the close waits for the release
 
     frmControlUi m_ui;
-    QShortcut *m_stopKey = nullptr; // Escape: STOP, while a run goes on
+    QShortcut *m_stopKey = nullptr;       // Escape: STOP, while a run goes on
+    QTimer *m_busyPointerDelay = nullptr; // the line work that shows the busy pointer
 
     // The secondary windows, when open.
     QPointer<frmDataSetting> DataSetting;

@@ -29,6 +29,7 @@ private slots:
     void normalStart_leavesTheDocumentedState();
     void normalStart_writesOnlyTheLocalCommand();
     void portList_toolTipsFollowTheWindowsMap();
+    void shown_iconComesWithTheFirstFrame();
 };
 
 void StartupTest::firstPortOpens_secondNeverTried()
@@ -163,6 +164,18 @@ void StartupTest::portList_toolTipsFollowTheWindowsMap()
     frmControl other(otherFake.bundle());
     other.Form_Load();
     QCOMPARE(other.ui().cboCommPort->itemData(1, Qt::ToolTipRole).toString(), PortMap().toolTip(2));
+}
+
+void StartupTest::shown_iconComesWithTheFirstFrame()
+{
+    FakePlatform fake;
+    frmControl w(fake.bundle());
+    w.Form_Load();
+    QVERIFY(w.windowIcon().isNull()); // made once the window has drawn itself
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QTRY_VERIFY(!w.windowIcon().isNull());
+    QCOMPARE(w.windowIcon().availableSizes().size(), 3);
 }
 
 QTEST_MAIN(StartupTest)
