@@ -19,6 +19,11 @@ private slots:
     void phaseTexts_comparedExactly_data();
     void phaseTexts_comparedExactly();
     void closedPort_resetTriesItAgain();
+    void continuous_playsUntilStop();
+    void allUnchecked_rewindsOnceThenWaitsForStop();
+    void cycleField_readAsItIsWritten();
+    void reset_goesOutBetweenSteps_runCarriesOn();
+    void zeroDwell_staysOnTheRowUntilStop();
 };
 
 void SessionRunsTest::cycle3_phasesOnlyWhereTheyChange()
@@ -113,6 +118,73 @@ void SessionRunsTest::closedPort_resetTriesItAgain()
     QTRY_COMPARE(messages.size(), 1);
     QCOMPARE(fake.port.count(FakeSerialPort::Kind::Write) + fake.port.count(FakeSerialPort::Kind::WriteFailed),
              0);
+}
+
+void SessionRunsTest::continuous_playsUntilStop()
+{
+    SessionRig rig;
+    FakePlatform &fake = rig.fake;
+    rig.start({StepSpec{}}, QStringLiteral("Continuous"));
+    QCOMPARE(moment(fake), RunStart + stepWire(BothPhases) + "@1000");
+    for (int cycle = 1; cycle <= 5; ++cycle) {
+        QVERIFY(fake.timer.tick());
+        QCOMPARE(moment(fake), QStringLiteral("@1000"));
+        QCOMPARE(rig.session.state().CyclesLeft, -1 - cycle);
+        QVERIFY(fake.timer.tick());
+        QCOMPARE(moment(fake), stepWire(QString()) + "@1000");
+    }
+    rig.session.stop();
+    QCOMPARE(moment(fake), RunEnd + "@off");
+    QVERIFY(!rig.session.running());
+}
+
+void SessionRunsTest::allUnchecked_rewindsOnceThenWaitsForStop()
+{
+    SessionRig rig;
+    StepSpec unchecked;
+    unchecked.checked = false;
+    QCOMPARE(rig.transcript({unchecked, unchecked, unchecked}), QStringList{RunStart + "@off"});
+    QCOMPARE(rig.session.state().CyclesLeft, 0);
+    QCOMPARE(rig.session.state().CurrentStep, 1);
+    QVERIFY(rig.session.running()); // until STOP
+    rig.session.stop();
+    QCOMPARE(moment(rig.fake), RunEnd + "@off");
+}
+
+void SessionRunsTest::cycleField_readAsItIsWritten()
+{
+    SessionRig rig;
+    StepSpec unchecked;
+    unchecked.checked = false;
+    rig.start({unchecked}, QStringLiteral("Cycle"), QStringLiteral("1,000"));
+    QCOMPARE(rig.session.state().RunCycles, 1000);
+    QCOMPARE(rig.session.state().CyclesLeft, 999); // one rewind in the first call
+}
+
+void SessionRunsTest::reset_goesOutBetweenSteps_runCarriesOn()
+{
+    SessionRig rig;
+    FakePlatform &fake = rig.fake;
+    rig.start({StepSpec{}, StepSpec{}});
+    fake.port.clearEvents();
+    rig.session.reset();
+    QCOMPARE(moment(fake), QStringLiteral("*RST\r@1000"));
+    QVERIFY(fake.timer.tick());
+    QCOMPARE(moment(fake), stepWire(QString()) + "@1000");
+}
+
+void SessionRunsTest::zeroDwell_staysOnTheRowUntilStop()
+{
+    SessionRig rig;
+    FakePlatform &fake = rig.fake;
+    StepSpec zero;
+    zero.dwell = QStringLiteral("0.00");
+    QCOMPARE(rig.transcript({zero, StepSpec{}}), QStringList{RunStart + stepWire(BothPhases) + "@off"});
+    QCOMPARE(fake.timer.Interval(), 0);
+    QVERIFY(fake.timer.Enabled());
+    QVERIFY(rig.session.running());
+    rig.session.stop();
+    QCOMPARE(moment(fake), RunEnd + "@off");
 }
 
 QTEST_MAIN(SessionRunsTest)

@@ -21,19 +21,16 @@ class RunSequenceTest : public QObject
     Q_OBJECT
 private slots:
     void single_oneRow_rewindAtOneSecond_endAtTwo();
-    void continuous_playsUntilStop();
     void uncheckedRows_costNoTime();
-    void allUnchecked_rewindsOnceThenWaitsForStop();
     void statusText_firstOfFourRows();
     void emptyTable_runDoesNothing();
     void unknownModeText_reusesPreviousCount();
     void unknownModeText_beforeAnyRun_endsAtOnce();
-    void cycleField_readAsItIsWritten();
     void runLocksTheWindow_endUnlocksIt();
     void stop_endsAtOnce_selectionStaysOnLastRow();
+    void noTickPending_runGoesOnUntilStop_data();
+    void noTickPending_runGoesOnUntilStop();
     void local_haltsTicks_outputStaysOn_remoteThenStop();
-    void reset_goesOutBetweenSteps_runCarriesOn();
-    void zeroDwell_staysOnTheRowUntilStop();
 };
 
 void RunSequenceTest::single_oneRow_rewindAtOneSecond_endAtTwo()
@@ -50,28 +47,6 @@ void RunSequenceTest::single_oneRow_rewindAtOneSecond_endAtTwo()
     QCOMPARE(w->statusText(), QStringLiteral("Now Stop"));
     QCOMPARE(w->ui().cmdRunStop->text(), QStringLiteral("&RUN"));
     QCOMPARE(w->session().state().CyclesLeft, 0);
-}
-
-void RunSequenceTest::continuous_playsUntilStop()
-{
-    FakePlatform fake;
-    auto w = startedWindow(fake, true);
-    setSteps(*w, {StepSpec{}});
-    chooseRunMode(*w, QStringLiteral("Continuous"));
-    w->cmdRunStop_Click();
-    settle(*w);
-    QCOMPARE(moment(fake), RunStart + stepWire(BothPhases) + "@1000");
-    for (int cycle = 1; cycle <= 5; ++cycle) {
-        QVERIFY(fake.timer.tick());
-        QCOMPARE(moment(fake), QStringLiteral("@1000"));
-        QCOMPARE(w->session().state().CyclesLeft, -1 - cycle);
-        QVERIFY(fake.timer.tick());
-        QCOMPARE(moment(fake), stepWire(QString()) + "@1000");
-    }
-    w->cmdRunStop_Click();
-    settle(*w);
-    QCOMPARE(moment(fake), RunEnd + "@off");
-    QCOMPARE(w->statusText(), QStringLiteral("Now Stop"));
 }
 
 void RunSequenceTest::uncheckedRows_costNoTime()
@@ -92,22 +67,6 @@ void RunSequenceTest::uncheckedRows_costNoTime()
     };
     QCOMPARE(runTranscript(*w, fake), expected);
     QCOMPARE(w->ui().livData->selectedIndex(), 3);
-}
-
-void RunSequenceTest::allUnchecked_rewindsOnceThenWaitsForStop()
-{
-    FakePlatform fake;
-    auto w = startedWindow(fake, true);
-    StepSpec unchecked;
-    unchecked.checked = false;
-    setSteps(*w, {unchecked, unchecked, unchecked});
-    QCOMPARE(runTranscript(*w, fake), QStringList{RunStart + "@off"});
-    QCOMPARE(w->session().state().CyclesLeft, 0);
-    QCOMPARE(w->session().state().CurrentStep, 1);
-    QCOMPARE(w->ui().cmdRunStop->text(), QStringLiteral("&STOP"));
-    w->cmdRunStop_Click();
-    settle(*w);
-    QCOMPARE(moment(fake), RunEnd + "@off");
 }
 
 void RunSequenceTest::statusText_firstOfFourRows()
@@ -167,20 +126,6 @@ void RunSequenceTest::unknownModeText_beforeAnyRun_endsAtOnce()
     QCOMPARE(w->statusText(), QStringLiteral("Now Stop"));
     QCOMPARE(w->ui().cmdRunStop->text(), QStringLiteral("&RUN"));
     QCOMPARE(w->session().state().RunCycles, 0);
-}
-
-void RunSequenceTest::cycleField_readAsItIsWritten()
-{
-    FakePlatform fake;
-    auto w = startedWindow(fake, true);
-    StepSpec unchecked;
-    unchecked.checked = false;
-    setSteps(*w, {unchecked});
-    chooseRunMode(*w, QStringLiteral("Cycle"), QStringLiteral("1,000"));
-    w->cmdRunStop_Click();
-    settle(*w);
-    QCOMPARE(w->session().state().RunCycles, 1000);
-    QCOMPARE(w->session().state().CyclesLeft, 999); // one rewind in the first call
 }
 
 void RunSequenceTest::runLocksTheWindow_endUnlocksIt()
@@ -262,35 +207,35 @@ void RunSequenceTest::local_haltsTicks_outputStaysOn_remoteThenStop()
     QVERIFY(w->ui().fraData->isEnabled());
 }
 
-void RunSequenceTest::reset_goesOutBetweenSteps_runCarriesOn()
+void RunSequenceTest::noTickPending_runGoesOnUntilStop_data()
 {
-    FakePlatform fake;
-    auto w = startedWindow(fake, true);
-    setSteps(*w, {StepSpec{}, StepSpec{}});
-    w->cmdRunStop_Click();
-    settle(*w);
-    fake.port.clearEvents();
-    w->cmdReset_Click();
-    settle(*w);
-    QCOMPARE(moment(fake), QStringLiteral("*RST\r@1000"));
-    QVERIFY(fake.timer.tick());
-    QCOMPARE(moment(fake), stepWire(QString()) + "@1000");
+    QTest::addColumn<QString>("firstDwell");
+    QTest::addColumn<bool>("checked");
+    QTest::newRow("every row unchecked") << "1.00" << false;
+    QTest::newRow("zero dwell") << "0.00" << true;
 }
 
-void RunSequenceTest::zeroDwell_staysOnTheRowUntilStop()
+// The session arms no tick, and the run goes on: the window stays as for a
+// run until STOP.
+void RunSequenceTest::noTickPending_runGoesOnUntilStop()
 {
+    QFETCH(QString, firstDwell);
+    QFETCH(bool, checked);
     FakePlatform fake;
     auto w = startedWindow(fake, true);
-    StepSpec zero;
-    zero.dwell = QStringLiteral("0.00");
-    setSteps(*w, {zero, StepSpec{}});
-    QCOMPARE(runTranscript(*w, fake), QStringList{RunStart + stepWire(BothPhases) + "@off"});
-    QCOMPARE(fake.timer.Interval(), 0);
-    QVERIFY(fake.timer.Enabled());
+    StepSpec first;
+    first.dwell = firstDwell;
+    first.checked = checked;
+    StepSpec second;
+    second.checked = checked;
+    setSteps(*w, {first, second});
+    QVERIFY(runTranscript(*w, fake).last().endsWith(QStringLiteral("@off")));
     QCOMPARE(w->ui().cmdRunStop->text(), QStringLiteral("&STOP"));
+    QVERIFY(!w->ui().fraData->isEnabled());
     w->cmdRunStop_Click();
     settle(*w);
     QCOMPARE(moment(fake), RunEnd + "@off");
+    QCOMPARE(w->ui().cmdRunStop->text(), QStringLiteral("&RUN"));
 }
 
 QTEST_MAIN(RunSequenceTest)
