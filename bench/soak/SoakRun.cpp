@@ -33,6 +33,7 @@ Soak::Soak(const Options &options)
         m_serial.setClock([this] { return m_virtualMs; });
     } else
         m_timer = std::make_unique<QtTimer>();
+    m_tap.onDiscard = [this] { onDiscard(); };
     QObject::connect(&m_bridge, &PtyBridge::readyRead, [this] { poll(); });
     m_model.setTranscriptLimit(1);
 }
@@ -77,10 +78,14 @@ bool Soak::setUp()
 
 void Soak::pressRun()
 {
-    m_sentCheck.emplace(std::vector<QByteArray>{});
-    // Lines written before RUN that the source has not read yet.
-    std::vector<QByteArray> prelude(m_beforeRun.begin() + qsizetype(m_receivedBeforeRun), m_beforeRun.end());
-    m_sourceCheck.emplace(prelude);
+    {
+        const std::lock_guard lock(m_wire);
+        m_sentCheck.emplace(std::vector<QByteArray>{});
+        // Lines written before RUN that the source has not read yet.
+        std::vector<QByteArray> prelude(m_beforeRun.begin() + qsizetype(m_receivedBeforeRun),
+                                        m_beforeRun.end());
+        m_sourceCheck.emplace(prelude);
+    }
     m_runMs = nowMs();
     m_runWallMs = double(m_wall.nsecsElapsed()) / 1e6;
     m_window->cmdRunStop_Click();
@@ -99,16 +104,39 @@ void Soak::pressStop(const QString &why)
         return;
     m_stopReason = why;
     takeStartRss(); // a run shorter than the warm-up
-    const qint64 played = m_sentCheck->steps();
-    m_sentCheck->stopAfter(played);
-    m_sourceCheck->stopAfter(played);
     m_stopMs = nowMs();
     m_stopWallMs = double(m_wall.nsecsElapsed()) / 1e6;
     m_backlogMs = m_model.lineFreeAt() - m_stopMs;
+    // A tick may still play a step before STOP reaches the session's
+    // thread: the steps are counted there, at STOP's discard.
+    {
+        const std::lock_guard lock(m_wire);
+        m_stopPending = true;
+    }
     if (running())
         m_window->cmdRunStop_Click();
+    {
+        const std::lock_guard lock(m_wire);
+        if (!m_stopCounted) // the run had ended, or its port was closed
+            countStop();
+    }
     if (m_options.virtualClock)
         poll();
+}
+
+void Soak::onDiscard()
+{
+    const std::lock_guard lock(m_wire);
+    if (m_stopPending && !m_stopCounted)
+        countStop();
+}
+
+void Soak::countStop()
+{
+    const qint64 played = m_sentCheck->steps();
+    m_sentCheck->stopAfter(played);
+    m_sourceCheck->stopAfter(played);
+    m_stopCounted = true;
 }
 
 void Soak::sample()
@@ -117,6 +145,7 @@ void Soak::sample()
     if (seconds >= 1.0)
         takeStartRss();
     if (seconds >= m_nextSampleS) {
+        const std::lock_guard lock(m_wire);
         std::printf("  %6.0f s: rss %s, %lld steps played, %lld received by the source\n", seconds,
                     kbText(statusKb("VmRSS:")).c_str(), static_cast<long long>(m_sentCheck->steps()),
                     static_cast<long long>(m_sourceCheck->steps()));
@@ -131,6 +160,7 @@ void Soak::poll()
     if (bytes.isEmpty())
         return;
     m_model.receive(bytes, nowMs(), m_bridge.lineSettings());
+    const std::lock_guard lock(m_wire);
     if (m_sourceCheck && !stopped())
         m_bytesInRun += bytes.size();
     for (const ReceivedLine &line : m_model.advanceToEnd()) {
@@ -159,6 +189,7 @@ bool Soak::tickVirtually()
 
 int Soak::report()
 {
+    const std::lock_guard lock(m_wire);
     const std::optional<long> endRss = statusKb("VmRSS:");
     const std::optional<long> peakRss = statusKb("VmHWM:");
     const double runS = (m_stopMs - m_runMs) / 1000.0;
@@ -221,9 +252,10 @@ int Soak::report()
 
 void Soak::onWritten(const QByteArray &line)
 {
+    const std::lock_guard lock(m_wire);
     m_ledger.sent(line);
     if (m_sentCheck) {
-        if (m_sentCheck->check(line) && stepGoalReached() && onStepGoal)
+        if (m_sentCheck->check(line) && goalReached() && onStepGoal)
             onStepGoal();
     } else
         m_beforeRun.push_back(line);

@@ -18,6 +18,7 @@
 #include <QElapsedTimer>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <vector>
 
@@ -59,12 +60,21 @@ public:
     void sample();
 
     // Steps the source has received (a stall shows here first).
-    qint64 stepsReceived() const { return m_sourceCheck ? m_sourceCheck->steps() : 0; }
+    qint64 stepsReceived() const
+    {
+        const std::lock_guard lock(m_wire);
+        return m_sourceCheck ? m_sourceCheck->steps() : 0;
+    }
     bool stepGoalReached() const
     {
-        return m_options.steps && m_sentCheck && m_sentCheck->steps() >= *m_options.steps;
+        const std::lock_guard lock(m_wire);
+        return goalReached();
     }
-    bool caughtUp() { return m_ledger.inFlight() == 0 && m_sourceCheck->complete(); }
+    bool caughtUp()
+    {
+        const std::lock_guard lock(m_wire);
+        return m_ledger.inFlight() == 0 && m_sourceCheck->complete();
+    }
 
     // Reads what the window wrote and carries it out.
     void poll();
@@ -82,7 +92,17 @@ public:
     std::function<void()> onStepGoal;
 
 private:
+    bool goalReached() const
+    {
+        return m_options.steps && m_sentCheck && m_sentCheck->steps() >= *m_options.steps;
+    }
+    // On the session's thread, as the window's port is given each line, and
+    // at STOP's discard, before STOP's own commands.
     void onWritten(const QByteArray &line);
+    void onDiscard();
+    // The steps played when STOP took effect: what both checks expect
+    // before STOP's commands.
+    void countStop();
     void takeStartRss();
     // The operator's pause between actions: the source reads each one apart.
     void pause();
@@ -101,6 +121,10 @@ private:
     NoBusyPointer m_busy;
     std::unique_ptr<frmControl> m_window;
 
+    // What the window's port was given (on the session's thread) against
+    // what the source read (on this one).
+    mutable std::mutex m_wire;
+    bool m_stopPending = false, m_stopCounted = false;
     Ledger m_ledger;
     std::vector<QByteArray> m_beforeRun;
     size_t m_receivedBeforeRun = 0;

@@ -64,6 +64,8 @@ void EndToEndTest::singleRunArrivesAsSent()
     window.Form_Load();
     settle(window);
     QVERIFY(!window.noPortAvailable());
+    // The real port works where the session does, behind the tap.
+    QCOMPARE(serial.thread(), window.session().thread());
     QTest::qWait(20);
     chooseRemote(window);
     QTest::qWait(20);

@@ -5,21 +5,41 @@
 
 #include "domain/ports/SerialPort.h"
 
+#include <QObject>
 #include <functional>
 
-// Passes everything to a real port and reports each text it took, so a test
-// or benchmark can compare what the window sent with what arrived.
-class TapPort : public SerialPort
+// Passes everything to a real port and reports each text it is given, so a
+// test or benchmark can compare what the window sent with what arrived. The
+// text is reported before it is passed on: a far end that reads at once
+// never sees a line the tap has not reported yet. A discard of what the port
+// still holds (STOP does one before its own commands) is reported too.
+//
+// The session moves its port to its own thread, and the real port must go
+// with it: while the tap lives, the port is its child. The reports come on
+// the session's thread.
+class TapPort : public QObject, public SerialPort
 {
 public:
     TapPort(SerialPort &inner, std::function<void(const QString &)> onWritten)
-        : m_inner(inner), m_onWritten(std::move(onWritten))
+        : m_inner(inner), m_onWritten(std::move(onWritten)), m_innerObject(dynamic_cast<QObject *>(&inner))
     {
+        if (m_innerObject) {
+            Q_ASSERT(!m_innerObject->parent());
+            m_innerObject->setParent(this);
+        }
         m_inner.onLinkLost = [this] {
             if (onLinkLost)
                 onLinkLost();
         };
     }
+    ~TapPort() override
+    {
+        // The port belongs to whoever made it.
+        if (m_innerObject)
+            m_innerObject->setParent(nullptr);
+    }
+
+    std::function<void()> onDiscard;
 
     qint16 CommPort() const override { return m_inner.CommPort(); }
     void setCommPort(qint16 port) override { m_inner.setCommPort(port); }
@@ -28,17 +48,28 @@ public:
     bool setSettings(const QString &s) override { return m_inner.setSettings(s); }
     bool PortOpen() const override { return m_inner.PortOpen(); }
     bool setPortOpen(bool open) override { return m_inner.setPortOpen(open); }
+    QString openFailure() const override { return m_inner.openFailure(); }
+    bool closeDelivered() const override { return m_inner.closeDelivered(); }
+    void setOpenAbandoned(std::function<bool()> abandoned) override
+    {
+        m_inner.setOpenAbandoned(std::move(abandoned));
+    }
+    void setCrashGuard(CrashGuard *guard) override { m_inner.setCrashGuard(guard); }
     int OutputPendingMs() const override { return m_inner.OutputPendingMs(); }
-    bool discardOutput() override { return m_inner.discardOutput(); }
+    bool discardOutput() override
+    {
+        if (onDiscard)
+            onDiscard();
+        return m_inner.discardOutput();
+    }
     bool setOutput(const QString &text) override
     {
-        if (!m_inner.setOutput(text))
-            return false;
         m_onWritten(text);
-        return true;
+        return m_inner.setOutput(text);
     }
 
 private:
     SerialPort &m_inner;
     std::function<void(const QString &)> m_onWritten;
+    QObject *m_innerObject;
 };
