@@ -36,27 +36,41 @@ QPixmap appIconPixmap32()
 
 namespace {
 // Watches a window for its first paint; what is queued then runs once the
-// frame has gone to the screen.
+// frame has gone to the screen. A window that does not draw soon (one that
+// starts minimized) gets its icon anyway, for its taskbar entry.
 class FirstFrameIcon : public QObject
 {
 public:
+    static constexpr int LatestMs = 1000;
+
     explicit FirstFrameIcon(QWidget *window) : QObject(window), m_window(window)
     {
         window->installEventFilter(this);
+        QTimer::singleShot(LatestMs, this, [this] { apply(); });
     }
 
     bool eventFilter(QObject *watched, QEvent *event) override
     {
         if (watched == m_window && event->type() == QEvent::Paint) {
             m_window->removeEventFilter(this);
-            QTimer::singleShot(0, m_window, [window = m_window] { window->setWindowIcon(appIcon()); });
-            deleteLater();
+            QTimer::singleShot(0, this, [this] { apply(); });
         }
         return false;
     }
 
 private:
+    void apply()
+    {
+        if (m_applied)
+            return;
+        m_applied = true;
+        m_window->removeEventFilter(this);
+        m_window->setWindowIcon(appIcon());
+        deleteLater();
+    }
+
     QWidget *m_window;
+    bool m_applied = false;
 };
 } // namespace
 

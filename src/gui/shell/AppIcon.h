@@ -12,6 +12,7 @@ QIcon appIcon();
 QPixmap appIconPixmap32();
 
 class QWidget;
-// Gives a window the icon once its first frame is drawn: the icon's images
-// are decoded when it is made, and the window comes up without waiting.
+// Gives a window the icon once its first frame is drawn (at the latest a
+// second after this call): the icon's images are decoded when it is made,
+// and the window comes up without waiting.
 void setIconAfterFirstFrame(QWidget *window);

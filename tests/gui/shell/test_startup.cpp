@@ -176,6 +176,12 @@ void StartupTest::shown_iconComesWithTheFirstFrame()
     QVERIFY(QTest::qWaitForWindowExposed(&w));
     QTRY_VERIFY(!w.windowIcon().isNull());
     QCOMPARE(w.windowIcon().availableSizes().size(), 3);
+
+    // A window that is not drawn soon (started minimized) gets it anyway.
+    FakePlatform hiddenFake;
+    frmControl hidden(hiddenFake.bundle());
+    hidden.Form_Load();
+    QTRY_VERIFY_WITH_TIMEOUT(!hidden.windowIcon().isNull(), 3000);
 }
 
 QTEST_MAIN(StartupTest)
