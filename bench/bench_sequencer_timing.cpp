@@ -569,9 +569,7 @@ int main(int argc, char *argv[])
     FakePlatform fake; // message box, file dialog, busy pointer
     RoutedPort port;
     ArmProbe timer;
-    Platform platform = fake.bundle();
-    platform.port = &port;
-    platform.timer = &timer;
+    Platform platform = fake.bundle(port, timer);
     // The crash path as the program has it; the guardian joins it later.
     CrashSignals crash;
     platform.crash = &crash;

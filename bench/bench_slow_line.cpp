@@ -115,9 +115,7 @@ public:
         ports.setDevice(2, QStringLiteral("/nonexistent/bench-slow-line/COM2"));
         m_reader.emplace(m_pty.farEnd(), LineRate);
         m_source.setTranscriptLimit(1);
-        Platform platform = m_fake.bundle();
-        platform.port = &m_port;
-        platform.timer = &m_timer;
+        Platform platform = m_fake.bundle(m_port, m_timer);
         m_window = std::make_unique<frmControl>(platform);
         m_window->setPortMap(ports);
         m_window->Form_Load();

@@ -601,24 +601,19 @@ void HeadlessRunTest::signalDuringConnect_endsAtOnce()
     QFETCH(int, signalNumber);
     // A server whose queue of connections is full answers no new one: the
     // program's connect waits, as for a host that does not answer.
-    quint16 port = 0;
-    const int listener = listenOnLoopback(0, &port);
-    QVERIFY(listener >= 0);
-    const int filling[] = {connectTo(port), connectTo(port), connectTo(port)};
+    const UnansweringServer server;
+    QVERIFY(server.isListening());
     QTemporaryDir dir;
     const QString file = writeSteps(dir, {step(1, "110.00", "0.15")});
     QElapsedTimer signalled;
-    const Outcome outcome = run({file, "--port", QStringLiteral("tcp://127.0.0.1:%1").arg(port)}, nullptr,
-                                [&](QProcess &process) {
+    const Outcome outcome = run({file, "--port", QStringLiteral("tcp://127.0.0.1:%1").arg(server.port())},
+                                nullptr, [&](QProcess &process) {
                                     QTest::qWait(500);
                                     signalled.start();
                                     if (process.state() == QProcess::Running)
                                         ::kill(static_cast<pid_t>(process.processId()), signalNumber);
                                 });
     const qint64 afterSignalMs = signalled.elapsed();
-    for (int fd : filling)
-        ::close(fd);
-    ::close(listener);
     // Nothing was under remote control: it ends as the signal asks, with no
     // message, and long before the connect would have timed out.
     QCOMPARE(outcome.exitCode, 128 + signalNumber);

@@ -223,9 +223,7 @@ void SlowLineTest::endOfRun_offCommandsComeNext()
     FakePlatform fake;
     RoutedPort port;
     QtTimer timer;
-    Platform platform = fake.bundle();
-    platform.port = &port;
-    platform.timer = &timer;
+    Platform platform = fake.bundle(port, timer);
     std::unique_ptr<frmControl> w;
     QProcess child;
     QTemporaryDir dir;

@@ -49,9 +49,7 @@ void TcpSourceTest::startUpRunAndDroppedLink()
     TapPort tap(port, [&](const QString &text) { written << text; });
     QtTimer timer;
     FakePlatform fake;
-    Platform platform = fake.bundle();
-    platform.port = &tap;
-    platform.timer = &timer;
+    Platform platform = fake.bundle(tap, timer);
     frmControl w(platform);
     w.setPortMap(ports);
     w.Form_Load();

@@ -193,6 +193,12 @@ struct FakePlatform
     FakeCrashGuard crash;
 
     Platform bundle() { return {&port, &timer, &messages, &files, &busy, &crash}; }
+    // The fakes' boxes, dialog, pointer and crash path around a real port
+    // and timer.
+    Platform bundle(SerialPort &realPort, Timer &realTimer)
+    {
+        return {&realPort, &realTimer, &messages, &files, &busy, &crash};
+    }
 };
 
 // A main window on the fakes after a normal start (COM 1 opens), with the

@@ -7,6 +7,7 @@
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
+#include <unistd.h>
 #endif
 
 int listenOnLoopback(int backlog, quint16 *port)
@@ -42,5 +43,25 @@ int connectTo(quint16 port)
 #else
     Q_UNUSED(port);
     return -1;
+#endif
+}
+
+UnansweringServer::UnansweringServer() : m_listener(listenOnLoopback(0, &m_port))
+{
+    if (m_listener >= 0) {
+        for (int &fd : m_waiting)
+            fd = connectTo(m_port);
+    }
+}
+
+UnansweringServer::~UnansweringServer()
+{
+#ifdef Q_OS_UNIX
+    for (int fd : m_waiting) {
+        if (fd >= 0)
+            ::close(fd);
+    }
+    if (m_listener >= 0)
+        ::close(m_listener);
 #endif
 }

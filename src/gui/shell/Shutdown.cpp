@@ -39,12 +39,13 @@ bool frmControl::Form_Unload()
         return false;
     if (m_releasing)
         return true; // a second close while the first one releases
+    const bool kept = !m_questionAnswered && !m_document->mayDiscard(ModifiedQuestion);
     // A signal while the question is open ends the close whatever the
     // answer: the program was kept in a recovery file and the output is off.
-    if (!m_questionAnswered && !m_document->mayDiscard(ModifiedQuestion) && !m_closingOnSignal)
-        return true;
     if (m_closingOnSignal)
         return false;
+    if (kept)
+        return true;
     releaseThenClose();
     return true;
 }

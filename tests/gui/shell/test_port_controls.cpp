@@ -21,10 +21,6 @@
 #include <QTest>
 #include <QTimer>
 
-#ifdef Q_OS_UNIX
-#include <unistd.h>
-#endif
-
 using Kind = FakeSerialPort::Kind;
 
 namespace {
@@ -269,11 +265,8 @@ void PortControlsTest::remoteConnecting_windowAnswers_localGivesUp()
     QSKIP("pseudo-terminals and the listener's backlog are POSIX here");
 #else
     QFETCH(QString, ending);
-    quint16 server = 0;
-    const int listener = listenOnLoopback(0, &server);
-    QVERIFY(listener >= 0);
-    // Connections nobody accepts fill the backlog.
-    const int waiting[] = {connectTo(server), connectTo(server), connectTo(server)};
+    const UnansweringServer server;
+    QVERIFY(server.isListening());
     QTest::qWait(50);
 
     PtyPair pty;
@@ -281,17 +274,14 @@ void PortControlsTest::remoteConnecting_windowAnswers_localGivesUp()
     FakePlatform fake;
     RoutedPort port;
     QtTimer timer;
-    Platform platform = fake.bundle();
-    platform.port = &port;
-    platform.timer = &timer;
     PortMap ports;
     ports.setDevice(1, pty.deviceName());
-    auto w = std::make_unique<frmControl>(platform);
+    auto w = std::make_unique<frmControl>(fake.bundle(port, timer));
     w->setPortMap(ports);
     w->Form_Load();
     QVERIFY(settle(*w));
     // From its next opening on, COM 1 is the server that never answers.
-    ports.set(1, *parsePortTarget(QStringLiteral("tcp://127.0.0.1:%1").arg(server)));
+    ports.set(1, *parsePortTarget(QStringLiteral("tcp://127.0.0.1:%1").arg(server.port())));
     w->setPortMap(ports);
     fake.messages.shown.clear();
 
@@ -325,9 +315,6 @@ void PortControlsTest::remoteConnecting_windowAnswers_localGivesUp()
     QCOMPARE(fake.messages.shown.size(), ending == QLatin1String("local") ? 0 : 2);
     if (ending == QLatin1String("exit"))
         QCOMPARE(fake.messages.shown.last().icon, MessageBox::Icon::Exclamation);
-    for (int fd : waiting)
-        ::close(fd);
-    ::close(listener);
 #endif
 }
 

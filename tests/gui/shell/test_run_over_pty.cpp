@@ -101,10 +101,7 @@ void RunOverPtyTest::stamp()
 
 std::unique_ptr<frmControl> RunOverPtyTest::startRemote()
 {
-    Platform platform = m_fake.bundle();
-    platform.port = m_port.get();
-    platform.timer = m_timer.get();
-    auto w = std::make_unique<frmControl>(platform);
+    auto w = std::make_unique<frmControl>(m_fake.bundle(*m_port, *m_timer));
     w->Form_Load();
     settle(*w);
     w->ui().optSystemMode_1->setChecked(true);
