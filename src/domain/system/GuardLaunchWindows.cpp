@@ -133,15 +133,25 @@ bool start(const wchar_t *program, Child &child, unsigned long &error, void *log
         // the program does not end the guardian too.
         const DWORD flags = EXTENDED_STARTUPINFO_PRESENT | DETACHED_PROCESS | CREATE_NEW_PROCESS_GROUP
                             | CREATE_UNICODE_ENVIRONMENT;
-        ok = CreateProcessW(program, line.data(), nullptr, nullptr, TRUE, flags | CREATE_BREAKAWAY_FROM_JOB,
-                            nullptr, nullptr, &info.StartupInfo, &started)
-             != 0;
-        if (!ok && GetLastError() == ERROR_ACCESS_DENIED)
-            ok = CreateProcessW(program, line.data(), nullptr, nullptr, TRUE, flags, nullptr, nullptr,
-                                &info.StartupInfo, &started)
+        DWORD breakaway = CREATE_BREAKAWAY_FROM_JOB;
+        // A guardian that died while it was being loaded (ERROR_INTERNAL_ERROR:
+        // it ended before it ran a line of its own) is started once more;
+        // the handles it is given are still ours and still valid.
+        for (int attempt = 0; attempt < 2 && !ok; ++attempt) {
+            ok = CreateProcessW(program, line.data(), nullptr, nullptr, TRUE, flags | breakaway, nullptr,
+                                nullptr, &info.StartupInfo, &started)
                  != 0;
-        if (!ok)
-            error = GetLastError();
+            if (!ok && breakaway && GetLastError() == ERROR_ACCESS_DENIED) {
+                breakaway = 0;
+                ok = CreateProcessW(program, line.data(), nullptr, nullptr, TRUE, flags, nullptr, nullptr,
+                                    &info.StartupInfo, &started)
+                     != 0;
+            }
+            if (!ok)
+                error = GetLastError();
+            if (!ok && error != ERROR_INTERNAL_ERROR)
+                break;
+        }
         DeleteProcThreadAttributeList(attributes);
     }
     for (HANDLE h : {theirs, watched, log})
