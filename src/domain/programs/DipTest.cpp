@@ -68,39 +68,42 @@ QList<Level> levelsOf(int testClass)
     return {};
 }
 
-QString optionsError(const Options &o)
+QString optionsError(const Options &o, const OptionNames &names)
 {
     if (o.testClass != 2 && o.testClass != 3)
-        return QStringLiteral("--class is 2 or 3, not %1").arg(o.testClass);
+        return QStringLiteral("%1 is 2 or 3, not %2").arg(names.testClass).arg(o.testClass);
     // Written so that a NaN is refused too.
     if (!(o.ut > 0 && o.ut <= MaxVoltage))
-        return QStringLiteral("--voltage (UT) is above 0 and at most %1 V, not %2").arg(MaxVoltage).arg(o.ut);
+        return QStringLiteral("%1 is above 0 and at most %2 V, not %3").arg(names.ut).arg(MaxVoltage).arg(o.ut);
     if (o.frequency != 50 && o.frequency != 60)
-        return QStringLiteral("--frequency is 50 or 60, not %1").arg(o.frequency);
+        return QStringLiteral("%1 is 50 or 60, not %2").arg(names.frequency).arg(o.frequency);
     if (!levelsDiffer(o.testClass, o.ut))
-        return QStringLiteral("--voltage (UT) of %1 V gives levels that the step file's two decimals "
-                              "cannot tell apart; the lowest UT for class %2 is %3 V")
-            .arg(QString::number(o.ut, 'g', 6))
+        return QStringLiteral("%1 of %2 V gives levels that the step file's two decimals "
+                              "cannot tell apart; the lowest UT for class %3 is %4 V")
+            .arg(names.ut, QString::number(o.ut, 'g', 6))
             .arg(o.testClass)
             .arg(voltsText(lowestDistinctUt(o.testClass)));
     if (o.angles.isEmpty())
-        return QStringLiteral("--angles needs at least one angle");
+        return QStringLiteral("%1 needs at least one angle").arg(names.angles);
     for (qsizetype i = 0; i < o.angles.size(); ++i) {
         const int angle = o.angles[i];
         if (angle < 0 || angle > 359)
-            return QStringLiteral("--angles are whole degrees from 0 to 359, not %1").arg(angle);
+            return QStringLiteral("%1 are whole degrees from 0 to 359, not %2").arg(names.angles).arg(angle);
         // The same angle twice writes each of its events twice under one label.
         if (o.angles.indexOf(angle) < i)
-            return QStringLiteral("--angles holds %1 twice: each angle is tested once (--repeats "
+            return QStringLiteral("%1 holds %2 twice: each angle is tested once (%3 "
                                   "plays an event more than once)")
-                .arg(angle);
+                .arg(names.angles)
+                .arg(angle)
+                .arg(names.repeats);
     }
     if (o.repeats < 1 || o.repeats > MaxRepeats)
-        return QStringLiteral("--repeats is from 1 to %1, not %2").arg(MaxRepeats).arg(o.repeats);
+        return QStringLiteral("%1 is from 1 to %2, not %3").arg(names.repeats).arg(MaxRepeats).arg(o.repeats);
     // A dwell of 0 would never end; the timer holds 65.535 s at most.
     if (!(o.gapSeconds >= 0.01 && std::round(o.gapSeconds * 1000) <= MaxDwellMs))
-        return QStringLiteral("--gap is from 0.01 to 65.535 seconds (the longest dwell the "
-                              "instrument's timer holds), not %1")
+        return QStringLiteral("%1 is from 0.01 to 65.535 seconds (the longest dwell the "
+                              "instrument's timer holds), not %2")
+            .arg(names.gap)
             .arg(o.gapSeconds);
     for (const Level &level : levelsOf(o.testClass)) {
         const double cycles = o.frequency == 50 ? level.cycles50 : level.cycles60;

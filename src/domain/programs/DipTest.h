@@ -43,8 +43,20 @@ inline constexpr double MaxVoltage = 310.0;
 inline constexpr int MaxDwellMs = 65535;
 inline constexpr int MaxRepeats = 10000;
 
+// What the refusals call each option: the command line's options by
+// default, or a form's fields.
+struct OptionNames
+{
+    QString testClass = QStringLiteral("--class");
+    QString ut = QStringLiteral("--voltage (UT)");
+    QString frequency = QStringLiteral("--frequency");
+    QString angles = QStringLiteral("--angles");
+    QString repeats = QStringLiteral("--repeats");
+    QString gap = QStringLiteral("--gap");
+};
+
 // What is wrong with the options (empty when nothing is).
-QString optionsError(const Options &options);
+QString optionsError(const Options &options, const OptionNames &names = {});
 
 struct Program
 {

@@ -101,8 +101,29 @@ DipTest::Options DipTestDialog::options() const
 
 QString DipTestDialog::error() const
 {
-    // The refusals are those of --generate, in its words.
-    return DipTest::optionsError(options());
+    // The refusals are those of --generate, each naming the field it is
+    // about; a field that holds no number says what was typed.
+    const DipTest::OptionNames names{QStringLiteral("Test class"), QStringLiteral("UT"),
+                                     QStringLiteral("Frequency"),  QStringLiteral("Angles"),
+                                     QStringLiteral("Repeats"),    QStringLiteral("Gap")};
+    const auto typed = [](const QLineEdit *field) { return field->text().trimmed(); };
+    bool ok = false;
+    const double ut = typed(txtVoltage).toDouble(&ok);
+    if (!ok || !std::isfinite(ut))
+        return QStringLiteral("%1 is a number of volts, not \"%2\"").arg(names.ut, typed(txtVoltage));
+    for (const QString &entry : txtAngles->text().split(QLatin1Char(','))) {
+        entry.trimmed().toInt(&ok);
+        if (!ok)
+            return QStringLiteral("%1 are whole degrees from 0 to 359, not \"%2\"")
+                .arg(names.angles, entry.trimmed());
+    }
+    typed(txtRepeats).toInt(&ok);
+    if (!ok)
+        return QStringLiteral("%1 is a whole number, not \"%2\"").arg(names.repeats, typed(txtRepeats));
+    const double gap = typed(txtGap).toDouble(&ok);
+    if (!ok || !std::isfinite(gap))
+        return QStringLiteral("%1 is a number of seconds, not \"%2\"").arg(names.gap, typed(txtGap));
+    return DipTest::optionsError(options(), names);
 }
 
 QString DipTestDialog::summaryText() const

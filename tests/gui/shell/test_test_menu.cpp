@@ -277,22 +277,43 @@ void TestMenuTest::dipProgram_refusals_data()
     QTest::addColumn<QString>("field");
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("refusal");
+    // Each names the field it is about, and quotes what was typed where it
+    // is no number at all.
     QTest::newRow("UT above 310 V") << "txtVoltage"
                                     << "311"
-                                    << "--voltage (UT) is above 0 and at most 310 V, not 311";
+                                    << "UT is above 0 and at most 310 V, not 311";
     QTest::newRow("UT no number") << "txtVoltage"
                                   << "abc"
-                                  << "--voltage (UT) is above 0 and at most 310 V, not nan";
+                                  << "UT is a number of volts, not \"abc\"";
+    QTest::newRow("UT infinite") << "txtVoltage"
+                                 << "inf"
+                                 << "UT is a number of volts, not \"inf\"";
     QTest::newRow("angle 360") << "txtAngles"
                                << "0,360"
-                               << "--angles are whole degrees from 0 to 359, not 360";
+                               << "Angles are whole degrees from 0 to 359, not 360";
+    QTest::newRow("an empty angle") << "txtAngles"
+                                    << "0,90,,400"
+                                    << "Angles are whole degrees from 0 to 359, not \"\"";
+    QTest::newRow("no angle, a blank") << "txtAngles"
+                                       << " "
+                                       << "Angles are whole degrees from 0 to 359, not \"\"";
+    QTest::newRow("angle twice") << "txtAngles"
+                                 << "90, 0,90"
+                                 << "Angles holds 90 twice: each angle is tested once (Repeats plays an "
+                                    "event more than once)";
     QTest::newRow("repeats 0") << "txtRepeats"
                                << "0"
-                               << "--repeats is from 1 to 10000, not 0";
+                               << "Repeats is from 1 to 10000, not 0";
+    QTest::newRow("repeats no number") << "txtRepeats"
+                                       << "3x"
+                                       << "Repeats is a whole number, not \"3x\"";
     QTest::newRow("gap too long") << "txtGap"
                                   << "65.6"
-                                  << "--gap is from 0.01 to 65.535 seconds (the longest dwell the "
+                                  << "Gap is from 0.01 to 65.535 seconds (the longest dwell the "
                                      "instrument's timer holds), not 65.6";
+    QTest::newRow("gap no number") << "txtGap"
+                                   << "ten"
+                                   << "Gap is a number of seconds, not \"ten\"";
 }
 
 void TestMenuTest::dipProgram_refusals()
