@@ -193,8 +193,9 @@ struct ChartFrame
 QRectF plotArea(const QRectF &area, const QFontMetricsF &metrics, const ChartStyle &style)
 {
     const double line = metrics.height();
-    QRectF r(area.left() + metrics.horizontalAdvance(QStringLiteral("0000 V")) + line,
-             area.top() + (style.title.isEmpty() ? 0.5 : 1.6) * line + line, 0, 0);
+    // The first row holds the title and the key, the second the axes' names.
+    QRectF r(area.left() + metrics.horizontalAdvance(QStringLiteral("0000 V")) + line, area.top() + 2.6 * line,
+             0, 0);
     r.setRight(area.right() - metrics.horizontalAdvance(QStringLiteral("00.0 Hz")) - line);
     r.setBottom(area.bottom() - (style.timeNote.isEmpty() ? 2.4 : 3.4) * line);
     return r;
@@ -227,13 +228,22 @@ void setScales(ChartFrame &c, const Timeline &timeline)
     c.tStep = std::max(1.0, niceStep(static_cast<double>(c.lengthMs), 8));
 }
 
+// The time axis's ticks, from RUN to the end and never past it.
+QList<double> timeTicks(const ChartFrame &c)
+{
+    QList<double> ticks;
+    for (double t = 0; t <= static_cast<double>(c.lengthMs) + c.tStep * 1e-6; t += c.tStep)
+        ticks << t;
+    return ticks;
+}
+
 void drawGrid(QPainter &p, const ChartFrame &c)
 {
     const QRectF &r = c.plot;
     p.setPen(QPen(GridColour, 0));
     for (double v = c.volts.low; v <= c.volts.high + c.vStep / 2; v += c.vStep)
         p.drawLine(QPointF(r.left(), c.yVolts(v)), QPointF(r.right(), c.yVolts(v)));
-    for (double t = 0; t <= static_cast<double>(c.lengthMs) + c.tStep / 2; t += c.tStep) {
+    for (const double t : timeTicks(c)) {
         const double x = c.x(static_cast<qint64>(t));
         p.drawLine(QPointF(x, r.top()), QPointF(x, r.bottom()));
     }
@@ -335,7 +345,7 @@ void drawAxes(QPainter &p, const ChartFrame &c, const QRectF &area, const ChartS
     }
     for (double f = c.hertz.low; f <= c.hertz.high + c.fStep / 2; f += c.fStep)
         p.drawText(QPointF(r.right() + tick + 2, c.yHertz(f) + metrics.ascent() / 2.5), QString::number(f));
-    for (double t = 0; t <= static_cast<double>(c.lengthMs) + c.tStep / 2; t += c.tStep) {
+    for (const double t : timeTicks(c)) {
         const QString text = timeTick(t, c.tStep);
         const double x = c.x(static_cast<qint64>(t));
         p.drawText(QPointF(x - metrics.horizontalAdvance(text) / 2, r.bottom() + line), text);

@@ -166,10 +166,12 @@ void ChartWindow::drawPicture()
 {
     m_picture = QPixmap(size() * devicePixelRatioF());
     m_picture.setDevicePixelRatio(devicePixelRatioF());
+    m_picture.fill(Qt::white);
     QPainter p(&m_picture);
     ChartStyle style;
     style.timeNote = QStringLiteral("at %1 baud").arg(m_baud);
-    m_plot = drawProgramChart(p, QRectF(rect()), m_timeline, style);
+    // A margin, so that the texts at the edges do not touch the window's frame.
+    m_plot = drawProgramChart(p, QRectF(rect()).adjusted(8, 6, -8, -4), m_timeline, style);
     m_pictureDue = false;
     ++m_drawings;
 }
