@@ -163,6 +163,7 @@ bool InstrumentSession::release()
         if (!m_remote)
             return true;
         const bool delivered = m_run.releaseInstrument();
+        m_recording.endByRelease(delivered);
         // Handed back: a second release has nothing to do.
         m_remote = false;
         armCrashGuard(false);

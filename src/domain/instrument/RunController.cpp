@@ -62,6 +62,7 @@ RunController::Refusal RunController::start(const RunRequest &request)
     m_run.CurrentStep = 1;
     m_run.LastSentStep = 0;
     m_pace = StepPace{};
+    m_ending = {};
     m_running = true;
     emit runStarted();
 
@@ -88,16 +89,18 @@ void RunController::stop()
 {
     m_timer.setEnabled(false);
     m_link.dropUnsent();
-    finish();
+    finish(Ending::How::Stopped);
 }
 
-void RunController::finish()
+void RunController::finish(Ending::How how)
 {
     m_timer.setEnabled(false);
     bool sent = m_link.send(Command::Turn + Command::Off);
     sent = m_link.send(Command::OutputRelay + Command::Off) && sent;
     // A link that dropped while sending has ended the run and said so already.
     const bool tell = !sent && m_running;
+    if (m_running)
+        m_ending = {how, sent};
     m_running = false;
     emit runEnded(tell ? m_link.notAvailableMessage() : QString());
 }
@@ -110,6 +113,7 @@ void RunController::linkLost()
     // Nothing more is written to this link; what it still holds is stale.
     m_link.discardUnsent();
     m_running = false;
+    m_ending = {Ending::How::LinkFailed, false};
     // The message comes last, when the window is idle again: a box runs its
     // own event loop.
     emit runEnded(m_link.notAvailableMessage());
@@ -153,7 +157,7 @@ void RunController::tick()
     const int heldDwellMs = finishHold();
     const SequencerStep step = advanceSequencer(m_run, m_steps);
     switch (step.action) {
-    case SequencerStep::Action::EndOfRun: finish(); return;
+    case SequencerStep::Action::EndOfRun: finish(Ending::How::Completed); return;
     case SequencerStep::Action::Rewind:
         // Nothing sent; the timer keeps the last row's period (which a wait
         // for the line had replaced).

@@ -49,6 +49,15 @@ public:
     // Steps the line held past their dwell in this run (or the last one).
     const StepPace &pace() const { return m_pace; }
 
+    // How the last run ended, for its record.
+    struct Ending
+    {
+        enum class How { Completed, Stopped, LinkFailed };
+        How how = How::Completed;
+        bool offDelivered = true; // ":SOUR:TURN OFF" and ":OUTP OFF" were written
+    };
+    const Ending &ending() const { return m_ending; }
+
     // RUN: checks the mode's cycle count and every checked step, sets the
     // run state, switches the output on and plays the first checked step.
     Refusal start(const RunRequest &request);
@@ -93,7 +102,7 @@ private:
     // The end of a run, by STOP or by the sequencer: timer off,
     // ":SOUR:TURN OFF", ":OUTP OFF". When the output could not be switched
     // off the operator is told, once.
-    void finish();
+    void finish(Ending::How how);
     bool holdForLine();
     int finishHold();
 
@@ -102,5 +111,6 @@ private:
     const StepTableModel &m_steps;
     RunState m_run;
     StepPace m_pace;
+    Ending m_ending;
     bool m_running = false;
 };

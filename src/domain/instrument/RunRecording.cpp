@@ -8,8 +8,22 @@
 #include "domain/instrument/SerialLink.h"
 #include "domain/steps/StepTableModel.h"
 
+namespace {
+// How a run of the window ended, in the words of the run without one.
+QString endingText(const RunController::Ending &ending)
+{
+    using How = RunController::Ending::How;
+    QString text = ending.how == How::Completed ? QStringLiteral("completed")
+                   : ending.how == How::Stopped ? QStringLiteral("stopped by STOP")
+                                                : QStringLiteral("link failed");
+    if (!ending.offDelivered)
+        text += QStringLiteral("; off commands not delivered");
+    return text;
+}
+} // namespace
+
 RunRecording::RunRecording(SerialLink &link, RunController &run, const StepTableModel &steps, QObject *parent)
-    : QObject(parent), m_steps(steps)
+    : QObject(parent), m_run(run), m_steps(steps)
 {
     connect(&link, &SerialLink::commandSent, this, &RunRecording::record);
     connect(&run, &RunController::runStarted, this, [this] {
@@ -24,9 +38,22 @@ RunRecording::RunRecording(SerialLink &link, RunController &run, const StepTable
     connect(&run, &RunController::stepFailed, this, [this] { m_step.clear(); });
     connect(&run, &RunController::runEnded, this, [this] {
         m_step.clear();
-        if (m_eachRun)
-            finish();
+        if (!m_eachRun)
+            return;
+        setOutcome(endingText(m_run.ending()), m_run.pace().stretchedCount);
+        finish();
     });
+}
+
+void RunRecording::endByRelease(bool offDelivered)
+{
+    if (!m_eachRun || !m_run.running())
+        return;
+    QString text = QStringLiteral("ended by the program's close");
+    if (!offDelivered)
+        text += QStringLiteral("; off commands not delivered");
+    setOutcome(text, m_run.pace().stretchedCount);
+    finish();
 }
 
 RunRecording::~RunRecording()

@@ -44,6 +44,10 @@ public:
     void begin();
     // Closes the record.
     void finish();
+    // A run of the window ended by the program's close, which released the
+    // instrument (the output off, local operation): its record says so and
+    // is closed. Does nothing outside such a run.
+    void endByRelease(bool offDelivered);
     // The file of the current or last record; empty when none was begun.
     const QString &path() const { return m_path; }
     // Why the current or last record is incomplete or was never made;
@@ -59,6 +63,7 @@ private:
     void record(const QString &command);
     void check(bool ok);
 
+    const RunController &m_run;
     const StepTableModel &m_steps;
     QString m_directory;
     bool m_eachRun = false;

@@ -6,9 +6,12 @@
 // timer was armed with, byte for byte; and what the session does with a
 // port that is not there. What the window adds (its locks, caption, status
 // line, selection and boxes) is tested with the window.
+#include "domain/programs/RunRecordFile.h"
 #include "support/SessionRig.h"
 
+#include <QDir>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 
 class SessionRunsTest : public QObject
@@ -24,6 +27,8 @@ private slots:
     void cycleField_readAsItIsWritten();
     void reset_goesOutBetweenSteps_runCarriesOn();
     void zeroDwell_staysOnTheRowUntilStop();
+    void record_saysHowTheRunEnded_data();
+    void record_saysHowTheRunEnded();
 };
 
 void SessionRunsTest::cycle3_phasesOnlyWhereTheyChange()
@@ -185,6 +190,54 @@ void SessionRunsTest::zeroDwell_staysOnTheRowUntilStop()
     QVERIFY(rig.session.running());
     rig.session.stop();
     QCOMPARE(moment(fake), RunEnd + "@off");
+}
+
+void SessionRunsTest::record_saysHowTheRunEnded_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<QString>("outcome");
+    QTest::newRow("at its end") << "end"
+                                << "completed";
+    QTest::newRow("by STOP") << "stop"
+                             << "stopped by STOP";
+    QTest::newRow("the link lost") << "lost"
+                                   << "link failed; off commands not delivered";
+    QTest::newRow("the program closed under it") << "close"
+                                                 << "ended by the program's close";
+}
+
+// Each RUN of the window keeps its own record; its side file says how the
+// run ended and how many steps the line held, as the run without a window's
+// record does, so that the report of either tells.
+void SessionRunsTest::record_saysHowTheRunEnded()
+{
+    QFETCH(QString, how);
+    QFETCH(QString, outcome);
+    QTemporaryDir dir;
+    SessionRig rig;
+    rig.session.setRecordDirectory(dir.path());
+    rig.session.setRecordEachRun(true);
+    rig.session.setRecordDetails({QStringLiteral("COM 1"), QStringLiteral("9600"), QString(), QString()});
+    if (how == QLatin1String("end")) {
+        rig.transcript({StepSpec{}});
+    } else {
+        rig.start({StepSpec{}, StepSpec{}});
+        if (how == QLatin1String("stop"))
+            rig.session.stop();
+        else if (how == QLatin1String("lost"))
+            rig.fake.port.loseLink();
+        else
+            QVERIFY(rig.session.release());
+    }
+    QTRY_VERIFY(!rig.session.running() || how == QLatin1String("close"));
+
+    const QStringList records = QDir(dir.path()).entryList({QStringLiteral("*.csv")});
+    QCOMPARE(records.size(), 1);
+    QString error;
+    std::optional<RecordedRun> run;
+    QTRY_VERIFY((run = readRunRecord(dir.filePath(records.first()), &error)) && !run->outcome.isEmpty());
+    QCOMPARE(run->outcome, outcome);
+    QCOMPARE(run->stretchedSteps, 0);
 }
 
 QTEST_MAIN(SessionRunsTest)
