@@ -57,7 +57,7 @@ private slots:
     void initTestCase();
     void singleRunHasTheSequencersTiming();
     void slowLineStretchesShortSteps();
-    void refusedValueIsAnErrorAndTheRunGoesOn();
+    void valueNoNumber_runRefused_nothingSent();
     void continuousRunStopsAtTheLimit();
     void heldStepIsStoppedAndSaidSo();
     void examplesPlayWithoutErrors_data();
@@ -117,28 +117,21 @@ void DryRunTest::slowLineStretchesShortSteps()
     QVERIFY(receivedAt(r, ":SOUR:TURN On", 2) - r.runMs > 2000.0 + 520.0);
 }
 
-void DryRunTest::refusedValueIsAnErrorAndTheRunGoesOn()
+void DryRunTest::valueNoNumber_runRefused_nothingSent()
 {
     DryRun dry;
     QVERIFY(dry.ready());
-    // The program sends "4,00" as it stands (it reads as 4 V); the source
-    // takes no decimal comma.
+    // "4,00" would go out as it stands (leniently it reads as 4 V); the
+    // source takes no decimal comma and would stay at 230 V.
     fill(dry, {step(1, "230.00", "0.10"), step(2, "4,00", "0.10")});
     const auto r = dry.play({});
-    QCOMPARE(r.errorCount, 1);
-    const auto &errors = [&] {
-        QStringList l;
-        for (const auto &e : r.transcript)
-            if (e.kind == DryRun::Entry::Kind::Error)
-                l << e.text;
-        return l;
-    }();
-    QCOMPARE(errors, QStringList{":SOUR:VOLT 4,00   <- error: not a number"});
-    QCOMPARE(dry.link().model().state().volts, 230.0);
-    // Step 1's commands, behind RUN's, take 128 ms at 9600 baud: it is held
-    // until they have left (129 ms), then step 2 and its double hold.
-    QCOMPARE(r.stopMs - r.runMs, 329.0);
-    QCOMPARE(r.heldCount, 1);
+    QVERIFY(r.refused);
+    QCOMPARE(r.errorCount, 0);
+    for (const auto &e : r.transcript)
+        QVERIFY2(e.kind != DryRun::Entry::Kind::Received || !e.text.startsWith(QLatin1String(":SOUR")),
+                 qPrintable(e.text));
+    QVERIFY(r.messages.last().contains(QStringLiteral("Step2 (row 2): the voltage \"4,00\" is not a number")));
+    QCOMPARE(dry.link().model().state().outputVolts(), 0.0);
 }
 
 void DryRunTest::continuousRunStopsAtTheLimit()
@@ -212,7 +205,7 @@ void DryRunTest::commandLineExitStatus()
     QVERIFY(text.contains(QStringLiteral("gave no steps")));
     QVERIFY(text.contains(QStringLiteral("Can't open file: /nonexistent/program.log")));
 
-    // A program the instrument refuses: exit status 1.
+    // A program the run refuses: exit status 2, and the reason.
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("bad.log"));
     QFile f(path);
@@ -220,8 +213,12 @@ void DryRunTest::commandLineExitStatus()
     f.write(" 1 \r\nTrue\tStep1\tOn\tAuto\t230.00\t60,00\t0.00\t360.00\t0.10\t\r\n");
     f.close();
     text.clear();
-    QCOMPARE(runDryRun(path, {}, out), 1);
-    QVERIFY(text.contains(QStringLiteral(":SOUR:FREQ 60,00   <- error: not a number")));
+    QCOMPARE(runDryRun(path, {}, out), 2);
+    QVERIFY2(text.contains(QStringLiteral(
+                 "Run refused: Nesk DEMO: Step1 (row 1): the frequency \"60,00\" is not a number")),
+             qPrintable(text));
+    QVERIFY(!text.contains(QStringLiteral(":SOUR:FREQ 60,00")));
+    QVERIFY(!text.contains(QStringLiteral("Duration:")));
 }
 
 void DryRunTest::initTestCase()

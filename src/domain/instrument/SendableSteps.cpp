@@ -52,6 +52,10 @@ UnsendableValue firstUnsendableValue(const StepTableModel &steps)
             }
             if (!sent.range)
                 continue;
+            // Sent as written: a text read leniently as a value in range
+            // would still reach the instrument as it stands.
+            if (!StepText::isInstrumentNumber(text))
+                return {position, sent.field, std::nullopt, 0, 0, false, true};
             const double value = lenientNumber(text);
             // Written so that a NaN is outside too.
             if (!(value >= sent.range->minimum && value <= sent.range->maximum))
@@ -72,6 +76,10 @@ QString unsendableValueMessage(const StepRecord &row, const UnsendableValue &bad
     if (bad.character)
         text += QStringLiteral(" holds ") + characterText(*bad.character)
                 + QStringLiteral(", which cannot be sent to the instrument.");
+    else if (bad.notNumber)
+        text += QStringLiteral(" \"") + row.subItem(bad.field)
+                + QStringLiteral(
+                    "\" is not a number as the instrument reads one (digits, a point, an exponent).");
     else if (bad.badWord)
         text += QStringLiteral(" \"") + row.subItem(bad.field) + QStringLiteral("\" is not ")
                 + StepWords::listed(StepWords::of(bad.field)) + QStringLiteral(".");

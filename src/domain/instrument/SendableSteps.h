@@ -23,11 +23,14 @@ struct UnsendableValue
     std::optional<char32_t> character; // the character that cannot be sent; none when out of range
     double minimum = 0;                // the range the value is outside of
     double maximum = 0;
-    bool badWord = false; // an output or range that is none of its words
+    bool badWord = false;   // an output or range that is none of its words
+    bool notNumber = false; // a voltage, frequency or phase that is no number as written
 };
 
 UnsendableValue firstUnsendableValue(const StepTableModel &steps);
 
 // "Step3 (row 3): the voltage \"99999\" is outside 0 to 310. The program was not run."
 // "Step3 (row 3): the output \"banana\" is not On or Off. The program was not run."
+// "Step3 (row 3): the voltage \"1,5\" is not a number as the instrument reads
+// one (digits, a point, an exponent). The program was not run."
 QString unsendableValueMessage(const StepRecord &row, const UnsendableValue &bad);

@@ -3,6 +3,8 @@
 
 #include "domain/steps/StepText.h"
 
+#include "domain/steps/NumberScan.h"
+
 namespace StepText {
 
 bool fileCanHold(char32_t c)
@@ -27,6 +29,14 @@ std::optional<char32_t> firstUnsendable(QStringView text)
             return c;
     }
     return std::nullopt;
+}
+
+bool isInstrumentNumber(QStringView text)
+{
+    // Blanks around it are the instrument's to skip; one inside splits it.
+    const QStringView number = text.trimmed();
+    const NumberScan::Number scanned = NumberScan::scan(number, 0);
+    return scanned.digits > 0 && !scanned.badExponent && scanned.end == number.size();
 }
 
 bool isControl(char32_t c)

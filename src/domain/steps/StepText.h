@@ -21,6 +21,12 @@ bool canSend(char32_t c);
 // The first character of text that cannot be sent, if any.
 std::optional<char32_t> firstUnsendable(QStringView text);
 
+// Whether text is a number as it goes to the instrument: [sign] digits
+// [. digits] [E [sign] digits], with nothing but blanks before or after it. What the
+// editor writes ("230.00") is one; an empty cell, "1,5", "2 30", "&H64" or
+// "60Hz" is not, though reading it leniently would give a value.
+bool isInstrumentNumber(QStringView text);
+
 // Whether c is a control character (C0, DEL or C1): on a terminal one such
 // as ESC begins a sequence that acts instead of showing.
 bool isControl(char32_t c);

@@ -120,6 +120,8 @@ DryRun::Result DryRun::play(const PlayOptions &options)
     m_window->cmdRunStop_Click();
     waitForSession(*m_window);
     m_link.poll();
+    // Every run goes on at least until its first tick.
+    result.refused = !isRunning(*m_window);
 
     while (isRunning(*m_window)) {
         const auto tick = m_timer.nextTick();
@@ -187,6 +189,10 @@ void DryRun::print(QTextStream &out, const Result &result)
     out << "Steps the program held past their dwell until the line had carried their commands: "
         << result.heldCount << '\n';
     out << "Errors reported by the source: " << result.errorCount << '\n';
+    if (result.refused) {
+        out << "Run refused: " << result.messages.value(result.messages.size() - 1) << '\n';
+        return;
+    }
     if (!result.ending.isEmpty())
         out << "Run ended: " << result.ending << '\n';
     out << QString::asprintf("Duration: %.3f s from RUN until \"Now Stop\"; the last line arrived "
@@ -214,5 +220,7 @@ int runDryRun(const QString &path, const PlayOptions &options, QTextStream &out)
     const DryRun::Result result = dry.play(options);
     DryRun::print(out, result);
     out.flush();
+    if (result.refused)
+        return 2;
     return result.errorCount > 0 ? 1 : 0;
 }

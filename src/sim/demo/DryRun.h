@@ -56,6 +56,7 @@ public:
         double stopMs = 0.0;     // "Now Stop"
         double lastLineMs = 0.0; // the last byte arrived
         QString ending;          // how the run ended, when not by itself
+        bool refused = false;    // RUN started no run (its message is among messages)
         QStringList messages;    // message boxes the program showed
     };
 

@@ -2,8 +2,9 @@
 // Copyright (C) 2026 Quorra maintainers
 //
 // RUN refuses a program whose checked steps would send more than one command
-// each, or drive the source beyond what the editor allows; texts that the
-// program's own files hold go out unchanged. The session's refusal; the
+// each, drive the source beyond what the editor allows, or send a value that
+// is no number as written (it goes out as it stands, whatever it reads as);
+// texts that the program's own files hold go out unchanged. The session's refusal; the
 // window shows it in a box (tests/gui/shell/test_run_guards.cpp).
 #include "support/SessionRig.h"
 
@@ -41,14 +42,38 @@ void RunValueCheckTest::run_data()
                                     << "stop phase holds \"*\"" + unsent;
     QTest::newRow("voltage") << int(StepRecord::Voltage) << "99999"
                              << "voltage \"99999\" is outside 0 to 310.";
-    QTest::newRow("frequency") << int(StepRecord::Frequency) << "1,5"
-                               << "frequency \"1,5\" is outside 40 to 500.";
+    QTest::newRow("frequency") << int(StepRecord::Frequency) << "1.5"
+                               << "frequency \"1.5\" is outside 40 to 500.";
     QTest::newRow("start phase") << int(StepRecord::StartPhase) << "360.01"
                                  << "start phase \"360.01\" is outside 0 to 360.";
     QTest::newRow("stop phase") << int(StepRecord::StopPhase) << "-1"
                                 << "stop phase \"-1\" is outside 0 to 360.";
+    // Read leniently each is a value in range; the instrument would get the
+    // text itself, and leave the source where it was.
+    const QString notNumber = QStringLiteral(
+        " is not a number as the instrument reads one (digits, a point, an exponent).");
     QTest::newRow("decimal comma") << int(StepRecord::Voltage) << "1,5"
-                                   << ":SOUR:VOLT 1,5\r";
+                                   << "voltage \"1,5\"" + notNumber;
+    QTest::newRow("empty voltage") << int(StepRecord::Voltage) << ""
+                                   << "voltage \"\"" + notNumber;
+    QTest::newRow("blank inside") << int(StepRecord::Voltage) << "2 30"
+                                  << "voltage \"2 30\"" + notNumber;
+    QTest::newRow("hexadecimal") << int(StepRecord::Voltage) << "&H64"
+                                 << "voltage \"&H64\"" + notNumber;
+    QTest::newRow("words") << int(StepRecord::Voltage) << "abc"
+                           << "voltage \"abc\"" + notNumber;
+    QTest::newRow("unit after the frequency") << int(StepRecord::Frequency) << "60Hz"
+                                              << "frequency \"60Hz\"" + notNumber;
+    QTest::newRow("letters in a phase") << int(StepRecord::StartPhase) << "x"
+                                        << "start phase \"x\"" + notNumber;
+    QTest::newRow("exponent without digits") << int(StepRecord::Voltage) << "1e"
+                                             << "voltage \"1e\"" + notNumber;
+    QTest::newRow("exponent") << int(StepRecord::Voltage) << "1.1E2"
+                              << ":SOUR:VOLT 1.1E2\r";
+    QTest::newRow("blanks around") << int(StepRecord::Voltage) << " 110 "
+                                   << ":SOUR:VOLT  110 \r";
+    QTest::newRow("no decimals") << int(StepRecord::Voltage) << "110"
+                                 << ":SOUR:VOLT 110\r";
     QTest::newRow("lower case") << int(StepRecord::Range) << "low"
                                 << ":SOUR:RANG low\r";
     // The instrument rejects any other word and leaves the source as it was.
@@ -63,7 +88,7 @@ void RunValueCheckTest::run_data()
     QTest::newRow("typed upper case") << int(StepRecord::Output) << "ON"
                                       << ":SOUR:TURN ON\r";
     QTest::newRow("unit after the number") << int(StepRecord::Voltage) << "110 V"
-                                           << ":SOUR:VOLT 110 V\r";
+                                           << "voltage \"110 V\"" + notNumber;
 }
 
 void RunValueCheckTest::run()
