@@ -43,8 +43,17 @@ bool readProgramForTool(const QString &path, StepTableModel &steps)
     // The file reader's messages go to standard error.
     TextMessages messages(TextMessages::standardError(QStringLiteral("quorra: ")), TextMessages::Caption::Left);
     NoBusyPointer busy;
-    if (!ModTool::ReadStepFile(steps, path, messages, busy))
+    QStringList notes;
+    if (!ModTool::ReadStepFile(steps, path, messages, busy, &notes))
         return false;
+    for (const QString &note : notes)
+        messages.show(path + QStringLiteral(": ") + note, {}, {}, {}, {});
+    // An empty table's file is a program of no steps; a file read as none
+    // because it is no step file (the notes say why) cannot be read.
+    if (steps.count() == 0 && !notes.isEmpty()) {
+        messages.show(path + QStringLiteral(" holds no steps."), {}, {}, {}, {});
+        return false;
+    }
     const RunController::Refusal refused = RunController::checkSteps(steps);
     if (refused.reason != RunController::Refusal::Reason::None) {
         messages.show(refused.message, {}, {}, {}, {});

@@ -152,8 +152,16 @@ HeadlessRun::~HeadlessRun() = default;
 
 std::optional<int> HeadlessRun::prepare()
 {
-    if (!ModTool::ReadStepFile(m_steps, m_options.file, m_messages, m_busy))
+    QStringList notes;
+    if (!ModTool::ReadStepFile(m_steps, m_options.file, m_messages, m_busy, &notes))
         return Refused;
+    for (const QString &note : notes)
+        m_messages.show(m_options.file + QStringLiteral(": ") + note, {}, {}, {}, {});
+    if (m_steps.count() == 0) {
+        m_messages.show(m_options.file + QStringLiteral(" holds no steps. The program was not run."), {}, {},
+                        {}, {});
+        return Refused;
+    }
     const RunController::Refusal refused = RunController::checkSteps(m_steps);
     if (refused.reason != RunController::Refusal::Reason::None) {
         m_messages.show(refused.message, {}, {}, {}, {});

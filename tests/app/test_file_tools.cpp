@@ -13,6 +13,7 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QMap>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -298,6 +299,17 @@ void FileToolsTest::checkStatus_data()
     QTest::newRow("a dwell the timer cannot hold") << "70.00"
                                                    << "9600" << 2 << "outside 0 to 65.535";
     QTest::newRow("no such file") << QString() << "9600" << 2 << "Can't open file: ";
+    // Files the reader takes as no program, or only in part: said on the
+    // way, and a file of no steps at all cannot be checked.
+    QTest::newRow("a byte order mark") << "bom"
+                                       << "9600" << 2 << "UTF-8 byte order mark";
+    QTest::newRow("an empty file") << "empty"
+                                   << "9600" << 2 << "holds no steps.";
+    QTest::newRow("an empty table") << "table"
+                                    << "9600" << 0 << "Steps played: 0";
+    QTest::newRow("the dwell without its TAB")
+        << "untabbed"
+        << "9600" << 0 << "the text after its last TAB, \"1.00\", is not read";
 }
 
 void FileToolsTest::checkStatus()
@@ -307,9 +319,22 @@ void FileToolsTest::checkStatus()
     QFETCH(int, status);
     QFETCH(QString, says);
     QString file = m_dir.filePath(QStringLiteral("missing.log"));
-    if (!dwell.isEmpty())
+    const QByteArray written = StepFileFormat::format(
+        {step("A", "230.00", "0.00", "1.00"), step("B", "0.00", "0.00", "1.00")});
+    const QMap<QString, QByteArray> foreign{{QStringLiteral("bom"), "\xEF\xBB\xBF" + written},
+                                            {QStringLiteral("empty"), QByteArray()},
+                                            {QStringLiteral("table"), QByteArray(" 0 \r\n")},
+                                            {QStringLiteral("untabbed"),
+                                             QByteArray(written).replace("1.00\t\r\n", "1.00\r\n")}};
+    if (foreign.contains(dwell)) {
+        file = m_dir.filePath(QStringLiteral("foreign.log"));
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(foreign.value(dwell));
+    } else if (!dwell.isEmpty()) {
         file = writeSteps(m_dir.filePath(QStringLiteral("check.log")),
                           {step("A", "230.00", "0.00", "1.00"), step("B", "0.00", "0.00", dwell)});
+    }
     const Outcome outcome = run({"--check", file, "--baud", baud});
     QCOMPARE(outcome.exitCode, status);
     QVERIFY2((outcome.out + outcome.err).contains(says), qPrintable(outcome.out + outcome.err));

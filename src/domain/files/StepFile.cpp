@@ -50,7 +50,8 @@ QByteArray readUpTo(QFile &file, qint64 limit)
 
 namespace ModTool {
 
-bool ReadStepFile(StepTableModel &steps, const QString &path, MessageBox &messages, BusyPointer &busy)
+bool ReadStepFile(StepTableModel &steps, const QString &path, MessageBox &messages, BusyPointer &busy,
+                  QStringList *notes)
 {
     QFile file;
     QByteArray bytes;
@@ -64,6 +65,8 @@ bool ReadStepFile(StepTableModel &steps, const QString &path, MessageBox &messag
     file.close();
     const BusyScope shown(busy);
     steps.replaceAll(StepFileFormat::parse(bytes));
+    if (notes)
+        *notes = StepFileFormat::readingNotes(bytes);
     return true;
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QtGlobal>
 
 class BusyPointer;
@@ -24,8 +25,11 @@ inline constexpr qint64 MaxStepFileBytes = 16 * 1024 * 1024;
 // Replaces all rows of the step table with the records of the file.
 // Only regular files up to MaxStepFileBytes are read. Any other file, or
 // one that cannot be opened, shows "Can't open file: <path>", leaves the
-// table as it was and returns false.
-bool ReadStepFile(StepTableModel &steps, const QString &path, MessageBox &messages, BusyPointer &busy);
+// table as it was and returns false. notes, where given, receive what the
+// reading left out of a file not written as this program writes it
+// (StepFileFormat::readingNotes).
+bool ReadStepFile(StepTableModel &steps, const QString &path, MessageBox &messages, BusyPointer &busy,
+                  QStringList *notes = nullptr);
 
 // Writes the whole step table to the file, replacing its content (see
 // writeWholeFile for when a failed write leaves the old file whole). A

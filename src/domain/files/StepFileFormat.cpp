@@ -4,6 +4,7 @@
 #include "domain/files/StepFileFormat.h"
 
 #include "domain/steps/NumberScan.h"
+#include "domain/steps/StepText.h"
 
 #include <algorithm>
 #include <array>
@@ -93,6 +94,20 @@ int splitFields(QByteArrayView line, std::array<QByteArrayView, FieldSlots> &fie
     return found;
 }
 
+QString counted(qint64 n, const char *one, const char *many)
+{
+    return QString::number(n) + QLatin1Char(' ') + QLatin1String(n == 1 ? one : many);
+}
+
+// A line's text as a note quotes it: its controls written out, a long one cut.
+QString quoted(QByteArrayView text)
+{
+    constexpr qsizetype Longest = 40;
+    const QString shown = StepText::escapeControls(
+        QString::fromLatin1(text.first(std::min(text.size(), Longest))));
+    return QLatin1Char('"') + shown + (text.size() > Longest ? QStringLiteral("...\"") : QStringLiteral("\""));
+}
+
 void appendLatin1(QByteArray &out, const QString &text)
 {
     for (QChar c : text)
@@ -125,6 +140,72 @@ QByteArray format(const std::vector<StepRecord> &rows)
         out.append("\r\n");
     }
     return out;
+}
+
+QStringList readingNotes(QByteArrayView bytes)
+{
+    QStringList notes;
+    LineReader lines(bytes);
+    QByteArrayView line;
+    if (!lines.next(line)) {
+        notes << QStringLiteral("the file is empty: it holds no steps");
+        return notes;
+    }
+    const qint64 count = recordCount(line);
+    if (count == 0 && trimmed(line) != "0" && trimmed(line) != "+0" && trimmed(line) != "-0") {
+        if (line.startsWith("\xEF\xBB\xBF"))
+            notes << QStringLiteral(
+                "its first line begins with a UTF-8 byte order mark, so it does not read as "
+                "the number of steps, and no step is read (save it as ANSI or Latin-1 text)");
+        else
+            notes << QStringLiteral("its first line, %1, is not the number of steps, so no step is read")
+                         .arg(quoted(line));
+        return notes;
+    }
+
+    if (lines.rest().contains("\r\r\n"))
+        notes << QStringLiteral("its lines end in CR CR LF (a line end converted twice), so each record is "
+                                "followed by an empty line that is read as a step of its own");
+
+    // Lines whose fields are not all TAB-ended: the first few, then a count.
+    constexpr int Listed = 3;
+    qint64 short_ = 0;
+    qint64 read = 0;
+    std::array<QByteArrayView, FieldSlots> fields;
+    for (; read < count && lines.next(line); ++read) {
+        const int found = splitFields(line, fields);
+        if (found == FieldSlots)
+            continue;
+        if (++short_ > Listed)
+            continue;
+        const qint64 number = read + 2;
+        if (line.isEmpty()) {
+            notes << QStringLiteral("line %1 is empty: its step's cells are empty").arg(number);
+            continue;
+        }
+        const qsizetype lastTab = line.lastIndexOf('\t');
+        const QByteArrayView tail = line.sliced(lastTab + 1);
+        QString note = QStringLiteral("line %1 holds %2 of the nine fields that each end in a TAB")
+                           .arg(number)
+                           .arg(found);
+        if (!tail.isEmpty())
+            note += QStringLiteral("; the text after its last TAB, %1, is not read").arg(quoted(tail));
+        notes << note + QStringLiteral(", and the step's missing cells are empty");
+    }
+    if (short_ > Listed)
+        notes << QStringLiteral("%1 like these").arg(counted(short_ - Listed, "more line", "more lines"));
+    if (read < count)
+        notes << QStringLiteral("its first line gives %1, but only %2 it")
+                     .arg(counted(count, "step", "steps"), counted(read, "line follows", "lines follow"));
+    qint64 more = 0;
+    while (lines.next(line))
+        more += !trimmed(line).isEmpty();
+    if (more > 0)
+        notes << QStringLiteral("its first line gives %1, and %2 them: %3 not read")
+                     .arg(counted(count, "step", "steps"),
+                          counted(more, "more line follows", "more lines follow"),
+                          QLatin1String(more == 1 ? "it is" : "they are"));
+    return notes;
 }
 
 bool checkState(QByteArrayView field)

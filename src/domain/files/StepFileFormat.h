@@ -7,6 +7,7 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QStringList>
 #include <vector>
 
 // The step file, as bytes. Line 1 is the record count with one blank on
@@ -26,6 +27,15 @@ QByteArray format(const std::vector<StepRecord> &rows);
 // empty, and reading stops at the count or at the end of the bytes,
 // whichever comes first. Lines may end in CR LF, CR or LF.
 std::vector<StepRecord> parse(QByteArrayView bytes);
+
+// What reading leaves out of bytes that are not as this program writes
+// them, one sentence each, in file order: a first line that is no step
+// count (an empty file, a UTF-8 byte order mark), record lines with fewer
+// than nine TAB-ended fields (a last field without its TAB is not read),
+// lines after the counted ones, or fewer lines than the count. Empty for a
+// file as written. The window reads such files silently, as it always has;
+// the tools that read without one say what they left out.
+QStringList readingNotes(QByteArrayView bytes);
 
 // The check state of a record's first field: "True"/"False" in any letter
 // case, or a number that is checked when it is not zero. Anything else

@@ -41,6 +41,8 @@ private slots:
     void checkState_data();
     void checkState();
     void hugeCountOnAShortFile_reservesOnlyWhatTheFileHolds();
+    void readingNotes_sayWhatIsLeftOut_data();
+    void readingNotes_sayWhatIsLeftOut();
 };
 
 void StepFileFormatTest::writtenBytes_data()
@@ -221,6 +223,63 @@ void StepFileFormatTest::hugeCountOnAShortFile_reservesOnlyWhatTheFileHolds()
     const auto rows = StepFileFormat::parse(" 2147483647 \r\nTrue\tA\t\r\nFalse\tB\t\r\n");
     QCOMPARE(rows.size(), size_t(2));
     QVERIFY2(rows.capacity() <= 3, "the count alone must not size the table");
+}
+
+void StepFileFormatTest::readingNotes_sayWhatIsLeftOut_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QStringList>("notes");
+    const QByteArray record = "True\tStep1\t" + DefaultFields;
+    const QByteArray untabbed = record.chopped(1); // the dwell without its TAB
+    QTest::newRow("as written") << exampleFile() << QStringList{};
+    QTest::newRow("an empty table") << QByteArray(" 0 \r\n") << QStringList{};
+    QTest::newRow("LF line ends, count without blanks") << QByteArray("1\n" + record + "\n") << QStringList{};
+    QTest::newRow("empty file") << QByteArray() << QStringList{"the file is empty: it holds no steps"};
+    QTest::newRow("a byte order mark")
+        << QByteArray("\xEF\xBB\xBF 1 \r\n" + record + "\r\n")
+        << QStringList{
+               "its first line begins with a UTF-8 byte order mark, so it does not read as the number of "
+               "steps, and no step is read (save it as ANSI or Latin-1 text)"};
+    QTest::newRow("another text") << QByteArray("# Notes\x1b[2J\r\n")
+                                  << QStringList{
+                                         "its first line, \"# Notes\\x1b[2J\", is not the number of steps, "
+                                         "so no step is read"};
+    QTest::newRow("the dwell without its TAB")
+        << QByteArray(" 2 \r\n" + record + "\r\n" + untabbed + "\r\n")
+        << QStringList{"line 3 holds 8 of the nine fields that each end in a TAB; the text after its last TAB, "
+                       "\"1.00\", is not read, and the step's missing cells are empty"};
+    QTest::newRow("many such lines: three, then a count")
+        << QByteArray(" 5 \r\n" + untabbed + "\r\n" + untabbed + "\r\n" + untabbed + "\r\n" + untabbed + "\r\n"
+                      + untabbed + "\r\n")
+        << QStringList{"line 2 holds 8 of the nine fields that each end in a TAB; the text after its last TAB, "
+                       "\"1.00\", is not read, and the step's missing cells are empty",
+                       "line 3 holds 8 of the nine fields that each end in a TAB; the text after its last TAB, "
+                       "\"1.00\", is not read, and the step's missing cells are empty",
+                       "line 4 holds 8 of the nine fields that each end in a TAB; the text after its last TAB, "
+                       "\"1.00\", is not read, and the step's missing cells are empty",
+                       "2 more lines like these"};
+    QTest::newRow("more lines than the count")
+        << QByteArray(" 1 \r\n" + record + "\r\n" + record + "\r\n" + record + "\r\n\r\n")
+        << QStringList{"its first line gives 1 step, and 2 more lines follow them: they are not read"};
+    QTest::newRow("fewer lines than the count")
+        << QByteArray(" 3 \r\n" + record + "\r\n")
+        << QStringList{"its first line gives 3 steps, but only 1 line follows it"};
+    QTest::newRow("a line end converted twice")
+        << QByteArray(" 2 \r\r\n" + record + "\r\r\n" + record + "\r\r\n")
+        << QStringList{
+               "its lines end in CR CR LF (a line end converted twice), so each record is followed by an "
+               "empty line that is read as a step of its own",
+               "line 2 is empty: its step's cells are empty",
+               "its first line gives 2 steps, and 1 more line follows them: it is not read"};
+}
+
+// The tools that read a program without a window say what the reading left
+// out; every note matches what parse() made of the same bytes.
+void StepFileFormatTest::readingNotes_sayWhatIsLeftOut()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QStringList, notes);
+    QCOMPARE(StepFileFormat::readingNotes(bytes), notes);
 }
 
 QTEST_MAIN(StepFileFormatTest)
