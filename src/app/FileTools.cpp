@@ -2,6 +2,7 @@
 // Copyright (C) 2026 Quorra maintainers
 
 #include "app/FileTools.h"
+#include "domain/steps/StepText.h"
 
 #include "domain/ui/TextMessages.h"
 
@@ -90,6 +91,10 @@ int runCheck(const ToolOptions &options)
     LineSettings line;
     line.baud = options.baud.toInt();
     const LineCheck check = checkLine(steps, line);
-    printOut(lineCheckReport(check, line));
+    // Labels come from the file: each line shown as it is, never acted on.
+    QStringList lines = lineCheckReport(check, line).split(QLatin1Char('\n'));
+    for (QString &text : lines)
+        text = StepText::escapeControls(text);
+    printOut(lines.join(QLatin1Char('\n')));
     return check.stretched.isEmpty() ? Written : Stretched;
 }

@@ -30,7 +30,10 @@ int report(const QString &recordPath, QString programPath, const QString &output
         return Unreadable;
     }
     ReportProgram program;
-    if (programPath.isEmpty() && QFileInfo(run->stepFile).isFile())
+    // A program named on the command line must be read; the one the record
+    // names only where it is still there (the report then says it is not).
+    const bool named = !programPath.isEmpty();
+    if (!named && QFileInfo(run->stepFile).isFile())
         programPath = run->stepFile;
     if (!programPath.isEmpty()) {
         StepTableModel steps;
@@ -39,6 +42,8 @@ int report(const QString &recordPath, QString programPath, const QString &output
         if (readProgramForTool(programPath, steps)) {
             program.loaded = true;
             program.matched = matchProgram(*run, steps);
+        } else if (named) {
+            return Unreadable;
         }
     }
     if (!writeRunReport(*run, program, output, &error)) {

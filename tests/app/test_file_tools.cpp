@@ -158,6 +158,8 @@ private slots:
     void fullDisk();
     void damagedRecord_data();
     void damagedRecord();
+    void reportOfAProgramThatCannotBeRead_nothingWritten();
+    void checkOfControlLabels_shownNotActedOn();
     void checkAgreesWithPacedRun_reportOfTheRun();
 
 private:
@@ -461,6 +463,44 @@ void FileToolsTest::fullDisk()
         QVERIFY(QFileInfo(output).size() > 100);
     }
 #endif
+}
+
+void FileToolsTest::reportOfAProgramThatCannotBeRead_nothingWritten()
+{
+    QTemporaryDir dir;
+    const QString program = writeSteps(dir.filePath(QStringLiteral("p.log")), tightProgram());
+    const QString record = dir.filePath(QStringLiteral("r.csv"));
+    QVERIFY(writeRecord(record, recordRows(true), program));
+    const QString pdf = dir.filePath(QStringLiteral("r.pdf"));
+    const QString named = dir.filePath(QStringLiteral("nosuch.log"));
+    const Outcome outcome = run({"--report", record, "--program", named, "--output", pdf});
+    QCOMPARE(outcome.exitCode, 2);
+    QVERIFY2(outcome.err.contains(QStringLiteral("Can't open file: ") + named), qPrintable(outcome.err));
+    QVERIFY(!QFileInfo::exists(pdf));
+    QVERIFY(!outcome.out.contains(QLatin1String("Report: ")));
+}
+
+void FileToolsTest::checkOfControlLabels_shownNotActedOn()
+{
+    // A label that clears a terminal and sets its title, in a step the line
+    // stretches (listed on standard output) and in one the run refuses
+    // (named on standard error).
+    const QString label = QStringLiteral("\x1b[2J\x1b]0;owned\x07");
+    const QString listed = writeSteps(m_dir.filePath(QStringLiteral("controls.log")),
+                                      {step("A", "230.00", "0.00", "1.00"),
+                                       step(label, "0.00", "0.00", "0.02")});
+    Outcome outcome = run({"--check", listed});
+    QCOMPARE(outcome.exitCode, 1);
+    QVERIFY2(outcome.out.contains(QStringLiteral("\\x1b[2J\\x1b]0;owned\\x07  dwell 0.020 s")),
+             qPrintable(outcome.out));
+    const QString refused = writeSteps(m_dir.filePath(QStringLiteral("controls-refused.log")),
+                                       {step(label, "999.00", "0.00", "1.00")});
+    outcome = run({"--check", refused});
+    QCOMPARE(outcome.exitCode, 2);
+    QVERIFY2(outcome.err.contains(QStringLiteral("\\x1b[2J\\x1b]0;owned\\x07 (row 1)")),
+             qPrintable(outcome.err));
+    QVERIFY(!(outcome.out + outcome.err).contains(QChar(0x1b)));
+    QVERIFY(!(outcome.out + outcome.err).contains(QChar(0x07)));
 }
 
 void FileToolsTest::damagedRecord_data()

@@ -3,6 +3,8 @@
 
 #include "domain/ui/TextMessages.h"
 
+#include "domain/steps/StepText.h"
+
 #include <cstdio>
 
 MessageBox::Answer TextMessages::show(const QString &text, Buttons, Icon, const QString &caption,
@@ -20,7 +22,8 @@ MessageBox::Answer TextMessages::show(const QString &text, Buttons, Icon, const 
 TextMessages::Sink TextMessages::standardError(const QString &prefix)
 {
     return [prefix](const QString &line) {
-        std::fputs(qPrintable(prefix + line + QLatin1Char('\n')), stderr);
+        // Names and labels in a message come from files: shown, never acted on.
+        std::fputs(qPrintable(prefix + StepText::escapeControls(line) + QLatin1Char('\n')), stderr);
         std::fflush(stderr);
     };
 }
