@@ -4,6 +4,7 @@
 #include "report/ProgramPlot.h"
 
 #include "domain/files/WholeFile.h"
+#include "domain/steps/StepText.h"
 
 #include <QBuffer>
 #include <QFileInfo>
@@ -17,10 +18,34 @@
 namespace {
 constexpr int Width = 1600;
 constexpr int Height = 800;
+
+// Texts from a file as a picture shows them: a control character written
+// out, as on a terminal (an SVG file cannot hold most of them at all).
+Timeline shownLabels(Timeline timeline)
+{
+    for (TimelineStep &step : timeline.steps)
+        step.label = StepText::escapeControls(step.label);
+    return timeline;
+}
+
+// Qt writes the SVG's title as it stands, so a "&" or "<" in a file's name
+// would leave a file that is no XML: the title is written again, escaped.
+// A title Qt has escaped itself is left as it is.
+void escapeSvgTitle(QByteArray &svg, const QByteArray &raw, const QString &title)
+{
+    const QByteArray open = "<title>", close = "</title>";
+    const qsizetype at = svg.indexOf(open);
+    if (at < 0 || svg.mid(at + open.size(), raw.size() + close.size()) != raw + close)
+        return;
+    svg.replace(at + open.size(), raw.size(), title.toHtmlEscaped().toUtf8());
+}
 } // namespace
 
-bool writeProgramPlot(const Timeline &timeline, const ChartStyle &style, const QString &path, QString *error)
+bool writeProgramPlot(const Timeline &program, const ChartStyle &given, const QString &path, QString *error)
 {
+    const Timeline timeline = shownLabels(program);
+    ChartStyle style = given;
+    style.title = StepText::escapeControls(given.title);
     const QString suffix = QFileInfo(path).suffix().toLower();
     const auto failed = [&] {
         *error = QStringLiteral("cannot write \"%1\"").arg(path);
@@ -48,6 +73,7 @@ bool writeProgramPlot(const Timeline &timeline, const ChartStyle &style, const Q
         return image.save(&buffer, "PNG") ? written() : failed();
     }
     if (suffix == QLatin1String("svg")) {
+        const QByteArray rawTitle = style.title.toUtf8();
         QSvgGenerator svg;
         svg.setOutputDevice(&buffer);
         svg.setSize(QSize(Width, Height));
@@ -57,7 +83,10 @@ bool writeProgramPlot(const Timeline &timeline, const ChartStyle &style, const Q
         if (!painter.begin(&svg))
             return failed();
         drawProgramChart(painter, QRectF(10, 10, Width - 20, Height - 20), timeline, style);
-        return painter.end() ? written() : failed();
+        if (!painter.end())
+            return failed();
+        escapeSvgTitle(bytes, rawTitle, style.title);
+        return written();
     }
     if (suffix == QLatin1String("pdf")) {
         QPdfWriter pdf(&buffer);

@@ -355,7 +355,10 @@ void FileToolsTest::plotFiles_data()
 void FileToolsTest::plotFiles()
 {
     QFETCH(QString, suffix);
-    const QString program = writeSteps(m_dir.filePath(QStringLiteral("plot.log")), tightProgram());
+    // A name and a label that XML must escape, or cannot hold at all.
+    std::vector<StepRecord> rows = tightProgram();
+    rows.front().label = QStringLiteral("<Step1> \x07");
+    const QString program = writeSteps(m_dir.filePath(QStringLiteral("R&D plot.log")), rows);
     const QString picture = m_dir.filePath(QStringLiteral("plot.") + suffix);
     const Outcome outcome = run({"--plot", program, "--output", picture, "--cycles", "2"});
     QCOMPARE(outcome.exitCode, 0);
@@ -373,12 +376,21 @@ void FileToolsTest::plotFiles()
         QFile file(picture);
         QVERIFY(file.open(QIODevice::ReadOnly));
         QXmlStreamReader xml(&file);
-        QStringList elements;
-        while (!xml.atEnd())
-            if (xml.readNext() == QXmlStreamReader::StartElement)
-                elements << xml.name().toString();
+        QStringList elements, texts;
+        QString title;
+        while (!xml.atEnd()) {
+            if (xml.readNext() != QXmlStreamReader::StartElement)
+                continue;
+            elements << xml.name().toString();
+            if (xml.name() == QLatin1String("title"))
+                title = xml.readElementText();
+            else if (xml.name() == QLatin1String("text"))
+                texts << xml.readElementText(QXmlStreamReader::IncludeChildElements);
+        }
         QVERIFY2(!xml.hasError(), qPrintable(xml.errorString()));
         QCOMPARE(elements.value(0), QStringLiteral("svg"));
+        QCOMPARE(title, QStringLiteral("R&D plot.log"));
+        QVERIFY2(texts.contains(QStringLiteral("<Step1> \\x07")), qPrintable(texts.join(QLatin1Char('|'))));
         QVERIFY(elements.count(QStringLiteral("text")) > 10); // axes and labels
     } else {
         QCOMPARE(pdfPages(picture), 1);
