@@ -67,9 +67,19 @@ int runGenerate(const ToolOptions &options)
 {
     // The options were checked when the command line was read.
     const DipTest::Program program = DipTest::generate(options.dips);
+    const QByteArray bytes = StepFileFormat::format(program.rows);
+    // A file the program itself would not open is no program to write.
+    if (bytes.size() > ModTool::MaxStepFileBytes) {
+        printError(QStringLiteral("quorra: %1 steps make a file of %2 MB, more than the %3 MB of a step file "
+                                  "the program opens; fewer --repeats or --angles make it smaller\n")
+                       .arg(program.rows.size())
+                       .arg(double(bytes.size()) / 1e6, 0, 'f', 1)
+                       .arg(double(ModTool::MaxStepFileBytes) / 1e6, 0, 'f', 1));
+        return Unreadable;
+    }
     QString error;
-    if (!writeWholeFile(options.output, StepFileFormat::format(program.rows), error)) {
-        printError(QStringLiteral("quorra: ") + error + QLatin1Char('\n'));
+    if (!writeWholeFile(options.output, bytes, error)) {
+        printError(QStringLiteral("quorra: cannot write \"%1\": %2\n").arg(options.output, error));
         return NotWritten;
     }
     for (const QString &notice : program.notices)

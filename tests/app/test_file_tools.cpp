@@ -270,6 +270,11 @@ void FileToolsTest::refused_data()
     QTest::newRow("more steps than a picture holds")
         << QStringList{"--plot", "many.log", "--output", "many.png", "--cycles", "9999"}
         << "more than the 1000000";
+    QTest::newRow("more steps than a step file holds")
+        << QStringList{"--generate", "iec61000-4-11", "--class",  "3",        "--frequency",
+                       "50",         "--voltage",     "230",      "--angles", "0,90,180,270",
+                       "--repeats",  "10000",         "--output", "huge.log"}
+        << "480001 steps make a file of 30.";
     QTest::newRow("--class without --generate") << QStringList{"--check", "a.log", "--class", "2"} << "--class";
     QTest::newRow("--run --report without a record") << QStringList{"--run", "a.log", "--report"} << "--record";
 }

@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <cerrno>
 
 namespace {
 bool writeInPlace(const QString &path, const QByteArray &bytes, QString &error)
@@ -33,7 +34,12 @@ bool writeWholeFile(const QString &path, const QByteArray &bytes, QString &error
     file.setDirectWriteFallback(true);
     if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit())
         return true;
+    // A failed commit (the disk full at the last write) leaves Qt's text
+    // "Unknown error"; the system's reason is still there.
+    const int systemError = errno;
     error = file.errorString();
+    if ((error.isEmpty() || error == QLatin1String("Unknown error")) && systemError != 0)
+        error = qt_error_string(systemError);
     file.cancelWriting();
     return false;
 }

@@ -11,8 +11,10 @@
 #include <QTest>
 
 #ifdef Q_OS_UNIX
+#include <csignal>
 #include <grp.h>
 #include <pwd.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -24,6 +26,7 @@ class WholeFileTest : public QObject
 private slots:
     void save_data();
     void save();
+    void failedWrite_givesTheSystemsReason();
 };
 
 void WholeFileTest::save_data()
@@ -80,6 +83,43 @@ void WholeFileTest::save()
     QVERIFY(after.st_uid == before.st_uid && after.st_gid == before.st_gid);
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll(), QByteArray(" 0 \r\n"));
+#endif
+}
+
+// A file that cannot be written whole (here: larger than the process may
+// write, as a full disk refuses the last block) says why in the system's
+// words, and leaves no file behind.
+void WholeFileTest::failedWrite_givesTheSystemsReason()
+{
+#ifndef Q_OS_UNIX
+    QSKIP("the file size limit is a POSIX matter");
+#else
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("program.log"));
+    int pipe[2];
+    QCOMPARE(::pipe(pipe), 0);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::close(pipe[0]);
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{4096, 4096};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        QString error;
+        const bool written = writeWholeFile(path, QByteArray(64 * 1024, 'x'), error);
+        const QByteArray said = error.toUtf8();
+        [[maybe_unused]] const auto n = ::write(pipe[1], said.constData(), size_t(said.size()));
+        ::_exit(written ? 1 : 0);
+    }
+    ::close(pipe[1]);
+    QByteArray said(256, '\0');
+    const auto got = ::read(pipe[0], said.data(), size_t(said.size()));
+    ::close(pipe[0]);
+    said.truncate(std::max<qsizetype>(0, got));
+    int status = -1;
+    ::waitpid(child, &status, 0);
+    QVERIFY(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    QCOMPARE(QString::fromUtf8(said), qt_error_string(EFBIG));
+    QVERIFY(!QFile::exists(path));
 #endif
 }
 
