@@ -151,6 +151,9 @@ QString readTool(const QCommandLineParser &parser, const ToolArguments &t, const
         if (!QStringList{"png", "svg", "pdf"}.contains(suffix) || !options.output.contains(QLatin1Char('.')))
             return QStringLiteral("--plot draws to a .png, .svg or .pdf file, not \"%1\"").arg(options.output);
     }
+    // The report is a PDF; under another name it would be a PDF all the same.
+    if (options.kind == Kind::Report && !options.output.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive))
+        return QStringLiteral("--report writes a .pdf file, not \"%1\"").arg(options.output);
     options.program = parser.value(t.program);
     if (options.kind == Kind::Generate) {
         options.input.clear();

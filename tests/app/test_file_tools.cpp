@@ -267,6 +267,10 @@ void FileToolsTest::refused_data()
         << QStringList{"--check", "a.log", "--plot", "a.log", "--output", "out.png"} << "go one at a time";
     QTest::newRow("plot to a picture it cannot draw")
         << QStringList{"--plot", "a.log", "--output", "out.log"} << ".png, .svg or .pdf";
+    QTest::newRow("report to a picture")
+        << QStringList{"--report", "r.csv", "--output", "r.png"} << ".pdf file";
+    QTest::newRow("report without a suffix")
+        << QStringList{"--report", "r.csv", "--output", "report"} << ".pdf file";
     QTest::newRow("more steps than a picture holds")
         << QStringList{"--plot", "many.log", "--output", "many.png", "--cycles", "9999"}
         << "more than the 1000000";
