@@ -133,6 +133,9 @@ Program generate(const Options &o)
     const int gapMs = static_cast<int>(std::round(o.gapSeconds * 1000));
     const QString gapLabel = QStringLiteral("UT %1V %2s")
                                  .arg(QString::number(o.ut, 'g', 6), QString::number(gapMs / 1000.0, 'g', 6));
+    if (std::fabs(o.gapSeconds * 1000 - gapMs) > 1e-6)
+        program.notices << QStringLiteral("the gap of %1 s is no whole number of milliseconds: written as %2 s")
+                               .arg(QString::number(o.gapSeconds, 'g', 10), dwellText(gapMs));
     const QList<Level> levels = levelsOf(o.testClass);
     program.rows.reserve(static_cast<size_t>(levels.size() * o.angles.size() * o.repeats * 2 + 1));
     for (const Level &level : levels) {

@@ -128,6 +128,15 @@ void DipTestTest::program()
     QCOMPARE(single.constFirst().label,
              levels.constFirst().section(QLatin1Char('|'), 0, 0) + QStringLiteral(" @45"));
     QCOMPARE(single.constFirst().phase, QStringLiteral("45.00"));
+    QCOMPARE(one.notices.size(), notices); // a gap of whole milliseconds: nothing to say
+
+    // A gap finer than the dwell holds is rounded, and said so first.
+    options.gapSeconds = 12.3456;
+    const DipTest::Program fine = DipTest::generate(options);
+    QCOMPARE(fine.notices.size(), notices + 1);
+    QCOMPARE(fine.notices.constFirst(),
+             QStringLiteral("the gap of 12.3456 s is no whole number of milliseconds: written as 12.346 s"));
+    QCOMPARE(fine.rows.front().subItem(StepRecord::WorkTime), QStringLiteral("12.346"));
 }
 
 void DipTestTest::refused_data()
