@@ -208,6 +208,12 @@ CommandLineOutcome parseCommandLine(const QStringList &arguments)
         return outcome;
     }
 
+    // An option given twice would silently take its last value: the port
+    // or the file a script meant may not be the one used.
+    for (const QString &name : parser.optionNames())
+        if (parser.values(name).size() > 1)
+            return badArguments(QStringLiteral("--%1 is given more than once").arg(name));
+
     ProgramOptions options;
     QString error;
     options.com1 = portOption(parser, o.com1, error);

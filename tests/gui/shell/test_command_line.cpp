@@ -72,6 +72,10 @@ void CommandLineTest::refused_data()
                                               << "at most 2147483.647 (24.8 days)";
     QTest::newRow("port") << "--run a.log --port COM0"
                           << "--port: \"COM0\": a port number is 1 to 255";
+    QTest::newRow("a file twice") << "--run a.log --run b.log"
+                                  << "--run is given more than once";
+    QTest::newRow("a port twice") << "--run a.log --port COM1 --port=COM2"
+                                  << "--port is given more than once";
 }
 
 void CommandLineTest::refused()
