@@ -202,6 +202,13 @@ void HeadlessRun::start()
         finish(LinkFailed);
         return;
     }
+    // A signal while Local's close waited for the server: the instrument is
+    // in local operation and nothing of the run went out, so it ends as the
+    // signal asks, without taking the instrument under remote control first.
+    if (const int signalNumber = TerminationSignals::requestedSignal(); signalNumber != 0) {
+        finish(128 + signalNumber);
+        return;
+    }
     switch (m_session.setRemote(true)) {
     case InstrumentSession::LinkResult::Done: break;
     case InstrumentSession::LinkResult::NotOpened: finish(openFailedStatus()); return;

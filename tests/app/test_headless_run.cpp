@@ -148,6 +148,7 @@ private slots:
     void signalDuringConnect_endsAtOnce_data();
     void signalDuringConnect_endsAtOnce();
     void serverResetsMidRun_exitOneMessageOnce();
+    void signalDuringStartupClose_noRemote();
     void offCommandsUntaken_summarySaysSo_data();
     void offCommandsUntaken_summarySaysSo();
 
@@ -634,6 +635,47 @@ void HeadlessRunTest::signalDuringConnect_endsAtOnce()
     QCOMPARE(outcome.exitCode, 128 + signalNumber);
     QCOMPARE(outcome.err, QString());
     QVERIFY2(afterSignalMs < 2000, QByteArray::number(afterSignalMs).constData());
+#endif
+}
+
+void HeadlessRunTest::signalDuringStartupClose_noRemote()
+{
+#ifndef Q_OS_UNIX
+    QSKIP("POSIX sockets and signals only");
+#else
+    quint16 port = 0;
+    const int listener = listenOnLoopback(4, &port);
+    QVERIFY(listener >= 0);
+    QByteArray startupBytes, later;
+    // Start-up's connection is read to its end and closed only 1.5 s after
+    // it, so that the program's Local waits in its close; a second
+    // connection would be the run's.
+    std::thread server([&] {
+        char buffer[512];
+        const int startup = acceptWithin(listener, 10000);
+        for (ssize_t n = 0; (n = ::read(startup, buffer, sizeof buffer)) > 0;)
+            startupBytes.append(buffer, n);
+        std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+        ::close(startup);
+        if (const int run = acceptWithin(listener, 3000); run >= 0) {
+            for (ssize_t n = 0; (n = ::read(run, buffer, sizeof buffer)) > 0;)
+                later.append(buffer, n);
+            ::close(run);
+        }
+    });
+    QTemporaryDir dir;
+    const QString file = writeSteps(dir, {step(1, "110.00", "0.15")});
+    const Outcome outcome = run({file, "--port", QStringLiteral("tcp://127.0.0.1:%1").arg(port)}, nullptr,
+                                [&](QProcess &process) {
+                                    QTest::qWait(500);
+                                    if (process.state() == QProcess::Running)
+                                        ::kill(static_cast<pid_t>(process.processId()), SIGTERM);
+                                });
+    server.join();
+    ::close(listener);
+    QCOMPARE(outcome.exitCode, 128 + SIGTERM);
+    QCOMPARE(startupBytes, QByteArray(":SYST:LOC \r"));
+    QVERIFY2(later.isEmpty(), later.constData()); // no ":SYST:REM ", nothing of the run
 #endif
 }
 

@@ -99,6 +99,12 @@ bool RunRecorder::begin()
     for (int n = 1; n < 100; ++n) {
         const QString candidate = n == 1 ? name : name.chopped(4) + QStringLiteral("-%1.csv").arg(n);
         m_file.setFileName(dir.filePath(candidate));
+        // The side file takes the record's name: one already there (or a
+        // link by that name) makes the name taken, so that it is never
+        // written over or through.
+        const QFileInfo side(sideFileFor(m_file.fileName()));
+        if (side.exists() || side.isSymLink())
+            continue;
         // Never write over an earlier record.
         // Unbuffered: each row goes to the system as it is written.
         if (m_file.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered))

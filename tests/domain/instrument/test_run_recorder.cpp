@@ -33,6 +33,7 @@ class RunRecorderTest : public QObject
 private slots:
     void rowsAsWritten_heldUntilRun_flushedAtOnce();
     void sameSecond_secondRecordGetsItsOwnFile();
+    void sideFileNameTaken_neverWrittenThrough();
     void csvCell_harmlessToSpreadsheetsAndTerminals_data();
     void csvCell_harmlessToSpreadsheetsAndTerminals();
     void fullDisk_systemsWords_wholeRowsOnly_data();
@@ -83,6 +84,32 @@ void RunRecorderTest::sameSecond_secondRecordGetsItsOwnFile()
     QVERIFY(second.begin());
     QCOMPARE(recordsIn(dir),
              QStringList({"quorra-run-20240501-090000-2.csv", "quorra-run-20240501-090000.csv"}));
+}
+
+// A side file by the record's name, or a link by that name, makes the name
+// taken: the record and its side file take the next one, and what the link
+// points at is left alone.
+void RunRecorderTest::sideFileNameTaken_neverWrittenThrough()
+{
+#ifndef Q_OS_UNIX
+    QSKIP("symbolic links are made here with POSIX calls");
+#else
+    QTemporaryDir dir;
+    const QString victim = dir.filePath(QStringLiteral("victim.txt"));
+    QFile v(victim);
+    QVERIFY(v.open(QIODevice::WriteOnly) && v.write("mine\n") == 5);
+    v.close();
+    QVERIFY(QFile::link(victim, dir.filePath(QStringLiteral("quorra-run-20240501-090000.json"))));
+    const QDateTime at(QDate(2024, 5, 1), QTime(9, 0), Qt::OffsetFromUTC, 0);
+    RunRecorder record(dir.path(), [&] { return at; });
+    record.setDetails({QStringLiteral("COM 1"), QStringLiteral("9600"), QString(), QString()});
+    QVERIFY(record.begin());
+    QVERIFY(record.finish());
+    QCOMPARE(recordsIn(dir), QStringList{"quorra-run-20240501-090000-2.csv"});
+    QVERIFY(QFileInfo::exists(dir.filePath(QStringLiteral("quorra-run-20240501-090000-2.json"))));
+    QVERIFY(v.open(QIODevice::ReadOnly));
+    QCOMPARE(v.readAll(), QByteArray("mine\n"));
+#endif
 }
 
 void RunRecorderTest::csvCell_harmlessToSpreadsheetsAndTerminals_data()
