@@ -39,10 +39,12 @@ void printError(const QString &text)
     std::fflush(stderr);
 }
 
-bool readProgramForTool(const QString &path, StepTableModel &steps)
+bool readProgramForTool(const QString &path, StepTableModel &steps, MessageBox *told)
 {
     // The file reader's messages go to standard error.
-    TextMessages messages(TextMessages::standardError(QStringLiteral("quorra: ")), TextMessages::Caption::Left);
+    TextMessages standardError(TextMessages::standardError(QStringLiteral("quorra: ")),
+                               TextMessages::Caption::Left);
+    MessageBox &messages = told ? *told : standardError;
     NoBusyPointer busy;
     QStringList notes;
     if (!ModTool::ReadStepFile(steps, path, messages, busy, &notes))

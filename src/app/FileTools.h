@@ -7,6 +7,7 @@
 
 #include <QString>
 
+class MessageBox;
 class StepTableModel;
 
 // quorra --generate and --check: they need no port, no display and no
@@ -15,10 +16,13 @@ class StepTableModel;
 int runGenerate(const ToolOptions &options);
 int runCheck(const ToolOptions &options);
 
-// Reads a step file for a tool: false, with the reason on standard error,
-// when the file cannot be read or holds steps a run refuses (a dwell the
-// timer cannot hold, a value that cannot be sent).
-bool readProgramForTool(const QString &path, StepTableModel &steps);
+// Reads a step file for a tool or a run without a window: false, with the
+// reason told, when the file cannot be read, is read as no steps because it
+// is no step file, or holds steps a run refuses (a dwell the timer cannot
+// hold, a value that cannot be sent). What the reading left out of a file
+// not written as the program writes it is told on the way. Without
+// messages, all of it goes to standard error.
+bool readProgramForTool(const QString &path, StepTableModel &steps, MessageBox *messages = nullptr);
 
 // Writes text to standard output or standard error, in the local encoding.
 void printOut(const QString &text);

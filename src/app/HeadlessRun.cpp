@@ -3,9 +3,9 @@
 
 #include "app/HeadlessRun.h"
 
+#include "app/FileTools.h"
 #include "app/PortMappings.h"
 #include "domain/files/FileChecksum.h"
-#include "domain/files/StepFile.h"
 #include "domain/instrument/Commands.h"
 #include "domain/instrument/PortText.h"
 #include "domain/instrument/RunModes.h"
@@ -152,19 +152,11 @@ HeadlessRun::~HeadlessRun() = default;
 
 std::optional<int> HeadlessRun::prepare()
 {
-    QStringList notes;
-    if (!ModTool::ReadStepFile(m_steps, m_options.file, m_messages, m_busy, &notes))
+    if (!readProgramForTool(m_options.file, m_steps, &m_messages))
         return Refused;
-    for (const QString &note : notes)
-        m_messages.show(m_options.file + QStringLiteral(": ") + note, {}, {}, {}, {});
     if (m_steps.count() == 0) {
         m_messages.show(m_options.file + QStringLiteral(" holds no steps. The program was not run."), {}, {},
                         {}, {});
-        return Refused;
-    }
-    const RunController::Refusal refused = RunController::checkSteps(m_steps);
-    if (refused.reason != RunController::Refusal::Reason::None) {
-        m_messages.show(refused.message, {}, {}, {}, {});
         return Refused;
     }
     if (!m_options.seconds) {

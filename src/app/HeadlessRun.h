@@ -7,7 +7,6 @@
 #include "app/RunProgress.h"
 #include "domain/instrument/InstrumentSession.h"
 #include "domain/steps/StepTableModel.h"
-#include "domain/ui/BusyPointer.h"
 #include "domain/ui/TextMessages.h"
 
 #include <QElapsedTimer>
@@ -89,7 +88,6 @@ private:
     // row is said once.
     TextMessages m_messages{[this](const QString &line) { tell(line); }, TextMessages::Caption::Left};
     QString m_lastMessage;
-    NoBusyPointer m_busy;
     StepTableModel m_steps; // as read from the file
     InstrumentSession m_session;
     std::unique_ptr<SessionThread> m_sessionThread; // ends before the session goes
