@@ -55,8 +55,9 @@ private:
 };
 
 // The record count: a decimal integer with blanks around it. Anything else
-// (an empty line, a word, a fraction) reads as no records. Very large counts
-// are capped; reading stops at the end of the file anyway.
+// (an empty line, a word, a fraction, a count below zero) is no count, -1,
+// and reads as no records. Very large counts are capped; reading stops at
+// the end of the file anyway.
 qint64 recordCount(QByteArrayView line)
 {
     line = trimmed(line);
@@ -66,15 +67,15 @@ qint64 recordCount(QByteArrayView line)
         line = line.sliced(1);
     }
     if (line.isEmpty())
-        return 0;
+        return -1;
     constexpr qint64 Cap = qint64(1) << 48;
     qint64 n = 0;
     for (char c : line) {
         if (!NumberScan::isDigit(NumberScan::unit(c)))
-            return 0;
+            return -1;
         n = std::min(Cap, n * 10 + (c - '0'));
     }
-    return negative ? 0 : n;
+    return negative && n > 0 ? -1 : n;
 }
 
 // The fields of a record line: the texts before each of its first nine
@@ -152,7 +153,7 @@ QStringList readingNotes(QByteArrayView bytes)
         return notes;
     }
     const qint64 count = recordCount(line);
-    if (count == 0 && trimmed(line) != "0" && trimmed(line) != "+0" && trimmed(line) != "-0") {
+    if (count < 0) {
         if (line.startsWith("\xEF\xBB\xBF"))
             notes << QStringLiteral(
                 "its first line begins with a UTF-8 byte order mark, so it does not read as "
@@ -231,7 +232,7 @@ std::vector<StepRecord> parse(QByteArrayView bytes)
     if (!lines.next(line))
         return rows;
     const qint64 count = recordCount(line);
-    if (count == 0)
+    if (count <= 0)
         return rows;
 
     // Never trust the count for the reservation: a file holds at most one
