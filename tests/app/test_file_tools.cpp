@@ -13,7 +13,6 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
-#include <QMap>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -159,7 +158,6 @@ private slots:
     void damagedRecord_data();
     void damagedRecord();
     void reportOfAProgramThatCannotBeRead_nothingWritten();
-    void checkOfControlLabels_shownNotActedOn();
     void checkAgreesWithPacedRun_reportOfTheRun();
 
 private:
@@ -297,58 +295,57 @@ void FileToolsTest::refused()
 
 void FileToolsTest::checkStatus_data()
 {
-    QTest::addColumn<QString>("dwell");
+    QTest::addColumn<QByteArray>("program"); // the file's bytes; null: no file
     QTest::addColumn<QString>("baud");
     QTest::addColumn<int>("status");
     QTest::addColumn<QString>("says");
-    QTest::newRow("every step in time") << "0.10"
-                                        << "9600" << 0 << "Every step can be played as written at 9600 baud";
-    QTest::newRow("too short at 9600") << "0.05"
-                                       << "9600" << 1 << "step 2  B  dwell 0.050 s  line 0.066 s";
-    QTest::newRow("too short at 1200") << "0.10"
-                                       << "1200" << 1 << "step 2  B  dwell 0.100 s  line 0.525 s";
-    QTest::newRow("a dwell the timer cannot hold") << "70.00"
-                                                   << "9600" << 2 << "outside 0 to 65.535";
-    QTest::newRow("no such file") << QString() << "9600" << 2 << "Can't open file: ";
+    const auto program = [](const QString &label, const QString &voltage, const QString &dwell) {
+        return StepFileFormat::format(
+            {step("A", "230.00", "0.00", "1.00"), step(label, voltage, "0.00", dwell)});
+    };
+    const QByteArray written = program("B", "0.00", "1.00");
+    QTest::newRow("every step in time")
+        << program("B", "0.00", "0.10") << "9600" << 0 << "Every step can be played as written at 9600 baud";
+    QTest::newRow("too short at 9600")
+        << program("B", "0.00", "0.05") << "9600" << 1 << "step 2  B  dwell 0.050 s  line 0.066 s";
+    QTest::newRow("too short at 1200")
+        << program("B", "0.00", "0.10") << "1200" << 1 << "step 2  B  dwell 0.100 s  line 0.525 s";
+    QTest::newRow("a dwell the timer cannot hold")
+        << program("B", "0.00", "70.00") << "9600" << 2 << "outside 0 to 65.535";
+    QTest::newRow("no such file") << QByteArray() << "9600" << 2 << "Can't open file: ";
     // Files the reader takes as no program, or only in part: said on the
     // way, and a file of no steps at all cannot be checked.
-    QTest::newRow("a byte order mark") << "bom"
-                                       << "9600" << 2 << "UTF-8 byte order mark";
-    QTest::newRow("an empty file") << "empty"
-                                   << "9600" << 2 << "holds no steps.";
-    QTest::newRow("an empty table") << "table"
-                                    << "9600" << 0 << "Steps played: 0";
+    QTest::newRow("a byte order mark") << "\xEF\xBB\xBF" + written << "9600" << 2 << "UTF-8 byte order mark";
+    QTest::newRow("an empty file") << QByteArray("") << "9600" << 2 << "holds no steps.";
+    QTest::newRow("an empty table") << QByteArray(" 0 \r\n") << "9600" << 0 << "Steps played: 0";
     QTest::newRow("the dwell without its TAB")
-        << "untabbed"
-        << "9600" << 0 << "the text after its last TAB, \"1.00\", is not read";
+        << QByteArray(written).replace("1.00\t\r\n", "1.00\r\n") << "9600" << 0
+        << "the text after its last TAB, \"1.00\", is not read";
+    // A label that clears a terminal and sets its title is shown, never
+    // acted on: listed on standard output, named in a refusal on standard error.
+    const QString controls = QStringLiteral("\x1b[2J\x1b]0;owned\x07");
+    QTest::newRow("controls in a listed label")
+        << program(controls, "0.00", "0.02") << "9600" << 1 << "\\x1b[2J\\x1b]0;owned\\x07  dwell 0.020 s";
+    QTest::newRow("controls in a refused label")
+        << program(controls, "999.00", "1.00") << "9600" << 2 << "\\x1b[2J\\x1b]0;owned\\x07 (row 2)";
 }
 
 void FileToolsTest::checkStatus()
 {
-    QFETCH(QString, dwell);
+    QFETCH(QByteArray, program);
     QFETCH(QString, baud);
     QFETCH(int, status);
     QFETCH(QString, says);
-    QString file = m_dir.filePath(QStringLiteral("missing.log"));
-    const QByteArray written = StepFileFormat::format(
-        {step("A", "230.00", "0.00", "1.00"), step("B", "0.00", "0.00", "1.00")});
-    const QMap<QString, QByteArray> foreign{{QStringLiteral("bom"), "\xEF\xBB\xBF" + written},
-                                            {QStringLiteral("empty"), QByteArray()},
-                                            {QStringLiteral("table"), QByteArray(" 0 \r\n")},
-                                            {QStringLiteral("untabbed"),
-                                             QByteArray(written).replace("1.00\t\r\n", "1.00\r\n")}};
-    if (foreign.contains(dwell)) {
-        file = m_dir.filePath(QStringLiteral("foreign.log"));
+    const QString file = m_dir.filePath(program.isNull() ? QStringLiteral("missing.log")
+                                                         : QStringLiteral("check.log"));
+    if (!program.isNull()) {
         QFile f(file);
-        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write(foreign.value(dwell));
-    } else if (!dwell.isEmpty()) {
-        file = writeSteps(m_dir.filePath(QStringLiteral("check.log")),
-                          {step("A", "230.00", "0.00", "1.00"), step("B", "0.00", "0.00", dwell)});
+        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(program) == program.size());
     }
     const Outcome outcome = run({"--check", file, "--baud", baud});
     QCOMPARE(outcome.exitCode, status);
     QVERIFY2((outcome.out + outcome.err).contains(says), qPrintable(outcome.out + outcome.err));
+    QVERIFY(!(outcome.out + outcome.err).contains(QChar(0x1b)));
     if (status < 2)
         QVERIFY2(outcome.out.contains(QLatin1String("Expected length: ")), qPrintable(outcome.out));
 }
@@ -499,29 +496,6 @@ void FileToolsTest::reportOfAProgramThatCannotBeRead_nothingWritten()
     QVERIFY2(outcome.err.contains(QStringLiteral("Can't open file: ") + named), qPrintable(outcome.err));
     QVERIFY(!QFileInfo::exists(pdf));
     QVERIFY(!outcome.out.contains(QLatin1String("Report: ")));
-}
-
-void FileToolsTest::checkOfControlLabels_shownNotActedOn()
-{
-    // A label that clears a terminal and sets its title, in a step the line
-    // stretches (listed on standard output) and in one the run refuses
-    // (named on standard error).
-    const QString label = QStringLiteral("\x1b[2J\x1b]0;owned\x07");
-    const QString listed = writeSteps(m_dir.filePath(QStringLiteral("controls.log")),
-                                      {step("A", "230.00", "0.00", "1.00"),
-                                       step(label, "0.00", "0.00", "0.02")});
-    Outcome outcome = run({"--check", listed});
-    QCOMPARE(outcome.exitCode, 1);
-    QVERIFY2(outcome.out.contains(QStringLiteral("\\x1b[2J\\x1b]0;owned\\x07  dwell 0.020 s")),
-             qPrintable(outcome.out));
-    const QString refused = writeSteps(m_dir.filePath(QStringLiteral("controls-refused.log")),
-                                       {step(label, "999.00", "0.00", "1.00")});
-    outcome = run({"--check", refused});
-    QCOMPARE(outcome.exitCode, 2);
-    QVERIFY2(outcome.err.contains(QStringLiteral("\\x1b[2J\\x1b]0;owned\\x07 (row 1)")),
-             qPrintable(outcome.err));
-    QVERIFY(!(outcome.out + outcome.err).contains(QChar(0x1b)));
-    QVERIFY(!(outcome.out + outcome.err).contains(QChar(0x07)));
 }
 
 void FileToolsTest::damagedRecord_data()

@@ -596,6 +596,16 @@ int acceptWithin(int listener, int timeoutMs)
     pollfd p{listener, POLLIN, 0};
     return ::poll(&p, 1, timeoutMs) > 0 ? ::accept(listener, nullptr, nullptr) : -1;
 }
+
+// What a connection carries until the program ends its side.
+QByteArray readToEnd(int connection)
+{
+    QByteArray got;
+    char buffer[512];
+    for (ssize_t n = 0; (n = ::read(connection, buffer, sizeof buffer)) > 0;)
+        got.append(buffer, n);
+    return got;
+}
 } // namespace
 #endif
 
@@ -651,15 +661,12 @@ void HeadlessRunTest::signalDuringStartupClose_noRemote()
     // it, so that the program's Local waits in its close; a second
     // connection would be the run's.
     std::thread server([&] {
-        char buffer[512];
         const int startup = acceptWithin(listener, 10000);
-        for (ssize_t n = 0; (n = ::read(startup, buffer, sizeof buffer)) > 0;)
-            startupBytes.append(buffer, n);
+        startupBytes = readToEnd(startup);
         std::this_thread::sleep_for(std::chrono::milliseconds(1500));
         ::close(startup);
         if (const int run = acceptWithin(listener, 3000); run >= 0) {
-            for (ssize_t n = 0; (n = ::read(run, buffer, sizeof buffer)) > 0;)
-                later.append(buffer, n);
+            later = readToEnd(run);
             ::close(run);
         }
     });
@@ -693,8 +700,7 @@ void HeadlessRunTest::serverResetsMidRun_exitOneMessageOnce()
     std::thread server([&] {
         char buffer[512];
         const int startup = acceptWithin(listener, 10000);
-        while (::read(startup, buffer, sizeof buffer) > 0) {
-        }
+        readToEnd(startup);
         ::close(startup);
         const int run = acceptWithin(listener, 10000);
         for (qint64 got = 0; got < 300;) {
@@ -707,8 +713,7 @@ void HeadlessRunTest::serverResetsMidRun_exitOneMessageOnce()
         ::setsockopt(run, SOL_SOCKET, SO_LINGER, &now, sizeof now);
         ::close(run);
         const int release = acceptWithin(listener, 10000);
-        for (ssize_t n = 0; (n = ::read(release, buffer, sizeof buffer)) > 0;)
-            afterReset.append(buffer, n);
+        afterReset = readToEnd(release);
         ::close(release);
     });
     QTemporaryDir dir;
@@ -744,15 +749,12 @@ void HeadlessRunTest::offCommandsUntaken_summarySaysSo()
     // held without a read until the program has gone.
     std::atomic<bool> programGone{false};
     std::thread server([&] {
-        char buffer[512];
         const int startup = acceptWithin(listener, 10000);
-        while (::read(startup, buffer, sizeof buffer) > 0) {
-        }
+        readToEnd(startup);
         ::close(startup);
         const int run = acceptWithin(listener, 10000);
         if (reads) {
-            while (::read(run, buffer, sizeof buffer) > 0) {
-            }
+            readToEnd(run);
         } else {
             while (!programGone)
                 std::this_thread::sleep_for(std::chrono::milliseconds(10));

@@ -233,7 +233,6 @@ void StepFileFormatTest::readingNotes_sayWhatIsLeftOut_data()
     const QByteArray untabbed = record.chopped(1); // the dwell without its TAB
     QTest::newRow("as written") << exampleFile() << QStringList{};
     QTest::newRow("an empty table") << QByteArray(" 0 \r\n") << QStringList{};
-    QTest::newRow("LF line ends, count without blanks") << QByteArray("1\n" + record + "\n") << QStringList{};
     QTest::newRow("empty file") << QByteArray() << QStringList{"the file is empty: it holds no steps"};
     QTest::newRow("a byte order mark")
         << QByteArray("\xEF\xBB\xBF 1 \r\n" + record + "\r\n")

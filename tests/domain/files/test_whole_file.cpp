@@ -96,29 +96,19 @@ void WholeFileTest::failedWrite_givesTheSystemsReason()
 #else
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("program.log"));
-    int pipe[2];
-    QCOMPARE(::pipe(pipe), 0);
     const pid_t child = ::fork();
     if (child == 0) {
-        ::close(pipe[0]);
         std::signal(SIGXFSZ, SIG_IGN);
         const rlimit limit{4096, 4096};
         ::setrlimit(RLIMIT_FSIZE, &limit);
         QString error;
         const bool written = writeWholeFile(path, QByteArray(64 * 1024, 'x'), error);
-        const QByteArray said = error.toUtf8();
-        [[maybe_unused]] const auto n = ::write(pipe[1], said.constData(), size_t(said.size()));
-        ::_exit(written ? 1 : 0);
+        ::_exit(written ? 1 : error == qt_error_string(EFBIG) ? 0 : 2);
     }
-    ::close(pipe[1]);
-    QByteArray said(256, '\0');
-    const auto got = ::read(pipe[0], said.data(), size_t(said.size()));
-    ::close(pipe[0]);
-    said.truncate(std::max<qsizetype>(0, got));
     int status = -1;
     ::waitpid(child, &status, 0);
-    QVERIFY(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-    QCOMPARE(QString::fromUtf8(said), qt_error_string(EFBIG));
+    QVERIFY(WIFEXITED(status));
+    QCOMPARE(WEXITSTATUS(status), 0); // 2: the reason was not the system's "File too large"
     QVERIFY(!QFile::exists(path));
 #endif
 }
