@@ -319,8 +319,6 @@ void HeadlessRunTest::refusedBeforeAnythingIsSent_data()
                                        << "Step2 (row 2): the output holds \":\"";
     QTest::newRow("no steps: an empty table")
         << QStringList{"EMPTY"} << good << " holds no steps. The program was not run.";
-    QTest::newRow("no steps: a byte order mark")
-        << QStringList{"BOM"} << good << "its first line begins with a UTF-8 byte order mark";
     QTest::newRow("control text in a label")
         << QStringList{"FILE"} << QStringList{"\x1b]0;owned\x07", "On", "0"}
         << "\\x1b]0;owned\\x07 (row 2): the dwell time";
@@ -341,17 +339,9 @@ void HeadlessRunTest::refusedBeforeAnythingIsSent()
     StepRecord first = step(1, "110.00", "0.05"), last = step(2, "110.00", "0.05");
     first.checked = last.checked = false;
     const QString unchecked = writeSteps(uncheckedDir, {first, last});
-    QTemporaryDir foreignDir;
-    const QString empty = foreignDir.filePath(QStringLiteral("empty.log"));
-    const QString bom = foreignDir.filePath(QStringLiteral("bom.log"));
-    for (const auto &[path, bytes] :
-         {std::pair{empty, QByteArray(" 0 \r\n")},
-          std::pair{bom, "\xEF\xBB\xBF" + StepFileFormat::format({step(1, "110.00", "0.05")})}}) {
-        QFile f(path);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
-    }
-    arguments.replaceInStrings(QStringLiteral("EMPTY"), empty).replaceInStrings(QStringLiteral("BOM"), bom);
+    QTemporaryDir emptyDir;
+    const QString empty = writeSteps(emptyDir, {});
+    arguments.replaceInStrings(QStringLiteral("EMPTY"), empty);
     arguments.replaceInStrings(QStringLiteral("FILE"), good)
         .replaceInStrings(QStringLiteral("BAD"), bad)
         .replaceInStrings(QStringLiteral("UNCHECKED"), unchecked);

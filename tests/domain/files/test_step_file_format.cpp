@@ -243,20 +243,17 @@ void StepFileFormatTest::readingNotes_sayWhatIsLeftOut_data()
                                   << QStringList{
                                          "its first line, \"# Notes\\x1b[2J\", is not the number of steps, "
                                          "so no step is read"};
+    const auto untabbedNote = [](int line) {
+        return QStringLiteral(
+                   "line %1 holds 8 of the nine fields that each end in a TAB; the text after its last "
+                   "TAB, \"1.00\", is not read, and the step's missing cells are empty")
+            .arg(line);
+    };
     QTest::newRow("the dwell without its TAB")
-        << QByteArray(" 2 \r\n" + record + "\r\n" + untabbed + "\r\n")
-        << QStringList{"line 3 holds 8 of the nine fields that each end in a TAB; the text after its last TAB, "
-                       "\"1.00\", is not read, and the step's missing cells are empty"};
+        << QByteArray(" 2 \r\n" + record + "\r\n" + untabbed + "\r\n") << QStringList{untabbedNote(3)};
     QTest::newRow("many such lines: three, then a count")
-        << QByteArray(" 5 \r\n" + untabbed + "\r\n" + untabbed + "\r\n" + untabbed + "\r\n" + untabbed + "\r\n"
-                      + untabbed + "\r\n")
-        << QStringList{"line 2 holds 8 of the nine fields that each end in a TAB; the text after its last TAB, "
-                       "\"1.00\", is not read, and the step's missing cells are empty",
-                       "line 3 holds 8 of the nine fields that each end in a TAB; the text after its last TAB, "
-                       "\"1.00\", is not read, and the step's missing cells are empty",
-                       "line 4 holds 8 of the nine fields that each end in a TAB; the text after its last TAB, "
-                       "\"1.00\", is not read, and the step's missing cells are empty",
-                       "2 more lines like these"};
+        << QByteArray(" 5 \r\n" + (untabbed + "\r\n").repeated(5))
+        << QStringList{untabbedNote(2), untabbedNote(3), untabbedNote(4), "2 more lines like these"};
     QTest::newRow("more lines than the count")
         << QByteArray(" 1 \r\n" + record + "\r\n" + record + "\r\n" + record + "\r\n\r\n")
         << QStringList{"its first line gives 1 step, and 2 more lines follow them: they are not read"};

@@ -7,7 +7,6 @@
 #include "domain/programs/DipTest.h"
 
 #include <QTest>
-#include <utility>
 
 namespace {
 struct Event
@@ -178,19 +177,6 @@ void DipTestTest::refused()
     const DipTest::Options options{testClass, ut, hertz, angles, repeats, gap};
     const QString error = DipTest::optionsError(options);
     QVERIFY2(error.startsWith(says), qPrintable(error));
-
-    // A form's refusal is the same sentence with its own field names.
-    const DipTest::OptionNames cli;
-    const DipTest::OptionNames form{QStringLiteral("Test class"), QStringLiteral("UT"),
-                                    QStringLiteral("Frequency"),  QStringLiteral("Angles"),
-                                    QStringLiteral("Repeats"),    QStringLiteral("Gap")};
-    QString expected = error;
-    for (const auto &[from, to] : {std::pair{cli.testClass, form.testClass}, std::pair{cli.ut, form.ut},
-                                   std::pair{cli.frequency, form.frequency}, std::pair{cli.angles, form.angles},
-                                   std::pair{cli.repeats, form.repeats}, std::pair{cli.gap, form.gap}})
-        expected.replace(from, to);
-    QCOMPARE(DipTest::optionsError(options, form), expected);
-    QVERIFY(!expected.contains(QLatin1String("--")));
 
     // The limits themselves are taken.
     QCOMPARE(DipTest::optionsError({3, 310, 60, {0, 359}, 1, 65.535}), QString());
