@@ -79,6 +79,8 @@ frmDataSetting::frmDataSetting(StepListView *table, MessageBox &messages)
 
 void frmDataSetting::buildControls()
 {
+    // The design's font, as the main window has: the places suit it.
+    setFont(designFont(font()));
     setFixedSize(twipsToPixels(5850), twipsToPixels(5460));
 
     fraDataSetting = place<QGroupBox>(this, "fraDataSetting", QString(), 120, 120, 3975, 5175);

@@ -183,11 +183,17 @@ void StepEditorTest::layout()
         QCOMPARE(label->text(), caption);
         QCOMPARE(label->pos(), pixels.topLeft());
         QCOMPARE(label->size(), pixels.size().expandedTo(label->sizeHint()));
+        // Its text ends before the field beside it starts: a field drawn
+        // over a label's end cut "Start Phase [Deg]" to "Start Phase [Deg.".
+        const int textEnd = label->x() + label->fontMetrics().horizontalAdvance(caption);
+        QVERIFY2(textEnd < twipsToPixels(1920), qPrintable(QString::number(textEnd)));
     } else {
         QCOMPARE(control->geometry(), pixels);
     }
     if (auto *button = qobject_cast<QPushButton *>(control))
         QCOMPARE(button->text(), caption);
+    // The places suit the main window's font, and so does every text here.
+    QCOMPARE(control->font(), w->font());
     // Fields and labels sit in the frame, the buttons beside it.
     const bool inFrame = name.startsWith("lab") || name.startsWith("cbo") || name.startsWith("txt");
     QCOMPARE(control->parentWidget() == e.fraDataSetting, inFrame);
