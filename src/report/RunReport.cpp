@@ -6,6 +6,7 @@
 #include "report/ProgramChart.h"
 
 #include "domain/files/WholeFile.h"
+#include "domain/steps/StepText.h"
 
 #include <QBuffer>
 #include <QFileInfo>
@@ -46,7 +47,9 @@ QString fixedColumns(const QStringList &cells, std::initializer_list<int> widths
     for (const int w : widths) {
         if (i >= cells.size())
             break;
-        QString cell = cells[i++];
+        // A control character takes no room in the font: written out, it
+        // keeps the columns after it in place and shows what the label holds.
+        QString cell = StepText::escapeControls(cells[i++]);
         if (w < 0 && cell.size() > -w)
             cell = cell.left(-w - 1) + QChar(0x2026);
         row += w < 0 ? cell.leftJustified(-w) : cell.rightJustified(w);

@@ -59,6 +59,7 @@ private slots:
     void summary_medianAndWorst();
     void sections_followTheRunsLength_data();
     void sections_followTheRunsLength();
+    void tables_labelsWithControls_keepTheirColumns();
 };
 
 void RunReportTest::summary_medianAndWorst()
@@ -134,6 +135,32 @@ void RunReportTest::sections_followTheRunsLength()
         QVERIFY(text.contains(QStringLiteral("and %1 more").arg(moreThanListed)));
     if (everyNth > 0 && steps >= everyNth) // the first step held longer is listed with its figures
         QVERIFY(text.contains(QRegularExpression(QStringLiteral("%1\\s+Step\\d.*0\\.015\\s+5").arg(everyNth))));
+}
+
+void RunReportTest::tables_labelsWithControls_keepTheirColumns()
+{
+    RecordedRun run = runOf(3, 0);
+    run.steps[0].label = QStringLiteral("Esc\x1b[31mred");
+    run.steps[1].label = QStringLiteral("C1") + QChar(0x85) + QStringLiteral("next");
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("report.pdf"));
+    QString error;
+    QVERIFY2(writeRunReport(run, ReportProgram{}, path, &error), qPrintable(error));
+    int pages = 0;
+    const QString text = pdfText(path, &pages);
+    // In both tables each row's figure ends where its column's header does.
+    const QStringList lines = text.split(QLatin1Char('\n'));
+    for (const QString &header : {QStringLiteral("Played"), QStringLiteral("Volt [V]")}) {
+        const auto top = std::find_if(lines.begin(), lines.end(),
+                                      [&](const QString &l) { return l.contains(header); });
+        QVERIFY(lines.end() - top > 3);
+        const qsizetype end = top->indexOf(header) + header.size();
+        for (auto row = top + 1; row != top + 4; ++row)
+            QVERIFY2(row->size() > end && row->at(end - 1).isDigit() && row->at(end) == QLatin1Char(' '),
+                     qPrintable(*top + QLatin1Char('\n') + *row));
+    }
+    QVERIFY(text.contains(QStringLiteral("Esc\\x1b[31mred")));
+    QVERIFY(text.contains(QStringLiteral("C1\\x85next")));
 }
 
 QTEST_MAIN(RunReportTest)
