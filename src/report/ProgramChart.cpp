@@ -134,8 +134,10 @@ struct Range
 };
 
 // What the chart says in place of its lines when nothing plays over time.
-QString nothingToDraw(const Timeline &t)
+QString nothingToDraw(const Timeline &t, const ChartStyle &style)
 {
+    if (t.steps.isEmpty() && !style.noSteps.isEmpty())
+        return style.noSteps;
     if (t.steps.isEmpty())
         return t.endless ? QStringLiteral("No step is checked: RUN plays no step and waits for STOP")
                          : QStringLiteral("The program has no steps: RUN plays nothing");
@@ -399,7 +401,7 @@ QRectF drawProgramChart(QPainter &p, const QRectF &area, const Timeline &timelin
         p.restore();
         return {};
     }
-    if (const QString nothing = nothingToDraw(timeline); !nothing.isEmpty()) {
+    if (const QString nothing = nothingToDraw(timeline, style); !nothing.isEmpty()) {
         p.setPen(QPen(Qt::black, 0));
         p.drawRect(r);
         p.drawText(r, Qt::AlignCenter | Qt::TextWordWrap, nothing);

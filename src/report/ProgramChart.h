@@ -20,6 +20,7 @@ struct ChartStyle
 {
     QString title;
     QString timeNote; // under the time axis, e.g. "stretched at 9600 baud"
+    QString noSteps;  // in place of the lines when there is no step; empty: what a program's empty table means
 };
 
 // Returns the plot's rectangle (empty when the area is too small): time runs

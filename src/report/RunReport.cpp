@@ -67,7 +67,11 @@ QString tableRow(const QStringList &cells)
 QStringList damageNotes(const RecordedRun &run)
 {
     QStringList notes;
-    if (!run.endRecorded)
+    if (run.rows == 0)
+        notes << QStringLiteral("The record holds no command, not even RUN's: it is cut, whatever the side "
+                                "file says (\"%1\").")
+                     .arg(orUnknown(run.outcome));
+    else if (!run.endRecorded)
         notes << QStringLiteral("The record ends %1 s after RUN, before the run's end (no \":OUTP \" after "
                                 "the last step).")
                      .arg(seconds(run.lastMs))
@@ -246,7 +250,7 @@ bool writeRunReport(const RecordedRun &run, const ReportProgram &program, const 
     }
     y += 8;
     drawProgramChart(p, QRectF(page.left(), y, page.width(), ChartHeight), timeline,
-                     {QStringLiteral("What was sent"), QString()});
+                     {QStringLiteral("What was sent"), QString(), QStringLiteral("The record holds no step")});
     y += ChartHeight + 10;
 
     // The sections that follow, continued over as many pages as they need.

@@ -513,6 +513,24 @@ void FileToolsTest::damagedRecord_data()
                                    << QStringList{"2 " + stray + " and were skipped, the first at line 13"}
                                    << QStringList{cut};
     QTest::newRow("step file gone") << recordRows(true) << false << QStringList{missing} << QStringList{cut};
+    QTest::newRow("header alone") << QByteArray("time,elapsed_ms,step,command\r\n") << true
+                                  << QStringList{"The record holds no command, not even RUN's: it is cut, "
+                                                 "whatever the side file says (\"completed\")",
+                                                 "The record holds no step"}
+                                  << QStringList{"RUN plays nothing"};
+    // A quote left open ends with its line, and the next line is read.
+    QTest::newRow("unclosed quote") << QByteArray(recordRows(true))
+                                           .replace("0,S1,:SOUR:VOLT", "0,\"S1,:SOUR:VOLT")
+                                    << true
+                                    << QStringList{"1 " + stray + " and were skipped, the first at line 6",
+                                                   "Steps played: 2"}
+                                    << QStringList{cut};
+    QTest::newRow("time runs back") << QByteArray(recordRows(true))
+                                           .replace("1000,S2,:SOUR:FREQ", "-5000,S2,:SOUR:FREQ")
+                                    << true
+                                    << QStringList{"1 " + stray + " and were skipped, the first at line 8",
+                                                   "Duration: 2.000 s"}
+                                    << QStringList{cut, "0.000"};
 }
 
 void FileToolsTest::damagedRecord()

@@ -48,7 +48,7 @@ void ProgramChartTest::textsAroundThePlot()
     QRectF plot;
     {
         QPainter p(&image);
-        plot = drawProgramChart(p, QRectF(QPointF(0, 0), QSizeF(size)), t, {title, QString()});
+        plot = drawProgramChart(p, QRectF(QPointF(0, 0), QSizeF(size)), t, {title, QString(), QString()});
     }
     QVERIFY(!plot.isEmpty());
 

@@ -24,9 +24,13 @@ public:
     // How much of the bytes has been read, from 0 to 1.
     double done() const { return m_bytes.isEmpty() ? 1.0 : double(m_at) / double(m_bytes.size()); }
 
+    // False at the end of the bytes. A row whose quote is not closed by its
+    // line's end is broken: the recorder writes control characters out, so
+    // no cell of its holds a line end, and the next line is read as a row.
     bool next(QList<QByteArray> &fields)
     {
         fields.clear();
+        m_broken = false;
         const qsizetype n = m_bytes.size();
         if (m_at >= n)
             return false;
@@ -35,6 +39,10 @@ public:
             if (m_at < n && m_bytes[m_at] == '"') {
                 ++m_at;
                 while (m_at < n) {
+                    if (m_bytes[m_at] == '\r' || m_bytes[m_at] == '\n') {
+                        m_broken = true;
+                        break;
+                    }
                     const char c = m_bytes[m_at++];
                     if (c == '"') {
                         if (m_at < n && m_bytes[m_at] == '"') {
@@ -66,9 +74,12 @@ public:
         }
     }
 
+    bool broken() const { return m_broken; }
+
 private:
     const QByteArray &m_bytes;
     qsizetype m_at = 0;
+    bool m_broken = false;
 };
 
 // The recorder writes a cell that begins with one of = + - @ ' TAB CR with
@@ -155,6 +166,7 @@ std::optional<RecordedRun> readRunRecord(const QString &csvPath, QString *error,
     QString voltage, frequency, phase, output;
     RecordedStep *current = nullptr;
     qint64 endMs = -1;
+    std::optional<qint64> lastElapsed;
     qint64 line = 1;
     const auto stray = [&] {
         if (run.strayLines++ == 0)
@@ -166,6 +178,10 @@ std::optional<RecordedRun> readRunRecord(const QString &csvPath, QString *error,
             *error = QStringLiteral("cancelled");
             return std::nullopt;
         }
+        if (rows.broken()) {
+            stray();
+            continue;
+        }
         if (fields.size() != 4) {
             if (fields != QList<QByteArray>{QByteArray()}) // a blank line at the end is none
                 stray();
@@ -173,10 +189,13 @@ std::optional<RecordedRun> readRunRecord(const QString &csvPath, QString *error,
         }
         bool timed = false;
         const qint64 elapsed = fields[1].toLongLong(&timed);
-        if (!timed && !fields[1].isEmpty()) {
+        // The recorder's times never run back: a row that does is not its.
+        if ((!timed && !fields[1].isEmpty()) || (timed && lastElapsed && elapsed < *lastElapsed)) {
             stray();
             continue;
         }
+        if (timed)
+            lastElapsed = elapsed;
         ++run.rows;
         lastTime = fields[0];
         if (!timed)
@@ -224,7 +243,8 @@ std::optional<RecordedRun> readRunRecord(const QString &csvPath, QString *error,
             current->output = output;
         }
     }
-    run.endRecorded = !current || endMs >= 0;
+    // Even a run of no step records RUN's commands and its end.
+    run.endRecorded = run.rows > 0 && (!current || endMs >= 0);
     if (current && current->heldMs == 0)
         current->heldMs = endMs >= 0 ? std::max<qint64>(0, endMs - current->startMs) : -1;
     run.durationMs = endMs >= 0 ? endMs : run.lastMs;
