@@ -4,11 +4,10 @@
 #include "app/Application.h"
 
 #include "app/PortMappings.h"
-#include "domain/system/TerminationSignals.h"
+#include "gui/shell/WindowEndings.h"
 #include "gui/shell/frmControl.h"
 
 #include <QApplication>
-#include <QSessionManager>
 #include <QSettings>
 #include <QTextStream>
 
@@ -46,25 +45,7 @@ int runProgram(QApplication &app, const Platform &platform, const ProgramOptions
     if (!startWindow(window, options, settings, store.get()))
         return 1;
 
-    TerminationSignals terminations;
-    QObject::connect(&terminations, &TerminationSignals::terminationRequested, &window, [&](int signalNumber) {
-        window.closeOnSignal();
-        app.exit(128 + signalNumber);
-    });
-    terminations.install();
-    // Log-off and shut-down (on Windows the desktop's end-of-session
-    // question): the close path, asking only where the session allows it.
-    QObject::connect(&app, &QGuiApplication::commitDataRequest, &window, [&window](QSessionManager &manager) {
-        const bool mayAsk = manager.allowsInteraction();
-        const bool goesOn = window.endOfSession(mayAsk);
-        if (mayAsk)
-            manager.release();
-        if (!goesOn)
-            manager.cancel();
-    });
-    // A session that ends anyway (the desktop did not wait for the answer)
-    // still releases the instrument on the way out.
-    QObject::connect(&app, &QCoreApplication::aboutToQuit, &window, [&window] { window.endOfSession(false); });
+    const WindowEndings endings(window, app);
 
     window.show();
     return app.exec();

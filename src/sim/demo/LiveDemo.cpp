@@ -4,6 +4,7 @@
 #include "sim/demo/LiveDemo.h"
 
 #include "domain/ports/PortMap.h"
+#include "gui/shell/WindowEndings.h"
 #include "gui/shell/frmControl.h"
 #include "gui/steps/StepListView.h"
 #include "gui/widgets/QtPlatform.h"
@@ -76,6 +77,8 @@ int runLiveDemo(const std::optional<QString> &showFile, const PlayOptions &optio
     QApplication::setQuitOnLastWindowClosed(false);
     CloseWatch watch;
     window.installEventFilter(&watch);
+    // Told to end, the demo takes the close path the program takes.
+    const WindowEndings endings(window, *qApp);
 
     window.show();
     // The panel stands to the right of the main window, never over it: on a
