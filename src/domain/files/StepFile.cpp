@@ -13,6 +13,7 @@
 #include "domain/ui/MessageBox.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 #include <algorithm>
 
@@ -58,8 +59,13 @@ bool ReadStepFile(StepTableModel &steps, const QString &path, MessageBox &messag
     if (openRegularFile(file, path, MaxStepFileBytes))
         bytes = readUpTo(file, MaxStepFileBytes);
     if (!file.isOpen() || bytes.size() > MaxStepFileBytes) {
-        messages.show(FileTexts::CantOpenFile + path, MessageBox::Buttons::Ok, MessageBox::Icon::None, AppTitle,
-                      MessageBox::Answer::Ok);
+        QString text = FileTexts::CantOpenFile + path;
+        // The one reason the file itself cannot tell: it is there, but too large.
+        if (const QFileInfo info(path); info.isFile() && info.size() > MaxStepFileBytes)
+            text += QStringLiteral("\n\nIt is %1 MB; the program opens step files of up to %2 MB.")
+                        .arg(double(info.size()) / 1e6, 0, 'f', 1)
+                        .arg(double(MaxStepFileBytes) / 1e6, 0, 'f', 1);
+        messages.show(text, MessageBox::Buttons::Ok, MessageBox::Icon::None, AppTitle, MessageBox::Answer::Ok);
         return false;
     }
     file.close();
@@ -76,7 +82,18 @@ bool WriteStepFile(const StepTableModel &steps, const QString &path, MessageBox 
     bool ok = false;
     {
         const BusyScope shown(busy);
-        ok = writeWholeFile(path, StepFileFormat::format(steps.rows()), error);
+        const QByteArray bytes = StepFileFormat::format(steps.rows());
+        // A file that Open would refuse is no saved program: the old file
+        // stays, and the table stays unsaved.
+        if (bytes.size() > MaxStepFileBytes)
+            error = QStringLiteral("%1 steps make a file of %2 MB, more than the %3 MB of a step file this "
+                                   "program opens. Nothing was written to %4.")
+                        .arg(steps.count())
+                        .arg(double(bytes.size()) / 1e6, 0, 'f', 1)
+                        .arg(double(MaxStepFileBytes) / 1e6, 0, 'f', 1)
+                        .arg(path);
+        else
+            ok = writeWholeFile(path, bytes, error);
     }
     if (!ok)
         messages.show(error, MessageBox::Buttons::Ok, MessageBox::Icon::Exclamation, FileTexts::WindowTitle,

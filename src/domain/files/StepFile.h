@@ -33,7 +33,8 @@ bool ReadStepFile(StepTableModel &steps, const QString &path, MessageBox &messag
 
 // Writes the whole step table to the file, replacing its content (see
 // writeWholeFile for when a failed write leaves the old file whole). A
-// failure shows the system's description of it and returns false.
+// failure shows the system's description of it and returns false; a table
+// whose file would be larger than MaxStepFileBytes is not written.
 bool WriteStepFile(const StepTableModel &steps, const QString &path, MessageBox &messages, BusyPointer &busy);
 
 } // namespace ModTool

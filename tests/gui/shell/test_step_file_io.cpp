@@ -64,6 +64,7 @@ private slots:
     void write_failing();
     void write_failingHalfway_leavesTheOldFileUntouched();
     void write_overAnExistingFile_replacesItWhole();
+    void write_largerThanOpenTakes_writesNothing();
 
 private:
     std::unique_ptr<FakePlatform> fake; // outlives the window that uses it
@@ -177,7 +178,10 @@ void StepFileIoTest::read_unopenable()
 
     QCOMPARE(fake->messages.shown.size(), 1);
     const auto &m = fake->messages.shown.first();
-    QCOMPARE(m.text, QStringLiteral("Can't open file: ") + path);
+    // A file too large says so after the common sentence.
+    QCOMPARE(m.text.section(QLatin1Char('\n'), 0, 0), QStringLiteral("Can't open file: ") + path);
+    QCOMPARE(m.text.contains(QLatin1String("It is 16.8 MB; the program opens step files of up to 16.8 MB.")),
+             name == QLatin1String("oversized"));
     QCOMPARE(m.caption, QStringLiteral("Nesk DEMO"));
     QCOMPARE(m.buttons, MessageBox::Buttons::Ok);
     QCOMPARE(m.icon, MessageBox::Icon::None);
@@ -285,6 +289,25 @@ void StepFileIoTest::write_overAnExistingFile_replacesItWhole()
     fill(*window, {defaultRow(QStringLiteral("Step1"))});
     QVERIFY(ModTool::WriteStepFile(window->ui().livData->steps(), path, fake->messages, fake->busy));
     QCOMPARE(readBytes(path), exampleFile());
+}
+
+void StepFileIoTest::write_largerThanOpenTakes_writesNothing()
+{
+    // Rows that a file just under the limit gave can grow in writing (a
+    // check field of "0" is written "False"); Open would refuse the file.
+    const QString path = dir->filePath(QStringLiteral("program.log"));
+    const QByteArray old = exampleFile();
+    QVERIFY(writeBytes(path, old));
+    std::vector<StepRecord> rows = manyRows(17000);
+    for (StepRecord &r : rows)
+        r.label = QString(1000, QLatin1Char('L'));
+    fill(*window, rows);
+    QVERIFY(!ModTool::WriteStepFile(window->ui().livData->steps(), path, fake->messages, fake->busy));
+    QCOMPARE(fake->messages.shown.size(), 1);
+    QVERIFY2(fake->messages.shown.first().text.startsWith(QLatin1String("17000 steps make a file of 17.")),
+             qPrintable(fake->messages.shown.first().text));
+    QCOMPARE(readBytes(path), old);
+    QCOMPARE(fake->busy.changes, (QList<bool>{true, false}));
 }
 
 QTEST_MAIN(StepFileIoTest)
