@@ -167,8 +167,14 @@ void frmControl::mnuRunRecords_Click()
 
 void frmControl::mnuOpenReport_Click()
 {
-    if (!m_lastReport.isEmpty() && m_reportViewer)
-        m_reportViewer(m_lastReport);
+    if (m_lastReport.isEmpty() || !m_reportViewer)
+        return;
+    const QString shown = QDir::toNativeSeparators(m_lastReport);
+    if (!QFileInfo::exists(m_lastReport))
+        MsgBox(QStringLiteral("The report %1 is no longer there.").arg(shown));
+    else if (!m_reportViewer(m_lastReport))
+        MsgBox(QStringLiteral("The report %1 could not be shown: no program to show PDF files was found.")
+                   .arg(shown));
 }
 
 void frmControl::writeReportAfterRun()

@@ -8,5 +8,5 @@
 
 ReportViewer desktopReportViewer()
 {
-    return [](const QString &path) { QDesktopServices::openUrl(QUrl::fromLocalFile(path)); };
+    return [](const QString &path) { return QDesktopServices::openUrl(QUrl::fromLocalFile(path)); };
 }

@@ -6,7 +6,7 @@
 #include <QString>
 #include <functional>
 
-// Opens a report with the desktop's viewer; tests put a recorder in its
-// place so that no viewer starts.
-using ReportViewer = std::function<void(const QString &path)>;
+// Opens a report with the desktop's viewer, false where none could be
+// started; tests put a recorder in its place so that no viewer starts.
+using ReportViewer = std::function<bool(const QString &path)>;
 ReportViewer desktopReportViewer();

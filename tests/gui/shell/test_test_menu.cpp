@@ -126,7 +126,10 @@ void TestMenuTest::init()
     fake = std::make_unique<FakePlatform>();
     window = startedWindow(*fake);
     opened.clear();
-    window->setReportViewer([this](const QString &path) { opened << path; });
+    window->setReportViewer([this](const QString &path) {
+        opened << path;
+        return true;
+    });
     window->show();
     window->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(window.get()));
@@ -595,6 +598,19 @@ void TestMenuTest::runRecords_writeRecordSideFileAndReport()
     QTRY_VERIFY(window->ui().mnuOpenReport->isEnabled());
     pressTestMenu(*window, 'o');
     QTRY_COMPARE(opened, QStringList{base + QStringLiteral(".pdf")});
+    QVERIFY(fake->messages.shown.isEmpty());
+
+    // A desktop without a viewer, then a report removed since: each is told.
+    window->setReportViewer([](const QString &) { return false; });
+    pressTestMenu(*window, 'o');
+    QTRY_COMPARE(fake->messages.shown.size(), 1);
+    QVERIFY2(fake->messages.shown.last().text.endsWith(
+                 QLatin1String("no program to show PDF files was found.")),
+             qPrintable(fake->messages.shown.last().text));
+    QVERIFY(QFile::remove(base + QStringLiteral(".pdf")));
+    pressTestMenu(*window, 'o');
+    QTRY_COMPARE(fake->messages.shown.size(), 2);
+    QVERIFY(fake->messages.shown.last().text.endsWith(QLatin1String(".pdf is no longer there.")));
 }
 
 void TestMenuTest::report_cancelledOrFailed_data()
