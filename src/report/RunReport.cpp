@@ -92,7 +92,8 @@ QStringList header(const RecordedRun &run, const ReportProgram &program, qint64 
     QString file = orUnknown(run.stepFile);
     lines << QStringLiteral("Record: ") + QFileInfo(run.recordPath).fileName();
     lines << QStringLiteral("Step file: ") + file;
-    lines << QStringLiteral("SHA-256: ") + orUnknown(run.stepFileSha256);
+    lines << QStringLiteral("SHA-256: ") + orUnknown(run.stepFileSha256)
+                 + (run.stepFileNote.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(run.stepFileNote));
     if (!program.path.isEmpty()) {
         QString compared;
         if (program.sha256.isEmpty())

@@ -134,6 +134,7 @@ void readSideFile(RecordedRun &run)
     run.baud = side.value(QLatin1String("baud")).toString();
     run.stepFile = side.value(QLatin1String("stepFile")).toString();
     run.stepFileSha256 = side.value(QLatin1String("stepFileSha256")).toString();
+    run.stepFileNote = side.value(QLatin1String("stepFileNote")).toString();
     run.outcome = side.value(QLatin1String("outcome")).toString();
     run.stretchedSteps = side.value(QLatin1String("stretchedSteps")).toInteger(-1);
 }

@@ -39,6 +39,7 @@ struct RecordedRun
     QString baud;
     QString stepFile;
     QString stepFileSha256;
+    QString stepFileNote; // why the file or its checksum is missing, if it is
     QString outcome;
     qint64 stretchedSteps = -1; // counted by the run; -1 when unknown
 

@@ -24,6 +24,7 @@
 #include <QDir>
 #include <QMenu>
 #include <QMenuBar>
+#include <QProcess>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
@@ -595,6 +596,12 @@ void TestMenuTest::runRecords_writeRecordSideFileAndReport()
     QVERIFY(QFileInfo(base + QStringLiteral(".pdf")).size() > 1000);
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), 3); // the CSV, its side file, the PDF
     QCOMPARE(window->lastReport(), base + QStringLiteral(".pdf"));
+    // The table was never saved: the report says so where the checksum would be.
+    QProcess text;
+    text.start(QStringLiteral("pdftotext"), {base + QStringLiteral(".pdf"), QStringLiteral("-")});
+    QVERIFY(text.waitForFinished(20000));
+    QVERIFY(
+        text.readAllStandardOutput().contains("SHA-256: unknown (untitled program: never saved to a file)"));
     QTRY_VERIFY(window->ui().mnuOpenReport->isEnabled());
     pressTestMenu(*window, 'o');
     QTRY_COMPARE(opened, QStringList{base + QStringLiteral(".pdf")});
