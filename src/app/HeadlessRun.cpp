@@ -9,6 +9,7 @@
 #include "domain/instrument/Commands.h"
 #include "domain/instrument/PortText.h"
 #include "domain/instrument/RunModes.h"
+#include "domain/instrument/RunRecording.h"
 #include "domain/instrument/SequencerCore.h"
 #include "domain/instrument/SessionThread.h"
 #include "domain/ports/RoutedPort.h"
@@ -332,6 +333,7 @@ void HeadlessRun::finish(int status)
         outcome = QStringLiteral("stopped after --seconds");
     if (m_offUndelivered)
         outcome += QStringLiteral("; off commands not delivered");
+    outcome += droppedClause(m_session.ending().droppedBytes);
     m_session.finishRecord(outcome, m_session.pace().stretchedCount);
     endProgressLine();
     printSummary();

@@ -53,6 +53,7 @@ bool FakeSerialPort::discardOutput()
     events.append({Kind::Discard, m_port, m_settings, {}});
     const bool onTheWay = pendingMs > 0;
     pendingMs = 0;
+    m_discarded = queuedBytes;
     return onTheWay;
 }
 

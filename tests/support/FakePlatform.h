@@ -54,6 +54,8 @@ public:
     bool delivers = true;
     // What OutputPendingMs() reports while open; a discard sets it to 0.
     int pendingMs = 0;
+    // What a discard reports as dropped; -1: not counted.
+    qint64 queuedBytes = -1;
     QList<Event> events;
     // The last port map handed over, and on which thread.
     PortMap portMap;
@@ -75,6 +77,7 @@ public:
     bool setOutput(const QString &text) override;
     int OutputPendingMs() const override { return m_open ? pendingMs : 0; }
     bool discardOutput() override;
+    qint64 discardedBytes() const override { return m_discarded; }
 
     // Texts written successfully, in order, each with its CR.
     QStringList writes() const;
@@ -89,6 +92,7 @@ private:
     qint16 m_port = 1;
     QString m_settings = QStringLiteral("9600,n,8,1");
     bool m_open = false;
+    qint64 m_discarded = -1;
     bool m_openFailed = false;
 };
 

@@ -62,6 +62,7 @@ public:
             onDiscard();
         return m_inner.discardOutput();
     }
+    qint64 discardedBytes() const override { return m_inner.discardedBytes(); }
     bool setOutput(const QString &text) override
     {
         m_onWritten(text);

@@ -224,6 +224,11 @@ StepPace InstrumentSession::pace() const
     return onSessionThread([&] { return m_run.pace(); });
 }
 
+RunController::Ending InstrumentSession::ending() const
+{
+    return onSessionThread([&] { return m_run.ending(); });
+}
+
 int InstrumentSession::pendingMs() const
 {
     return onSessionThread([&] { return m_link.pendingMs(); });

@@ -120,6 +120,8 @@ public:
     bool running() const;
     RunState state() const;
     StepPace pace() const;
+    // How the last run ended.
+    RunController::Ending ending() const;
     // Milliseconds the commands already written still need on the line.
     int pendingMs() const;
     // During a run, the step whose commands went out last and the period

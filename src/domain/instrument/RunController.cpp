@@ -88,11 +88,11 @@ RunController::Refusal RunController::checkSteps(const StepTableModel &steps)
 void RunController::stop()
 {
     m_timer.setEnabled(false);
-    m_link.dropUnsent();
-    finish(Ending::How::Stopped);
+    const qint64 dropped = m_link.dropUnsent();
+    finish(Ending::How::Stopped, dropped);
 }
 
-void RunController::finish(Ending::How how)
+void RunController::finish(Ending::How how, qint64 droppedBytes)
 {
     m_timer.setEnabled(false);
     bool sent = m_link.send(Command::Turn + Command::Off);
@@ -100,7 +100,7 @@ void RunController::finish(Ending::How how)
     // A link that dropped while sending has ended the run and said so already.
     const bool tell = !sent && m_running;
     if (m_running)
-        m_ending = {how, sent};
+        m_ending = {how, sent, droppedBytes};
     m_running = false;
     emit runEnded(tell ? m_link.notAvailableMessage() : QString());
 }

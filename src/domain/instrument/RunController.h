@@ -55,6 +55,7 @@ public:
         enum class How { Completed, Stopped, LinkFailed };
         How how = How::Completed;
         bool offDelivered = true; // ":SOUR:TURN OFF" and ":OUTP OFF" were written
+        qint64 droppedBytes = 0;  // of commands STOP dropped before they left; -1: not counted
     };
     const Ending &ending() const { return m_ending; }
 
@@ -102,7 +103,7 @@ private:
     // The end of a run, by STOP or by the sequencer: timer off,
     // ":SOUR:TURN OFF", ":OUTP OFF". When the output could not be switched
     // off the operator is told, once.
-    void finish(Ending::How how);
+    void finish(Ending::How how, qint64 droppedBytes = 0);
     bool holdForLine();
     int finishHold();
 

@@ -18,9 +18,17 @@ QString endingText(const RunController::Ending &ending)
                                                 : QStringLiteral("link failed");
     if (!ending.offDelivered)
         text += QStringLiteral("; off commands not delivered");
-    return text;
+    return text + droppedClause(ending.droppedBytes);
 }
 } // namespace
+
+QString droppedClause(qint64 droppedBytes)
+{
+    return droppedBytes > 0 ? QStringLiteral("; %1 bytes of commands not yet on the line were dropped, so the "
+                                             "last rows did not all reach the instrument")
+                                  .arg(droppedBytes)
+                            : QString();
+}
 
 RunRecording::RunRecording(SerialLink &link, RunController &run, const StepTableModel &steps, QObject *parent)
     : QObject(parent), m_run(run), m_steps(steps)

@@ -15,6 +15,10 @@ class RunRecorder;
 class SerialLink;
 class StepTableModel;
 
+// What a run's outcome adds when STOP dropped commands that had not left
+// (their rows are in the record): empty when none were, or none counted.
+QString droppedClause(qint64 droppedBytes);
+
 // Keeps the record of what a link sends (RunRecorder): every command the
 // link writes, labelled with the step whose commands are going out, with
 // elapsed zero at RUN. The window keeps one record per run (from RUN to

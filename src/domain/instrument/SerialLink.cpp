@@ -57,10 +57,15 @@ void SerialLink::tellOpenFailed()
         emit portOpenTried(m_portName, false, m_port.openFailure());
 }
 
-void SerialLink::dropUnsent()
+qint64 SerialLink::dropUnsent()
 {
-    if (m_port.PortOpen() && m_port.discardOutput())
+    if (!m_port.PortOpen())
+        return 0;
+    const bool cut = m_port.discardOutput();
+    const qint64 dropped = m_port.discardedBytes();
+    if (cut)
         send(QString());
+    return dropped;
 }
 
 void SerialLink::discardUnsent()

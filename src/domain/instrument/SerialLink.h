@@ -34,8 +34,9 @@ public:
     bool lastOpenAbandoned() const { return m_lastOpenAbandoned; }
     // Drops the commands not yet on the line; a command cut short on the
     // wire is ended with a lone CR, so that the instrument discards the
-    // fragment and reads what follows whole.
-    void dropUnsent();
+    // fragment and reads what follows whole. Returns how many bytes were
+    // dropped, -1 where the port cannot count them.
+    qint64 dropUnsent();
     // Drops what the port still holds, without sending anything: for a
     // link nothing more is written to.
     void discardUnsent();

@@ -127,6 +127,9 @@ bool QtSerialPort::discardOutput()
     if (!m_port.isOpen())
         return false;
     const bool onTheWay = OutputPendingMs() > 0;
+    // A pseudo-terminal counts no queue of its own: what its far end has
+    // not read yet is not among these.
+    m_discardedBytes = bytesQueued();
     // Also flushes the driver's queue (tcflush on POSIX, PurgeComm on Windows).
     m_port.clear(QSerialPort::Output);
     m_knownRoom = 0;

@@ -32,6 +32,7 @@ public:
     bool setOutput(const QString &text) override;
     int OutputPendingMs() const override;
     bool discardOutput() override;
+    qint64 discardedBytes() const override { return m_discardedBytes; }
 
     // The clock the line's rate is counted on (see LinePace).
     using Clock = LinePace::Clock;
@@ -53,6 +54,7 @@ private:
     CrashGuard *m_crash = nullptr; // told the handle while open
     bool m_closeDelivered = true;  // the last close saw every byte leave
     qint64 m_knownRoom = 0;        // bytes the driver is known to take without blocking
+    qint64 m_discardedBytes = -1;  // by the last discardOutput()
     bool m_flushing = false;       // inside the forced write of setOutput()
     LinePace m_pace;
 };

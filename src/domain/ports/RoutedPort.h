@@ -42,6 +42,7 @@ public:
     bool setOutput(const QString &text) override { return active().setOutput(text); }
     int OutputPendingMs() const override { return active().OutputPendingMs(); }
     bool discardOutput() override { return active().discardOutput(); }
+    qint64 discardedBytes() const override { return active().discardedBytes(); }
 
     bool isTcp() const { return m_useTcp; }
     QtSerialPort &serial() { return m_serial; }

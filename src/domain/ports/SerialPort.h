@@ -57,6 +57,9 @@ public:
     // driver's queue. Returns true when bytes were still on their way, so
     // that the command on the wire may have been cut short.
     virtual bool discardOutput() = 0;
+    // How many bytes the last discardOutput() dropped, where the port can
+    // count them (its buffer and the driver's queue); -1 where it cannot.
+    virtual qint64 discardedBytes() const { return -1; }
 
     // Asked at each slice of an open that waits (a connect): while it holds,
     // the open gives up. Called on the port's thread; where an open never

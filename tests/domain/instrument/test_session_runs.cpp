@@ -200,6 +200,10 @@ void SessionRunsTest::record_saysHowTheRunEnded_data()
                                 << "completed";
     QTest::newRow("by STOP") << "stop"
                              << "stopped by STOP";
+    QTest::newRow("by STOP, a step's commands still queued")
+        << "stop-queued"
+        << "stopped by STOP; 41 bytes of commands not yet on the line were dropped, so the last rows did not "
+           "all reach the instrument";
     QTest::newRow("the link lost") << "lost"
                                    << "link failed; off commands not delivered";
     QTest::newRow("the program closed under it") << "close"
@@ -222,7 +226,8 @@ void SessionRunsTest::record_saysHowTheRunEnded()
         rig.transcript({StepSpec{}});
     } else {
         rig.start({StepSpec{}, StepSpec{}});
-        if (how == QLatin1String("stop"))
+        rig.fake.port.queuedBytes = how == QLatin1String("stop-queued") ? 41 : -1;
+        if (how.startsWith(QLatin1String("stop")))
             rig.session.stop();
         else if (how == QLatin1String("lost"))
             rig.fake.port.loseLink();

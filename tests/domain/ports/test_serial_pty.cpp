@@ -27,6 +27,7 @@ private slots:
     void lineSettingsReachTheDevice();
     void writeToClosedPortFails();
     void stalledReaderIsNotALostLink();
+    void discard_countsWhatThePortHeld();
     void missingDeviceDoesNotOpen();
 
 private:
@@ -153,6 +154,25 @@ void SerialPtyTest::stalledReaderIsNotALostLink()
     QVERIFY(!lost);
 }
 
+void SerialPtyTest::discard_countsWhatThePortHeld()
+{
+    // Nobody reads: most of it waits in the port when it is dropped, and
+    // the count says how much; nothing dropped reaches the far end after.
+    QtSerialPort port;
+    port.setPortMap(m_ports);
+    QVERIFY(port.setPortOpen(true));
+    qint64 written = 0;
+    for (int i = 0; i < 20000; ++i) {
+        const QString line = QStringLiteral(":SOUR:VOLT %1.00\r").arg(i % 311);
+        QVERIFY(port.setOutput(line));
+        written += line.size();
+    }
+    QVERIFY(port.discardOutput());
+    const qint64 dropped = port.discardedBytes();
+    QVERIFY2(dropped > written / 2 && dropped <= written, QByteArray::number(dropped).constData());
+    QVERIFY(readFarEnd(-1, 300).size() + dropped <= written);
+}
+
 void SerialPtyTest::missingDeviceDoesNotOpen()
 {
     m_ports.setDevice(2, QStringLiteral("/nonexistent/tty-quorra"));
@@ -175,6 +195,7 @@ void SerialPtyTest::lineSettingsReachTheDevice_data() {}
 void SerialPtyTest::lineSettingsReachTheDevice() {}
 void SerialPtyTest::writeToClosedPortFails() {}
 void SerialPtyTest::stalledReaderIsNotALostLink() {}
+void SerialPtyTest::discard_countsWhatThePortHeld() {}
 void SerialPtyTest::missingDeviceDoesNotOpen() {}
 #endif
 

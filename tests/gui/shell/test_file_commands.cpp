@@ -291,7 +291,9 @@ void FileCommandsTest::open_unopenableFile_keepsTitleAndModified()
     window->mnuOpen_Click();
 
     QCOMPARE(fake->messages.shown.size(), 2);
-    QCOMPARE(fake->messages.shown.constLast().text, QStringLiteral("Can't open file: ") + unreadable);
+    // A file too large says so after this (the reading's own test).
+    QCOMPARE(fake->messages.shown.constLast().text.section(QLatin1Char('\n'), 0, 0),
+             QStringLiteral("Can't open file: ") + unreadable);
     QCOMPARE(window->windowTitle(), titleFor(good));
     QVERIFY(window->document().modified());
     QCOMPARE(window->ui().livData->count(), 2);
