@@ -49,6 +49,8 @@ DipTestDialog::DipTestDialog(QWidget *parent) : QDialog(parent)
     txtGap->setObjectName(QStringLiteral("txtGap"));
     lblSummary = new QLabel(this);
     lblSummary->setObjectName(QStringLiteral("lblSummary"));
+    // A refusal can be long: it wraps rather than widen the dialog.
+    lblSummary->setWordWrap(true);
     lblNotes = new QLabel(this);
     lblNotes->setObjectName(QStringLiteral("lblNotes"));
     lblNotes->setWordWrap(true);

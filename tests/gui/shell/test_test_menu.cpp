@@ -323,11 +323,16 @@ void TestMenuTest::dipProgram_refusals()
     window->document().setModified(false);
     bool okEnabled = true;
     QString shown;
+    QList<int> widths; // of the dialog before and after
     onDialog([&](QDialog &d) {
         auto &dip = static_cast<DipTestDialog &>(d);
+        QApplication::processEvents();
+        widths << d.width();
         typeInto(d.findChild<QLineEdit *>(field), text);
         okEnabled = dip.buttons->button(QDialogButtonBox::Ok)->isEnabled();
         shown = dip.summaryText();
+        QApplication::processEvents();
+        widths << d.width();
         QTest::keyClick(&dip, Qt::Key_Return); // refused: stays open
         QVERIFY(dip.isVisible());
         d.reject();
@@ -336,6 +341,9 @@ void TestMenuTest::dipProgram_refusals()
     QTRY_VERIFY(!QApplication::activeModalWidget());
     QVERIFY(!okEnabled);
     QCOMPARE(shown, refusal);
+    // A long refusal wraps: the dialog keeps its width.
+    QCOMPARE(widths.size(), 2);
+    QCOMPARE(widths.last(), widths.first());
     QCOMPARE(window->ui().livData->count(), 1); // the table as it was
 }
 
