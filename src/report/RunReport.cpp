@@ -114,8 +114,8 @@ QStringList header(const RecordedRun &run, const ReportProgram &program, qint64 
                  + orUnknown(run.baud);
     lines << QStringLiteral("Start (RUN): ") + timeText(run.runAt) + QStringLiteral("    End: ")
                  + timeText(run.endAt);
-    lines << QStringLiteral("Duration: ") + seconds(run.durationMs) + QStringLiteral(" s    Ended: ")
-                 + orUnknown(run.outcome);
+    lines << QStringLiteral("Duration: ") + seconds(run.durationMs) + QStringLiteral(" s");
+    lines << QStringLiteral("Ended: ") + orUnknown(run.outcome);
     QString stretched = run.stretchedSteps >= 0 ? QString::number(run.stretchedSteps)
                                                 : QStringLiteral("unknown");
     if (program.loaded)
@@ -246,6 +246,17 @@ bool writeRunReport(const RecordedRun &run, const ReportProgram &program, const 
     p.setFont(body);
     const QFontMetricsF bodyMetrics(body, &pdf);
     for (const QString &line : header(run, program, stretchedFromTimes)) {
+        // A sentence too long for the page wraps; a path that cannot wrap is
+        // cut in its middle.
+        const QRectF wrapped = bodyMetrics.boundingRect(QRectF(page.left(), y, page.width(), page.height()),
+                                                        Qt::TextWordWrap, line);
+        if (bodyMetrics.horizontalAdvance(line) > page.width() && wrapped.width() <= page.width()) {
+            p.drawText(QRectF(page.left(), y + bodyMetrics.height() - bodyMetrics.ascent(), page.width(),
+                              wrapped.height()),
+                       Qt::TextWordWrap, line);
+            y += wrapped.height();
+            continue;
+        }
         y += bodyMetrics.height();
         p.drawText(QPointF(page.left(), y), bodyMetrics.elidedText(line, Qt::ElideMiddle, page.width()));
     }

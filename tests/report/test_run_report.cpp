@@ -60,6 +60,7 @@ private slots:
     void sections_followTheRunsLength_data();
     void sections_followTheRunsLength();
     void tables_labelsWithControls_keepTheirColumns();
+    void header_longOutcomeWrapsWhole();
 };
 
 void RunReportTest::summary_medianAndWorst()
@@ -161,6 +162,20 @@ void RunReportTest::tables_labelsWithControls_keepTheirColumns()
     }
     QVERIFY(text.contains(QStringLiteral("Esc\\x1b[31mred")));
     QVERIFY(text.contains(QStringLiteral("C1\\x85next")));
+}
+
+void RunReportTest::header_longOutcomeWrapsWhole()
+{
+    RecordedRun run = runOf(3, 0);
+    run.outcome = QStringLiteral("stopped by STOP; off commands not delivered; 41 bytes of commands not yet on "
+                                 "the line were dropped, so the last rows did not all reach the instrument");
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("report.pdf"));
+    QString error;
+    QVERIFY2(writeRunReport(run, ReportProgram{}, path, &error), qPrintable(error));
+    int pages = 0;
+    const QString text = pdfText(path, &pages).simplified();
+    QVERIFY2(text.contains(QStringLiteral("Ended: ") + run.outcome), qPrintable(text.left(600)));
 }
 
 QTEST_MAIN(RunReportTest)
