@@ -67,7 +67,7 @@ QString tableRow(const QStringList &cells)
 QStringList damageNotes(const RecordedRun &run)
 {
     QStringList notes;
-    if (run.rows == 0)
+    if (run.rows == 0 && run.steps.isEmpty())
         notes << QStringLiteral("The record holds no command, not even RUN's: it is cut, whatever the side "
                                 "file says (\"%1\").")
                      .arg(orUnknown(run.outcome));
