@@ -10,6 +10,7 @@
 #include "domain/instrument/SerialLink.h"
 #include "domain/steps/FieldRange.h"
 #include "domain/steps/StepTableModel.h"
+#include "domain/steps/StepText.h"
 #include "domain/system/Timer.h"
 
 #include <algorithm>
@@ -22,6 +23,27 @@ QString unplayableDwellMessage(const StepRecord &row, int position)
            + QStringLiteral("): the dwell time \"") + row.subItem(StepRecord::WorkTime)
            + QStringLiteral("\" is outside 0 to 65.535 seconds (0 to 65,535 ms)."
                             " The program was not run.");
+}
+
+// A dwell read leniently stops at the first character that is no number's:
+// "0,5" would be 0 s, held until STOP, where 0.5 s was meant.
+int firstDwellNotANumber(const StepTableModel &steps)
+{
+    for (int position = 1; position <= steps.count(); ++position) {
+        const StepRecord &row = steps.row(position);
+        if (row.checked && !StepText::isInstrumentNumber(row.subItem(StepRecord::WorkTime)))
+            return position;
+    }
+    return 0;
+}
+
+QString dwellNotANumberMessage(const StepRecord &row, int position)
+{
+    const QString &text = row.subItem(StepRecord::WorkTime);
+    return row.label + QStringLiteral(" (row ") + QString::number(position)
+           + QStringLiteral("): the dwell time \"") + text
+           + QStringLiteral("\" is not a number of seconds as written (digits, a point): it would be read as ")
+           + QString::number(dwellPeriodMs(text) / 1000.0) + QStringLiteral(" s. The program was not run.");
 }
 } // namespace
 
@@ -78,6 +100,8 @@ RunController::Refusal RunController::checkSteps(const StepTableModel &steps)
 {
     if (const int bad = firstUnplayableDwell(steps))
         return {Refusal::Reason::StepValue, unplayableDwellMessage(steps.row(bad), bad)};
+    if (const int bad = firstDwellNotANumber(steps))
+        return {Refusal::Reason::StepValue, dwellNotANumberMessage(steps.row(bad), bad)};
     // The texts go out as they stand: nothing leaves unless every one of
     // them is one command's argument and within what the editor allows.
     if (const UnsendableValue bad = firstUnsendableValue(steps); bad.position)

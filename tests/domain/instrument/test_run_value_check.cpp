@@ -81,6 +81,16 @@ void RunValueCheckTest::run_data()
                                       << ":SOUR:TURN ON\r";
     QTest::newRow("unit after the number") << int(StepRecord::Voltage) << "110 V"
                                            << "voltage \"110 V\"" + notNumber;
+    // The dwell is read leniently too, and would time the step as it reads.
+    QTest::newRow("dwell with a decimal comma")
+        << int(StepRecord::WorkTime) << "0,5"
+        << "dwell time \"0,5\" is not a number of seconds as written (digits, a point): it would be read as 0 s.";
+    QTest::newRow("dwell with a unit")
+        << int(StepRecord::WorkTime) << "1.5 s"
+        << "dwell time \"1.5 s\" is not a number of seconds as written (digits, a point): it would be read as "
+           "1.5 s.";
+    QTest::newRow("dwell, blanks around") << int(StepRecord::WorkTime) << " 0.50 "
+                                          << ":SOUR:VOLT 110.00\r";
 }
 
 void RunValueCheckTest::run()
