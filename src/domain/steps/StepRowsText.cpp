@@ -227,7 +227,16 @@ public:
                 if (!judged.inRange)
                     return place(line, field) + QStringLiteral(" holds \"%1\"; ").arg(shown(cell))
                            + allowed(*range);
-                value = pastedText(field, lenientNumber(cell), range->decimals);
+                const double number = lenientNumber(cell);
+                // 0 holds a step until STOP on purpose; a dwell that only
+                // rounds to it was not meant to.
+                if (field == StepRecord::WorkTime && number > 0 && std::nearbyint(number * 1000.0) == 0.0)
+                    return place(line, field)
+                           + QStringLiteral(" holds \"%1\", under a millisecond, which plays as 0 ms and holds "
+                                            "the step until STOP; ")
+                                 .arg(shown(cell))
+                           + allowed(*range);
+                value = pastedText(field, number, range->decimals);
             } else {
                 // Output and Range: one of their words in any letter case,
                 // kept as they stand, as the editor keeps them.

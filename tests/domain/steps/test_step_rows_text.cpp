@@ -92,6 +92,10 @@ void StepRowsTextTest::refused_data()
     QTest::newRow("dwell, titles count")
         << Titles + "\nOn\tAuto\t110\t60\t0\t360\t65.536" << 2
         << ", column \"Dwell Time [Sec]\" holds \"65.536\"; allowed: 0 to 65.535.";
+    QTest::newRow("dwell under a millisecond")
+        << "On\tAuto\t110\t60\t0\t360\t0.0005" << 1
+        << ", column \"Dwell Time [Sec]\" holds \"0.0005\", under a millisecond, which plays as 0 ms and holds the "
+           "step until STOP; allowed: 0 to 65.535.";
     QTest::newRow("negative dwell") << "On\tAuto\t110\t60\t0\t360\t-0.001" << 1
                                     << ", column \"Dwell Time [Sec]\" holds \"-0.001\"; allowed: 0 to 65.535.";
     QTest::newRow("output word") << "banana\txyz\t110\t60\t0\t360\t1" << 1
