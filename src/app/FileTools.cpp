@@ -2,8 +2,8 @@
 // Copyright (C) 2026 Quorra maintainers
 
 #include "app/FileTools.h"
-#include "domain/steps/StepText.h"
 
+#include "domain/steps/StepText.h"
 #include "domain/ui/TextMessages.h"
 
 #include "domain/files/StepFile.h"
@@ -71,12 +71,10 @@ int runGenerate(const ToolOptions &options)
     const DipTest::Program program = DipTest::generate(options.dips);
     const QByteArray bytes = StepFileFormat::format(program.rows);
     // A file the program itself would not open is no program to write.
-    if (bytes.size() > ModTool::MaxStepFileBytes) {
-        printError(QStringLiteral("quorra: %1 steps make a file of %2 MB, more than the %3 MB of a step file "
-                                  "the program opens; fewer --repeats or --angles make it smaller\n")
-                       .arg(program.rows.size())
-                       .arg(double(bytes.size()) / 1e6, 0, 'f', 1)
-                       .arg(double(ModTool::MaxStepFileBytes) / 1e6, 0, 'f', 1));
+    if (const QString tooLarge = ModTool::tooLargeToOpen(qint64(program.rows.size()), bytes.size());
+        !tooLarge.isEmpty()) {
+        printError(QStringLiteral("quorra: ") + tooLarge
+                   + QStringLiteral("; fewer --repeats or --angles make it smaller\n"));
         return Unreadable;
     }
     QString error;

@@ -248,9 +248,12 @@ bool writeRunReport(const RecordedRun &run, const ReportProgram &program, const 
     for (const QString &line : header(run, program, stretchedFromTimes)) {
         // A sentence too long for the page wraps; a path that cannot wrap is
         // cut in its middle.
-        const QRectF wrapped = bodyMetrics.boundingRect(QRectF(page.left(), y, page.width(), page.height()),
-                                                        Qt::TextWordWrap, line);
-        if (bodyMetrics.horizontalAdvance(line) > page.width() && wrapped.width() <= page.width()) {
+        const QRectF wrapped = bodyMetrics.horizontalAdvance(line) <= page.width()
+                                   ? QRectF()
+                                   : bodyMetrics.boundingRect(QRectF(page.left(), y, page.width(),
+                                                                     page.height()),
+                                                              Qt::TextWordWrap, line);
+        if (!wrapped.isEmpty() && wrapped.width() <= page.width()) {
             p.drawText(QRectF(page.left(), y + bodyMetrics.height() - bodyMetrics.ascent(), page.width(),
                               wrapped.height()),
                        Qt::TextWordWrap, line);

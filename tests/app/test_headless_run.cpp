@@ -156,10 +156,32 @@ private:
     // Runs quorra with the arguments while the virtual source listens.
     Outcome run(const QStringList &arguments, SourceLink *link = nullptr,
                 const std::function<void(QProcess &)> &during = {});
+    // Plays file on a serial server on the loopback port and sends the
+    // signal half a second after the start; signalled starts then.
+    Outcome runSignalled(const QString &file, quint16 port, int signalNumber,
+                         QElapsedTimer *signalled = nullptr);
 
     QTemporaryDir m_config;          // no settings of the user's
     std::function<void()> m_inChild; // run in the child before the program starts
 };
+
+Outcome HeadlessRunTest::runSignalled(const QString &file, quint16 port, int signalNumber,
+                                      QElapsedTimer *signalled)
+{
+    return run({file, "--port", QStringLiteral("tcp://127.0.0.1:%1").arg(port)}, nullptr,
+               [&](QProcess &process) {
+                   QTest::qWait(500);
+                   if (signalled)
+                       signalled->start();
+#ifdef Q_OS_UNIX
+                   if (process.state() == QProcess::Running)
+                       ::kill(static_cast<pid_t>(process.processId()), signalNumber);
+#else
+        Q_UNUSED(process);
+        Q_UNUSED(signalNumber);
+#endif
+               });
+}
 
 void HeadlessRunTest::initTestCase()
 {
@@ -625,13 +647,7 @@ void HeadlessRunTest::signalDuringConnect_endsAtOnce()
     QTemporaryDir dir;
     const QString file = writeSteps(dir, {step(1, "110.00", "0.15")});
     QElapsedTimer signalled;
-    const Outcome outcome = run({file, "--port", QStringLiteral("tcp://127.0.0.1:%1").arg(server.port())},
-                                nullptr, [&](QProcess &process) {
-                                    QTest::qWait(500);
-                                    signalled.start();
-                                    if (process.state() == QProcess::Running)
-                                        ::kill(static_cast<pid_t>(process.processId()), signalNumber);
-                                });
+    const Outcome outcome = runSignalled(file, server.port(), signalNumber, &signalled);
     const qint64 afterSignalMs = signalled.elapsed();
     // Nothing was under remote control: it ends as the signal asks, with no
     // message, and long before the connect would have timed out.
@@ -665,12 +681,7 @@ void HeadlessRunTest::signalDuringStartupClose_noRemote()
     });
     QTemporaryDir dir;
     const QString file = writeSteps(dir, {step(1, "110.00", "0.15")});
-    const Outcome outcome = run({file, "--port", QStringLiteral("tcp://127.0.0.1:%1").arg(port)}, nullptr,
-                                [&](QProcess &process) {
-                                    QTest::qWait(500);
-                                    if (process.state() == QProcess::Running)
-                                        ::kill(static_cast<pid_t>(process.processId()), SIGTERM);
-                                });
+    const Outcome outcome = runSignalled(file, port, SIGTERM);
     server.join();
     ::close(listener);
     QCOMPARE(outcome.exitCode, 128 + SIGTERM);

@@ -47,9 +47,23 @@ QByteArray readUpTo(QFile &file, qint64 limit)
     return bytes;
 }
 
+QString megabytes(qint64 bytes)
+{
+    return QString::number(double(bytes) / 1e6, 'f', 1) + QStringLiteral(" MB");
+}
+
 } // namespace
 
 namespace ModTool {
+
+QString tooLargeToOpen(qint64 steps, qint64 bytes)
+{
+    if (bytes <= MaxStepFileBytes)
+        return {};
+    return QStringLiteral("%1 steps make a file of %2, more than the %3 of a step file the program opens")
+        .arg(steps)
+        .arg(megabytes(bytes), megabytes(MaxStepFileBytes));
+}
 
 bool ReadStepFile(StepTableModel &steps, const QString &path, MessageBox &messages, BusyPointer &busy,
                   QStringList *notes)
@@ -62,9 +76,8 @@ bool ReadStepFile(StepTableModel &steps, const QString &path, MessageBox &messag
         QString text = FileTexts::CantOpenFile + path;
         // The one reason the file itself cannot tell: it is there, but too large.
         if (const QFileInfo info(path); info.isFile() && info.size() > MaxStepFileBytes)
-            text += QStringLiteral("\n\nIt is %1 MB; the program opens step files of up to %2 MB.")
-                        .arg(double(info.size()) / 1e6, 0, 'f', 1)
-                        .arg(double(MaxStepFileBytes) / 1e6, 0, 'f', 1);
+            text += QStringLiteral("\n\nIt is %1; the program opens step files of up to %2.")
+                        .arg(megabytes(info.size()), megabytes(MaxStepFileBytes));
         messages.show(text, MessageBox::Buttons::Ok, MessageBox::Icon::None, AppTitle, MessageBox::Answer::Ok);
         return false;
     }
@@ -85,13 +98,9 @@ bool WriteStepFile(const StepTableModel &steps, const QString &path, MessageBox 
         const QByteArray bytes = StepFileFormat::format(steps.rows());
         // A file that Open would refuse is no saved program: the old file
         // stays, and the table stays unsaved.
-        if (bytes.size() > MaxStepFileBytes)
-            error = QStringLiteral("%1 steps make a file of %2 MB, more than the %3 MB of a step file this "
-                                   "program opens. Nothing was written to %4.")
-                        .arg(steps.count())
-                        .arg(double(bytes.size()) / 1e6, 0, 'f', 1)
-                        .arg(double(MaxStepFileBytes) / 1e6, 0, 'f', 1)
-                        .arg(path);
+        error = tooLargeToOpen(steps.count(), bytes.size());
+        if (!error.isEmpty())
+            error += QStringLiteral(". Nothing was written to %1.").arg(path);
         else
             ok = writeWholeFile(path, bytes, error);
     }

@@ -22,6 +22,10 @@ namespace ModTool {
 // gigabytes to load.
 inline constexpr qint64 MaxStepFileBytes = 16 * 1024 * 1024;
 
+// Why a program of that many steps and bytes is no step file to write
+// ("N steps make a file of X MB, more than ..."); empty while it is one.
+QString tooLargeToOpen(qint64 steps, qint64 bytes);
+
 // Replaces all rows of the step table with the records of the file.
 // Only regular files up to MaxStepFileBytes are read. Any other file, or
 // one that cannot be opened, shows "Can't open file: <path>", leaves the
