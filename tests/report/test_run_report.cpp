@@ -59,8 +59,7 @@ private slots:
     void summary_medianAndWorst();
     void sections_followTheRunsLength_data();
     void sections_followTheRunsLength();
-    void tables_labelsWithControls_keepTheirColumns();
-    void header_longOutcomeWrapsWhole();
+    void texts_fromTheRecord_readWhole();
 };
 
 void RunReportTest::summary_medianAndWorst()
@@ -138,11 +137,15 @@ void RunReportTest::sections_followTheRunsLength()
         QVERIFY(text.contains(QRegularExpression(QStringLiteral("%1\\s+Step\\d.*0\\.015\\s+5").arg(everyNth))));
 }
 
-void RunReportTest::tables_labelsWithControls_keepTheirColumns()
+// Texts from the record as the page shows them: labels with control
+// characters keep the tables' columns, a long outcome wraps whole.
+void RunReportTest::texts_fromTheRecord_readWhole()
 {
     RecordedRun run = runOf(3, 0);
     run.steps[0].label = QStringLiteral("Esc\x1b[31mred");
     run.steps[1].label = QStringLiteral("C1") + QChar(0x85) + QStringLiteral("next");
+    run.outcome = QStringLiteral("stopped by STOP; off commands not delivered; 41 bytes of commands not yet on "
+                                 "the line were dropped, so the last rows did not all reach the instrument");
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("report.pdf"));
     QString error;
@@ -162,20 +165,7 @@ void RunReportTest::tables_labelsWithControls_keepTheirColumns()
     }
     QVERIFY(text.contains(QStringLiteral("Esc\\x1b[31mred")));
     QVERIFY(text.contains(QStringLiteral("C1\\x85next")));
-}
-
-void RunReportTest::header_longOutcomeWrapsWhole()
-{
-    RecordedRun run = runOf(3, 0);
-    run.outcome = QStringLiteral("stopped by STOP; off commands not delivered; 41 bytes of commands not yet on "
-                                 "the line were dropped, so the last rows did not all reach the instrument");
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("report.pdf"));
-    QString error;
-    QVERIFY2(writeRunReport(run, ReportProgram{}, path, &error), qPrintable(error));
-    int pages = 0;
-    const QString text = pdfText(path, &pages).simplified();
-    QVERIFY2(text.contains(QStringLiteral("Ended: ") + run.outcome), qPrintable(text.left(600)));
+    QVERIFY(text.simplified().contains(QStringLiteral("Ended: ") + run.outcome));
 }
 
 QTEST_MAIN(RunReportTest)

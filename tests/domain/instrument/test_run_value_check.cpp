@@ -85,10 +85,6 @@ void RunValueCheckTest::run_data()
     QTest::newRow("dwell with a decimal comma")
         << int(StepRecord::WorkTime) << "0,5"
         << "dwell time \"0,5\" is not a number of seconds as written (digits, a point): it would be read as 0 s.";
-    QTest::newRow("dwell with a unit")
-        << int(StepRecord::WorkTime) << "1.5 s"
-        << "dwell time \"1.5 s\" is not a number of seconds as written (digits, a point): it would be read as "
-           "1.5 s.";
     QTest::newRow("dwell, blanks around") << int(StepRecord::WorkTime) << " 0.50 "
                                           << ":SOUR:VOLT 110.00\r";
 }

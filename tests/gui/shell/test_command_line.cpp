@@ -74,8 +74,6 @@ void CommandLineTest::refused_data()
                           << "--port: \"COM0\": a port number is 1 to 255";
     QTest::newRow("a file twice") << "--run a.log --run b.log"
                                   << "--run is given more than once";
-    QTest::newRow("a port twice") << "--run a.log --port COM1 --port=COM2"
-                                  << "--port is given more than once";
 }
 
 void CommandLineTest::refused()
