@@ -57,13 +57,14 @@ StepTableMenu::StepTableMenu(StepListView &table, QUndoStack &history)
     connect(&table.steps(), &QAbstractItemModel::rowsRemoved, this, follow);
     connect(&table.steps(), &QAbstractItemModel::modelReset, this, follow);
     connect(table.selectionModel(), &QItemSelectionModel::selectionChanged, this, follow);
-    // Asking the clipboard can mean a round trip to another program: it is
-    // asked when its contents change, not on every change of the table.
+    // Asking the clipboard can mean a round trip to another program (and,
+    // the first time, loading every image plugin): it is asked when its
+    // contents change and when the menu first shows, not on every change of
+    // the table, nor before the window is on the screen.
     connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this, [this] {
         m_clipboardHasText = StepClipboard::hasText();
         update();
     });
-    m_clipboardHasText = StepClipboard::hasText();
     update();
 }
 
@@ -76,11 +77,12 @@ void StepTableMenu::setLocked(bool locked)
 void StepTableMenu::update()
 {
     const bool open = !m_locked;
+    // Not asked yet: Paste stays offered; with no text it pastes nothing.
     const bool selected = m_table.selectedIndex() > 0;
     cut->setEnabled(open && selected);
     copy->setEnabled(open && selected);
     copyAll->setEnabled(open && m_table.count() > 0);
-    paste->setEnabled(open && m_clipboardHasText);
+    paste->setEnabled(open && m_clipboardHasText.value_or(true));
     undo->setEnabled(open && m_history.canUndo());
     redo->setEnabled(open && m_history.canRedo());
 }
@@ -89,6 +91,8 @@ void StepTableMenu::showMenu(const QPoint &viewportPos)
 {
     if (m_locked)
         return;
+    if (!m_clipboardHasText)
+        m_clipboardHasText = StepClipboard::hasText();
     update();
     m_menu->popup(m_table.viewport()->mapToGlobal(viewportPos));
 }

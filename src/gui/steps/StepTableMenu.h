@@ -5,6 +5,7 @@
 
 #include <QObject>
 #include <QPoint>
+#include <optional>
 
 class QAction;
 class QMenu;
@@ -42,5 +43,5 @@ private:
     QUndoStack &m_history;
     QMenu *m_menu;
     bool m_locked = false;
-    bool m_clipboardHasText = false;
+    std::optional<bool> m_clipboardHasText; // unknown until asked
 };

@@ -60,6 +60,7 @@ private slots:
     void paste_placesCheckedRows_data();
     void paste_placesCheckedRows();
     void paste_refused_changesNothing();
+    void paste_beforeTheClipboardIsAsked();
     void cut_copiesThenDeletesAsDelete();
     void undoRedo_restoreExactTable_data();
     void undoRedo_restoreExactTable();
@@ -239,6 +240,26 @@ void TableEditingTest::paste_refused_changesNothing()
     QVERIFY(!w->document().modified());
     press(Qt::Key_Z); // the last step is the paste of init
     QCOMPARE(table()->count(), 0);
+}
+
+// A window asks the clipboard only once its contents change or the menu
+// first shows: until then Paste is offered, and with no text pastes nothing.
+void TableEditingTest::paste_beforeTheClipboardIsAsked()
+{
+    w.reset(); // the clipboard is empty, and stays so while the new window comes up
+    w = startedWindow(*fake, true);
+    w->show();
+    w->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(w.get()));
+    QVERIFY(menu().paste->isEnabled());
+    press(Qt::Key_V);
+    QCOMPARE(table()->count(), 0);
+    QVERIFY(fake->messages.shown.isEmpty());
+    QVERIFY(!w->document().modified());
+    openContextMenu();
+    QTRY_VERIFY(menu().menu()->isVisible());
+    QVERIFY(!menu().paste->isEnabled());
+    menu().menu()->close();
 }
 
 void TableEditingTest::cut_copiesThenDeletesAsDelete()
