@@ -57,12 +57,13 @@ StepTableMenu::StepTableMenu(StepListView &table, QUndoStack &history)
     connect(&table.steps(), &QAbstractItemModel::rowsRemoved, this, follow);
     connect(&table.steps(), &QAbstractItemModel::modelReset, this, follow);
     connect(table.selectionModel(), &QItemSelectionModel::selectionChanged, this, follow);
-    // Asking the clipboard can mean a round trip to another program (and,
-    // the first time, loading every image plugin): it is asked when its
-    // contents change and when the menu first shows, not on every change of
-    // the table, nor before the window is on the screen.
+    // Asking the clipboard is a round trip to the program that holds it,
+    // which may never answer (Qt then waits seconds for each of its questions),
+    // and the first time loads every image plugin: it is asked only when the
+    // operator opens the menu, never while the window is built nor when
+    // another program takes the clipboard.
     connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this, [this] {
-        m_clipboardHasText = StepClipboard::hasText();
+        m_clipboardHasText.reset();
         update();
     });
     update();

@@ -60,6 +60,7 @@ private slots:
     void paste_placesCheckedRows_data();
     void paste_placesCheckedRows();
     void paste_refused_changesNothing();
+    void paste_beforeTheClipboardIsAsked_data();
     void paste_beforeTheClipboardIsAsked();
     void cut_copiesThenDeletesAsDelete();
     void undoRedo_restoreExactTable_data();
@@ -242,15 +243,31 @@ void TableEditingTest::paste_refused_changesNothing()
     QCOMPARE(table()->count(), 0);
 }
 
-// A window asks the clipboard only once its contents change or the menu
-// first shows: until then Paste is offered, and with no text pastes nothing.
+// The clipboard is asked only when the menu shows: until then Paste is
+// offered, and with no text on the clipboard it pastes nothing.
+void TableEditingTest::paste_beforeTheClipboardIsAsked_data()
+{
+    QTest::addColumn<bool>("newWindow");
+    QTest::newRow("a window made while the clipboard is empty") << true;
+    QTest::newRow("the clipboard emptied by another program") << false;
+}
+
 void TableEditingTest::paste_beforeTheClipboardIsAsked()
 {
-    w.reset(); // the clipboard is empty, and stays so while the new window comes up
-    w = startedWindow(*fake, true);
-    w->show();
-    w->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(w.get()));
+    QFETCH(bool, newWindow);
+    if (newWindow) {
+        w.reset();
+        w = startedWindow(*fake, true);
+        w->show();
+        w->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(w.get()));
+    } else {
+        openContextMenu(); // asked: no text
+        QTRY_VERIFY(menu().menu()->isVisible());
+        menu().menu()->close();
+        QApplication::clipboard()->setText(Row1);
+        QApplication::clipboard()->clear();
+    }
     QVERIFY(menu().paste->isEnabled());
     press(Qt::Key_V);
     QCOMPARE(table()->count(), 0);
