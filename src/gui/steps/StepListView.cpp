@@ -3,6 +3,7 @@
 
 #include "gui/steps/StepListView.h"
 
+#include "gui/steps/StepHeader.h"
 #include "gui/steps/StepTableMenu.h"
 
 #include <QAccessible>
@@ -12,6 +13,7 @@
 
 StepListView::StepListView(QWidget *parent) : QTreeView(parent)
 {
+    setHeader(new StepHeader(this));
     setRootIsDecorated(false);
     setItemsExpandable(false);
     setUniformRowHeights(true); // keeps 100,000-row tables fast

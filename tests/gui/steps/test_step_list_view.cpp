@@ -2,7 +2,8 @@
 // Copyright (C) 2026 Quorra maintainers
 //
 // The step table view shows the step document's table: the rows are the
-// document's, whoever changes them, and the view outlives them safely.
+// document's, whoever changes them, and the view outlives them safely; its
+// captions take the room Qt's own header gives them.
 #include "domain/files/StepDocument.h"
 #include "gui/shell/frmControl.h"
 #include "gui/steps/StepListView.h"
@@ -10,6 +11,7 @@
 #include "support/FakePlatform.h"
 
 #include <QAction>
+#include <QHeaderView>
 #include <QPointer>
 #include <QTest>
 
@@ -18,6 +20,8 @@ class StepListViewTest : public QObject
     Q_OBJECT
 private slots:
     void documentGoneFirst_viewStaysUsable();
+    void header_asTallAsQtsOwn_data();
+    void header_asTallAsQtsOwn();
 
 private:
     FakeMessageBox messages;
@@ -56,6 +60,31 @@ void StepListViewTest::documentGoneFirst_viewStaysUsable()
     QTest::qWait(10); // the view's own delayed reset
     view->hide();
     view.reset();
+}
+
+void StepListViewTest::header_asTallAsQtsOwn_data()
+{
+    QTest::addColumn<int>("points");
+    QTest::newRow("the window's design font") << 8;
+    QTest::newRow("a larger one") << 14;
+}
+
+// The captions are measured in the font they are drawn in, where Qt
+// measures them in bold: the header must come out as tall all the same.
+void StepListViewTest::header_asTallAsQtsOwn()
+{
+    QFETCH(int, points);
+    StepDocument document(files, messages, busy);
+    StepListView view;
+    view.setSteps(document.steps());
+    QFont font = view.font();
+    font.setPointSize(points);
+    view.setFont(font);
+    QHeaderView qts(Qt::Horizontal);
+    qts.setModel(&document.steps());
+    qts.setFont(font);
+    QCOMPARE(view.header()->sizeHint().height(), qts.sizeHint().height());
+    QVERIFY(view.header()->sizeHint().height() > QFontMetrics(font).height());
 }
 
 QTEST_MAIN(StepListViewTest)
