@@ -97,6 +97,7 @@ private:
                                 table()->viewport()->mapToGlobal(QPoint(5, 5)));
         QApplication::sendEvent(table()->viewport(), &event);
     }
+    bool showWindow();
     void threeRows();
     void edit(const QString &kind);
 
@@ -107,11 +108,17 @@ private:
 void TableEditingTest::init()
 {
     fake = std::make_unique<FakePlatform>();
+    QVERIFY(showWindow());
+    QApplication::clipboard()->clear();
+}
+
+bool TableEditingTest::showWindow()
+{
+    w.reset();
     w = startedWindow(*fake, true); // remote: RUN is enabled
     w->show();
     w->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(w.get()));
-    QApplication::clipboard()->clear();
+    return QTest::qWaitForWindowActive(w.get());
 }
 
 // Step1 with the defaults, "Second" and Step3 with values of their own,
@@ -256,11 +263,7 @@ void TableEditingTest::paste_beforeTheClipboardIsAsked()
 {
     QFETCH(bool, newWindow);
     if (newWindow) {
-        w.reset();
-        w = startedWindow(*fake, true);
-        w->show();
-        w->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(w.get()));
+        QVERIFY(showWindow());
     } else {
         openContextMenu(); // asked: no text
         QTRY_VERIFY(menu().menu()->isVisible());
