@@ -9,7 +9,10 @@
 #include "domain/steps/LenientNumber.h"
 #include "domain/steps/StepTableModel.h"
 
+#include "domain/system/RegularFile.h"
+
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <algorithm>
@@ -124,10 +127,25 @@ QString argument(const QByteArray &command, const QString &header)
     return QString::fromUtf8(command.mid(header.size()));
 }
 
+QString whyUnopened(const QString &path)
+{
+    const QFileInfo info(path);
+    if (info.exists() && !info.isFile())
+        return QStringLiteral("cannot open \"%1\": it is no regular file").arg(path);
+    if (info.size() > MaxRecordBytes)
+        return QStringLiteral("\"%1\" is %2 MB, more than the %3 MB of a run record the program reads")
+            .arg(path)
+            .arg(info.size() / 1e6, 0, 'f', 1)
+            .arg(MaxRecordBytes / 1e6, 0, 'f', 1);
+    QFile file(path); // a regular file or none: opened only for the system's reason
+    file.open(QIODevice::ReadOnly);
+    return QStringLiteral("cannot open \"%1\": %2").arg(path, file.errorString());
+}
+
 void readSideFile(RecordedRun &run)
 {
-    QFile file(RunRecorder::sideFileFor(run.recordPath));
-    if (!file.open(QIODevice::ReadOnly) || file.size() > 1 << 20)
+    QFile file;
+    if (!openRegularFile(file, RunRecorder::sideFileFor(run.recordPath), 1 << 20))
         return;
     const QJsonObject side = QJsonDocument::fromJson(file.readAll()).object();
     run.port = side.value(QLatin1String("port")).toString();
@@ -143,9 +161,11 @@ void readSideFile(RecordedRun &run)
 std::optional<RecordedRun> readRunRecord(const QString &csvPath, QString *error,
                                          const std::function<bool(double)> &progress)
 {
-    QFile file(csvPath);
-    if (!file.open(QIODevice::ReadOnly)) {
-        *error = QStringLiteral("cannot open \"%1\": %2").arg(csvPath, file.errorString());
+    // Only a regular file: a FIFO would block the read, a device such as
+    // /dev/zero never end it.
+    QFile file;
+    if (!openRegularFile(file, csvPath, MaxRecordBytes)) {
+        *error = whyUnopened(csvPath);
         return std::nullopt;
     }
     const QByteArray bytes = file.readAll();

@@ -63,6 +63,10 @@ struct RecordedRun
 // progress, where given, hears how much of the file has been read (0 to 1)
 // every few thousand lines; when it returns false the reading stops there,
 // with nullopt and *error "cancelled".
+// The largest record that is read: 1 GiB, a day and more of commands at
+// 9600 baud, whose report runs to tens of thousands of pages.
+inline constexpr qint64 MaxRecordBytes = qint64(1) << 30;
+
 std::optional<RecordedRun> readRunRecord(const QString &csvPath, QString *error,
                                          const std::function<bool(double)> &progress = {});
 

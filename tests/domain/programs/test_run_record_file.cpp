@@ -14,6 +14,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
+
 namespace {
 StepRecord step(const QString &label, const QString &voltage, const QString &dwell)
 {
@@ -171,6 +175,22 @@ void RunRecordFileTest::notARecord()
     QVERIFY2(error.contains(QLatin1String("no run record")), qPrintable(error));
     QVERIFY(!readRunRecord(dir.filePath(QStringLiteral("missing.csv")), &error));
     QVERIFY2(error.contains(QLatin1String("cannot open")), qPrintable(error));
+    // What is no regular file is refused before a byte is read: a FIFO
+    // would block the read, a device never end it; a record too large is
+    // refused by its size (a sparse file: nothing of it is written).
+    QVERIFY(!readRunRecord(dir.path(), &error));
+    QVERIFY2(error.contains(QLatin1String("it is no regular file")), qPrintable(error));
+#ifdef Q_OS_UNIX
+    const QString fifo = dir.filePath(QStringLiteral("fifo.csv"));
+    QCOMPARE(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    QVERIFY(!readRunRecord(fifo, &error));
+    QVERIFY2(error.contains(QLatin1String("it is no regular file")), qPrintable(error));
+#endif
+    QFile huge(dir.filePath(QStringLiteral("huge.csv")));
+    QVERIFY(huge.open(QIODevice::WriteOnly) && huge.resize(MaxRecordBytes + 1));
+    huge.close();
+    QVERIFY(!readRunRecord(huge.fileName(), &error));
+    QVERIFY2(error.contains(QLatin1String("more than the 1073.7 MB of a run record")), qPrintable(error));
 }
 
 void RunRecordFileTest::programGivesDwells()
