@@ -98,6 +98,11 @@ int runCheck(const ToolOptions &options)
     StepTableModel steps;
     if (!readProgramForTool(options.input, steps))
         return Unreadable;
+    // As the run without a window refuses it: there is nothing to play.
+    if (steps.count() == 0) {
+        printError(QStringLiteral("quorra: %1 holds no steps: a run plays nothing.\n").arg(options.input));
+        return Unreadable;
+    }
     LineSettings line;
     line.baud = options.baud.toInt();
     const LineCheck check = checkLine(steps, line);

@@ -316,7 +316,8 @@ void FileToolsTest::checkStatus_data()
     // Files the reader takes as no program, or only in part: said on the
     // way, and a file of no steps at all cannot be checked.
     QTest::newRow("a byte order mark") << "\xEF\xBB\xBF" + written << "9600" << 2 << "UTF-8 byte order mark";
-    QTest::newRow("an empty table") << QByteArray(" 0 \r\n") << "9600" << 0 << "Steps played: 0";
+    QTest::newRow("an empty table") << QByteArray(" 0 \r\n") << "9600" << 2
+                                    << "holds no steps: a run plays nothing";
     // A label that clears a terminal and sets its title is shown, never
     // acted on: listed on standard output, named in a refusal on standard error.
     const QString controls = QStringLiteral("\x1b[2J\x1b]0;owned\x07");
