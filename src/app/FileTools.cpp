@@ -71,10 +71,9 @@ int runGenerate(const ToolOptions &options)
     const DipTest::Program program = DipTest::generate(options.dips);
     const QByteArray bytes = StepFileFormat::format(program.rows);
     // A file the program itself would not open is no program to write.
-    if (const QString tooLarge = ModTool::tooLargeToOpen(qint64(program.rows.size()), bytes.size());
+    if (const QString tooLarge = DipTest::sizeError(qint64(program.rows.size()), bytes.size());
         !tooLarge.isEmpty()) {
-        printError(QStringLiteral("quorra: ") + tooLarge
-                   + QStringLiteral("; fewer --repeats or --angles make it smaller\n"));
+        printError(QStringLiteral("quorra: ") + tooLarge + QLatin1Char('\n'));
         return Unreadable;
     }
     QString error;
@@ -84,6 +83,16 @@ int runGenerate(const ToolOptions &options)
     }
     for (const QString &notice : program.notices)
         printOut(QStringLiteral("Note: ") + notice + QLatin1Char('\n'));
+    // The events the line cannot carry in their time, even at its fastest.
+    StepTableModel steps;
+    steps.replaceAll(program.rows);
+    LineSettings fastest;
+    fastest.baud = 9600;
+    if (const QString note = DipTest::lineNote(checkLine(steps, fastest), steps.count(), fastest.baud);
+        !note.isEmpty())
+        printOut(QStringLiteral("Note: %1 (9600 baud is the fastest the program sets); quorra --check %2 "
+                                "lists them\n")
+                     .arg(note, options.output));
     printOut(QStringLiteral("Wrote %1 steps (IEC 61000-4-11, class %2, UT %3 V, %4 Hz) to %5\n")
                  .arg(program.rows.size())
                  .arg(options.dips.testClass)

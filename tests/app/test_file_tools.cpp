@@ -208,7 +208,7 @@ void FileToolsTest::generate_data()
 {
     QTest::addColumn<int>("testClass");
     QTest::addColumn<int>("hertz");
-    QTest::addColumn<int>("notes");
+    QTest::addColumn<int>("notes"); // besides the line's, which every program gets
     QTest::newRow("class 2, 50 Hz") << 2 << 50 << 0;
     QTest::newRow("class 3, 60 Hz") << 3 << 60 << 2;
 }
@@ -224,11 +224,19 @@ void FileToolsTest::generate()
                                  "--repeats", "2", "--gap", "5", "--output", file});
     QCOMPARE(outcome.exitCode, 0);
     QCOMPARE(outcome.err, QString());
-    QCOMPARE(outcome.out.count(QLatin1String("Note: ")), notes);
+    const DipTest::Program expected = DipTest::generate({testClass, 230, hertz, {0, 270}, 2, 5});
+    QCOMPARE(outcome.out.count(QLatin1String("Note: ")), notes + 1);
+    // Half a cycle and a cycle (two angles, twice) are shorter than the
+    // commands of a step take at 9600 baud.
+    QVERIFY2(outcome.out.contains(QStringLiteral("Note: at 9600 baud 8 of the %1 steps need longer on the line "
+                                                 "than their dwell: their events last longer than the standard "
+                                                 "asks, from Dip 0% 0.5c @0 #1")
+                                      .arg(expected.rows.size())),
+             qPrintable(outcome.out));
+    QVERIFY(outcome.out.contains(QStringLiteral("quorra --check %1 lists them").arg(file)));
     // The file is the program's own format, with what the generator makes.
     QFile written(file);
     QVERIFY(written.open(QIODevice::ReadOnly));
-    const DipTest::Program expected = DipTest::generate({testClass, 230, hertz, {0, 270}, 2, 5});
     QCOMPARE(written.readAll(), StepFileFormat::format(expected.rows));
     QVERIFY(outcome.out.contains(QStringLiteral("Wrote %1 steps").arg(expected.rows.size())));
 }
@@ -276,7 +284,12 @@ void FileToolsTest::refused_data()
         << QStringList{"--generate", "iec61000-4-11", "--class",  "3",        "--frequency",
                        "50",         "--voltage",     "230",      "--angles", "0,90,180,270",
                        "--repeats",  "10000",         "--output", "huge.log"}
-        << "480001 steps make a file of 30.";
+        << "480001 steps make a file of at least 19.2 MB, more than the 16.8 MB";
+    QTest::newRow("more steps than a step file holds, found once made")
+        << QStringList{"--generate", "iec61000-4-11", "--class",  "3",        "--frequency",
+                       "50",         "--voltage",     "230",      "--angles", "0,90,180",
+                       "--repeats",  "10000",         "--output", "huge.log"}
+        << "360001 steps make a file of 2";
     QTest::newRow("--class without --generate") << QStringList{"--check", "a.log", "--class", "2"} << "--class";
     QTest::newRow("--run --report without a record") << QStringList{"--run", "a.log", "--report"} << "--record";
 }

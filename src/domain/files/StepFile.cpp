@@ -65,6 +65,16 @@ QString tooLargeToOpen(qint64 steps, qint64 bytes)
         .arg(megabytes(bytes), megabytes(MaxStepFileBytes));
 }
 
+QString tooLargeToOpenAtLeast(qint64 steps, qint64 leastBytes)
+{
+    if (leastBytes <= MaxStepFileBytes)
+        return {};
+    return QStringLiteral(
+               "%1 steps make a file of at least %2, more than the %3 of a step file the program opens")
+        .arg(steps)
+        .arg(megabytes(leastBytes), megabytes(MaxStepFileBytes));
+}
+
 bool ReadStepFile(StepTableModel &steps, const QString &path, MessageBox &messages, BusyPointer &busy,
                   QStringList *notes)
 {

@@ -25,6 +25,9 @@ inline constexpr qint64 MaxStepFileBytes = 16 * 1024 * 1024;
 // Why a program of that many steps and bytes is no step file to write
 // ("N steps make a file of X MB, more than ..."); empty while it is one.
 QString tooLargeToOpen(qint64 steps, qint64 bytes);
+// The same for a file known to take at least leastBytes ("... a file of at
+// least X MB, ..."), told before it is made.
+QString tooLargeToOpenAtLeast(qint64 steps, qint64 leastBytes);
 
 // Replaces all rows of the step table with the records of the file.
 // Only regular files up to MaxStepFileBytes are read. Any other file, or

@@ -3,6 +3,10 @@
 
 #include "domain/programs/DipTest.h"
 
+#include "domain/files/StepFile.h"
+#include "domain/programs/LineCheck.h"
+
+#include <algorithm>
 #include <cmath>
 
 namespace DipTest {
@@ -46,6 +50,13 @@ bool levelsDiffer(int testClass, double ut)
     return written.size() == distinctPercents.size();
 }
 
+// UT as the step file writes it, to two decimals: the levels are worked
+// out from that.
+double writtenUt(double typed)
+{
+    return voltsText(typed).toDouble();
+}
+
 double lowestDistinctUt(int testClass)
 {
     int hundredths = 1;
@@ -77,7 +88,7 @@ QString optionsError(const Options &o, const OptionNames &names)
         return QStringLiteral("%1 is above 0 and at most %2 V, not %3").arg(names.ut).arg(MaxVoltage).arg(o.ut);
     if (o.frequency != 50 && o.frequency != 60)
         return QStringLiteral("%1 is 50 or 60, not %2").arg(names.frequency).arg(o.frequency);
-    if (!levelsDiffer(o.testClass, o.ut))
+    if (!levelsDiffer(o.testClass, writtenUt(o.ut)))
         return QStringLiteral("%1 of %2 V gives levels that the step file's two decimals "
                               "cannot tell apart; the lowest UT for class %3 is %4 V")
             .arg(names.ut, QString::number(o.ut, 'g', 6))
@@ -110,7 +121,46 @@ QString optionsError(const Options &o, const OptionNames &names)
         if (std::round(cycles * 1000.0 / o.frequency) > MaxDwellMs)
             return QStringLiteral("%1 lasts longer than 65.535 seconds").arg(eventName(level, cycles, 0));
     }
+    const qint64 steps = stepCount(o);
+    if (const QString tooLarge = ModTool::tooLargeToOpenAtLeast(steps, steps * LeastStepBytes);
+        !tooLarge.isEmpty())
+        return tooLarge + QStringLiteral("; fewer %1 or %2 make it smaller").arg(names.repeats, names.angles);
     return {};
+}
+
+qint64 stepCount(const Options &o)
+{
+    return qint64(levelsOf(o.testClass).size()) * o.angles.size() * o.repeats * 2 + 1;
+}
+
+QString sizeError(qint64 steps, qint64 bytes, const OptionNames &names)
+{
+    const QString tooLarge = ModTool::tooLargeToOpen(steps, bytes);
+    if (tooLarge.isEmpty())
+        return {};
+    return tooLarge + QStringLiteral("; fewer %1 or %2 make it smaller").arg(names.repeats, names.angles);
+}
+
+QString lineNote(const LineCheck &check, qint64 steps, int baud)
+{
+    if (check.stretched.isEmpty())
+        return {};
+    const auto [shortest, longest] = std::minmax_element(check.stretched.begin(), check.stretched.end(),
+                                                         [](const StretchedRow &a, const StretchedRow &b) {
+                                                             return a.lineMs < b.lineMs;
+                                                         });
+    const auto held = [](const StretchedRow &row) {
+        return QStringLiteral("%1 (%2 for %3)")
+            .arg(row.label, secondsText(row.lineMs), secondsText(row.dwellMs));
+    };
+    QString text = QStringLiteral("at %1 baud %2 of the %3 steps need longer on the line than their dwell: "
+                                  "their events last longer than the standard asks, ")
+                       .arg(baud)
+                       .arg(check.stretched.size())
+                       .arg(steps);
+    if (shortest->lineMs == longest->lineMs)
+        return text + held(*shortest);
+    return text + QStringLiteral("from %1 to %2").arg(held(*shortest), held(*longest));
 }
 
 QString dwellText(int ms)
@@ -130,9 +180,14 @@ QString eventName(const Level &level, double cycles, int angle)
 Program generate(const Options &o)
 {
     Program program;
+    const double ut = writtenUt(o.ut);
     const int gapMs = static_cast<int>(std::round(o.gapSeconds * 1000));
     const QString gapLabel = QStringLiteral("UT %1V %2s")
-                                 .arg(QString::number(o.ut, 'g', 6), QString::number(gapMs / 1000.0, 'g', 6));
+                                 .arg(QString::number(ut, 'g', 6), QString::number(gapMs / 1000.0, 'g', 6));
+    if (std::fabs(ut - o.ut) > 1e-9)
+        program.notices << QStringLiteral("UT of %1 V has more than two decimals: written as %2 V, and the "
+                                          "levels worked out from that")
+                               .arg(QString::number(o.ut, 'g', 10), voltsText(ut));
     if (std::fabs(o.gapSeconds * 1000 - gapMs) > 1e-6)
         program.notices << QStringLiteral("the gap of %1 s is no whole number of milliseconds: written as %2 s")
                                .arg(QString::number(o.gapSeconds, 'g', 10), dwellText(gapMs));
@@ -150,11 +205,11 @@ Program generate(const Options &o)
                                    .arg(o.frequency)
                                    .arg(QString::number(exactMs, 'f', 3), dwellText(ms))
                                    .arg(ms);
-        const double volts = std::round(o.ut * level.percent) / 100.0;
+        const double volts = std::round(ut * level.percent) / 100.0;
         for (int angle : o.angles) {
             const QString name = eventName(level, cycles, angle);
             for (int n = 1; n <= o.repeats; ++n) {
-                program.rows.push_back(stepAt(gapLabel, o.ut, o.frequency, 0, gapMs));
+                program.rows.push_back(stepAt(gapLabel, ut, o.frequency, 0, gapMs));
                 const QString label = o.repeats > 1 ? name + QStringLiteral(" #%1").arg(n) : name;
                 program.rows.push_back(stepAt(label, volts, o.frequency, angle, ms));
             }
@@ -162,7 +217,7 @@ Program generate(const Options &o)
     }
     // A run holds its last step twice its dwell: the last event must not be
     // that step, so the program ends at UT.
-    program.rows.push_back(stepAt(gapLabel, o.ut, o.frequency, 0, gapMs));
+    program.rows.push_back(stepAt(gapLabel, ut, o.frequency, 0, gapMs));
     return program;
 }
 

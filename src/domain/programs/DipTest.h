@@ -10,6 +10,8 @@
 #include <QStringList>
 #include <vector>
 
+struct LineCheck;
+
 // Voltage dips and short interruptions after IEC 61000-4-11 (Ed. 3,
 // clause 5.2, tables 1 and 2), as a step program: every event is one step
 // at its level, held for its number of cycles, started at a phase angle,
@@ -55,8 +57,27 @@ struct OptionNames
     QString gap = QStringLiteral("--gap");
 };
 
-// What is wrong with the options (empty when nothing is).
+// The least a generated step takes in a step file: its shortest line, a
+// gap at a UT of a few volts, takes 52 bytes.
+inline constexpr qint64 LeastStepBytes = 40;
+
+// How many steps the program of these options holds, without building it.
+qint64 stepCount(const Options &options);
+
+// What is wrong with the options (empty when nothing is). A program that no
+// step file the program opens could hold is refused here, before it is
+// built: building it would take gigabytes only to be refused.
 QString optionsError(const Options &options, const OptionNames &names = {});
+
+// Why a built program of that many bytes in a step file is no program to
+// write (too large for the program to open), or empty.
+QString sizeError(qint64 steps, qint64 bytes, const OptionNames &names = {});
+
+// Where the line cannot carry some steps in their dwell (their commands
+// take longer), that their events last longer than the standard asks:
+// "at 9600 baud 12 of the 73 steps need longer on the line than their
+// dwell, ...". Empty where every step plays as written.
+QString lineNote(const LineCheck &check, qint64 steps, int baud);
 
 struct Program
 {

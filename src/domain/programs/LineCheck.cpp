@@ -25,7 +25,9 @@ TimelineStep timelineStep(const StepRecord &row, qint64 startMs)
     return step;
 }
 
-QString seconds(double ms)
+} // namespace
+
+QString secondsText(double ms)
 {
     return QString::number(ms / 1000.0, 'f', 3) + QStringLiteral(" s");
 }
@@ -41,7 +43,6 @@ QString lengthText(qint64 ms)
         text.prepend(QString::number(h) + QLatin1Char(':'));
     return text;
 }
-} // namespace
 
 LineCheck checkLine(const StepTableModel &steps, const LineSettings &line, int cycles)
 {
@@ -140,7 +141,7 @@ QString lineCheckReport(const LineCheck &check, const LineSettings &line)
         for (const StretchedRow &s : check.stretched)
             text += QStringLiteral("  step %1  %2  dwell %3  line %4\n")
                         .arg(s.position)
-                        .arg(s.label, seconds(s.dwellMs), seconds(s.lineMs));
+                        .arg(s.label, secondsText(s.dwellMs), secondsText(s.lineMs));
     }
     text += QStringLiteral("Steps played: %1, stretched: %2\n")
                 .arg(check.stepsPlayed)
@@ -154,7 +155,7 @@ QString lineCheckReport(const LineCheck &check, const LineSettings &line)
     } else {
         text += QStringLiteral("Expected length: %1 (%2)\n")
                     .arg(lengthText(check.timeline.lengthMs),
-                         seconds(static_cast<double>(check.timeline.lengthMs)));
+                         secondsText(static_cast<double>(check.timeline.lengthMs)));
     }
     return text;
 }

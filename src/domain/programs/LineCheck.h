@@ -70,6 +70,10 @@ private:
     bool m_done = false;
 };
 
+// "0.066 s", "1:02.340" and "1:02:03.400": a time as the check writes it.
+QString secondsText(double ms);
+QString lengthText(qint64 ms);
+
 // "Step 3  Dip 0% 0.5c @90  dwell 0.010 s  line 0.102 s", one line per
 // stretched step, then "Expected length: 1:02.340 (62.340 s)".
 QString lineCheckReport(const LineCheck &check, const LineSettings &line);

@@ -112,6 +112,7 @@ void frmControl::setTestSettings(const TestSettings &settings, QSettings *store)
 void frmControl::mnuDipTest_Click()
 {
     DipTestDialog dialog(this);
+    dialog.setBaud(m_ui.cboBaudRate->currentText().toInt());
     if (dialog.exec() != QDialog::Accepted || !dialog.error().isEmpty())
         return;
     // As New: a modified program is offered for saving first.

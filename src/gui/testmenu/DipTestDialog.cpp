@@ -3,6 +3,11 @@
 
 #include "gui/testmenu/DipTestDialog.h"
 
+#include "domain/files/StepFileFormat.h"
+#include "domain/ports/LineSettings.h"
+#include "domain/programs/LineCheck.h"
+#include "domain/steps/StepTableModel.h"
+
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -13,14 +18,11 @@
 #include <cmath>
 
 namespace {
-QString lengthText(qint64 ms)
+// What the refusals call each option: the fields' captions.
+DipTest::OptionNames fieldNames()
 {
-    const qint64 h = ms / 3600000, m = ms / 60000 % 60;
-    const QString s = QString::number(static_cast<double>(ms % 60000) / 1000.0, 'f', 3)
-                          .rightJustified(6, QLatin1Char('0'));
-    if (h > 0)
-        return QStringLiteral("%1:%2:%3").arg(h).arg(m, 2, 10, QLatin1Char('0')).arg(s);
-    return QStringLiteral("%1:%2").arg(m).arg(s);
+    return {QStringLiteral("Test class"), QStringLiteral("UT"),      QStringLiteral("Frequency"),
+            QStringLiteral("Angles"),     QStringLiteral("Repeats"), QStringLiteral("Gap")};
 }
 } // namespace
 
@@ -105,9 +107,7 @@ QString DipTestDialog::error() const
 {
     // The refusals are those of --generate, each naming the field it is
     // about; a field that holds no number says what was typed.
-    const DipTest::OptionNames names{QStringLiteral("Test class"), QStringLiteral("UT"),
-                                     QStringLiteral("Frequency"),  QStringLiteral("Angles"),
-                                     QStringLiteral("Repeats"),    QStringLiteral("Gap")};
+    const DipTest::OptionNames names = fieldNames();
     const auto typed = [](const QLineEdit *field) { return field->text().trimmed(); };
     bool ok = false;
     const double ut = typed(txtVoltage).toDouble(&ok);
@@ -148,9 +148,36 @@ void DipTestDialog::update()
         return;
     }
     const DipTest::Program program = DipTest::generate(options());
-    qint64 ms = 0;
-    for (const StepRecord &row : program.rows)
-        ms += std::llround(row.subItem(StepRecord::WorkTime).toDouble() * 1000.0);
-    lblSummary->setText(QStringLiteral("%1 steps, %2 long").arg(program.rows.size()).arg(lengthText(ms)));
-    lblNotes->setText(program.notices.join(QLatin1Char('\n')));
+    // A program too large for a step file could not be saved.
+    const qint64 bytes = StepFileFormat::format(program.rows).size();
+    if (const QString tooLarge = DipTest::sizeError(qint64(program.rows.size()), bytes, fieldNames());
+        !tooLarge.isEmpty()) {
+        buttons->button(QDialogButtonBox::Ok)->setEnabled(false);
+        lblSummary->setText(tooLarge);
+        lblNotes->clear();
+        return;
+    }
+    // How long a run takes on the window's line, as Check Line Time has it.
+    StepTableModel steps;
+    steps.replaceAll(program.rows);
+    LineSettings line;
+    line.baud = m_baud;
+    const LineCheck check = checkLine(steps, line);
+    lblSummary->setText(QStringLiteral("%1 steps, %2 long at %3 baud")
+                            .arg(program.rows.size())
+                            .arg(lengthText(check.timeline.lengthMs))
+                            .arg(m_baud));
+    QStringList notes = program.notices;
+    if (const QString note = DipTest::lineNote(check, steps.count(), m_baud); !note.isEmpty())
+        notes << note + QStringLiteral(" (Check Line Time in the Test menu marks them)");
+    // Written to follow "Note: " on the command line; here each stands alone.
+    for (QString &note : notes)
+        note[0] = note[0].toUpper();
+    lblNotes->setText(notes.join(QLatin1Char('\n')));
+}
+
+void DipTestDialog::setBaud(int baud)
+{
+    m_baud = baud > 0 ? baud : LineSettings().baud;
+    update();
 }

@@ -23,7 +23,9 @@ public:
     // The options as the fields give them; what is wrong with them, or empty.
     DipTest::Options options() const;
     QString error() const;
-    // The refusal or the summary: "61 steps, 4:13.020 long".
+    // The line the summary's length is worked out for (9600 baud unless set).
+    void setBaud(int baud);
+    // The refusal or the summary: "61 steps, 4:23.040 long at 9600 baud".
     QString summaryText() const;
     QString noteText() const;
 
@@ -40,4 +42,5 @@ public:
 private:
     void update();
     QString m_fieldError; // a field that is no number
+    int m_baud = 9600;
 };

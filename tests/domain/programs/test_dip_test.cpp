@@ -47,6 +47,7 @@ private slots:
     void program();
     void refused_data();
     void refused();
+    void utWrittenToTwoDecimals();
     void dwellText_data();
     void dwellText();
 };
@@ -163,6 +164,11 @@ void DipTestTest::refused_data()
     QTest::newRow("no repeat") << 2 << 230.0 << 50 << both << 0 << 10.0 << "--repeats";
     QTest::newRow("gap 0: a dwell that never ends") << 2 << 230.0 << 50 << both << 3 << 0.0 << "--gap";
     QTest::newRow("gap beyond the timer") << 2 << 230.0 << 50 << both << 3 << 65.536 << "--gap";
+    QList<int> every;
+    for (int a = 0; a < 360; ++a)
+        every << a;
+    QTest::newRow("more steps than a step file holds, told before they are made")
+        << 2 << 230.0 << 50 << every << 10000 << 10.0 << "28800001 steps make a file of at least 1152.0 MB";
 }
 
 void DipTestTest::refused()
@@ -182,6 +188,19 @@ void DipTestTest::refused()
     QCOMPARE(DipTest::optionsError({3, 310, 60, {0, 359}, 1, 65.535}), QString());
     QCOMPARE(DipTest::optionsError({3, 0.06, 50, {0}, 1, 1}), QString());
     QCOMPARE(DipTest::optionsError({2, 0.02, 50, {0}, 1, 1}), QString());
+}
+
+// UT is written as the step file holds it, and the levels and labels come
+// from what is written: the label never claims a UT the steps do not hold.
+void DipTestTest::utWrittenToTwoDecimals()
+{
+    const DipTest::Program program = DipTest::generate({2, 230.005, 50, {0}, 1, 10.0});
+    QCOMPARE(program.rows.front().label, QStringLiteral("UT 230V 10s"));
+    QCOMPARE(program.rows.front().subItem(StepRecord::Voltage), QStringLiteral("230.00"));
+    QCOMPARE(program.rows[5].subItem(StepRecord::Voltage), QStringLiteral("161.00")); // 70 %
+    QCOMPARE(program.notices,
+             QStringList{"UT of 230.005 V has more than two decimals: written as 230.00 V, and "
+                         "the levels worked out from that"});
 }
 
 void DipTestTest::dwellText_data()

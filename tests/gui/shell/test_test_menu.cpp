@@ -104,6 +104,8 @@ private slots:
     void dipProgram_sameFileAsGenerate();
     void dipProgram_refusals_data();
     void dipProgram_refusals();
+    void dipProgram_tooLargeForAFile_data();
+    void dipProgram_tooLargeForAFile();
     void dipProgram_cancelAtSaveQuestion_changesNothing();
     void lineCheck_marksTheRowsCheckLists();
     void lineCheck_afterOneEdit_sameAsTheWholeTable_data();
@@ -117,6 +119,15 @@ private slots:
     void report_cancelledOrFailed();
 
 private:
+    // The IEC dialog opened on a table of one step, filled, refused (Return
+    // leaves it open) and closed: what it said and its widths before and
+    // after it was filled. The table must be as it was.
+    struct RefusedDialog
+    {
+        QString summary;
+        QList<int> widths;
+    };
+    void refuseDialog(const std::function<void(DipTestDialog &)> &fill, RefusedDialog &refused);
     std::unique_ptr<FakePlatform> fake;
     std::unique_ptr<frmControl> window;
     QStringList opened; // reports the viewer was asked to open
@@ -263,8 +274,14 @@ void TestMenuTest::dipProgram_sameFileAsGenerate()
     pressTestMenu(*window, 'i');
     QTRY_VERIFY(window->ui().livData->count() > 0);
     const int rows = window->ui().livData->count();
-    QVERIFY2(summary.startsWith(QString::number(rows) + QStringLiteral(" steps, ")), qPrintable(summary));
-    QCOMPARE(!notes.isEmpty(), roundingNote);
+    // The length a run of it takes on the window's line, as Check Line Time
+    // works it out: the events the line stretches told.
+    const LineCheck check = checkLine(window->ui().livData->steps(), LineSettings{});
+    QCOMPARE(
+        summary,
+        QStringLiteral("%1 steps, %2 long at 9600 baud").arg(rows).arg(lengthText(check.timeline.lengthMs)));
+    QCOMPARE(notes.contains(QLatin1String("not a whole number of milliseconds")), roundingNote);
+    QVERIFY2(notes.contains(QLatin1String("need longer on the line than their dwell")), qPrintable(notes));
     QVERIFY(window->document().modified());
     QCOMPARE(window->windowTitle(), QStringLiteral("Tarvel Quorra-7 - Untitled.log"));
 
@@ -319,20 +336,67 @@ void TestMenuTest::dipProgram_refusals()
     QFETCH(QString, field);
     QFETCH(QString, text);
     QFETCH(QString, refusal);
+    RefusedDialog refused;
+    refuseDialog([&](DipTestDialog &dip) { typeInto(dip.findChild<QLineEdit *>(field), text); }, refused);
+    if (QTest::currentTestFailed())
+        return;
+    QCOMPARE(refused.summary, refusal);
+    // A long refusal wraps: the dialog keeps its width.
+    QCOMPARE(refused.widths.size(), 2);
+    QCOMPARE(refused.widths.last(), refused.widths.first());
+}
+
+// A program no step file could hold is refused, as --generate refuses it:
+// told at once where the count alone says so, once made otherwise.
+void TestMenuTest::dipProgram_tooLargeForAFile_data()
+{
+    QTest::addColumn<QString>("testClass");
+    QTest::addColumn<QString>("angles");
+    QTest::addColumn<QString>("refusal");
+    QStringList every;
+    for (int a = 0; a < 360; ++a)
+        every << QString::number(a);
+    QTest::newRow("every angle")
+        << "2" << every.join(',')
+        << "28800001 steps make a file of at least 1152.0 MB, more than the 16.8 MB of a "
+           "step file the program opens; fewer Repeats or Angles make it smaller";
+    QTest::newRow("three angles of class 3") << "3"
+                                             << "0,90,180"
+                                             << "360001 steps make a file of 2";
+}
+
+void TestMenuTest::dipProgram_tooLargeForAFile()
+{
+    QFETCH(QString, testClass);
+    QFETCH(QString, angles);
+    QFETCH(QString, refusal);
+    RefusedDialog refused;
+    refuseDialog(
+        [&](DipTestDialog &dip) {
+            dip.cboClass->setCurrentText(testClass);
+            dip.txtAngles->setText(angles);
+            dip.txtRepeats->setText(QStringLiteral("10000"));
+        },
+        refused);
+    if (QTest::currentTestFailed())
+        return;
+    QVERIFY2(refused.summary.startsWith(refusal), qPrintable(refused.summary));
+}
+
+void TestMenuTest::refuseDialog(const std::function<void(DipTestDialog &)> &fill, RefusedDialog &refused)
+{
     setSteps(*window, {StepSpec{}});
     window->document().setModified(false);
     bool okEnabled = true;
-    QString shown;
-    QList<int> widths; // of the dialog before and after
     onDialog([&](QDialog &d) {
         auto &dip = static_cast<DipTestDialog &>(d);
         QApplication::processEvents();
-        widths << d.width();
-        typeInto(d.findChild<QLineEdit *>(field), text);
+        refused.widths << d.width();
+        fill(dip);
         okEnabled = dip.buttons->button(QDialogButtonBox::Ok)->isEnabled();
-        shown = dip.summaryText();
+        refused.summary = dip.summaryText();
         QApplication::processEvents();
-        widths << d.width();
+        refused.widths << d.width();
         QTest::keyClick(&dip, Qt::Key_Return); // refused: stays open
         QVERIFY(dip.isVisible());
         d.reject();
@@ -340,10 +404,6 @@ void TestMenuTest::dipProgram_refusals()
     pressTestMenu(*window, 'i');
     QTRY_VERIFY(!QApplication::activeModalWidget());
     QVERIFY(!okEnabled);
-    QCOMPARE(shown, refusal);
-    // A long refusal wraps: the dialog keeps its width.
-    QCOMPARE(widths.size(), 2);
-    QCOMPARE(widths.last(), widths.first());
     QCOMPARE(window->ui().livData->count(), 1); // the table as it was
 }
 
