@@ -295,6 +295,13 @@ qint64 matchProgram(RecordedRun &run, const StepTableModel &program)
         }
         ++matched;
     }
+    // The step a run ended in was held until what ended it (STOP, --seconds,
+    // a signal, the link), not for what the program says: only a completed
+    // run's last step has a hold to compare. Without a side file it is not
+    // known how the run ended.
+    const bool endedEarly = !run.outcome.isEmpty() && !run.outcome.startsWith(QLatin1String("completed"));
+    if (endedEarly && matched > 0 && matched == run.steps.size())
+        run.steps.last().expectedMs = -1;
     return matched;
 }
 

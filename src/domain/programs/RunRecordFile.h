@@ -73,7 +73,8 @@ std::optional<RecordedRun> readRunRecord(const QString &csvPath, QString *error,
 // Gives each recorded step its dwell from the program that was played, by
 // playing the program alongside: the steps must come in the order the
 // sequencer plays them. Returns the number of steps matched; matching stops
-// at the first step whose label differs.
+// at the first step whose label differs. The last step of a run that ended
+// other than by completing keeps its dwell but has no expected hold.
 qint64 matchProgram(RecordedRun &run, const StepTableModel &program);
 
 // Steps held longer than the sequencer holds them by more than a timer's

@@ -215,6 +215,17 @@ void RunRecordFileTest::programGivesDwells()
     QCOMPARE(dwells, (QList<int>{1000, 20, 1000, 20, 1000}));
     QCOMPARE(expected, (QList<int>{1000, 40, 1000, 40, 1000})); // B held again before each rewind
 
+    // The step a run ended in was held until what ended it: only a completed
+    // run's last step has a hold the program gives.
+    for (const char *outcome : {"stopped by STOP", "ended by signal 15", "completed"}) {
+        run.outcome = QString::fromLatin1(outcome);
+        QCOMPARE(matchProgram(run, program), qint64(5));
+        QCOMPARE(run.steps.last().dwellMs, 1000);
+        QCOMPARE(run.steps.last().expectedMs, run.outcome == "completed" ? 1000 : -1);
+        QCOMPARE(run.steps[3].expectedMs, 40);
+    }
+    run.outcome.clear();
+
     run.steps[3].label = QStringLiteral("C");
     for (RecordedStep &s : run.steps)
         s.dwellMs = s.expectedMs = -1;
