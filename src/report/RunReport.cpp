@@ -79,8 +79,8 @@ QStringList damageNotes(const RecordedRun &run)
                                 "is unknown.")
                      .arg(orUnknown(run.outcome));
     if (run.strayLines > 0)
-        notes << QStringLiteral("%1 line(s) of the record are not records and were skipped, the first "
-                                "at line %2.")
+        notes << QStringLiteral("%1 line(s) of the record were skipped (unreadable, or their time runs "
+                                "back), the first at line %2.")
                      .arg(run.strayLines)
                      .arg(run.firstStrayLine);
     return notes;
