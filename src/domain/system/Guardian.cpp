@@ -39,6 +39,11 @@ QString withoutIt()
     return QStringLiteral(": should the program be killed under remote control, the output may stay on.");
 }
 
+// How often the watcher looks whether the guardian answers, and how long a
+// state may wait for its answer (the guardian takes one in microseconds).
+constexpr int AnswerCheckMs = 250;
+constexpr auto AnswerWait = std::chrono::seconds(2);
+
 #ifdef Q_OS_UNIX // a wait status; on Windows the exit code is told as it is
 QString exitText(int status)
 {
@@ -232,6 +237,7 @@ void Guardian::start()
     {
         const std::lock_guard taken(m_takenLock);
         m_statesSent = m_statesTaken = 0;
+        m_waitingSince = std::chrono::steady_clock::now();
     }
     m_watcher = std::thread(&Guardian::watch, this, m_channel, m_pid);
 #elif defined(Q_OS_WIN)
@@ -259,6 +265,7 @@ void Guardian::start()
     {
         const std::lock_guard taken(m_takenLock);
         m_statesSent = m_statesTaken = 0;
+        m_waitingSince = std::chrono::steady_clock::now();
     }
     m_watcher = std::thread(&Guardian::watch, this, -1, m_pid);
 #endif
@@ -373,19 +380,42 @@ void Guardian::disarm()
 #endif
 }
 
+void Guardian::noteAnswers(int answers)
+{
+    bool silent = false;
+    {
+        const std::lock_guard taken(m_takenLock);
+        const auto now = std::chrono::steady_clock::now();
+        m_statesTaken += answers;
+        if (answers > 0 || m_statesTaken >= m_statesSent)
+            m_waitingSince = now;
+        else
+            silent = now - m_waitingSince > AnswerWait;
+        m_takenChanged.notify_all();
+    }
+    if (silent)
+        tellOnce(QStringLiteral("The guardian %1 does not answer: it has taken no port in %2 s")
+                     .arg(m_program)
+                     .arg(std::chrono::duration_cast<std::chrono::seconds>(AnswerWait).count())
+                 + withoutIt());
+}
+
 void Guardian::watch(int channel, qint64 pid)
 {
 #ifdef Q_OS_UNIX
     char answers[64];
     for (;;) {
         pollfd p{channel, POLLIN, 0};
-        if (::poll(&p, 1, -1) < 0 && errno == EINTR)
+        const int ready = ::poll(&p, 1, AnswerCheckMs);
+        if (ready < 0 && errno == EINTR)
             continue;
+        if (ready == 0) {
+            noteAnswers(0);
+            continue;
+        }
         const ssize_t n = ::recv(channel, answers, sizeof answers, MSG_DONTWAIT);
         if (n > 0) {
-            const std::lock_guard taken(m_takenLock);
-            m_statesTaken += static_cast<int>(std::count(answers, answers + n, GuardProtocol::Ack));
-            m_takenChanged.notify_all();
+            noteAnswers(static_cast<int>(std::count(answers, answers + n, GuardProtocol::Ack)));
             continue;
         }
         if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR))
@@ -404,14 +434,12 @@ void Guardian::watch(int channel, qint64 pid)
     Q_UNUSED(channel);
     Q_UNUSED(pid);
     for (;;) {
-        const int answers = GuardLaunch::readAcks(m_child, m_stop, -1);
+        const int answers = GuardLaunch::readAcks(m_child, m_stop, AnswerCheckMs);
         if (answers == GuardLaunch::Stopped)
             return;
         if (answers == GuardLaunch::Ended)
             break;
-        const std::lock_guard taken(m_takenLock);
-        m_statesTaken += answers;
-        m_takenChanged.notify_all();
+        noteAnswers(answers);
     }
     if (m_disarming)
         return;

@@ -9,6 +9,7 @@
 #include <QString>
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <functional>
 #include <mutex>
@@ -53,6 +54,9 @@ private:
     void send(const CrashPath &path);
     void disarm();
     void watch(int channel, qint64 pid);
+    // Counts the guardian's answers; tells once when a state has waited
+    // too long for one (a guardian that started but does not work).
+    void noteAnswers(int answers);
     void tellOnce(const QString &text);
     void closeChannel();
 
@@ -76,4 +80,6 @@ private:
     std::condition_variable m_takenChanged;
     int m_statesSent = 0;
     int m_statesTaken = 0;
+    // Since the last answer, or since nothing waited for one.
+    std::chrono::steady_clock::time_point m_waitingSince = std::chrono::steady_clock::now();
 };

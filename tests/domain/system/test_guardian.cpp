@@ -13,6 +13,7 @@
 #include "support/PtyPair.h"
 
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <memory>
@@ -217,6 +218,8 @@ void GuardianTest::trouble_data()
     QTest::newRow("not found") << QStringLiteral("/nonexistent/quorra-guard") << false
                                << "The guardian /nonexistent/quorra-guard could not be started (not found)";
     QTest::newRow("killed") << Program << true << "ended on its own (killed by signal 9)";
+    QTest::newRow("never answers") << QStringLiteral("silent") << false
+                                   << "does not answer: it has taken no port in 2 s";
 }
 
 void GuardianTest::trouble()
@@ -227,6 +230,16 @@ void GuardianTest::trouble()
     QFETCH(QString, program);
     QFETCH(bool, killed);
     QFETCH(QString, said);
+    // A guardian that starts but takes nothing: a script that only sleeps.
+    QTemporaryDir dir;
+    const bool silent = program == QLatin1String("silent");
+    if (silent) {
+        program = dir.filePath(QStringLiteral("quorra-guard"));
+        QFile script(program);
+        QVERIFY(script.open(QIODevice::WriteOnly) && script.write("#!/bin/sh\nexec sleep 30\n") > 0);
+        script.close();
+        QVERIFY(script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    }
     QStringList told;
     std::mutex lock;
     {
@@ -241,6 +254,14 @@ void GuardianTest::trouble()
                 QVERIFY(guardian.waitUntilTaken(5000));
                 ::kill(static_cast<pid_t>(guardian.processId()), SIGKILL);
                 QTRY_COMPARE_WITH_TIMEOUT(guardian.processId(), -1, 5000);
+            }
+            if (silent && remote == 0) {
+                QTRY_VERIFY_WITH_TIMEOUT(
+                    [&] {
+                        const std::lock_guard hold(lock);
+                        return !told.isEmpty();
+                    }(),
+                    5000);
             }
             CrashSignals::setPortHandle(-1); // a change: not started again meanwhile
             m_crash.setCrashOutput({});
