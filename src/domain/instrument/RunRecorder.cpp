@@ -116,8 +116,10 @@ bool RunRecorder::begin()
     if (!m_file.isOpen())
         return fail(QStringLiteral("too many records named \"%1\" already").arg(dir.filePath(name)));
     m_whole = 0;
-    if (!writeWhole("time,elapsed_ms,step,command\r\n"))
+    if (!writeWhole("time,elapsed_ms,step,command\r\n")) {
+        m_file.remove(); // nothing of it was written: no empty record is left
         return false;
+    }
     m_begun = m_clock();
     if (!writeSideFile(false))
         return false;
