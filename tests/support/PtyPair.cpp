@@ -46,6 +46,15 @@ void PtyPair::close()
     m_master = m_slave = -1;
 }
 
+void PtyPair::closeFarEnd()
+{
+#ifdef Q_OS_UNIX
+    if (m_master >= 0)
+        ::close(m_master);
+#endif
+    m_master = -1;
+}
+
 QByteArray PtyPair::read(int expected, int timeoutMs)
 {
     QByteArray data;

@@ -19,7 +19,8 @@ public:
     ~PtyPair() { close(); }
 
     bool open();
-    void close(); // the cable is pulled: both ends go
+    void close();       // the cable is pulled: both ends go
+    void closeFarEnd(); // the instrument's end goes; the near end hangs up
 
     QString deviceName() const { return m_name; }
     int farEnd() const { return m_master; }

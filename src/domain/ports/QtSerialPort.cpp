@@ -52,9 +52,12 @@ QtSerialPort::QtSerialPort(QObject *parent) : QObject(parent)
 {
     connect(&m_port, &QSerialPort::errorOccurred, this, &QtSerialPort::onErrorOccurred);
     connect(&m_port, &QIODevice::aboutToClose, this, [this] {
+        m_hangupCheck.stop();
         if (m_crash)
             m_crash->setCrashPort(-1, 0);
     });
+    m_hangupCheck.setInterval(HangupCheckMs);
+    connect(&m_hangupCheck, &QTimer::timeout, this, &QtSerialPort::checkHangup);
 }
 
 QtSerialPort::~QtSerialPort()
@@ -197,6 +200,9 @@ bool QtSerialPort::setPortOpen(bool open)
     if (m_crash)
         m_crash->setCrashPort(nativeHandle(m_port.handle()),
                               static_cast<int>(std::lround(m_pace.characterMs() * 1000)));
+#ifdef Q_OS_UNIX
+    m_hangupCheck.start();
+#endif
     return true;
 }
 
@@ -244,6 +250,18 @@ bool QtSerialPort::driverHasRoom(qint64 bytes)
     // pace of the line alone decides when the next command goes.
     Q_UNUSED(bytes);
     return true;
+#endif
+}
+
+void QtSerialPort::checkHangup()
+{
+#ifdef Q_OS_UNIX
+    pollfd p{static_cast<int>(m_port.handle()), POLLOUT, 0};
+    if (m_port.isOpen() && ::poll(&p, 1, 0) > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL))) {
+        m_port.close();
+        if (onLinkLost)
+            onLinkLost();
+    }
 #endif
 }
 

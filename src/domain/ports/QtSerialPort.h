@@ -9,6 +9,7 @@
 
 #include <QObject>
 #include <QSerialPort>
+#include <QTimer>
 #include <functional>
 
 // SerialPort on QSerialPort: opened write-only, 8N1, no flow control.
@@ -44,6 +45,7 @@ private:
     bool driverHasRoom(qint64 bytes);
     qint64 bytesQueued() const; // in the port's buffer and the driver's queue
     void onErrorOccurred(QSerialPort::SerialPortError error);
+    void checkHangup();
 
     QSerialPort m_port{this}; // a child: it moves to another thread with the port
     qint16 m_commPort = 1;
@@ -57,4 +59,9 @@ private:
     qint64 m_discardedBytes = -1;  // by the last discardOutput()
     bool m_flushing = false;       // inside the forced write of setOutput()
     LinePace m_pace;
+    // The port only writes: a far end gone (an adapter pulled, a pseudo-
+    // terminal closed) would be seen only at the next write, which a long
+    // step puts off by up to two minutes. Looked for while open.
+    static constexpr int HangupCheckMs = 250;
+    QTimer m_hangupCheck{this};
 };
