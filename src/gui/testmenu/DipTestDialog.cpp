@@ -171,8 +171,10 @@ void DipTestDialog::update()
     if (const QString note = DipTest::lineNote(check, steps.count(), m_baud); !note.isEmpty())
         notes << note + QStringLiteral(" (Check Line Time in the Test menu marks them)");
     // Written to follow "Note: " on the command line; here each stands alone.
-    for (QString &note : notes)
-        note[0] = note[0].toUpper();
+    for (QString &note : notes) {
+        if (!note.isEmpty())
+            note[0] = note[0].toUpper();
+    }
     lblNotes->setText(notes.join(QLatin1Char('\n')));
 }
 
