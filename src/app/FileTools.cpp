@@ -84,11 +84,9 @@ int runGenerate(const ToolOptions &options)
     for (const QString &notice : program.notices)
         printOut(QStringLiteral("Note: ") + notice + QLatin1Char('\n'));
     // The events the line cannot carry in their time, even at its fastest.
-    StepTableModel steps;
-    steps.replaceAll(program.rows);
-    LineSettings fastest;
-    fastest.baud = 9600;
-    if (const QString note = DipTest::lineNote(checkLine(steps, fastest), steps.count(), fastest.baud);
+    constexpr int Fastest = 9600;
+    if (const QString note = DipTest::lineNote(DipTest::checkProgram(program, Fastest),
+                                               qint64(program.rows.size()), Fastest);
         !note.isEmpty())
         printOut(QStringLiteral("Note: %1 (9600 baud is the fastest the program sets); quorra --check %2 "
                                 "lists them\n")

@@ -52,27 +52,28 @@ QString megabytes(qint64 bytes)
     return QString::number(double(bytes) / 1e6, 'f', 1) + QStringLiteral(" MB");
 }
 
+// "N steps make a file of <size>, more than ...", size already written.
+QString tooLarge(qint64 steps, const QString &size)
+{
+    return QStringLiteral("%1 steps make a file of %2, more than the %3 of a step file the program opens")
+        .arg(steps)
+        .arg(size, megabytes(ModTool::MaxStepFileBytes));
+}
+
 } // namespace
 
 namespace ModTool {
 
 QString tooLargeToOpen(qint64 steps, qint64 bytes)
 {
-    if (bytes <= MaxStepFileBytes)
-        return {};
-    return QStringLiteral("%1 steps make a file of %2, more than the %3 of a step file the program opens")
-        .arg(steps)
-        .arg(megabytes(bytes), megabytes(MaxStepFileBytes));
+    return bytes <= MaxStepFileBytes ? QString() : tooLarge(steps, megabytes(bytes));
 }
 
 QString tooLargeToOpenAtLeast(qint64 steps, qint64 leastBytes)
 {
-    if (leastBytes <= MaxStepFileBytes)
-        return {};
-    return QStringLiteral(
-               "%1 steps make a file of at least %2, more than the %3 of a step file the program opens")
-        .arg(steps)
-        .arg(megabytes(leastBytes), megabytes(MaxStepFileBytes));
+    return leastBytes <= MaxStepFileBytes
+               ? QString()
+               : tooLarge(steps, QStringLiteral("at least ") + megabytes(leastBytes));
 }
 
 bool ReadStepFile(StepTableModel &steps, const QString &path, MessageBox &messages, BusyPointer &busy,

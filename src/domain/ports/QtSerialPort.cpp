@@ -257,12 +257,18 @@ void QtSerialPort::checkHangup()
 {
 #ifdef Q_OS_UNIX
     pollfd p{static_cast<int>(m_port.handle()), POLLOUT, 0};
-    if (m_port.isOpen() && ::poll(&p, 1, 0) > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL))) {
-        m_port.close();
-        if (onLinkLost)
-            onLinkLost();
-    }
+    if (m_port.isOpen() && ::poll(&p, 1, 0) > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL)))
+        loseLink();
 #endif
+}
+
+void QtSerialPort::loseLink()
+{
+    if (!m_port.isOpen())
+        return;
+    m_port.close();
+    if (onLinkLost)
+        onLinkLost();
 }
 
 void QtSerialPort::onErrorOccurred(QSerialPort::SerialPortError error)
@@ -279,13 +285,7 @@ void QtSerialPort::onErrorOccurred(QSerialPort::SerialPortError error)
     switch (error) {
     case QSerialPort::ResourceError:
     case QSerialPort::ReadError:
-    case QSerialPort::WriteError:
-        if (m_port.isOpen()) {
-            m_port.close();
-            if (onLinkLost)
-                onLinkLost();
-        }
-        break;
+    case QSerialPort::WriteError: loseLink(); break;
     default: break;
     }
 }

@@ -46,6 +46,7 @@ private:
     qint64 bytesQueued() const; // in the port's buffer and the driver's queue
     void onErrorOccurred(QSerialPort::SerialPortError error);
     void checkHangup();
+    void loseLink(); // closes the port and says so, once
 
     QSerialPort m_port{this}; // a child: it moves to another thread with the port
     qint16 m_commPort = 1;

@@ -5,6 +5,7 @@
 
 #include "domain/files/StepFile.h"
 #include "domain/programs/LineCheck.h"
+#include "domain/steps/StepTableModel.h"
 
 #include <algorithm>
 #include <cmath>
@@ -139,6 +140,15 @@ QString sizeError(qint64 steps, qint64 bytes, const OptionNames &names)
     if (tooLarge.isEmpty())
         return {};
     return tooLarge + QStringLiteral("; fewer %1 or %2 make it smaller").arg(names.repeats, names.angles);
+}
+
+LineCheck checkProgram(const Program &program, int baud)
+{
+    StepTableModel steps;
+    steps.replaceAll(program.rows);
+    LineSettings line;
+    line.baud = baud;
+    return checkLine(steps, line);
 }
 
 QString lineNote(const LineCheck &check, qint64 steps, int baud)

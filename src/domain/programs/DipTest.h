@@ -90,6 +90,9 @@ struct Program
 // The program of valid options (see optionsError()).
 Program generate(const Options &options);
 
+// What a run of the program does on a line at that baud rate (checkLine).
+LineCheck checkProgram(const Program &program, int baud);
+
 // A duration in milliseconds as a dwell text: two decimals where they hold
 // it, three otherwise ("0.50", "0.017").
 QString dwellText(int ms);

@@ -78,11 +78,11 @@ void StepTableMenu::setLocked(bool locked)
 void StepTableMenu::update()
 {
     const bool open = !m_locked;
-    // Not asked yet: Paste stays offered; with no text it pastes nothing.
     const bool selected = m_table.selectedIndex() > 0;
     cut->setEnabled(open && selected);
     copy->setEnabled(open && selected);
     copyAll->setEnabled(open && m_table.count() > 0);
+    // Not asked yet: Paste stays offered; with no text it pastes nothing.
     paste->setEnabled(open && m_clipboardHasText.value_or(true));
     undo->setEnabled(open && m_history.canUndo());
     redo->setEnabled(open && m_history.canRedo());

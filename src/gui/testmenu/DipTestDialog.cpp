@@ -6,7 +6,6 @@
 #include "domain/files/StepFileFormat.h"
 #include "domain/ports/LineSettings.h"
 #include "domain/programs/LineCheck.h"
-#include "domain/steps/StepTableModel.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -158,17 +157,13 @@ void DipTestDialog::update()
         return;
     }
     // How long a run takes on the window's line, as Check Line Time has it.
-    StepTableModel steps;
-    steps.replaceAll(program.rows);
-    LineSettings line;
-    line.baud = m_baud;
-    const LineCheck check = checkLine(steps, line);
+    const LineCheck check = DipTest::checkProgram(program, m_baud);
     lblSummary->setText(QStringLiteral("%1 steps, %2 long at %3 baud")
                             .arg(program.rows.size())
                             .arg(lengthText(check.timeline.lengthMs))
                             .arg(m_baud));
     QStringList notes = program.notices;
-    if (const QString note = DipTest::lineNote(check, steps.count(), m_baud); !note.isEmpty())
+    if (const QString note = DipTest::lineNote(check, qint64(program.rows.size()), m_baud); !note.isEmpty())
         notes << note + QStringLiteral(" (Check Line Time in the Test menu marks them)");
     // Written to follow "Note: " on the command line; here each stands alone.
     for (QString &note : notes) {
