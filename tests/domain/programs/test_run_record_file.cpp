@@ -178,8 +178,6 @@ void RunRecordFileTest::notARecord()
     // What is no regular file is refused before a byte is read: a FIFO
     // would block the read, a device never end it; a record too large is
     // refused by its size (a sparse file: nothing of it is written).
-    QVERIFY(!readRunRecord(dir.path(), &error));
-    QVERIFY2(error.contains(QLatin1String("it is no regular file")), qPrintable(error));
 #ifdef Q_OS_UNIX
     const QString fifo = dir.filePath(QStringLiteral("fifo.csv"));
     QCOMPARE(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
@@ -217,7 +215,7 @@ void RunRecordFileTest::programGivesDwells()
 
     // The step a run ended in was held until what ended it: only a completed
     // run's last step has a hold the program gives.
-    for (const char *outcome : {"stopped by STOP", "ended by signal 15", "completed"}) {
+    for (const char *outcome : {"stopped by STOP", "completed"}) {
         run.outcome = QString::fromLatin1(outcome);
         QCOMPARE(matchProgram(run, program), qint64(5));
         QCOMPARE(run.steps.last().dwellMs, 1000);
