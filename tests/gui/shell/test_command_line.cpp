@@ -235,6 +235,7 @@ void CommandLineTest::fileOpensAtStart_asOpenDoes()
     FakePlatform fake;
     frmControl window(fake.bundle());
     QVERIFY(startWindow(window, *outcome.options));
+    QVERIFY(settle(window)); // the start-up's Local goes out on the session's thread
     QCOMPARE(window.windowTitle(), QStringLiteral("Tarvel Quorra-7 - ") + path);
     QVERIFY(!window.document().modified());
     QCOMPARE(window.ui().livData->count(), 1);
