@@ -94,7 +94,8 @@ void TcpSourceTest::startUpRunAndDroppedLink()
     QCOMPARE(w.statusText(), QStringLiteral("Now Stop"));
     QCOMPARE(fake.messages.shown.size(), 1);
     QCOMPARE(fake.messages.shown[0].text,
-             QStringLiteral("COM 1 : not available. Change the CommPort property to another port."));
+             QStringLiteral("COM 1 : not available. Change the CommPort property to another port.\n"
+                            "The off commands could not be delivered to COM 1: the output may still be on"));
     QVERIFY(!port.PortOpen());
     link.setLive(false);
 }

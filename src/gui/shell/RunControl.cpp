@@ -82,8 +82,10 @@ void frmControl::connectRun()
         if (pace.stretchedCount > 0)
             std::fprintf(stderr, "%s\n", qPrintable(stretchedStepsSummary(pace)));
         // Last, when the window is idle again: the box runs its own event loop.
+        // A run ends with a message only where the line took no off commands,
+        // and the operator must know that the output may still be on.
         if (!message.isEmpty())
-            MsgBox(message);
+            MsgBox(message + QLatin1Char('\n') + offUndeliveredMessage(m_ui.cboCommPort->currentText()));
     });
     // The step editor may rewrite a row during a run: the session plays
     // its new texts from the row's next turn on.

@@ -68,7 +68,8 @@ void PulledCableTest::farEndClosesMidRun_oneMessageRunEndsReconnects()
     QVERIFY(!port.PortOpen());
     QCOMPARE(fake.messages.shown.size(), 1);
     QCOMPARE(fake.messages.shown.first().text,
-             QStringLiteral("COM 1 : not available. Change the CommPort property to another port."));
+             QStringLiteral("COM 1 : not available. Change the CommPort property to another port.\n"
+                            "The off commands could not be delivered to COM 1: the output may still be on"));
     QVERIFY(w.ui().fraData->isEnabled());
 
     // A new cable on the same port: choosing the port again opens it, and

@@ -19,6 +19,10 @@ using Kind = FakeSerialPort::Kind;
 namespace {
 const QString PortMessage = QStringLiteral(
     "COM 1 : not available. Change the CommPort property to another port.");
+// A run that ends on a link that took no off commands says what that means.
+const QString RunLostMessage
+    = PortMessage
+      + QStringLiteral("\nThe off commands could not be delivered to COM 1: the output may still be on");
 
 // A port that drops its link in the middle of a write, as the real one does
 // when the adapter is pulled: closes, reports the loss, and fails the write.
@@ -214,7 +218,7 @@ void RunGuardsTest::failedWriteDuringRun_endsRunWithOneMessage()
     QVERIFY(!fake.timer.Enabled());
     QVERIFY(!fake.timer.tick());
     QCOMPARE(fake.messages.shown.size(), 1);
-    QCOMPARE(fake.messages.shown.first().text, PortMessage);
+    QCOMPARE(fake.messages.shown.first().text, RunLostMessage);
     // A step stops at its first failed command; the end of a run and STOP
     // still try to switch the output off.
     const int expectedAttempts = where == 2 || where == 3 ? 2 : 1;
@@ -263,7 +267,7 @@ void RunGuardsTest::droppedLinkInsideWrite_oneMessage()
     QVERIFY(isIdle(w));
     QVERIFY(!fake.timer.tick());
     QCOMPARE(fake.messages.shown.size(), 1);
-    QCOMPARE(fake.messages.shown.first().text, PortMessage);
+    QCOMPARE(fake.messages.shown.first().text, RunLostMessage);
 }
 
 void RunGuardsTest::linkLostBetweenTicks_endsRun()
@@ -278,7 +282,7 @@ void RunGuardsTest::linkLostBetweenTicks_endsRun()
     QVERIFY(isIdle(*w));
     QVERIFY(!fake.timer.tick());
     QCOMPARE(fake.messages.shown.size(), 1);
-    QCOMPARE(fake.messages.shown.first().text, PortMessage);
+    QCOMPARE(fake.messages.shown.first().text, RunLostMessage);
     QCOMPARE(fake.port.count(Kind::Write) + fake.port.count(Kind::WriteFailed), 0);
     // The next RUN opens the port again.
     fake.messages.shown.clear();

@@ -166,7 +166,8 @@ void RunOverPtyTest::farEndGoesAway_runEndsWithOneMessage()
     QTest::qWait(150);
     QCOMPARE(m_fake.messages.shown.size(), 1);
     QCOMPARE(m_fake.messages.shown.first().text,
-             QStringLiteral("COM 1 : not available. Change the CommPort property to another port."));
+             QStringLiteral("COM 1 : not available. Change the CommPort property to another port.\n"
+                            "The off commands could not be delivered to COM 1: the output may still be on"));
     QVERIFY(!w->session().onSessionThread([this] { return m_timer->Enabled(); }));
 }
 
