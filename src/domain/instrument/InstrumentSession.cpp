@@ -4,6 +4,7 @@
 #include "domain/instrument/InstrumentSession.h"
 
 #include "domain/instrument/Commands.h"
+#include "domain/instrument/SendableSteps.h"
 #include "domain/ports/SerialPort.h"
 #include "domain/system/CrashGuard.h"
 
@@ -152,8 +153,14 @@ void InstrumentSession::stop()
 void InstrumentSession::updateStep(int position, const StepRecord &row)
 {
     onSessionThread([&] {
-        if (m_run.running() && position >= 1 && position <= m_steps.count())
-            m_steps.setRow(position, row);
+        if (!m_run.running() || position < 1 || position > m_steps.count())
+            return;
+        // What RUN would refuse to send is never sent: the step editor
+        // refuses such a row, and one that comes here all the same keeps
+        // the texts the run started with.
+        if (row.checked && unsendableValueOf(row, position).position)
+            return;
+        m_steps.setRow(position, row);
     });
 }
 

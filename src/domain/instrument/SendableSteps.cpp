@@ -35,37 +35,49 @@ QString characterText(char32_t c)
 }
 } // namespace
 
+UnsendableValue unsendableValueOf(const StepRecord &row, int position)
+{
+    for (const SentValue &sent : SentValues) {
+        const QString &text = row.subItem(sent.field);
+        if (const auto c = StepText::firstUnsendable(text))
+            return {position, sent.field, c, 0, 0};
+        if (const QStringList &words = StepWords::of(sent.field); !words.isEmpty()) {
+            if (!StepWords::allows(words, text))
+                return {position, sent.field, std::nullopt, 0, 0, true};
+            continue;
+        }
+        if (!sent.range)
+            continue;
+        // Sent as written: a text read leniently as a value in range
+        // would still reach the instrument as it stands.
+        if (!StepText::isInstrumentNumber(text))
+            return {position, sent.field, std::nullopt, 0, 0, false, true};
+        const double value = lenientNumber(text);
+        // Written so that a NaN is outside too.
+        if (!(value >= sent.range->minimum && value <= sent.range->maximum))
+            return {position, sent.field, std::nullopt, sent.range->minimum, sent.range->maximum};
+    }
+    return {};
+}
+
 UnsendableValue firstUnsendableValue(const StepTableModel &steps)
 {
     for (int position = 1; position <= steps.count(); ++position) {
         const StepRecord &row = steps.row(position);
         if (!row.checked)
             continue;
-        for (const SentValue &sent : SentValues) {
-            const QString &text = row.subItem(sent.field);
-            if (const auto c = StepText::firstUnsendable(text))
-                return {position, sent.field, c, 0, 0};
-            if (const QStringList &words = StepWords::of(sent.field); !words.isEmpty()) {
-                if (!StepWords::allows(words, text))
-                    return {position, sent.field, std::nullopt, 0, 0, true};
-                continue;
-            }
-            if (!sent.range)
-                continue;
-            // Sent as written: a text read leniently as a value in range
-            // would still reach the instrument as it stands.
-            if (!StepText::isInstrumentNumber(text))
-                return {position, sent.field, std::nullopt, 0, 0, false, true};
-            const double value = lenientNumber(text);
-            // Written so that a NaN is outside too.
-            if (!(value >= sent.range->minimum && value <= sent.range->maximum))
-                return {position, sent.field, std::nullopt, sent.range->minimum, sent.range->maximum};
-        }
+        if (const UnsendableValue bad = unsendableValueOf(row, position); bad.position)
+            return bad;
     }
     return {};
 }
 
 QString unsendableValueMessage(const StepRecord &row, const UnsendableValue &bad)
+{
+    return unsendableValueText(row, bad) + QStringLiteral(" The program was not run.");
+}
+
+QString unsendableValueText(const StepRecord &row, const UnsendableValue &bad)
 {
     QString name;
     for (const SentValue &sent : SentValues)
@@ -87,5 +99,5 @@ QString unsendableValueMessage(const StepRecord &row, const UnsendableValue &bad
         text += QStringLiteral(" \"") + row.subItem(bad.field) + QStringLiteral("\" is outside ")
                 + QString::number(bad.minimum) + QStringLiteral(" to ") + QString::number(bad.maximum)
                 + QStringLiteral(".");
-    return text + QStringLiteral(" The program was not run.");
+    return text;
 }

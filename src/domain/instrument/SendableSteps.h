@@ -28,9 +28,13 @@ struct UnsendableValue
 };
 
 UnsendableValue firstUnsendableValue(const StepTableModel &steps);
+// The same for one row at a position, checked or not.
+UnsendableValue unsendableValueOf(const StepRecord &row, int position);
 
 // "Step3 (row 3): the voltage \"99999\" is outside 0 to 310. The program was not run."
 // "Step3 (row 3): the output \"banana\" is not On or Off. The program was not run."
 // "Step3 (row 3): the voltage \"1,5\" is not a number as the instrument reads
 // one (digits, a point, an exponent). The program was not run."
 QString unsendableValueMessage(const StepRecord &row, const UnsendableValue &bad);
+// The message's first sentence alone.
+QString unsendableValueText(const StepRecord &row, const UnsendableValue &bad);

@@ -83,11 +83,12 @@ SequencerStep advanceSequencer(RunState &run, const StepTableModel &steps)
     const QString &startPhase = row.subItem(StepRecord::StartPhase);
     const QString &stopPhase = row.subItem(StepRecord::StopPhase);
     const bool firstPlayed = run.LastSentStep < 1 || run.LastSentStep > steps.count();
-    const StepRecord *previous = firstPlayed ? nullptr : &steps.row(run.LastSentStep);
-    if (!previous || startPhase != previous->subItem(StepRecord::StartPhase))
+    if (firstPlayed || startPhase != run.SentStartPhase)
         step.commands << Command::StartPhase + startPhase;
-    if (!previous || stopPhase != previous->subItem(StepRecord::StopPhase))
+    if (firstPlayed || stopPhase != run.SentStopPhase)
         step.commands << Command::StopPhase + stopPhase;
+    run.SentStartPhase = startPhase;
+    run.SentStopPhase = stopPhase;
     step.commands << Command::Frequency + row.subItem(StepRecord::Frequency)
                   << Command::Range + row.subItem(StepRecord::Range)
                   << Command::Voltage + row.subItem(StepRecord::Voltage)

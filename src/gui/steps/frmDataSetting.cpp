@@ -5,6 +5,7 @@
 
 #include "gui/steps/StepTableMenu.h"
 
+#include "domain/instrument/SendableSteps.h"
 #include "domain/ui/AppTitle.h"
 #include "gui/steps/FieldTools.h"
 #include "gui/steps/NumericField.h"
@@ -181,6 +182,15 @@ void frmDataSetting::cmdOK_Click()
             row.values = {cboOutput->currentText(), cboRange->currentText(), txtVoltage->text(),
                           txtFrequency->text(),     txtStartPhase->text(),   txtStopPhase->text(),
                           txtWorkTime->text()};
+            // A run plays the row as written from its next turn on: what RUN
+            // would refuse to send is refused here, and the editor stays open.
+            if (const UnsendableValue bad = unsendableValueOf(row, position);
+                bad.position && row.checked && table->menu().locked()) {
+                messages().show(unsendableValueText(row, bad) + QStringLiteral(" Nothing was changed."),
+                                MessageBox::Buttons::Ok, MessageBox::Icon::Exclamation, AppTitle,
+                                MessageBox::Answer::Ok);
+                return;
+            }
             table->edits().setStep(position, row); // one step of the table's history
         }
     }

@@ -73,6 +73,8 @@ private slots:
     void start_whileRunning_changesNothing();
     void stop_whenIdle_sendsNothing();
     void updateStep_nextPlayUsesNewTexts();
+    void updateStep_playsWhatTheInstrumentNeeds_data();
+    void updateStep_playsWhatTheInstrumentNeeds();
     void updateStep_whenIdle_isIgnored();
     void sendFailureDuringRun_endsRunWithMessage();
     void start_refusals_sendNothing_data();
@@ -214,6 +216,51 @@ void InstrumentSessionTest::updateStep_nextPlayUsesNewTexts()
     session.updateStep(3, row);
     session.updateStep(0, row);
     QCOMPARE(session.state().StepTotal, 2);
+}
+
+void InstrumentSessionTest::updateStep_playsWhatTheInstrumentNeeds_data()
+{
+    QTest::addColumn<int>("position"); // the row rewritten while the first plays
+    QTest::addColumn<int>("field");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("second"); // what the second row then sends
+    const QString second = stepWire(QString());
+    // The instrument holds the phases that went out, whatever the played
+    // row says now.
+    QTest::newRow("played row's start phase now the next one's")
+        << 1 << int(StepRecord::StartPhase) << "90.00" << QStringLiteral(":SOUR:STPH 90.00\r") + second;
+    QTest::newRow("played row's stop phase rewritten")
+        << 1 << int(StepRecord::StopPhase) << "180.00" << QStringLiteral(":SOUR:STPH 90.00\r") + second;
+    QTest::newRow("next row's start phase now the one sent")
+        << 2 << int(StepRecord::StartPhase) << "0.00" << second;
+    // What RUN would refuse to send is never sent.
+    QTest::newRow("next row's output no instrument word")
+        << 2 << int(StepRecord::Output) << "Bogus" << QStringLiteral(":SOUR:STPH 90.00\r") + second;
+    QTest::newRow("next row's voltage with a command in it")
+        << 2 << int(StepRecord::Voltage) << "1;*RST" << QStringLiteral(":SOUR:STPH 90.00\r") + second;
+}
+
+void InstrumentSessionTest::updateStep_playsWhatTheInstrumentNeeds()
+{
+    QFETCH(int, position);
+    QFETCH(int, field);
+    QFETCH(QString, text);
+    QFETCH(QString, second);
+    FakePlatform fake;
+    InstrumentSession session(fake.port, fake.timer, &fake.crash);
+    session.probe({1});
+    session.setRemote(true);
+    fake.port.clearEvents();
+    StepSpec b;
+    b.startPhase = QStringLiteral("90.00");
+    session.start(Single, steps({StepSpec{}, b}));
+    QCOMPARE(wire(fake.port), RunStart + BothPhases + stepWire(QString()));
+    fake.port.clearEvents();
+    StepRecord row = stepRecord(position, position == 1 ? StepSpec{} : b);
+    row.subItem(StepRecord::Field(field)) = text;
+    session.updateStep(position, row);
+    QVERIFY(fake.timer.tick());
+    QCOMPARE(wire(fake.port), second);
 }
 
 void InstrumentSessionTest::updateStep_whenIdle_isIgnored()

@@ -205,7 +205,7 @@ void SequencerCoreTest::playedRowComesWithItsPeriodAndState()
     StepTableModel steps;
     steps.add(1, stepRecord(1, {false}));
     steps.add(2, stepRecord(2, {true, QStringLiteral("0.25")}));
-    RunState run{2, 1, 1, 1, 0};
+    RunState run{2, 1, 1, 1, 0, {}, {}};
     const SequencerStep step = advanceSequencer(run, steps);
     QCOMPARE(step.action, SequencerStep::Action::Play);
     QCOMPARE(step.position, 2);

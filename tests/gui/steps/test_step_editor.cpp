@@ -35,6 +35,8 @@ private slots:
     void ok_writesIntoTheRowSelectedNow();
     void ok_duringRun_writesIntoTheLoadedRow_data();
     void ok_duringRun_writesIntoTheLoadedRow();
+    void ok_duringRun_refusesWhatRunWouldNotSend_data();
+    void ok_duringRun_refusesWhatRunWouldNotSend();
     void cancel_leavesTableUnchanged_data();
     void cancel_leavesTableUnchanged();
     void secondDoubleClick_bringsSameWindowWithoutReload();
@@ -330,6 +332,73 @@ void StepEditorTest::ok_duringRun_writesIntoTheLoadedRow()
         QVERIFY(editor && editor->isVisible()); // what was typed is still there
     } else {
         QVERIFY(fake->messages.shown.isEmpty());
+    }
+    if (run) {
+        w->cmdRunStop_Click();
+        settle(*w);
+    }
+}
+
+void StepEditorTest::ok_duringRun_refusesWhatRunWouldNotSend_data()
+{
+    QTest::addColumn<bool>("run");
+    QTest::addColumn<QString>("output");
+    QTest::addColumn<QString>("range");
+    QTest::addColumn<QString>("message"); // empty: the row is written
+    QTest::newRow("run: no output word")
+        << true << "Bogus"
+        << "Auto"
+        << "Step1 (row 1): the output \"Bogus\" is not On or Off. Nothing was changed.";
+    QTest::newRow("run: a command in the range")
+        << true << "On"
+        << "Low;*RST"
+        << "Step1 (row 1): the range holds \";\", which cannot be sent to the "
+           "instrument. Nothing was changed.";
+    QTest::newRow("run: the instrument's words in another case") << true << "OFF"
+                                                                 << "high" << QString();
+    QTest::newRow("idle: RUN says it when it is pressed") << false << "Bogus"
+                                                          << "Auto" << QString();
+}
+
+void StepEditorTest::ok_duringRun_refusesWhatRunWouldNotSend()
+{
+    QFETCH(bool, run);
+    QFETCH(QString, output);
+    QFETCH(QString, range);
+    QFETCH(QString, message);
+    w.reset();
+    fake = std::make_unique<FakePlatform>();
+    w = startedWindow(*fake, true);
+    w->cmdDataAppend_Click();
+    w->cmdDataAppend_Click();
+    w->ui().livData->select(1);
+    open();
+    editor->cboOutput->setEditText(output);
+    editor->cboRange->setEditText(range);
+    if (run) {
+        w->ui().cboRunMode->setCurrentText(QStringLiteral("Continuous"));
+        w->cboRunMode_Click();
+        w->cmdRunStop_Click();
+        settle(*w);
+    }
+    fake->messages.shown.clear();
+    editor->cmdOK_Click();
+    settle(*w);
+    if (message.isEmpty()) {
+        QVERIFY(fake->messages.shown.isEmpty());
+        QCOMPARE(rows().front().subItem(StepRecord::Output), output);
+    } else {
+        QCOMPARE(fake->messages.shown.size(), 1);
+        QCOMPARE(fake->messages.shown.first().text, message);
+        QVERIFY(editor && editor->isVisible()); // what was typed is still there
+        QCOMPARE(rows().front().subItem(StepRecord::Output), QStringLiteral("On"));
+        // The next turn of the row plays what it held.
+        for (int i = 0; i < 3; ++i)
+            fake->timer.tick();
+        settle(*w);
+        const QString wire = fake->port.writes().join(QString());
+        QVERIFY(wire.contains(QStringLiteral(":SOUR:RANG Auto\r")));
+        QVERIFY(!wire.contains(QStringLiteral("Bogus")) && !wire.contains(QStringLiteral("RST")));
     }
     if (run) {
         w->cmdRunStop_Click();
