@@ -5,6 +5,7 @@
 
 #include <QCheckBox>
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -51,7 +52,17 @@ RunRecordsDialog::RunRecordsDialog(const QString &directory, bool writeReports, 
 
 QString RunRecordsDialog::directory() const
 {
-    return txtDirectory->text().trimmed();
+    return resolvedDirectory(txtDirectory->text());
+}
+
+QString RunRecordsDialog::resolvedDirectory(const QString &typed)
+{
+    QString path = typed.trimmed();
+    if (path.isEmpty())
+        return path;
+    if (path == QLatin1String("~") || path.startsWith(QLatin1String("~/")))
+        path = QDir::homePath() + path.mid(1);
+    return QDir::cleanPath(QDir::current().absoluteFilePath(path));
 }
 
 bool RunRecordsDialog::writeReports() const

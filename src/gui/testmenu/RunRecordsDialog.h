@@ -17,7 +17,10 @@ class RunRecordsDialog : public QDialog
 public:
     RunRecordsDialog(const QString &directory, bool writeReports, QWidget *parent = nullptr);
 
+    // Absolute, as the records are written there: "~" is the home folder,
+    // and a relative path is taken from the program's working folder.
     QString directory() const;
+    static QString resolvedDirectory(const QString &typed);
     bool writeReports() const;
 
     QLineEdit *txtDirectory = nullptr;

@@ -114,6 +114,8 @@ private slots:
     void chart_followsTheTable_marksThePlayingStep();
     void chart_longProgram_inSlices_restartedOrCancelled();
     void runRecords_writeRecordSideFileAndReport();
+    void runRecords_directoryIsWhereTheRecordsGo_data();
+    void runRecords_directoryIsWhereTheRecordsGo();
     void report_cancelledOrFailed_data();
     void report_cancelledOrFailed();
 
@@ -612,6 +614,31 @@ void TestMenuTest::chart_longProgram_inSlices_restartedOrCancelled()
     QTRY_VERIFY_WITH_TIMEOUT(!chart.working(), 60000);
     chart.grab();
     QCOMPARE(chart.drawings(), 2);
+}
+
+void TestMenuTest::runRecords_directoryIsWhereTheRecordsGo_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("directory");
+    const QString home = QDir::homePath();
+    QTest::newRow("none") << "  " << QString();
+    QTest::newRow("the home folder") << "~" << home;
+    QTest::newRow("under the home folder") << "~/qrec/" << home + QStringLiteral("/qrec");
+    QTest::newRow("relative") << "runs" << QDir::current().absoluteFilePath(QStringLiteral("runs"));
+    QTest::newRow("absolute, with blanks and dots") << " /tmp/a/../runs "
+                                                    << "/tmp/runs";
+}
+
+void TestMenuTest::runRecords_directoryIsWhereTheRecordsGo()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, directory);
+    onDialog([&](QDialog &d) {
+        typeInto(static_cast<RunRecordsDialog &>(d).txtDirectory, typed);
+        QTest::keyClick(&d, Qt::Key_Return);
+    });
+    pressTestMenu(*window, 'r');
+    QTRY_COMPARE(window->testSettings().recordDirectory, directory);
 }
 
 void TestMenuTest::runRecords_writeRecordSideFileAndReport()
