@@ -31,12 +31,31 @@ double niceStep(double span, int count)
     return 10 * power;
 }
 
-QString timeTick(double ms, double stepMs)
+// The time axis's tick spacing: below a minute 1, 2 or 5 times a power of
+// ten (never under a millisecond: finer ticks would share a place); from a
+// minute on, one a clock reads, and whole days past twelve hours.
+double timeStep(qint64 lengthMs)
+{
+    constexpr int Ticks = 8;
+    const double span = static_cast<double>(lengthMs);
+    const double step = niceStep(span, Ticks);
+    if (step < 60000)
+        return std::max(1.0, step);
+    for (const double minutes : {1.0, 2.0, 5.0, 10.0, 15.0, 30.0, 60.0, 120.0, 180.0, 360.0, 720.0})
+        if (span / Ticks <= minutes * 60000)
+            return minutes * 60000;
+    constexpr double Day = 86400000.0;
+    return std::max(1.0, niceStep(span / Day, Ticks)) * Day;
+}
+
+// A tick's text in the axis's unit: seconds, min:s, or h:min:s for a run
+// of an hour or more.
+QString timeTick(double ms, double stepMs, qint64 lengthMs)
 {
     const double s = ms / 1000.0;
     if (stepMs >= 60000) {
         const qint64 whole = std::llround(s);
-        if (whole >= 3600)
+        if (lengthMs >= 3600000)
             return QStringLiteral("%1:%2:%3")
                 .arg(whole / 3600)
                 .arg(whole / 60 % 60, 2, 10, QLatin1Char('0'))
@@ -226,17 +245,20 @@ void setScales(ChartFrame &c, const Timeline &timeline)
     if (!timeline.steps.isEmpty())
         length = std::max(length, timeline.steps.last().startMs + timeline.steps.last().heldMs);
     c.lengthMs = std::max<qint64>(length, 1);
-    // Ticks fall on whole milliseconds: finer ones would share a place.
-    c.tStep = std::max(1.0, niceStep(static_cast<double>(c.lengthMs), 8));
+    c.tStep = timeStep(c.lengthMs);
 }
 
 // The time axis's ticks, from RUN to the end and never past it.
-QList<double> timeTicks(const ChartFrame &c)
+QList<double> timeTicks(qint64 lengthMs, double stepMs)
 {
     QList<double> ticks;
-    for (double t = 0; t <= static_cast<double>(c.lengthMs) + c.tStep * 1e-6; t += c.tStep)
+    for (double t = 0; t <= static_cast<double>(lengthMs) + stepMs * 1e-6; t += stepMs)
         ticks << t;
     return ticks;
+}
+QList<double> timeTicks(const ChartFrame &c)
+{
+    return timeTicks(c.lengthMs, c.tStep);
 }
 
 void drawGrid(QPainter &p, const ChartFrame &c)
@@ -348,7 +370,7 @@ void drawAxes(QPainter &p, const ChartFrame &c, const QRectF &area, const ChartS
     for (double f = c.hertz.low; f <= c.hertz.high + c.fStep / 2; f += c.fStep)
         p.drawText(QPointF(r.right() + tick + 2, c.yHertz(f) + metrics.ascent() / 2.5), QString::number(f));
     for (const double t : timeTicks(c)) {
-        const QString text = timeTick(t, c.tStep);
+        const QString text = timeTick(t, c.tStep, c.lengthMs);
         const double x = c.x(static_cast<qint64>(t));
         p.drawText(QPointF(x - metrics.horizontalAdvance(text) / 2, r.bottom() + line), text);
     }
@@ -384,6 +406,16 @@ void drawKey(QPainter &p, const ChartFrame &c, const QRectF &area, const Timelin
         key(Qt::transparent, QStringLiteral("the last step holds until STOP"));
 }
 } // namespace
+
+QStringList timeAxisLabels(qint64 lengthMs)
+{
+    const qint64 length = std::max<qint64>(lengthMs, 1);
+    const double step = timeStep(length);
+    QStringList labels;
+    for (const double t : timeTicks(length, step))
+        labels << timeTick(t, step, length);
+    return labels;
+}
 
 QRectF drawProgramChart(QPainter &p, const QRectF &area, const Timeline &timeline, const ChartStyle &style)
 {

@@ -7,6 +7,7 @@
 
 #include <QRectF>
 #include <QString>
+#include <QStringList>
 
 class QPainter;
 
@@ -27,3 +28,7 @@ struct ChartStyle
 // from its left edge at RUN to its right edge at the timeline's end.
 QRectF drawProgramChart(QPainter &painter, const QRectF &area, const Timeline &timeline,
                         const ChartStyle &style = {});
+
+// The time axis's tick texts for a timeline of this length, as the chart
+// writes them.
+QStringList timeAxisLabels(qint64 lengthMs);

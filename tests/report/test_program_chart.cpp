@@ -20,6 +20,8 @@ class ProgramChartTest : public QObject
 private slots:
     void textsAroundThePlot_data();
     void textsAroundThePlot();
+    void timeTicks_readInTheAxissUnit_data();
+    void timeTicks_readInTheAxissUnit();
 };
 
 void ProgramChartTest::textsAroundThePlot_data()
@@ -83,6 +85,31 @@ void ProgramChartTest::textsAroundThePlot()
         for (int x = int(plot.right()) + 15; x < size.width(); ++x)
             dark += image.pixelColor(x, y).lightness() < 160;
     QCOMPARE(dark, 0);
+}
+
+void ProgramChartTest::timeTicks_readInTheAxissUnit_data()
+{
+    QTest::addColumn<qint64>("lengthMs");
+    QTest::addColumn<QStringList>("labels");
+    QTest::newRow("seconds") << qint64(2280) << QStringList{"0.0", "0.5", "1.0", "1.5", "2.0"};
+    QTest::newRow("minutes") << qint64(7 * 60000)
+                             << QStringList{"0:00", "1:00", "2:00", "3:00", "4:00", "5:00", "6:00", "7:00"};
+    // An hour or more is h:min:s from its first tick.
+    QTest::newRow("an hour and a half")
+        << qint64(90 * 60000)
+        << QStringList{"0:00:00", "0:15:00", "0:30:00", "0:45:00", "1:00:00", "1:15:00", "1:30:00"};
+    QTest::newRow("a day") << qint64(24 * 3600000)
+                           << QStringList{"0:00:00",  "3:00:00",  "6:00:00",  "9:00:00", "12:00:00",
+                                          "15:00:00", "18:00:00", "21:00:00", "24:00:00"};
+    QTest::newRow("393 hours") << qint64(393 * 3600000LL)
+                               << QStringList{"0:00:00", "120:00:00", "240:00:00", "360:00:00"};
+}
+
+void ProgramChartTest::timeTicks_readInTheAxissUnit()
+{
+    QFETCH(qint64, lengthMs);
+    QFETCH(QStringList, labels);
+    QCOMPARE(timeAxisLabels(lengthMs), labels);
 }
 
 QTEST_MAIN(ProgramChartTest)
