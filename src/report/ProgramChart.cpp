@@ -305,27 +305,45 @@ void drawStepLines(QPainter &p, const ChartFrame &c, const Timeline &timeline)
         fLine.add(x0, f);
         fLine.add(x1, f);
     }
+    p.setPen(QPen(VoltageColour, 1.6));
+    drawStepLine(p, vLine.finish());
+    // Dashed, over the voltage: seen where many steps fill their columns.
     QPen fPen(FrequencyColour, 1.2);
     fPen.setStyle(Qt::DashLine);
     p.setPen(fPen);
     drawStepLine(p, fLine.finish());
-    p.setPen(QPen(VoltageColour, 1.6));
-    drawStepLine(p, vLine.finish());
 }
 
 // Labels above their spans where they fit, or standing upright in a short
-// step's span; never over the one before, and a label like the last one
-// drawn is not repeated.
+// step's span, cut short with an ellipsis where the plot ends first; never
+// over the one before, nor past the plot's right edge, and a label like the
+// last one drawn is not repeated. Where many short steps share a pixel
+// column the chart shows their envelope, and a label would name one of them
+// only: they have none.
 void drawStepLabels(QPainter &p, const ChartFrame &c, const Timeline &timeline)
 {
+    constexpr int Crowd = 4; // steps starting within a pixel of each other
     const QRectF &r = c.plot;
     const double line = c.line;
     p.setPen(Qt::black);
     double freeFrom = r.left();
     QString lastDrawn;
-    for (const TimelineStep &s : timeline.steps) {
+    const qsizetype count = timeline.steps.size();
+    const auto crowded = [&](qsizetype i) {
+        const double x = c.x(timeline.steps[i].startMs);
+        int near = 1;
+        for (qsizetype j = i - 1; j >= 0 && near < Crowd && c.x(timeline.steps[j].startMs) > x - 1; --j)
+            ++near;
+        for (qsizetype j = i + 1; j < count && near < Crowd && c.x(timeline.steps[j].startMs) < x + 1; ++j)
+            ++near;
+        return near >= Crowd;
+    };
+    for (qsizetype i = 0; i < count; ++i) {
+        const TimelineStep &s = timeline.steps[i];
         const double x0 = c.x(s.startMs), x1 = c.x(s.startMs + s.heldMs);
-        if (x0 < freeFrom || s.label == lastDrawn || s.label.isEmpty())
+        if (x0 < freeFrom || s.label == lastDrawn || s.label.isEmpty() || x0 + line > r.right())
+            continue;
+        if (x1 - x0 < 1 && crowded(i))
             continue;
         const double width = c.metrics.horizontalAdvance(s.label);
         if (x1 - x0 >= width + 4) {
@@ -338,13 +356,17 @@ void drawStepLabels(QPainter &p, const ChartFrame &c, const Timeline &timeline)
             // reading up to just under its level.
             const double level = c.yVolts(s.outputOn ? s.volts : 0.0);
             const double pad = line * 0.3;
-            const double foot = level - r.top() >= width + 2 * pad
-                                    ? level - pad
-                                    : std::min(level + pad + width, r.bottom() - pad);
+            const double above = level - r.top() - 2 * pad, below = r.bottom() - level - 2 * pad;
+            const bool up = above >= width || above >= below;
+            const QString text = c.metrics.elidedText(s.label, Qt::ElideRight,
+                                                      std::max(up ? above : below, 0.0));
+            if (text.isEmpty())
+                continue;
+            const double foot = up ? level - pad : level + pad + c.metrics.horizontalAdvance(text);
             p.save();
             p.translate(x0 + c.metrics.ascent() * 0.5 + 1, foot);
             p.rotate(-90);
-            p.drawText(QPointF(0, 0), s.label);
+            p.drawText(QPointF(0, 0), text);
             p.restore();
             freeFrom = x0 + line;
         }

@@ -7,9 +7,13 @@
 // window), and the time axis ends with the plot.
 #include "report/ProgramChart.h"
 
+#include <QBuffer>
 #include <QImage>
 #include <QPainter>
+#include <QRegularExpression>
+#include <QSvgGenerator>
 #include <QTest>
+#include <QTextDocumentFragment>
 
 #include <algorithm>
 
@@ -22,6 +26,8 @@ private slots:
     void textsAroundThePlot();
     void timeTicks_readInTheAxissUnit_data();
     void timeTicks_readInTheAxissUnit();
+    void stepLabels_data();
+    void stepLabels();
 };
 
 void ProgramChartTest::textsAroundThePlot_data()
@@ -110,6 +116,83 @@ void ProgramChartTest::timeTicks_readInTheAxissUnit()
     QFETCH(qint64, lengthMs);
     QFETCH(QStringList, labels);
     QCOMPARE(timeAxisLabels(lengthMs), labels);
+}
+
+namespace {
+// The texts a chart of the timeline draws, as an SVG file holds them.
+QStringList drawnTexts(const Timeline &t, QSize size)
+{
+    QBuffer svg;
+    svg.open(QIODevice::WriteOnly);
+    QSvgGenerator generator;
+    generator.setOutputDevice(&svg);
+    generator.setSize(size);
+    {
+        QPainter p(&generator);
+        drawProgramChart(p, QRectF(QPointF(0, 0), QSizeF(size)), t);
+    }
+    QStringList texts;
+    static const QRegularExpression text(QStringLiteral("<text[^>]*>([^<]*)</text>"));
+    for (const auto &m : text.globalMatch(QString::fromUtf8(svg.data())))
+        texts << QTextDocumentFragment::fromHtml(m.captured(1)).toPlainText();
+    return texts;
+}
+
+TimelineStep step(qint64 startMs, qint64 heldMs, double volts, const QString &label)
+{
+    return {startMs, heldMs, volts, 50, true, false, label};
+}
+} // namespace
+
+void ProgramChartTest::stepLabels_data()
+{
+    QTest::addColumn<Timeline>("timeline");
+    QTest::addColumn<QStringList>("drawn");
+    QTest::addColumn<QStringList>("notDrawn");
+    const QString longLabel = QString(120, QLatin1Char('A'));
+    Timeline crowd;
+    crowd.steps << step(0, 50000, 230, QStringLiteral("Before"));
+    for (int i = 0; i < 40; ++i)
+        crowd.steps << step(50000 + i, 1, 0, QStringLiteral("Dip%1").arg(i));
+    crowd.steps << step(50040, 50000, 230, QStringLiteral("After"));
+    crowd.lengthMs = 100040;
+    QTest::newRow("many steps in one pixel: none named")
+        << crowd << QStringList{"Before", "After"} << QStringList{"Dip0", "Dip39"};
+    Timeline lone;
+    lone.steps << step(0, 50000, 230, QStringLiteral("Before")) << step(50000, 40, 0, QStringLiteral("Dip"))
+               << step(50040, 50000, 230, QStringLiteral("After"));
+    lone.lengthMs = 100040;
+    QTest::newRow("one short step among long ones: named")
+        << lone << QStringList{"Before", "Dip"} << QStringList{};
+    Timeline tall;
+    tall.steps << step(0, 300, 230, longLabel) << step(300, 10000, 100, QStringLiteral("Then"));
+    tall.lengthMs = 10300;
+    QTest::newRow("an upright label longer than the plot: cut short")
+        << tall << QStringList{"Then"} << QStringList{longLabel};
+    Timeline edge;
+    edge.steps << step(0, 10000, 230, QStringLiteral("First"))
+               << step(10000, 5, 100, QStringLiteral("AtTheEnd"));
+    edge.lengthMs = 10005;
+    QTest::newRow("a step at the plot's right edge: not past it")
+        << edge << QStringList{"First"} << QStringList{"AtTheEnd"};
+}
+
+void ProgramChartTest::stepLabels()
+{
+    QFETCH(Timeline, timeline);
+    QFETCH(QStringList, drawn);
+    QFETCH(QStringList, notDrawn);
+    const QStringList texts = drawnTexts(timeline, QSize(800, 400));
+    for (const QString &label : drawn)
+        QVERIFY2(texts.contains(label), qPrintable(label + QStringLiteral(" not in: ") + texts.join(u'|')));
+    for (const QString &label : notDrawn)
+        QVERIFY2(!texts.contains(label), qPrintable(label + QStringLiteral(" in: ") + texts.join(u'|')));
+    if (timeline.steps.first().label.size() > 100) {
+        const auto cut = std::find_if(texts.begin(), texts.end(), [](const QString &t) {
+            return t.startsWith(u"AAAA") && t.endsWith(u'…');
+        });
+        QVERIFY2(cut != texts.end(), qPrintable(texts.join(u'|')));
+    }
 }
 
 QTEST_MAIN(ProgramChartTest)
