@@ -3,6 +3,8 @@
 
 #include "report/ProgramChart.h"
 
+#include "domain/steps/StepText.h"
+
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QPainterPath>
@@ -345,10 +347,12 @@ void drawStepLabels(QPainter &p, const ChartFrame &c, const Timeline &timeline)
             continue;
         if (x1 - x0 < 1 && crowded(i))
             continue;
-        const double width = c.metrics.horizontalAdvance(s.label);
+        // A control character from a file is written out, as on a terminal.
+        const QString label = StepText::escapeControls(s.label);
+        const double width = c.metrics.horizontalAdvance(label);
         if (x1 - x0 >= width + 4) {
             const double y = std::max(r.top() + line, c.yVolts(s.outputOn ? s.volts : 0.0) - 0.3 * line);
-            p.drawText(QPointF(x0 + 2, y), s.label);
+            p.drawText(QPointF(x0 + 2, y), label);
             freeFrom = x0 + width + 6;
         } else {
             // Upright, inside the step's own span, where its line is not:
@@ -358,8 +362,7 @@ void drawStepLabels(QPainter &p, const ChartFrame &c, const Timeline &timeline)
             const double pad = line * 0.3;
             const double above = level - r.top() - 2 * pad, below = r.bottom() - level - 2 * pad;
             const bool up = above >= width || above >= below;
-            const QString text = c.metrics.elidedText(s.label, Qt::ElideRight,
-                                                      std::max(up ? above : below, 0.0));
+            const QString text = c.metrics.elidedText(label, Qt::ElideRight, std::max(up ? above : below, 0.0));
             if (text.isEmpty())
                 continue;
             const double foot = up ? level - pad : level + pad + c.metrics.horizontalAdvance(text);

@@ -19,15 +19,6 @@ namespace {
 constexpr int Width = 1600;
 constexpr int Height = 800;
 
-// Texts from a file as a picture shows them: a control character written
-// out, as on a terminal (an SVG file cannot hold most of them at all).
-Timeline shownLabels(Timeline timeline)
-{
-    for (TimelineStep &step : timeline.steps)
-        step.label = StepText::escapeControls(step.label);
-    return timeline;
-}
-
 // Qt writes the SVG's title as it stands, so a "&" or "<" in a file's name
 // would leave a file that is no XML: the title is written again, escaped.
 // A title Qt has escaped itself is left as it is.
@@ -43,8 +34,8 @@ void escapeSvgTitle(QByteArray &svg, const QByteArray &raw, const QString &title
 
 bool writeProgramPlot(const Timeline &program, const ChartStyle &given, const QString &path, QString *error)
 {
-    const Timeline timeline = shownLabels(program);
     ChartStyle style = given;
+    // As a terminal shows them (an SVG file cannot hold most of them at all).
     style.title = StepText::escapeControls(given.title);
     const QString suffix = QFileInfo(path).suffix().toLower();
     const auto failed = [&] {
@@ -68,7 +59,7 @@ bool writeProgramPlot(const Timeline &program, const ChartStyle &given, const QS
         image.fill(Qt::white);
         {
             QPainter painter(&image);
-            drawProgramChart(painter, QRectF(10, 10, Width - 20, Height - 20), timeline, style);
+            drawProgramChart(painter, QRectF(10, 10, Width - 20, Height - 20), program, style);
         }
         return image.save(&buffer, "PNG") ? written() : failed();
     }
@@ -82,7 +73,7 @@ bool writeProgramPlot(const Timeline &program, const ChartStyle &given, const QS
         QPainter painter;
         if (!painter.begin(&svg))
             return failed();
-        drawProgramChart(painter, QRectF(10, 10, Width - 20, Height - 20), timeline, style);
+        drawProgramChart(painter, QRectF(10, 10, Width - 20, Height - 20), program, style);
         if (!painter.end())
             return failed();
         escapeSvgTitle(bytes, rawTitle, style.title);
@@ -99,7 +90,7 @@ bool writeProgramPlot(const Timeline &program, const ChartStyle &given, const QS
         if (!painter.begin(&pdf))
             return failed();
         const QRect page = pdf.pageLayout().paintRectPixels(pdf.resolution());
-        drawProgramChart(painter, QRectF(0, 0, page.width(), page.height()), timeline, style);
+        drawProgramChart(painter, QRectF(0, 0, page.width(), page.height()), program, style);
         return painter.end() ? written() : failed();
     }
     *error = QStringLiteral("the picture is a .png, .svg or .pdf file, not \"%1\"").arg(path);

@@ -169,6 +169,11 @@ void ProgramChartTest::stepLabels_data()
     tall.lengthMs = 10300;
     QTest::newRow("an upright label longer than the plot: cut short")
         << tall << QStringList{"Then"} << QStringList{longLabel};
+    Timeline controls;
+    controls.steps << step(0, 10000, 230, QStringLiteral("Red\x1b[31m"));
+    controls.lengthMs = 10000;
+    QTest::newRow("a control character: written out, as in the report's tables")
+        << controls << QStringList{"Red\\x1b[31m"} << QStringList{"Red\x1b[31m"};
     Timeline edge;
     edge.steps << step(0, 10000, 230, QStringLiteral("First"))
                << step(10000, 5, 100, QStringLiteral("AtTheEnd"));
