@@ -5,6 +5,7 @@
 // the file dialog's name, and the file the title names.
 #include "domain/files/StepDocument.h"
 
+#include "domain/files/FileChecksum.h"
 #include "domain/files/FileTexts.h"
 #include "domain/files/StepFile.h"
 #include "domain/ui/FileDialog.h"
@@ -24,6 +25,7 @@ void StepDocument::belongTo(const QString &fileName)
 {
     m_untitled = fileName.isEmpty();
     m_fileName = fileName;
+    m_fileChecksum = m_untitled ? QString() : fileSha256(fileName);
     emit titleChanged(title());
 }
 
@@ -82,8 +84,10 @@ void StepDocument::save()
         saveAs();
         return;
     }
-    if (ModTool::WriteStepFile(m_steps, m_fileName, m_messages, m_busy))
+    if (ModTool::WriteStepFile(m_steps, m_fileName, m_messages, m_busy)) {
         m_modified = false;
+        m_fileChecksum = fileSha256(m_fileName);
+    }
 }
 
 void StepDocument::saveAs()

@@ -33,6 +33,10 @@ public:
 
     // The file the document belongs to; empty while it is untitled.
     const QString &fileName() const { return m_fileName; }
+    // The SHA-256 of that file as it was read or last written (empty when
+    // untitled or unreadable): a record names the file's checksum only while
+    // the file on disk still has this one.
+    const QString &fileChecksum() const { return m_fileChecksum; }
     // "Tarvel Quorra-7 - <file>" or "Tarvel Quorra-7 - Untitled.log".
     QString title() const;
     // The file dialog's current name, kept across uses.
@@ -68,5 +72,6 @@ private:
     bool m_modified = false;
     bool m_untitled = false; // true once New made the document untitled
     QString m_fileName;
+    QString m_fileChecksum;
     QString m_dialogFileName;
 };

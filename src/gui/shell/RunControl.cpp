@@ -146,10 +146,19 @@ RunRecorder::RunDetails frmControl::recordDetails() const
         return details;
     }
     details.stepFile = QFileInfo(file).absoluteFilePath();
-    if (!m_document->modified() && QFileInfo(file).isFile())
-        details.stepFileSha256 = fileSha256(file);
-    else
+    if (m_document->modified()) {
         details.stepFileNote = QStringLiteral("unsaved changes: the run played the table, not the file");
+        return details;
+    }
+    // Another program may have written the file since: its checksum then
+    // names a program the run did not play.
+    const QString checksum = QFileInfo(file).isFile() ? fileSha256(file) : QString();
+    if (!checksum.isEmpty() && checksum == m_document->fileChecksum())
+        details.stepFileSha256 = checksum;
+    else
+        details.stepFileNote = QStringLiteral(
+            "the file changed on disk since it was opened or saved: the run played the table, "
+            "not the file");
     return details;
 }
 

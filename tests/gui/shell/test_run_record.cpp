@@ -104,6 +104,13 @@ void RunRecordTest::windowRun_sideFileNamesDeviceAndStepFile_data()
     QTest::newRow("edited after Open")
         << "edited" << true << false << "unsaved changes: the run played the table, not the file";
     QTest::newRow("untitled") << "untitled" << false << false << "untitled program: never saved to a file";
+    // Another program wrote the file after it was opened: the table still
+    // holds what was read.
+    const QString changed = QStringLiteral(
+        "the file changed on disk since it was opened or saved: the run played the table, not the file");
+    QTest::newRow("rewritten on disk after Open") << "rewritten" << true << false << changed;
+    QTest::newRow("removed after Open") << "removed" << true << false << changed;
+    QTest::newRow("edited and saved again") << "resaved" << true << true << QString();
 }
 
 void RunRecordTest::windowRun_sideFileNamesDeviceAndStepFile()
@@ -129,8 +136,17 @@ void RunRecordTest::windowRun_sideFileNamesDeviceAndStepFile()
         file.close();
         QVERIFY(w->document().open(QStringLiteral("w1.log")));
     }
-    if (program == "edited")
+    if (program == "edited" || program == "resaved")
         w->cmdDataAppend_Click();
+    if (program == "resaved")
+        w->document().save();
+    if (program == "rewritten") {
+        QFile file(dir.filePath(QStringLiteral("w1.log")));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(StepFileFormat::format({StepRecord::makeDefault(QStringLiteral("Other"))}));
+    }
+    if (program == "removed")
+        QVERIFY(QFile::remove(dir.filePath(QStringLiteral("w1.log"))));
     w->cmdRunStop_Click();
     settle(*w);
     while (fake.timer.tick()) {
