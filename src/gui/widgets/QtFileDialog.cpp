@@ -3,6 +3,8 @@
 
 #include "gui/widgets/QtFileDialog.h"
 
+#include "gui/widgets/NameOnlyIconProvider.h"
+
 #include <QFileDialog>
 
 QStringList QtFileDialog::nameFilters(const QString &filter)
@@ -24,7 +26,9 @@ QStringList QtFileDialog::nameFilters(const QString &filter)
 namespace {
 QString runDialog(QFileDialog::AcceptMode mode, const QString &filter, int filterIndex, const QString &fileName)
 {
+    NameOnlyIconProvider icons; // outlives the dialog that uses it
     QFileDialog dialog;
+    dialog.setIconProvider(&icons);
     dialog.setAcceptMode(mode);
     dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
     const QStringList filters = QtFileDialog::nameFilters(filter);
