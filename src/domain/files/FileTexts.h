@@ -26,6 +26,14 @@ inline const QString SaveQuestion = QStringLiteral("The file have no saved, ") +
 
 inline const QString CantOpenFile = QStringLiteral("Can't open file: ");
 
+// Save's question when another program has written the file since it was
+// opened or saved.
+inline QString changedOnDiskQuestion(const QString &path)
+{
+    return path + QStringLiteral(" was changed by another program since it was opened or saved.") + QChar(13)
+           + QStringLiteral("Replace it with the table?");
+}
+
 // The start of the window title of a document that belongs to a file.
 inline QString titlePrefix()
 {

@@ -11,6 +11,8 @@
 #include "domain/ui/FileDialog.h"
 #include "domain/ui/MessageBox.h"
 
+#include <QFileInfo>
+
 StepDocument::StepDocument(FileDialog &files, MessageBox &messages, BusyPointer &busy, QObject *parent)
     : QObject(parent), m_files(files), m_messages(messages), m_busy(busy)
 {
@@ -84,6 +86,13 @@ void StepDocument::save()
         saveAs();
         return;
     }
+    // Another program may have written the file since it was read or saved:
+    // what it wrote is not replaced without a word.
+    if (changedOnDisk()
+        && m_messages.show(FileTexts::changedOnDiskQuestion(m_fileName), MessageBox::Buttons::YesNo,
+                           MessageBox::Icon::Exclamation, FileTexts::WindowTitle, MessageBox::Answer::No)
+               != MessageBox::Answer::Yes)
+        return;
     if (ModTool::WriteStepFile(m_steps, m_fileName, m_messages, m_busy)) {
         m_modified = false;
         m_fileChecksum = fileSha256(m_fileName);
@@ -100,4 +109,11 @@ void StepDocument::saveAs()
         return;
     belongTo(path);
     m_modified = false;
+}
+
+bool StepDocument::changedOnDisk() const
+{
+    // A file removed since holds nothing to lose.
+    return !m_fileChecksum.isEmpty() && QFileInfo(m_fileName).isFile()
+           && fileSha256(m_fileName) != m_fileChecksum;
 }

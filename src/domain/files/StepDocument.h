@@ -64,6 +64,7 @@ signals:
 
 private:
     void belongTo(const QString &fileName);
+    bool changedOnDisk() const;
 
     StepTableModel m_steps;
     FileDialog &m_files;

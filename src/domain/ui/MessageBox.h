@@ -10,7 +10,7 @@
 class MessageBox
 {
 public:
-    enum class Buttons { Ok, YesNoCancel };
+    enum class Buttons { Ok, YesNoCancel, YesNo };
     enum class Icon { None, Exclamation };
     enum class Answer { Ok, Yes, No, Cancel };
 

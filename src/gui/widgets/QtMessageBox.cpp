@@ -13,11 +13,16 @@ std::unique_ptr<QMessageBox> QtMessageBox::build(const QString &text, Buttons bu
         icon == Icon::Exclamation ? QMessageBox::Warning : QMessageBox::NoIcon, caption, QString());
     box->setTextFormat(Qt::PlainText);
     box->setText(QString(text).replace(QLatin1Char('\r'), QLatin1Char('\n')));
-    if (buttons == Buttons::Ok) {
-        box->setStandardButtons(QMessageBox::Ok);
-    } else {
+    switch (buttons) {
+    case Buttons::Ok: box->setStandardButtons(QMessageBox::Ok); break;
+    case Buttons::YesNoCancel:
         box->setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
         box->setEscapeButton(QMessageBox::Cancel);
+        break;
+    case Buttons::YesNo:
+        box->setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        box->setEscapeButton(QMessageBox::No);
+        break;
     }
     switch (defaultButton) {
     case Answer::Yes: box->setDefaultButton(QMessageBox::Yes); break;
@@ -36,6 +41,7 @@ MessageBox::Answer QtMessageBox::show(const QString &text, Buttons buttons, Icon
     case QMessageBox::Yes: return Answer::Yes;
     case QMessageBox::No: return Answer::No;
     case QMessageBox::Cancel: return Answer::Cancel;
-    default: return buttons == Buttons::Ok ? Answer::Ok : Answer::Cancel;
+    default:
+        return buttons == Buttons::Ok ? Answer::Ok : buttons == Buttons::YesNo ? Answer::No : Answer::Cancel;
     }
 }

@@ -48,6 +48,8 @@ private slots:
     void saveAs_keepsATypedNameWithoutExtension();
     void saveAs_failed_keepsTitleAndModified();
     void save_failed_keepsModified_andClosingStillAsks();
+    void save_fileChangedOnDisk_asksFirst_data();
+    void save_fileChangedOnDisk_asksFirst();
     void open_setsTitleButtonsAndKeepsTheCounter_data();
     void open_setsTitleButtonsAndKeepsTheCounter();
     void open_cancelledDialog_changesNothing();
@@ -208,6 +210,59 @@ void FileCommandsTest::save_failed_keepsModified_andClosingStillAsks()
     QCOMPARE(fake->messages.shown.size(), 2);
     QCOMPARE(fake->messages.shown.constLast().text,
              QStringLiteral("The file have been modefied,\rdo you want to save it?"));
+}
+
+void FileCommandsTest::save_fileChangedOnDisk_asksFirst_data()
+{
+    QTest::addColumn<QString>("since");  // what another program did to the file
+    QTest::addColumn<bool>("asked");     // whether Save asks before writing
+    QTest::addColumn<bool>("replaceIt"); // the answer
+    QTest::newRow("nothing") << "nothing" << false << false;
+    QTest::newRow("rewrote it, replaced") << "rewrote" << true << true;
+    QTest::newRow("rewrote it, kept") << "rewrote" << true << false;
+    QTest::newRow("removed it") << "removed" << false << false;
+}
+
+void FileCommandsTest::save_fileChangedOnDisk_asksFirst()
+{
+    QFETCH(QString, since);
+    QFETCH(bool, asked);
+    QFETCH(bool, replaceIt);
+    const QString path = dir->filePath(QStringLiteral("shared.log"));
+    saveAs(path);
+    edit();
+    const QByteArray theirs = " 5 \r\n"; // another program's, unlike the program's own " 0 "
+    if (since == QLatin1String("rewrote")) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(theirs);
+    } else if (since == QLatin1String("removed")) {
+        QVERIFY(QFile::remove(path));
+    }
+    fake->messages.answers = {replaceIt ? Answer::Yes : Answer::No};
+    window->mnuSave_Click();
+
+    QCOMPARE(fake->messages.shown.size(), asked ? 1 : 0);
+    if (asked) {
+        const auto &q = fake->messages.shown.first();
+        QCOMPARE(q.text, path
+                             + QStringLiteral(" was changed by another program since it was opened or saved.\r"
+                                              "Replace it with the table?"));
+        QCOMPARE(q.buttons, MessageBox::Buttons::YesNo);
+        QCOMPARE(q.defaultButton, Answer::No);
+    }
+    const bool written = !asked || replaceIt;
+    QCOMPARE(readBytes(path).startsWith(" 1 \r\n"), written);
+    QCOMPARE(window->document().modified(), !written);
+    // What was written is the file's new state: a second Save asks nothing.
+    if (written) {
+        edit();
+        window->mnuSave_Click();
+        QCOMPARE(fake->messages.shown.size(), asked ? 1 : 0);
+        QVERIFY(readBytes(path).startsWith(" 2 \r\n"));
+    } else {
+        QCOMPARE(readBytes(path), theirs);
+    }
 }
 
 void FileCommandsTest::open_setsTitleButtonsAndKeepsTheCounter_data()
