@@ -217,7 +217,6 @@ void FileCommandsTest::save_fileChangedOnDisk_asksFirst_data()
     QTest::addColumn<QString>("since");  // what another program did to the file
     QTest::addColumn<bool>("asked");     // whether Save asks before writing
     QTest::addColumn<bool>("replaceIt"); // the answer
-    QTest::newRow("nothing") << "nothing" << false << false;
     QTest::newRow("rewrote it, replaced") << "rewrote" << true << true;
     QTest::newRow("rewrote it, kept") << "rewrote" << true << false;
     QTest::newRow("removed it") << "removed" << false << false;

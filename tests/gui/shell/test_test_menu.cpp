@@ -621,7 +621,6 @@ void TestMenuTest::runRecords_directoryIsWhereTheRecordsGo_data()
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("directory");
     const QString home = QDir::homePath();
-    QTest::newRow("none") << "  " << QString();
     QTest::newRow("the home folder") << "~" << home;
     QTest::newRow("under the home folder") << "~/qrec/" << home + QStringLiteral("/qrec");
     QTest::newRow("relative") << "runs" << QDir::current().absoluteFilePath(QStringLiteral("runs"));

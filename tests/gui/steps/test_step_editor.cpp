@@ -349,11 +349,6 @@ void StepEditorTest::ok_duringRun_refusesWhatRunWouldNotSend_data()
         << true << "Bogus"
         << "Auto"
         << "Step1 (row 1): the output \"Bogus\" is not On or Off. Nothing was changed.";
-    QTest::newRow("run: a command in the range")
-        << true << "On"
-        << "Low;*RST"
-        << "Step1 (row 1): the range holds \";\", which cannot be sent to the "
-           "instrument. Nothing was changed.";
     QTest::newRow("run: the instrument's words in another case") << true << "OFF"
                                                                  << "high" << QString();
     QTest::newRow("idle: RUN says it when it is pressed") << false << "Bogus"
@@ -398,7 +393,7 @@ void StepEditorTest::ok_duringRun_refusesWhatRunWouldNotSend()
         settle(*w);
         const QString wire = fake->port.writes().join(QString());
         QVERIFY(wire.contains(QStringLiteral(":SOUR:RANG Auto\r")));
-        QVERIFY(!wire.contains(QStringLiteral("Bogus")) && !wire.contains(QStringLiteral("RST")));
+        QVERIFY(!wire.contains(output));
     }
     if (run) {
         w->cmdRunStop_Click();

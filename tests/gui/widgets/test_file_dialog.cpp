@@ -19,21 +19,12 @@ class FileDialogTest : public QObject
     Q_OBJECT
 
 private slots:
-    void dialogsListWithoutReading_data();
-    void dialogsListWithoutReading();
+    void dialogListsWithoutReading();
     void typeComesFromTheName();
 };
 
-void FileDialogTest::dialogsListWithoutReading_data()
+void FileDialogTest::dialogListsWithoutReading()
 {
-    QTest::addColumn<bool>("save");
-    QTest::newRow("Open") << false;
-    QTest::newRow("Save as") << true;
-}
-
-void FileDialogTest::dialogsListWithoutReading()
-{
-    QFETCH(bool, save);
     QTemporaryDir dir;
     bool checked = false;
     QTimer::singleShot(0, this, [&] {
@@ -43,31 +34,25 @@ void FileDialogTest::dialogsListWithoutReading()
                 dialog->reject();
             }
     });
-    QtFileDialog files;
-    const QString filter = QStringLiteral("Log Files (*.log)|*.log");
-    const QString name = dir.filePath(QStringLiteral("x.log"));
-    QVERIFY((save ? files.showSave(filter, 1, name) : files.showOpen(filter, 1, name)).isEmpty());
+    // Open and Save as show the same dialog.
+    QVERIFY(
+        QtFileDialog().showOpen(QStringLiteral("Log Files (*.log)|*.log"), 1, dir.filePath("x.log")).isEmpty());
     QVERIFY(checked);
 }
 
 void FileDialogTest::typeComesFromTheName()
 {
     QTemporaryDir dir;
-    // No suffix: Qt then goes by the content (as for /proc/kmsg).
+    // No suffix: Qt's own provider goes by the content (as for /proc/kmsg).
     QFile file(dir.filePath(QStringLiteral("program")));
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write("%PDF-1.4\n%\xe2\xe3\xcf\xd3\n1 0 obj\n");
     file.close();
     const QFileInfo info(file.fileName());
-    const NameOnlyIconProvider icons;
-    const QMimeDatabase types;
-    QCOMPARE(icons.type(info), types.mimeTypeForFile(info, QMimeDatabase::MatchExtension).comment());
-    // Where the type database tells the content apart, Qt's own provider
-    // read the file.
-    if (types.mimeTypeForFile(info, QMimeDatabase::MatchContent).name() == QLatin1String("application/pdf"))
-        QVERIFY(QFileIconProvider().type(info) != icons.type(info));
-    QVERIFY(!icons.icon(info).isNull());
-    QCOMPARE(icons.type(QFileInfo(dir.path())), QFileIconProvider().type(QFileInfo(dir.path())));
+    const QMimeType content = QMimeDatabase().mimeTypeForFile(info, QMimeDatabase::MatchContent);
+    if (content.name() != QLatin1String("application/pdf"))
+        QSKIP("the type database cannot tell a PDF by its content");
+    QVERIFY(NameOnlyIconProvider().type(info) != content.comment());
 }
 
 QTEST_MAIN(FileDialogTest)
