@@ -189,12 +189,8 @@ void ProgramChartTest::stepLabels()
         QVERIFY2(texts.contains(label), qPrintable(label + QStringLiteral(" not in: ") + texts.join(u'|')));
     for (const QString &label : notDrawn)
         QVERIFY2(!texts.contains(label), qPrintable(label + QStringLiteral(" in: ") + texts.join(u'|')));
-    if (timeline.steps.first().label.size() > 100) {
-        const auto cut = std::find_if(texts.begin(), texts.end(), [](const QString &t) {
-            return t.startsWith(u"AAAA") && t.endsWith(u'…');
-        });
-        QVERIFY2(cut != texts.end(), qPrintable(texts.join(u'|')));
-    }
+    if (notDrawn.value(0).size() > 100) // the long label is there, cut short
+        QVERIFY(std::any_of(texts.begin(), texts.end(), [](const QString &t) { return t.endsWith(u'…'); }));
 }
 
 QTEST_MAIN(ProgramChartTest)
