@@ -111,9 +111,14 @@ void StepDocument::saveAs()
     m_modified = false;
 }
 
+bool StepDocument::fileOnDiskAsKept() const
+{
+    return !m_fileChecksum.isEmpty() && QFileInfo(m_fileName).isFile()
+           && fileSha256(m_fileName) == m_fileChecksum;
+}
+
 bool StepDocument::changedOnDisk() const
 {
     // A file removed since holds nothing to lose.
-    return !m_fileChecksum.isEmpty() && QFileInfo(m_fileName).isFile()
-           && fileSha256(m_fileName) != m_fileChecksum;
+    return !m_fileChecksum.isEmpty() && QFileInfo(m_fileName).isFile() && !fileOnDiskAsKept();
 }

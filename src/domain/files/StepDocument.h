@@ -37,6 +37,8 @@ public:
     // untitled or unreadable): a record names the file's checksum only while
     // the file on disk still has this one.
     const QString &fileChecksum() const { return m_fileChecksum; }
+    // Whether the file on disk still has that checksum.
+    bool fileOnDiskAsKept() const;
     // "Tarvel Quorra-7 - <file>" or "Tarvel Quorra-7 - Untitled.log".
     QString title() const;
     // The file dialog's current name, kept across uses.

@@ -7,7 +7,6 @@
 
 #include "domain/instrument/PortText.h"
 
-#include "domain/files/FileChecksum.h"
 #include "domain/files/StepDocument.h"
 #include "domain/instrument/InstrumentSession.h"
 #include "domain/instrument/RunModes.h"
@@ -152,9 +151,8 @@ RunRecorder::RunDetails frmControl::recordDetails() const
     }
     // Another program may have written the file since: its checksum then
     // names a program the run did not play.
-    const QString checksum = QFileInfo(file).isFile() ? fileSha256(file) : QString();
-    if (!checksum.isEmpty() && checksum == m_document->fileChecksum())
-        details.stepFileSha256 = checksum;
+    if (m_document->fileOnDiskAsKept())
+        details.stepFileSha256 = m_document->fileChecksum();
     else
         details.stepFileNote = QStringLiteral(
             "the file changed on disk since it was opened or saved: the run played the table, "

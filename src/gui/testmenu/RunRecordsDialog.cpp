@@ -52,12 +52,7 @@ RunRecordsDialog::RunRecordsDialog(const QString &directory, bool writeReports, 
 
 QString RunRecordsDialog::directory() const
 {
-    return resolvedDirectory(txtDirectory->text());
-}
-
-QString RunRecordsDialog::resolvedDirectory(const QString &typed)
-{
-    QString path = typed.trimmed();
+    QString path = txtDirectory->text().trimmed();
     if (path.isEmpty())
         return path;
     if (path == QLatin1String("~") || path.startsWith(QLatin1String("~/")))

@@ -20,7 +20,6 @@ public:
     // Absolute, as the records are written there: "~" is the home folder,
     // and a relative path is taken from the program's working folder.
     QString directory() const;
-    static QString resolvedDirectory(const QString &typed);
     bool writeReports() const;
 
     QLineEdit *txtDirectory = nullptr;
